@@ -1,0 +1,35 @@
+// Unpacks every stored file of a CHM book into a folder.
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+
+namespace hh {
+
+/// What an unpacking run did.
+struct UnpackReport {
+  bool opened = false;      ///< the book could be read as a CHM file
+  bool damaged = false;     ///< the book's directory was damaged (entries may be missing)
+  std::size_t written = 0;  ///< files written under their final names
+  std::size_t refused = 0;  ///< entries refused for safety (unsafe names, escaping links)
+  std::size_t failed = 0;   ///< entries that could not be read or written
+  std::string error;        ///< why the run stopped early (book or folder unusable)
+
+  /// True only when the book was sound and every stored file was written.
+  bool complete() const { return opened && error.empty() && !damaged && refused == 0 && failed == 0; }
+};
+
+/// Unpacks `chmPath` into `folder`.
+///
+/// The book is opened first; a file that is no CHM book gives an error and
+/// creates nothing. Then `folder` and its parents are created when missing,
+/// and every stored file except the bookkeeping streams is written under
+/// its sanitized relative name, in the order of its content in the book
+/// (section, then offset) so compressed data is decoded once. Each file is
+/// written to a temporary name and renamed into place only when complete.
+/// Every refused or failed entry, and every warning, is written as one line
+/// to `log`.
+UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log);
+
+}  // namespace hh

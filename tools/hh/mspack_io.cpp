@@ -1,0 +1,241 @@
+#include "mspack_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "unique_fd.h"
+
+namespace hh {
+namespace {
+
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// Header GUIDs of the ITSF signature block, at offsets 0x18 and 0x28.
+constexpr unsigned char kGuid1[16] = {0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                      0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+constexpr unsigned char kGuid2[16] = {0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                      0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+constexpr off_t kGuid2Offset = 0x28;
+
+// Some compilers (Free Pascal's chmcmd among them) write the first GUID
+// twice. The field carries no information, and libmspack would refuse the
+// otherwise sound book, so such a book is read as if the second GUID were
+// the usual one.
+bool hasRepeatedGuid(int fd) {
+  unsigned char head[0x38];
+  if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return false;
+  return std::memcmp(head, "ITSF", 4) == 0 && std::memcmp(head + 0x18, kGuid1, 16) == 0 &&
+         std::memcmp(head + 0x28, kGuid1, 16) == 0;
+}
+
+}  // namespace
+
+struct MspackIo::File : mspack_file {
+  MspackIo* owner = nullptr;
+  bool writing = false;
+  int fd = -1;
+  UniqueFd ownedFd;  // the book, for reading; outputs belong to the caller
+  off_t position = 0;
+  off_t size = 0;
+  bool fixGuid = false;
+  std::vector<unsigned char> buffer;
+  off_t bufferStart = 0;
+  std::size_t bufferLength = 0;  // reading: valid bytes; writing: pending bytes
+  bool failed = false;
+
+  void patch(unsigned char* data, off_t at, std::size_t length) const {
+    if (!fixGuid) return;
+    const off_t from = std::max(at, kGuid2Offset);
+    const off_t to = std::min(at + static_cast<off_t>(length), kGuid2Offset + 16);
+    for (off_t i = from; i < to; ++i) data[i - at] = kGuid2[i - kGuid2Offset];
+  }
+
+  ssize_t readAt(unsigned char* data, std::size_t length, off_t at) const {
+    ssize_t n;
+    do n = ::pread(fd, data, length, at);
+    while (n < 0 && errno == EINTR);
+    if (n > 0) patch(data, at, static_cast<std::size_t>(n));
+    return n;
+  }
+
+  bool flush() {
+    std::size_t done = 0;
+    while (done < bufferLength) {
+      ssize_t n = ::write(fd, buffer.data() + done, bufferLength - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        owner->outputError_ = std::string("write failed: ") + (n < 0 ? std::strerror(errno) : "no space");
+        failed = true;
+        return false;
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    bufferLength = 0;
+    return true;
+  }
+};
+
+MspackIo::MspackIo() {
+  table_.sys.open = &MspackIo::openFile;
+  table_.sys.close = &MspackIo::closeFile;
+  table_.sys.read = &MspackIo::readFile;
+  table_.sys.write = &MspackIo::writeFile;
+  table_.sys.seek = &MspackIo::seekFile;
+  table_.sys.tell = &MspackIo::tellFile;
+  table_.sys.message = &MspackIo::message;
+  table_.sys.alloc = &MspackIo::allocate;
+  table_.sys.free = &MspackIo::release;
+  table_.sys.copy = &MspackIo::copy;
+  table_.sys.null_ptr = nullptr;
+  table_.owner = this;
+}
+
+void MspackIo::routeOutputTo(int fd) {
+  routedFd_ = fd;
+  outputError_.clear();
+}
+
+void MspackIo::note(std::string text) {
+  // libmspack says so when it dropped directory entries it could not read.
+  if (text.find("corrupt") != std::string::npos || text.find("invalid section") != std::string::npos)
+    damaged_ = true;
+  messages_.push_back(std::move(text));
+}
+
+mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode) {
+  MspackIo* owner = reinterpret_cast<Table*>(self)->owner;
+  auto file = new File;
+  file->owner = owner;
+  if (mode == MSPACK_SYS_OPEN_READ) {
+    file->ownedFd.reset(::open(name, O_RDONLY | O_CLOEXEC));
+    struct stat st{};
+    if (!file->ownedFd.valid() || ::fstat(file->ownedFd.get(), &st) != 0) {
+      owner->openError_ = std::strerror(errno);
+      delete file;
+      return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      owner->openError_ = "not a regular file";
+      delete file;
+      return nullptr;
+    }
+    owner->openError_.clear();
+    file->fd = file->ownedFd.get();
+    file->size = st.st_size;
+    file->fixGuid = hasRepeatedGuid(file->fd);
+  } else if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kOutputName) == 0 &&
+             owner->routedFd_ >= 0) {
+    file->writing = true;
+    file->fd = std::exchange(owner->routedFd_, -1);
+  } else {
+    delete file;
+    return nullptr;
+  }
+  file->buffer.resize(kBufferSize);
+  return file;
+}
+
+void MspackIo::closeFile(mspack_file* handle) {
+  auto file = static_cast<File*>(handle);
+  if (file->writing && !file->failed) file->flush();
+  delete file;
+}
+
+int MspackIo::readFile(mspack_file* handle, void* destination, int bytes) {
+  auto file = static_cast<File*>(handle);
+  if (file->writing || bytes < 0) return -1;
+  auto out = static_cast<unsigned char*>(destination);
+  std::size_t want = static_cast<std::size_t>(bytes), done = 0;
+  while (done < want) {
+    const off_t bufferEnd = file->bufferStart + static_cast<off_t>(file->bufferLength);
+    if (file->position >= file->bufferStart && file->position < bufferEnd) {
+      std::size_t from = static_cast<std::size_t>(file->position - file->bufferStart);
+      std::size_t n = std::min(want - done, file->bufferLength - from);
+      std::memcpy(out + done, file->buffer.data() + from, n);
+      done += n;
+      file->position += static_cast<off_t>(n);
+      continue;
+    }
+    ssize_t n;
+    if (want - done >= file->buffer.size()) {  // large reads skip the buffer
+      n = file->readAt(out + done, want - done, file->position);
+      if (n > 0) {
+        done += static_cast<std::size_t>(n);
+        file->position += n;
+        continue;
+      }
+    } else {
+      n = file->readAt(file->buffer.data(), file->buffer.size(), file->position);
+      if (n > 0) {
+        file->bufferStart = file->position;
+        file->bufferLength = static_cast<std::size_t>(n);
+        continue;
+      }
+    }
+    if (n < 0) return -1;
+    break;  // end of file
+  }
+  return static_cast<int>(done);
+}
+
+int MspackIo::writeFile(mspack_file* handle, void* source, int bytes) {
+  auto file = static_cast<File*>(handle);
+  if (!file->writing || file->failed || bytes < 0) return -1;
+  auto in = static_cast<const unsigned char*>(source);
+  std::size_t left = static_cast<std::size_t>(bytes);
+  while (left > 0) {
+    std::size_t n = std::min(left, file->buffer.size() - file->bufferLength);
+    std::memcpy(file->buffer.data() + file->bufferLength, in, n);
+    file->bufferLength += n;
+    in += n;
+    left -= n;
+    if (file->bufferLength == file->buffer.size() && !file->flush()) return -1;
+  }
+  return bytes;
+}
+
+int MspackIo::seekFile(mspack_file* handle, off_t offset, int mode) {
+  auto file = static_cast<File*>(handle);
+  if (file->writing) return -1;
+  off_t base = 0;
+  switch (mode) {
+    case MSPACK_SYS_SEEK_START: base = 0; break;
+    case MSPACK_SYS_SEEK_CUR: base = file->position; break;
+    case MSPACK_SYS_SEEK_END: base = file->size; break;
+    default: return -1;
+  }
+  if ((offset > 0 && base > std::numeric_limits<off_t>::max() - offset) || base + offset < 0) return -1;
+  file->position = base + offset;
+  return 0;
+}
+
+off_t MspackIo::tellFile(mspack_file* handle) { return static_cast<File*>(handle)->position; }
+
+void MspackIo::message(mspack_file* handle, const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  if (handle)
+    static_cast<File*>(handle)->owner->note(text);
+  else
+    std::fprintf(stderr, "hh.exe: %s\n", text);
+}
+
+void* MspackIo::allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
+void MspackIo::release(void* pointer) { std::free(pointer); }
+void MspackIo::copy(void* source, void* destination, size_t bytes) {
+  std::memcpy(destination, source, bytes);
+}
+
+}  // namespace hh

@@ -1,0 +1,71 @@
+// The file and memory services libmspack works through. Reading the book is
+// buffered; writing goes to a descriptor the caller prepared (a temporary
+// file of TargetFolder), so libmspack itself never opens a path for writing.
+#pragma once
+
+#include <mspack.h>
+
+#include <string>
+#include <vector>
+
+namespace hh {
+
+class MspackIo {
+ public:
+  /// The name to pass to libmspack's extract(): output then goes to the
+  /// descriptor given to routeOutputTo().
+  static constexpr const char* kOutputName = "<hh.exe output>";
+
+  MspackIo();
+  MspackIo(const MspackIo&) = delete;
+  MspackIo& operator=(const MspackIo&) = delete;
+
+  /// The service table for mspack_create_chm_decompressor(); valid while
+  /// this object lives.
+  mspack_system* system() { return &table_.sys; }
+
+  /// Sends the next file libmspack opens for writing to `fd` (not owned,
+  /// not closed) and clears the previous output error.
+  void routeOutputTo(int fd);
+  /// True when writing the routed output failed; outputError() says why.
+  bool outputFailed() const { return !outputError_.empty(); }
+  const std::string& outputError() const { return outputError_; }
+
+  /// Why the last attempt to open the book for reading failed (empty if it did not).
+  const std::string& openError() const { return openError_; }
+
+  /// True when libmspack reported that the book's directory is damaged
+  /// (entries lost or skipped) even though it opened the book.
+  bool directoryDamaged() const { return damaged_; }
+  /// Every message libmspack sent, in order.
+  const std::vector<std::string>& messages() const { return messages_; }
+
+ private:
+  struct Table {
+    mspack_system sys;
+    MspackIo* owner;
+  };
+  struct File;
+
+  static mspack_file* openFile(mspack_system* self, const char* name, int mode);
+  static void closeFile(mspack_file* file);
+  static int readFile(mspack_file* file, void* buffer, int bytes);
+  static int writeFile(mspack_file* file, void* buffer, int bytes);
+  static int seekFile(mspack_file* file, off_t offset, int mode);
+  static off_t tellFile(mspack_file* file);
+  static void message(mspack_file* file, const char* format, ...);
+  static void* allocate(mspack_system* self, size_t bytes);
+  static void release(void* pointer);
+  static void copy(void* source, void* destination, size_t bytes);
+
+  void note(std::string text);
+
+  Table table_;
+  int routedFd_ = -1;
+  std::string outputError_;
+  std::string openError_;
+  bool damaged_ = false;
+  std::vector<std::string> messages_;
+};
+
+}  // namespace hh

@@ -1,0 +1,68 @@
+// The folder a book is unpacked into, and the only way files get written
+// there: every write goes to a temporary name in the final folder and is
+// renamed into place only when complete.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "unique_fd.h"
+
+namespace hh {
+
+/// Result of one step: ok, or refused for safety, or failed; with a message.
+struct WriteStatus {
+  bool ok = true;
+  bool refused = false;  ///< the name was refused for safety (not an I/O failure)
+  std::string message;
+};
+
+/// A file being written under a temporary name.
+struct PendingFile {
+  UniqueFd dir;   ///< folder that will hold the file
+  UniqueFd file;  ///< the temporary file, open for writing
+  std::string tempName;
+  std::string finalName;
+};
+
+class TargetFolder {
+ public:
+  /// Creates `path` and its missing parents and opens it. Returns null and
+  /// sets `error` when the path cannot be created or is not a folder.
+  static std::unique_ptr<TargetFolder> open(const std::string& path, std::string& error);
+
+  /// Prepares to write the file at `components` (relative, already
+  /// sanitized, at least one). Creates missing folders on the way, never
+  /// following a symbolic link unless it leads to a folder inside this
+  /// target folder; a link that leads outside refuses the entry. A
+  /// temporary file is then created beside the final name. On failure
+  /// nothing is left behind except folders already created.
+  WriteStatus begin(const std::vector<std::string>& components, PendingFile& out);
+
+  /// Renames a fully written temporary file to its final name, replacing
+  /// the file (or symbolic link, which is not followed) of that name. An
+  /// existing file is replaced only after the new content is flushed to
+  /// disk. On failure the temporary file is removed and any old file stays.
+  WriteStatus commit(PendingFile& file);
+
+  /// Removes the temporary file of an unfinished write.
+  void abandon(PendingFile& file);
+
+ private:
+  explicit TargetFolder(UniqueFd root, const struct stat& rootStat);
+  WriteStatus openFolder(const std::vector<std::string>& components, UniqueFd& out);
+  bool isInside(int folderFd) const;
+
+  UniqueFd root_;
+  dev_t rootDev_;
+  ino_t rootIno_;
+  // The folder of the last file: books store files folder by folder.
+  std::string cachedPath_;
+  UniqueFd cachedFd_;
+  unsigned long tempCounter_ = 0;
+};
+
+}  // namespace hh
