@@ -1,0 +1,9 @@
+#pragma once
+#include "app/context.h"
+
+namespace qm {
+
+/// "CHM解包": unpacks the dropped .chm file into a folder.
+void ChmUnpacking(Context& ctx);
+
+}  // namespace qm

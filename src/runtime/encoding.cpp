@@ -1,0 +1,220 @@
+#include "runtime/encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <string>
+
+namespace qm {
+namespace {
+
+// One cached conversion descriptor per direction and thread.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts `in` completely; stops at the first invalid or unconvertible
+  // input and returns how many input bytes were consumed.
+  std::size_t Run(std::string_view in, std::string* out) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) return 0;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    char* src = const_cast<char*>(in.data());
+    std::size_t src_left = in.size();
+    char buf[4096];
+    while (src_left > 0) {
+      char* dst = buf;
+      std::size_t dst_left = sizeof buf;
+      std::size_t r = iconv(cd_, &src, &src_left, &dst, &dst_left);
+      out->append(buf, static_cast<std::size_t>(dst - buf));
+      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) break;
+    }
+    return in.size() - src_left;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+Converter& ToGbk() {
+  thread_local Converter c("CP936", "UTF-8");
+  return c;
+}
+Converter& FromGbk() {
+  thread_local Converter c("UTF-8", "CP936");
+  return c;
+}
+
+// Length of the GBK character at i, or 0 when the bytes there are no valid
+// GBK character.
+std::size_t GbkCharLength(std::string_view s, std::size_t i) {
+  auto b = static_cast<unsigned char>(s[i]);
+  if (b < 0x80) return 1;
+  if (b == 0x80) return 1;  // the euro sign of code page 936
+  if (b == 0xFF || i + 1 >= s.size()) return 0;
+  auto t = static_cast<unsigned char>(s[i + 1]);
+  if (t < 0x40 || t == 0x7F || t == 0xFF) return 0;
+  return 2;
+}
+
+// Converts one character of UTF-8 (length n at i) to GBK; false when it has
+// no GBK form.
+bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string* out) {
+  std::string tmp;
+  if (ToGbk().Run(utf8.substr(i, n), &tmp) != n || tmp.empty()) return false;
+  out->append(tmp);
+  return true;
+}
+
+}  // namespace
+
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
+  auto b = static_cast<unsigned char>(s[i]);
+  std::size_t n;
+  char32_t c;
+  if (b < 0x80) {
+    *cp = b;
+    return 1;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+    c = b & 0x1F;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    c = b & 0x0F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    c = b & 0x07;
+  } else {
+    return 0;
+  }
+  if (i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    auto t = static_cast<unsigned char>(s[i + k]);
+    if ((t & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (t & 0x3F);
+  }
+  if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
+      (c >= 0xD800 && c <= 0xDFFF))
+    return 0;
+  *cp = c;
+  return n;
+}
+
+Text GbkFromUtf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    std::size_t used = ToGbk().Run(utf8.substr(i), &out);
+    i += used;
+    if (i >= utf8.size()) break;
+    // Skip the character that could not be converted and put "?" for it.
+    char32_t cp;
+    std::size_t n = DecodeUtf8(utf8, i, &cp);
+    i += n ? n : 1;
+    out.push_back('?');
+  }
+  return out;
+}
+
+std::string Utf8FromGbk(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size() * 3 / 2);
+  std::size_t i = 0;
+  while (i < gbk.size()) {
+    std::size_t used = FromGbk().Run(gbk.substr(i), &out);
+    i += used;
+    if (i >= gbk.size()) break;
+    out.append("\xEF\xBF\xBD");
+    std::size_t n = GbkCharLength(gbk, i);
+    i += n ? n : 1;
+  }
+  return out;
+}
+
+Text TextFromNativeName(std::string_view utf8) {
+  Text out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {  // fast path for ASCII
+      out.push_back(static_cast<char>(b));
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    std::size_t n = DecodeUtf8(utf8, i, &cp);
+    if (n == 0) {
+      out.append("\xFF\xC0");
+      out.push_back(static_cast<char>(b));
+      out.push_back('\xFF');
+      ++i;
+      continue;
+    }
+    if (!CharToGbk(utf8, i, n, &out)) {
+      out.push_back('\xFF');
+      out.append(utf8.substr(i, n));
+      if (n % 2 == 0) out.push_back('\xFF');
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::string NativeName(std::string_view path) {
+  std::string out;
+  out.reserve(path.size() + path.size() / 2);
+  std::size_t i = 0;
+  std::size_t run = 0;  // start of the plain GBK run not yet converted
+  auto flush = [&](std::size_t end) {
+    std::string_view part = path.substr(run, end - run);
+    std::size_t k = 0;
+    while (k < part.size()) {
+      k += FromGbk().Run(part.substr(k), &out);
+      if (k >= part.size()) break;
+      // A byte that is not GBK passes through unchanged.
+      out.push_back(part[k]);
+      ++k;
+    }
+  };
+  while (i < path.size()) {
+    auto b = static_cast<unsigned char>(path[i]);
+    if (b != 0xFF) {
+      i += CharWidthAt(path, i);
+      continue;
+    }
+    flush(i);
+    if (i + 1 < path.size() && static_cast<unsigned char>(path[i + 1]) == 0xC0 &&
+        i + 2 < path.size()) {
+      out.push_back(path[i + 2]);
+      i += 4;
+    } else {
+      char32_t cp;
+      std::size_t n = i + 1 < path.size() ? DecodeUtf8(path, i + 1, &cp) : 0;
+      if (n == 0) {
+        ++i;  // a lone 0xFF: drop it
+      } else {
+        out.append(path.substr(i + 1, n));
+        i += 1 + n + (n % 2 == 0 ? 1 : 0);
+      }
+    }
+    if (i > path.size()) i = path.size();
+    run = i;
+  }
+  flush(path.size());
+  return out;
+}
+
+bool HasNameEscape(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); i += CharWidthAt(text, i)) {
+    if (static_cast<unsigned char>(text[i]) == 0xFF) return true;
+  }
+  return false;
+}
+
+}  // namespace qm

@@ -1,0 +1,48 @@
+#pragma once
+// Conversions between the program's GBK Texts and the UTF-8 of the outside
+// world (file names, the window, literals in the source code).
+
+#include <string>
+#include <string_view>
+
+#include "runtime/text.h"
+
+namespace qm {
+
+/// UTF-8 to code page 936. A character without a GBK form, or a byte that is
+/// not valid UTF-8, becomes "?". Used for literals and typed text.
+Text GbkFromUtf8(std::string_view utf8);
+
+/// Code page 936 to UTF-8. A byte that is not part of a valid GBK character
+/// becomes U+FFFD. Used to show texts in the window.
+std::string Utf8FromGbk(std::string_view gbk);
+
+/// Shorthand for program texts written in UTF-8 in the source code.
+inline Text Gbk(std::string_view utf8) { return GbkFromUtf8(utf8); }
+
+// File names. The file system holds UTF-8 names, which may contain
+// characters without a GBK form or bytes that are not UTF-8 at all. Such a
+// name is mapped losslessly: every character (or stray byte) that has no GBK
+// form becomes an escape that begins with the byte 0xFF, which never occurs
+// in GBK. Each escape has an even length, so the two-byte character rule of
+// the text operations stays aligned on the characters around it:
+//   0xFF, the character's 3 UTF-8 bytes                (4 bytes)
+//   0xFF, the character's 2 or 4 UTF-8 bytes, 0xFF     (4 or 6 bytes)
+//   0xFF, 0xC0, the stray byte, 0xFF                   (4 bytes)
+// NativeName undoes the mapping exactly, so such files can be found,
+// renamed and read like any other.
+
+/// A UTF-8 file-system name (or path) as a Text, losslessly.
+Text TextFromNativeName(std::string_view utf8);
+
+/// A path Text as the UTF-8 name to give to the system.
+std::string NativeName(std::string_view path);
+
+/// True when `text` holds a name escape (a name without a GBK form).
+bool HasNameEscape(std::string_view text);
+
+/// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
+/// and stores the code point.
+std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp);
+
+}  // namespace qm

@@ -1,0 +1,49 @@
+#pragma once
+// File operations built on a FileSystem: whole-file reads, safe writes and
+// the wildcard file search.
+
+#include <string_view>
+#include <vector>
+
+#include "runtime/byte_set.h"
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+/// The whole file as a byte set; empty on any failure.
+ByteSet ReadFile(FileSystem& fs, const Text& path);
+
+/// Creates or truncates `path` and writes the parts in order. False when the
+/// path is empty or the write fails.
+bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data);
+
+/// Writes `data` to a temporary file beside `path` and then puts it in
+/// place in one step, so that an existing file at `path` is replaced only by
+/// a completely written one. On failure the temporary file is removed and
+/// `path` is left as it was.
+bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data);
+
+/// The search filter "no filter": only entries that are not directories.
+inline constexpr int kNoFilter = -1;
+
+/// The bare names of the entries that `pattern` (a folder part, the native
+/// separator and a wildcard name; or just a wildcard name for the current
+/// directory) matches, in listing order. Without a filter only entries that
+/// are not directories come back. With a filter, it is masked with 0x37 and
+/// an entry comes back when its attributes share a bit with it (16: folders
+/// with "." and ".."). A pattern whose name part has no wildcard is looked
+/// up directly.
+std::vector<Text> FindFiles(FileSystem& fs, const Text& pattern, int filter = kNoFilter);
+
+/// Like FindFiles, with each entry's attributes.
+std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern,
+                                        int filter = kNoFilter);
+
+/// True when a search for `pattern` finds at least one entry of any kind.
+bool FileExists(FileSystem& fs, const Text& pattern);
+
+/// Bitwise AND of the arguments.
+inline int BitwiseAnd(int a, int b) { return a & b; }
+
+}  // namespace qm

@@ -1,0 +1,83 @@
+#pragma once
+// The file system as the operations see it. Paths are GBK Texts with the
+// native separator; a relative path is taken from the current directory.
+// RealFileSystem talks to the system; VirtualFileSystem keeps everything in
+// memory for tests and can be told to fail.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/text.h"
+
+namespace qm {
+
+/// Attribute bits as the Windows file search reports them.
+enum Attribute : int {
+  kReadOnly = 0x01,
+  kHidden = 0x02,
+  kSystem = 0x04,
+  kDirectory = 0x10,
+  kArchive = 0x20,
+};
+
+struct DirectoryEntry {
+  Text name;       // bare name, no folder part
+  int attributes;  // Attribute bits
+};
+
+/// Identifies a directory on disk, to notice a walk coming back to itself.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  /// Reads the whole file into `out`. False, with `out` empty, on any
+  /// failure (missing, a directory, unreadable).
+  virtual bool Read(const Text& path, std::string* out) = 0;
+
+  /// Creates the file or truncates it, then writes `data`. False when the
+  /// path is empty, the file cannot be opened, or not every byte was written.
+  virtual bool Write(const Text& path, std::string_view data) = 0;
+
+  /// Attribute bits (masked with 0x37) of the entry, or -1 when it does not
+  /// exist.
+  virtual int Attributes(const Text& path) = 0;
+
+  /// Every entry of `folder` (empty: the current directory), "." and ".."
+  /// first, then the rest in the order NTFS lists them. Empty when the folder
+  /// cannot be read.
+  virtual std::vector<DirectoryEntry> List(const Text& folder) = 0;
+
+  /// Renames or moves a file or folder. Fails, changing nothing, when
+  /// `to` already exists.
+  virtual bool Rename(const Text& from, const Text& to) = 0;
+
+  /// Renames `from` onto `to`, replacing a file there in one step. Used to
+  /// put a completely written temporary file into place.
+  virtual bool ReplaceWith(const Text& from, const Text& to) = 0;
+
+  /// Deletes a file (not a folder).
+  virtual bool Delete(const Text& path) = 0;
+
+  /// Creates one folder level. Fails when it exists or its parent is missing.
+  virtual bool CreateDirectory(const Text& path) = 0;
+
+  /// Sets the current directory used for relative paths.
+  virtual bool ChangeDirectory(const Text& path) = 0;
+
+  /// The current directory, as an absolute path.
+  virtual Text CurrentDirectory() = 0;
+
+  /// The identity of the directory at `path` (links followed). False when
+  /// there is none.
+  virtual bool Identify(const Text& path, FileId* id) = 0;
+};
+
+}  // namespace qm

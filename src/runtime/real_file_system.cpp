@@ -1,0 +1,213 @@
+#include "runtime/real_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "runtime/encoding.h"
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace qm {
+namespace {
+
+std::string Native(const Text& path) { return NativeName(path); }
+
+// The NTFS sort key of a UTF-8 name: upper-cased UTF-16 code units.
+std::u16string SortKey(std::string_view gbk_name) {
+  std::string utf8 = NativeName(gbk_name);
+  std::u16string key;
+  key.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp;
+    std::size_t n = DecodeUtf8(utf8, i, &cp);
+    if (n == 0) {
+      cp = static_cast<unsigned char>(utf8[i]);
+      n = 1;
+    }
+    i += n;
+    if (cp >= 'a' && cp <= 'z') cp -= 32;
+    else if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) cp -= 32;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      key.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      key.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      key.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return key;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+int AttributesFromMode(unsigned mode, std::string_view name) {
+  int attributes = 0;
+  if (S_ISDIR(mode)) attributes |= kDirectory;
+  else if (S_ISREG(mode)) attributes |= kArchive;
+  if (!name.empty() && name[0] == '.' && name != "." && name != "..") attributes |= kHidden;
+  if ((mode & S_IWUSR) == 0) attributes |= kReadOnly;
+  return attributes;
+}
+
+void SortLikeNtfs(std::vector<DirectoryEntry>* entries) {
+  std::vector<std::pair<std::u16string, std::size_t>> keys;
+  keys.reserve(entries->size());
+  for (std::size_t i = 0; i < entries->size(); ++i) {
+    const Text& name = (*entries)[i].name;
+    std::u16string key;
+    if (name == ".") key = u"\x01";
+    else if (name == "..") key = u"\x02";
+    else key = SortKey(name);
+    keys.emplace_back(std::move(key), i);
+  }
+  std::sort(keys.begin(), keys.end());
+  std::vector<DirectoryEntry> sorted;
+  sorted.reserve(entries->size());
+  for (auto& k : keys) sorted.push_back(std::move((*entries)[k.second]));
+  *entries = std::move(sorted);
+}
+
+bool RealFileSystem::Read(const Text& path, std::string* out) {
+  out->clear();
+  if (path.empty()) return false;
+  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  out->resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  bool ok = true;
+  for (;;) {
+    if (got == out->size()) out->resize(out->size() + 65536);  // the file grew
+    ssize_t n = ::read(fd, out->data() + got, out->size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  out->resize(ok ? got : 0);
+  return ok;
+}
+
+bool RealFileSystem::Write(const Text& path, std::string_view data) {
+  if (path.empty()) return false;
+  int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data);
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+int RealFileSystem::Attributes(const Text& path) {
+  if (path.empty()) return -1;
+  struct stat st;
+  if (::stat(Native(path).c_str(), &st) != 0) return -1;
+  std::string_view name = path;
+  std::size_t k = name.find_last_of('/');
+  if (k != std::string_view::npos) name = name.substr(k + 1);
+  return AttributesFromMode(st.st_mode, name) & 0x37;
+}
+
+std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) {
+  std::vector<DirectoryEntry> entries;
+  std::string native = folder.empty() ? std::string(".") : Native(folder);
+  DIR* dir = ::opendir(native.c_str());
+  if (!dir) return entries;
+  int dfd = ::dirfd(dir);
+  while (struct dirent* e = ::readdir(dir)) {
+    struct stat st;
+    if (::fstatat(dfd, e->d_name, &st, 0) != 0) {
+      // A dangling link or an entry that vanished: list it as what it
+      // claims to be, without the archive bit, so file filters skip it.
+      if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      st.st_mode = S_IFLNK | (st.st_mode & 0777);
+    }
+    entries.push_back({TextFromNativeName(e->d_name), AttributesFromMode(st.st_mode, e->d_name)});
+  }
+  ::closedir(dir);
+  SortLikeNtfs(&entries);
+  return entries;
+}
+
+bool RealFileSystem::Rename(const Text& from, const Text& to) {
+  if (from.empty() || to.empty()) return false;
+  std::string a = Native(from), b = Native(to);
+  if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // The file system cannot rename without replacing: link, then unlink,
+  // which also never replaces (files only).
+  if (::link(a.c_str(), b.c_str()) != 0) return false;
+  if (::unlink(a.c_str()) != 0) {
+    ::unlink(b.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
+  if (from.empty() || to.empty()) return false;
+  return ::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+}
+
+bool RealFileSystem::Delete(const Text& path) {
+  if (path.empty()) return false;
+  return ::unlink(Native(path).c_str()) == 0;
+}
+
+bool RealFileSystem::CreateDirectory(const Text& path) {
+  if (path.empty()) return false;
+  return ::mkdir(Native(path).c_str(), 0755) == 0;
+}
+
+bool RealFileSystem::ChangeDirectory(const Text& path) {
+  if (path.empty()) return false;
+  return ::chdir(Native(path).c_str()) == 0;
+}
+
+Text RealFileSystem::CurrentDirectory() {
+  std::unique_ptr<char, void (*)(void*)> cwd(::getcwd(nullptr, 0), &std::free);
+  return cwd ? TextFromNativeName(cwd.get()) : Text();
+}
+
+bool RealFileSystem::Identify(const Text& path, FileId* id) {
+  struct stat st;
+  if (path.empty() || ::stat(Native(path).c_str(), &st) != 0) return false;
+  id->device = st.st_dev;
+  id->inode = st.st_ino;
+  return true;
+}
+
+}  // namespace qm

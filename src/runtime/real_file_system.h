@@ -1,0 +1,33 @@
+#pragma once
+// The file system of the machine. GBK path Texts are converted to UTF-8
+// names at each system call; names read from folders are converted back
+// losslessly (see encoding.h).
+
+#include "runtime/file_system.h"
+
+namespace qm {
+
+class RealFileSystem : public FileSystem {
+ public:
+  bool Read(const Text& path, std::string* out) override;
+  bool Write(const Text& path, std::string_view data) override;
+  int Attributes(const Text& path) override;
+  std::vector<DirectoryEntry> List(const Text& folder) override;
+  bool Rename(const Text& from, const Text& to) override;
+  bool ReplaceWith(const Text& from, const Text& to) override;
+  bool Delete(const Text& path) override;
+  bool CreateDirectory(const Text& path) override;
+  bool ChangeDirectory(const Text& path) override;
+  Text CurrentDirectory() override;
+  bool Identify(const Text& path, FileId* id) override;
+};
+
+/// Attribute bits for a stat result and a bare name (hidden when the name
+/// begins with "." and is not "." or "..").
+int AttributesFromMode(unsigned mode, std::string_view name);
+
+/// Sorts entries the way NTFS lists a folder: "." and ".." first, then by
+/// ordinal comparison of the upper-cased UTF-16 names.
+void SortLikeNtfs(std::vector<DirectoryEntry>* entries);
+
+}  // namespace qm

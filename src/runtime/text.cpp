@@ -1,0 +1,180 @@
+#include "runtime/text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qm {
+namespace {
+
+inline unsigned char Lower(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// Whether `sub` matches `text` at byte offset `i`.
+inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub,
+                      bool ignore_case) {
+  if (i + sub.size() > text.size()) return false;
+  if (!ignore_case) return std::memcmp(text.data() + i, sub.data(), sub.size()) == 0;
+  for (std::size_t k = 0; k < sub.size(); ++k) {
+    if (Lower(static_cast<unsigned char>(text[i + k])) !=
+        Lower(static_cast<unsigned char>(sub[k])))
+      return false;
+  }
+  return true;
+}
+
+// The byte offset of the next character start at or after `from` when the
+// scan starts at `origin` (which is itself a character start).
+inline std::size_t AlignToCharacter(std::string_view text, std::size_t origin, std::size_t from) {
+  std::size_t i = origin;
+  while (i < from) i += CharWidthAt(text, i);
+  return i;
+}
+
+}  // namespace
+
+Text TextLeft(std::string_view text, long n) {
+  if (n <= 0) return {};
+  return Text(text.substr(0, static_cast<std::size_t>(n)));
+}
+
+Text TextRight(std::string_view text, long n) {
+  if (n <= 0) return {};
+  std::size_t k = std::min(static_cast<std::size_t>(n), text.size());
+  return Text(text.substr(text.size() - k));
+}
+
+Text TextMiddle(std::string_view text, long start, long count) {
+  if (start < 1 || start > TextLength(text) || count <= 0) return {};
+  return Text(text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count)));
+}
+
+long FindText(std::string_view text, std::string_view sub, long start, bool ignore_case) {
+  if (start < 1) start = 1;
+  if (start > TextLength(text)) return -1;
+  // The scan steps character by character from the start position, so a
+  // start inside a two-byte character begins a new character there.
+  std::size_t i = static_cast<std::size_t>(start - 1);
+  if (sub.empty()) return 1;
+  if (!ignore_case) {
+    // Fast path: memmem finds candidates; a candidate that starts on a
+    // second byte is stepped past by re-aligning to the character grid.
+    while (i < text.size()) {
+      const void* hit = memmem(text.data() + i, text.size() - i, sub.data(), sub.size());
+      if (!hit) return -1;
+      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+      std::size_t aligned = AlignToCharacter(text, i, at);
+      if (aligned == at) return static_cast<long>(at) + 1;
+      i = aligned;
+    }
+    return -1;
+  }
+  for (; i < text.size(); i += CharWidthAt(text, i)) {
+    if (MatchesAt(text, i, sub, true)) return static_cast<long>(i) + 1;
+  }
+  return -1;
+}
+
+long FindTextBackwards(std::string_view text, std::string_view sub, long limit,
+                       bool ignore_case) {
+  std::size_t end = text.size();
+  if (limit > 0) end = std::min(end, static_cast<std::size_t>(limit - 1));
+  if (sub.empty()) return end > 0 ? static_cast<long>(end) : -1;
+  long last = -1;
+  for (std::size_t i = 0; i < end; i += CharWidthAt(text, i)) {
+    if (i + sub.size() <= end && MatchesAt(text, i, sub, ignore_case)) last = static_cast<long>(i) + 1;
+  }
+  return last;
+}
+
+Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_view replacement,
+                    long start, long count, bool case_sensitive) {
+  if (text.empty() || find.empty()) return Text(text);
+  if (start < 1) start = 1;
+  if (start > TextLength(text) || count == 0) return Text(text);
+  Text out;
+  out.reserve(text.size());
+  std::size_t i = static_cast<std::size_t>(start - 1);
+  out.append(text.substr(0, i));
+  std::size_t copied_to = i;  // bytes [copied_to, i) are pending a copy
+  long done = 0;
+  while (i < text.size()) {
+    if (MatchesAt(text, i, find, !case_sensitive)) {
+      out.append(text.substr(copied_to, i - copied_to));
+      out.append(replacement);
+      i += find.size();
+      copied_to = i;
+      if (count > 0 && ++done >= count) break;
+      continue;
+    }
+    if (case_sensitive) {
+      // Jump to the next candidate position, then re-align to the grid.
+      const void* hit = memmem(text.data() + i, text.size() - i, find.data(), find.size());
+      if (!hit) break;
+      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+      i = AlignToCharacter(text, i, at);
+      continue;
+    }
+    i += CharWidthAt(text, i);
+  }
+  out.append(text.substr(copied_to));
+  return out;
+}
+
+std::vector<Text> SplitText(std::string_view text, std::string_view separator, long max_count) {
+  std::vector<Text> pieces;
+  if (text.empty()) return pieces;
+  if (separator.empty()) {
+    pieces.emplace_back(text);
+    return pieces;
+  }
+  std::size_t piece_start = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (MatchesAt(text, i, separator, false)) {
+      pieces.emplace_back(text.substr(piece_start, i - piece_start));
+      if (max_count > 0 && static_cast<long>(pieces.size()) >= max_count) return pieces;
+      i += separator.size();
+      piece_start = i;
+      continue;
+    }
+    const void* hit = memmem(text.data() + i, text.size() - i, separator.data(), separator.size());
+    if (!hit) break;
+    std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    i = AlignToCharacter(text, i, at);
+  }
+  if (piece_start < text.size()) pieces.emplace_back(text.substr(piece_start));
+  return pieces;
+}
+
+Text TrimTrailingSpaces(std::string_view text) {
+  // Walk the characters forwards so that a 0xA1 0xA1 pair is only taken as
+  // a full-width space when it is a whole character.
+  std::size_t keep = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t w = CharWidthAt(text, i);
+    bool space = (w == 1 && text[i] == ' ') ||
+                 (w == 2 && static_cast<unsigned char>(text[i]) == 0xA1 &&
+                  static_cast<unsigned char>(text[i + 1]) == 0xA1);
+    i += w;
+    if (!space) keep = i;
+  }
+  return Text(text.substr(0, keep));
+}
+
+int TextCompare(std::string_view a, std::string_view b) {
+  int c = a.compare(b);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+Text ToText(long long value) { return std::to_string(value); }
+
+Text AsciiLower(std::string_view text) {
+  Text out(text);
+  for (std::size_t i = 0; i < out.size(); i += CharWidthAt(out, i)) {
+    out[i] = static_cast<char>(Lower(static_cast<unsigned char>(out[i])));
+  }
+  return out;
+}
+
+}  // namespace qm

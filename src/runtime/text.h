@@ -1,0 +1,84 @@
+#pragma once
+// Text: an 8-bit string in code page 936 (GBK), owned by value. Lengths are
+// byte counts and positions are 1-based byte positions. A byte of 0x80 or
+// above starts a two-byte character: every scan below steps over such a pair
+// as one character and never reports a match that begins on its second byte.
+// No function changes its arguments; each returns a new value.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+using Text = std::string;
+
+/// Number of bytes in `text`.
+inline long TextLength(std::string_view text) { return static_cast<long>(text.size()); }
+
+/// The first min(n, length) bytes; n <= 0 gives the empty text.
+Text TextLeft(std::string_view text, long n);
+
+/// The last min(n, length) bytes; n <= 0 gives the empty text.
+Text TextRight(std::string_view text, long n);
+
+/// Up to `count` bytes from the 1-based `start`, clipped at the end. A start
+/// outside 1..length or count <= 0 gives the empty text.
+Text TextMiddle(std::string_view text, long start, long count);
+
+/// Length in bytes of the character that begins at byte `i` (0-based): 2 for
+/// a lead byte (>= 0x80) followed by another byte, else 1.
+inline std::size_t CharWidthAt(std::string_view text, std::size_t i) {
+  return (static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size()) ? 2 : 1;
+}
+
+/// 1-based position of the first occurrence of `sub` that begins at or after
+/// `start`, scanning character by character; -1 when there is none. An empty
+/// `sub` gives 1 when the searched part is non-empty, else -1. With
+/// `ignore_case`, ASCII letters compare without regard to case.
+long FindText(std::string_view text, std::string_view sub, long start = 1,
+              bool ignore_case = false);
+
+/// 1-based position of the last occurrence of `sub`, scanning character by
+/// character. With `limit` > 0 only occurrences lying wholly within the first
+/// limit - 1 bytes count. -1 when there is none.
+long FindTextBackwards(std::string_view text, std::string_view sub, long limit = 0,
+                       bool ignore_case = false);
+
+/// Replaces occurrences of `find` by `replacement`, scanning character by
+/// character from the 1-based `start`; after `count` replacements (count < 0:
+/// all) the rest is copied unchanged. With `case_sensitive` false, ASCII
+/// letters match without regard to case. An empty text or an empty `find`
+/// gives the text unchanged.
+Text ReplaceSubtext(std::string_view text, std::string_view find,
+                    std::string_view replacement = {}, long start = 1, long count = -1,
+                    bool case_sensitive = true);
+
+/// The pieces between separators, found character by character. Empty pieces
+/// between two separators or before a leading separator count; the piece
+/// after the last separator is added only when non-empty. With max_count > 0
+/// splitting stops after that many pieces and the rest is dropped. An empty
+/// separator gives the whole text as one piece; an empty text gives none.
+std::vector<Text> SplitText(std::string_view text, std::string_view separator = ",",
+                            long max_count = -1);
+
+/// The text without its trailing run of spaces: ASCII 0x20 and the
+/// full-width space 0xA1 0xA1.
+Text TrimTrailingSpaces(std::string_view text);
+
+/// Byte-wise, case-sensitive comparison: <0, 0 or >0.
+int TextCompare(std::string_view a, std::string_view b);
+
+/// An integer as its decimal digits.
+Text ToText(long long value);
+
+/// ASCII-only lower-casing (two-byte characters are left as they are).
+Text AsciiLower(std::string_view text);
+
+/// True when `text` ends with `suffix` (byte-exact).
+inline bool EndsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+}  // namespace qm

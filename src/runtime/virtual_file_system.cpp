@@ -1,0 +1,230 @@
+#include "runtime/virtual_file_system.h"
+
+#include "runtime/paths.h"
+#include "runtime/real_file_system.h"
+
+namespace qm {
+
+VirtualFileSystem::VirtualFileSystem() {
+  Node root;
+  root.directory = true;
+  root.inode = next_inode_++;
+  nodes_["/"] = root;
+}
+
+Text VirtualFileSystem::Absolute(const Text& path) const {
+  Text full = (!path.empty() && path[0] == '/') ? path : JoinPath(cwd_, path);
+  std::vector<std::string> parts;
+  std::size_t i = 0;
+  while (i <= full.size()) {
+    std::size_t j = full.find('/', i);
+    if (j == Text::npos) j = full.size();
+    std::string part = full.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  Text out;
+  for (auto& p : parts) out += "/" + p;
+  return out.empty() ? Text("/") : out;
+}
+
+bool VirtualFileSystem::Fails(std::string_view call, const Text& path) {
+  log.push_back(std::string(call) + " " + path);
+  return fail && fail(call, path);
+}
+
+bool VirtualFileSystem::ParentWritable(const Text& abs) const {
+  auto it = nodes_.find(FolderOf(abs));
+  return it != nodes_.end() && it->second.directory && !it->second.read_only;
+}
+
+long long VirtualFileSystem::UsedBytes() const {
+  long long used = 0;
+  for (auto& [p, n] : nodes_) used += static_cast<long long>(n.data.size());
+  return used;
+}
+
+void VirtualFileSystem::AddDirectory(const Text& path) {
+  Text abs = Absolute(path);
+  if (abs == "/") return;
+  AddDirectory(FolderOf(abs));
+  Node& n = nodes_[abs];
+  if (!n.inode) n.inode = next_inode_++;
+  n.directory = true;
+}
+
+void VirtualFileSystem::AddFile(const Text& path, std::string_view data, bool read_only) {
+  Text abs = Absolute(path);
+  AddDirectory(FolderOf(abs));
+  Node& n = nodes_[abs];
+  if (!n.inode) n.inode = next_inode_++;
+  n.directory = false;
+  n.data = std::string(data);
+  n.read_only = read_only;
+}
+
+void VirtualFileSystem::SetReadOnly(const Text& path, bool read_only) {
+  auto it = nodes_.find(Absolute(path));
+  if (it != nodes_.end()) it->second.read_only = read_only;
+}
+
+void VirtualFileSystem::SetUnreadable(const Text& path, bool unreadable) {
+  auto it = nodes_.find(Absolute(path));
+  if (it != nodes_.end()) it->second.unreadable = unreadable;
+}
+
+bool VirtualFileSystem::Exists(const Text& path) const { return nodes_.count(Absolute(path)) > 0; }
+
+bool VirtualFileSystem::IsDirectory(const Text& path) const {
+  auto it = nodes_.find(Absolute(path));
+  return it != nodes_.end() && it->second.directory;
+}
+
+std::string VirtualFileSystem::Contents(const Text& path) const {
+  auto it = nodes_.find(Absolute(path));
+  return it == nodes_.end() ? std::string() : it->second.data;
+}
+
+std::map<Text, std::string> VirtualFileSystem::Files() const {
+  std::map<Text, std::string> files;
+  for (auto& [p, n] : nodes_)
+    if (!n.directory) files[p] = n.data;
+  return files;
+}
+
+bool VirtualFileSystem::Read(const Text& path, std::string* out) {
+  out->clear();
+  if (path.empty() || Fails("read", path)) return false;
+  auto it = nodes_.find(Absolute(path));
+  if (it == nodes_.end() || it->second.directory || it->second.unreadable) return false;
+  *out = it->second.data;
+  return true;
+}
+
+bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
+  if (path.empty() || Fails("write", path)) return false;
+  Text abs = Absolute(path);
+  auto it = nodes_.find(abs);
+  if (it != nodes_.end() && (it->second.directory || it->second.read_only)) return false;
+  if (it == nodes_.end() && !ParentWritable(abs)) return false;
+  Node& n = nodes_[abs];
+  if (!n.inode) n.inode = next_inode_++;
+  n.data.clear();
+  if (capacity >= 0) {
+    long long room = capacity - UsedBytes();
+    if (room < static_cast<long long>(data.size())) {
+      n.data = std::string(data.substr(0, room > 0 ? static_cast<std::size_t>(room) : 0));
+      return false;
+    }
+  }
+  n.data = std::string(data);
+  return true;
+}
+
+int VirtualFileSystem::Attributes(const Text& path) {
+  if (path.empty()) return -1;
+  Text abs = Absolute(path);
+  auto it = nodes_.find(abs);
+  if (it == nodes_.end()) return -1;
+  unsigned mode = it->second.directory ? 0040755u : 0100644u;
+  if (it->second.read_only) mode &= ~0200u;
+  return AttributesFromMode(mode, NameOf(abs)) & 0x37;
+}
+
+std::vector<DirectoryEntry> VirtualFileSystem::List(const Text& folder) {
+  std::vector<DirectoryEntry> entries;
+  if (Fails("list", folder)) return entries;
+  Text abs = Absolute(folder.empty() ? cwd_ : folder);
+  auto dir = nodes_.find(abs);
+  if (dir == nodes_.end() || !dir->second.directory || dir->second.unreadable) return entries;
+  entries.push_back({".", kDirectory});
+  entries.push_back({"..", kDirectory});
+  Text prefix = abs == "/" ? abs : abs + "/";
+  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end(); ++it) {
+    const Text& p = it->first;
+    if (p.compare(0, prefix.size(), prefix) != 0) break;
+    if (p.size() == prefix.size() || p.find('/', prefix.size()) != Text::npos) continue;
+    entries.push_back({p.substr(prefix.size()), Attributes(p)});
+  }
+  SortLikeNtfs(&entries);
+  return entries;
+}
+
+bool VirtualFileSystem::Rename(const Text& from, const Text& to) {
+  if (from.empty() || to.empty() || Fails("rename", from)) return false;
+  Text a = Absolute(from), b = Absolute(to);
+  auto it = nodes_.find(a);
+  if (it == nodes_.end() || nodes_.count(b) || it->second.read_only) return false;
+  if (!ParentWritable(a) || !ParentWritable(b)) return false;
+  // Move the entry and, for a folder, everything below it.
+  std::vector<std::pair<Text, Node>> moved;
+  for (auto i = nodes_.begin(); i != nodes_.end();) {
+    if (i->first == a || i->first.compare(0, a.size() + 1, a + "/") == 0) {
+      moved.emplace_back(b + i->first.substr(a.size()), i->second);
+      i = nodes_.erase(i);
+    } else {
+      ++i;
+    }
+  }
+  for (auto& [p, n] : moved) nodes_[p] = n;
+  return true;
+}
+
+bool VirtualFileSystem::ReplaceWith(const Text& from, const Text& to) {
+  if (from.empty() || to.empty() || Fails("replace", from)) return false;
+  Text a = Absolute(from), b = Absolute(to);
+  auto src = nodes_.find(a);
+  if (src == nodes_.end() || src->second.directory) return false;
+  auto dst = nodes_.find(b);
+  if (dst != nodes_.end() && (dst->second.directory || dst->second.read_only)) return false;
+  if (!ParentWritable(a) || !ParentWritable(b)) return false;
+  Node n = src->second;
+  nodes_.erase(src);
+  nodes_[b] = n;
+  return true;
+}
+
+bool VirtualFileSystem::Delete(const Text& path) {
+  if (path.empty() || Fails("delete", path)) return false;
+  Text abs = Absolute(path);
+  auto it = nodes_.find(abs);
+  if (it == nodes_.end() || it->second.directory || it->second.read_only) return false;
+  if (!ParentWritable(abs)) return false;
+  nodes_.erase(it);
+  return true;
+}
+
+bool VirtualFileSystem::CreateDirectory(const Text& path) {
+  if (path.empty() || Fails("mkdir", path)) return false;
+  Text abs = Absolute(path);
+  if (nodes_.count(abs) || !ParentWritable(abs)) return false;
+  Node& n = nodes_[abs];
+  n.directory = true;
+  n.inode = next_inode_++;
+  return true;
+}
+
+bool VirtualFileSystem::ChangeDirectory(const Text& path) {
+  if (path.empty() || Fails("chdir", path)) return false;
+  Text abs = Absolute(path);
+  auto it = nodes_.find(abs);
+  if (it == nodes_.end() || !it->second.directory || it->second.unreadable) return false;
+  cwd_ = abs;
+  return true;
+}
+
+Text VirtualFileSystem::CurrentDirectory() { return cwd_; }
+
+bool VirtualFileSystem::Identify(const Text& path, FileId* id) {
+  auto it = nodes_.find(Absolute(path));
+  if (it == nodes_.end()) return false;
+  id->device = 1;
+  id->inode = it->second.inode;
+  return true;
+}
+
+}  // namespace qm
