@@ -1,0 +1,65 @@
+// hh.exe on books whose names try to write outside the target folder.
+#include <gtest/gtest.h>
+
+#include "chm_writer.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using hhtest::StoredEntry;
+
+TEST(HhUnpackHostile, NamesLeavingTheFolderAreRefusedAndNothingIsWrittenOutside) {
+  hhtest::ScratchDir dir;
+  const std::vector<StoredEntry> entries = {
+      {"/../evil.htm", "x"},         {"/sub/../../evil2.htm", "x"}, {"//evil3.htm", "x"},
+      {"/..\\evil4.htm", "x"},       {"/C:/evil5.htm", "x"},        {"/good.htm", "good"},
+      {"/sub/fine.htm", "fine"},
+  };
+  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));
+
+  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
+  ASSERT_TRUE(run.exited);
+  EXPECT_NE(run.exitCode, 0);
+  for (const char* name : {"/../evil.htm", "/sub/../../evil2.htm", "//evil3.htm", "/..\\evil4.htm", "/C:/evil5.htm"})
+    EXPECT_NE(run.errors.find(std::string("refused entry \"") + name + "\""), std::string::npos) << name;
+  EXPECT_EQ(hhtest::listFiles(dir.path()), (std::vector<std::string>{"book.chm", "out/good.htm", "out/sub/fine.htm"}));
+  EXPECT_FALSE(fs::exists("/evil3.htm"));
+}
+
+TEST(HhUnpackHostile, FolderLinkLeadingOutsideIsNotWrittenThrough) {
+  hhtest::ScratchDir dir;
+  fs::create_directories(dir / "out");
+  fs::create_directories(dir / "outside");
+  fs::create_directory_symlink(dir / "outside", dir / "out/link");
+  fs::create_directory_symlink("../outside", dir / "out/rel");
+  hhtest::writeBytes(dir / "book.chm",
+                     hhtest::buildChm({{"/link/x.htm", "x"}, {"/rel/deeper/y.htm", "y"}, {"/ok.htm", "ok"}}));
+
+  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.errors.find("refused entry \"/link/x.htm\""), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("refused entry \"/rel/deeper/y.htm\""), std::string::npos) << run.errors;
+  EXPECT_TRUE(fs::is_empty(dir / "outside"));
+  EXPECT_EQ(hhtest::readBytes(dir / "out/ok.htm"), "ok");
+}
+
+TEST(HhUnpackHostile, LinksInsideTheFolderAreFollowedAndFileLinksAreReplaced) {
+  hhtest::ScratchDir dir;
+  fs::create_directories(dir / "out/real");
+  fs::create_directory_symlink("real", dir / "out/alias");
+  fs::create_directories(dir / "outside");
+  hhtest::writeBytes(dir / "outside/target.txt", "precious");
+  fs::create_symlink(dir / "outside/target.txt", dir / "out/page.htm");
+  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm({{"/alias/x.htm", "x"}, {"/page.htm", "new"}}));
+
+  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(hhtest::readBytes(dir / "out/real/x.htm"), "x");
+  // The link itself is replaced by the page; the file it pointed to is untouched.
+  EXPECT_FALSE(fs::is_symlink(dir / "out/page.htm"));
+  EXPECT_EQ(hhtest::readBytes(dir / "out/page.htm"), "new");
+  EXPECT_EQ(hhtest::readBytes(dir / "outside/target.txt"), "precious");
+}
+
+}  // namespace
