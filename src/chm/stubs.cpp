@@ -1,8 +1,6 @@
-#include "chm/compile.h"
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
-#include "chm/unpacking.h"
 
 namespace qm {
 
@@ -16,7 +14,5 @@ void OnMoveDownClicked(Context&) {}
 void OnDeleteItemClicked(Context&) {}
 void OnDeleteChildrenClicked(Context&) {}
 void OnFilterClicked(Context&) {}
-void CompileChm(Context&) {}
-void ChmUnpacking(Context&) {}
 
 }  // namespace qm

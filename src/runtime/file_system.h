@@ -78,6 +78,10 @@ class FileSystem {
   /// The identity of the directory at `path` (links followed). False when
   /// there is none.
   virtual bool Identify(const Text& path, FileId* id) = 0;
+
+  /// When the entry was last written, in nanoseconds of some clock that only
+  /// grows; -1 when it does not exist.
+  virtual long long ModifiedTime(const Text& path) = 0;
 };
 
 }  // namespace qm

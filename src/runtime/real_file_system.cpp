@@ -210,4 +210,10 @@ bool RealFileSystem::Identify(const Text& path, FileId* id) {
   return true;
 }
 
+long long RealFileSystem::ModifiedTime(const Text& path) {
+  struct stat st;
+  if (path.empty() || ::stat(Native(path).c_str(), &st) != 0) return -1;
+  return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
 }  // namespace qm

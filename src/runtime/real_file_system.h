@@ -20,6 +20,7 @@ class RealFileSystem : public FileSystem {
   bool ChangeDirectory(const Text& path) override;
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
+  long long ModifiedTime(const Text& path) override;
 };
 
 /// Attribute bits for a stat result and a bare name (hidden when the name

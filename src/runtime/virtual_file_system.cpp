@@ -65,6 +65,7 @@ void VirtualFileSystem::AddFile(const Text& path, std::string_view data, bool re
   n.directory = false;
   n.data = std::string(data);
   n.read_only = read_only;
+  n.modified = ++clock_;
 }
 
 void VirtualFileSystem::SetReadOnly(const Text& path, bool read_only) {
@@ -122,6 +123,7 @@ bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
     }
   }
   n.data = std::string(data);
+  n.modified = ++clock_;
   return true;
 }
 
@@ -225,6 +227,11 @@ bool VirtualFileSystem::Identify(const Text& path, FileId* id) {
   id->device = 1;
   id->inode = it->second.inode;
   return true;
+}
+
+long long VirtualFileSystem::ModifiedTime(const Text& path) {
+  auto it = nodes_.find(Absolute(path));
+  return it == nodes_.end() ? -1 : it->second.modified;
 }
 
 }  // namespace qm

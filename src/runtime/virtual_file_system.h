@@ -58,6 +58,7 @@ class VirtualFileSystem : public FileSystem {
   bool ChangeDirectory(const Text& path) override;
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
+  long long ModifiedTime(const Text& path) override;
 
   /// The absolute, normalised form of `path` ("." and ".." resolved).
   Text Absolute(const Text& path) const;
@@ -69,6 +70,7 @@ class VirtualFileSystem : public FileSystem {
     bool unreadable = false;
     std::string data;
     std::uint64_t inode = 0;
+    long long modified = 0;
   };
   bool Fails(std::string_view call, const Text& path);
   bool ParentWritable(const Text& abs) const;
@@ -77,6 +79,7 @@ class VirtualFileSystem : public FileSystem {
   std::map<Text, Node> nodes_;  // absolute path -> entry; "/" is the root
   Text cwd_ = "/";
   std::uint64_t next_inode_ = 1;
+  long long clock_ = 0;  // grows with every write
 };
 
 }  // namespace qm

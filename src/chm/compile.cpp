@@ -1,0 +1,39 @@
+#include "chm/compile.h"
+
+#include "chm/run_outcome.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+#include "runtime/paths.h"
+
+namespace qm {
+
+void CompileChm(Context& ctx) {
+  const Text folder = ctx.controls.GetText("编辑框1");
+  const Text& book = ctx.state.BookName;
+  const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
+
+  if (ctx.controls.IsTicked("选择框不建目录")) {
+    // Compile without our own contents file: take the book's .hhc out of the
+    // project text (any letter case) and write the project file again. It is
+    // replaced only by a completely written new one.
+    Text project = ReplaceSubtext(ctx.controls.GetText("编辑框4"), book + ".hhc", {}, 1, -1, false);
+    ctx.controls.SetText("编辑框4", project);
+    if (!WriteFileSafely(ctx.fs, project_path, project)) {
+      ctx.dialogs.MessageBox(Gbk("无法写入工程文件：") + project_path);
+      return;
+    }
+  }
+
+  const Text compiled = folder + Text(kPathSeparatorText) + book + ".chm";
+  const long long before = ctx.fs.ModifiedTime(compiled);
+  const Text command = "hhc.exe \"" + folder + Text(kPathSeparatorText) + book + ".hhp\"";
+  RunResult run = ctx.processes.Run(command, true, 1);
+
+  // "ok" only when the compiler ran, succeeded and wrote the book.
+  Text failure = DescribeFailedRun(run, "hhc.exe", Gbk("编译"));
+  if (failure.empty() && ctx.fs.ModifiedTime(compiled) <= before)
+    failure = Gbk("编译没有生成文件：") + compiled;
+  ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
+}
+
+}  // namespace qm

@@ -1,0 +1,24 @@
+#include "chm/unpacking.h"
+
+#include "chm/run_outcome.h"
+#include "runtime/encoding.h"
+#include "runtime/paths.h"
+
+namespace qm {
+
+void ChmUnpacking(Context& ctx) {
+  const Text p = ctx.controls.GetText("编辑框1");
+  const Text q = ReplaceSubtext(p, " ", {}, 1, -1, true);
+  // The file takes its space-free name; the rename never replaces a file.
+  ctx.fs.Rename(ctx.controls.GetText("编辑框1"), q);
+  const long k = FindTextBackwards(q, kPathSeparatorText);
+  const Text n = TextRight(q, TextLength(q) - k);
+  const Text f = ReplaceSubtext(q, n, {}, 1, -1, true);
+  const Text b = ReplaceSubtext(n, ".chm", {}, 1, -1, false);
+  const Text command = "hh.exe -decompile " + f + b + " " + f + b + ".chm";
+  RunResult run = ctx.processes.Run(command, true);
+  Text failure = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
+  ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
+}
+
+}  // namespace qm
