@@ -1,0 +1,159 @@
+// The two buttons that run helper programs: the command lines they build
+// and what they tell the user afterwards.
+
+#include <gtest/gtest.h>
+
+#include "chm/compile.h"
+#include "chm/unpacking.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+
+namespace qm {
+namespace {
+
+RunResult Exited(int status) {
+  RunResult r;
+  r.started = true;
+  r.finished = true;
+  r.exit_status = status;
+  return r;
+}
+
+struct CompileTest : ::testing::Test, MemoryFixture {
+  CompileTest() {
+    fs.AddDirectory("/books/MyBook");
+    ui.SetText("编辑框1", "/books/MyBook");
+    state.BookName = "MyBook";
+    // A compiler that writes the book, as hhc.exe does.
+    processes.on_run = [this](const Text&, bool) {
+      fs.AddFile("/books/MyBook/MyBook.chm", "ITSF");
+      return Exited(0);
+    };
+  }
+};
+
+TEST_F(CompileTest, RunsTheCompilerOnTheProjectAndWaits) {
+  CompileChm(ctx);
+  ASSERT_EQ(processes.runs.size(), 1u);
+  EXPECT_EQ(processes.runs[0].command_line, "hhc.exe \"/books/MyBook/MyBook.hhp\"");
+  EXPECT_TRUE(processes.runs[0].wait);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].content, "ok");
+  EXPECT_EQ(ui.messages[0].caption, Gbk("信息："));
+  // Without "不自建目录" the project file is not written again.
+  EXPECT_FALSE(fs.Exists("/books/MyBook/MyBook.hhp"));
+}
+
+TEST_F(CompileTest, NoOwnContentsRemovesTheContentsNameInAnyCaseAndWritesTheProject) {
+  ui.SetTicked("选择框不建目录", true);
+  ui.SetText("编辑框4", "Contents file=MyBook.hhc\r\n[WINDOWS]\r\nmain=\"t\",\"MYBOOK.HHC\",,\r\n");
+  CompileChm(ctx);
+  const Text expected = "Contents file=\r\n[WINDOWS]\r\nmain=\"t\",\"\",,\r\n";
+  EXPECT_EQ(ui.GetText("编辑框4"), expected);
+  EXPECT_EQ(fs.Contents("/books/MyBook/MyBook.hhp"), expected);
+  EXPECT_EQ(ui.messages.back().content, "ok");
+}
+
+TEST_F(CompileTest, EmptyBookNameTakesOutEveryContentsFileAndNamesDotHhp) {
+  state.BookName.clear();
+  ui.SetTicked("选择框不建目录", true);
+  ui.SetText("编辑框4", "a.hhc b.HHC");
+  processes.on_run = [this](const Text&, bool) {
+    fs.AddFile("/books/MyBook/.chm", "x");
+    return Exited(0);
+  };
+  CompileChm(ctx);
+  EXPECT_EQ(ui.GetText("编辑框4"), "a b");
+  EXPECT_EQ(processes.runs[0].command_line, "hhc.exe \"/books/MyBook/.hhp\"");
+}
+
+TEST_F(CompileTest, TellsWhatFailedInsteadOfOk) {
+  // The compiler cannot be started.
+  processes.on_run = [](const Text&, bool) { return RunResult(); };
+  CompileChm(ctx);
+  EXPECT_NE(ui.messages.back().content, "ok");
+  EXPECT_NE(ui.messages.back().content.find("hhc.exe"), Text::npos);
+
+  // It ran but failed.
+  processes.on_run = [](const Text&, bool) { return Exited(3); };
+  CompileChm(ctx);
+  EXPECT_NE(ui.messages.back().content.find("3"), Text::npos);
+
+  // It claimed success but wrote nothing.
+  processes.on_run = [](const Text&, bool) { return Exited(0); };
+  CompileChm(ctx);
+  EXPECT_NE(ui.messages.back().content, "ok");
+
+  // An old book from an earlier run does not count as output.
+  fs.AddFile("/books/MyBook/MyBook.chm", "old");
+  CompileChm(ctx);
+  EXPECT_NE(ui.messages.back().content, "ok");
+}
+
+TEST_F(CompileTest, UnwritableProjectFileIsReportedAndTheOldOneKept) {
+  fs.AddFile("/books/MyBook/MyBook.hhp", "old project");
+  fs.SetReadOnly("/books/MyBook");
+  ui.SetTicked("选择框不建目录", true);
+  ui.SetText("编辑框4", "new project");
+  CompileChm(ctx);
+  EXPECT_EQ(fs.Contents("/books/MyBook/MyBook.hhp"), "old project");
+  EXPECT_TRUE(processes.runs.empty());
+  EXPECT_NE(ui.messages.back().content, "ok");
+}
+
+struct UnpackTest : ::testing::Test, MemoryFixture {
+  UnpackTest() {
+    processes.on_run = [](const Text&, bool) { return Exited(0); };
+  }
+  Text Unpack(const Text& path) {
+    ui.SetText("编辑框1", path);
+    processes.runs.clear();
+    ChmUnpacking(ctx);
+    return processes.runs.empty() ? Text() : processes.runs.back().command_line;
+  }
+};
+
+TEST_F(UnpackTest, BuildsTheCommandLineFromThePath) {
+  fs.AddFile("/books/plain.chm", "x");
+  EXPECT_EQ(Unpack("/books/plain.chm"), "hh.exe -decompile /books/plain /books/plain.chm");
+  EXPECT_TRUE(fs.Exists("/books/plain.chm"));
+  EXPECT_TRUE(processes.runs.back().wait);
+  EXPECT_EQ(ui.messages.back().content, "ok");
+
+  EXPECT_EQ(Unpack("/books/BOOK.CHM"), "hh.exe -decompile /books/BOOK /books/BOOK.chm");
+  EXPECT_EQ(Unpack("/books/a.chm.chm"), "hh.exe -decompile /books/a /books/a.chm");
+  // Every occurrence of the file name goes, also the folder named like it.
+  EXPECT_EQ(Unpack("/books/x.chm/x.chm"), "hh.exe -decompile /books//x /books//x.chm");
+  // No separator at all: the whole text is the name.
+  EXPECT_EQ(Unpack("book.chm"), "hh.exe -decompile book book.chm");
+}
+
+TEST_F(UnpackTest, SpacesAreRemovedByRenamingTheFile) {
+  fs.AddFile("/books/my book.CHM", "book");
+  EXPECT_EQ(Unpack("/books/my book.CHM"), "hh.exe -decompile /books/mybook /books/mybook.chm");
+  EXPECT_FALSE(fs.Exists("/books/my book.CHM"));
+  EXPECT_EQ(fs.Contents("/books/mybook.CHM"), "book");
+  // The box keeps the text with spaces.
+  EXPECT_EQ(ui.GetText("编辑框1"), "/books/my book.CHM");
+}
+
+TEST_F(UnpackTest, RenameNeverReplacesAnotherFile) {
+  fs.AddFile("/books/my book.chm", "dropped");
+  fs.AddFile("/books/mybook.chm", "other");
+  Unpack("/books/my book.chm");
+  EXPECT_EQ(fs.Contents("/books/my book.chm"), "dropped");
+  EXPECT_EQ(fs.Contents("/books/mybook.chm"), "other");
+}
+
+TEST_F(UnpackTest, FailuresAreReported) {
+  processes.on_run = [](const Text&, bool) { return RunResult(); };
+  Unpack("/books/a.chm");
+  EXPECT_NE(ui.messages.back().content, "ok");
+  EXPECT_NE(ui.messages.back().content.find("hh.exe"), Text::npos);
+  processes.on_run = [](const Text&, bool) { return Exited(1); };
+  Unpack("/books/a.chm");
+  EXPECT_NE(ui.messages.back().content, "ok");
+}
+
+}  // namespace
+}  // namespace qm
