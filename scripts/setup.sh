@@ -26,6 +26,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$jobs" 2>&1 | grep -v -E '^\[ *[0-9]+%\]' || true
-test "${PIPESTATUS[0]}" -eq 0
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >build-configure.log 2>&1 || {
+  cat build-configure.log; echo "Configuring failed."; exit 1; }
+rm -f build-configure.log
+echo "Building Quillmere..."
+if ! cmake --build build -j"$jobs" >build/build.log 2>&1; then
+  grep -E 'error|Error' build/build.log | head -40
+  echo "Build failed (full log: build/build.log)."
+  exit 1
+fi
