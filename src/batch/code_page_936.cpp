@@ -1,0 +1,74 @@
+#include "batch/code_page_936.h"
+
+#include <iconv.h>
+
+#include <memory>
+
+namespace qm {
+namespace {
+
+// One iconv call per code point, once per process: 65,536 short
+// conversions take a few tens of milliseconds.
+std::unique_ptr<std::uint16_t[]> BuildTable() {
+  auto table = std::make_unique<std::uint16_t[]>(0x10000);
+  for (unsigned u = 0; u < 0x10000; ++u) table[u] = u < 0x80 ? static_cast<std::uint16_t>(u) : kNoCp936Form;
+  iconv_t cd = iconv_open("CP936", "UTF-16LE");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+  for (unsigned u = 0x80; u < 0x10000; ++u) {
+    if (u >= 0xD800 && u <= 0xDFFF) continue;
+    char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    char out[8];
+    char* src = in;
+    char* dst = out;
+    std::size_t src_left = 2, dst_left = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) == static_cast<std::size_t>(-1)) continue;
+    std::size_t n = sizeof out - dst_left;
+    auto b0 = static_cast<unsigned char>(out[0]);
+    if (n == 1) {
+      table[u] = b0;
+    } else if (n == 2 && b0 >= 0x81) {
+      table[u] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
+    }
+  }
+  iconv_close(cd);
+  return table;
+}
+
+struct Composition {
+  char16_t base;
+  char16_t mark;
+  char16_t composed;
+};
+
+constexpr char16_t kGrave = 0x0300, kAcute = 0x0301, kCircumflex = 0x0302, kMacron = 0x0304,
+                   kDiaeresis = 0x0308, kCaron = 0x030C;
+
+// The precomposed lower-case Latin letters of the pinyin row of code page
+// 936, by base letter and mark.
+constexpr Composition kCompositions[] = {
+    {u'a', kMacron, u'ā'},    {u'a', kAcute, u'á'},  {u'a', kCaron, u'ǎ'}, {u'a', kGrave, u'à'},
+    {u'e', kMacron, u'ē'},    {u'e', kAcute, u'é'},  {u'e', kCaron, u'ě'}, {u'e', kGrave, u'è'},
+    {u'e', kCircumflex, u'ê'}, {u'i', kMacron, u'ī'}, {u'i', kAcute, u'í'}, {u'i', kCaron, u'ǐ'},
+    {u'i', kGrave, u'ì'},     {u'o', kMacron, u'ō'}, {u'o', kAcute, u'ó'}, {u'o', kCaron, u'ǒ'},
+    {u'o', kGrave, u'ò'},     {u'u', kMacron, u'ū'}, {u'u', kAcute, u'ú'}, {u'u', kCaron, u'ǔ'},
+    {u'u', kGrave, u'ù'},     {u'u', kDiaeresis, u'ü'}, {u'ü', kMacron, u'ǖ'}, {u'ü', kAcute, u'ǘ'},
+    {u'ü', kCaron, u'ǚ'},     {u'ü', kGrave, u'ǜ'},  {u'n', kAcute, u'ń'}, {u'n', kCaron, u'ň'},
+    {u'n', kGrave, u'ǹ'},     {u'm', kAcute, u'ḿ'},
+};
+
+}  // namespace
+
+const std::uint16_t* Cp936Table() {
+  static const std::unique_ptr<std::uint16_t[]> table = BuildTable();
+  return table.get();
+}
+
+char16_t ComposeForCp936(char16_t base, char16_t mark) {
+  for (const Composition& c : kCompositions) {
+    if (c.base == base && c.mark == mark) return Cp936Table()[c.composed] != kNoCp936Form ? c.composed : 0;
+  }
+  return 0;
+}
+
+}  // namespace qm

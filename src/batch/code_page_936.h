@@ -1,0 +1,28 @@
+#pragma once
+// Code page 936 (GBK) forms of the characters of the Basic Multilingual
+// Plane, as the re-encoding tool writes them.
+
+#include <cstdint>
+
+namespace qm {
+
+/// Marks a character without a code page 936 form.
+inline constexpr std::uint16_t kNoCp936Form = 0xFFFF;
+
+/// A table of 65,536 entries, indexed by UTF-16 code unit: the character's
+/// code page 936 bytes, a value below 0x100 being one byte (ASCII, and 0x80
+/// for the euro sign) and a larger value the two bytes lead * 256 + trail;
+/// kNoCp936Form when the character has none (surrogates included). Built
+/// once, on first use, by asking glibc iconv's "CP936" about each code point;
+/// when that converter is missing only ASCII has a form.
+const std::uint16_t* Cp936Table();
+
+/// The precomposed character that `base` followed by the combining mark
+/// `mark` (U+0300 to U+036F) stands for, when code page 936 has a form for
+/// it; 0 otherwise. Code page 936 holds no precomposed Latin letters beyond
+/// the lower-case pinyin letters (ā á ǎ à ē é ě è ê ī í ǐ ì ō ó ǒ ò ū ú ǔ ù
+/// ü ǖ ǘ ǚ ǜ, and ń ň ǹ ḿ where the table has them), so only these are
+/// composed; every other pair is converted one character after the other.
+char16_t ComposeForCp936(char16_t base, char16_t mark);
+
+}  // namespace qm

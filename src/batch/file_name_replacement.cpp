@@ -1,0 +1,85 @@
+#include "batch/file_name_replacement.h"
+
+#include <algorithm>
+
+#include "batch/tool_folder.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+#include "runtime/paths.h"
+
+namespace qm {
+namespace {
+
+// Length of the name escape that begins with the 0xFF byte at `i`: 0xFF
+// 0xC0 byte 0xFF for a stray byte, else 0xFF, a UTF-8 sequence and a
+// closing 0xFF when that sequence has an even length.
+std::size_t EscapeLength(const Text& name, std::size_t i) {
+  if (i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) == 0xC0) return 4;
+  char32_t cp;
+  std::size_t n = i + 1 < name.size() ? DecodeUtf8(name, i + 1, &cp) : 0;
+  if (n == 0) return 1;
+  return 1 + n + (n % 2 == 0 ? 1 : 0);
+}
+
+Text ReplaceAll(std::string_view text, const Text& old_text, const Text& new_text) {
+  return ReplaceSubtext(text, old_text, new_text, 1, -1, /*case_sensitive=*/false);
+}
+
+}  // namespace
+
+Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_text) {
+  if (!HasNameEscape(name)) return ReplaceAll(name, old_text, new_text);
+  // Replace within the runs of GBK characters between the escapes.
+  Text out;
+  std::size_t run = 0;
+  std::size_t i = 0;
+  while (i < name.size()) {
+    if (static_cast<unsigned char>(name[i]) != 0xFF) {
+      i += CharWidthAt(name, i);
+      continue;
+    }
+    out += ReplaceAll(std::string_view(name).substr(run, i - run), old_text, new_text);
+    std::size_t n = std::min(EscapeLength(name, i), name.size() - i);
+    out.append(name, i, n);
+    i += n;
+    run = i;
+  }
+  out += ReplaceAll(std::string_view(name).substr(run), old_text, new_text);
+  return out;
+}
+
+NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder,
+                                          const Text& old_text, const Text& new_text) {
+  NameReplacementSummary summary;
+  if (old_text.empty()) return summary;  // no name can change
+  for (const Text& name : FindFiles(fs, InToolFolder(folder, "*"))) {
+    if (name == "." || name == "..") continue;
+    Text new_name = ReplacedFileName(name, old_text, new_text);
+    if (new_name == name) continue;
+    bool ok = !new_name.empty() && new_name.find(kPathSeparator) == Text::npos &&
+              fs.Rename(InToolFolder(folder, name), InToolFolder(folder, new_name));
+    ++(ok ? summary.renamed : summary.failed);
+  }
+  return summary;
+}
+
+void FileNameCharReplacement(Context& ctx) {
+  Text folder = ctx.controls.GetText("编辑框路径改字符");
+  Text old_text = ctx.controls.GetText("编辑框原字符");
+  Text new_text = ctx.controls.GetText("编辑框新字符");
+  if (Text refusal = FolderRefusal(ctx.fs, folder); !refusal.empty()) {
+    ctx.dialogs.MessageBox(refusal);
+    return;
+  }
+  NameReplacementSummary summary = ReplaceInFileNames(ctx.fs, folder, old_text, new_text);
+  ctx.dialogs.MessageBox(Gbk("批量更名 ok!"), 0, Gbk("提示"));
+  if (summary.failed > 0) {
+    ctx.dialogs.MessageBox(Gbk("有 ") + ToText(summary.failed) +
+                               Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。"),
+                           0, Gbk("提示"));
+  }
+  ctx.controls.SetDisabled("按钮量改字符", true);
+  ctx.controls.SetText("编辑框路径改字符", Text());
+}
+
+}  // namespace qm

@@ -1,0 +1,48 @@
+#include "batch/reencoding.h"
+
+#include <string>
+
+#include "batch/tool_folder.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+
+namespace qm {
+
+ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix) {
+  ReencodingSummary summary;
+  Text output = ProcessedFolder(folder);
+  fs.CreateDirectory(output);  // an existing folder is simply used
+  std::string data;
+  for (const Text& name : FindFiles(fs, InToolFolder(folder, "*" + suffix))) {
+    if (name == "." || name == "..") continue;
+    if (!fs.Read(InToolFolder(folder, name), &data)) {
+      ++summary.unreadable;
+      continue;
+    }
+    Text page = Utf8ToGbkText(ByteSet(std::move(data)));
+    data.clear();
+    bool ok = WriteFileSafely(fs, InToolFolder(output, name), page);
+    ++(ok ? summary.converted : summary.unwritten);
+  }
+  return summary;
+}
+
+void Utf8ToGb2312Reencoding(Context& ctx) {
+  Text folder = ctx.controls.GetText("编辑框编码转换路径");
+  Text suffix = ctx.controls.GetText("编辑框编码后缀");
+  if (Text refusal = FolderRefusal(ctx.fs, folder); !refusal.empty()) {
+    ctx.dialogs.MessageBox(refusal);
+    return;
+  }
+  ReencodingSummary summary = ReencodePagesInFolder(ctx.fs, folder, suffix);
+  ctx.dialogs.MessageBox("ok!");
+  int failed = summary.unreadable + summary.unwritten;
+  if (failed > 0) {
+    ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) +
+                           Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。"));
+  }
+  ctx.controls.SetDisabled("按钮编码转换", true);
+  ctx.controls.SetText("编辑框编码转换路径", Text());
+}
+
+}  // namespace qm

@@ -1,0 +1,25 @@
+#include "batch/tool_folder.h"
+
+#include "runtime/encoding.h"
+#include "runtime/paths.h"
+
+namespace qm {
+
+Text FolderRefusal(FileSystem& fs, const Text& folder) {
+  if (folder.empty()) return Gbk("没有指定目录：请先把要处理的目录拖放到窗口上。");
+  int attributes = fs.Attributes(folder);
+  if (attributes == -1 || (attributes & kDirectory) == 0)
+    return Gbk("找不到目录：") + folder + Gbk("，没有做任何处理。");
+  return {};
+}
+
+Text InToolFolder(const Text& folder, const Text& name) {
+  Text path = folder;
+  path.push_back(kPathSeparator);
+  path.append(name);
+  return path;
+}
+
+Text ProcessedFolder(const Text& folder) { return InToolFolder(folder, Gbk("处理后")); }
+
+}  // namespace qm

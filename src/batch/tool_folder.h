@@ -1,0 +1,23 @@
+#pragma once
+// The folder that a batch tool works on, as dropped or typed into its path
+// box, and the paths the tools build from it.
+
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+/// Why `folder` cannot be worked on, as the message to show the user; empty
+/// when it names an existing folder. An empty folder text is refused: with
+/// the separator appended it would name the root of the file system.
+Text FolderRefusal(FileSystem& fs, const Text& folder);
+
+/// `folder` + the path separator + `name`. The separator is appended even
+/// when the folder text already ends with one (a doubled separator is
+/// harmless in a path).
+Text InToolFolder(const Text& folder, const Text& name);
+
+/// The sub-folder 处理后 that receives the results of the page tools.
+Text ProcessedFolder(const Text& folder);
+
+}  // namespace qm

@@ -1,0 +1,132 @@
+#include "batch/utf8_to_gbk.h"
+
+#include <string_view>
+
+#include "batch/code_page_936.h"
+
+namespace qm {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+inline void PutUnit(char*& out, char16_t u) {
+  *out++ = static_cast<char>(u & 0xFF);
+  *out++ = static_cast<char>(u >> 8);
+}
+
+inline char16_t UnitAt(std::string_view w, std::size_t k) {
+  return static_cast<char16_t>(static_cast<unsigned char>(w[2 * k]) |
+                               static_cast<unsigned char>(w[2 * k + 1]) << 8);
+}
+
+ByteSet DecodeToUtf16(std::string_view s) {
+  // At most one code unit per input byte.
+  std::string w(2 * s.size(), '\0');
+  char* out = w.data();
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  std::size_t len = s.size();
+  std::size_t i = 0;
+  while (i < len) {
+    unsigned char b = p[i];
+    if (b < 0x80) {
+      PutUnit(out, b);
+      ++i;
+      continue;
+    }
+    // Length of the sequence and the allowed range of its second byte
+    // (which excludes overlong forms, surrogates and values past U+10FFFF).
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      n = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      n = 3;
+      if (b == 0xE0) lo = 0xA0;
+      if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      n = 4;
+      if (b == 0xF0) lo = 0x90;
+      if (b == 0xF4) hi = 0x8F;
+    } else {
+      PutUnit(out, kReplacement);
+      ++i;
+      continue;
+    }
+    char32_t cp = b & (0x7F >> n);
+    std::size_t k = 1;
+    if (i + 1 < len && p[i + 1] >= lo && p[i + 1] <= hi) {
+      cp = cp << 6 | (p[i + 1] & 0x3F);
+      k = 2;
+      while (k < n && i + k < len && (p[i + k] & 0xC0) == 0x80) {
+        cp = cp << 6 | (p[i + k] & 0x3F);
+        ++k;
+      }
+    }
+    i += k;
+    if (k < n) {
+      // The maximal valid beginning of a sequence counts as one error.
+      PutUnit(out, kReplacement);
+    } else if (cp >= 0x10000) {
+      cp -= 0x10000;
+      PutUnit(out, static_cast<char16_t>(0xD800 | (cp >> 10)));
+      PutUnit(out, static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+    } else {
+      PutUnit(out, static_cast<char16_t>(cp));
+    }
+  }
+  w.resize(static_cast<std::size_t>(out - w.data()));
+  return ByteSet(std::move(w));
+}
+
+inline bool IsCombiningMark(char16_t u) { return u >= 0x0300 && u <= 0x036F; }
+
+}  // namespace
+
+ByteSet Utf8ToUtf16(const ByteSet& data) { return DecodeToUtf16(data.View()); }
+
+Text Utf16ToGbkText(const ByteSet& utf16) {
+  const std::uint16_t* table = Cp936Table();
+  std::string_view w = utf16.View();
+  std::size_t n = w.size() / 2;
+  Text out(2 * n, '\0');  // at most two bytes per code unit
+  char* o = out.data();
+  for (std::size_t k = 0; k < n; ++k) {
+    char16_t u = UnitAt(w, k);
+    if (u == 0) break;
+    if (u >= 0xD800 && u <= 0xDFFF) {
+      // A character outside the Basic Multilingual Plane (code page 936
+      // has none) or a lone surrogate.
+      if (u <= 0xDBFF && k + 1 < n) {
+        char16_t next = UnitAt(w, k + 1);
+        if (next >= 0xDC00 && next <= 0xDFFF) ++k;
+      }
+      *o++ = '?';
+      continue;
+    }
+    while (k + 1 < n && IsCombiningMark(UnitAt(w, k + 1))) {
+      char16_t composed = ComposeForCp936(u, UnitAt(w, k + 1));
+      if (!composed) break;
+      u = composed;
+      ++k;
+    }
+    std::uint16_t code = table[u];
+    if (code == kNoCp936Form) {
+      *o++ = '?';
+    } else if (code < 0x100) {
+      *o++ = static_cast<char>(code);
+    } else {
+      *o++ = static_cast<char>(code >> 8);
+      *o++ = static_cast<char>(code & 0xFF);
+    }
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return out;
+}
+
+Text Utf8ToGbkText(const ByteSet& data) {
+  std::string_view s = data.View();
+  if (s.starts_with("\xEF\xBB\xBF")) s.remove_prefix(3);
+  return Utf16ToGbkText(DecodeToUtf16(s));
+}
+
+}  // namespace qm

@@ -1,0 +1,32 @@
+#pragma once
+// UTF-8 to code page 936 with the results of the Windows conversions
+// MultiByteToWideChar(CP_UTF8, 0) and WideCharToMultiByte(936,
+// WC_COMPOSITECHECK) with the default character "?".
+
+#include "runtime/byte_set.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+/// Decodes UTF-8 into UTF-16 little-endian code units (two bytes each).
+/// Never fails: each maximal part of an ill-formed sequence (a stray
+/// continuation byte, a byte that cannot start a sequence, a sequence cut
+/// short, an overlong form, an encoded surrogate or a value above U+10FFFF)
+/// becomes one U+FFFD. Characters above U+FFFF become surrogate pairs. A
+/// byte-order mark is kept as U+FEFF. Empty input gives the empty byte set.
+ByteSet Utf8ToUtf16(const ByteSet& data);
+
+/// Converts UTF-16 little-endian code units (a trailing odd byte is ignored)
+/// to code page 936. The text ends before the first U+0000. A character
+/// without a code page 936 form becomes "?" (a surrogate pair or a lone
+/// surrogate gives one "?"). A base letter followed by combining marks is
+/// written as the precomposed letter where code page 936 has one
+/// (ComposeForCp936); otherwise each character is converted on its own.
+Text Utf16ToGbkText(const ByteSet& utf16);
+
+/// Utf16ToGbkText of Utf8ToUtf16 of `data`, with one difference: a UTF-8
+/// byte-order mark at the very start is dropped, since it has no code page
+/// 936 form and would put a "?" at the top of the page.
+Text Utf8ToGbkText(const ByteSet& data);
+
+}  // namespace qm

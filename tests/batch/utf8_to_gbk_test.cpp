@@ -1,0 +1,91 @@
+// Conversions of the re-encoding tool, pinned byte for byte.
+#include "batch/utf8_to_gbk.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace qm {
+namespace {
+
+Text Convert(const std::string& utf8) { return Utf8ToGbkText(ByteSet(utf8)); }
+
+ByteSet Units(std::u16string units) {
+  std::string bytes;
+  for (char16_t u : units) {
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  }
+  return ByteSet(bytes);
+}
+
+TEST(Utf8ToUtf16, DecodesEveryLengthOfSequence) {
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80")),
+            Units(u"A\u00E9\u4E2D\U0001F600"));
+  EXPECT_EQ(Utf8ToUtf16(ByteSet()), ByteSet());
+  // A byte-order mark stays a character at this step.
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("\xEF\xBB\xBFx")), Units(u"\uFEFFx"));
+}
+
+TEST(Utf8ToUtf16, EachMaximalIllFormedPartBecomesOneReplacementCharacter) {
+  // A stray continuation byte and bytes that never start a sequence.
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("a\x80" "b\xFF" "c\xC0\x80")),
+            Units(u"a\uFFFDb\uFFFDc\uFFFD\uFFFD"));
+  // A three-byte sequence cut short by an ASCII byte and at the end.
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("\xE4\xB8z\xE4\xB8")), Units(u"\uFFFDz\uFFFD"));
+  // An encoded surrogate and an overlong three-byte form: the lead byte is
+  // the whole valid beginning, each following byte a stray.
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("\xED\xA0\x80")), Units(u"\uFFFD\uFFFD\uFFFD"));
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("\xE0\x80\xAF")), Units(u"\uFFFD\uFFFD\uFFFD"));
+  // Beyond U+10FFFF.
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("\xF4\x90\x80\x80")), Units(u"\uFFFD\uFFFD\uFFFD\uFFFD"));
+  // A four-byte sequence missing its last byte.
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("\xF0\x9F\x98!")), Units(u"\uFFFD!"));
+}
+
+TEST(Utf16ToGbkText, WritesAsciiAndChineseAsCodePage936) {
+  EXPECT_EQ(Utf16ToGbkText(Units(u"<p>\u4E2D\u6587</p>")), "<p>\xD6\xD0\xCE\xC4</p>");
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\u20AC")), "\x80");  // the one-byte euro sign
+  EXPECT_EQ(Utf16ToGbkText(ByteSet(std::string("a\0b", 3))), "a");  // the odd byte is ignored
+}
+
+TEST(Utf16ToGbkText, CharactersWithoutAFormBecomeQuestionMarks) {
+  EXPECT_EQ(Utf16ToGbkText(Units(u"x\uFFFDy\u00C0z")), "x?y?z");
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\U0001F600!")), "?!");     // surrogate pair: one "?"
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\xD800" u"a\xDC00")), "?a?");  // lone surrogates
+}
+
+TEST(Utf16ToGbkText, TextEndsAtTheFirstNullCharacter) {
+  EXPECT_EQ(Utf16ToGbkText(Units(std::u16string(u"ab\0cd", 5))), "ab");
+  EXPECT_EQ(Convert(std::string("\xE4\xB8\xAD\0\xE6\x96\x87", 7)), "\xD6\xD0");
+}
+
+TEST(Utf16ToGbkText, ComposesBaseAndMarkWhereCodePage936HasTheLetter) {
+  EXPECT_EQ(Utf16ToGbkText(Units(u"e\u0301")), "\xA8\xA6");        // é
+  EXPECT_EQ(Utf16ToGbkText(Units(u"a\u030C")), "\xA8\xA3");        // ǎ
+  EXPECT_EQ(Utf16ToGbkText(Units(u"u\u0308\u0304")), "\xA8\xB5");  // ü then ǖ
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\u00FC\u030C")), "\xA8\xB7");      // ǚ
+  // No upper-case letters with marks: base and mark one after the other.
+  EXPECT_EQ(Utf16ToGbkText(Units(u"E\u0301")), "E?");
+  // A mark with no base letter before it.
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\u0301")), "?");
+}
+
+TEST(Utf8ToGbkText, ConvertsPagesWithTheWindowsResults) {
+  std::string ascii = "<html><meta charset=\"utf-8\">\r\nplain text\t~</html>";
+  EXPECT_EQ(Convert(ascii), ascii);
+  EXPECT_EQ(Convert("\xE4\xB8\xAD\xE6\x96\x87"), "\xD6\xD0\xCE\xC4");  // 中文
+  EXPECT_EQ(Convert("caf" "e\xCC\x81"), "caf\xA8\xA6");
+  EXPECT_EQ(Convert("\xE2\x82\xAC\xE2\x99\xAB"), "\x80?");  // € and a note without a form
+  EXPECT_EQ(Convert(""), "");
+  // A page already in GBK is decoded as UTF-8 all the same.
+  EXPECT_EQ(Convert("\xD6\xD0"), "??");
+}
+
+TEST(Utf8ToGbkText, DropsAByteOrderMarkAtTheStartOnly) {
+  EXPECT_EQ(Convert("\xEF\xBB\xBF<p>\xE4\xB8\xAD"), "<p>\xD6\xD0");
+  EXPECT_EQ(Convert("a\xEF\xBB\xBF"), "a?");
+}
+
+}  // namespace
+}  // namespace qm
