@@ -1,112 +1,118 @@
 #include "chm_unpacker.h"
 
-#include <mspack.h>
-
 #include <algorithm>
 #include <memory>
+#include <sstream>
+#include <thread>
 #include <vector>
 
+#include "chm_book.h"
 #include "entry_name.h"
-#include "mspack_io.h"
 #include "target_folder.h"
 
 namespace hh {
 namespace {
 
-const char* describeMspackError(int code) {
-  switch (code) {
-    case MSPACK_ERR_OK: return "no error";
-    case MSPACK_ERR_ARGS: return "bad arguments";
-    case MSPACK_ERR_OPEN: return "cannot open";
-    case MSPACK_ERR_READ: return "cannot read (file truncated or damaged)";
-    case MSPACK_ERR_WRITE: return "cannot write";
-    case MSPACK_ERR_SEEK: return "bad position (file truncated or damaged)";
-    case MSPACK_ERR_NOMEMORY: return "out of memory";
-    case MSPACK_ERR_SIGNATURE: return "not a CHM file";
-    case MSPACK_ERR_DATAFORMAT: return "damaged CHM data";
-    case MSPACK_ERR_CHECKSUM: return "checksum error";
-    case MSPACK_ERR_DECRUNCH: return "damaged compressed data";
-    default: return "unknown error";
+// Below this much content one thread is quicker than starting more.
+constexpr unsigned long long kParallelThreshold = 4ull << 20;
+constexpr unsigned kMaxWorkers = 4;
+
+// One worker's stretch of the content order and what became of it.
+struct Stretch {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::size_t written = 0, refused = 0, failed = 0;
+  std::ostringstream log;
+};
+
+void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
+  const std::vector<mschmd_file*>& files = book.files();
+  for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
+    mschmd_file* file = files[i];
+    const SanitizedName name = sanitizeEntryName(file->filename);
+    if (!name.ok) {
+      ++stretch.refused;
+      stretch.log << "hh.exe: refused entry \"" << file->filename << "\": " << name.reason << '\n';
+      continue;
+    }
+    PendingFile pending;
+    WriteStatus status = target.begin(name.components, pending);
+    if (status.ok) {
+      const std::string error = book.extract(file, pending.file.get());
+      if (error.empty()) {
+        status = target.commit(pending);
+      } else {
+        target.abandon(pending);
+        status = {false, false, error};
+      }
+    }
+    if (status.ok) {
+      ++stretch.written;
+    } else if (status.refused) {
+      ++stretch.refused;
+      stretch.log << "hh.exe: refused entry \"" << file->filename << "\": " << status.message << '\n';
+    } else {
+      ++stretch.failed;
+      stretch.log << "hh.exe: cannot unpack \"" << file->filename << "\": " << status.message << '\n';
+    }
   }
 }
 
-struct DecompressorDeleter {
-  void operator()(mschm_decompressor* d) const { mspack_destroy_chm_decompressor(d); }
-};
-using Decompressor = std::unique_ptr<mschm_decompressor, DecompressorDeleter>;
-
-// Closes the book with the decompressor that opened it.
-class OpenBook {
- public:
-  OpenBook(mschm_decompressor* d, mschmd_header* h) : decompressor_(d), header_(h) {}
-  OpenBook(const OpenBook&) = delete;
-  OpenBook& operator=(const OpenBook&) = delete;
-  ~OpenBook() {
-    if (header_) decompressor_->close(decompressor_, header_);
+// A second worker opens the book on its own: decoder state is per book.
+void unpackStretchSeparately(const std::string& chmPath, std::size_t expectedFiles, TargetFolder* target,
+                             Stretch& stretch) {
+  ChmBook book(chmPath);
+  if (!book.ok() || book.files().size() != expectedFiles || !target) {
+    stretch.failed += stretch.end - stretch.begin;
+    stretch.log << "hh.exe: " << chmPath << ": cannot open the book a second time\n";
+    return;
   }
-  mschmd_header* get() const { return header_; }
-
- private:
-  mschm_decompressor* decompressor_;
-  mschmd_header* header_;
-};
-
-// Stored files to unpack, in content order.
-std::vector<mschmd_file*> filesInContentOrder(mschmd_header* book) {
-  std::vector<mschmd_file*> files;
-  for (mschmd_file* f = book->files; f; f = f->next)
-    if (!isBookkeepingName(f->filename)) files.push_back(f);
-  std::stable_sort(files.begin(), files.end(), [](const mschmd_file* a, const mschmd_file* b) {
-    if (a->section->id != b->section->id) return a->section->id < b->section->id;
-    return a->offset < b->offset;
-  });
-  return files;
+  unpackStretch(book, *target, stretch);
 }
 
-// Writes one stored file; returns the outcome and logs a failure.
-WriteStatus unpackOne(mschm_decompressor* decompressor, MspackIo& io, TargetFolder& target,
-                      mschmd_file* file, const std::vector<std::string>& components) {
-  PendingFile pending;
-  WriteStatus status = target.begin(components, pending);
-  if (!status.ok) return status;
-  io.routeOutputTo(pending.file.get());
-  const int rc = decompressor->extract(decompressor, file, MspackIo::kOutputName);
-  io.routeOutputTo(-1);
-  if (rc != MSPACK_ERR_OK || io.outputFailed()) {
-    target.abandon(pending);
-    return {false, false, io.outputFailed() ? io.outputError() : describeMspackError(rc)};
+unsigned chooseWorkers(const ChmBook& book, const UnpackOptions& options) {
+  unsigned workers = options.workers;
+  if (workers == 0)
+    workers = book.totalBytes() < kParallelThreshold
+                  ? 1
+                  : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+  return static_cast<unsigned>(std::clamp<std::size_t>(workers, 1, std::max<std::size_t>(1, book.files().size())));
+}
+
+// Cuts the content order into stretches holding about equal bytes.
+std::vector<std::unique_ptr<Stretch>> planStretches(const ChmBook& book, unsigned workers) {
+  std::vector<std::unique_ptr<Stretch>> stretches;
+  const unsigned long long total = book.totalBytes();
+  const std::vector<mschmd_file*>& files = book.files();
+  unsigned long long seen = 0;
+  std::size_t begin = 0;
+  for (unsigned w = 1; w <= workers; ++w) {
+    std::size_t end = begin;
+    const unsigned long long goal = total * w / workers;
+    if (w == workers) end = files.size();
+    while (end < files.size() && (seen < goal || end == begin)) seen += static_cast<unsigned long long>(files[end++]->length);
+    auto stretch = std::make_unique<Stretch>();
+    stretch->begin = begin;
+    stretch->end = end;
+    stretches.push_back(std::move(stretch));
+    begin = end;
   }
-  return target.commit(pending);
+  return stretches;
 }
 
 }  // namespace
 
-UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log) {
+UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log,
+                       const UnpackOptions& options) {
   UnpackReport report;
-  int selftest = MSPACK_ERR_OK;
-  MSPACK_SYS_SELFTEST(selftest);
-  if (selftest != MSPACK_ERR_OK) {
-    report.error = "libmspack does not match this program (off_t size)";
-    return report;
-  }
-
-  MspackIo io;
-  Decompressor decompressor(mspack_create_chm_decompressor(io.system()));
-  if (!decompressor) {
-    report.error = "cannot start the CHM decoder";
-    return report;
-  }
-  OpenBook book(decompressor.get(), decompressor->open(decompressor.get(), chmPath.c_str()));
-  for (const std::string& message : io.messages()) log << "hh.exe: " << chmPath << ": " << message << '\n';
-  if (!book.get()) {
-    const int code = decompressor->last_error(decompressor.get());
-    report.error = chmPath + ": " +
-                   (code == MSPACK_ERR_OPEN && !io.openError().empty() ? io.openError()
-                                                                       : describeMspackError(code));
+  ChmBook book(chmPath);
+  for (const std::string& warning : book.warnings()) log << "hh.exe: " << chmPath << ": " << warning << '\n';
+  if (!book.ok()) {
+    report.error = chmPath + ": " + book.error();
     return report;
   }
   report.opened = true;
-  report.damaged = io.directoryDamaged();
+  report.damaged = book.damaged();
 
   std::string folderError;
   std::unique_ptr<TargetFolder> target = TargetFolder::open(folder, folderError);
@@ -115,23 +121,22 @@ UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, st
     return report;
   }
 
-  for (mschmd_file* file : filesInContentOrder(book.get())) {
-    const SanitizedName name = sanitizeEntryName(file->filename);
-    if (!name.ok) {
-      ++report.refused;
-      log << "hh.exe: refused entry \"" << file->filename << "\": " << name.reason << '\n';
-      continue;
-    }
-    const WriteStatus status = unpackOne(decompressor.get(), io, *target, file, name.components);
-    if (status.ok) {
-      ++report.written;
-    } else if (status.refused) {
-      ++report.refused;
-      log << "hh.exe: refused entry \"" << file->filename << "\": " << status.message << '\n';
-    } else {
-      ++report.failed;
-      log << "hh.exe: cannot unpack \"" << file->filename << "\": " << status.message << '\n';
-    }
+  std::vector<std::unique_ptr<Stretch>> stretches = planStretches(book, chooseWorkers(book, options));
+  std::vector<std::unique_ptr<TargetFolder>> siblings;
+  std::vector<std::thread> threads;
+  for (std::size_t w = 1; w < stretches.size(); ++w) {
+    siblings.push_back(target->sibling(static_cast<unsigned>(w)));
+    threads.emplace_back(unpackStretchSeparately, std::cref(chmPath), book.files().size(), siblings.back().get(),
+                         std::ref(*stretches[w]));
+  }
+  unpackStretch(book, *target, *stretches[0]);
+  for (std::thread& t : threads) t.join();
+
+  for (const auto& stretch : stretches) {
+    report.written += stretch->written;
+    report.refused += stretch->refused;
+    report.failed += stretch->failed;
+    log << stretch->log.str();
   }
   return report;
 }

@@ -20,16 +20,23 @@ struct UnpackReport {
   bool complete() const { return opened && error.empty() && !damaged && refused == 0 && failed == 0; }
 };
 
+struct UnpackOptions {
+  /// Threads that decode parts of the book side by side; 0 picks one per
+  /// processor (at most 4) for big books and one for small ones.
+  unsigned workers = 0;
+};
+
 /// Unpacks `chmPath` into `folder`.
 ///
 /// The book is opened first; a file that is no CHM book gives an error and
 /// creates nothing. Then `folder` and its parents are created when missing,
 /// and every stored file except the bookkeeping streams is written under
-/// its sanitized relative name, in the order of its content in the book
-/// (section, then offset) so compressed data is decoded once. Each file is
-/// written to a temporary name and renamed into place only when complete.
-/// Every refused or failed entry, and every warning, is written as one line
-/// to `log`.
-UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log);
+/// its sanitized relative name, in content order (section, then offset) so
+/// that compressed data is decoded once; with several workers each decodes
+/// one stretch of that order. Each file is written to a temporary name and
+/// renamed into place only when complete. Every refused or failed entry,
+/// and every warning, is written as one line to `log`, in content order.
+UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log,
+                       const UnpackOptions& options = {});
 
 }  // namespace hh

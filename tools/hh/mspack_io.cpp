@@ -12,30 +12,13 @@
 #include <cstring>
 #include <limits>
 
+#include "header_repair.h"
 #include "unique_fd.h"
 
 namespace hh {
 namespace {
 
 constexpr std::size_t kBufferSize = 64 * 1024;
-
-// Header GUIDs of the ITSF signature block, at offsets 0x18 and 0x28.
-constexpr unsigned char kGuid1[16] = {0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
-                                      0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
-constexpr unsigned char kGuid2[16] = {0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
-                                      0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
-constexpr off_t kGuid2Offset = 0x28;
-
-// Some compilers (Free Pascal's chmcmd among them) write the first GUID
-// twice. The field carries no information, and libmspack would refuse the
-// otherwise sound book, so such a book is read as if the second GUID were
-// the usual one.
-bool hasRepeatedGuid(int fd) {
-  unsigned char head[0x38];
-  if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head)) return false;
-  return std::memcmp(head, "ITSF", 4) == 0 && std::memcmp(head + 0x18, kGuid1, 16) == 0 &&
-         std::memcmp(head + 0x28, kGuid1, 16) == 0;
-}
 
 }  // namespace
 
@@ -46,24 +29,17 @@ struct MspackIo::File : mspack_file {
   UniqueFd ownedFd;  // the book, for reading; outputs belong to the caller
   off_t position = 0;
   off_t size = 0;
-  bool fixGuid = false;
+  std::vector<ByteOverlay> overlays;  // header corrections, see header_repair.h
   std::vector<unsigned char> buffer;
   off_t bufferStart = 0;
   std::size_t bufferLength = 0;  // reading: valid bytes; writing: pending bytes
   bool failed = false;
 
-  void patch(unsigned char* data, off_t at, std::size_t length) const {
-    if (!fixGuid) return;
-    const off_t from = std::max(at, kGuid2Offset);
-    const off_t to = std::min(at + static_cast<off_t>(length), kGuid2Offset + 16);
-    for (off_t i = from; i < to; ++i) data[i - at] = kGuid2[i - kGuid2Offset];
-  }
-
   ssize_t readAt(unsigned char* data, std::size_t length, off_t at) const {
     ssize_t n;
     do n = ::pread(fd, data, length, at);
     while (n < 0 && errno == EINTR);
-    if (n > 0) patch(data, at, static_cast<std::size_t>(n));
+    if (n > 0) applyOverlays(overlays, data, at, static_cast<std::size_t>(n));
     return n;
   }
 
@@ -131,7 +107,7 @@ mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode)
     owner->openError_.clear();
     file->fd = file->ownedFd.get();
     file->size = st.st_size;
-    file->fixGuid = hasRepeatedGuid(file->fd);
+    file->overlays = headerRepairs(file->fd);
   } else if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kOutputName) == 0 &&
              owner->routedFd_ >= 0) {
     file->writing = true;

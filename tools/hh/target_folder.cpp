@@ -29,8 +29,8 @@ bool makeFolderChain(const std::string& path) {
 
 }  // namespace
 
-TargetFolder::TargetFolder(UniqueFd root, const struct stat& rootStat)
-    : root_(std::move(root)), rootDev_(rootStat.st_dev), rootIno_(rootStat.st_ino) {}
+TargetFolder::TargetFolder(UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag)
+    : root_(std::move(root)), rootDev_(rootDev), rootIno_(rootIno), tag_(tag) {}
 
 std::unique_ptr<TargetFolder> TargetFolder::open(const std::string& path, std::string& error) {
   if (path.empty()) {
@@ -47,7 +47,13 @@ std::unique_ptr<TargetFolder> TargetFolder::open(const std::string& path, std::s
     error = systemError("cannot open folder " + path);
     return nullptr;
   }
-  return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), st));
+  return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), st.st_dev, st.st_ino, 0));
+}
+
+std::unique_ptr<TargetFolder> TargetFolder::sibling(unsigned tag) const {
+  UniqueFd fd(::dup(root_.get()));
+  if (!fd.valid()) return nullptr;
+  return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), rootDev_, rootIno_, tag));
 }
 
 // Walks up from a folder through ".." until it meets the root of this target
@@ -113,7 +119,8 @@ WriteStatus TargetFolder::begin(const std::vector<std::string>& components, Pend
   if (!status.ok) return status;
   out.finalName = components.back();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    out.tempName = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(++tempCounter_) + ".tmp";
+    out.tempName = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
+                   std::to_string(++tempCounter_) + ".tmp";
     out.file.reset(::openat(out.dir.get(), out.tempName.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.file.valid()) return {};

@@ -34,6 +34,10 @@ class TargetFolder {
   /// sets `error` when the path cannot be created or is not a folder.
   static std::unique_ptr<TargetFolder> open(const std::string& path, std::string& error);
 
+  /// Another writer on the same folder, for a second thread: temporary
+  /// names carry `tag` so writers never collide. Null when out of descriptors.
+  std::unique_ptr<TargetFolder> sibling(unsigned tag) const;
+
   /// Prepares to write the file at `components` (relative, already
   /// sanitized, at least one). Creates missing folders on the way, never
   /// following a symbolic link unless it leads to a folder inside this
@@ -52,7 +56,7 @@ class TargetFolder {
   void abandon(PendingFile& file);
 
  private:
-  explicit TargetFolder(UniqueFd root, const struct stat& rootStat);
+  TargetFolder(UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag);
   WriteStatus openFolder(const std::vector<std::string>& components, UniqueFd& out);
   bool isInside(int folderFd) const;
 
@@ -62,6 +66,7 @@ class TargetFolder {
   // The folder of the last file: books store files folder by folder.
   std::string cachedPath_;
   UniqueFd cachedFd_;
+  unsigned tag_;
   unsigned long tempCounter_ = 0;
 };
 

@@ -1,6 +1,10 @@
 // hh.exe on sound books: every stored file comes out with its bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
+#include "chm_unpacker.h"
 #include "chm_writer.h"
 #include "test_support.h"
 
@@ -79,36 +83,94 @@ TEST(HhUnpack, ManyFilesAcrossSeveralDirectoryChunks) {
   EXPECT_EQ(hhtest::readBytes(dir / "out/pages/chapter4/page599.htm"), "page 599");
 }
 
-// Compressed books from Free Pascal's chmcmd, when it is installed.
+TEST(HhUnpack, ReadsBooksWhoseHeaderMisnamesTheListingChunks) {
+  std::vector<StoredEntry> entries;
+  for (int i = 0; i < 400; ++i) entries.push_back({"/page" + std::to_string(i) + ".htm", std::to_string(i)});
+  std::string book = hhtest::buildChm(entries);
+  // As Free Pascal's chmcmd writes them: the second GUID repeats the first,
+  // and the directory header names chunk 1 as the first listing chunk.
+  std::copy(book.begin() + 0x18, book.begin() + 0x28, book.begin() + 0x28);
+  book[0x78 + 0x20] = 1;
+  hhtest::ScratchDir dir;
+  hhtest::writeBytes(dir / "book.chm", book);
+
+  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(hhtest::listFiles(dir / "out").size(), entries.size());
+  EXPECT_EQ(hhtest::readBytes(dir / "out/page0.htm"), "0");
+}
+
+TEST(HhUnpack, SeveralWorkersWriteTheSameFiles) {
+  std::vector<StoredEntry> entries;
+  for (int i = 0; i < 300; ++i)
+    entries.push_back({"/d" + std::to_string(i % 5) + "/p" + std::to_string(i) + ".htm", std::string(100 + i, 'a' + i % 26)});
+  entries.push_back({"/../evil.htm", "x"});
+  hhtest::ScratchDir dir;
+  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));
+
+  std::ostringstream log;
+  hh::UnpackOptions options;
+  options.workers = 3;
+  auto report = hh::unpackChm((dir / "book.chm").string(), (dir / "out").string(), log, options);
+  EXPECT_EQ(report.written, 300u) << log.str();
+  EXPECT_EQ(report.refused, 1u);
+  EXPECT_FALSE(report.complete());
+  for (int i = 0; i < 300; i += 7) {
+    const auto& e = entries[i];
+    EXPECT_EQ(hhtest::readBytes(dir / "out" / e.name.substr(1)), e.data) << e.name;
+  }
+}
+
+// Compressed books from Free Pascal's chmcmd, when it is installed: 250
+// pages fill several directory chunks and many LZX reset intervals.
 class HhUnpackCompressed : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    if (!hhtest::haveChmcmd()) return;
+    source_ = new hhtest::ScratchDir;
+    fs::create_directories(*source_ / "part two");
+    unsigned seed = 12345;
+    for (int i = 0; i < 250; ++i) {
+      std::string name = (i % 3 == 0 ? "part two/p" : "p") + std::to_string(i) + ".htm";
+      std::string body = "<html><body>";
+      for (int k = 0; k < 300 + (i * 37) % 900; ++k) {  // part text, part noise
+        seed = seed * 1103515245 + 12345;
+        body += k % 2 ? std::string("段落文字 ") : std::string(1, static_cast<char>('a' + (seed >> 16) % 26));
+      }
+      hhtest::writeBytes(*source_ / name, body + "</body></html>");
+      pages_.push_back(name);
+    }
+    if (!hhtest::compileWithChmcmd(source_->path(), pages_)) pages_.clear();
+  }
+  static void TearDownTestSuite() { delete source_; }
   void SetUp() override {
     if (!hhtest::haveChmcmd()) GTEST_SKIP() << "chmcmd not installed";
+    ASSERT_FALSE(pages_.empty()) << "chmcmd failed";
   }
+  void expectPagesIntact(const fs::path& out) {
+    for (const auto& name : pages_)
+      EXPECT_EQ(hhtest::readBytes(out / name), hhtest::readBytes(*source_ / name)) << name;
+  }
+
+  static inline hhtest::ScratchDir* source_ = nullptr;
+  static inline std::vector<std::string> pages_;
 };
 
-TEST_F(HhUnpackCompressed, PagesOfARealCompressedBookComeOutIntact) {
+TEST_F(HhUnpackCompressed, PagesComeOutIntact) {
   hhtest::ScratchDir dir;
-  const fs::path src = dir / "src";
-  fs::create_directories(src / "part two");
-  std::vector<std::string> pages;
-  unsigned seed = 12345;
-  for (int i = 0; i < 40; ++i) {
-    std::string name = (i % 3 == 0 ? "part two/p" : "p") + std::to_string(i) + ".htm";
-    std::string body = "<html><body>";
-    for (int k = 0; k < 3000; ++k) {  // part text, part noise: spans many LZX frames
-      seed = seed * 1103515245 + 12345;
-      body += k % 2 ? std::string("段落文字 ") : std::string(1, static_cast<char>('a' + (seed >> 16) % 26));
-    }
-    hhtest::writeBytes(src / name, body + "</body></html>");
-    pages.push_back(name);
-  }
-  ASSERT_TRUE(hhtest::compileWithChmcmd(src, pages));
-
-  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (src / "book.chm").string()});
+  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (*source_ / "book.chm").string()});
   EXPECT_EQ(run.exitCode, 0) << run.errors;
-  for (const auto& name : pages)
-    EXPECT_EQ(hhtest::readBytes(dir / "out" / name), hhtest::readBytes(src / name)) << name;
+  expectPagesIntact(dir / "out");
+}
+
+TEST_F(HhUnpackCompressed, WorkersStartingMidStreamDecodeTheSameBytes) {
+  hhtest::ScratchDir dir;
+  std::ostringstream log;
+  hh::UnpackOptions options;
+  options.workers = 4;
+  auto report = hh::unpackChm((*source_ / "book.chm").string(), (dir / "out").string(), log, options);
+  EXPECT_TRUE(report.complete()) << log.str();
+  expectPagesIntact(dir / "out");
 }
 
 }  // namespace

@@ -1,0 +1,96 @@
+#include "header_repair.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace hh {
+namespace {
+
+constexpr unsigned char kGuid1[16] = {0x10, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                      0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+constexpr unsigned char kGuid2[16] = {0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
+                                      0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+
+// Offsets in the ITSF header and the ITSP directory header.
+constexpr off_t kGuid2Offset = 0x28;
+constexpr off_t kDirectoryHeaderOffset = 0x48;
+constexpr off_t kDirectoryHeaderSize = 0x54;
+constexpr off_t kChunkSizeField = 0x10;
+constexpr off_t kFirstListingField = 0x20;
+constexpr off_t kLastListingField = 0x24;
+constexpr off_t kChunkCountField = 0x2C;
+// The decoder's own limits; beyond them it refuses the book anyway.
+constexpr std::uint32_t kMaxChunks = 100000;
+constexpr std::uint32_t kMaxChunkSize = 8192;
+
+std::uint32_t le32(const unsigned char* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint64_t le64(const unsigned char* p) {
+  return le32(p) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
+}
+ByteOverlay le32Overlay(off_t offset, std::uint32_t value) {
+  ByteOverlay o{offset, {}};
+  for (int i = 0; i < 4; ++i) o.bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+  return o;
+}
+
+bool readExactly(int fd, unsigned char* data, std::size_t length, off_t at) {
+  return ::pread(fd, data, length, at) == static_cast<ssize_t>(length);
+}
+
+}  // namespace
+
+std::vector<ByteOverlay> headerRepairs(int fd) {
+  std::vector<ByteOverlay> repairs;
+  unsigned char head[0x58];
+  if (!readExactly(fd, head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0 ||
+      std::memcmp(head + 0x18, kGuid1, 16) != 0)
+    return repairs;
+  if (std::memcmp(head + kGuid2Offset, kGuid1, 16) == 0)
+    repairs.push_back({kGuid2Offset, std::vector<unsigned char>(kGuid2, kGuid2 + 16)});
+
+  const std::uint64_t directoryHeader = le64(head + kDirectoryHeaderOffset);
+  unsigned char itsp[kDirectoryHeaderSize];
+  if (directoryHeader > static_cast<std::uint64_t>(INT64_MAX / 2) ||
+      !readExactly(fd, itsp, sizeof itsp, static_cast<off_t>(directoryHeader)) || std::memcmp(itsp, "ITSP", 4) != 0)
+    return repairs;
+  const std::uint32_t chunkSize = le32(itsp + kChunkSizeField);
+  const std::uint32_t chunks = le32(itsp + kChunkCountField);
+  if (chunkSize < 4 || chunkSize > kMaxChunkSize || chunks == 0 || chunks > kMaxChunks) return repairs;
+
+  const off_t firstChunk = static_cast<off_t>(directoryHeader) + kDirectoryHeaderSize;
+  std::uint32_t first = UINT32_MAX, last = 0;
+  for (std::uint32_t i = 0; i < chunks; ++i) {
+    unsigned char signature[4];
+    // A directory that cannot be read whole is damaged: leave it to the decoder.
+    if (!readExactly(fd, signature, 4, firstChunk + static_cast<off_t>(i) * chunkSize)) return repairs;
+    if (std::memcmp(signature, "PMGL", 4) != 0) continue;
+    first = std::min(first, i);
+    last = i;
+  }
+  const std::uint32_t headerFirst = le32(itsp + kFirstListingField);
+  const std::uint32_t headerLast = le32(itsp + kLastListingField);
+  if (first == UINT32_MAX || headerFirst > headerLast) return repairs;
+  // Only ever widen the range: chunks in it that are not listings are skipped anyway.
+  if (first < headerFirst || last > headerLast) {
+    const off_t base = static_cast<off_t>(directoryHeader);
+    repairs.push_back(le32Overlay(base + kFirstListingField, std::min(first, headerFirst)));
+    repairs.push_back(le32Overlay(base + kLastListingField, std::max(last, headerLast)));
+  }
+  return repairs;
+}
+
+void applyOverlays(const std::vector<ByteOverlay>& overlays, unsigned char* data, off_t at, std::size_t length) {
+  const off_t end = at + static_cast<off_t>(length);
+  for (const ByteOverlay& o : overlays) {
+    const off_t from = std::max(at, o.offset);
+    const off_t to = std::min(end, o.offset + static_cast<off_t>(o.bytes.size()));
+    for (off_t i = from; i < to; ++i) data[i - at] = o.bytes[static_cast<std::size_t>(i - o.offset)];
+  }
+}
+
+}  // namespace hh
