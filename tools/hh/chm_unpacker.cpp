@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <sstream>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -124,12 +125,18 @@ UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, st
   std::vector<std::unique_ptr<Stretch>> stretches = planStretches(book, chooseWorkers(book, options));
   std::vector<std::unique_ptr<TargetFolder>> siblings;
   std::vector<std::thread> threads;
+  std::vector<std::size_t> leftOver;  // stretches no thread could be started for
   for (std::size_t w = 1; w < stretches.size(); ++w) {
     siblings.push_back(target->sibling(static_cast<unsigned>(w)));
-    threads.emplace_back(unpackStretchSeparately, std::cref(chmPath), book.files().size(), siblings.back().get(),
-                         std::ref(*stretches[w]));
+    try {
+      threads.emplace_back(unpackStretchSeparately, std::cref(chmPath), book.files().size(),
+                           siblings.back().get(), std::ref(*stretches[w]));
+    } catch (const std::system_error&) {
+      leftOver.push_back(w);
+    }
   }
   unpackStretch(book, *target, *stretches[0]);
+  for (std::size_t w : leftOver) unpackStretchSeparately(chmPath, book.files().size(), siblings[w - 1].get(), *stretches[w]);
   for (std::thread& t : threads) t.join();
 
   for (const auto& stretch : stretches) {

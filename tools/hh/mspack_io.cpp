@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "header_repair.h"
 #include "unique_fd.h"
@@ -87,7 +88,7 @@ void MspackIo::note(std::string text) {
   messages_.push_back(std::move(text));
 }
 
-mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode) {
+mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode) try {
   MspackIo* owner = reinterpret_cast<Table*>(self)->owner;
   auto file = new File;
   file->owner = owner;
@@ -118,6 +119,9 @@ mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode)
   }
   file->buffer.resize(kBufferSize);
   return file;
+} catch (const std::bad_alloc&) {
+  // libmspack is C: out of memory is reported as a failed open.
+  return nullptr;
 }
 
 void MspackIo::closeFile(mspack_file* handle) {
@@ -202,10 +206,15 @@ void MspackIo::message(mspack_file* handle, const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  if (handle)
-    static_cast<File*>(handle)->owner->note(text);
-  else
+  if (handle) {
+    try {
+      static_cast<File*>(handle)->owner->note(text);
+    } catch (const std::bad_alloc&) {
+      std::fprintf(stderr, "hh.exe: %s\n", text);
+    }
+  } else {
     std::fprintf(stderr, "hh.exe: %s\n", text);
+  }
 }
 
 void* MspackIo::allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
