@@ -1,0 +1,155 @@
+// "批量转换" and "取 消": text files of a folder tree become framed pages in
+// place, and the pages of a folder become text files again.
+
+#include "convert/batch_conversion.h"
+
+#include <algorithm>
+#include <set>
+
+#include "convert/control_names.h"
+#include "convert/file_steps.h"
+#include "convert/framed_page.h"
+#include "convert/page_images.h"
+#include "convert/web_folder.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+#include "runtime/paths.h"
+
+namespace qm {
+namespace {
+
+bool HoldsZeroByte(const std::string& data) { return data.find('\0') != std::string::npos; }
+
+struct FolderWalk {
+  Context& ctx;
+  const Text& old_extension;
+  const Text& new_extension;
+  ConversionReport report;
+  std::vector<FileId> open_folders;  // the folders from the top down to the current one
+};
+
+// Converts one file of `folder`; true when its page was written.
+bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name,
+                 const std::set<Text>& sources, std::set<Text>& written) {
+  FileSystem& fs = walk.ctx.fs;
+  Text source = JoinPath(folder, name);
+  Text page_name = BaseName(name) + walk.new_extension;
+  if (page_name == name) {
+    walk.report.Add(source, Gbk("新文件名与原文件名相同，未转换"));
+    return false;
+  }
+  if (written.count(page_name) || sources.count(page_name)) {
+    walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
+    return false;
+  }
+  std::string data;
+  if (!fs.Read(source, &data)) {
+    walk.report.Add(source, Gbk("无法读取，未转换"));
+    return false;
+  }
+  bool cut = HoldsZeroByte(data);
+  FileStep step = WriteThenDelete(fs, JoinPath(folder, page_name), FramedPage(ByteSet(std::move(data))),
+                                  source, /*keep_source=*/cut);
+  if (!step.copied) {
+    walk.report.Add(source, Gbk("网页无法写入，未转换"));
+    return false;
+  }
+  written.insert(page_name);
+  if (cut) {
+    walk.report.Add(source, Gbk("含有0字节，网页只到该处为止，原文件未删除"));
+  } else if (!step.removed) {
+    walk.report.Add(source, Gbk("网页已写入，但原文件无法删除"));
+  }
+  return true;
+}
+
+void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
+  FileSystem& fs = walk.ctx.fs;
+  FileId id;
+  bool identified = fs.Identify(folder, &id);
+  if (identified) {
+    if (std::find(walk.open_folders.begin(), walk.open_folders.end(), id) != walk.open_folders.end()) {
+      return;  // a link back to a folder being walked
+    }
+    walk.open_folders.push_back(id);
+  }
+  std::vector<Text> names = FindFiles(fs, JoinPath(folder, "*" + walk.old_extension));
+  const std::set<Text> sources(names.begin(), names.end());
+  std::set<Text> written;
+  bool tile_checked = false;
+  for (const Text& name : names) {
+    if (!ConvertFile(walk, folder, name, sources, written) || tile_checked) continue;
+    tile_checked = true;
+    Text tile = JoinPath(folder, kPaleTileImageName);
+    if (!FileExists(fs, tile) && !WriteFileSafely(fs, tile, PaleTileImage().View())) {
+      walk.report.Add(tile, Gbk("图片无法写入"));
+    }
+  }
+  for (const Text& entry : FindFiles(fs, JoinPath(folder, "*.*"), kDirectory)) {
+    if (!entry.empty() && entry[0] != '.') ConvertOneFolder(walk, JoinPath(folder, entry));
+  }
+  if (identified) walk.open_folders.pop_back();
+}
+
+}  // namespace
+
+ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
+                               const Text& new_extension) {
+  FolderWalk walk{ctx, old_extension, new_extension, {}, {}};
+  ConvertOneFolder(walk, folder);
+  return walk.report;
+}
+
+void BatchPageConversion(Context& ctx) {
+  Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
+  Text old_extension = ctx.controls.GetText(controls::kOldExtensionBox);
+  Text new_extension = ctx.controls.GetText(controls::kNewExtensionBox);
+  if (!RequireExistingFolder(ctx, folder)) return;
+  if (AsciiLower(old_extension) == AsciiLower(new_extension)) {
+    ctx.dialogs.MessageBox(Gbk("新类型与原类型相同，不能转换！"));
+    return;
+  }
+  ctx.cursor.SetWaitCursor();
+  ConversionReport report = ConvertFolder(ctx, folder, old_extension, new_extension);
+  ctx.cursor.RestoreCursor();
+  ctx.dialogs.MessageBox(report.ClosingMessage(Gbk("转换ok!")));
+  ctx.controls.SetDisabled(controls::kBatchConvertButton, true);
+  ctx.controls.SetDisabled(controls::kBatchUndoButton, false);
+}
+
+void UndoBatchConversion(Context& ctx) {
+  Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
+  if (!RequireExistingFolder(ctx, folder)) return;
+  ConversionReport report;
+  std::set<Text> written;
+  for (const Text& name : FindFiles(ctx.fs, JoinPath(folder, "*.htm"))) {
+    Text page = JoinPath(folder, name);
+    // Only the name loses its ".htm": the text file stays in this folder.
+    Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
+    if (written.count(text_name)) {
+      report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
+      continue;
+    }
+    std::string data;
+    if (!ctx.fs.Read(page, &data)) {
+      report.Add(page, Gbk("无法读取，未还原"));
+      continue;
+    }
+    bool cut = HoldsZeroByte(data);
+    FileStep step = WriteThenDelete(ctx.fs, JoinPath(folder, text_name),
+                                    TextFromPage(ByteSet(std::move(data))), page, cut);
+    if (!step.copied) {
+      report.Add(page, Gbk("文本无法写入，未还原"));
+      continue;
+    }
+    written.insert(text_name);
+    if (cut) {
+      report.Add(page, Gbk("含有0字节，文本只到该处为止，网页未删除"));
+    } else if (!step.removed) {
+      report.Add(page, Gbk("文本已写入，但网页无法删除"));
+    }
+  }
+  ctx.dialogs.MessageBox(report.ClosingMessage(Gbk("取消转换ok!")));
+}
+
+}  // namespace qm

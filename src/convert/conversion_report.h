@@ -1,0 +1,32 @@
+#pragma once
+// What a conversion run could not do, collected file by file, so that the
+// closing message tells the user instead of claiming success.
+
+#include <string_view>
+#include <vector>
+
+#include "runtime/text.h"
+
+namespace qm {
+
+class ConversionReport {
+ public:
+  /// Records that `name` (a file name or path, GBK) was not fully handled,
+  /// with a short reason (GBK).
+  void Add(std::string_view name, std::string_view reason);
+
+  bool Empty() const { return lines_.empty(); }
+  const std::vector<Text>& Lines() const { return lines_; }
+
+  /// `done_message` when nothing was recorded; otherwise a heading and the
+  /// recorded lines (the first kShownLines of them, then how many in all),
+  /// joined by CR LF.
+  Text ClosingMessage(std::string_view done_message) const;
+
+  static constexpr std::size_t kShownLines = 20;
+
+ private:
+  std::vector<Text> lines_;
+};
+
+}  // namespace qm

@@ -1,0 +1,32 @@
+#pragma once
+// File steps that put a file's contents somewhere else and remove the
+// original only once the new copy is complete, so that a failed or short
+// write never costs the original.
+
+#include <string_view>
+
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+struct FileStep {
+  bool copied = false;   // the new file is completely in place
+  bool removed = false;  // the original is gone
+};
+
+/// Moves the file `from` to `to`, replacing a file there. `contents` must be
+/// the bytes just read from `from`: when the file cannot simply be renamed
+/// (another file system), they are written to `to` through a temporary file
+/// and `from` is deleted afterwards. When nothing could be put at `to`,
+/// `from` is left untouched.
+FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to,
+                        std::string_view contents);
+
+/// Writes `contents` to `target` through a temporary file, replacing a file
+/// there, and then deletes `source` unless `keep_source` is set. `source` is
+/// untouched when the write fails.
+FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents,
+                         const Text& source, bool keep_source = false);
+
+}  // namespace qm

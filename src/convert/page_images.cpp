@@ -1,0 +1,34 @@
+#include "convert/page_images.h"
+
+#include "convert/page_image_data.h"
+
+namespace qm {
+namespace {
+
+ByteSet FromArray(const unsigned char* data, std::size_t size) {
+  return ByteSet(std::string(reinterpret_cast<const char*>(data), size));
+}
+
+}  // namespace
+
+const ByteSet& DividerImage() {
+  static const ByteSet image = FromArray(image_data::kN02Gif, image_data::kN02GifSize);
+  return image;
+}
+
+const ByteSet& PaperImage() {
+  static const ByteSet image = FromArray(image_data::kPaper10Jpg, image_data::kPaper10JpgSize);
+  return image;
+}
+
+const ByteSet& BulletImage() {
+  static const ByteSet image = FromArray(image_data::kIconGif, image_data::kIconGifSize);
+  return image;
+}
+
+const ByteSet& PaleTileImage() {
+  static const ByteSet image = FromArray(image_data::kLeftBgGif, image_data::kLeftBgGifSize);
+  return image;
+}
+
+}  // namespace qm

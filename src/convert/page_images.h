@@ -1,0 +1,25 @@
+#pragma once
+// The four small images that generated pages reference, carried in the
+// program and written beside the pages under these file names.
+
+#include <string_view>
+
+#include "runtime/byte_set.h"
+
+namespace qm {
+
+inline constexpr std::string_view kDividerImageName = "N02.GIF";
+inline constexpr std::string_view kPaperImageName = "PAPER10.JPG";
+inline constexpr std::string_view kBulletImageName = "icon.gif";
+inline constexpr std::string_view kPaleTileImageName = "leftbg.gif";
+
+/// N02.GIF: GIF89a, 600 x 16, 32 colours; the divider under a book page's text.
+const ByteSet& DividerImage();
+/// PAPER10.JPG: baseline JFIF JPEG, 64 x 64, three components; a paper tile.
+const ByteSet& PaperImage();
+/// icon.gif: GIF89a, 17 x 14, #FCFEFC and #0C365C; a contents-list bullet.
+const ByteSet& BulletImage();
+/// leftbg.gif: GIF89a, 45 x 45, #D2F6D5 and #F0FFF2; a framed page's background.
+const ByteSet& PaleTileImage();
+
+}  // namespace qm

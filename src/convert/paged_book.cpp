@@ -1,0 +1,95 @@
+// "转网页": the listed text files of the web folder become numbered, linked
+// pages 000.htm, 001.htm, ... and a contents page index.htm, dressed in the
+// book template, with three images beside them; the text files move into
+// the backup folder.
+//
+// Nothing is lost on the way: a text file leaves the web folder only by a
+// rename into the backup folder, or after its copy there is completely
+// written. A listed file that is missing (listed twice, or converted by an
+// earlier run) gets an empty page and leaves its backup copy alone. What
+// could not be done is listed in the closing message instead of "ok".
+
+#include "convert/paged_book.h"
+
+#include "convert/book_page.h"
+#include "convert/control_names.h"
+#include "convert/conversion_report.h"
+#include "convert/file_steps.h"
+#include "convert/page_images.h"
+#include "convert/web_folder.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+#include "runtime/paths.h"
+
+namespace qm {
+namespace {
+
+void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& report) {
+  const std::pair<std::string_view, const ByteSet*> images[] = {
+      {kDividerImageName, &DividerImage()},
+      {kPaperImageName, &PaperImage()},
+      {kBulletImageName, &BulletImage()},
+  };
+  for (const auto& [name, image] : images) {
+    if (!WriteFileSafely(fs, JoinPath(folder, name), image->View())) {
+      report.Add(name, Gbk("图片无法写入"));
+    }
+  }
+}
+
+// Reads the listed text file and moves it into the backup folder. Returns
+// its bytes; empty when it is missing or cannot be read (then it stays).
+ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name,
+                     ConversionReport& report) {
+  Text source = JoinPath(folder, name);
+  ByteSet data;
+  if (!fs.Read(source, &data.bytes)) {
+    int attributes = fs.Attributes(source);
+    if (attributes != -1 && (attributes & kDirectory) == 0) {
+      report.Add(name, Gbk("无法读取，原文件未动"));
+    }
+    return ByteSet();
+  }
+  FileStep step = MoveFileSafely(fs, source, JoinPath(backup, name), data.View());
+  if (!step.copied) {
+    report.Add(name, Gbk("无法存入备份文件夹，原文件未动"));
+  } else if (!step.removed) {
+    report.Add(name, Gbk("已存入备份文件夹，但原文件无法删除"));
+  }
+  return data;
+}
+
+}  // namespace
+
+void PagedBookConversion(Context& ctx) {
+  Text folder = ctx.controls.GetText(controls::kBookFolderBox);
+  if (!RequireExistingFolder(ctx, folder)) return;
+  std::vector<Text> entries = SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n");
+  BookPageOptions options;
+  options.wrap_lines = ctx.controls.IsTicked(controls::kWrapLinesBox);
+  options.decorate = options.wrap_lines && ctx.controls.IsTicked(controls::kDecorateBox);
+
+  ConversionReport report;
+  WriteBookImages(ctx.fs, folder, report);
+  Text backup = BackupFolder(folder);
+  ctx.fs.CreateDirectory(backup);  // an existing folder is fine
+  ctx.random.Seed();
+
+  const long count = static_cast<long>(entries.size());
+  for (long i = 0; i < count; ++i) {
+    ByteSet data = TakeTextFile(ctx.fs, folder, backup, entries[i], report);
+    Text page = BuildBookPage(entries[i], data, i, count, ctx.state.DateText, options, ctx.random);
+    Text page_name = PageFileName(i);
+    if (!WriteFileSafely(ctx.fs, JoinPath(folder, page_name), page)) {
+      report.Add(page_name, Gbk("网页无法写入"));
+    }
+  }
+
+  Text contents = BuildContentsPage(entries, ctx.state.DateText);
+  if (!WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
+    report.Add("index.htm", Gbk("网页无法写入"));
+  }
+  ctx.dialogs.MessageBox(report.ClosingMessage("ok"));
+}
+
+}  // namespace qm

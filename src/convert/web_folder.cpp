@@ -1,0 +1,19 @@
+#include "convert/web_folder.h"
+
+#include "runtime/encoding.h"
+
+namespace qm {
+
+bool RequireExistingFolder(Context& ctx, const Text& folder) {
+  int attributes = folder.empty() ? -1 : ctx.fs.Attributes(folder);
+  if (attributes != -1 && (attributes & kDirectory) != 0) return true;
+  static const Text hint = Gbk("  ---拖进来---");
+  if (TrimTrailingSpaces(folder).empty() || folder == hint) {
+    ctx.dialogs.MessageBox(Gbk("请先把文件夹拖进来！"));
+  } else {
+    ctx.dialogs.MessageBox(Gbk("找不到文件夹：") + folder);
+  }
+  return false;
+}
+
+}  // namespace qm

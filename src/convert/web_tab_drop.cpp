@@ -1,0 +1,60 @@
+#include "convert/web_tab_drop.h"
+
+#include "convert/control_names.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+#include "runtime/paths.h"
+
+namespace qm {
+namespace {
+
+// A path that does not exist gives the attributes -1, which carry the
+// directory bit: only an existing entry that is not a folder fails the test.
+bool IsFolder(FileSystem& fs, const Text& path) {
+  return BitwiseAnd(fs.Attributes(path), kDirectory) != 0;
+}
+
+}  // namespace
+
+void ListTextFiles(Context& ctx, const Text& folder) {
+  Text pattern = folder;
+  if (pattern.empty() || pattern.back() != kPathSeparator) pattern += kPathSeparator;
+  pattern += "*.txt";
+  std::vector<Text> names = FindFiles(ctx.fs, pattern);
+  if (names.empty()) return;
+  Text list = ctx.controls.GetText(controls::kOrderListBox);
+  for (const Text& name : names) list += name + "\r\n";
+  ctx.controls.SetText(controls::kOrderListBox, list);
+}
+
+void OnWebTabDrop(Context& ctx, const Text& dropped) {
+  Controls& ui = ctx.controls;
+  ui.SetText(controls::kOrderListBox, Text());
+  if (ui.IsTicked(controls::kBookModeRadio)) {
+    ui.SetText(controls::kBookFolderBox, dropped);
+    ListTextFiles(ctx, ui.GetText(controls::kBookFolderBox));
+  } else if (ui.IsTicked(controls::kSimplifyModeRadio)) {
+    if (IsFolder(ctx.fs, dropped)) {
+      ui.SetText(controls::kSimplifyFolderBox, dropped);
+      ui.SetDisabled(controls::kSimplifyButton, false);
+    } else {
+      ctx.dialogs.MessageBox(Gbk("不处理单一文件！"));
+    }
+  } else if (ui.IsTicked(controls::kReencodeModeRadio)) {
+    if (IsFolder(ctx.fs, dropped)) {
+      ui.SetDisabled(controls::kReencodeButton, false);
+      ui.SetText(controls::kReencodeFolderBox, dropped);
+    }
+  } else if (ui.IsTicked(controls::kRenameModeRadio)) {
+    if (IsFolder(ctx.fs, dropped)) {
+      ui.SetDisabled(controls::kRenameButton, false);
+      ui.SetText(controls::kRenameFolderBox, dropped);
+    }
+  } else if (ui.IsTicked(controls::kBatchModeRadio)) {
+    if (IsFolder(ctx.fs, dropped)) ui.SetDisabled(controls::kBatchConvertButton, false);
+    ui.SetDisabled(controls::kBatchUndoButton, false);
+    ui.SetText(controls::kBatchFolderBox, dropped);
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,254 @@
+// "批量转换" and "取 消" through the operations, on the in-memory file
+// system: framed pages, recursion, leftbg.gif, the undo's round trip, the
+// buttons and cursor, and that no file is lost when something fails.
+
+#include "convert/batch_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/control_names.h"
+#include "convert/page_images.h"
+#include "convert/page_templates.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+
+namespace qm {
+namespace {
+
+class BatchConversionTest : public ::testing::Test {
+ protected:
+  BatchConversionTest() {
+    f.fs.AddDirectory("/w");
+    Folder("/w");
+    f.ui.SetText(controls::kOldExtensionBox, ".txt");
+    f.ui.SetText(controls::kNewExtensionBox, ".htm");
+    f.ui.SetDisabled(controls::kBatchConvertButton, false);
+    f.ui.SetDisabled(controls::kBatchUndoButton, true);
+  }
+  void Folder(std::string_view box) { f.ui.SetText(controls::kBatchFolderBox, Text(box)); }
+  static Text Framed(std::string_view body) { return FramedPageHead() + Text(body) + FramedPageTail(); }
+  bool Has(std::string_view path) const { return f.fs.Exists(Text(path)); }
+  std::string File(std::string_view path) const { return f.fs.Contents(Text(path)); }
+  Text LastMessage() const { return f.ui.messages.empty() ? "<none>" : f.ui.messages.back().content; }
+
+  MemoryFixture f;
+};
+
+TEST_F(BatchConversionTest, TextBecomesFramedPageAndComesBack) {
+  f.fs.AddFile("/w/a.txt", "A\r\nB  ");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.htm"), Framed("A<br><br>B"));
+  EXPECT_FALSE(Has("/w/a.txt"));
+  EXPECT_EQ(File("/w/leftbg.gif"), PaleTileImage().bytes);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(LastMessage(), Gbk("转换ok!"));
+  EXPECT_TRUE(f.ui.IsDisabled(controls::kBatchConvertButton));
+  EXPECT_FALSE(f.ui.IsDisabled(controls::kBatchUndoButton));
+  EXPECT_EQ(f.ui.cursor_log, (std::vector<std::string>{"wait", "restore"}));
+
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.txt"), "A\r\n\r\nB\r\n");
+  EXPECT_FALSE(Has("/w/a.htm"));
+  EXPECT_TRUE(Has("/w/leftbg.gif"));
+  EXPECT_EQ(LastMessage(), Gbk("取消转换ok!"));
+  EXPECT_TRUE(f.ui.IsDisabled(controls::kBatchConvertButton));
+  EXPECT_EQ(f.ui.cursor_log.size(), 2u);  // the undo shows no wait cursor
+}
+
+TEST_F(BatchConversionTest, FullWidthTrailingSpacesGoAndTheBodyEndsAtAZeroByte) {
+  f.fs.AddFile("/w/a.txt", "x \xA1\xA1");
+  f.fs.AddFile("/w/z.txt", std::string("ab\0cd", 5));
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.htm"), Framed("x"));
+  EXPECT_EQ(File("/w/z.htm"), Framed("ab"));
+  // The bytes after the 0 exist only in the text file, which therefore stays.
+  EXPECT_EQ(File("/w/z.txt"), std::string("ab\0cd", 5));
+  EXPECT_NE(LastMessage().find("z.txt"), Text::npos);
+}
+
+TEST_F(BatchConversionTest, NewNameIsBaseNamePlusNewExtension) {
+  f.fs.AddFile("/w/a.b.txt", "1");
+  f.fs.AddFile("/w/noext", "2");
+  f.fs.AddFile("/w/c.txt1", "3");  // a three-letter pattern also finds longer extensions
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.b.htm"), Framed("1"));
+  EXPECT_EQ(File("/w/c.htm"), Framed("3"));
+  EXPECT_TRUE(Has("/w/noext"));
+  EXPECT_EQ(LastMessage(), Gbk("转换ok!"));
+}
+
+TEST_F(BatchConversionTest, NewExtensionHtml) {
+  f.fs.AddFile("/w/a.txt", "1");
+  f.ui.SetText(controls::kNewExtensionBox, ".html");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.html"), Framed("1"));
+  EXPECT_FALSE(Has("/w/a.txt"));
+}
+
+TEST_F(BatchConversionTest, SubFoldersAreConvertedExceptDotFolders) {
+  f.fs.AddFile("/w/s/c.txt", "c");
+  f.fs.AddFile("/w/s/deeper/d.txt", "d");
+  f.fs.AddFile("/w/.hidden/e.txt", "e");
+  f.fs.AddDirectory("/w/empty");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/s/c.htm"), Framed("c"));
+  EXPECT_EQ(File("/w/s/deeper/d.htm"), Framed("d"));
+  EXPECT_TRUE(Has("/w/s/leftbg.gif"));
+  EXPECT_TRUE(Has("/w/s/deeper/leftbg.gif"));
+  EXPECT_FALSE(Has("/w/leftbg.gif"));  // no file converted there
+  EXPECT_FALSE(Has("/w/empty/leftbg.gif"));
+  EXPECT_EQ(File("/w/.hidden/e.txt"), "e");
+  EXPECT_FALSE(Has("/w/.hidden/e.htm"));
+}
+
+TEST_F(BatchConversionTest, ExistingLeftbgIsKept) {
+  f.fs.AddFile("/w/a.txt", "1");
+  f.fs.AddFile("/w/leftbg.gif", "mine");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/leftbg.gif"), "mine");
+}
+
+TEST_F(BatchConversionTest, RefusesEqualExtensionsBeforeTouchingAnything) {
+  f.fs.AddFile("/w/a.txt", "1");
+  f.ui.SetText(controls::kNewExtensionBox, ".TXT");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.txt"), "1");
+  EXPECT_EQ(f.fs.Files().size(), 1u);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(LastMessage(), Gbk("转换ok!"));
+  EXPECT_FALSE(f.ui.IsDisabled(controls::kBatchConvertButton));
+  EXPECT_TRUE(f.ui.cursor_log.empty());
+}
+
+TEST_F(BatchConversionTest, RefusesAFolderBoxThatNamesNoFolder) {
+  f.fs.AddFile("/a.txt", "root text");
+  f.fs.AddFile("/w/a.htm", Framed("x"));
+  for (Text box : {Text(), Gbk("  ---拖进来---"), Text("/nowhere")}) {
+    Folder(box);
+    BatchPageConversion(f.ctx);
+    UndoBatchConversion(f.ctx);
+  }
+  EXPECT_EQ(f.ui.messages.size(), 6u);
+  EXPECT_EQ(f.ui.messages[0].content, Gbk("请先把文件夹拖进来！"));
+  EXPECT_EQ(f.ui.messages[2].content, Gbk("请先把文件夹拖进来！"));
+  EXPECT_EQ(f.ui.messages[4].content, Gbk("找不到文件夹：/nowhere"));
+  EXPECT_EQ(File("/a.txt"), "root text");
+  EXPECT_EQ(f.fs.Files().size(), 2u);
+  EXPECT_FALSE(f.ui.IsDisabled(controls::kBatchConvertButton));
+}
+
+TEST_F(BatchConversionTest, UnwritablePageKeepsTheText) {
+  f.fs.AddFile("/w/a.txt", "A");
+  f.fs.AddFile("/w/b.txt", "B");
+  f.fs.fail = [](std::string_view call, const Text& path) {
+    return call == "write" && path.find("a.htm") != Text::npos;
+  };
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.txt"), "A");
+  EXPECT_FALSE(Has("/w/a.htm"));
+  EXPECT_EQ(File("/w/b.htm"), Framed("B"));
+  EXPECT_NE(LastMessage().find("/w/a.txt"), Text::npos);
+  EXPECT_EQ(LastMessage().find("b.txt"), Text::npos);
+  // The buttons change as after every conversion.
+  EXPECT_TRUE(f.ui.IsDisabled(controls::kBatchConvertButton));
+}
+
+TEST_F(BatchConversionTest, FullDiskKeepsEveryText) {
+  f.fs.AddFile("/w/a.txt", std::string(300, 'a'));
+  f.fs.AddFile("/w/b.txt", std::string(300, 'b'));
+  // Room for the texts, one page beside them, and a little more.
+  f.fs.capacity = 600 + static_cast<long long>(Framed(std::string(300, 'a')).size()) + 100;
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(Has("/w/a.htm") + Has("/w/b.htm"), 1);
+  for (const char* name : {"a", "b"}) {
+    Text text = "/w/" + Text(name) + ".txt";
+    if (!Has(text)) {
+      EXPECT_EQ(File("/w/" + Text(name) + ".htm"), Framed(std::string(300, name[0])));
+    } else {
+      EXPECT_EQ(File(text), std::string(300, name[0]));
+    }
+  }
+  for (const auto& [path, data] : f.fs.Files()) EXPECT_EQ(path.find("tmp"), Text::npos) << path;
+  EXPECT_NE(LastMessage(), Gbk("转换ok!"));
+}
+
+TEST_F(BatchConversionTest, UnreadableTextIsNotReplacedByAnEmptyPage) {
+  f.fs.AddFile("/w/a.txt", "A");
+  f.fs.SetUnreadable("/w/a.txt");
+  BatchPageConversion(f.ctx);
+  EXPECT_TRUE(Has("/w/a.txt"));
+  EXPECT_FALSE(Has("/w/a.htm"));
+  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+}
+
+TEST_F(BatchConversionTest, TwoTextsOfOneBaseNameDoNotOverwriteEachOther) {
+  f.fs.AddFile("/w/a.txt", "lower");
+  f.fs.AddFile("/w/a.TXT", "upper");
+  BatchPageConversion(f.ctx);
+  // The first in listing order is converted, the other stays as it was.
+  bool upper_first = File("/w/a.htm") == Framed("upper");
+  EXPECT_EQ(File("/w/a.htm"), Framed(upper_first ? "upper" : "lower"));
+  EXPECT_NE(Has("/w/a.TXT"), upper_first);
+  EXPECT_NE(Has("/w/a.txt"), !upper_first);
+  EXPECT_NE(LastMessage().find(upper_first ? "/w/a.txt" : "/w/a.TXT"), Text::npos);
+}
+
+TEST_F(BatchConversionTest, PageNeverLandsOnAnotherTextOfTheRun) {
+  // ".txt" to ".txt1": a.txt would become a.txt1, which is a text itself.
+  f.fs.AddFile("/w/a.txt", "A");
+  f.fs.AddFile("/w/a.txt1", "A1");
+  f.ui.SetText(controls::kNewExtensionBox, ".txt1");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.txt"), "A");
+  EXPECT_EQ(File("/w/a.txt1"), "A1");
+}
+
+TEST_F(BatchConversionTest, UndoTurnsEveryPageOfTheFolderOnly) {
+  f.fs.AddFile("/w/index.htm", "<html>hello<BR>world</BODY></HTML>");
+  f.fs.AddFile("/w/p.htm", PlainPageHead() + "x" + Text(kPlainPageTail));
+  f.fs.AddFile("/w/s/c.htm", Framed("c"));
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/w/index.txt"), "<html>hello\r\nworld\r\n");
+  EXPECT_EQ(File("/w/p.txt"), "x\r\n");
+  EXPECT_FALSE(Has("/w/index.htm"));
+  EXPECT_EQ(File("/w/s/c.htm"), Framed("c"));
+  EXPECT_FALSE(Has("/w/s/c.txt"));
+}
+
+TEST_F(BatchConversionTest, UndoKeepsThePageWhenItsTextCannotBeWritten) {
+  f.fs.AddFile("/w/a.htm", Framed("A"));
+  f.fs.fail = [](std::string_view call, const Text& path) {
+    return call == "write" && path.find("a.txt") != Text::npos;
+  };
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.htm"), Framed("A"));
+  EXPECT_FALSE(Has("/w/a.txt"));
+  EXPECT_NE(LastMessage(), Gbk("取消转换ok!"));
+}
+
+TEST_F(BatchConversionTest, UndoKeepsAPageWithAZeroByte) {
+  f.fs.AddFile("/w/a.htm", Framed(std::string("A\0B", 3)));
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/w/a.txt"), "A");
+  EXPECT_TRUE(Has("/w/a.htm"));
+}
+
+TEST_F(BatchConversionTest, UndoWritesTextsIntoTheChosenFolder) {
+  // ".htm" inside the folder's own name is not removed.
+  f.fs.AddFile("/site.htm/a.htm", Framed("A"));
+  Folder("/site.htm");
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/site.htm/a.txt"), "A\r\n");
+  EXPECT_FALSE(Has("/site.htm/a.htm"));
+}
+
+TEST_F(BatchConversionTest, UndoNeverWritesOneTextTwice) {
+  f.fs.AddFile("/w/x.htm", Framed("one"));
+  f.fs.AddFile("/w/x.htm.htm", Framed("two"));
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/w/x.txt"), "one\r\n");
+  EXPECT_EQ(File("/w/x.htm.htm"), Framed("two"));
+}
+
+}  // namespace
+}  // namespace qm

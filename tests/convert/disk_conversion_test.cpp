@@ -1,0 +1,76 @@
+// The conversions on a real folder: renames into the backup folder, GBK
+// names on a UTF-8 disk, and a link that leads back up the tree.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "convert/batch_conversion.h"
+#include "convert/control_names.h"
+#include "convert/page_templates.h"
+#include "convert/paged_book.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Put(const fs::path& path, const std::string& data) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << data;
+}
+
+std::string Get(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+TEST(DiskConversion, PagedBookMovesChineseNamedTextsIntoBackup) {
+  DiskFixture f;
+  fs::path book = fs::path(f.dir.path()) / "书";
+  Put(book / "第一章.txt", "\xB5\xDA\xD2\xBB");  // GBK text
+  Put(book / "b.txt", "B");
+  f.ui.SetText(controls::kBookFolderBox, TextFromNativeName(book.string()));
+  f.ui.SetText(controls::kOrderListBox, Gbk("第一章.txt\r\nb.txt\r\n"));
+  PagedBookConversion(f.ctx);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].content, "ok");
+  EXPECT_EQ(Get(fs::path(f.dir.path()) / "bak" / "第一章.txt"), "\xB5\xDA\xD2\xBB");
+  EXPECT_FALSE(fs::exists(book / "第一章.txt"));
+  EXPECT_NE(Get(book / "000.htm").find(Gbk(">第一章</div>")), std::string::npos);
+  EXPECT_TRUE(fs::exists(book / "001.htm"));
+  EXPECT_TRUE(fs::exists(book / "index.htm"));
+  EXPECT_TRUE(fs::exists(book / "PAPER10.JPG"));
+}
+
+TEST(DiskConversion, BatchRoundTripAndALinkBackUpTheTree) {
+  DiskFixture f;
+  fs::path top = fs::path(f.dir.path()) / "w";
+  Put(top / "a.txt", "A\r\nB");
+  Put(top / "s" / "c.txt", "C");
+  fs::create_directory_symlink(top, top / "s" / "loop");
+  f.ui.SetText(controls::kBatchFolderBox, top.string());
+  f.ui.SetText(controls::kOldExtensionBox, ".txt");
+  f.ui.SetText(controls::kNewExtensionBox, ".htm");
+  BatchPageConversion(f.ctx);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].content, Gbk("转换ok!"));
+  EXPECT_EQ(Get(top / "a.htm"), FramedPageHead() + "A<br><br>B" + FramedPageTail());
+  EXPECT_TRUE(fs::exists(top / "s" / "c.htm"));
+  EXPECT_TRUE(fs::exists(top / "s" / "leftbg.gif"));
+  EXPECT_FALSE(fs::exists(top / "a.txt"));
+
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(Get(top / "a.txt"), "A\r\n\r\nB\r\n");
+  EXPECT_FALSE(fs::exists(top / "a.htm"));
+  EXPECT_TRUE(fs::exists(top / "s" / "c.htm"));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,287 @@
+// "转网页" through the operation, on the in-memory file system: pages and
+// their links, the contents page, the images, the backup folder, and that
+// no text file is lost when the disk misbehaves.
+
+#include "convert/paged_book.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/book_page.h"
+#include "convert/control_names.h"
+#include "convert/decoration_check.h"
+#include "convert/page_images.h"
+#include "convert/page_templates.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+
+namespace qm {
+namespace {
+
+constexpr char kFolder[] = "/books/novel";
+constexpr char kBackup[] = "/books/bak";
+
+class PagedBookTest : public ::testing::Test {
+ protected:
+  PagedBookTest() {
+    f.fs.AddDirectory(kFolder);
+    f.ui.SetText(controls::kBookFolderBox, kFolder);
+    f.state.DateText = "2024-5-7";
+  }
+
+  void List(std::string_view order) { f.ui.SetText(controls::kOrderListBox, Text(order)); }
+  std::string File(std::string_view name) const { return f.fs.Contents(std::string(kFolder) + "/" + std::string(name)); }
+  bool Has(std::string_view path) const { return f.fs.Exists(Text(path)); }
+  Text LastMessage() const { return f.ui.messages.empty() ? "<none>" : f.ui.messages.back().content; }
+  bool Wrote() const {
+    for (const std::string& call : f.fs.log) {
+      if (call.rfind("write ", 0) == 0 || call.rfind("mkdir ", 0) == 0) return true;
+    }
+    return false;
+  }
+  // The body of a page written without wrapping.
+  Text Body(std::string_view page) const {
+    std::string text = File(page);
+    std::size_t start = text.find("<pre><span class=text1>");
+    std::size_t end = text.find("</pre></span>");
+    if (start == std::string::npos || end == std::string::npos) return "<missing>";
+    start += 23;
+    return text.substr(start, end - start);
+  }
+
+  MemoryFixture f;
+};
+
+TEST_F(PagedBookTest, ThreeTextsBecomeLinkedPagesAndMoveToBackup) {
+  f.fs.AddFile("/books/novel/a.txt", "alpha");
+  f.fs.AddFile("/books/novel/b.txt", "beta\r\n");
+  f.fs.AddFile("/books/novel/c.txt", "gamma");
+  List("a.txt\r\nb.txt\r\nc.txt\r\n");
+
+  PagedBookConversion(f.ctx);
+
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(LastMessage(), "ok");
+  EXPECT_EQ(f.ui.messages[0].flags, 0);
+  EXPECT_EQ(Body("000.htm"), "alpha");
+  EXPECT_EQ(Body("001.htm"), "beta\r\n");
+  EXPECT_EQ(Body("002.htm"), "gamma");
+  EXPECT_FALSE(Has("/books/novel/003.htm"));
+  const Text& index = ContentsPageLink();
+  EXPECT_NE(File("000.htm").find("<td><p align=\"right\" > " + index + " " + NextPageLink("001") + "</td>"),
+            std::string::npos);
+  EXPECT_NE(File("001.htm").find(PreviousPageLink("000") + " " + index + " " + NextPageLink("002")),
+            std::string::npos);
+  EXPECT_NE(File("002.htm").find(PreviousPageLink("001") + " " + index + " </td>"), std::string::npos);
+  EXPECT_EQ(File("002.htm").find(Gbk("下一页")), std::string::npos);
+
+  EXPECT_EQ(File("index.htm"), BuildContentsPage({"a.txt", "b.txt", "c.txt"}, "2024-5-7"));
+  EXPECT_EQ(File("N02.GIF"), DividerImage().bytes);
+  EXPECT_EQ(File("PAPER10.JPG"), PaperImage().bytes);
+  EXPECT_EQ(File("icon.gif"), BulletImage().bytes);
+  EXPECT_FALSE(Has("/books/novel/leftbg.gif"));
+
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) EXPECT_FALSE(Has(std::string(kFolder) + "/" + name));
+  EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "alpha");
+  EXPECT_EQ(f.fs.Contents("/books/bak/b.txt"), "beta\r\n");
+  EXPECT_EQ(f.fs.Contents("/books/bak/c.txt"), "gamma");
+  // No temporary files are left behind.
+  for (const auto& [path, data] : f.fs.Files()) EXPECT_EQ(path.find("tmp"), Text::npos) << path;
+}
+
+TEST_F(PagedBookTest, OneEntryGivesOnePageWithOnlyTheContentsLink) {
+  f.fs.AddFile("/books/novel/only.txt", "x");
+  List("only.txt\r\n");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(File("000.htm"), BuildBookPage("only.txt", ByteSet("x"), 0, 1, "2024-5-7", {}, f.random));
+  EXPECT_EQ(File("index.htm"), BuildContentsPage({"only.txt"}, "2024-5-7"));
+  EXPECT_EQ(LastMessage(), "ok");
+}
+
+TEST_F(PagedBookTest, EmptyListWritesImagesAndContentsPage) {
+  List("");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(File("index.htm"), BuildContentsPage({}, "2024-5-7"));
+  EXPECT_TRUE(Has("/books/novel/N02.GIF"));
+  EXPECT_TRUE(Has(kBackup));
+  EXPECT_FALSE(Has("/books/novel/000.htm"));
+  EXPECT_EQ(LastMessage(), "ok");
+}
+
+TEST_F(PagedBookTest, LongListNumbersPagesPastOneThousand) {
+  Text order;
+  for (int i = 0; i <= 1000; ++i) order += "n" + ToText(i) + ".txt\r\n";
+  List(order);
+  PagedBookConversion(f.ctx);
+  auto title = [&](std::string_view page) {
+    std::string text = File(page);
+    std::size_t at = text.find("<div align=\"center\">", text.find("bgcolor=\"#C7E2DA\""));
+    return text.substr(at + 20, text.find("</div>", at) - at - 20);
+  };
+  EXPECT_EQ(title("010.htm"), "n10");
+  EXPECT_EQ(title("100.htm"), "n100");
+  EXPECT_EQ(title("1000.htm"), "n1000");
+  EXPECT_NE(File("100.htm").find(PreviousPageLink("099") + " " + ContentsPageLink() + " " +
+                                 NextPageLink("101")),
+            std::string::npos);
+  EXPECT_NE(File("1000.htm").find(PreviousPageLink("999")), std::string::npos);
+  EXPECT_FALSE(Has("/books/novel/1001.htm"));
+  EXPECT_NE(File("index.htm").find("<A HREF=1000.htm><font size=4>n1000</font>"), std::string::npos);
+  EXPECT_EQ(LastMessage(), "ok");  // missing texts are not failures
+}
+
+TEST_F(PagedBookTest, EmptyLineInTheListTakesAPageNumber) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.AddFile("/books/novel/b.txt", "B");
+  List("a.txt\r\n\r\nb.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "A");
+  EXPECT_EQ(Body("001.htm"), "");
+  EXPECT_EQ(Body("002.htm"), "B");
+  EXPECT_EQ(LastMessage(), "ok");
+}
+
+TEST_F(PagedBookTest, UpperCaseExtensionStaysInTitleButNotInContents) {
+  f.fs.AddFile("/books/novel/X.TXT", "x");
+  List("X.TXT\r\n");
+  PagedBookConversion(f.ctx);
+  EXPECT_NE(File("000.htm").find("<div align=\"center\">X.TXT</div>"), std::string::npos);
+  EXPECT_NE(File("index.htm").find("<font size=4>X</font>"), std::string::npos);
+  EXPECT_EQ(f.fs.Contents("/books/bak/X.TXT"), "x");
+}
+
+TEST_F(PagedBookTest, WrappingAndDecorationFollowTheCheckBoxes) {
+  f.fs.AddFile("/books/novel/a.txt", "A\r\nB");
+  f.fs.AddFile("/books/novel/b.txt", "A\r\nB");
+  List("a.txt\r\nb.txt");
+  f.ui.SetTicked(controls::kWrapLinesBox, true);
+  f.ui.SetTicked(controls::kDecorateBox, true);
+  PagedBookConversion(f.ctx);
+  std::string page = File("000.htm");
+  EXPECT_EQ(page.find("<pre>"), std::string::npos);
+  EXPECT_NE(MaskDecorations(page).find("<tr><td><span class=text1>A{D}&nbsp;&nbsp;&nbsp;B{D}</span></td></tr>"),
+            std::string::npos);
+}
+
+TEST_F(PagedBookTest, DecorationWithoutWrappingLeavesTheTextAlone) {
+  f.fs.AddFile("/books/novel/a.txt", "A\r\nB");
+  List("a.txt");
+  f.ui.SetTicked(controls::kDecorateBox, true);
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "A\r\nB");
+  EXPECT_EQ(File("000.htm").find("EAF4F1 size"), std::string::npos);
+}
+
+TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
+  f.fs.AddFile("/books/bak/a.txt", "converted earlier");
+  f.fs.AddFile("/books/novel/b.txt", "B");
+  List("a.txt\r\nb.txt\r\nb.txt\r\n");  // a.txt is gone, b.txt listed twice
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "converted earlier");
+  EXPECT_EQ(f.fs.Contents("/books/bak/b.txt"), "B");
+  EXPECT_EQ(Body("000.htm"), "");
+  EXPECT_EQ(Body("001.htm"), "B");
+  EXPECT_EQ(Body("002.htm"), "");
+  EXPECT_EQ(LastMessage(), "ok");
+}
+
+TEST_F(PagedBookTest, SecondRunLeavesBackupCopiesIntact) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  List("a.txt\r\n");
+  PagedBookConversion(f.ctx);
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "A");
+}
+
+TEST_F(PagedBookTest, TrailingSeparatorPutsBackupInsideTheFolder) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.ui.SetText(controls::kBookFolderBox, "/books/novel/");
+  List("a.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/novel/bak/a.txt"), "A");
+  EXPECT_EQ(Body("000.htm"), "A");
+}
+
+TEST_F(PagedBookTest, RefusesAFolderBoxThatNamesNoFolder) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  List("a.txt");
+  for (Text box : {Text(), Gbk("  ---拖进来---"), Text("/books/missing"), Text("/books/novel/a.txt")}) {
+    f.ui.SetText(controls::kBookFolderBox, box);
+    f.ui.messages.clear();
+    PagedBookConversion(f.ctx);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(LastMessage(), "ok");
+  }
+  EXPECT_EQ(f.ui.messages[0].content, Gbk("找不到文件夹：") + "/books/novel/a.txt");
+  EXPECT_FALSE(Wrote());
+  EXPECT_EQ(File("a.txt"), "A");
+}
+
+// Fault injection: every failure leaves each text file either in the web
+// folder or in the backup folder, whole, and the closing message says so.
+
+TEST_F(PagedBookTest, ReadOnlyBackupFolderKeepsTheTexts) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.AddDirectory(kBackup);
+  f.fs.SetReadOnly(kBackup);
+  List("a.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(File("a.txt"), "A");
+  EXPECT_EQ(Body("000.htm"), "A");
+  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+  EXPECT_NE(LastMessage(), "ok");
+}
+
+TEST_F(PagedBookTest, UnwritablePageIsReportedAndItsTextIsInBackup) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.AddFile("/books/novel/b.txt", "B");
+  f.fs.fail = [](std::string_view call, const Text& path) {
+    return call == "write" && path.find("001.htm") != Text::npos;
+  };
+  List("a.txt\r\nb.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/bak/b.txt"), "B");
+  EXPECT_FALSE(Has("/books/novel/001.htm"));
+  EXPECT_NE(LastMessage().find("001.htm"), Text::npos);
+  EXPECT_EQ(LastMessage().find("000.htm"), Text::npos);
+}
+
+TEST_F(PagedBookTest, FullDiskDuringTheCopyKeepsTheText) {
+  // The backup folder is on another disk: the text cannot be renamed and
+  // its copy does not fit.
+  f.fs.AddFile("/books/novel/a.txt", std::string(1000, 'a'));
+  f.fs.fail = [](std::string_view call, const Text& path) {
+    return call == "replace" && path == "/books/novel/a.txt";
+  };
+  f.fs.capacity = 1000 + DividerImage().Length() + PaperImage().Length() + BulletImage().Length() + 500;
+  List("a.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(File("a.txt"), std::string(1000, 'a'));
+  EXPECT_FALSE(Has("/books/bak/a.txt"));
+  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+}
+
+TEST_F(PagedBookTest, TextIsCopiedWhenItCannotBeRenamed) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.fail = [](std::string_view call, const Text& path) {
+    return call == "replace" && path == "/books/novel/a.txt";
+  };
+  List("a.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "A");
+  EXPECT_FALSE(Has("/books/novel/a.txt"));
+  EXPECT_EQ(LastMessage(), "ok");
+}
+
+TEST_F(PagedBookTest, UnreadableTextStaysAndIsReported) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.SetUnreadable("/books/novel/a.txt");
+  List("a.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_TRUE(Has("/books/novel/a.txt"));
+  EXPECT_FALSE(Has("/books/bak/a.txt"));
+  EXPECT_EQ(Body("000.htm"), "");
+  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+}
+
+}  // namespace
+}  // namespace qm
