@@ -99,6 +99,82 @@ void TreeModel::Delete(int index) {
   if (selection_inside) MoveSelection(next_selection, 2);
 }
 
+int TreeModel::AddBlock(int parent, std::vector<NewTreeItem> items) {
+  if (parent < -1 || parent >= Count() || items.empty()) return -1;
+  // Check that every item hangs off the path to the latest item.
+  std::vector<int> path;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    int p = items[i].parent;
+    if (p == -1) {
+      path.clear();
+    } else {
+      if (p < 0 || static_cast<std::size_t>(p) >= i) return -1;
+      while (!path.empty() && path.back() > p) path.pop_back();
+      if (path.empty() || path.back() != p) return -1;
+    }
+    path.push_back(static_cast<int>(i));
+  }
+  Node* p = parent == -1 ? nullptr : order_[parent].get();
+  std::size_t pos = p ? static_cast<std::size_t>(parent + 1 + p->descendants) : order_.size();
+  for (auto* o : observers_) o->BeforeReset();
+  std::vector<std::unique_ptr<Node>> block;
+  block.reserve(items.size());
+  for (NewTreeItem& item : items) {
+    auto node = std::make_unique<Node>();
+    node->text = std::move(item.text);
+    node->image = item.image;
+    node->selected_image = item.selected_image < 0 ? item.image : item.selected_image;
+    node->data = item.data;
+    Node* up = item.parent == -1 ? p : block[static_cast<std::size_t>(item.parent)].get();
+    node->parent = up;
+    node->depth = up ? up->depth + 1 : 1;
+    if (up) ++up->children;
+    else ++top_count_;
+    for (Node* a = up; a && a != p; a = a->parent) ++a->descendants;
+    block.push_back(std::move(node));
+  }
+  for (Node* a = p; a; a = a->parent) a->descendants += static_cast<int>(block.size());
+  order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(pos), std::make_move_iterator(block.begin()),
+                std::make_move_iterator(block.end()));
+  Renumber(pos);
+  ++generation_;
+  for (auto* o : observers_) o->AfterReset();
+  return static_cast<int>(pos);
+}
+
+void TreeModel::DeleteItems(const std::vector<int>& indices) {
+  // Mark the subtrees that go and fix the counts of the items above them.
+  std::vector<bool> gone;
+  std::size_t covered_to = 0;  // first index after the last marked subtree
+  bool any = false;
+  for (int index : indices) {
+    if (!Valid(index) || static_cast<std::size_t>(index) < covered_to) continue;
+    if (!any) {
+      for (auto* o : observers_) o->BeforeReset();
+      gone.assign(order_.size(), false);
+      any = true;
+    }
+    Node* node = order_[index].get();
+    int count = 1 + node->descendants;
+    for (int i = index; i < index + count; ++i) gone[i] = true;
+    covered_to = static_cast<std::size_t>(index + count);
+    for (Node* a = node->parent; a; a = a->parent) a->descendants -= count;
+    if (node->parent) --node->parent->children;
+    else --top_count_;
+  }
+  if (!any) return;
+  bool selection_gone = selected_ && gone[static_cast<std::size_t>(selected_->index)];
+  if (selection_gone) selected_ = nullptr;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < order_.size(); ++i)
+    if (!gone[i]) order_[kept++] = std::move(order_[i]);
+  order_.resize(kept);
+  Renumber(0);
+  ++generation_;
+  for (auto* o : observers_) o->AfterReset();
+  if (selection_gone) MoveSelection(nullptr, 2);
+}
+
 const Text& TreeModel::ItemText(int index) const { return Valid(index) ? order_[index]->text : kEmptyText; }
 
 void TreeModel::SetItemText(int index, const Text& text) {

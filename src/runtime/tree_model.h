@@ -33,6 +33,23 @@ class TreeObserver {
   virtual void ItemChanged(int index) = 0;
   /// The selection moved to `index` (-1: none).
   virtual void SelectionMoved(int index) = 0;
+  /// Many items are about to be added or deleted in one step (AddBlock,
+  /// DeleteItems); a view re-reads the tree after AfterReset. Items that
+  /// stay keep their handles, so a view can keep their expansion. By default
+  /// reported as a clear, which a view also answers by re-reading the tree.
+  virtual void BeforeReset() { BeforeClear(); }
+  virtual void AfterReset() { AfterClear(); }
+};
+
+/// One item of a block that TreeModel::AddBlock adds.
+struct NewTreeItem {
+  Text text;
+  int image = 0;
+  int selected_image = 0;
+  long long data = 0;
+  /// Position in the block of the item's parent; -1 for the item the block
+  /// is added below.
+  int parent = -1;
 };
 
 class TreeModel {
@@ -56,6 +73,22 @@ class TreeModel {
   /// sibling, else its parent, else its previous sibling, and the selection
   /// event is raised.
   void Delete(int index);
+
+  /// Adds `items` below `parent` (-1: top level) in one step, with the
+  /// result of adding each in turn with Add as the last child of its own
+  /// parent. Each item's parent must be `parent` or an earlier block item on
+  /// the path to the latest item (the block is in pre-order), so that the
+  /// whole block lands after `parent`'s existing descendants. Returns the
+  /// index of the first added item; -1, changing nothing, when `parent` is
+  /// not an item, the block is empty or it breaks that rule. Costs one pass
+  /// over the items after the block.
+  int AddBlock(int parent, std::vector<NewTreeItem> items);
+  /// Deletes the items at `indices` (ascending, as they stand before the
+  /// call) with their subtrees, in one pass over the tree; invalid indices
+  /// and items inside an earlier one's subtree are skipped. The selection is
+  /// left to the caller: when it lies inside a deleted item it becomes none
+  /// and the selection event is raised.
+  void DeleteItems(const std::vector<int>& indices);
 
   /// The item's text; empty for a bad index.
   const Text& ItemText(int index) const;
