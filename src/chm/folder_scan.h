@@ -1,0 +1,19 @@
+#pragma once
+// Filling the document tree from a folder on disk.
+
+#include "app/context.h"
+
+namespace qm {
+
+/// Adds below tree item `parent` (-1: top level) one folder node "<name>"
+/// (pictures 0) for every sub-folder of `folder`, each followed at once by
+/// its own contents, then one document node (pictures 1) for every file that
+/// is read-only, hidden, system or archive; in listing order, nothing
+/// sorted. Appends the native separator to `folder` when it lacks one, and
+/// leaves the current directory at `folder`. Returns false, adding nothing,
+/// when `folder` cannot be entered. A sub-folder that cannot be entered, or
+/// that is a link back to a folder being scanned, keeps its folder node
+/// without children.
+bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent);
+
+}  // namespace qm

@@ -1,0 +1,93 @@
+#include "chm/project_files.h"
+
+#include "chm/chm_controls.h"
+#include "chm/project_templates.h"
+#include "chm/tree_paths.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+#include "runtime/paths.h"
+
+namespace qm {
+
+using namespace chm;
+
+Text ProjectText(const Text& book, const Text& home, const Text& files) {
+  static const Text kBookMark = Gbk("名字");
+  static const Text kHomeMark = Gbk("主页");
+  Text text = ReplaceSubtext(ProjectTemplate(), kBookMark, book);
+  Text page = WithoutFinalBackslash(WithoutAll(home, "<", ">"));
+  text = ReplaceSubtext(text, kHomeMark, page);
+  return ReplaceSubtext(text, "DDDDD", files);
+}
+
+void RefreshProjectPreview(Context& ctx) {
+  ctx.controls.SetText(kProjectBox, {});
+  const Text home = ctx.controls.GetText(kHomePageBox);
+  if (!home.empty()) {
+    ctx.state.HomePageText = WithoutFinalBackslash(WithoutAll(home, "<", ">"));
+    ctx.controls.SetText(kProjectBox, ProjectText(ctx.state.BookName, home, ctx.state.DocumentOrderList));
+  }
+  ctx.controls.SetInterval(kPreviewTimer, 0);  // one preview per arming
+}
+
+namespace {
+
+// Name of a document's entry: the text without ".html" and ".htm" (exact
+// case), after removing whatever else `text` must lose first.
+Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".html", ".htm"); }
+
+}  // namespace
+
+Text ContentsText(const TreeModel& tree) {
+  Text body;
+  ForEachItemPath(tree, [&](int i, const Text& path) {
+    const Text& text = tree.ItemText(i);
+    if (IsFolderPath(path)) {
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", WithoutAll(text, ">", "<"));
+      body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
+    } else if (IsInsideFolder(path)) {
+      Text name = WithoutPageExtension(WithoutAll(text, ">", "<"));
+      Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
+      Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
+      body += ReplaceSubtext(entry, "CCCCCC", local);
+      body += kEntryEnd;
+      // Close as many lists as the depth falls to the next item (the depth
+      // after the last item is 0); a fall of four or more closes none.
+      body += CloseLists(tree.Depth(i) - tree.Depth(i + 1));
+    } else {
+      Text local = WithoutFinalBackslash(path);
+      Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", local);
+      body += ReplaceSubtext(entry, "AAAAAA", WithoutPageExtension(local));
+      body += kEntryEnd;
+    }
+  });
+  return ContentsHeader() + body + ContentsFooter();
+}
+
+void BuildContents(Context& ctx) {
+  ctx.controls.SetText(kContentsBox, {});
+  ctx.controls.SetText(kContentsBox, ContentsText(ctx.tree));
+  ctx.controls.SetDisabled(kCompileButton, false);
+
+  const Text folder = ctx.controls.GetText(kFolderBox);
+  const Text base = folder + Text(kPathSeparatorText) + ctx.state.BookName;
+  Text problems;
+  // Each file is replaced only by a completely written new one.
+  const Text contents_path = base + ".hhc";
+  if (!WriteFileSafely(ctx.fs, contents_path, ctx.controls.GetText(kContentsBox)))
+    problems += Gbk("无法写入目录文件：") + contents_path;
+  const Text project_path = base + ".hhp";
+  const Text project = ctx.controls.GetText(kProjectBox);
+  if (project.empty()) {
+    // Without a chosen home page there is no project text; an earlier
+    // project file stays as it is rather than being emptied.
+    if (!problems.empty()) problems += "\r\n";
+    problems += Gbk("没有选择主页，工程文件未写入：") + project_path;
+  } else if (!WriteFileSafely(ctx.fs, project_path, project)) {
+    if (!problems.empty()) problems += "\r\n";
+    problems += Gbk("无法写入工程文件：") + project_path;
+  }
+  if (!problems.empty()) ctx.dialogs.MessageBox(problems);
+}
+
+}  // namespace qm

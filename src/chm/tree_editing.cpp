@@ -1,0 +1,26 @@
+#include "chm/tree_editing.h"
+
+#include "chm/chm_controls.h"
+#include "chm/tree_operations.h"
+
+namespace qm {
+
+using namespace chm;
+
+void OnMoveUpClicked(Context& ctx) {
+  ctx.tree.Select(MoveItemUp(ctx, ctx.tree.Selection()));
+  ctx.controls.SetFocus(kTree);
+}
+
+void OnMoveDownClicked(Context& ctx) {
+  ctx.tree.Select(MoveItemDown(ctx, ctx.tree.Selection()));
+  ctx.controls.SetFocus(kTree);
+}
+
+void OnDeleteItemClicked(Context& ctx) { DeleteTreeItem(ctx.tree, ctx.tree.Selection()); }
+
+void OnDeleteChildrenClicked(Context& ctx) { DeleteChildren(ctx.tree, ctx.tree.Selection()); }
+
+void OnFilterClicked(Context& ctx) { FilterTree(ctx.tree); }
+
+}  // namespace qm

@@ -1,0 +1,215 @@
+// The project preview and the contents and project files, byte for byte.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "chm/document_tree.h"
+#include "chm/project_files.h"
+#include "chm/tree_editing.h"
+#include "literal_tree_ops.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+#include "tree_test_support.h"
+
+namespace qm {
+namespace {
+
+const Text kHeader =
+    "<HTML><HEAD><META name=\"GENERATOR\" content=\"Vellumix 1.0.1\">\r\n"
+    "<!-- Sitemap 1.0 --></HEAD><BODY>\r\n"
+    "<OBJECT type=\"text/site properties\">\r\n"
+    "<PARAM name=\"Window Styles\" value=\"0x800627\">\r\n"
+    "<PARAM name=\"ImageType\" value=\"Folder\">\r\n"
+    "</OBJECT>\r\n"
+    "<UL>\r\n";
+const Text kFooter = "\r\n</UL></BODY></HTML>";
+
+Text Folder(const Text& name) {
+  return "<LI><OBJECT type=\"text/sitemap\">\r\n<PARAM name=\"Name\" value=\"" + name + "\">\r\n</OBJECT>";
+}
+Text Document(const Text& name, const Text& local) {
+  return "<LI><OBJECT type=\"text/sitemap\">\r\n<PARAM name=\"Name\" value=\"" + name +
+         "\">\r\n<PARAM name=\"Local\" value=\"" + local + "\">\r\n</OBJECT>";
+}
+Text Project(const Text& book, const Text& home, const Text& files) {
+  return "[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=" + book +
+         ".chm\r\nDefault topic=" + home + "\r\n\r\n[WINDOWS]\r\nwin=\"" + book + "\",\"" + book + ".hhc\",,\"" +
+         home + "\",\"" + home + "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n\r\n[FILES]\r\n\r\n" +
+         files;
+}
+
+struct ChmTab : MemoryFixture {
+  ChmTab() {
+    tree.SetSelectionListener([this](int how) { OnTreeSelectionChanged(ctx, how); });
+    ui.SetDisabled("按钮转CHM", true);
+    fs.AddFile("/books/MyBook/img/c.gif", "GIF");
+    fs.AddFile("/books/MyBook/b.txt", "text");
+    fs.AddFile("/books/MyBook/a.htm", "<p>");
+  }
+  // The timer ticks when it is armed.
+  void Tick() {
+    if (ui.Interval("时钟1") > 0) RefreshProjectPreview(ctx);
+  }
+};
+
+TEST(ContentsFile, WorkedExampleByteForByte) {
+  TreeModel tree;
+  test::Build(tree, {{1, "<img>"}, {2, "c.gif"}, {1, "a.htm"}});
+  EXPECT_EQ(ContentsText(tree), kHeader + Folder("img") + "\r\n<UL>\r\n" + Document("c.gif", "img\\c.gif") +
+                                    "\r\n" + "\r\n</UL>\r\n" + Document("a", "a.htm") + "\r\n" + kFooter);
+}
+
+TEST(ContentsFile, EmptyTreeAndChildlessFolders) {
+  TreeModel tree;
+  EXPECT_EQ(ContentsText(tree), kHeader + kFooter);
+  test::Build(tree, {{1, "<ch1>"}, {2, "<empty>"}, {2, "p.htm"}, {1, "<none>"}});
+  EXPECT_EQ(ContentsText(tree), kHeader + Folder("ch1") + "\r\n<UL>\r\n" + Folder("empty") + "\r\n" +
+                                    Document("p", "ch1\\p.htm") + "\r\n\r\n</UL>\r\n" + Folder("none") + "\r\n" +
+                                    kFooter);
+}
+
+TEST(ContentsFile, ClosesOneToThreeLevelsAndNoneForAFallOfFour) {
+  TreeModel tree;
+  const Text next = Document("y", "y.htm");
+  auto after = [](const Text& local) { return "value=\"" + local + "\">\r\n</OBJECT>\r\n"; };
+  test::Build(tree, {{1, "<a>"}, {2, "x.htm"}, {1, "y.htm"}});
+  EXPECT_NE(ContentsText(tree).find(after("a\\x.htm") + "\r\n</UL>\r\n" + next), Text::npos);
+  test::Build(tree, {{1, "<a>"}, {2, "<b>"}, {3, "x.htm"}, {1, "y.htm"}});
+  EXPECT_NE(ContentsText(tree).find(after("a\\b\\x.htm") + "\r\n</UL>\r\n</UL>\r\n" + next), Text::npos);
+  test::Build(tree, {{1, "<a>"}, {2, "<b>"}, {3, "<c>"}, {4, "x.htm"}, {1, "y.htm"}});
+  EXPECT_NE(ContentsText(tree).find(after("a\\b\\c\\x.htm") + "\r\n</UL>\r\n</UL>\r\n</UL>\r\n" + next),
+            Text::npos);
+  test::Build(tree, {{1, "<a>"}, {2, "<b>"}, {3, "<c>"}, {4, "<d>"}, {5, "x.htm"}, {1, "y.htm"}});
+  EXPECT_NE(ContentsText(tree).find(after("a\\b\\c\\d\\x.htm") + next), Text::npos);
+  // The last document: its depth falls to 0, and the footer closes once more.
+  test::Build(tree, {{1, "<a>"}, {2, "x.htm"}});
+  EXPECT_TRUE(EndsWith(ContentsText(tree), after("a\\x.htm") + "\r\n</UL>\r\n</UL>\r\n" + kFooter));
+}
+
+TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
+  TreeModel tree;
+  test::Build(tree, {{1, "X.HTM"}, {1, "a.html"}, {1, "style.css"}, {1, "<ch>"}, {2, "CCCCCC.htm"}, {2, "Y.HTML"}});
+  const Text text = ContentsText(tree);
+  EXPECT_NE(text.find(Document("X.HTM", "X.HTM")), Text::npos);
+  EXPECT_NE(text.find(Document("a", "a.html")), Text::npos);
+  EXPECT_NE(text.find(Document("style.css", "style.css")), Text::npos);
+  EXPECT_NE(text.find(Document("Y.HTML", "ch\\Y.HTML")), Text::npos);
+  // The name is put in before the local path, so a name holding the path's
+  // placeholder becomes the path too.
+  EXPECT_NE(text.find(Document("ch\\CCCCCC.htm", "ch\\CCCCCC.htm")), Text::npos);
+}
+
+TEST(ContentsFile, MatchesTheStepByStepBuildOnRandomTrees) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    TreeModel tree;
+    test::BuildRandom(tree, rng, static_cast<int>(rng() % 40), 6);
+    ASSERT_EQ(ContentsText(tree), literal::ContentsText(tree)) << "round " << round;
+  }
+}
+
+TEST(ProjectPreview, FollowsTheNodeSelectedAtTheTick) {
+  ChmTab t;
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(1, 1);
+  t.tree.Select(2, 1);  // within the same second
+  EXPECT_EQ(t.ui.timer_restarts, 1);
+  t.Tick();
+  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  EXPECT_EQ(t.ui.Interval("时钟1"), 0);
+  t.tree.Select(0, 1);  // a folder node gives the folder's own path
+  t.Tick();
+  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "img", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  t.tree.Select(1, 1);
+  t.Tick();
+  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "img\\c.gif", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+}
+
+TEST(ProjectPreview, NothingSelectedEmptiesTheBoxAndStopsTheTimer) {
+  ChmTab t;
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(2, 1);
+  OnChmFolderDrop(t.ctx, "/books/MyBook");  // clears the selection, re-arming the timer
+  t.ui.SetText("编辑框4", "left over");
+  t.Tick();
+  EXPECT_EQ(t.ui.GetText("编辑框4"), "");
+  EXPECT_EQ(t.ui.Interval("时钟1"), 0);
+}
+
+TEST(ProjectPreview, BookNameHoldingAPlaceholderIsReplacedAgain) {
+  EXPECT_EQ(ProjectText(Gbk("我的主页"), "<ch1>\\p.htm\\", "p\r\n"),
+            Project(Gbk("我的") + "ch1\\p.htm", "ch1\\p.htm", "p\r\n"));
+  EXPECT_EQ(ProjectText("DDDDD", "a.htm\\", "a.htm\r\n"), Project("a.htm\r\n", "a.htm", "a.htm\r\n"));
+  EXPECT_EQ(ProjectText("B", "a.htm\\", ""), Project("B", "a.htm", ""));  // ends with the empty line's CR LF
+}
+
+TEST(ProjectPreview, FileListKeepsTheDocumentsOfTheLastDropAfterEditing) {
+  ChmTab t;
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(3, 1);
+  OnDeleteItemClicked(t.ctx);  // b.txt goes; a.htm is selected now
+  OnFilterClicked(t.ctx);      // c.gif goes
+  t.Tick();
+  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  BuildContents(t.ctx);
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"), kHeader + Folder("img") + "\r\n" +
+                                                            Document("a", "a.htm") + "\r\n" + kFooter);
+}
+
+TEST(BuildContents, WritesBothFilesFromTheBoxesAndEnablesCompiling) {
+  ChmTab t;
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(2, 1);
+  t.Tick();
+  t.ui.SetText("编辑框4", t.ui.GetText("编辑框4") + Gbk("; 手改"));  // edited by hand
+  t.ui.SetText("编辑框10", "stale");
+  BuildContents(t.ctx);
+  const Text contents = kHeader + Folder("img") + "\r\n<UL>\r\n" + Document("c.gif", "img\\c.gif") + "\r\n" +
+                        "\r\n</UL>\r\n" + Document("a", "a.htm") + "\r\n" + Document("b.txt", "b.txt") + "\r\n" +
+                        kFooter;
+  EXPECT_EQ(t.ui.GetText("编辑框10"), contents);
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"), contents);
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhp"), t.ui.GetText("编辑框4"));
+  EXPECT_TRUE(EndsWith(t.fs.Contents("/books/MyBook/MyBook.hhp"), Gbk("; 手改")));
+  EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
+  EXPECT_TRUE(t.ui.messages.empty());
+}
+
+TEST(BuildContents, WithoutAHomePageKeepsTheEarlierProjectFileAndSaysSo) {
+  ChmTab t;
+  t.fs.AddFile("/books/MyBook/MyBook.hhp", "[OPTIONS]\r\nearlier");
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  BuildContents(t.ctx);
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhp"), "[OPTIONS]\r\nearlier");
+  EXPECT_NE(t.fs.Contents("/books/MyBook/MyBook.hhc"), "");
+  ASSERT_EQ(t.ui.messages.size(), 1u);
+  EXPECT_NE(t.ui.messages[0].content.find("MyBook.hhp"), Text::npos);
+}
+
+TEST(BuildContents, FailedWritesAreReportedAndLeaveOldFilesWhole) {
+  ChmTab t;
+  t.fs.AddFile("/books/MyBook/MyBook.hhc", "old contents");
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(2, 1);
+  t.Tick();
+  t.fs.capacity = 10;  // the disk is full
+  BuildContents(t.ctx);
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"), "old contents");
+  EXPECT_FALSE(t.fs.Exists("/books/MyBook/MyBook.hhp"));
+  ASSERT_EQ(t.ui.messages.size(), 1u);
+  EXPECT_NE(t.ui.messages[0].content.find("MyBook.hhc"), Text::npos);
+  EXPECT_NE(t.ui.messages[0].content.find("MyBook.hhp"), Text::npos);
+  EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
+  EXPECT_EQ(t.ui.GetText("编辑框10").substr(0, kHeader.size()), kHeader);
+
+  // A folder box that names no folder any more: the boxes keep their texts.
+  ChmTab u;
+  OnChmFolderDrop(u.ctx, "/books/MyBook");
+  u.ui.SetText("编辑框1", "/gone");
+  BuildContents(u.ctx);
+  EXPECT_FALSE(u.fs.Exists("/gone/MyBook.hhc"));
+  EXPECT_EQ(u.ui.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace qm
