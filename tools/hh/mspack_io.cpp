@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "header_repair.h"
@@ -31,7 +32,7 @@ struct MspackIo::File : mspack_file {
   off_t position = 0;
   off_t size = 0;
   std::vector<ByteOverlay> overlays;  // header corrections, see header_repair.h
-  std::vector<unsigned char> buffer;
+  std::unique_ptr<unsigned char[]> buffer;  // kBufferSize bytes, left uninitialised
   off_t bufferStart = 0;
   std::size_t bufferLength = 0;  // reading: valid bytes; writing: pending bytes
   bool failed = false;
@@ -47,7 +48,7 @@ struct MspackIo::File : mspack_file {
   bool flush() {
     std::size_t done = 0;
     while (done < bufferLength) {
-      ssize_t n = ::write(fd, buffer.data() + done, bufferLength - done);
+      ssize_t n = ::write(fd, buffer.get() + done, bufferLength - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
         owner->outputError_ = std::string("write failed: ") + (n < 0 ? std::strerror(errno) : "no space");
@@ -117,7 +118,7 @@ mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode)
     delete file;
     return nullptr;
   }
-  file->buffer.resize(kBufferSize);
+  file->buffer.reset(new unsigned char[kBufferSize]);
   return file;
 } catch (const std::bad_alloc&) {
   // libmspack is C: out of memory is reported as a failed open.
@@ -140,13 +141,13 @@ int MspackIo::readFile(mspack_file* handle, void* destination, int bytes) {
     if (file->position >= file->bufferStart && file->position < bufferEnd) {
       std::size_t from = static_cast<std::size_t>(file->position - file->bufferStart);
       std::size_t n = std::min(want - done, file->bufferLength - from);
-      std::memcpy(out + done, file->buffer.data() + from, n);
+      std::memcpy(out + done, file->buffer.get() + from, n);
       done += n;
       file->position += static_cast<off_t>(n);
       continue;
     }
     ssize_t n;
-    if (want - done >= file->buffer.size()) {  // large reads skip the buffer
+    if (want - done >= kBufferSize) {  // large reads skip the buffer
       n = file->readAt(out + done, want - done, file->position);
       if (n > 0) {
         done += static_cast<std::size_t>(n);
@@ -154,7 +155,7 @@ int MspackIo::readFile(mspack_file* handle, void* destination, int bytes) {
         continue;
       }
     } else {
-      n = file->readAt(file->buffer.data(), file->buffer.size(), file->position);
+      n = file->readAt(file->buffer.get(), kBufferSize, file->position);
       if (n > 0) {
         file->bufferStart = file->position;
         file->bufferLength = static_cast<std::size_t>(n);
@@ -173,12 +174,12 @@ int MspackIo::writeFile(mspack_file* handle, void* source, int bytes) {
   auto in = static_cast<const unsigned char*>(source);
   std::size_t left = static_cast<std::size_t>(bytes);
   while (left > 0) {
-    std::size_t n = std::min(left, file->buffer.size() - file->bufferLength);
-    std::memcpy(file->buffer.data() + file->bufferLength, in, n);
+    std::size_t n = std::min(left, kBufferSize - file->bufferLength);
+    std::memcpy(file->buffer.get() + file->bufferLength, in, n);
     file->bufferLength += n;
     in += n;
     left -= n;
-    if (file->bufferLength == file->buffer.size() && !file->flush()) return -1;
+    if (file->bufferLength == kBufferSize && !file->flush()) return -1;
   }
   return bytes;
 }
