@@ -1,0 +1,68 @@
+#include "book_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "gbk.h"
+
+namespace hha_test {
+
+std::string Gbk(const std::string& utf8) {
+  auto r = hha::Utf8ToGbk(utf8);
+  EXPECT_TRUE(r.has_value()) << utf8;
+  return r.value_or(std::string());
+}
+
+std::string TabProject(const std::string& book, const std::string& home, const std::vector<std::string>& files) {
+  std::string list;
+  for (const std::string& f : files) list += f + "\r\n";
+  std::string text =
+      "[OPTIONS]\r\n"
+      "Display compile progress=no\r\n"
+      "Default Window=win\r\n"
+      "Compiled file=" + book + ".chm\r\n"
+      "Default topic=" + home + "\r\n"
+      "\r\n"
+      "[WINDOWS]\r\n"
+      "win=\"" + book + "\",\"" + book + ".hhc\",,\"" + home + "\",\"" + home +
+      "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n"
+      "\r\n"
+      "[FILES]\r\n"
+      "\r\n" + list;
+  return Gbk(text);
+}
+
+std::string TabContents(const std::vector<std::pair<std::string, std::string>>& entries) {
+  std::string text =
+      "<HTML><HEAD><META name=\"GENERATOR\" content=\"Vellumix 1.0.1\">\r\n"
+      "<!-- Sitemap 1.0 --></HEAD><BODY>\r\n"
+      "<OBJECT type=\"text/site properties\">\r\n"
+      "<PARAM name=\"Window Styles\" value=\"0x800627\">\r\n"
+      "<PARAM name=\"ImageType\" value=\"Folder\">\r\n"
+      "</OBJECT>\r\n"
+      "<UL>\r\n";
+  for (const auto& [name, local] : entries) {
+    text += "<LI><OBJECT type=\"text/sitemap\">\r\n<PARAM name=\"Name\" value=\"" + name +
+            "\">\r\n<PARAM name=\"Local\" value=\"" + local + "\">\r\n</OBJECT>\r\n";
+  }
+  text += "\r\n</UL></BODY></HTML>";
+  return Gbk(text);
+}
+
+std::string PageContent(unsigned seed, std::size_t size, bool chinese) {
+  static const char* kAscii[] = {"the ", "river ", "night ", "said ", "and ", "of ", "light ", "a ", "chapter ", "\r\n"};
+  static const std::vector<std::string> kChinese = [] {
+    std::vector<std::string> words;
+    for (const char* w : {"的", "江水", "夜色", "他说", "和", "一个", "明月", "第", "章", "。\r\n"}) words.push_back(Gbk(w));
+    return words;
+  }();
+  std::mt19937 rng(seed);
+  std::string body;
+  std::uniform_int_distribution<int> pick(0, 9);
+  while (body.size() < size) body += chinese ? kChinese[pick(rng)] : std::string(kAscii[pick(rng)]);
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"></head><body>" +
+         body + "</body></html>";
+}
+
+}  // namespace hha_test

@@ -1,0 +1,27 @@
+// Test helper: books laid out the way the CHM tab writes them (project and
+// contents files from the same templates, code page 936 names).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace hha_test {
+
+/// A project file as the CHM tab writes it, in code page 936. book and home
+/// are UTF-8; files are UTF-8 relative paths with "\" separators, one
+/// [FILES] line each.
+std::string TabProject(const std::string& book, const std::string& home, const std::vector<std::string>& files);
+
+/// A contents file with one top-level entry per (name, local path) pair,
+/// from the CHM tab's templates, in code page 936.
+std::string TabContents(const std::vector<std::pair<std::string, std::string>>& entries);
+
+/// UTF-8 -> code page 936 for test texts (aborts the test on failure).
+std::string Gbk(const std::string& utf8);
+
+/// Deterministic page content: an HTML page of roughly `size` bytes, ASCII
+/// or GBK text depending on `chinese`.
+std::string PageContent(unsigned seed, std::size_t size, bool chinese);
+
+}  // namespace hha_test

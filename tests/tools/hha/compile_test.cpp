@@ -1,0 +1,272 @@
+// Whole books compiled from CHM-tab projects and read back by libmspack,
+// extract_chmLib and 7-Zip.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "book_fixture.h"
+#include "chm_reader.h"
+#include "compiler.h"
+#include "gbk.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using hha_test::FileMap;
+using hha_test::Gbk;
+
+struct Compiled {
+  hha::CompileResult result;
+  std::vector<std::string> warnings;
+};
+
+Compiled Compile(const std::string& project) {
+  Compiled c;
+  c.result = hha::CompileProject(project, [&](hha::Severity s, const std::string& text) {
+    if (s != hha::Severity::Info) c.warnings.push_back(text);
+  });
+  return c;
+}
+
+bool AnyContains(const std::vector<std::string>& list, const std::string& part) {
+  for (const std::string& s : list)
+    if (s.find(part) != std::string::npos) return true;
+  return false;
+}
+
+// The files of a book folder the test expects in the .chm: name -> bytes.
+FileMap WriteBook(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files) {
+  FileMap expected;
+  for (const auto& [name, content] : files) {
+    hha_test::WriteFile(dir + "/" + name, content);
+    expected["/" + name] = content;
+  }
+  return expected;
+}
+
+// Book files only: without the bookkeeping files "/#..." and "/$...".
+FileMap BookFiles(const FileMap& all) {
+  FileMap out;
+  for (const auto& [name, content] : all)
+    if (name.rfind("/#", 0) != 0 && name.rfind("/$", 0) != 0) out[name] = content;
+  return out;
+}
+
+void ExpectSameFiles(const FileMap& expected, const FileMap& actual, const std::string& reader) {
+  EXPECT_EQ(expected.size(), actual.size()) << reader;
+  for (const auto& [name, content] : expected) {
+    auto it = actual.find(name);
+    if (it == actual.end()) {
+      ADD_FAILURE() << reader << " misses " << name;
+      continue;
+    }
+    EXPECT_TRUE(it->second == content) << reader << " changed " << name;
+  }
+  for (const auto& [name, content] : actual)
+    EXPECT_TRUE(expected.count(name)) << reader << " has unexpected " << name;
+}
+
+void ExpectOtherReadersAgree(const std::string& chm, const std::string& scratch, const FileMap& expected,
+                             bool check_chmlib = true) {
+  if (check_chmlib) {
+    if (hha_test::FindProgram("extract_chmLib").empty()) {
+      std::printf("extract_chmLib not installed; skipped\n");
+    } else {
+      auto files = hha_test::ReadWithExtractChmLib(chm, scratch + "/chmlib");
+      ASSERT_TRUE(files.has_value()) << "extract_chmLib failed";
+      ExpectSameFiles(expected, BookFiles(*files), "extract_chmLib");
+    }
+  }
+  std::string seven = hha_test::FindProgram("7z");
+  if (seven.empty()) seven = hha_test::FindProgram("7zz");
+  if (seven.empty()) {
+    std::printf("7-Zip not installed; skipped\n");
+    return;
+  }
+  auto files = hha_test::ReadWith7z(seven, chm, scratch + "/7z");
+  ASSERT_TRUE(files.has_value()) << "7-Zip failed";
+  ExpectSameFiles(expected, BookFiles(*files), "7-Zip");
+}
+
+class ChineseBook : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    book_ = dir_.path() + "/名字";
+    expected_ = WriteBook(book_, {
+                                     {"第一章/第1页.htm", hha_test::PageContent(1, 30000, true)},
+                                     {"第一章/第2页.htm", hha_test::PageContent(2, 70000, true)},
+                                     {"index.htm", hha_test::PageContent(3, 5000, false)},
+                                     {"img/pic.gif", std::string("GIF89a\0\x01\x02\xff", 10)},
+                                     {"empty.css", ""},
+                                     {"extra.htm", hha_test::PageContent(4, 2000, false)},
+                                 });
+    // The contents links extra.htm, which [FILES] does not list.
+    std::string contents = hha_test::TabContents(
+        {{"第1页", "第一章\\第1页.htm"}, {"第2页", "第一章\\第2页.htm"}, {"extra", "extra.htm#top"}, {"web", "http://example.com/"}});
+    hha_test::WriteFile(book_ + "/名字.hhc", contents);
+    expected_["/名字.hhc"] = contents;
+    project_ = book_ + "/名字.hhp";
+    hha_test::WriteFile(project_, hha_test::TabProject("名字", "第一章\\第1页.htm",
+                                                       {"第一章\\第1页.htm", "第一章\\第2页.htm", "index.htm",
+                                                        "img\\pic.gif", "empty.css", "missing.htm", "名字.chm"}));
+  }
+
+  qm::TempDir dir_;
+  std::string book_, project_;
+  FileMap expected_;
+};
+
+TEST_F(ChineseBook, EveryReaderGetsEveryFileBack) {
+  Compiled c = Compile(project_);
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  EXPECT_EQ(c.result.output_path, book_ + "/名字.chm");
+  EXPECT_TRUE(AnyContains(c.warnings, "missing.htm"));
+
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  ExpectSameFiles(expected_, BookFiles(*files), "libmspack");
+  EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
+  ExpectOtherReadersAgree(c.result.output_path, dir_.path(), expected_);
+}
+
+TEST_F(ChineseBook, SystemFileNamesContentsAndDefaultTopic) {
+  Compiled c = Compile(project_);
+  ASSERT_TRUE(c.result.status.ok);
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  ASSERT_TRUE(files->count("/#SYSTEM"));
+  ASSERT_TRUE(files->count("/#WINDOWS"));
+  std::map<int, std::string> sys = hha_test::SystemStrings(files->at("/#SYSTEM"));
+  EXPECT_EQ(sys[0], "名字.hhc");
+  EXPECT_EQ(sys[2], "第一章/第1页.htm");
+  EXPECT_EQ(sys[5], "win");
+  EXPECT_EQ(sys[6], "名字");
+  EXPECT_TRUE(files->count("/" + sys[0]));
+  EXPECT_TRUE(files->count("/" + sys[2]));
+  const std::string& locale = sys[4];
+  ASSERT_GE(locale.size(), 8u);
+  EXPECT_EQ(static_cast<unsigned char>(locale[0]) | (static_cast<unsigned char>(locale[1]) << 8), 0x804);
+  EXPECT_EQ(locale[4], 1) << "code page 936 is a two-byte code page";
+  std::string header = hha_test::ReadFile(c.result.output_path).substr(0, 0x60);
+  EXPECT_EQ(header.substr(0, 4), "ITSF");
+  EXPECT_EQ(static_cast<unsigned char>(header[0x14]) | (static_cast<unsigned char>(header[0x15]) << 8), 0x804);
+}
+
+TEST_F(ChineseBook, RecompilingReplacesTheBookAndNeverStoresItInside) {
+  ASSERT_TRUE(Compile(project_).result.status.ok);
+  Compiled again = Compile(project_);
+  ASSERT_TRUE(again.result.status.ok);
+  EXPECT_TRUE(AnyContains(again.warnings, "not stored inside itself"));
+  auto files = hha_test::ReadWithMspack(again.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_FALSE(files->count("/名字.chm"));
+  ExpectSameFiles(expected_, BookFiles(*files), "libmspack");
+  for (const auto& e : fs::directory_iterator(book_))
+    EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << "temporary file left behind";
+}
+
+TEST_F(ChineseBook, WithoutOwnContentsTheBookHasNoContentsFile) {
+  std::string text = hha_test::ReadFile(project_);
+  std::string name = Gbk("名字.hhc");
+  text.replace(text.find(name), name.size(), "");
+  hha_test::WriteFile(project_, text);
+  Compiled c = Compile(project_);
+  ASSERT_TRUE(c.result.status.ok);
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_FALSE(files->count("/名字.hhc"));
+  EXPECT_FALSE(files->count("/extra.htm"));
+  EXPECT_EQ(hha_test::SystemStrings(files->at("/#SYSTEM")).count(0), 0u);
+}
+
+TEST(CompileBooks, ThreeThousandFilesNeedSeveralListingChunksAndAnIndex) {
+  qm::TempDir dir;
+  std::vector<std::pair<std::string, std::string>> pages;
+  std::vector<std::string> listed;
+  for (int i = 0; i < 3000; ++i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "part%d/Page_%04d.htm", i % 7, i);
+    pages.emplace_back(name, hha_test::PageContent(i, 200 + (i * 37) % 900, i % 2 == 0));
+    std::string listed_name = name;
+    listed_name[5] = '\\';
+    listed.push_back(listed_name);
+  }
+  FileMap expected = WriteBook(dir.path(), pages);
+  std::string contents = hha_test::TabContents({{"first", listed[0]}});
+  hha_test::WriteFile(dir.path() + "/big.hhc", contents);
+  expected["/big.hhc"] = contents;
+  hha_test::WriteFile(dir.path() + "/big.hhp", hha_test::TabProject("big", listed[0], listed));
+
+  Compiled c = Compile(dir.path() + "/big.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  EXPECT_EQ(c.result.files_stored, 3001u);
+
+  std::string chm = hha_test::ReadFile(c.result.output_path);
+  auto u32 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(chm[at]) |
+                                      (static_cast<unsigned char>(chm[at + 1]) << 8) |
+                                      (static_cast<unsigned char>(chm[at + 2]) << 16) |
+                                      (static_cast<unsigned char>(chm[at + 3]) << 24));
+  };
+  const std::size_t itsp = 0x78;
+  EXPECT_EQ(chm.substr(itsp, 4), "ITSP");
+  EXPECT_GE(u32(itsp + 0x18), 2u) << "index depth";
+  EXPECT_NE(u32(itsp + 0x1C), 0xFFFFFFFFu) << "index root";
+  EXPECT_GT(u32(itsp + 0x24), 1u) << "last listing chunk";
+
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  ExpectSameFiles(expected, BookFiles(*files), "libmspack");
+  EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
+  ExpectOtherReadersAgree(c.result.output_path, dir.path() + "/out", expected);
+}
+
+TEST(CompileBooks, NamesFoundWithoutRegardToCaseAndDuplicatesStoredOnce) {
+  qm::TempDir dir;
+  FileMap expected = WriteBook(dir.path(), {{"Chapter/Intro.htm", "intro"}, {"b.htm", "b"}});
+  hha_test::WriteFile(dir.path() + "/B.HTM", "other b");
+  hha_test::WriteFile(dir.path() + "/p.hhp",
+                      "[OPTIONS]\r\nCompiled file=p.chm\r\nDefault topic=CHAPTER\\intro.HTM\r\n[FILES]\r\n"
+                      "chapter\\INTRO.htm\r\nb.htm\r\nB.HTM\r\nChapter/Intro.htm\r\n");
+  Compiled c = Compile(dir.path() + "/p.hhp");
+  ASSERT_TRUE(c.result.status.ok);
+  EXPECT_TRUE(AnyContains(c.warnings, "letter case"));
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  FileMap book = BookFiles(*files);
+  EXPECT_EQ(book.size(), 2u);
+  EXPECT_EQ(book["/chapter/INTRO.htm"], "intro");
+  EXPECT_EQ(book["/b.htm"], "b");
+}
+
+TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
+  qm::TempDir dir;
+  Compiled missing = Compile(dir.path() + "/none.hhp");
+  EXPECT_FALSE(missing.result.status.ok);
+
+  hha_test::WriteFile(dir.path() + "/a.htm", "a");
+  hha_test::WriteFile(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=out.chm\r\n[FILES]\r\na.htm\r\n");
+  fs::create_directory(dir.path() + "/out.chm");  // the target cannot be replaced
+  Compiled blocked = Compile(dir.path() + "/p.hhp");
+  EXPECT_FALSE(blocked.result.status.ok);
+  EXPECT_TRUE(fs::is_directory(dir.path() + "/out.chm"));
+  for (const auto& e : fs::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos);
+
+  hha_test::WriteFile(dir.path() + "/q.hhp", "[OPTIONS]\r\nCompiled file=no\\such\\folder\\q.chm\r\n");
+  EXPECT_FALSE(Compile(dir.path() + "/q.hhp").result.status.ok);
+}
+
+TEST(CompileBooks, EmptyBookStillOpens) {
+  qm::TempDir dir;
+  hha_test::WriteFile(dir.path() + "/e.hhp", "[OPTIONS]\r\nCompiled file=e.chm\r\n");
+  Compiled c = Compile(dir.path() + "/e.hhp");
+  ASSERT_TRUE(c.result.status.ok);
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_TRUE(BookFiles(*files).empty());
+  ExpectOtherReadersAgree(c.result.output_path, dir.path() + "/out", {});
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// The LZX stream alone: data of many kinds and sizes around the frame and
+// reset boundaries, wrapped in a one-file book and decoded by libmspack.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "book_fixture.h"
+#include "chm_container.h"
+#include "chm_reader.h"
+#include "lzx_section.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using hha::lzx::Method;
+
+// Writes data as the only file "/data.bin" of a book, compressed with the
+// given method, and returns the book's path.
+std::string WrapInBook(const std::string& dir, const std::string& data, Method method, unsigned threads = 0) {
+  hha::Bytes stream;
+  hha::LzxSectionOptions options;
+  options.method = method;
+  options.threads = threads;
+  hha::LzxSectionWriter section(
+      [&](const std::uint8_t* d, std::size_t n) {
+        stream.insert(stream.end(), d, d + n);
+        return hha::Status::Ok();
+      },
+      options);
+  EXPECT_TRUE(section.Write(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()).ok);
+  EXPECT_TRUE(section.Finish().ok);
+  EXPECT_EQ(section.compressed_size(), stream.size());
+
+  hha::ContainerLayout layout;
+  layout.entries.push_back({"/data.bin", 1, 0, data.size()});
+  layout.uncompressed_size = section.uncompressed_size();
+  layout.compressed_size = section.compressed_size();
+  layout.frame_offsets = section.frame_offsets();
+  hha::ContainerHead head = hha::BuildContainerHead(layout);
+  EXPECT_TRUE(head.status.ok) << head.status.message;
+  std::string file(head.bytes.begin(), head.bytes.end());
+  file.append(stream.begin(), stream.end());
+  std::string path = dir + "/stream.chm";
+  hha_test::WriteFile(path, file);
+  return path;
+}
+
+std::string RandomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = static_cast<char>(rng());
+  return s;
+}
+
+std::string Text(std::size_t n, unsigned seed, bool chinese) {
+  std::string s;
+  unsigned k = seed;
+  while (s.size() < n) s += hha_test::PageContent(k++, 20000, chinese);
+  s.resize(n);
+  return s;
+}
+
+// Mostly compressible data with an incompressible stretch: exercises the
+// choice between verbatim and uncompressed blocks inside one interval.
+std::string Mixed(std::size_t n) {
+  std::string s = Text(n, 7, false);
+  std::string noise = RandomBytes(40000, 3);
+  for (std::size_t i = 0; i < noise.size() && 20000 + i < n; ++i) s[20000 + i] = noise[i];
+  return s;
+}
+
+// Imitates image data: smooth gradients with small noise.
+std::string ImageLike(std::size_t n) {
+  std::mt19937 rng(11);
+  std::string s(n, '\0');
+  for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i % 256) / 4 + (i / 1024) % 64 + rng() % 3);
+  return s;
+}
+
+struct Case {
+  const char* kind;
+  std::size_t size;
+};
+
+class LzxStreamTest : public ::testing::TestWithParam<std::tuple<Case, Method>> {};
+
+std::string Make(const Case& c) {
+  std::string k = c.kind;
+  if (k == "zeros") return std::string(c.size, '\0');
+  if (k == "random") return RandomBytes(c.size, static_cast<unsigned>(c.size));
+  if (k == "text") return Text(c.size, 1, false);
+  if (k == "gbk") return Text(c.size, 2, true);
+  if (k == "runs") {
+    std::string s;
+    for (std::size_t i = 0; s.size() < c.size; ++i) s.append(1 + i % 300, static_cast<char>('a' + i % 26));
+    s.resize(c.size);
+    return s;
+  }
+  if (k == "mixed") return Mixed(c.size);
+  return ImageLike(c.size);
+}
+
+TEST_P(LzxStreamTest, DecodesToTheInput) {
+  const auto& [c, method] = GetParam();
+  qm::TempDir dir;
+  std::string data = Make(c);
+  std::string path = WrapInBook(dir.path(), data, method);
+  auto files = hha_test::ReadWithMspack(path);
+  ASSERT_TRUE(files.has_value()) << "libmspack could not read the stream";
+  ASSERT_EQ(files->count("/data.bin"), 1u);
+  const std::string& back = files->at("/data.bin");
+  ASSERT_EQ(back.size(), data.size());
+  EXPECT_TRUE(back == data) << "decoded bytes differ";
+}
+
+const Case kCases[] = {
+    {"text", 0},      {"text", 1},         {"text", 32767},      {"text", 32768},    {"text", 65535},
+    {"text", 65536},  {"text", 65537},     {"gbk", 100000},      {"random", 1},      {"random", 32768},
+    {"random", 65537}, {"zeros", 65536},   {"zeros", 200000},    {"runs", 150000},   {"image", 131072},
+    {"mixed", 98304}, {"text", 3000000},   {"gbk", 2500000},     {"random", 1000000},
+};
+
+INSTANTIATE_TEST_SUITE_P(Sizes, LzxStreamTest,
+                         ::testing::Combine(::testing::ValuesIn(kCases),
+                                            ::testing::Values(Method::Store, Method::Compress)),
+                         [](const auto& info) {
+                           const Case& c = std::get<0>(info.param);
+                           return std::string(c.kind) + "_" + std::to_string(c.size) +
+                                  (std::get<1>(info.param) == Method::Store ? "_store" : "_compress");
+                         });
+
+TEST(LzxStream, CompressesTextAndNeverGrowsMuchOnNoise) {
+  qm::TempDir dir;
+  std::string text = Text(1 << 20, 5, false);
+  std::string noise = RandomBytes(1 << 20, 9);
+  auto size_of = [&](const std::string& d) { return hha_test::ReadFile(WrapInBook(dir.path(), d, Method::Compress)).size(); };
+  EXPECT_LT(size_of(text), text.size() / 3);
+  EXPECT_LT(size_of(noise), noise.size() + noise.size() / 50);
+}
+
+TEST(LzxStream, SameStreamWithOneOrSeveralThreads) {
+  qm::TempDir dir;
+  std::string data = Text(700000, 3, true);
+  std::string one = hha_test::ReadFile(WrapInBook(dir.path(), data, Method::Compress, 1));
+  std::string four = hha_test::ReadFile(WrapInBook(dir.path(), data, Method::Compress, 4));
+  EXPECT_TRUE(one == four);
+}
+
+}  // namespace

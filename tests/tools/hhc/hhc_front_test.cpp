@@ -1,0 +1,84 @@
+// hhc.exe as the main program runs it: one project path, exit status and
+// messages; hha.dll loaded from the program's own folder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  int exit_code = -1;
+  std::string err;
+};
+
+RunResult RunHhc(const std::string& program, const std::string& arg, const std::string& dir) {
+  std::string err_path = dir + "/stderr.txt";
+  RunResult r;
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen("/dev/null", "w", stdout);
+    std::freopen(err_path.c_str(), "w", stderr);
+    ::execl(program.c_str(), program.c_str(), arg.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
+  std::ifstream in(err_path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  r.err = ss.str();
+  return r;
+}
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+TEST(HhcFront, CompilesAProjectGivenByUtf8Path) {
+  qm::TempDir dir;
+  std::string book = dir.path() + "/书";
+  fs::create_directory(book);
+  Write(book + "/a.htm", "<html>a</html>");
+  Write(book + "/书.hhp", "[OPTIONS]\r\nCompiled file=out.chm\r\nDefault topic=a.htm\r\n[FILES]\r\na.htm\r\n");
+  RunResult r = RunHhc(HHC_EXE, book + "/书.hhp", dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_GT(fs::file_size(book + "/out.chm"), 0u);
+}
+
+TEST(HhcFront, FailuresExitNonZeroWithAMessage) {
+  qm::TempDir dir;
+  RunResult missing = RunHhc(HHC_EXE, dir.path() + "/none.hhp", dir.path());
+  EXPECT_NE(missing.exit_code, 0);
+  EXPECT_NE(missing.err.find("none.hhp"), std::string::npos) << missing.err;
+}
+
+TEST(HhcFront, WithoutItsLibraryItSaysSoAndFails) {
+  qm::TempDir dir;
+  std::string copy = dir.path() + "/hhc.exe";
+  fs::copy_file(HHC_EXE, copy);
+  fs::permissions(copy, fs::perms::owner_all);
+  Write(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=p.chm\r\n");
+  RunResult r = RunHhc(copy, dir.path() + "/p.hhp", dir.path());
+  EXPECT_NE(r.exit_code, 0);
+  EXPECT_NE(r.err.find("hha.dll"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir.path() + "/p.chm"));
+
+  // A file of that name that is no library is refused the same way.
+  Write(dir.path() + "/hha.dll", "not a library");
+  r = RunHhc(copy, dir.path() + "/p.hhp", dir.path());
+  EXPECT_NE(r.exit_code, 0);
+  EXPECT_NE(r.err.find("hha.dll"), std::string::npos) << r.err;
+}
+
+}  // namespace

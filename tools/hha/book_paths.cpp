@@ -1,0 +1,135 @@
+#include "book_paths.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "gbk.h"
+
+namespace hha {
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x += 32;
+    if (y >= 'A' && y <= 'Z') y += 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The entry of folder `dir` whose name equals `part` without regard to case.
+std::optional<std::string> MatchEntry(const std::string& dir, const std::string& part) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return std::nullopt;
+  std::optional<std::string> found;
+  while (dirent* e = ::readdir(d)) {
+    if (EqualsNoCase(e->d_name, part)) {
+      found = std::string(e->d_name);
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+}  // namespace
+
+BookPath ToBookPathUtf8(std::string_view path) {
+  BookPath r;
+  if (path.size() >= 2 && path[1] == ':') {
+    r.error = "a drive path cannot be part of the book";
+    return r;
+  }
+  std::size_t colon = path.find(':');
+  if (colon != std::string_view::npos && path.find_first_of("/\\") > colon) {
+    r.error = "a link with a scheme does not name a file of the book";
+    return r;
+  }
+  std::vector<std::string> parts;
+  std::string part;
+  auto flush = [&]() -> bool {
+    if (part.empty() || part == ".") {
+    } else if (part == "..") {
+      if (parts.empty()) return false;
+      parts.pop_back();
+    } else {
+      parts.push_back(part);
+    }
+    part.clear();
+    return true;
+  };
+  for (char c : path) {
+    if (c == '\\' || c == '/') {
+      if (!flush()) {
+        r.error = "the path leads out of the book's folder";
+        return r;
+      }
+    } else {
+      part += c;
+    }
+  }
+  if (!flush()) {
+    r.error = "the path leads out of the book's folder";
+    return r;
+  }
+  if (parts.empty()) {
+    r.error = "empty file name";
+    return r;
+  }
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i) r.name += '/';
+    r.name += parts[i];
+  }
+  r.ok = true;
+  return r;
+}
+
+BookPath ToBookPath(std::string_view gbk_path) {
+  auto utf8 = GbkToUtf8(gbk_path);
+  if (!utf8) {
+    BookPath r;
+    r.error = "the name is not valid code page 936 text";
+    return r;
+  }
+  return ToBookPathUtf8(*utf8);
+}
+
+std::optional<std::string> FindInBook(const std::string& root, const std::string& name) {
+  std::string exact = root + "/" + name;
+  if (IsRegularFile(exact)) return exact;
+  std::string current = root;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t slash = name.find('/', start);
+    std::string part = name.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    std::string next = current + "/" + part;
+    bool last = slash == std::string::npos;
+    bool present = last ? IsRegularFile(next) : IsDirectory(next);
+    if (!present) {
+      auto match = MatchEntry(current, part);
+      if (!match) return std::nullopt;
+      next = current + "/" + *match;
+      present = last ? IsRegularFile(next) : IsDirectory(next);
+      if (!present) return std::nullopt;
+    }
+    current = next;
+    if (last) return current;
+    start = slash + 1;
+  }
+}
+
+}  // namespace hha

@@ -1,0 +1,342 @@
+#include "compiler.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "book_paths.h"
+#include "chm_container.h"
+#include "gbk.h"
+#include "project.h"
+#include "sitemap_links.h"
+#include "system_files.h"
+
+namespace hha {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Shown(const std::string& gbk) {
+  auto utf8 = GbkToUtf8(gbk);
+  return utf8 ? *utf8 : gbk;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return !in.bad();
+}
+
+std::string StoredNameForWindow(const std::string& gbk) {
+  if (gbk.empty()) return {};
+  BookPath p = ToBookPath(gbk);
+  return p.ok ? p.name : std::string();
+}
+
+// A file of the book: its stored name and where it is on disk.
+struct BookFile {
+  std::string name;
+  std::string disk_path;
+};
+
+// Collects the files to store, in order, without duplicates, without the
+// output file itself.
+class FileList {
+ public:
+  FileList(std::string root, std::string output, const MessageSink& sink, std::size_t& warnings)
+      : root_(std::move(root)), output_(std::move(output)), sink_(sink), warnings_(warnings) {}
+
+  void Warn(const std::string& text) {
+    ++warnings_;
+    sink_(Severity::Warning, text);
+  }
+
+  /// Adds the file a project or contents text names. `what` says where the
+  /// name came from, for messages. Returns the stored name when the file is
+  /// part of the book.
+  std::optional<std::string> Add(const std::string& gbk, const std::string& what) {
+    BookPath p = ToBookPath(gbk);
+    if (!p.ok) {
+      Warn(what + " \"" + Shown(gbk) + "\" skipped: " + p.error);
+      return std::nullopt;
+    }
+    if (p.name.size() > 1000) {
+      Warn(what + " \"" + Shown(gbk) + "\" skipped: the name is too long for a book");
+      return std::nullopt;
+    }
+    std::optional<std::string> disk = FindInBook(root_, p.name);
+    if (!disk) {
+      Warn(what + " \"" + Shown(gbk) + "\" not found; it is not in the book");
+      return std::nullopt;
+    }
+    if (SameFile(*disk, output_)) {
+      Warn(what + " \"" + Shown(gbk) + "\" is the file being compiled; it is not stored inside itself");
+      return std::nullopt;
+    }
+    for (const BookFile& f : files_) {
+      if (CompareChmNames(f.name, p.name) != 0) continue;
+      if (!SameFile(f.disk_path, *disk))
+        Warn(what + " \"" + p.name + "\" differs from \"" + f.name +
+             "\" only in letter case, which book readers cannot tell apart; only the first is stored");
+      return f.name;
+    }
+    files_.push_back({p.name, *disk});
+    return p.name;
+  }
+
+  const std::vector<BookFile>& files() const { return files_; }
+
+ private:
+  static bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  }
+
+  std::string root_;
+  std::string output_;
+  const MessageSink& sink_;
+  std::size_t& warnings_;
+  std::vector<BookFile> files_;
+};
+
+// Adds the local pages a sitemap file links to.
+void AddLinkedPages(FileList& list, const std::string& disk_path, const std::string& what) {
+  std::string text;
+  if (!ReadWholeFile(disk_path, text)) {
+    list.Warn("cannot read " + what + " " + disk_path);
+    return;
+  }
+  std::set<std::string> seen;
+  for (const std::string& link : SitemapLocalLinks(text)) {
+    std::string file(LinkFilePart(link));
+    if (file.empty() || !seen.insert(file).second) continue;
+    BookPath p = ToBookPath(file);
+    if (!p.ok) continue;  // links to the web or into other books
+    list.Add(file, "page linked from the " + what);
+  }
+}
+
+// Writes the compressed stream to an unnamed temporary file.
+class SpoolFile {
+ public:
+  explicit SpoolFile(const std::string& dir) {
+    std::string pattern = dir + "/.hha-spool-XXXXXX";
+    int fd = ::mkstemp(pattern.data());
+    if (fd >= 0) {
+      ::unlink(pattern.c_str());
+      file_ = ::fdopen(fd, "w+b");
+      if (!file_) ::close(fd);
+    }
+  }
+  ~SpoolFile() {
+    if (file_) std::fclose(file_);
+  }
+  SpoolFile(const SpoolFile&) = delete;
+  SpoolFile& operator=(const SpoolFile&) = delete;
+
+  bool ok() const { return file_ != nullptr; }
+  Status Write(const std::uint8_t* data, std::size_t size) {
+    if (size && std::fwrite(data, 1, size, file_) != size) return Status::Fail("cannot write the temporary file");
+    return Status::Ok();
+  }
+  /// Copies everything written so far to out.
+  Status CopyTo(std::FILE* out) {
+    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)
+      return Status::Fail("cannot read back the temporary file");
+    std::vector<char> buf(1 << 20);
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), file_)) > 0)
+      if (std::fwrite(buf.data(), 1, n, out) != n) return Status::Fail("cannot write the compiled file");
+    if (std::ferror(file_)) return Status::Fail("cannot read back the temporary file");
+    return Status::Ok();
+  }
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+std::uint64_t NowFiletime() {
+  using namespace std::chrono;
+  auto secs = duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+  return (static_cast<std::uint64_t>(secs) + 11644473600ull) * 10000000ull;
+}
+
+// Adds a folder entry for every folder that holds a stored file.
+void AddFolderEntries(std::vector<DirectoryEntry>& entries) {
+  std::set<std::string> folders = {"/"};
+  for (const DirectoryEntry& e : entries) {
+    for (std::size_t slash = e.name.find('/', 1); slash != std::string::npos; slash = e.name.find('/', slash + 1))
+      folders.insert(e.name.substr(0, slash + 1));
+  }
+  std::set<std::string, bool (*)(const std::string&, const std::string&)> unique(
+      [](const std::string& a, const std::string& b) { return CompareChmNames(a, b) < 0; });
+  for (const std::string& f : folders)
+    if (unique.insert(f).second) entries.push_back({f, 0, 0, 0});
+}
+
+}  // namespace
+
+CompileResult CompileProject(const std::string& project_path, const MessageSink& sink,
+                             const CompileOptions& options) {
+  CompileResult result;
+  auto fail = [&](const std::string& why) {
+    result.status = Status::Fail(why);
+    sink(Severity::Error, why);
+    return result;
+  };
+
+  std::string text;
+  if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + project_path);
+  HhpProject project = ParseProject(text);
+  for (const std::string& w : project.warnings) {
+    ++result.warnings;
+    sink(Severity::Warning, w);
+  }
+
+  fs::path project_fs(project_path);
+  std::string root = project_fs.parent_path().empty() ? "." : project_fs.parent_path().string();
+
+  // The compiled file, relative to the project's folder.
+  std::string output;
+  if (project.compiled_file.empty()) {
+    output = root + "/" + project_fs.stem().string() + ".chm";
+  } else {
+    auto utf8 = GbkToUtf8(project.compiled_file);
+    if (!utf8) return fail("the compiled file name is not valid code page 936 text");
+    std::string name = *utf8;
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    if (name.size() >= 2 && name[1] == ':') return fail("the compiled file \"" + name + "\" is a Windows drive path");
+    output = (!name.empty() && name[0] == '/') ? name : root + "/" + name;
+  }
+  if (output.empty() || output.back() == '/') return fail("the compiled file has no name");
+  result.output_path = output;
+  std::string output_dir = fs::path(output).parent_path().string();
+  if (output_dir.empty()) output_dir = ".";
+
+  FileList list(root, output, sink, result.warnings);
+  for (const std::string& entry : project.files) list.Add(entry, "file");
+
+  SystemInfo system;
+  system.lcid = project.language;
+  system.title = project.title;
+  system.default_font = project.default_font;
+  system.default_window = project.default_window;
+  system.filetime = NowFiletime();
+  system.compiled_name = fs::path(output).stem().string();
+  if (!project.contents_file.empty()) {
+    if (auto name = list.Add(project.contents_file, "contents file")) {
+      system.contents_file = *name;
+      for (const BookFile& f : list.files())
+        if (f.name == *name) AddLinkedPages(list, f.disk_path, "contents file");
+    }
+  } else {
+    ++result.warnings;
+    sink(Severity::Warning, "the project names no contents file; the book has no table of contents");
+  }
+  if (!project.index_file.empty()) {
+    if (auto name = list.Add(project.index_file, "index file")) {
+      system.index_file = *name;
+      for (const BookFile& f : list.files())
+        if (f.name == *name) AddLinkedPages(list, f.disk_path, "index file");
+    }
+  }
+  if (!project.default_topic.empty()) {
+    if (auto name = list.Add(project.default_topic, "default topic")) system.default_topic = *name;
+  } else {
+    ++result.warnings;
+    sink(Severity::Warning, "the project names no default topic");
+  }
+
+  // Compress the bookkeeping files and every page into section 1.
+  SpoolFile spool(output_dir);
+  if (!spool.ok()) return fail("cannot create a temporary file in " + output_dir);
+  LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },
+                           options.compression);
+  ContainerLayout layout;
+  layout.lcid = project.language;
+  layout.timestamp = static_cast<std::uint32_t>(std::time(nullptr));
+  auto store = [&](const std::string& name, const Bytes& data) -> Status {
+    layout.entries.push_back({name, 1, section.uncompressed_size(), data.size()});
+    return section.Write(data.data(), data.size());
+  };
+  if (!project.windows.empty()) {
+    WindowFiles wf = BuildWindowFiles(project.windows, &StoredNameForWindow);
+    if (Status s = store("/#WINDOWS", wf.windows); !s.ok) return fail(s.message);
+    if (Status s = store("/#STRINGS", wf.strings); !s.ok) return fail(s.message);
+  }
+  std::vector<std::uint8_t> buffer(1 << 16);
+  for (const BookFile& f : list.files()) {
+    std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
+    if (!in) {
+      list.Warn("cannot open " + f.disk_path + "; it is not in the book");
+      continue;
+    }
+    std::uint64_t start = section.uncompressed_size();
+    std::size_t n;
+    Status s;
+    while (s.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) s = section.Write(buffer.data(), n);
+    bool read_error = std::ferror(in) != 0;
+    std::fclose(in);
+    if (!s.ok) return fail(s.message);
+    if (read_error) {
+      list.Warn("cannot read " + f.disk_path + "; it is not in the book");
+      continue;
+    }
+    layout.entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
+    ++result.files_stored;
+    if (project.display_progress) sink(Severity::Info, f.name);
+  }
+  if (Status s = section.Finish(); !s.ok) return fail(s.message);
+
+  layout.uncompressed_files.push_back({"/#SYSTEM", BuildSystemFile(system)});
+  layout.uncompressed_size = section.uncompressed_size();
+  layout.compressed_size = section.compressed_size();
+  layout.frame_offsets = section.frame_offsets();
+  AddFolderEntries(layout.entries);
+  ContainerHead head = BuildContainerHead(std::move(layout));
+  if (!head.status.ok) return fail(head.status.message);
+
+  // Write beside the target, then put it in place in one step.
+  std::string temp = output + ".tmp-XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) return fail("cannot create the compiled file " + output);
+  std::FILE* out = ::fdopen(fd, "wb");
+  if (!out) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return fail("cannot create the compiled file " + output);
+  }
+  Status written = Status::Ok();
+  if (std::fwrite(head.bytes.data(), 1, head.bytes.size(), out) != head.bytes.size())
+    written = Status::Fail("cannot write the compiled file " + output);
+  if (written.ok) written = spool.CopyTo(out);
+  if (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0) written = Status::Fail("cannot write " + output);
+  std::fclose(out);
+  ::chmod(temp.c_str(), 0644 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+  if (written.ok && std::rename(temp.c_str(), output.c_str()) != 0)
+    written = Status::Fail("cannot put the compiled file in place at " + output);
+  if (!written.ok) {
+    ::unlink(temp.c_str());
+    return fail(written.message);
+  }
+
+  result.uncompressed_bytes = section.uncompressed_size();
+  result.output_bytes = head.bytes.size() + section.compressed_size();
+  sink(Severity::Info, "Compiled " + std::to_string(result.files_stored) + " files into " + output + " (" +
+                           std::to_string(result.output_bytes) + " bytes, " + std::to_string(result.warnings) +
+                           " warnings)");
+  return result;
+}
+
+}  // namespace hha

@@ -1,0 +1,249 @@
+#include "project.h"
+
+#include <cstdlib>
+
+#include "gbk.h"
+
+namespace hha {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x += 32;
+    if (y >= 'A' && y <= 'Z') y += 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool IsYes(std::string_view v) { return EqualsNoCase(Trim(v), "yes") || Trim(v) == "1"; }
+
+std::string Shown(std::string_view gbk) {
+  auto utf8 = GbkToUtf8(gbk);
+  return utf8 ? *utf8 : std::string(gbk);
+}
+
+std::optional<std::uint32_t> ParseNumber(std::string_view field) {
+  field = Trim(field);
+  if (field.empty()) return std::nullopt;
+  std::string s(field);
+  char* end = nullptr;
+  unsigned long v = std::strtoul(s.c_str(), &end, 0);
+  if (end == s.c_str()) return std::nullopt;
+  return static_cast<std::uint32_t>(v);
+}
+
+// Splits a window definition into its fields: quoted texts (commas inside
+// belong to the text), bracketed groups as one field, bare values.
+std::vector<std::string> SplitFields(std::string_view value) {
+  std::vector<std::string> fields;
+  std::string current;
+  bool quoted = false;
+  int brackets = 0;
+  for (char c : value) {
+    if (quoted) {
+      if (c == '"')
+        quoted = false;
+      else
+        current += c;
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == '[') {
+      ++brackets;
+      current += c;
+    } else if (c == ']') {
+      --brackets;
+      current += c;
+    } else if (c == ',' && brackets <= 0) {
+      fields.push_back(std::string(Trim(current)));
+      current.clear();
+    } else {
+      current += c;
+    }
+  }
+  fields.push_back(std::string(Trim(current)));
+  return fields;
+}
+
+enum class Section { None, Options, Windows, Files, Other };
+
+}  // namespace
+
+WindowDefinition ParseWindowDefinition(std::string_view name, std::string_view value) {
+  WindowDefinition w;
+  w.name = std::string(Trim(name));
+  std::vector<std::string> f = SplitFields(value);
+  f.resize(20);
+  w.caption = f[0];
+  w.contents_file = f[1];
+  w.index_file = f[2];
+  w.default_file = f[3];
+  w.home_file = f[4];
+  w.jump1_url = f[5];
+  w.jump1_text = f[6];
+  w.jump2_url = f[7];
+  w.jump2_text = f[8];
+  w.nav_style = ParseNumber(f[9]);
+  w.nav_width = ParseNumber(f[10]);
+  w.buttons = ParseNumber(f[11]);
+  std::string_view rect = Trim(f[12]);
+  if (rect.size() >= 2 && rect.front() == '[' && rect.back() == ']') {
+    std::vector<std::string> parts = SplitFields(rect.substr(1, rect.size() - 2));
+    if (parts.size() == 4) {
+      std::array<std::int32_t, 4> r{};
+      bool ok = true;
+      for (int i = 0; i < 4; ++i) {
+        auto n = ParseNumber(parts[i]);
+        if (!n) ok = false;
+        r[i] = static_cast<std::int32_t>(n.value_or(0));
+      }
+      if (ok) w.rect = r;
+    }
+  }
+  w.styles = ParseNumber(f[13]);
+  w.ex_styles = ParseNumber(f[14]);
+  w.show_state = ParseNumber(f[15]);
+  w.nav_closed = ParseNumber(f[16]);
+  w.default_tab = ParseNumber(f[17]);
+  w.nav_position = ParseNumber(f[18]);
+  w.notify_id = ParseNumber(f[19]);
+  return w;
+}
+
+const WindowDefinition* HhpProject::DefaultWindow() const {
+  for (const WindowDefinition& w : windows)
+    if (EqualsNoCase(w.name, default_window)) return &w;
+  if (!default_window.empty() || windows.empty()) return nullptr;
+  return &windows.front();
+}
+
+HhpProject ParseProject(std::string_view text) {
+  HhpProject p;
+  bool has_contents = false, has_index = false, has_topic = false;
+  Section section = Section::None;
+  std::string section_name;
+  bool warned_section = false;
+  std::size_t line_no = 0;
+
+  while (!text.empty()) {
+    std::size_t nl = text.find('\n');
+    std::string_view line = Trim(text.substr(0, nl));
+    text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+    ++line_no;
+    if (line.empty() || line.front() == ';') continue;
+
+    if (line.front() == '[' && line.back() == ']') {
+      section_name = std::string(line.substr(1, line.size() - 2));
+      warned_section = false;
+      if (EqualsNoCase(section_name, "OPTIONS"))
+        section = Section::Options;
+      else if (EqualsNoCase(section_name, "WINDOWS"))
+        section = Section::Windows;
+      else if (EqualsNoCase(section_name, "FILES"))
+        section = Section::Files;
+      else
+        section = Section::Other;
+      continue;
+    }
+
+    switch (section) {
+      case Section::Files:
+        p.files.push_back(std::string(line));
+        break;
+      case Section::Windows: {
+        std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+          p.warnings.push_back("line " + std::to_string(line_no) + ": window definition without \"=\" ignored");
+          break;
+        }
+        p.windows.push_back(ParseWindowDefinition(line.substr(0, eq), line.substr(eq + 1)));
+        break;
+      }
+      case Section::Options: {
+        std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+          p.warnings.push_back("line " + std::to_string(line_no) + ": option without \"=\" ignored: " + Shown(line));
+          break;
+        }
+        std::string_view key = Trim(line.substr(0, eq));
+        std::string value(Trim(line.substr(eq + 1)));
+        if (EqualsNoCase(key, "Compiled file")) {
+          p.compiled_file = value;
+        } else if (EqualsNoCase(key, "Contents file")) {
+          p.contents_file = value;
+          has_contents = true;
+        } else if (EqualsNoCase(key, "Index file")) {
+          p.index_file = value;
+          has_index = true;
+        } else if (EqualsNoCase(key, "Default topic")) {
+          p.default_topic = value;
+          has_topic = true;
+        } else if (EqualsNoCase(key, "Default Window")) {
+          p.default_window = value;
+        } else if (EqualsNoCase(key, "Title")) {
+          p.title = value;
+        } else if (EqualsNoCase(key, "Default Font")) {
+          p.default_font = value;
+        } else if (EqualsNoCase(key, "Display compile progress")) {
+          p.display_progress = IsYes(value);
+        } else if (EqualsNoCase(key, "Language")) {
+          auto n = ParseNumber(value);
+          if (n && *n != 0)
+            p.language = *n;
+          else
+            p.warnings.push_back("Language \"" + Shown(value) + "\" not understood; 0x804 is used");
+        } else if (EqualsNoCase(key, "Full-text search") || EqualsNoCase(key, "Binary TOC") ||
+                   EqualsNoCase(key, "Binary Index") || EqualsNoCase(key, "Create CHI file") ||
+                   EqualsNoCase(key, "Auto Index")) {
+          if (IsYes(value))
+            p.warnings.push_back("option \"" + std::string(key) + "=" + value +
+                                 "\" is not built; the book is compiled without it");
+        } else if (EqualsNoCase(key, "Auto TOC")) {
+          if (ParseNumber(value).value_or(0) != 0)
+            p.warnings.push_back("option \"Auto TOC\" is not built; the contents file is used as written");
+        } else if (EqualsNoCase(key, "Compatibility") || EqualsNoCase(key, "Display compile notes") ||
+                   EqualsNoCase(key, "Enhanced decompilation") || EqualsNoCase(key, "Flat") ||
+                   EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Sample staging path") ||
+                   EqualsNoCase(key, "Sample list file") || EqualsNoCase(key, "Full text search stop list file") ||
+                   EqualsNoCase(key, "Custom tab") || EqualsNoCase(key, "Prefix") ||
+                   EqualsNoCase(key, "CITATION") || EqualsNoCase(key, "COPYRIGHT")) {
+          if (!value.empty() && (EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Custom tab") ||
+                                 EqualsNoCase(key, "Full text search stop list file")))
+            p.warnings.push_back("option \"" + std::string(key) + "\" is not built and is ignored");
+        } else {
+          p.warnings.push_back("unknown option \"" + Shown(key) + "\" ignored");
+        }
+        break;
+      }
+      case Section::Other:
+        if (!warned_section) {
+          p.warnings.push_back("section [" + Shown(section_name) + "] is not built and is ignored");
+          warned_section = true;
+        }
+        break;
+      case Section::None:
+        p.warnings.push_back("line " + std::to_string(line_no) + " outside any section ignored");
+        break;
+    }
+  }
+
+  const WindowDefinition* win = p.DefaultWindow();
+  if (!p.default_window.empty() && !win)
+    p.warnings.push_back("default window \"" + Shown(p.default_window) + "\" is not defined in [WINDOWS]");
+  if (win) {
+    if (!has_contents) p.contents_file = win->contents_file;
+    if (!has_index) p.index_file = win->index_file;
+    if (!has_topic) p.default_topic = !win->default_file.empty() ? win->default_file : win->home_file;
+  }
+  return p;
+}
+
+}  // namespace hha

@@ -1,0 +1,23 @@
+// Small result types and the message channel of the compiler.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace hha {
+
+/// Outcome of an operation that can fail: ok, or a message saying why not.
+struct Status {
+  bool ok = true;
+  std::string message;
+
+  static Status Ok() { return {}; }
+  static Status Fail(std::string why) { return {false, std::move(why)}; }
+};
+
+enum class Severity { Info, Warning, Error };
+
+/// Receives every message of a compile run (UTF-8 text).
+using MessageSink = std::function<void(Severity, const std::string&)>;
+
+}  // namespace hha
