@@ -1,9 +1,38 @@
 #pragma once
 #include "app/context.h"
+#include "batch/text_between_markers.h"
+#include "runtime/text.h"
 
 namespace qm {
 
 /// "批量处理": cuts the stretch between two markers out of every page.
+/// Shows the wait cursor, reads the folder from 编辑框精简网页 and the suffix
+/// from 编辑框后缀, simplifies, restores the cursor, disables 按钮精简网页
+/// (the folder box keeps its text) and shows "精简网页结束!". When pages
+/// were left in place, a second message says how many and why. An empty
+/// folder box, or one naming no folder, is refused with a message before
+/// anything is touched; the button then stays as it is.
 void PageSimplification(Context& ctx);
+
+/// What one run of SimplifyPagesInFolder did.
+struct SimplificationSummary {
+  int simplified = 0;  // pages moved into 处理后 as framed pages
+  int nothing_kept = 0;  // pages left in place: nothing between the markers
+  int failed = 0;  // pages left in place: unreadable, or their copy not written
+  int not_removed = 0;  // pages copied whose original could not be deleted
+};
+
+/// Simplifies every file directly in `folder` whose name matches "*" +
+/// `suffix` (Windows wildcard rules), with the markers read from
+/// 编辑框前标记 and 编辑框后标记: the page text (up to its first 0 byte) is
+/// cut with TextBetweenMarkers, wrapped as FramedPageHead + stretch +
+/// FramedPageTail and written under the same name into the sub-folder 处理后
+/// (created when missing), replacing an earlier file there only once the
+/// new one is completely written; only then is the page deleted. A page
+/// whose stretch is empty is left in the folder untouched and gets no copy,
+/// so its content is never lost; so is a page that cannot be read or whose
+/// copy cannot be written. leftbg.gif is written into 处理后 in every run.
+SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
+                                            const Text& suffix);
 
 }  // namespace qm

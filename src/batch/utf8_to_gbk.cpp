@@ -1,5 +1,7 @@
 #include "batch/utf8_to_gbk.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "batch/code_page_936.h"
@@ -27,10 +29,27 @@ ByteSet DecodeToUtf16(std::string_view s) {
   std::size_t len = s.size();
   std::size_t i = 0;
   while (i < len) {
+    // Runs of ASCII, eight bytes at a time.
+    while (i + 8 <= len) {
+      std::uint64_t block;
+      std::memcpy(&block, p + i, 8);
+      if (block & 0x8080808080808080ULL) break;
+      for (int k = 0; k < 8; ++k) PutUnit(out, p[i + k]);
+      i += 8;
+    }
+    if (i >= len) break;
     unsigned char b = p[i];
     if (b < 0x80) {
       PutUnit(out, b);
       ++i;
+      continue;
+    }
+    // The common case of a page in Chinese: a complete three-byte sequence
+    // whose lead byte allows any continuation bytes.
+    if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < len && (p[i + 1] & 0xC0) == 0x80 &&
+        (p[i + 2] & 0xC0) == 0x80) {
+      PutUnit(out, static_cast<char16_t>((b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)));
+      i += 3;
       continue;
     }
     // Length of the sequence and the allowed range of its second byte
@@ -90,33 +109,36 @@ Text Utf16ToGbkText(const ByteSet& utf16) {
   std::size_t n = w.size() / 2;
   Text out(2 * n, '\0');  // at most two bytes per code unit
   char* o = out.data();
+  char16_t next = n > 0 ? UnitAt(w, 0) : 0;
   for (std::size_t k = 0; k < n; ++k) {
-    char16_t u = UnitAt(w, k);
+    char16_t u = next;
+    next = k + 1 < n ? UnitAt(w, k + 1) : 0;
     if (u == 0) break;
     if (u >= 0xD800 && u <= 0xDFFF) {
       // A character outside the Basic Multilingual Plane (code page 936
       // has none) or a lone surrogate.
-      if (u <= 0xDBFF && k + 1 < n) {
-        char16_t next = UnitAt(w, k + 1);
-        if (next >= 0xDC00 && next <= 0xDFFF) ++k;
+      if (u <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+        ++k;
+        next = k + 1 < n ? UnitAt(w, k + 1) : 0;
       }
       *o++ = '?';
       continue;
     }
-    while (k + 1 < n && IsCombiningMark(UnitAt(w, k + 1))) {
-      char16_t composed = ComposeForCp936(u, UnitAt(w, k + 1));
+    while (IsCombiningMark(next)) {
+      char16_t composed = ComposeForCp936(u, next);
       if (!composed) break;
       u = composed;
       ++k;
+      next = k + 1 < n ? UnitAt(w, k + 1) : 0;
     }
     std::uint16_t code = table[u];
-    if (code == kNoCp936Form) {
-      *o++ = '?';
-    } else if (code < 0x100) {
+    if (code < 0x100) {
       *o++ = static_cast<char>(code);
-    } else {
+    } else if (code != kNoCp936Form) {
       *o++ = static_cast<char>(code >> 8);
       *o++ = static_cast<char>(code & 0xFF);
+    } else {
+      *o++ = '?';
     }
   }
   out.resize(static_cast<std::size_t>(o - out.data()));

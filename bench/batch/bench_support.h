@@ -1,0 +1,123 @@
+#pragma once
+// Small helpers shared by the batch-tool benchmarks: a scratch folder,
+// a stopwatch, starting a baseline tool, and page contents.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace qm::bench {
+
+/// A scratch folder under TMPDIR (or /tmp), removed at the end.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const char* tag) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base = std::string(tmp && *tmp ? tmp : "/tmp") + "/qm-bench-" + tag + "-XXXXXX";
+    path_ = ::mkdtemp(base.data()) ? base : std::string();
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+  bool ok() const { return !path_.empty(); }
+
+ private:
+  std::string path_;
+};
+
+/// Seconds taken by `work`.
+template <typename F>
+double Seconds(F&& work) {
+  auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// Whether `program` can be found in PATH.
+inline bool HaveProgram(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t i = 0;
+  while (i <= dirs.size()) {
+    std::size_t j = dirs.find(':', i);
+    if (j == std::string::npos) j = dirs.size();
+    std::string candidate = dirs.substr(i, j - i) + "/" + program;
+    if (::access(candidate.c_str(), X_OK) == 0) return true;
+    i = j + 1;
+  }
+  return false;
+}
+
+/// Runs `argv` (looked up in PATH, no shell) with standard output going to
+/// `stdout_path` (empty: inherited) and waits; true when it exited with 0.
+inline bool RunProgram(const std::vector<std::string>& argv, const std::string& stdout_path = {}) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!stdout_path.empty())
+    posix_spawn_file_actions_addopen(&actions, 1, stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid;
+  int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return false;
+  int status = 0;
+  if (::waitpid(pid, &status, 0) < 0) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+/// Writes `data` to `path`; false on failure.
+inline bool WriteWhole(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  return static_cast<bool>(out);
+}
+
+/// Reads every file of `folder` once, so that the runs compared read from
+/// the page cache alike.
+inline void WarmUp(const std::string& folder) {
+  std::string buffer;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    buffer.assign(std::istreambuf_iterator<char>(in), {});
+  }
+}
+
+/// A page of about `size` bytes of UTF-8: short lines of markup around
+/// runs of Chinese characters from U+4E00..U+9FA5 (all of which GBK has),
+/// about nine tenths of the bytes Chinese.
+inline std::string ChinesePageUtf8(std::size_t size, std::mt19937& rng) {
+  std::string page = "<html><head><meta charset=\"utf-8\"><title>page</title></head><body>\n";
+  std::uniform_int_distribution<int> han(0x4E00, 0x9FA5);
+  std::uniform_int_distribution<int> run(20, 60);
+  while (page.size() < size) {
+    page += "<p>";
+    for (int n = run(rng); n > 0; --n) {
+      int cp = han(rng);
+      page += static_cast<char>(0xE0 | (cp >> 12));
+      page += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      page += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    page += "</p>\n";
+  }
+  page += "</body></html>\n";
+  return page;
+}
+
+}  // namespace qm::bench

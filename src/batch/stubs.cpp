@@ -1,7 +1,0 @@
-#include "batch/page_simplifier.h"
-
-namespace qm {
-
-void PageSimplification(Context&) {}
-
-}  // namespace qm

@@ -1,0 +1,108 @@
+// The page simplifier on a folder of pages.
+#include "batch/page_simplifier.h"
+
+#include <gtest/gtest.h>
+
+#include "convert/page_images.h"
+#include "convert/page_templates.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+
+namespace qm {
+namespace {
+
+class PageSimplificationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    f.ui.SetText("编辑框精简网页", "/site");
+    f.ui.SetText("编辑框后缀", ".htm");
+    f.ui.SetText("编辑框前标记", "<body>");
+    f.ui.SetText("编辑框后标记", "</body>");
+    f.ui.SetDisabled("按钮精简网页", false);
+  }
+  Text OutPath(std::string_view name) { return "/site/" + Gbk("处理后") + "/" + Text(name); }
+  Text Framed(const Text& body) { return FramedPageHead() + body + FramedPageTail(); }
+  MemoryFixture f;
+};
+
+TEST_F(PageSimplificationTest, MovesTheCutPagesIntoTheOutputFolder) {
+  f.fs.AddFile("/site/a.htm", "<html><BODY>" + Gbk("正文") + "</Body></html>");
+  f.fs.AddFile("/site/b.html", std::string("<body>cut\0<body>x</body>", 24));
+  f.fs.AddFile("/site/c.txt", "<body>not a page</body>");
+  f.fs.AddFile("/site/sub/d.htm", "<body>deeper</body>");
+  PageSimplification(f.ctx);
+  EXPECT_EQ(f.fs.Contents(OutPath("a.htm")), Framed(Gbk("正文")));
+  EXPECT_FALSE(f.fs.Exists("/site/a.htm"));
+  // Cut at the 0 byte: no back marker before it, so b.html stays.
+  EXPECT_TRUE(f.fs.Exists("/site/b.html"));
+  EXPECT_FALSE(f.fs.Exists(OutPath("b.html")));
+  EXPECT_TRUE(f.fs.Exists("/site/c.txt"));
+  EXPECT_TRUE(f.fs.Exists("/site/sub/d.htm"));
+  EXPECT_EQ(f.fs.Contents(OutPath(kPaleTileImageName)), PaleTileImage().bytes);
+  EXPECT_EQ(f.ui.cursor_log, (std::vector<std::string>{"wait", "restore"}));
+  EXPECT_TRUE(f.ui.IsDisabled("按钮精简网页"));
+  EXPECT_EQ(f.ui.GetText("编辑框精简网页"), "/site");
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_EQ(f.ui.messages[0].content, Gbk("精简网页结束!"));
+  EXPECT_EQ(f.ui.messages[0].caption, Gbk("信息："));
+  EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 1 个网页在前标记和后标记之间没有内容")),
+            Text::npos);
+}
+
+TEST_F(PageSimplificationTest, PagesWithNothingBetweenTheMarkersStayUntouched) {
+  // The initial state of the marker boxes: both empty.
+  f.ui.SetText("编辑框前标记", "");
+  f.ui.SetText("编辑框后标记", "");
+  f.fs.AddFile("/site/a.htm", "whole content");
+  f.fs.AddFile("/site/empty.htm", "");
+  SimplificationSummary s = SimplifyPagesInFolder(f.ctx, "/site", ".htm");
+  EXPECT_EQ(s.nothing_kept, 2);
+  EXPECT_EQ(f.fs.Contents("/site/a.htm"), "whole content");
+  EXPECT_TRUE(f.fs.Exists("/site/empty.htm"));
+  EXPECT_FALSE(f.fs.Exists(OutPath("a.htm")));
+  // The image is written all the same.
+  EXPECT_TRUE(f.fs.Exists(OutPath(kPaleTileImageName)));
+}
+
+TEST_F(PageSimplificationTest, EmptySuffixTakesEveryFileAndASecondRunReplacesResults) {
+  f.fs.AddFile("/site/readme", "<body>one</body>");
+  f.fs.AddFile(OutPath("readme"), "earlier result");
+  f.fs.AddFile(OutPath(kPaleTileImageName), "old image");
+  SimplificationSummary s = SimplifyPagesInFolder(f.ctx, "/site", "");
+  EXPECT_EQ(s.simplified, 1);
+  EXPECT_EQ(f.fs.Contents(OutPath("readme")), Framed("one"));
+  EXPECT_EQ(f.fs.Contents(OutPath(kPaleTileImageName)), PaleTileImage().bytes);
+  // The results in 处理后 are not taken as pages of the folder.
+  f.fs.AddFile("/site/readme", "<body>two</body>");
+  EXPECT_EQ(SimplifyPagesInFolder(f.ctx, "/site", "").simplified, 1);
+  EXPECT_EQ(f.fs.Contents(OutPath("readme")), Framed("two"));
+}
+
+TEST_F(PageSimplificationTest, APageStaysWhenItsCopyCannotBeWritten) {
+  f.fs.AddFile("/site/a.htm", "<body>keep me</body>");
+  f.fs.AddFile(OutPath("a.htm"), "earlier result");
+  f.fs.capacity = static_cast<long long>(f.fs.Contents("/site/a.htm").size() + 14 + 10);
+  PageSimplification(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/site/a.htm"), "<body>keep me</body>");
+  EXPECT_EQ(f.fs.Contents(OutPath("a.htm")), "earlier result");
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 1 个网页无法读取")), Text::npos);
+}
+
+TEST_F(PageSimplificationTest, RefusesAnEmptyOrMissingFolder) {
+  f.fs.AddFile("/a.htm", "<body>at the root</body>");
+  for (Text folder : {Text(), Text("/missing")}) {
+    f.ui.messages.clear();
+    f.ui.SetText("编辑框精简网页", folder);
+    PageSimplification(f.ctx);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(f.ui.messages[0].content, Gbk("精简网页结束!"));
+    EXPECT_FALSE(f.ui.IsDisabled("按钮精简网页"));
+  }
+  EXPECT_TRUE(f.fs.Exists("/a.htm"));
+  EXPECT_FALSE(f.fs.Exists("/" + Gbk("处理后")));
+  EXPECT_TRUE(f.ui.cursor_log.empty());
+}
+
+}  // namespace
+}  // namespace qm
