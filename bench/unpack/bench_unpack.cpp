@@ -31,7 +31,8 @@ constexpr std::size_t kPageBytes = 20 * 1024;
 
 struct Measure {
   bool ok = false;
-  double seconds = 0;
+  double seconds = 0;     // wall clock
+  double cpuSeconds = 0;  // user + system, all threads
   long peakKb = 0;
 };
 
@@ -56,6 +57,8 @@ Measure run(const std::vector<std::string>& args, const fs::path& cwd) {
     ::wait4(pid, &status, 0, &usage);
     m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.peakKb = usage.ru_maxrss;
+    m.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
   fs::current_path(here);
@@ -194,12 +197,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("\n%-16s %10s %12s %14s %6s\n", "tool", "best s", "peak MB", "pages intact", "exit");
+  std::printf("\n%-16s %10s %10s %10s %14s %6s\n", "tool", "best s", "its cpu s", "peak MB", "pages intact",
+              "exit");
   double fastestOther = 0;
   for (std::size_t t = 0; t < tools.size(); ++t) {
     const Tool& tool = tools[t];
-    std::printf("%-16s %10.3f %12.1f %9d/%d %6s\n", tool.name.c_str(), tool.best->seconds,
-                tool.peakKb / 1024.0, tool.intact, kPages, tool.best->ok ? "0" : "!=0");
+    std::printf("%-16s %10.3f %10.3f %10.1f %9d/%d %6s\n", tool.name.c_str(), tool.best->seconds,
+                tool.best->cpuSeconds, tool.peakKb / 1024.0, tool.intact, kPages, tool.best->ok ? "0" : "!=0");
     if (t > 0 && (fastestOther == 0 || tool.best->seconds < fastestOther)) fastestOther = tool.best->seconds;
   }
   if (fastestOther > 0) {
