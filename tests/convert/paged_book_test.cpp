@@ -171,6 +171,14 @@ TEST_F(PagedBookTest, DecorationWithoutWrappingLeavesTheTextAlone) {
   EXPECT_EQ(File("000.htm").find("EAF4F1 size"), std::string::npos);
 }
 
+TEST_F(PagedBookTest, ZeroByteEndsTheBodyButTheBackupKeepsEveryByte) {
+  f.fs.AddFile("/books/novel/z.txt", std::string("ab\0cd", 5));
+  List("z.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "ab");
+  EXPECT_EQ(f.fs.Contents("/books/bak/z.txt"), std::string("ab\0cd", 5));
+}
+
 TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
   f.fs.AddFile("/books/bak/a.txt", "converted earlier");
   f.fs.AddFile("/books/novel/b.txt", "B");
