@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev
   libmspack-dev
-  libchm-bin 7zip
+  libchm-bin 7zip fp-utils
   fonts-wqy-microhei
   xvfb xauth
 )
