@@ -1,0 +1,70 @@
+#pragma once
+// The main window's controls as data: name, type, parent, place, start text
+// and start state. The Qt window is built from this table; the script driver
+// and the tests use it to know each control's type.
+
+#include <span>
+#include <string_view>
+
+namespace qm {
+
+enum class ControlKind {
+  kTabControl,
+  kRadioButton,
+  kGroupBox,
+  kLabel,
+  kEditBox,
+  kButton,
+  kCheckBox,
+  kHyperlink,
+  kTreeBox,
+  kTimer,       // no window of its own
+  kDropTarget,  // no window of its own
+  kWebView,
+};
+
+/// The two pages of the tab control, in order; controls placed on a page
+/// name it as their parent.
+inline constexpr std::string_view kWebPage = "网页制作";
+inline constexpr std::string_view kChmPage = "CHM制作";
+
+struct ControlSpec {
+  std::string_view name;
+  ControlKind kind;
+  /// kWebPage, kChmPage, a group box's name, or empty for the window itself.
+  std::string_view parent;
+  int left = 0, top = 0, width = 0, height = 0;
+  /// Caption or start text (UTF-8).
+  std::string_view text;
+  bool disabled = false;
+  bool hidden = false;
+};
+
+/// Every control of the main window, parents before their children.
+std::span<const ControlSpec> WindowControls();
+
+/// The control of that name, or nullptr.
+const ControlSpec* FindControl(std::string_view name);
+
+/// The window's title and its fixed client size. The outer size of the
+/// window on its original platform, 689 x 389, is this client area plus a
+/// 3-pixel fixed border and a 26-pixel caption.
+inline constexpr std::string_view kWindowTitle = "Quillmere";
+inline constexpr int kClientWidth = 683;
+inline constexpr int kClientHeight = 360;
+
+/// The tab page `name` lies on (kWebPage, kChmPage), or empty when it lies
+/// outside the tab control.
+std::string_view PageOf(std::string_view name);
+
+// Edit-box styles.
+/// Multi-line boxes (Enter makes a new line; CR LF separates lines).
+bool IsMultiLine(std::string_view edit_box);
+/// Multi-line boxes with a horizontal scroll bar (no line wrapping).
+bool HasHorizontalScrollBar(std::string_view edit_box);
+/// The drop boxes that draw their text dark red (RGB 128, 0, 0).
+bool HasDarkRedText(std::string_view edit_box);
+/// Boxes with the light grey background (RGB 236, 236, 236).
+bool HasGreyBackground(std::string_view edit_box);
+
+}  // namespace qm
