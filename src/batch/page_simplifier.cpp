@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "batch/result_file.h"
 #include "batch/tool_folder.h"
 #include "convert/page_images.h"
 #include "convert/page_templates.h"
@@ -60,13 +61,13 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
     page.clear();
     page.reserve(head.size() + body.size() + tail.size());
     page.append(head).append(body).append(tail);
-    if (!WriteFileSafely(ctx.fs, InToolFolder(output, name), page)) {
+    if (!WriteResultFile(ctx.fs, InToolFolder(output, name), page)) {
       ++summary.failed;
       continue;
     }
     ++(ctx.fs.Delete(path) ? summary.simplified : summary.not_removed);
   }
-  WriteFileSafely(ctx.fs, InToolFolder(output, Text(kPaleTileImageName)), PaleTileImage().View());
+  WriteResultFile(ctx.fs, InToolFolder(output, Text(kPaleTileImageName)), PaleTileImage().View());
   return summary;
 }
 

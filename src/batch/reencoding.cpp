@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "batch/result_file.h"
 #include "batch/tool_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -21,7 +22,7 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
     }
     Text page = Utf8ToGbkText(ByteSet(std::move(data)));
     data.clear();
-    bool ok = WriteFileSafely(fs, InToolFolder(output, name), page);
+    bool ok = WriteResultFile(fs, InToolFolder(output, name), page);
     ++(ok ? summary.converted : summary.unwritten);
   }
   return summary;

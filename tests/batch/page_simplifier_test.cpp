@@ -79,14 +79,19 @@ TEST_F(PageSimplificationTest, EmptySuffixTakesEveryFileAndASecondRunReplacesRes
 }
 
 TEST_F(PageSimplificationTest, APageStaysWhenItsCopyCannotBeWritten) {
+  // A full disk: the copy of a.htm would replace an earlier result, the
+  // copy of b.htm would be new; neither may be left half written.
   f.fs.AddFile("/site/a.htm", "<body>keep me</body>");
+  f.fs.AddFile("/site/b.htm", "<body>me too</body>");
   f.fs.AddFile(OutPath("a.htm"), "earlier result");
-  f.fs.capacity = static_cast<long long>(f.fs.Contents("/site/a.htm").size() + 14 + 10);
+  f.fs.capacity = 2 * 20 + 14 + 100;
   PageSimplification(f.ctx);
   EXPECT_EQ(f.fs.Contents("/site/a.htm"), "<body>keep me</body>");
+  EXPECT_EQ(f.fs.Contents("/site/b.htm"), "<body>me too</body>");
   EXPECT_EQ(f.fs.Contents(OutPath("a.htm")), "earlier result");
+  EXPECT_FALSE(f.fs.Exists(OutPath("b.htm")));
   ASSERT_EQ(f.ui.messages.size(), 2u);
-  EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 1 个网页无法读取")), Text::npos);
+  EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 2 个网页无法读取")), Text::npos);
 }
 
 TEST_F(PageSimplificationTest, RefusesAnEmptyOrMissingFolder) {
