@@ -242,6 +242,9 @@ HhpProject ParseProject(std::string_view text) {
     if (!has_contents) p.contents_file = win->contents_file;
     if (!has_index) p.index_file = win->index_file;
     if (!has_topic) p.default_topic = !win->default_file.empty() ? win->default_file : win->home_file;
+    // Readers show the title in their window bar; the window's caption is
+    // the book's name in projects that give no title of their own.
+    if (p.title.empty()) p.title = win->caption;
   }
   return p;
 }

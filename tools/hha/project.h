@@ -28,7 +28,8 @@ struct WindowDefinition {
 /// The project as the compiler uses it. Texts are code page 936 bytes; the
 /// defaults are already applied: the contents and index files come from the
 /// default window when the project names none, the default topic from the
-/// default window's default or home file, the language is 0x804 when absent.
+/// default window's default or home file, the title from its caption, the
+/// language is 0x804 when absent.
 struct HhpProject {
   std::string compiled_file;  // empty: not given
   std::string contents_file;  // empty: the book has no contents file

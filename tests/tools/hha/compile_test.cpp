@@ -148,6 +148,25 @@ TEST_F(ChineseBook, SystemFileNamesContentsAndDefaultTopic) {
   ASSERT_GE(locale.size(), 8u);
   EXPECT_EQ(static_cast<unsigned char>(locale[0]) | (static_cast<unsigned char>(locale[1]) << 8), 0x804);
   EXPECT_EQ(locale[4], 1) << "code page 936 is a two-byte code page";
+  EXPECT_EQ(sys[3], Gbk("名字")) << "the title stays in the book's code page";
+
+  // The window definition names its files through #STRINGS.
+  const std::string& windows = files->at("/#WINDOWS");
+  const std::string& strings = files->at("/#STRINGS");
+  auto u32 = [](const std::string& s, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[at]) | (static_cast<unsigned char>(s[at + 1]) << 8) |
+                                      (static_cast<unsigned char>(s[at + 2]) << 16) |
+                                      (static_cast<unsigned char>(s[at + 3]) << 24));
+  };
+  ASSERT_EQ(u32(windows, 0), 1u);
+  ASSERT_EQ(windows.size(), 8 + u32(windows, 4));
+  auto text_at = [&](std::size_t field) { return std::string(strings.c_str() + u32(windows, 8 + field)); };
+  EXPECT_EQ(text_at(0x08), "win");
+  EXPECT_EQ(text_at(0x14), Gbk("名字"));
+  EXPECT_EQ(text_at(0x60), "名字.hhc");
+  EXPECT_EQ(text_at(0x68), "第一章/第1页.htm");
+  EXPECT_EQ(u32(windows, 8 + 0x70), 0x304Eu);
+
   std::string header = hha_test::ReadFile(c.result.output_path).substr(0, 0x60);
   EXPECT_EQ(header.substr(0, 4), "ITSF");
   EXPECT_EQ(static_cast<unsigned char>(header[0x14]) | (static_cast<unsigned char>(header[0x15]) << 8), 0x804);

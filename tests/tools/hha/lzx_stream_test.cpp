@@ -69,6 +69,15 @@ std::string Mixed(std::size_t n) {
   return s;
 }
 
+// Text, then noise from the second frame on: the noise costs more than
+// eight bits a byte under the text's codes, so frames get blocks of their own.
+std::string TextThenNoise(std::size_t n) {
+  std::string s = Text(n, 8, true);
+  std::string noise = RandomBytes(n, 4);
+  for (std::size_t i = 32768; i < n; ++i) s[i] = noise[i];
+  return s;
+}
+
 // Imitates image data: smooth gradients with small noise.
 std::string ImageLike(std::size_t n) {
   std::mt19937 rng(11);
@@ -97,6 +106,7 @@ std::string Make(const Case& c) {
     return s;
   }
   if (k == "mixed") return Mixed(c.size);
+  if (k == "textnoise") return TextThenNoise(c.size);
   return ImageLike(c.size);
 }
 
@@ -117,7 +127,7 @@ const Case kCases[] = {
     {"text", 0},      {"text", 1},         {"text", 32767},      {"text", 32768},    {"text", 65535},
     {"text", 65536},  {"text", 65537},     {"gbk", 100000},      {"random", 1},      {"random", 32768},
     {"random", 65537}, {"zeros", 65536},   {"zeros", 200000},    {"runs", 150000},   {"image", 131072},
-    {"mixed", 98304}, {"text", 3000000},   {"gbk", 2500000},     {"random", 1000000},
+    {"mixed", 98304}, {"textnoise", 65536}, {"textnoise", 131072}, {"text", 3000000},   {"gbk", 2500000},     {"random", 1000000},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sizes, LzxStreamTest,
@@ -144,6 +154,32 @@ TEST(LzxStream, SameStreamWithOneOrSeveralThreads) {
   std::string one = hha_test::ReadFile(WrapInBook(dir.path(), data, Method::Compress, 1));
   std::string four = hha_test::ReadFile(WrapInBook(dir.path(), data, Method::Compress, 4));
   EXPECT_TRUE(one == four);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LzxStream, ChmLibAnd7zDecodeBoundaryCases) {
+  std::string seven = hha_test::FindProgram("7z");
+  if (seven.empty()) seven = hha_test::FindProgram("7zz");
+  if (seven.empty() || hha_test::FindProgram("extract_chmLib").empty()) GTEST_SKIP() << "readers not installed";
+  int round = 0;
+  for (const Case& c : {Case{"text", 32768}, Case{"text", 65536}, Case{"gbk", 65537}, Case{"textnoise", 131072},
+                        Case{"mixed", 98304}, Case{"random", 40000}}) {
+    for (Method method : {Method::Store, Method::Compress}) {
+      qm::TempDir dir;
+      std::string data = Make(c);
+      std::string path = WrapInBook(dir.path(), data, method);
+      std::string where = std::string(c.kind) + " " + std::to_string(c.size) + " #" + std::to_string(round++);
+      auto by_chmlib = hha_test::ReadWithExtractChmLib(path, dir.path() + "/a");
+      ASSERT_TRUE(by_chmlib.has_value()) << where;
+      EXPECT_TRUE((*by_chmlib)["/data.bin"] == data) << "extract_chmLib, " << where;
+      auto by_7z = hha_test::ReadWith7z(seven, path, dir.path() + "/b");
+      ASSERT_TRUE(by_7z.has_value()) << where;
+      EXPECT_TRUE((*by_7z)["/data.bin"] == data) << "7-Zip, " << where;
+    }
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ TEST(ProjectReading, TabProjectTakesContentsFileFromTheDefaultWindow) {
   EXPECT_EQ(p.contents_file, Gbk("名字.hhc"));
   EXPECT_EQ(p.default_topic, Gbk("第一章\\页.htm"));
   EXPECT_EQ(p.default_window, "win");
+  EXPECT_EQ(p.title, Gbk("名字"));
   EXPECT_EQ(p.language, 0x804u);
   EXPECT_FALSE(p.display_progress);
   ASSERT_EQ(p.files.size(), 2u);
