@@ -197,6 +197,13 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
 
   std::string text;
   if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + project_path);
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
+    // A project saved as UTF-8 by an editor: read it as the code page 936
+    // text the rest of the book expects.
+    auto gbk = Utf8ToGbk(std::string_view(text).substr(3));
+    if (!gbk) return fail("the project file is UTF-8 text with characters that code page 936 cannot hold");
+    text = *gbk;
+  }
   HhpProject project = ParseProject(text);
   for (const std::string& w : project.warnings) {
     ++result.warnings;

@@ -277,6 +277,18 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
   EXPECT_FALSE(Compile(dir.path() + "/q.hhp").result.status.ok);
 }
 
+TEST(CompileBooks, ProjectSavedAsUtf8IsReadLikeTheTabsOwn) {
+  qm::TempDir dir;
+  FileMap expected = WriteBook(dir.path(), {{"章/一.htm", "one"}});
+  hha_test::WriteFile(dir.path() + "/u.hhp",
+                      "\xEF\xBB\xBF[OPTIONS]\r\nCompiled file=u.chm\r\nDefault topic=章\\一.htm\r\n[FILES]\r\n章\\一.htm\r\n");
+  Compiled c = Compile(dir.path() + "/u.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  ExpectSameFiles(expected, BookFiles(*files), "libmspack");
+}
+
 TEST(CompileBooks, EmptyBookStillOpens) {
   qm::TempDir dir;
   hha_test::WriteFile(dir.path() + "/e.hhp", "[OPTIONS]\r\nCompiled file=e.chm\r\n");
