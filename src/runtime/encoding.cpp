@@ -62,10 +62,13 @@ std::size_t GbkCharLength(std::string_view s, std::size_t i) {
 }
 
 // Converts one character of UTF-8 (length n at i) to GBK; false when it has
-// no GBK form.
+// no GBK form that keeps the two-byte character rule.
 bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string* out) {
   std::string tmp;
   if (ToGbk().Run(utf8.substr(i, n), &tmp) != n || tmp.empty()) return false;
+  // A one-byte form above 0x7F (the euro sign, 0x80) would be read as the
+  // lead byte of a two-byte character and swallow the byte after it.
+  if (tmp.size() == 1 && static_cast<unsigned char>(tmp[0]) >= 0x80) return false;
   out->append(tmp);
   return true;
 }

@@ -19,30 +19,38 @@ std::vector<Text> SplitCommandLine(const Text& line) {
   std::vector<Text> args;
   std::size_t i = 0, n = line.size();
   auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  // The program name: quotes group, no escapes.
+  // Leading white space is skipped, as process creation does before it
+  // reads the program name.
   while (i < n && blank(line[i])) ++i;
   if (i >= n) return args;
-  {
-    Text arg;
-    bool quoted = false;
-    for (; i < n; ++i) {
-      char c = line[i];
-      if (c == '"') {
-        quoted = !quoted;
-        continue;
-      }
-      if (!quoted && blank(c)) break;
-      arg.push_back(c);
-    }
-    args.push_back(arg);
+  // The program name: after an opening quote it runs to the next quote, no
+  // matter what; otherwise to the first white space, quotes included.
+  Text program;
+  if (line[i] == '"') {
+    for (++i; i < n && line[i] != '"'; ++i) program.push_back(line[i]);
+    if (i < n) ++i;
+  } else {
+    for (; i < n && !blank(line[i]); ++i) program.push_back(line[i]);
   }
+  args.push_back(program);
   for (;;) {
     while (i < n && blank(line[i])) ++i;
     if (i >= n) break;
     Text arg;
-    bool quoted = false;
+    // Quotes seen in the current run: 1 means inside quotes. Inside quotes
+    // a quote followed by a second one gives a literal quote and ends the
+    // quoted part; three quotes in a row outside quotes give one.
+    int quotes = 0;
     while (i < n) {
       char c = line[i];
+      if (quotes == 0 && blank(c)) break;
+      if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < n) {
+        // A two-byte character: its second byte may be 0x5C, which is not
+        // a backslash here: "\x81\x5C" (乗) before a closing quote ends the quote.
+        arg.append(line, i, 2);
+        i += 2;
+        continue;
+      }
       if (c == '\\') {
         std::size_t slashes = 0;
         while (i < n && line[i] == '\\') {
@@ -61,16 +69,16 @@ std::vector<Text> SplitCommandLine(const Text& line) {
         continue;
       }
       if (c == '"') {
-        if (quoted && i + 1 < n && line[i + 1] == '"') {
-          arg.push_back('"');
-          i += 2;
-          continue;
+        ++quotes;
+        for (++i; i < n && line[i] == '"'; ++i) {
+          if (++quotes == 3) {
+            arg.push_back('"');
+            quotes = 0;
+          }
         }
-        quoted = !quoted;
-        ++i;
+        if (quotes == 2) quotes = 0;
         continue;
       }
-      if (!quoted && blank(c)) break;
       arg.push_back(c);
       ++i;
     }

@@ -28,9 +28,11 @@ class ProcessRunner {
 /// Splits a command line by the rules of CommandLineToArgvW: white space
 /// separates arguments outside quotes; 2n backslashes before a quote give n
 /// backslashes and the quote toggles quoting; 2n+1 give n and a literal quote;
-/// other backslashes are literal; "" inside quotes gives a literal quote. The
-/// program name (first argument) ends at the first white space outside
-/// quotes and takes no backslash escapes.
+/// other backslashes are literal; "" inside quotes gives a literal quote and
+/// ends the quoted part. The program name (first argument) takes no escapes:
+/// after an opening quote it runs to the next quote, otherwise to the first
+/// white space. Leading white space is skipped. The second byte of a GBK
+/// two-byte character is never taken as a backslash.
 std::vector<Text> SplitCommandLine(const Text& command_line);
 
 /// Runs programs on this machine. A bare program name is looked up in

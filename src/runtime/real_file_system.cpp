@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <wctype.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,6 +24,17 @@ namespace {
 
 std::string Native(const Text& path) { return NativeName(path); }
 
+// The simple upper-case mapping of Unicode, which NTFS applies to every
+// character of a name (full-width and Greek letters included), from the
+// C.UTF-8 locale; ASCII and Latin-1 only when that locale is missing.
+char32_t UpperCase(char32_t cp) {
+  static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(::towupper_l(static_cast<wint_t>(cp), utf8));
+  if (cp >= 'a' && cp <= 'z') return cp - 32;
+  if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
+  return cp;
+}
+
 // The NTFS sort key of a UTF-8 name: upper-cased UTF-16 code units.
 std::u16string SortKey(std::string_view gbk_name) {
   std::string utf8 = NativeName(gbk_name);
@@ -35,8 +48,7 @@ std::u16string SortKey(std::string_view gbk_name) {
       n = 1;
     }
     i += n;
-    if (cp >= 'a' && cp <= 'z') cp -= 32;
-    else if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) cp -= 32;
+    cp = UpperCase(cp);
     if (cp >= 0x10000) {
       cp -= 0x10000;
       key.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -85,7 +97,12 @@ void SortLikeNtfs(std::vector<DirectoryEntry>* entries) {
     else key = SortKey(name);
     keys.emplace_back(std::move(key), i);
   }
-  std::sort(keys.begin(), keys.end());
+  // Names that differ only in case (possible on Linux) are ordered by their
+  // bytes, so that the same folder always lists in the same order.
+  std::sort(keys.begin(), keys.end(), [entries](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return (*entries)[a.second].name < (*entries)[b.second].name;
+  });
   std::vector<DirectoryEntry> sorted;
   sorted.reserve(entries->size());
   for (auto& k : keys) sorted.push_back(std::move((*entries)[k.second]));
@@ -95,7 +112,9 @@ void SortLikeNtfs(std::vector<DirectoryEntry>* entries) {
 bool RealFileSystem::Read(const Text& path, std::string* out) {
   out->clear();
   if (path.empty()) return false;
-  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO fails at once instead of waiting for a
+  // writer; regular files read the same either way.
+  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -123,8 +142,13 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
 
 bool RealFileSystem::Write(const Text& path, std::string_view data) {
   if (path.empty()) return false;
-  int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // a FIFO or a device
+    ::close(fd);
+    return false;
+  }
   bool ok = WriteAll(fd, data);
   if (::close(fd) != 0) ok = false;
   return ok;

@@ -16,9 +16,18 @@ inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub
   if (i + sub.size() > text.size()) return false;
   if (!ignore_case) return std::memcmp(text.data() + i, sub.data(), sub.size()) == 0;
   for (std::size_t k = 0; k < sub.size(); ++k) {
-    if (Lower(static_cast<unsigned char>(text[i + k])) !=
-        Lower(static_cast<unsigned char>(sub[k])))
-      return false;
+    auto a = static_cast<unsigned char>(text[i + k]);
+    if (a >= 0x80) {
+      // A two-byte character compares exactly: its second byte may look
+      // like an ASCII letter but is not one.
+      if (text[i + k] != sub[k]) return false;
+      if (k + 1 < sub.size() && i + k + 1 < text.size()) {
+        ++k;
+        if (text[i + k] != sub[k]) return false;
+      }
+      continue;
+    }
+    if (Lower(a) != Lower(static_cast<unsigned char>(sub[k]))) return false;
   }
   return true;
 }

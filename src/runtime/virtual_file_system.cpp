@@ -162,6 +162,8 @@ bool VirtualFileSystem::Rename(const Text& from, const Text& to) {
   auto it = nodes_.find(a);
   if (it == nodes_.end() || nodes_.count(b) || it->second.read_only) return false;
   if (!ParentWritable(a) || !ParentWritable(b)) return false;
+  // A folder cannot move into itself (the system refuses this too).
+  if (b.compare(0, a.size() + 1, a + "/") == 0) return false;
   // Move the entry and, for a folder, everything below it.
   std::vector<std::pair<Text, Node>> moved;
   for (auto i = nodes_.begin(); i != nodes_.end();) {
