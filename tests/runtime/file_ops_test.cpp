@@ -1,0 +1,237 @@
+// The file operations over both file systems: searches with wildcards,
+// filters and NTFS order, attributes, reads and writes, renames that never
+// replace, and safe writes.
+#include "runtime/file_ops.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/encoding.h"
+#include "runtime/disks.h"
+
+namespace qm {
+namespace {
+
+using Names = std::vector<Text>;
+
+template <typename Disk>
+class FileOps : public ::testing::Test {
+ protected:
+  Disk disk;
+  FileSystem& fs() { return disk.fs; }
+  Text P(const Text& relative) { return disk.Path(relative); }
+  Text Read(const Text& relative) { return ReadFile(fs(), P(relative)).bytes; }
+};
+
+using Disks = ::testing::Types<RealDisk, VirtualDisk>;
+TYPED_TEST_SUITE(FileOps, Disks);
+
+TYPED_TEST(FileOps, SearchWithoutFilterGivesFilesOnlyInNtfsOrder) {
+  auto& d = this->disk;
+  for (const char* name : {"zeta", "[x]", "beta", "Alpha", "_u.txt"}) d.File(name);
+  d.File(Gbk("啊.txt"));  // U+554A, but 0xB0A1 in GBK
+  d.File(Gbk("中.txt"));  // U+4E2D, but 0xD6D0 in GBK
+  d.File(Gbk("Ｂ"));      // full-width and Greek letters sort by their upper case
+  d.File(Gbk("ａ2"));
+  d.File(Gbk("Ａ1"));
+  d.File(Gbk("Γ"));
+  d.File(Gbk("β"));
+  d.Folder("sub");
+  d.Folder("dir.txt");
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*.*")),
+            (Names{"Alpha", "beta", "zeta", "[x]", "_u.txt", Gbk("β"), Gbk("Γ"), Gbk("中.txt"),
+                   Gbk("啊.txt"), Gbk("Ａ1"), Gbk("ａ2"), Gbk("Ｂ")}));
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*.txt")),
+            (Names{"_u.txt", Gbk("中.txt"), Gbk("啊.txt")}));
+  // The same folder always gives the same order.
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*")), FindFiles(this->fs(), this->P("*")));
+}
+
+TYPED_TEST(FileOps, FilterSixteenGivesFoldersWithDotAndDotDot) {
+  auto& d = this->disk;
+  d.File("a.txt");
+  d.File(".hidden");
+  d.Folder("B");
+  d.Folder("a");
+  d.Folder(".git");
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*.*"), 16), (Names{".", "..", ".git", "a", "B"}));
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*"), 16), (Names{".", "..", ".git", "a", "B"}));
+}
+
+TYPED_TEST(FileOps, FilterThirtyNineGivesFilesAndHiddenEntries) {
+  auto& d = this->disk;
+  d.File("a.txt");
+  d.File(".hidden");
+  d.File("ro.txt");
+  d.ReadOnly("ro.txt");
+  d.Folder("plain");
+  d.Folder(".git");
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*.*"), 39), (Names{".git", ".hidden", "a.txt", "ro.txt"}));
+}
+
+TYPED_TEST(FileOps, APatternMatchingOnlyFoldersFindsNothing) {
+  auto& d = this->disk;
+  d.Folder("sub1");
+  d.Folder("sub2");
+  d.File("other");
+  EXPECT_EQ(FindFiles(this->fs(), this->P("sub*")), Names{});
+  EXPECT_EQ(FindFiles(this->fs(), this->P("sub1")), Names{});
+  EXPECT_EQ(FindFiles(this->fs(), this->P("sub1"), 16), Names{"sub1"});
+  EXPECT_EQ(FindFiles(this->fs(), this->P("missing/*.*")), Names{});
+  EXPECT_EQ(FindFiles(this->fs(), this->P("missing.txt")), Names{});
+  EXPECT_EQ(FindFiles(this->fs(), this->P("other")), Names{"other"});
+}
+
+TYPED_TEST(FileOps, ThreeCharacterExtensionsFindLongerOnes) {
+  auto& d = this->disk;
+  d.File("a.htm");
+  d.File("b.HTML");
+  d.File("c.ht");
+  d.File("d.txt1");
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*.htm")), (Names{"a.htm", "b.HTML"}));
+  EXPECT_EQ(FindFiles(this->fs(), this->P("*.TXT")), (Names{"d.txt1"}));
+}
+
+TYPED_TEST(FileOps, FileExistsFindsFilesFoldersAndPatterns) {
+  auto& d = this->disk;
+  d.File("a.html");
+  d.Folder("sub");
+  EXPECT_TRUE(FileExists(this->fs(), this->P("a.html")));
+  EXPECT_TRUE(FileExists(this->fs(), this->P("sub")));
+  EXPECT_TRUE(FileExists(this->fs(), this->P("*.htm")));
+  EXPECT_FALSE(FileExists(this->fs(), this->P("*.txt")));
+  EXPECT_FALSE(FileExists(this->fs(), this->P("b.html")));
+}
+
+TYPED_TEST(FileOps, AttributesMapTheEntryKind) {
+  auto& d = this->disk;
+  d.File("a.txt");
+  d.File(".hidden");
+  d.File("ro.txt");
+  d.ReadOnly("ro.txt");
+  d.Folder("sub");
+  d.Folder(".hdir");
+  FileSystem& fs = this->fs();
+  EXPECT_EQ(fs.Attributes(this->P("a.txt")), kArchive);
+  EXPECT_EQ(fs.Attributes(this->P(".hidden")), kArchive | kHidden);
+  EXPECT_EQ(fs.Attributes(this->P("ro.txt")), kArchive | kReadOnly);
+  EXPECT_EQ(fs.Attributes(this->P("sub")), kDirectory);
+  EXPECT_EQ(fs.Attributes(this->P(".hdir")), kDirectory | kHidden);
+  EXPECT_EQ(fs.Attributes(this->P("missing")), -1);
+  EXPECT_EQ(fs.Attributes(""), -1);
+  // A missing path passes a test of the directory bit.
+  EXPECT_NE(BitwiseAnd(fs.Attributes(this->P("missing")), 16), 0);
+  std::vector<DirectoryEntry> entries = FindEntries(fs, this->P("*.*"), 0x37);
+  ASSERT_EQ(entries.size(), 7u);
+  EXPECT_EQ(entries[0].name, ".");
+  EXPECT_EQ(entries[0].attributes, kDirectory);  // "." and ".." are not hidden
+  EXPECT_EQ(entries[1].attributes, kDirectory);
+}
+
+TYPED_TEST(FileOps, ReadGivesTheWholeFileOrEmpty) {
+  auto& d = this->disk;
+  std::string data("a\0b\xFF", 4);
+  d.File("data.bin", data);
+  d.Folder("sub");
+  EXPECT_EQ(this->Read("data.bin"), data);
+  EXPECT_TRUE(ReadFile(this->fs(), this->P("missing")).Empty());
+  EXPECT_TRUE(ReadFile(this->fs(), this->P("sub")).Empty());
+  EXPECT_TRUE(ReadFile(this->fs(), "").Empty());
+}
+
+TYPED_TEST(FileOps, WriteCreatesAndTruncates) {
+  FileSystem& fs = this->fs();
+  EXPECT_TRUE(WriteToFile(fs, this->P("a.txt"), "long contents"));
+  EXPECT_TRUE(WriteToFile(fs, this->P("a.txt"), "short"));
+  EXPECT_EQ(this->Read("a.txt"), "short");
+  EXPECT_TRUE(WriteToFile(fs, this->P("empty"), ""));
+  EXPECT_EQ(fs.Attributes(this->P("empty")), kArchive);
+  EXPECT_FALSE(WriteToFile(fs, "", "x"));
+  EXPECT_FALSE(WriteToFile(fs, this->P("missing/a.txt"), "x"));
+  this->disk.Folder("sub");
+  EXPECT_FALSE(WriteToFile(fs, this->P("sub"), "x"));
+}
+
+TYPED_TEST(FileOps, RenameNeverReplaces) {
+  auto& d = this->disk;
+  d.File("old.txt", "old");
+  d.File("taken.txt", "taken");
+  d.Folder("dir");
+  d.Folder("other");
+  FileSystem& fs = this->fs();
+  EXPECT_FALSE(fs.Rename(this->P("old.txt"), this->P("taken.txt")));
+  EXPECT_EQ(this->Read("old.txt"), "old");
+  EXPECT_EQ(this->Read("taken.txt"), "taken");
+  EXPECT_FALSE(fs.Rename(this->P("old.txt"), this->P("dir")));
+  EXPECT_FALSE(fs.Rename(this->P("dir"), this->P("other")));
+  EXPECT_FALSE(fs.Rename(this->P("old.txt"), this->P("old.txt")));
+  EXPECT_FALSE(fs.Rename(this->P("missing"), this->P("new")));
+  EXPECT_EQ(this->Read("old.txt"), "old");
+}
+
+TYPED_TEST(FileOps, RenameMovesFilesAndFoldersAcrossFolders) {
+  auto& d = this->disk;
+  d.Folder("a");
+  d.Folder("b");
+  d.File("a/page.htm", "page");
+  d.Folder("a/inner");
+  d.File("a/inner/x.txt", "x");
+  FileSystem& fs = this->fs();
+  EXPECT_TRUE(fs.Rename(this->P("a/page.htm"), this->P(Gbk("b/第一页.htm"))));
+  EXPECT_EQ(this->Read(Gbk("b/第一页.htm")), "page");
+  EXPECT_EQ(fs.Attributes(this->P("a/page.htm")), -1);
+  EXPECT_TRUE(fs.Rename(this->P("a/inner"), this->P("b/moved")));
+  EXPECT_EQ(this->Read("b/moved/x.txt"), "x");
+  EXPECT_EQ(FindFiles(fs, this->P("a/*"), 16), (Names{".", ".."}));
+  // A folder cannot move into itself.
+  EXPECT_FALSE(fs.Rename(this->P("b"), this->P("b/moved/b")));
+  EXPECT_EQ(this->Read("b/moved/x.txt"), "x");
+}
+
+TYPED_TEST(FileOps, CreateDirectoryMakesOneLevel) {
+  FileSystem& fs = this->fs();
+  EXPECT_TRUE(fs.CreateDirectory(this->P("new")));
+  EXPECT_FALSE(fs.CreateDirectory(this->P("new")));
+  EXPECT_FALSE(fs.CreateDirectory(this->P("x/y")));
+  EXPECT_EQ(fs.Attributes(this->P("new")), kDirectory);
+}
+
+TYPED_TEST(FileOps, DeleteRemovesFilesOnly) {
+  auto& d = this->disk;
+  d.File("a.txt");
+  d.Folder("sub");
+  FileSystem& fs = this->fs();
+  EXPECT_TRUE(fs.Delete(this->P("a.txt")));
+  EXPECT_FALSE(fs.Delete(this->P("a.txt")));
+  EXPECT_FALSE(fs.Delete(this->P("sub")));
+  EXPECT_EQ(fs.Attributes(this->P("sub")), kDirectory);
+}
+
+TYPED_TEST(FileOps, RelativePathsFollowTheCurrentDirectory) {
+  auto& d = this->disk;
+  d.Folder("sub");
+  d.File("sub/a.txt", "a");
+  FileSystem& fs = this->fs();
+  ASSERT_TRUE(fs.ChangeDirectory(this->P("sub")));
+  EXPECT_EQ(fs.CurrentDirectory(), this->P("sub"));
+  EXPECT_EQ(FindFiles(fs, "*.txt"), Names{"a.txt"});
+  EXPECT_EQ(ReadFile(fs, "a.txt").bytes, "a");
+  EXPECT_EQ(ReadFile(fs, "../sub/a.txt").bytes, "a");
+  EXPECT_FALSE(fs.ChangeDirectory(this->P("missing")));
+  EXPECT_EQ(fs.CurrentDirectory(), this->P("sub"));
+}
+
+TYPED_TEST(FileOps, WriteFileSafelyReplacesAndLeavesNoTemporaryFile) {
+  auto& d = this->disk;
+  d.File("page.htm", "old");
+  FileSystem& fs = this->fs();
+  EXPECT_TRUE(WriteFileSafely(fs, this->P("page.htm"), "new"));
+  EXPECT_TRUE(WriteFileSafely(fs, this->P("fresh.htm"), "fresh"));
+  EXPECT_EQ(this->Read("page.htm"), "new");
+  EXPECT_EQ(this->Read("fresh.htm"), "fresh");
+  EXPECT_EQ(FindFiles(fs, this->P("*"), 0x37), (Names{".", "..", "fresh.htm", "page.htm"}));
+  EXPECT_FALSE(WriteFileSafely(fs, this->P("missing/page.htm"), "x"));
+  EXPECT_FALSE(WriteFileSafely(fs, "", "x"));
+}
+
+}  // namespace
+}  // namespace qm

@@ -1,0 +1,142 @@
+// The machine's file system: what only a real disk shows (permissions,
+// names without a GBK form, links) and safe writes that fail.
+#include "runtime/real_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "runtime/disks.h"
+#include "runtime/encoding.h"
+#include "runtime/file_ops.h"
+
+namespace qm {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+// The UTF-8 names in a folder, straight from the system.
+std::set<std::string> NamesOnDisk(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : stdfs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+void WriteRaw(const std::string& path, const std::string& data) {
+  std::ofstream(path, std::ios::binary) << data;
+}
+
+class RealFileSystemTest : public ::testing::Test {
+ protected:
+  RealDisk disk;
+  RealFileSystem& fs = disk.fs;
+  std::string root = disk.dir.path();
+};
+
+TEST_F(RealFileSystemTest, ReadOnlyFilesAndFoldersCarryTheReadOnlyBit) {
+  disk.Folder("locked");
+  disk.File("locked/a.txt");
+  disk.ReadOnly("locked/a.txt");
+  disk.ReadOnly("locked");
+  EXPECT_EQ(fs.Attributes(disk.Path("locked/a.txt")), kArchive | kReadOnly);
+  EXPECT_EQ(fs.Attributes(disk.Path("locked")), kDirectory | kReadOnly);
+  EXPECT_EQ(FindFiles(fs, disk.Path("*"), kReadOnly), std::vector<Text>{"locked"});
+}
+
+TEST_F(RealFileSystemTest, NamesWithoutAGbkFormAreListedReadAndRenamedLosslessly) {
+  const std::string emoji = "book😀.txt";
+  const std::string stray = "bad\xC3(.txt";  // not UTF-8 at all
+  const std::string euro = "€.txt";
+  WriteRaw(root + "/" + emoji, "smile");
+  WriteRaw(root + "/" + stray, "stray");
+  WriteRaw(root + "/" + euro, "euro");
+  std::vector<Text> names = FindFiles(fs, disk.Path("*.txt"));
+  ASSERT_EQ(names.size(), 3u);
+  std::set<std::string> contents;
+  for (const Text& name : names) {
+    EXPECT_TRUE(HasNameEscape(name));
+    contents.insert(ReadFile(fs, disk.Path(name)).bytes);
+  }
+  EXPECT_EQ(contents, (std::set<std::string>{"smile", "stray", "euro"}));
+
+  // Renaming through the Text: edit the name as the operations do.
+  for (const Text& name : names) {
+    Text renamed = ReplaceSubtext(name, ".txt", Gbk("（新）.htm"));
+    ASSERT_TRUE(fs.Rename(disk.Path(name), disk.Path(renamed)));
+  }
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"book😀（新）.htm", "bad\xC3(（新）.htm",
+                                                      "€（新）.htm"}));
+  EXPECT_EQ(ReadFile(fs, disk.Path(TextFromNativeName("book😀（新）.htm"))).bytes, "smile");
+  // And into and out of a folder whose own name has no GBK form.
+  ASSERT_TRUE(fs.CreateDirectory(disk.Path(TextFromNativeName("dir😀"))));
+  Text inside = disk.Path(TextFromNativeName("dir😀/€.htm"));
+  ASSERT_TRUE(fs.Rename(disk.Path(TextFromNativeName("€（新）.htm")), inside));
+  EXPECT_EQ(NamesOnDisk(root + "/dir😀"), std::set<std::string>{"€.htm"});
+  EXPECT_TRUE(WriteFileSafely(fs, inside, "rewritten"));
+  EXPECT_EQ(ReadFile(fs, inside).bytes, "rewritten");
+}
+
+TEST_F(RealFileSystemTest, WriteFileSafelyLeavesTheOldFileWhenTheWriteFails) {
+  disk.File("page.htm", "old");
+  ASSERT_TRUE(WriteFileSafely(fs, disk.Path("probe.htm"), "p"));
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"page.htm", "probe.htm"}));
+  // The temporary file cannot be created: a folder holds its name.
+  ::mkdir((root + "/.~page.htm.quillmere-tmp").c_str(), 0755);
+  EXPECT_FALSE(WriteFileSafely(fs, disk.Path("page.htm"), "new"));
+  EXPECT_EQ(ReadFile(fs, disk.Path("page.htm")).bytes, "old");
+}
+
+TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
+  // Opening a FIFO for reading would wait for a writer forever.
+  ASSERT_EQ(::mkfifo((root + "/pipe").c_str(), 0644), 0);
+  std::string out = "junk";
+  EXPECT_FALSE(fs.Read(disk.Path("pipe"), &out));
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(fs.Write(disk.Path("pipe"), "x"));
+  EXPECT_EQ(fs.Attributes(disk.Path("pipe")), 0);
+  ASSERT_EQ(::symlink((root + "/nowhere").c_str(), (root + "/dangling").c_str()), 0);
+  EXPECT_EQ(fs.Attributes(disk.Path("dangling")), -1);
+  EXPECT_TRUE(ReadFile(fs, disk.Path("dangling")).Empty());
+  // Neither passes a file filter.
+  EXPECT_EQ(FindFiles(fs, disk.Path("*"), 39), std::vector<Text>{});
+}
+
+TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
+  disk.Folder("real");
+  ::symlink((root + "/real").c_str(), (root + "/link").c_str());
+  FileId a, b;
+  ASSERT_TRUE(fs.Identify(disk.Path("real"), &a));
+  ASSERT_TRUE(fs.Identify(disk.Path("link"), &b));
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(fs.Identify(disk.Path("missing"), &a));
+  EXPECT_EQ(fs.Attributes(disk.Path("link")), kDirectory);
+}
+
+TEST(SortLikeNtfs, GivesTheSameOrderWhateverTheListingOrder) {
+  std::vector<DirectoryEntry> a = {{"b", 0}, {"A.txt", 0}, {"a.txt", 0}, {"..", 16}, {".", 16}};
+  std::vector<DirectoryEntry> b(a.rbegin(), a.rend());
+  SortLikeNtfs(&a);
+  SortLikeNtfs(&b);
+  std::vector<Text> names_a, names_b;
+  for (auto& e : a) names_a.push_back(e.name);
+  for (auto& e : b) names_b.push_back(e.name);
+  EXPECT_EQ(names_a, (std::vector<Text>{".", "..", "A.txt", "a.txt", "b"}));
+  EXPECT_EQ(names_a, names_b);
+}
+
+TEST(AttributesFromMode, MapsKindHiddenAndReadOnly) {
+  EXPECT_EQ(AttributesFromMode(S_IFREG | 0644, "a"), kArchive);
+  EXPECT_EQ(AttributesFromMode(S_IFREG | 0444, ".a"), kArchive | kHidden | kReadOnly);
+  EXPECT_EQ(AttributesFromMode(S_IFDIR | 0755, ".."), kDirectory);
+  EXPECT_EQ(AttributesFromMode(S_IFDIR | 0755, "."), kDirectory);
+  EXPECT_EQ(AttributesFromMode(S_IFIFO | 0644, "p"), 0);
+}
+
+}  // namespace
+}  // namespace qm
