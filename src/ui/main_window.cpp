@@ -1,0 +1,416 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QWindow>
+
+#include "app/window_layout.h"
+#include "runtime/encoding.h"
+#include "ui/tree_box.h"
+
+namespace qm {
+namespace {
+
+constexpr char kRectProperty[] = "qm_rect";
+
+QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+std::string Name(const QObject* o) { return o->objectName().toStdString(); }
+
+// Where the hyperlinks lead.
+QString LinkAddress(std::string_view name) {
+  if (name == "超级链接框1") return QStringLiteral(QUILLMERE_DOC_URL);
+  return QStringLiteral(
+      "https://learn.microsoft.com/en-us/previous-versions/windows/desktop/htmlhelp/"
+      "microsoft-html-help-1-4-sdk");
+}
+
+// A multi-line box's Text as the widget shows it: CR LF becomes LF.
+QString DisplayText(const Text& text, bool multi_line) {
+  std::string utf8 = Utf8FromGbk(text);
+  if (multi_line) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+      if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
+      out.push_back(utf8[i]);
+    }
+    utf8.swap(out);
+  }
+  return QString::fromStdString(utf8);
+}
+
+// What the user typed, as a Text; lines of multi-line boxes end in CR LF.
+Text TypedText(const QString& shown, bool multi_line) {
+  std::string utf8 = shown.toStdString();
+  if (!multi_line) return GbkFromUtf8(utf8);
+  std::string out;
+  out.reserve(utf8.size() + utf8.size() / 16);
+  for (char c : utf8) {
+    if (c == '\n') out += "\r\n";
+    else out.push_back(c);
+  }
+  return GbkFromUtf8(out);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(TreeModel& tree, WindowEvents& events)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      tree_(tree),
+      events_(events) {
+  setObjectName("MainWindow");
+  setWindowTitle(Q(kWindowTitle));
+  setFixedSize(kClientWidth, kClientHeight);
+  Build();
+  qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+
+void MainWindow::Build() {
+  auto* radios = new QButtonGroup(this);
+  radios->setExclusive(true);
+  for (const ControlSpec& spec : WindowControls()) {
+    QWidget* parent = this;
+    if (spec.parent == kWebPage) parent = pages_[0];
+    else if (spec.parent == kChmPage) parent = pages_[1];
+    else if (!spec.parent.empty()) parent = Control(spec.parent);
+    QWidget* w = MakeControl(spec, parent);
+    if (!w) continue;
+    w->setObjectName(Q(spec.name));
+    controls_.emplace(std::string(spec.name), w);
+    QRect rect(spec.left, spec.top, spec.width, spec.height);
+    if (parent == pages_[0] || parent == pages_[1]) {
+      // Placed by PlacePageControls once the tab control has laid out its
+      // pages.
+      w->setProperty(kRectProperty, rect);
+    }
+    w->setGeometry(rect);
+    w->setEnabled(!spec.disabled);
+    if (spec.hidden) w->hide();
+    if (spec.kind == ControlKind::kRadioButton) radios->addButton(static_cast<QRadioButton*>(w));
+  }
+}
+
+QWidget* MainWindow::MakeControl(const ControlSpec& spec, QWidget* parent) {
+  const QString text = Q(spec.text);
+  const std::string name(spec.name);
+  switch (spec.kind) {
+    case ControlKind::kTabControl: {
+      tabs_ = new QTabWidget(parent);
+      for (int i = 0; i < 2; ++i) {
+        pages_[i] = new QWidget;
+        pages_[i]->setObjectName(Q(i == 0 ? kWebPage : kChmPage));
+        tabs_->addTab(pages_[i], Q(i == 0 ? kWebPage : kChmPage));
+        pages_[i]->installEventFilter(this);
+        pages_[i]->parentWidget()->installEventFilter(this);
+      }
+      tabs_->setCurrentIndex(0);
+      return tabs_;
+    }
+    case ControlKind::kRadioButton: {
+      auto* b = new QRadioButton(text, parent);
+      // Drawn over the top edge of its group box, which it interrupts.
+      b->setAutoFillBackground(true);
+      connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
+      return b;
+    }
+    case ControlKind::kCheckBox: {
+      auto* b = new QCheckBox(text, parent);
+      connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
+      return b;
+    }
+    case ControlKind::kButton: {
+      auto* b = new QPushButton(text, parent);
+      b->setAutoDefault(false);
+      connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
+      return b;
+    }
+    case ControlKind::kGroupBox:
+      return new QGroupBox(parent);
+    case ControlKind::kLabel: {
+      auto* l = new QLabel(text, parent);
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return l;
+    }
+    case ControlKind::kHyperlink: {
+      auto* l = new QLabel(parent);
+      l->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(LinkAddress(spec.name), text.toHtmlEscaped()));
+      l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      l->setWordWrap(true);
+      l->setOpenExternalLinks(true);
+      l->setTextInteractionFlags(Qt::TextBrowserInteraction);
+      return l;
+    }
+    case ControlKind::kEditBox:
+      MakeEditBox(spec, parent);
+      return edits_.at(name).line ? static_cast<QWidget*>(edits_.at(name).line)
+                                  : static_cast<QWidget*>(edits_.at(name).multi);
+    case ControlKind::kTreeBox: {
+      tree_box_ = new TreeBox(tree_, parent);
+      QPalette p = tree_box_->palette();
+      p.setColor(QPalette::Base, QColor(236, 236, 236));
+      p.setColor(QPalette::Text, Qt::black);
+      tree_box_->setPalette(p);
+      tree_box_->SetAlwaysShowSelection(false);
+      return tree_box_;
+    }
+    case ControlKind::kTimer: {
+      timer_ = new QTimer(this);
+      timer_->setObjectName(Q(spec.name));
+      connect(timer_, &QTimer::timeout, this, [this, name] { events_.OnTimerTick(name); });
+      return nullptr;
+    }
+    case ControlKind::kDropTarget:
+      return nullptr;
+    case ControlKind::kWebView: {
+      // The web view is left out; its place beyond the right edge is kept.
+      auto* w = new QWidget(parent);
+      return w;
+    }
+  }
+  return nullptr;
+}
+
+void MainWindow::MakeEditBox(const ControlSpec& spec, QWidget* parent) {
+  const std::string name(spec.name);
+  EditBox box;
+  box.text = Gbk(spec.text);
+  QWidget* widget;
+  if (IsMultiLine(spec.name)) {
+    auto* e = new QPlainTextEdit(parent);
+    e->setLineWrapMode(HasHorizontalScrollBar(spec.name) ? QPlainTextEdit::NoWrap
+                                                          : QPlainTextEdit::WidgetWidth);
+    e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    e->setHorizontalScrollBarPolicy(HasHorizontalScrollBar(spec.name) ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAlwaysOff);
+    e->setPlainText(DisplayText(box.text, true));
+    connect(e, &QPlainTextEdit::textChanged, this, [this, name] {
+      if (!setting_text_) edits_.at(name).edited = true;
+    });
+    box.multi = e;
+    widget = e;
+  } else {
+    auto* e = new QLineEdit(parent);
+    e->setText(DisplayText(box.text, false));
+    e->setCursorPosition(0);
+    connect(e, &QLineEdit::textEdited, this, [this, name] { edits_.at(name).edited = true; });
+    box.line = e;
+    widget = e;
+  }
+  QPalette p = widget->palette();
+  if (HasGreyBackground(spec.name)) p.setColor(QPalette::Base, QColor(236, 236, 236));
+  p.setColor(QPalette::Text, HasDarkRedText(spec.name) ? QColor(128, 0, 0) : QColor(Qt::black));
+  widget->setPalette(p);
+  edits_.emplace(name, std::move(box));
+}
+
+QWidget* MainWindow::Control(std::string_view name) const {
+  auto it = controls_.find(name);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+QAbstractButton* MainWindow::Button(std::string_view name) const {
+  return qobject_cast<QAbstractButton*>(Control(name));
+}
+
+Text MainWindow::EditText(std::string_view name) const {
+  auto it = edits_.find(name);
+  if (it == edits_.end()) return {};
+  EditBox& box = it->second;
+  if (!box.edited) return box.text;
+  return box.multi ? TypedText(box.multi->toPlainText(), true) : TypedText(box.line->text(), false);
+}
+
+void MainWindow::SetEditText(std::string_view name, const Text& text) {
+  auto it = edits_.find(name);
+  if (it == edits_.end()) return;
+  EditBox& box = it->second;
+  box.text = text;
+  box.edited = false;
+  setting_text_ = true;
+  if (box.multi) {
+    box.multi->setPlainText(DisplayText(text, true));
+  } else {
+    box.line->setText(DisplayText(text, false));
+    box.line->setCursorPosition(0);
+  }
+  setting_text_ = false;
+}
+
+void MainWindow::SetTimerInterval(int milliseconds) {
+  if (milliseconds < 0) milliseconds = 0;
+  if (milliseconds == interval_) return;
+  interval_ = milliseconds;
+  if (milliseconds == 0) {
+    timer_->stop();
+  } else {
+    timer_->start(milliseconds);
+  }
+}
+
+void MainWindow::Settle() { tree_box_->Model().Settle(); }
+
+void MainWindow::RegisterDropArea(std::string_view drop_target, std::string_view control) {
+  QWidget* area = Control(control);
+  if (!area) return;
+  area->setAcceptDrops(true);
+  drop_areas_.Register(drop_target, control);
+}
+
+std::string_view MainWindow::DropTargetAt(QWidget* widget) const {
+  std::vector<std::string> chain;
+  for (QWidget* w = widget; w && w != this; w = w->parentWidget()) chain.push_back(Name(w));
+  return drop_areas_.TargetFor(chain);
+}
+
+void MainWindow::DropFiles(std::string_view name, const std::vector<std::string>& paths) {
+  QWidget* control = Control(name);
+  if (!control) return;
+  QWidget* root = this;
+  for (QWidget* w = control->parentWidget(); w; w = w->parentWidget()) {
+    if (w == pages_[0] || w == pages_[1]) root = w;
+  }
+  QPoint middle = control->mapTo(root, control->rect().center());
+  QWidget* target = root->childAt(middle);
+  if (!target) target = root;
+  // Like the system, deliver to the innermost widget that takes drops.
+  while (target != root && !target->acceptDrops()) target = target->parentWidget();
+  QPointF local = target->mapFrom(root, middle);
+
+  QMimeData mime;
+  mime.setData("text/uri-list", QByteArray::fromStdString(UriListFromLocalPaths(paths)));
+  QDragEnterEvent enter(local.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return;
+  QDropEvent drop(local, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+}
+
+void MainWindow::Centre() {
+  QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect area = screen->availableGeometry();
+  QRect frame = frameGeometry();
+  move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+void MainWindow::PlacePageControls() {
+  for (QWidget* page : pages_) {
+    QPoint offset = page->mapTo(tabs_, QPoint(0, 0));
+    for (QObject* child : page->children()) {
+      auto* w = qobject_cast<QWidget*>(child);
+      if (!w) continue;
+      QVariant rect = w->property(kRectProperty);
+      if (rect.isValid()) w->setGeometry(rect.toRect().translated(-offset));
+    }
+  }
+}
+
+bool MainWindow::Mine(QObject* object) const {
+  auto* w = qobject_cast<QWidget*>(object);
+  return w && w->window() == this;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+      if (watched == pages_[0] || watched == pages_[1] ||
+          (pages_[0] && watched == pages_[0]->parentWidget())) {
+        PlacePageControls();
+      }
+      break;
+    case QEvent::KeyPress:
+      // Esc closes the window from every control; no control takes it.
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && Mine(watched)) {
+        close();
+        return true;
+      }
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+      if (Mine(watched)) return HandleWindowDrag(static_cast<QWidget*>(watched), event);
+      break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (Mine(watched)) return HandleDrag(static_cast<QWidget*>(watched), event);
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::HandleWindowDrag(QWidget* receiver, QEvent* event) {
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  if (event->type() == QEvent::MouseButtonPress) {
+    const ControlSpec* spec = FindControl(Name(receiver));
+    bool grips = receiver == this ||
+                 (spec && (spec->kind == ControlKind::kLabel || spec->kind == ControlKind::kGroupBox));
+    if (!grips || mouse->button() != Qt::LeftButton) return false;
+    if (windowHandle() && windowHandle()->startSystemMove()) return true;
+    // Without the window manager's help the window follows the mouse.
+    dragging_window_ = true;
+    drag_offset_ = mouse->globalPosition().toPoint() - frameGeometry().topLeft();
+    return true;
+  }
+  if (!dragging_window_) return false;
+  if (event->type() == QEvent::MouseMove) {
+    move(mouse->globalPosition().toPoint() - drag_offset_);
+  } else {
+    dragging_window_ = false;
+  }
+  return true;
+}
+
+bool MainWindow::HandleDrag(QWidget* receiver, QEvent* event) {
+  auto* drop = static_cast<QDropEvent*>(event);
+  std::string target(DropTargetAt(receiver));
+  const QMimeData* mime = drop->mimeData();
+  std::vector<std::string> paths;
+  if (!target.empty() && mime && mime->hasFormat("text/uri-list")) {
+    paths = LocalPathsFromUriList(mime->data("text/uri-list").toStdString());
+  }
+  if (paths.empty()) {
+    // Not files, or not over a registered area: nobody takes the drop
+    // (and an edit box does not paste it as text).
+    drop->ignore();
+    return true;
+  }
+  drop->setDropAction(Qt::CopyAction);
+  drop->accept();
+  if (event->type() != QEvent::Drop) return true;
+  std::vector<Text> texts;
+  texts.reserve(paths.size());
+  for (const std::string& p : paths) texts.push_back(TextFromNativeName(p));
+  Text dropped = JoinDroppedPaths(texts);
+  // The handler runs once the file manager has been told the drop is done.
+  QMetaObject::invokeMethod(
+      this, [this, target, dropped] { events_.OnFilesDropped(target, dropped); }, Qt::QueuedConnection);
+  return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  events_.OnWindowClosed();
+}
+
+}  // namespace qm

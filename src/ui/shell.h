@@ -1,0 +1,68 @@
+#pragma once
+// The running program: the runtime services, the program-wide state, the
+// main window and the dispatch of every window event to its bound
+// operation. One operation runs to completion before the next event; a
+// timer tick that arrives while one runs (inside a message box's event
+// loop) is skipped, and the timer ticks again one period later.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/context.h"
+#include "runtime/process.h"
+#include "runtime/random.h"
+#include "runtime/real_file_system.h"
+#include "runtime/tree_model.h"
+#include "ui/main_window.h"
+#include "ui/qt_controls.h"
+
+namespace qm {
+
+class Shell : public WindowEvents {
+ public:
+  /// `print`, when set, receives the driver's output lines (message boxes)
+  /// instead of showing them.
+  explicit Shell(std::function<void(const std::string&)> print = nullptr);
+  ~Shell() override;
+
+  /// Creates the window with all controls, runs the created event
+  /// (OnMainWindowCreated) and shows the window.
+  void Start();
+
+  MainWindow& Window() { return *window_; }
+  QtControls& Ui() { return *controls_; }
+  Context& Ctx() { return *ctx_; }
+  TreeModel& Tree() { return tree_; }
+  ProgramState& State() { return state_; }
+  FileSystem& Files() { return fs_; }
+  /// True once the window has been closed.
+  bool Closed() const { return closed_; }
+  /// Runs when the window closes (after Closed() becomes true).
+  void SetCloseListener(std::function<void()> listener) { on_close_ = std::move(listener); }
+
+  // WindowEvents.
+  void OnClicked(std::string_view control) override;
+  void OnTimerTick(std::string_view timer) override;
+  void OnFilesDropped(std::string_view drop_target, const Text& dropped) override;
+  void OnWindowClosed() override;
+
+ private:
+  template <typename F>
+  void Dispatch(F&& operation);
+
+  RealFileSystem fs_;
+  RealProcessRunner processes_;
+  TreeModel tree_;
+  Random random_;
+  ProgramState state_;
+  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<QtControls> controls_;
+  std::unique_ptr<Context> ctx_;
+  std::function<void(const std::string&)> print_;
+  std::function<void()> on_close_;
+  int depth_ = 0;
+  bool closed_ = false;
+};
+
+}  // namespace qm

@@ -1,0 +1,116 @@
+#include "ui/tree_item_model.h"
+
+#include <QIcon>
+
+#include "runtime/encoding.h"
+#include "ui/tree_pictures.h"
+
+namespace qm {
+namespace {
+
+QIcon IconFor(int image, int selected_image) {
+  QIcon icon(TreePicture(image));
+  QPixmap selected = TreePicture(selected_image);
+  if (!selected.isNull()) icon.addPixmap(selected, QIcon::Selected);
+  return icon;
+}
+
+}  // namespace
+
+TreeItemModel::TreeItemModel(TreeModel& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {
+  tree_.AddObserver(this);
+}
+
+TreeItemModel::~TreeItemModel() { tree_.RemoveObserver(this); }
+
+QModelIndex TreeItemModel::IndexFor(int item) const {
+  if (item < 0 || item >= tree_.Count()) return {};
+  return createIndex(tree_.RowOf(item), 0, const_cast<void*>(tree_.Handle(item)));
+}
+
+int TreeItemModel::ItemFor(const QModelIndex& index) const {
+  if (!index.isValid()) return -1;
+  return tree_.IndexOf(index.internalPointer());
+}
+
+QModelIndex TreeItemModel::index(int row, int column, const QModelIndex& parent) const {
+  if (column != 0 || row < 0) return {};
+  int parent_item = parent.isValid() ? ItemFor(parent) : -1;
+  int item = tree_.ChildAt(parent_item, row);
+  if (item < 0) return {};
+  return createIndex(row, 0, const_cast<void*>(tree_.Handle(item)));
+}
+
+QModelIndex TreeItemModel::parent(const QModelIndex& child) const {
+  int item = ItemFor(child);
+  if (item < 0) return {};
+  return IndexFor(tree_.Parent(item));
+}
+
+int TreeItemModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid() && parent.column() != 0) return 0;
+  return tree_.ChildCount(parent.isValid() ? ItemFor(parent) : -1);
+}
+
+int TreeItemModel::columnCount(const QModelIndex&) const { return 1; }
+
+bool TreeItemModel::hasChildren(const QModelIndex& parent) const {
+  if (!parent.isValid()) return tree_.ChildCount(-1) > 0;
+  return parent.column() == 0 && tree_.HasChildren(ItemFor(parent));
+}
+
+QVariant TreeItemModel::data(const QModelIndex& index, int role) const {
+  int item = ItemFor(index);
+  if (item < 0) return {};
+  if (role == Qt::DisplayRole) return QString::fromStdString(Utf8FromGbk(tree_.ItemText(item)));
+  if (role == Qt::DecorationRole) return IconFor(tree_.Image(item), tree_.SelectedImage(item));
+  return {};
+}
+
+Qt::ItemFlags TreeItemModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void TreeItemModel::BeforeInsert(int parent, int row) {
+  if (!resetting_) beginInsertRows(IndexFor(parent), row, row);
+}
+
+void TreeItemModel::AfterInsert() {
+  if (!resetting_) endInsertRows();
+}
+
+void TreeItemModel::BeforeRemove(int parent, int row) {
+  if (!resetting_) beginRemoveRows(IndexFor(parent), row, row);
+}
+
+void TreeItemModel::AfterRemove() {
+  if (!resetting_) endRemoveRows();
+}
+
+void TreeItemModel::BeforeClear() {
+  if (resetting_) return;
+  beginResetModel();
+  resetting_ = true;
+}
+
+void TreeItemModel::AfterClear() {}
+
+void TreeItemModel::ItemChanged(int index) {
+  if (resetting_) return;
+  QModelIndex i = IndexFor(index);
+  emit dataChanged(i, i);
+}
+
+void TreeItemModel::SelectionMoved(int index) {
+  if (!resetting_ && follower_) follower_(index);
+}
+
+void TreeItemModel::Settle() {
+  if (!resetting_) return;
+  resetting_ = false;
+  endResetModel();
+  if (follower_) follower_(tree_.Selection());
+}
+
+}  // namespace qm

@@ -1,0 +1,63 @@
+#pragma once
+// A Qt item model over the runtime's TreeModel, so that a QTreeView shows
+// the document tree. It follows every change through TreeObserver. Model
+// indices carry the tree's item handles, which stay with their items while
+// tree item indices shift.
+//
+// Filling a cleared tree item by item would cost the view work per item;
+// instead a Clear starts a model reset that stays open while items are
+// added, and Settle() ends it (the window calls Settle when the operation
+// that changed the tree returns, and before anything can paint).
+
+#include <QAbstractItemModel>
+#include <functional>
+
+#include "runtime/tree_model.h"
+
+namespace qm {
+
+class TreeItemModel : public QAbstractItemModel, public TreeObserver {
+ public:
+  explicit TreeItemModel(TreeModel& tree, QObject* parent = nullptr);
+  ~TreeItemModel() override;
+
+  /// Called when the tree's selection moves (tree item index, -1: none),
+  /// so that the view can follow; not called while a reset is open, but
+  /// once from Settle.
+  void SetSelectionFollower(std::function<void(int index)> follower) {
+    follower_ = std::move(follower);
+  }
+  /// Ends an open reset; the view then reads the whole tree again.
+  void Settle();
+  bool Settling() const { return resetting_; }
+
+  /// The model index of a tree item index (invalid for -1 or a bad index).
+  QModelIndex IndexFor(int item) const;
+  /// The tree item index of a model index (-1 for the invalid index).
+  int ItemFor(const QModelIndex& index) const;
+
+  QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+  QModelIndex parent(const QModelIndex& child) const override;
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  bool hasChildren(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // TreeObserver.
+  void BeforeInsert(int parent, int row) override;
+  void AfterInsert() override;
+  void BeforeRemove(int parent, int row) override;
+  void AfterRemove() override;
+  void BeforeClear() override;
+  void AfterClear() override;
+  void ItemChanged(int index) override;
+  void SelectionMoved(int index) override;
+
+ private:
+  TreeModel& tree_;
+  bool resetting_ = false;
+  std::function<void(int)> follower_;
+};
+
+}  // namespace qm

@@ -1,0 +1,11 @@
+#pragma once
+// One QApplication for all window tests, on the offscreen platform.
+
+#include <QApplication>
+
+namespace qm {
+
+/// Creates the application on first use (offscreen, Fusion style).
+QApplication& TestApp();
+
+}  // namespace qm

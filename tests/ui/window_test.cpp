@@ -1,0 +1,232 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/window_layout.h"
+#include "runtime/encoding.h"
+#include "ui/qt_app.h"
+#include "ui/tree_box.h"
+
+namespace qm {
+namespace {
+
+struct RecordingEvents : WindowEvents {
+  void OnClicked(std::string_view c) override { clicks.push_back(std::string(c)); }
+  void OnTimerTick(std::string_view) override { ++ticks; }
+  void OnFilesDropped(std::string_view target, const Text& dropped) override {
+    drops.emplace_back(std::string(target), dropped);
+  }
+  void OnWindowClosed() override { closed = true; }
+  std::vector<std::string> clicks;
+  std::vector<std::pair<std::string, Text>> drops;
+  int ticks = 0;
+  bool closed = false;
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    window = std::make_unique<MainWindow>(tree, events);
+    window->RegisterDropArea("拖放对象1", "选择夹1");
+    window->RegisterDropArea("拖放对象2", "编辑框1");
+    window->show();
+    QCoreApplication::sendPostedEvents();
+    window->PlacePageControls();
+  }
+  void Drop(std::string_view control, std::vector<std::string> paths) {
+    window->DropFiles(control, paths);
+    QCoreApplication::sendPostedEvents();
+  }
+  void Key(std::string_view control, Qt::Key key) {
+    QWidget* w = window->Control(control);
+    w->setFocus();
+    QTest::keyClick(w, key);
+  }
+  // Types text the way an input method delivers it.
+  static void TypeChars(QWidget* w, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+  }
+  TreeModel tree;
+  RecordingEvents events;
+  std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowTest, FixedWindowWithEveryControlNamedAndPlaced) {
+  EXPECT_EQ(window->windowTitle(), QString("Quillmere"));
+  EXPECT_EQ(window->size(), QSize(kClientWidth, kClientHeight));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  QWidget* tabs = window->Control("选择夹1");
+  for (const ControlSpec& c : WindowControls()) {
+    if (c.kind == ControlKind::kTimer || c.kind == ControlKind::kDropTarget) continue;
+    QWidget* w = window->Control(c.name);
+    ASSERT_NE(w, nullptr) << c.name;
+    EXPECT_EQ(w->objectName().toStdString(), c.name);
+    EXPECT_EQ(w->size(), QSize(c.width, c.height)) << c.name;
+    // Page controls are placed relative to the tab control's rectangle,
+    // group box children relative to their group box.
+    bool on_page = c.parent == kWebPage || c.parent == kChmPage;
+    QPoint at = on_page ? w->mapTo(tabs, QPoint(0, 0)) : w->pos();
+    EXPECT_EQ(at, QPoint(c.left, c.top)) << c.name;
+    EXPECT_EQ(w->isEnabled(), !c.disabled) << c.name;
+  }
+  EXPECT_EQ(window->Timer().objectName().toStdString(), "时钟1");
+  EXPECT_TRUE(window->Control("编辑框9")->isHidden());
+  EXPECT_EQ(window->Tabs().currentIndex(), 0);
+  EXPECT_EQ(window->Tabs().tabText(1), QString("CHM制作"));
+}
+
+TEST_F(WindowTest, StartTextsStylesAndTicks) {
+  EXPECT_EQ(window->EditText("编辑框1"), Gbk("  ---拖进来---"));
+  EXPECT_EQ(window->EditText("编辑框新类型"), ".htm");
+  EXPECT_EQ(window->EditText("编辑框11"), "");
+  auto* box = static_cast<QLineEdit*>(window->Control("编辑框21"));
+  EXPECT_EQ(box->palette().color(QPalette::Text), QColor(128, 0, 0));
+  EXPECT_EQ(box->palette().color(QPalette::Base), QColor(236, 236, 236));
+  auto* order = static_cast<QPlainTextEdit*>(window->Control("编辑框11"));
+  EXPECT_NE(order->palette().color(QPalette::Base), QColor(236, 236, 236));
+  for (const ControlSpec& c : WindowControls()) {
+    if (c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox) {
+      EXPECT_FALSE(window->Button(c.name)->isChecked()) << c.name;
+    }
+  }
+  EXPECT_EQ(window->TimerInterval(), 0);
+  EXPECT_FALSE(window->Tree().AlwaysShowSelection());
+}
+
+TEST_F(WindowTest, RadioButtonsFormOneGroup) {
+  window->Button("单选框TXT2HTMa")->click();
+  window->Button("单选框精简网页")->click();
+  EXPECT_FALSE(window->Button("单选框TXT2HTMa")->isChecked());
+  EXPECT_TRUE(window->Button("单选框精简网页")->isChecked());
+  window->Button("按钮转网页")->click();
+  window->Button("选择框不建目录")->click();
+  window->Button("按钮转CHM")->click();  // disabled: no event
+  EXPECT_EQ(events.clicks,
+            (std::vector<std::string>{"单选框TXT2HTMa", "单选框精简网页", "按钮转网页", "选择框不建目录"}));
+}
+
+TEST_F(WindowTest, EditBoxesGiveBackTheirBytesUntilTheUserEdits) {
+  Text odd = "a\xB0\r\nb\x80";
+  window->SetEditText("编辑框11", odd);
+  window->SetEditText("编辑框21", Gbk("目录"));
+  EXPECT_EQ(window->EditText("编辑框11"), odd);
+  EXPECT_EQ(window->EditText("编辑框21"), Gbk("目录"));
+
+  window->SetEditText("编辑框11", "one\r\ntwo");
+  auto* order = static_cast<QPlainTextEdit*>(window->Control("编辑框11"));
+  order->moveCursor(QTextCursor::End);
+  Key("编辑框11", Qt::Key_Return);  // a multi-line box takes Enter
+  TypeChars(order, QString::fromUtf8("三"));
+  EXPECT_EQ(window->EditText("编辑框11"), "one\r\ntwo\r\n" + Gbk("三"));
+
+  auto* line = static_cast<QLineEdit*>(window->Control("编辑框21"));
+  line->setFocus();
+  line->end(false);
+  TypeChars(line, "x");
+  EXPECT_EQ(window->EditText("编辑框21"), Gbk("目录x"));
+  EXPECT_FALSE(events.closed);
+}
+
+TEST_F(WindowTest, EscClosesTheWindowFromAnyControl) {
+  Key("编辑框11", Qt::Key_Escape);
+  EXPECT_TRUE(events.closed);
+  EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(WindowTest, EscInTheTreeClosesToo) {
+  window->Tabs().setCurrentIndex(1);
+  Key("树型框1", Qt::Key_Escape);
+  EXPECT_TRUE(events.closed);
+}
+
+TEST_F(WindowTest, DropsGoToTheInnermostRegisteredArea) {
+  Drop("编辑框21", {"/books/a"});
+  Drop("标签4", {"/books/b"});
+  Drop("选择夹1", {"/books/c"});
+  Drop("编辑框1", {"/books/d"});
+  Drop("树型框1", {"/books/e"});
+  Drop("按钮转CHM", {"/books/f"});
+  using P = std::pair<std::string, Text>;
+  EXPECT_EQ(events.drops, (std::vector<P>{{"拖放对象1", "/books/a"},
+                                          {"拖放对象1", "/books/b"},
+                                          {"拖放对象1", "/books/c"},
+                                          {"拖放对象2", "/books/d"},
+                                          {"拖放对象1", "/books/e"},
+                                          {"拖放对象1", "/books/f"}}));
+  // A drop does not paste the path into the edit box under it.
+  EXPECT_EQ(window->EditText("编辑框21"), Gbk("  ---拖进来---"));
+}
+
+TEST_F(WindowTest, SeveralFilesArriveCrLfJoinedWithNamesKept) {
+  Drop("编辑框1", {"/书/a b", "/x", "/bad\xFFname"});
+  ASSERT_EQ(events.drops.size(), 1u);
+  EXPECT_EQ(events.drops[0].second,
+            Gbk("/书/a b") + "\r\n/x\r\n" + TextFromNativeName("/bad\xFFname") + "\r\n");
+}
+
+TEST_F(WindowTest, TimerIntervalSemantics) {
+  window->SetTimerInterval(1000);
+  int id = window->Timer().timerId();
+  EXPECT_TRUE(window->Timer().isActive());
+  window->SetTimerInterval(1000);  // the same value does not restart it
+  EXPECT_EQ(window->Timer().timerId(), id);
+  window->SetTimerInterval(-5);
+  EXPECT_EQ(window->TimerInterval(), 0);
+  EXPECT_FALSE(window->Timer().isActive());
+  window->SetTimerInterval(20);
+  QTest::qWait(500);
+  EXPECT_GE(events.ticks, 1);
+}
+
+TEST_F(WindowTest, TreeSelectionFollowsBothWays) {
+  std::vector<int> hows;
+  tree.SetSelectionListener([&](int how) { hows.push_back(how); });
+  int a = tree.Add(-1, "<a>");
+  tree.Add(a, "x.htm", 1);
+  tree.Add(-1, "y.htm", 1);
+  window->Settle();
+  tree.Select(1);  // the program selects: the view shows it
+  TreeBox& view = window->Tree();
+  EXPECT_EQ(view.Model().ItemFor(view.currentIndex()), 1);
+  view.SelectByUser(2);  // the user clicks
+  EXPECT_EQ(tree.Selection(), 2);
+  EXPECT_EQ(hows, (std::vector<int>{2, 1}));
+  tree.Delete(2);  // the selection moves like a tree control's
+  EXPECT_EQ(tree.Selection(), 0);
+  EXPECT_EQ(view.Model().ItemFor(view.currentIndex()), 0);
+  tree.Clear();
+  tree.Add(-1, "new");
+  window->Settle();
+  EXPECT_EQ(view.model()->rowCount(), 1);
+  EXPECT_TRUE(view.selectionModel()->selectedIndexes().isEmpty());
+}
+
+TEST_F(WindowTest, LabelsAndGroupBoxesDragTheWindow) {
+  for (const char* grip : {"标签4", "分组框2"}) {
+    QWidget* w = window->Control(grip);
+    QPoint before = window->pos();
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QMouseEvent move(QEvent::MouseMove, QPointF(32, 22), w->mapToGlobal(QPointF(32, 22)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, QPoint(32, 22));
+    EXPECT_EQ(window->pos(), before + QPoint(30, 20)) << grip;
+  }
+  QPoint before = window->pos();
+  QTest::mouseClick(window->Control("编辑框21"), Qt::LeftButton);
+  EXPECT_EQ(window->pos(), before);
+}
+
+}  // namespace
+}  // namespace qm
