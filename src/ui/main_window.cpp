@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 #include "app/window_layout.h"
 #include "runtime/encoding.h"
@@ -95,6 +96,11 @@ void MainWindow::Build() {
     w->setObjectName(Q(spec.name));
     controls_.emplace(std::string(spec.name), w);
     QRect rect(spec.left, spec.top, spec.width, spec.height);
+    if (spec.kind == ControlKind::kRadioButton || spec.kind == ControlKind::kCheckBox) {
+      // The indicator of this style is wider than the classic one: a box
+      // grows to the right just enough to show its whole caption.
+      rect.setWidth(std::max(rect.width(), w->sizeHint().width()));
+    }
     if (parent == pages_[0] || parent == pages_[1]) {
       // Placed by PlacePageControls once the tab control has laid out its
       // pages.
