@@ -59,6 +59,13 @@ TEST(PageImages, GifsHaveTheirSizesAndColours) {
   }
 }
 
+TEST(PageImages, FilesHaveTheSizesThePagesWereMadeWith) {
+  EXPECT_EQ(DividerImage().Length(), 2606);
+  EXPECT_EQ(PaperImage().Length(), 2090);
+  EXPECT_EQ(BulletImage().Length(), 111);
+  EXPECT_EQ(PaleTileImage().Length(), 136);
+}
+
 TEST(PageImages, PaperIsABaselineJfifJpeg) {
   const std::string& b = PaperImage().bytes;
   ASSERT_GT(b.size(), 100u);

@@ -7,6 +7,9 @@ the same on every run (no clock, no outside files, no image libraries).
   PAPER10.JPG  baseline JFIF 1.00 JPEG 64x64, three components: a paper tile
   icon.gif     GIF89a 17x14, #FCFEFC and #0C365C: a list bullet
   leftbg.gif   GIF89a 45x45, #D2F6D5 and #F0FFF2: a pale background tile
+
+Each file is padded with a comment to the byte size of the images the
+page templates were made with (2,606, 2,090, 111 and 136 bytes).
 """
 import math
 import os
@@ -66,23 +69,42 @@ def pack_codes(codes):
     return bytes(data)
 
 
-def gif(width, height, palette, pixels):
+def comment_extension(size):
+    """A GIF comment extension of exactly `size` bytes (at least 5)."""
+    blocks = -(-(size - 3) // 256)
+    text_length = size - 3 - blocks
+    words = (b'Quillmere page image. ' * (text_length // 22 + 1))[:text_length]
+    out = bytearray(b'\x21\xfe')
+    for k in range(blocks):
+        take = text_length // blocks + (1 if k < text_length % blocks else 0)
+        out.append(take)
+        out += words[:take]
+        words = words[take:]
+    out.append(0)
+    return bytes(out)
+
+
+def gif(width, height, palette, pixels, file_size):
+    """A GIF89a file of exactly `file_size` bytes: the image is padded with
+    a comment, so that the files have the sizes the pages were made with."""
     bits = max(1, (len(palette) - 1).bit_length())
     table = list(palette) + [(0, 0, 0)] * ((1 << bits) - len(palette))
     out = bytearray(b'GIF89a')
     out += struct.pack('<HHBBB', width, height, 0x80 | ((bits - 1) << 4) | (bits - 1), 0, 0)
     for r, g, b in table:
         out += bytes((r, g, b))
-    out += b',' + struct.pack('<HHHHB', 0, 0, width, height, 0)
+    image = bytearray(b',' + struct.pack('<HHHHB', 0, 0, width, height, 0))
     min_size = max(2, bits)
     data = pack_codes(lzw_codes(pixels, min_size))
-    out.append(min_size)
+    image.append(min_size)
     for i in range(0, len(data), 255):
         chunk = data[i:i + 255]
-        out.append(len(chunk))
-        out += chunk
-    out += b'\x00;'
-    return bytes(out)
+        image.append(len(chunk))
+        image += chunk
+    image += b'\x00;'
+    padding = file_size - len(out) - len(image)
+    assert padding >= 5, 'the drawing is too big for its file size'
+    return bytes(out + comment_extension(padding) + image)
 
 
 def hex_colour(text):
@@ -106,7 +128,7 @@ def divider():
             diamond = 1.0 if dx / 3 + dy <= 7 else 0.0
             k = max(bar * fade, line * fade, diamond)
             pixels.append(min(31, round(k * 31)))
-    return gif(w, h, palette, pixels)
+    return gif(w, h, palette, pixels, 2606)
 
 
 def bullet():
@@ -117,19 +139,18 @@ def bullet():
         for x in range(w):
             inside = 4 <= x <= 13 and abs(y - 6.5) <= (13 - x) * 0.65
             pixels.append(1 if inside else 0)
-    return gif(w, h, [hex_colour('#FCFEFC'), hex_colour('#0C365C')], pixels)
+    return gif(w, h, [hex_colour('#FCFEFC'), hex_colour('#0C365C')], pixels, 111)
 
 
 def pale_tile():
-    """A lattice of small diamonds in pale green."""
+    """Pale paper with a soft green rule along the bottom; tiled, it rules
+    the page like a notebook."""
     w = h = 45
     pixels = []
     for y in range(h):
         for x in range(w):
-            d = abs(x - 22) + abs(y - 22)
-            on = d in (20, 21) or (d <= 2)
-            pixels.append(0 if on else 1)
-    return gif(w, h, [hex_colour('#D2F6D5'), hex_colour('#F0FFF2')], pixels)
+            pixels.append(0 if y >= 42 else 1)
+    return gif(w, h, [hex_colour('#D2F6D5'), hex_colour('#F0FFF2')], pixels, 136)
 
 # --------------------------------------------------------------- JPEG ----
 
@@ -218,7 +239,9 @@ def fdct(block):
     return out
 
 
-def jpeg(width, height, rgb):
+def jpeg(width, height, rgb, file_size):
+    """A baseline JFIF JPEG of exactly `file_size` bytes (padded with a
+    comment segment)."""
     quant = [LUMA_Q, CHROMA_Q]
     dc = [huffman_codes(DC_LUMA), huffman_codes(DC_CHROMA)]
     ac = [huffman_codes(AC_LUMA), huffman_codes(AC_CHROMA)]
@@ -262,6 +285,7 @@ def jpeg(width, height, rgb):
 
     out = bytearray(b'\xff\xd8')
     out += segment(0xE0, b'JFIF\x00' + bytes((1, 0, 0)) + struct.pack('>HH', 1, 1) + b'\x00\x00')
+    header_end = len(out)
     out += segment(0xDB, b''.join(bytes([t]) + bytes(quant[t][ZIGZAG[i]] for i in range(64))
                                   for t in (0, 1)))
     out += segment(0xC0, bytes((8,)) + struct.pack('>HH', height, width) + bytes(
@@ -272,7 +296,10 @@ def jpeg(width, height, rgb):
     out += segment(0xC4, tables)
     out += segment(0xDA, bytes((3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0)))
     out += scan + b'\xff\xd9'
-    return bytes(out)
+    padding = file_size - len(out)
+    assert padding >= 4, 'the picture is too big for its file size'
+    comment = (b'Quillmere page image. ' * (padding // 22 + 1))[:padding - 4]
+    return bytes(out[:header_end] + segment(0xFE, comment) + out[header_end:])
 
 
 def paper():
@@ -295,7 +322,7 @@ def paper():
                 k -= 6
             rgb.append(tuple(max(0, min(255, round(base + k)))
                              for base in (244, 241, 230)))
-    return jpeg(w, h, rgb)
+    return jpeg(w, h, rgb, 2090)
 
 # ------------------------------------------------------------- output ----
 
