@@ -75,9 +75,21 @@ void WriteFile(const fs::path& path, const std::string& data) {
   std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of this process during the last call of Seconds.
+double last_cpu = 0;
+
 double Seconds(const std::function<void()>& work) {
+  double cpu = CpuSeconds();
   auto start = std::chrono::steady_clock::now();
   work();
+  last_cpu = CpuSeconds() - cpu;
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -98,9 +110,9 @@ double CopyTree(const fs::path& from, const fs::path& to) {
   return s;
 }
 
-void Line(const char* what, double seconds, int files, double baseline) {
+void Line(const char* what, double seconds, int files, double baseline, double cpu = -1) {
   std::printf("  %-22s %8.3f s %10.0f files/s", what, seconds, files / seconds);
-  if (baseline > 0) std::printf("   %5.2f x cp", seconds / baseline);
+  if (baseline > 0) std::printf("   %5.2f x cp   (cpu %.3f s)", seconds / baseline, cpu);
   std::printf("\n");
 }
 
@@ -162,8 +174,9 @@ int main(int argc, char** argv) {
   ui.SetTicked(controls::kWrapLinesBox, true);
   ui.SetTicked(controls::kDecorateBox, true);
   double book_run = Seconds([&] { PagedBookConversion(ctx); });
+  double book_cpu = last_cpu;
   Line("cp -r", book_cp, options.book_files, 0);
-  Line("PagedBookConversion", book_run, options.book_files, book_cp);
+  Line("PagedBookConversion", book_run, options.book_files, book_cp, book_cpu);
   bool book_ok = !ui.messages.empty() && ui.messages.back().content == "ok";
 
   // Batch conversion of a tree, and the undo folder by folder.
@@ -187,6 +200,7 @@ int main(int argc, char** argv) {
   ui.SetText(controls::kOldExtensionBox, ".txt");
   ui.SetText(controls::kNewExtensionBox, ".htm");
   double batch_run = Seconds([&] { BatchPageConversion(ctx); });
+  double batch_cpu = last_cpu;
   bool batch_ok = ui.messages.back().content == Gbk("转换ok!");
   double undo_run = Seconds([&] {
     for (const fs::path& folder : folders) {
@@ -194,10 +208,11 @@ int main(int argc, char** argv) {
       UndoBatchConversion(ctx);
     }
   });
+  double undo_cpu = last_cpu;
   bool undo_ok = ui.messages.back().content == Gbk("取消转换ok!");
   Line("cp -r", tree_cp, options.tree_files, 0);
-  Line("BatchPageConversion", batch_run, options.tree_files, tree_cp);
-  Line("UndoBatchConversion", undo_run, options.tree_files, tree_cp);
+  Line("BatchPageConversion", batch_run, options.tree_files, tree_cp, batch_cpu);
+  Line("UndoBatchConversion", undo_run, options.tree_files, tree_cp, undo_cpu);
 
   long peak = PeakKilobytes();
   std::printf("peak memory: %.1f MB (target: below 50 MB)\n", peak / 1024.0);
