@@ -1,0 +1,76 @@
+#include "ui/qt_controls.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCursor>
+
+#include "runtime/encoding.h"
+#include "ui/main_window.h"
+#include "ui/qt_app.h"
+#include "ui/tree_box.h"
+
+namespace qm {
+namespace {
+
+struct NoEvents : WindowEvents {
+  void OnClicked(std::string_view) override {}
+  void OnTimerTick(std::string_view) override {}
+  void OnFilesDropped(std::string_view, const Text&) override {}
+  void OnWindowClosed() override {}
+};
+
+class QtControlsTest : public ::testing::Test {
+ protected:
+  // The application must exist before the window.
+  struct AppFirst {
+    AppFirst() { TestApp(); }
+  } app_first;
+  TreeModel tree;
+  NoEvents events;
+  MainWindow window{tree, events};
+  std::vector<std::string> printed;
+  QtControls ui{window, [this](const std::string& line) { printed.push_back(line); }};
+};
+
+TEST_F(QtControlsTest, PropertiesByControlName) {
+  ui.SetText("编辑框4", "[OPTIONS]\r\nTitle=x");
+  EXPECT_EQ(ui.GetText("编辑框4"), "[OPTIONS]\r\nTitle=x");
+  ui.SetDisabled("按钮转CHM", false);
+  EXPECT_FALSE(ui.IsDisabled("按钮转CHM"));
+  ui.SetDisabled("按钮建工程", true);
+  EXPECT_TRUE(ui.IsDisabled("按钮建工程"));
+  ui.SetInterval("时钟1", 1000);
+  EXPECT_EQ(ui.Interval("时钟1"), 1000);
+  ui.SetAlwaysShowSelection("树型框1", true);
+  EXPECT_TRUE(ui.AlwaysShowSelection("树型框1"));
+  EXPECT_FALSE(ui.IsTicked("选择框不建目录"));
+  window.Button("选择框不建目录")->click();
+  EXPECT_TRUE(ui.IsTicked("选择框不建目录"));
+  // Unknown names read as empty and change nothing.
+  EXPECT_EQ(ui.GetText("编辑框99"), "");
+  EXPECT_FALSE(ui.IsDisabled("按钮99"));
+  ui.SetText("按钮转网页", "x");
+}
+
+TEST_F(QtControlsTest, MessageBoxesArePrintedAndAnsweredOkInScriptMode) {
+  EXPECT_EQ(ui.MessageBox(Gbk("ok")), 0);
+  EXPECT_EQ(ui.MessageBox(Gbk("出错\r\n了"), 4, Gbk("标题")), 0);
+  EXPECT_EQ(printed, (std::vector<std::string>{"message 信息：: ok", "message 标题: 出错\\r\\n了"}));
+}
+
+TEST_F(QtControlsTest, WaitCursorNestsAndRestoresTheFormerCursor) {
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  ui.SetWaitCursor();
+  ui.SetWaitCursor();
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  ui.RestoreCursor();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  ui.RestoreCursor();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+}  // namespace
+}  // namespace qm
