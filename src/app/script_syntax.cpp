@@ -156,7 +156,7 @@ ScriptLineResult ParseScriptLine(std::string_view line) {
       break;
   }
 
-  const ControlSpec* control = FindControl(first);
+  const ControlInfo* control = FindControl(first);
   if (!control) return Refuse("unknown control \"" + std::string(first) + "\"");
   cmd.control = std::string(first);
   cmd.kind = control->kind;

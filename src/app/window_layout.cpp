@@ -9,7 +9,7 @@ using K = ControlKind;
 
 constexpr std::string_view kDropHint = "  ---拖进来---";
 
-constexpr ControlSpec C(std::string_view name, K kind, std::string_view parent, int l, int t, int w,
+constexpr ControlInfo C(std::string_view name, K kind, std::string_view parent, int l, int t, int w,
                         int h, std::string_view text = {}, bool disabled = false, bool hidden = false) {
   return {name, kind, parent, l, t, w, h, text, disabled, hidden};
 }
@@ -105,17 +105,17 @@ bool OneOf(std::string_view name, std::initializer_list<std::string_view> names)
 
 }  // namespace
 
-std::span<const ControlSpec> WindowControls() { return kControls; }
+std::span<const ControlInfo> WindowControls() { return kControls; }
 
-const ControlSpec* FindControl(std::string_view name) {
-  for (const ControlSpec& c : kControls) {
+const ControlInfo* FindControl(std::string_view name) {
+  for (const ControlInfo& c : kControls) {
     if (c.name == name) return &c;
   }
   return nullptr;
 }
 
 std::string_view PageOf(std::string_view name) {
-  const ControlSpec* c = FindControl(name);
+  const ControlInfo* c = FindControl(name);
   while (c) {
     if (c->parent == kWebPage || c->parent == kChmPage) return c->parent;
     c = FindControl(c->parent);
@@ -127,7 +127,7 @@ bool IsMultiLine(std::string_view box) { return OneOf(box, {"编辑框11", "编�
 bool HasHorizontalScrollBar(std::string_view box) { return box == "编辑框10"; }
 bool HasDarkRedText(std::string_view box) { return OneOf(box, {"编辑框21", "编辑框txt2htm", "编辑框1"}); }
 bool HasGreyBackground(std::string_view box) {
-  const ControlSpec* c = FindControl(box);
+  const ControlInfo* c = FindControl(box);
   return c && c->kind == ControlKind::kEditBox && !OneOf(box, {"编辑框11", "编辑框9"});
 }
 

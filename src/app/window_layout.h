@@ -28,7 +28,7 @@ enum class ControlKind {
 inline constexpr std::string_view kWebPage = "网页制作";
 inline constexpr std::string_view kChmPage = "CHM制作";
 
-struct ControlSpec {
+struct ControlInfo {
   std::string_view name;
   ControlKind kind;
   /// kWebPage, kChmPage, a group box's name, or empty for the window itself.
@@ -41,10 +41,10 @@ struct ControlSpec {
 };
 
 /// Every control of the main window, parents before their children.
-std::span<const ControlSpec> WindowControls();
+std::span<const ControlInfo> WindowControls();
 
 /// The control of that name, or nullptr.
-const ControlSpec* FindControl(std::string_view name);
+const ControlInfo* FindControl(std::string_view name);
 
 /// The window's title and its fixed client size. The outer size of the
 /// window on its original platform, 689 x 389, is this client area plus a

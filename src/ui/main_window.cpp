@@ -86,17 +86,17 @@ MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 void MainWindow::Build() {
   auto* radios = new QButtonGroup(this);
   radios->setExclusive(true);
-  for (const ControlSpec& spec : WindowControls()) {
+  for (const ControlInfo& entry : WindowControls()) {
     QWidget* parent = this;
-    if (spec.parent == kWebPage) parent = pages_[0];
-    else if (spec.parent == kChmPage) parent = pages_[1];
-    else if (!spec.parent.empty()) parent = Control(spec.parent);
-    QWidget* w = MakeControl(spec, parent);
+    if (entry.parent == kWebPage) parent = pages_[0];
+    else if (entry.parent == kChmPage) parent = pages_[1];
+    else if (!entry.parent.empty()) parent = Control(entry.parent);
+    QWidget* w = MakeControl(entry, parent);
     if (!w) continue;
-    w->setObjectName(Q(spec.name));
-    controls_.emplace(std::string(spec.name), w);
-    QRect rect(spec.left, spec.top, spec.width, spec.height);
-    if (spec.kind == ControlKind::kRadioButton || spec.kind == ControlKind::kCheckBox) {
+    w->setObjectName(Q(entry.name));
+    controls_.emplace(std::string(entry.name), w);
+    QRect rect(entry.left, entry.top, entry.width, entry.height);
+    if (entry.kind == ControlKind::kRadioButton || entry.kind == ControlKind::kCheckBox) {
       // The indicator of this style is wider than the classic one: a box
       // grows to the right just enough to show its whole caption.
       rect.setWidth(std::max(rect.width(), w->sizeHint().width()));
@@ -107,16 +107,16 @@ void MainWindow::Build() {
       w->setProperty(kRectProperty, rect);
     }
     w->setGeometry(rect);
-    w->setEnabled(!spec.disabled);
-    if (spec.hidden) w->hide();
-    if (spec.kind == ControlKind::kRadioButton) radios->addButton(static_cast<QRadioButton*>(w));
+    w->setEnabled(!entry.disabled);
+    if (entry.hidden) w->hide();
+    if (entry.kind == ControlKind::kRadioButton) radios->addButton(static_cast<QRadioButton*>(w));
   }
 }
 
-QWidget* MainWindow::MakeControl(const ControlSpec& spec, QWidget* parent) {
-  const QString text = Q(spec.text);
-  const std::string name(spec.name);
-  switch (spec.kind) {
+QWidget* MainWindow::MakeControl(const ControlInfo& entry, QWidget* parent) {
+  const QString text = Q(entry.text);
+  const std::string name(entry.name);
+  switch (entry.kind) {
     case ControlKind::kTabControl: {
       tabs_ = new QTabWidget(parent);
       for (int i = 0; i < 2; ++i) {
@@ -156,7 +156,7 @@ QWidget* MainWindow::MakeControl(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::kHyperlink: {
       auto* l = new QLabel(parent);
-      l->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(LinkAddress(spec.name), text.toHtmlEscaped()));
+      l->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(LinkAddress(entry.name), text.toHtmlEscaped()));
       l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       l->setWordWrap(true);
       l->setOpenExternalLinks(true);
@@ -164,7 +164,7 @@ QWidget* MainWindow::MakeControl(const ControlSpec& spec, QWidget* parent) {
       return l;
     }
     case ControlKind::kEditBox:
-      MakeEditBox(spec, parent);
+      MakeEditBox(entry, parent);
       return edits_.at(name).line ? static_cast<QWidget*>(edits_.at(name).line)
                                   : static_cast<QWidget*>(edits_.at(name).multi);
     case ControlKind::kTreeBox: {
@@ -178,7 +178,7 @@ QWidget* MainWindow::MakeControl(const ControlSpec& spec, QWidget* parent) {
     }
     case ControlKind::kTimer: {
       timer_ = new QTimer(this);
-      timer_->setObjectName(Q(spec.name));
+      timer_->setObjectName(Q(entry.name));
       connect(timer_, &QTimer::timeout, this, [this, name] { events_.OnTimerTick(name); });
       return nullptr;
     }
@@ -193,17 +193,17 @@ QWidget* MainWindow::MakeControl(const ControlSpec& spec, QWidget* parent) {
   return nullptr;
 }
 
-void MainWindow::MakeEditBox(const ControlSpec& spec, QWidget* parent) {
-  const std::string name(spec.name);
+void MainWindow::MakeEditBox(const ControlInfo& entry, QWidget* parent) {
+  const std::string name(entry.name);
   EditBox box;
-  box.text = Gbk(spec.text);
+  box.text = Gbk(entry.text);
   QWidget* widget;
-  if (IsMultiLine(spec.name)) {
+  if (IsMultiLine(entry.name)) {
     auto* e = new QPlainTextEdit(parent);
-    e->setLineWrapMode(HasHorizontalScrollBar(spec.name) ? QPlainTextEdit::NoWrap
+    e->setLineWrapMode(HasHorizontalScrollBar(entry.name) ? QPlainTextEdit::NoWrap
                                                           : QPlainTextEdit::WidgetWidth);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    e->setHorizontalScrollBarPolicy(HasHorizontalScrollBar(spec.name) ? Qt::ScrollBarAlwaysOn
+    e->setHorizontalScrollBarPolicy(HasHorizontalScrollBar(entry.name) ? Qt::ScrollBarAlwaysOn
                                                                       : Qt::ScrollBarAlwaysOff);
     e->setPlainText(DisplayText(box.text, true));
     connect(e, &QPlainTextEdit::textChanged, this, [this, name] {
@@ -220,8 +220,8 @@ void MainWindow::MakeEditBox(const ControlSpec& spec, QWidget* parent) {
     widget = e;
   }
   QPalette p = widget->palette();
-  if (HasGreyBackground(spec.name)) p.setColor(QPalette::Base, QColor(236, 236, 236));
-  p.setColor(QPalette::Text, HasDarkRedText(spec.name) ? QColor(128, 0, 0) : QColor(Qt::black));
+  if (HasGreyBackground(entry.name)) p.setColor(QPalette::Base, QColor(236, 236, 236));
+  p.setColor(QPalette::Text, HasDarkRedText(entry.name) ? QColor(128, 0, 0) : QColor(Qt::black));
   widget->setPalette(p);
   edits_.emplace(name, std::move(box));
 }
@@ -368,9 +368,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 bool MainWindow::HandleWindowDrag(QWidget* receiver, QEvent* event) {
   auto* mouse = static_cast<QMouseEvent*>(event);
   if (event->type() == QEvent::MouseButtonPress) {
-    const ControlSpec* spec = FindControl(Name(receiver));
+    const ControlInfo* entry = FindControl(Name(receiver));
     bool grips = receiver == this ||
-                 (spec && (spec->kind == ControlKind::kLabel || spec->kind == ControlKind::kGroupBox));
+                 (entry && (entry->kind == ControlKind::kLabel || entry->kind == ControlKind::kGroupBox));
     if (!grips || mouse->button() != Qt::LeftButton) return false;
     if (windowHandle() && windowHandle()->startSystemMove()) return true;
     // Without the window manager's help the window follows the mouse.

@@ -97,8 +97,8 @@ class MainWindow : public QWidget, public DropRegistrar {
   };
 
   void Build();
-  QWidget* MakeControl(const ControlSpec& spec, QWidget* parent);
-  void MakeEditBox(const ControlSpec& spec, QWidget* parent);
+  QWidget* MakeControl(const ControlInfo& entry, QWidget* parent);
+  void MakeEditBox(const ControlInfo& entry, QWidget* parent);
   bool HandleDrag(QWidget* receiver, QEvent* event);
   bool HandleWindowDrag(QWidget* receiver, QEvent* event);
   bool Mine(QObject* object) const;

@@ -55,7 +55,7 @@ TEST(EventBindingsTest, BindingsNameExistingControlsOfTheRightTypeOnce) {
   std::set<std::pair<std::string_view, EventKind>> seen;
   for (const EventBinding& b : EventBindings()) {
     EXPECT_TRUE(seen.insert({b.control, b.event}).second) << b.control;
-    const ControlSpec* c = FindControl(b.control);
+    const ControlInfo* c = FindControl(b.control);
     ASSERT_NE(c, nullptr) << b.control;
     int set = (b.plain != nullptr) + (b.drop != nullptr) + (b.selection != nullptr);
     EXPECT_EQ(set, 1) << b.control;
@@ -70,7 +70,7 @@ TEST(EventBindingsTest, BindingsNameExistingControlsOfTheRightTypeOnce) {
     }
   }
   // Every button has a click operation.
-  for (const ControlSpec& c : WindowControls()) {
+  for (const ControlInfo& c : WindowControls()) {
     if (c.kind == ControlKind::kButton) {
       EXPECT_NE(FindBinding(c.name, EventKind::kClick), nullptr) << c.name;
     }

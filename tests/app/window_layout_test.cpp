@@ -9,10 +9,10 @@ namespace {
 
 TEST(WindowLayoutTest, NamesAreUniqueAndParentsComeFirst) {
   std::set<std::string_view> seen;
-  for (const ControlSpec& c : WindowControls()) {
+  for (const ControlInfo& c : WindowControls()) {
     EXPECT_TRUE(seen.insert(c.name).second) << c.name;
     if (c.parent.empty() || c.parent == kWebPage || c.parent == kChmPage) continue;
-    const ControlSpec* parent = FindControl(c.parent);
+    const ControlInfo* parent = FindControl(c.parent);
     ASSERT_NE(parent, nullptr) << c.name;
     EXPECT_EQ(parent->kind, ControlKind::kGroupBox) << c.name;
     EXPECT_TRUE(seen.count(c.parent)) << c.name << " comes before its parent";
@@ -21,7 +21,7 @@ TEST(WindowLayoutTest, NamesAreUniqueAndParentsComeFirst) {
 
 TEST(WindowLayoutTest, StartStatesOfTheTables) {
   std::set<std::string_view> disabled;
-  for (const ControlSpec& c : WindowControls()) {
+  for (const ControlInfo& c : WindowControls()) {
     if (c.disabled) disabled.insert(c.name);
   }
   EXPECT_EQ(disabled, (std::set<std::string_view>{"按钮批量转换", "按钮取消转换", "按钮编码转换", "按钮量改字符",
@@ -31,14 +31,14 @@ TEST(WindowLayoutTest, StartStatesOfTheTables) {
   EXPECT_EQ(FindControl("编辑框原字符")->text, "txt");
   EXPECT_EQ(FindControl("编辑框1")->text, "  ---拖进来---");
   EXPECT_EQ(FindControl("按钮取消转换")->text, "取 消");
-  const ControlSpec* tabs = FindControl("选择夹1");
+  const ControlInfo* tabs = FindControl("选择夹1");
   EXPECT_EQ((std::vector<int>{tabs->left, tabs->top, tabs->width, tabs->height}),
             (std::vector<int>{0, -3, 688, 358}));
 }
 
 TEST(WindowLayoutTest, EditBoxStyles) {
   int multi = 0, red = 0, grey = 0, boxes = 0;
-  for (const ControlSpec& c : WindowControls()) {
+  for (const ControlInfo& c : WindowControls()) {
     if (c.kind != ControlKind::kEditBox) continue;
     ++boxes;
     multi += IsMultiLine(c.name);

@@ -67,7 +67,7 @@ TEST_F(WindowTest, FixedWindowWithEveryControlNamedAndPlaced) {
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
   QWidget* tabs = window->Control("选择夹1");
-  for (const ControlSpec& c : WindowControls()) {
+  for (const ControlInfo& c : WindowControls()) {
     if (c.kind == ControlKind::kTimer || c.kind == ControlKind::kDropTarget) continue;
     QWidget* w = window->Control(c.name);
     ASSERT_NE(w, nullptr) << c.name;
@@ -102,7 +102,7 @@ TEST_F(WindowTest, StartTextsStylesAndTicks) {
   EXPECT_EQ(box->palette().color(QPalette::Base), QColor(236, 236, 236));
   auto* order = static_cast<QPlainTextEdit*>(window->Control("编辑框11"));
   EXPECT_NE(order->palette().color(QPalette::Base), QColor(236, 236, 236));
-  for (const ControlSpec& c : WindowControls()) {
+  for (const ControlInfo& c : WindowControls()) {
     if (c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox) {
       EXPECT_FALSE(window->Button(c.name)->isChecked()) << c.name;
     }
