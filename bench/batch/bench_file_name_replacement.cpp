@@ -1,6 +1,7 @@
 // Text replacement in the names of 20,000 files, against Debian's perl
 // rename doing the same replacement on an identical folder in the same run.
 
+#include "common/bench_row.h"
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   std::string tool = HaveProgram("file-rename") ? "file-rename" : "";
   if (tool.empty()) {
     std::printf("perl rename (file-rename): not installed, no baseline\n");
+    PrintRow("rename 20,000 files", ours, "perl rename", 0, OwnPeakMegabytes(), "<= 1");
     return 0;
   }
   std::vector<std::string> argv_rename = {tool, "s/txt/htm/gi"};
@@ -51,5 +53,6 @@ int main(int argc, char** argv) {
   if (!ok) std::printf("warning: %s failed\n", tool.c_str());
   std::printf("perl rename: %.3f s; ratio ours/that = %.3f (target <= 1)\n", baseline,
               ours / baseline);
+  PrintRow("rename 20,000 files", ours, "perl rename", baseline, OwnPeakMegabytes(), "<= 1");
   return 0;
 }

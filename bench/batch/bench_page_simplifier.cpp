@@ -1,6 +1,7 @@
 // The page simplifier on 10,000 pages of 30 KB, against copying the same
 // bytes with cp in the same run.
 
+#include "common/bench_row.h"
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -79,5 +80,6 @@ int main(int argc, char** argv) {
     std::printf("cp of the same files: %.3f s; ratio ours/that = %.3f (target <= 3)\n", baseline,
                 ours / baseline);
   }
+  PrintRow("simplify 10,000 pages of 30 KB", ours, "cp", baseline, OwnPeakMegabytes(), "<= 3");
   return 0;
 }
