@@ -11,8 +11,7 @@ mkdir -p "$logs"
 
 all=(bench_convert bench_reencoding bench_page_simplifier bench_file_name_replacement
      bench_chm bench_compile bench_unpack)
-benches=("${@:-${all[@]}}")
-[ $# -gt 0 ] && benches=("$@")
+if [ $# -gt 0 ]; then benches=("$@"); else benches=("${all[@]}"); fi
 
 for b in "${benches[@]}"; do
   if [ ! -x "$bin/$b" ]; then
