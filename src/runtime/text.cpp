@@ -88,7 +88,8 @@ long FindTextBackwards(std::string_view text, std::string_view sub, long limit,
                        bool ignore_case) {
   std::size_t end = text.size();
   if (limit > 0) end = std::min(end, static_cast<std::size_t>(limit - 1));
-  if (sub.empty()) return end > 0 ? static_cast<long>(end) : -1;
+  // An empty sub matches at every character start, so it too ends on the
+  // last character start before `end`, never on a second byte.
   long last = -1;
   for (std::size_t i = 0; i < end; i += CharWidthAt(text, i)) {
     if (i + sub.size() <= end && MatchesAt(text, i, sub, ignore_case)) last = static_cast<long>(i) + 1;

@@ -42,7 +42,8 @@ long FindText(std::string_view text, std::string_view sub, long start = 1,
 
 /// 1-based position of the last occurrence of `sub`, scanning character by
 /// character. With `limit` > 0 only occurrences lying wholly within the first
-/// limit - 1 bytes count. -1 when there is none.
+/// limit - 1 bytes count; an empty `sub` gives the last character start
+/// of that part. -1 when there is none.
 long FindTextBackwards(std::string_view text, std::string_view sub, long limit = 0,
                        bool ignore_case = false);
 
