@@ -1,0 +1,187 @@
+// The batch file tools and the unpacker's rename: files renamed in place,
+// pages moved into 处理后 as framed pages, pages re-encoded into 处理后, and
+// the .chm file that takes its space-free name.
+
+#include "faults/batch_scenarios.h"
+
+#include "batch/file_name_replacement.h"
+#include "batch/page_simplifier.h"
+#include "batch/reencoding.h"
+#include "batch/text_between_markers.h"
+#include "batch/utf8_to_gbk.h"
+#include "chm/unpacking.h"
+#include "convert/page_templates.h"
+#include "runtime/encoding.h"
+#include "runtime/paths.h"
+#include "runtime/process.h"
+
+namespace qm::faults {
+namespace {
+
+using Rule = std::function<bool(const Probe&, const FileAtRisk&)>;
+
+bool InPlace(const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, f.bytes); }
+
+// The tools that report trouble in a second message after their own.
+bool SecondMessage(const std::vector<ShownMessage>& messages) { return messages.size() != 1; }
+
+Text Processed(const Text& page) { return JoinPath(JoinPath(FolderOf(page), Gbk("处理后")), NameOf(page)); }
+
+class FileNameScenario : public Scenario {
+ public:
+  std::string Name() const override { return "FileNameCharReplacement"; }
+  void Run(Context& ctx) override { FileNameCharReplacement(ctx); }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
+    return SecondMessage(messages);
+  }
+
+ protected:
+  void Build(const Stage& stage, const Text& root) override {
+    Text folder = JoinPath(root, "names");
+    Folder(stage.fs, folder);
+    Folder(stage.fs, JoinPath(folder, "txtsub"));
+    auto renamed = [](const FileAtRisk& f) {
+      return JoinPath(FolderOf(f.path), ReplacedFileName(NameOf(f.path), "txt", "htm"));
+    };
+    Rule kept = [renamed](const Probe& probe, const FileAtRisk& f) {
+      return InPlace(probe, f) || Holds(probe, renamed(f), f.bytes);
+    };
+    Rule done = [renamed](const Probe& probe, const FileAtRisk& f) {
+      return !probe(f.path) && Holds(probe, renamed(f), f.bytes);
+    };
+    File(stage.fs, JoinPath(folder, "a.txt"), "1", kept, done);  // a.htm is taken
+    File(stage.fs, JoinPath(folder, "txtlist.txt"), "2", kept, done);
+    File(stage.fs, JoinPath(folder, "notes.TXT"), "3", kept, done);
+    File(stage.fs, JoinPath(folder, Gbk("第一章.txt")), "5", kept, done);
+    Untouched(stage.fs, JoinPath(folder, "a.htm"), "4");
+    Untouched(stage.fs, JoinPath(folder, "plain.doc"), "6");
+    Untouched(stage.fs, JoinPath(folder, "txtsub/x.txt"), "7");
+    stage.ui.SetText("编辑框路径改字符", folder);
+    stage.ui.SetText("编辑框原字符", "txt");
+    stage.ui.SetText("编辑框新字符", "htm");
+  }
+};
+
+class SimplifierScenario : public Scenario {
+ public:
+  std::string Name() const override { return "PageSimplification"; }
+  void Run(Context& ctx) override { PageSimplification(ctx); }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
+    return SecondMessage(messages);
+  }
+
+ protected:
+  void Build(const Stage& stage, const Text& root) override {
+    Text folder = JoinPath(root, "pages");
+    Folder(stage.fs, folder);
+    Folder(stage.fs, JoinPath(folder, Gbk("处理后")));
+    Folder(stage.fs, JoinPath(folder, "sub"));
+    auto result = [](std::string_view page) {
+      return FramedPageHead() + TextBetweenMarkers(ToText(ByteSet(std::string(page))), "<body>", "</body>") +
+             FramedPageTail();
+    };
+    // In place, or moved into 处理后 as exactly its simplified page.
+    Rule kept = [result](const Probe& probe, const FileAtRisk& f) {
+      return InPlace(probe, f) || Holds(probe, Processed(f.path), result(f.bytes));
+    };
+    Rule done = [result](const Probe& probe, const FileAtRisk& f) {
+      return !probe(f.path) && Holds(probe, Processed(f.path), result(f.bytes));
+    };
+    const std::string first = "<html><BODY>keep one</body></html>";
+    File(stage.fs, JoinPath(folder, "p1.htm"), first, kept, done);
+    File(stage.fs, JoinPath(folder, Gbk("第二页.htm")), Gbk("<body>中文</body>后记"), kept, done);
+    File(stage.fs, JoinPath(folder, "zero.htm"), std::string("<body>zz</body>\0tail", 20), kept, done);
+    // A result of an earlier run is replaced only by a complete one.
+    std::string fresh = result(first);
+    File(stage.fs, JoinPath(folder, Gbk("处理后/p1.htm")), "earlier result",
+         [fresh](const Probe& probe, const FileAtRisk& f) {
+           return InPlace(probe, f) || Holds(probe, f.path, fresh);
+         },
+         [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
+    Untouched(stage.fs, JoinPath(folder, "sub/s.htm"), "<body>in a sub-folder</body>");
+    Untouched(stage.fs, JoinPath(folder, "notes.txt"), "<body>other suffix</body>");
+    stage.ui.SetText("编辑框精简网页", folder);
+    stage.ui.SetText("编辑框后缀", ".htm");
+    stage.ui.SetText("编辑框前标记", "<body>");
+    stage.ui.SetText("编辑框后标记", "</body>");
+  }
+};
+
+class ReencodingScenario : public Scenario {
+ public:
+  std::string Name() const override { return "Utf8ToGb2312Reencoding"; }
+  void Run(Context& ctx) override { Utf8ToGb2312Reencoding(ctx); }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
+    return SecondMessage(messages);
+  }
+
+ protected:
+  void Build(const Stage& stage, const Text& root) override {
+    Text folder = JoinPath(root, "pages");
+    Folder(stage.fs, folder);
+    Folder(stage.fs, JoinPath(folder, Gbk("处理后")));
+    auto result = [](std::string_view page) { return Utf8ToGbkText(ByteSet(std::string(page))); };
+    // The pages stay as they are; the result in 处理后 is exactly the re-encoded page.
+    Rule done = [result](const Probe& probe, const FileAtRisk& f) {
+      return InPlace(probe, f) && Holds(probe, Processed(f.path), result(f.bytes));
+    };
+    const std::string utf8 = "<meta charset=utf-8><p>中文</p>";  // UTF-8 in this source
+    File(stage.fs, JoinPath(folder, "u.htm"), utf8, InPlace, done);
+    File(stage.fs, JoinPath(folder, "a.htm"), "plain ascii", InPlace, done);
+    File(stage.fs, JoinPath(folder, "e.htm"), "", InPlace, done);
+    std::string fresh = result(utf8);
+    File(stage.fs, JoinPath(folder, Gbk("处理后/u.htm")), "earlier result",
+         [fresh](const Probe& probe, const FileAtRisk& f) {
+           return InPlace(probe, f) || Holds(probe, f.path, fresh);
+         },
+         [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
+    stage.ui.SetText("编辑框编码转换路径", folder);
+    stage.ui.SetText("编辑框编码后缀", ".htm");
+  }
+};
+
+class UnpackingScenario : public Scenario {
+ public:
+  std::string Name() const override { return "ChmUnpacking"; }
+  void Run(Context& ctx) override { ChmUnpacking(ctx); }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
+    return messages.size() != 1 || messages[0].content != "ok";
+  }
+
+ protected:
+  void Build(const Stage& stage, const Text& root) override {
+    Text folder = JoinPath(root, "books");
+    Folder(stage.fs, folder);
+    Text spaced = JoinPath(folder, "my book.chm");
+    Text joined = JoinPath(folder, "mybook.chm");
+    File(stage.fs, spaced, "ITSF book one",
+         [joined](const Probe& probe, const FileAtRisk& f) {
+           return InPlace(probe, f) || Holds(probe, joined, f.bytes);
+         },
+         [joined](const Probe& probe, const FileAtRisk& f) {
+           return !probe(f.path) && Holds(probe, joined, f.bytes);
+         });
+    Untouched(stage.fs, JoinPath(folder, "other.chm"), "ITSF book two");
+    stage.ui.SetText("编辑框1", spaced);
+    // The unpacker stands in for hh.exe: it succeeds when it can read the
+    // book its command line names.
+    FileSystem& fs = stage.fs;
+    stage.processes.on_run = [&fs](const Text& command_line, bool) {
+      std::vector<Text> args = SplitCommandLine(command_line);
+      std::string data;
+      RunResult run;
+      run.started = run.finished = true;
+      run.exit_status = args.size() == 4 && fs.Read(args[3], &data) ? 0 : 1;
+      return run;
+    };
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Scenario> MakeFileNameScenario() { return std::make_unique<FileNameScenario>(); }
+std::unique_ptr<Scenario> MakeSimplifierScenario() { return std::make_unique<SimplifierScenario>(); }
+std::unique_ptr<Scenario> MakeReencodingScenario() { return std::make_unique<ReencodingScenario>(); }
+std::unique_ptr<Scenario> MakeUnpackingScenario() { return std::make_unique<UnpackingScenario>(); }
+
+}  // namespace qm::faults

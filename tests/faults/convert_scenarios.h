@@ -1,0 +1,12 @@
+#pragma once
+#include <memory>
+
+#include "faults/scenario.h"
+
+namespace qm::faults {
+
+std::unique_ptr<Scenario> MakePagedBookScenario();
+std::unique_ptr<Scenario> MakeBatchConversionScenario();
+std::unique_ptr<Scenario> MakeUndoScenario();
+
+}  // namespace qm::faults
