@@ -1,5 +1,9 @@
 #include "runtime/file_ops.h"
 
+#include <cstdio>
+#include <functional>
+
+#include "runtime/encoding.h"
 #include "runtime/paths.h"
 #include "runtime/wildcard.h"
 
@@ -16,10 +20,25 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data) {
   return fs.Write(path, data);
 }
 
+namespace {
+
+// The name of the temporary file written beside `name`. A name near the
+// system's limit of 255 bytes would make the usual temporary name too long
+// to create, so such a name gets a short one made from its hash instead.
+Text TemporaryName(const Text& name) {
+  Text temp = ".~" + name + ".quillmere-tmp";
+  if (NativeName(temp).size() <= 255) return temp;
+  char hash[32];
+  std::snprintf(hash, sizeof hash, "%016zx", std::hash<std::string>{}(name));
+  return ".~" + Text(hash) + ".quillmere-tmp";
+}
+
+}  // namespace
+
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
   if (path.empty()) return false;
   Text folder = FolderOf(path);
-  Text temp_name = ".~" + NameOf(path) + ".quillmere-tmp";
+  Text temp_name = TemporaryName(NameOf(path));
   Text temp = folder.empty() ? temp_name : JoinPath(folder, temp_name);
   if (!fs.Write(temp, data)) {
     fs.Delete(temp);
