@@ -1,0 +1,98 @@
+// Operations on a real disk over names that fight back: names close to the
+// system's 255-byte limit, names without a GBK form (an emoji, bytes that
+// are not UTF-8) and names full of shell characters. Every file is found,
+// converted and converted back, and nothing is left behind.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "batch/page_simplifier.h"
+#include "convert/batch_conversion.h"
+#include "convert/control_names.h"
+#include "convert/framed_page.h"
+#include "convert/page_templates.h"
+#include "runtime/encoding.h"
+#include "support/operation_fixture.h"
+
+namespace qm {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+class HostileNamesTest : public ::testing::Test {
+ protected:
+  // A folder whose name holds shell characters and an emoji.
+  HostileNamesTest() : folder(f.dir.path() + "/-rf $(touch pwned); a\"b 📚") {
+    stdfs::create_directory(folder);
+  }
+  void Put(const std::string& name, const std::string& data) {
+    std::ofstream(folder + "/" + name, std::ios::binary) << data;
+  }
+  std::string Get(const std::string& name) {
+    std::ifstream in(folder + "/" + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const auto& entry : stdfs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  Text FolderText() { return TextFromNativeName(folder); }
+
+  DiskFixture f;
+  std::string folder;
+};
+
+TEST_F(HostileNamesTest, BatchConversionAndUndoRoundTripEveryName) {
+  const std::string longest(247, 'l');                        // 251 bytes with ".txt"
+  const std::string chinese = [] { std::string s; for (int i = 0; i < 82; ++i) s += "长"; return s; }();
+  const std::string stray = "bad\xff\xfe";
+  Put(longest + ".txt", "long");
+  Put(chinese + ".txt", "chinese");  // 250 bytes on disk, 168 as GBK
+  Put(stray + ".txt", "stray");
+  Put("📚 $(touch pwned2).txt", "emoji");
+  f.ui.SetText(controls::kBatchFolderBox, FolderText());
+  f.ui.SetText(controls::kOldExtensionBox, ".txt");
+  f.ui.SetText(controls::kNewExtensionBox, ".htm");
+
+  BatchPageConversion(f.ctx);
+
+  ASSERT_EQ(f.ui.messages.back().content, Gbk("转换ok!"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.htm", "leftbg.gif", longest + ".htm",
+                                                chinese + ".htm", "📚 $(touch pwned2).htm"}));
+  EXPECT_EQ(Get(longest + ".htm"), FramedPage(ToByteSet("long")));
+  EXPECT_EQ(Get(stray + ".htm"), FramedPage(ToByteSet("stray")));
+
+  UndoBatchConversion(f.ctx);
+
+  ASSERT_EQ(f.ui.messages.back().content, Gbk("取消转换ok!"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.txt", "leftbg.gif", longest + ".txt",
+                                                chinese + ".txt", "📚 $(touch pwned2).txt"}));
+  EXPECT_EQ(Get(chinese + ".txt"), "chinese\r\n");
+  EXPECT_EQ(Get("📚 $(touch pwned2).txt"), "emoji\r\n");
+  EXPECT_FALSE(stdfs::exists(f.dir.path() + "/pwned"));
+  EXPECT_FALSE(stdfs::exists("pwned2"));
+}
+
+TEST_F(HostileNamesTest, AnEarlierResultWithALongNameIsReplacedWhole) {
+  const std::string name = std::string(250, 'p') + ".htm";  // 254 bytes
+  Put(name, "<body>new</body>");
+  stdfs::create_directory(folder + "/处理后");
+  Put("处理后/" + name, "earlier result");
+  f.ui.SetText("编辑框精简网页", FolderText());
+  f.ui.SetText("编辑框后缀", ".htm");
+  f.ui.SetText("编辑框前标记", "<body>");
+  f.ui.SetText("编辑框后标记", "</body>");
+
+  PageSimplification(f.ctx);
+
+  ASSERT_EQ(f.ui.messages.size(), 1u) << f.ui.messages.back().content;
+  EXPECT_EQ(Get("处理后/" + name), FramedPageHead() + "new" + FramedPageTail());
+  EXPECT_EQ(Names(), (std::vector<std::string>{"处理后"}));
+}
+
+}  // namespace
+}  // namespace qm
