@@ -1,0 +1,58 @@
+# Hostile names on the CHM tab: a book folder whose name holds spaces, a
+# semicolon, "$(...)", back quotes and a leading dash, with pages named
+# just as badly (quotes, 200+ bytes, an emoji). The drop, the contents, the
+# compiler and the unpacker all take the names as plain data: no shell runs,
+# no page is lost, and each step ends with a message.
+book="$SCRATCH/-rf \$(touch pwned); a b\`touch pwned\` & c"
+mkdir -p "$book"
+long=$(printf '长%.0s' $(seq 70))
+printf '<p>one</p>' >"$book/-n a;b \$(touch pwned).htm"
+printf '<p>two</p>' >"$book/'q' \"q\" & |x|.htm"
+printf '<p>three</p>' >"$book/$long.htm"
+printf '<p>four</p>' >"$book/📚 emoji.htm"
+name=$(basename "$book")
+
+drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $book
+state
+select 1
+wait 1200
+click 按钮建工程
+click 按钮转CHM
+SCRIPT
+expect_line "BookName=\"${name//\\/\\\\}\""
+expect_line "message 信息：: ok"
+[ -s "$book/$name.chm" ] && [ -f "$book/$name.hhp" ] && [ -f "$book/$name.hhc" ] || fail "the book was not built"
+for page in "-n a;b \$(touch pwned).htm" "'q' \"q\" & |x|.htm" "$long.htm" "📚 emoji.htm"; do
+  [ -f "$book/$page" ] || fail "$page is gone"
+done
+[ -z "$(find "$SCRATCH" -name 'pwned*')" ] && [ ! -e pwned ] || fail "a name was run by a shell"
+
+# Unpacking takes spaces out of the book's path. A book whose file name has
+# spaces is renamed to its space-free name and unpacked beside it.
+shelf="$SCRATCH/shelf;-x"
+mkdir -p "$shelf"
+cp "$book/$name.chm" "$shelf/my book \$(touch pwned).chm"
+drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $shelf/my book \$(touch pwned).chm
+click 按钮CHM解包
+SCRIPT
+expect_line "message 信息：: ok"
+out="$shelf/mybook\$(touchpwned)"
+cmp -s "$out/-n a;b \$(touch pwned).htm" "$book/-n a;b \$(touch pwned).htm" || fail "the unpacked page differs"
+cmp -s "$out/'q' \"q\" & |x|.htm" "$book/'q' \"q\" & |x|.htm" || fail "the page with quotes was not unpacked"
+cmp -s "$out/$long.htm" "$book/$long.htm" || fail "the page with the long name was not unpacked"
+cmp -s "$out.chm" "$book/$name.chm" || fail "the book is not whole under its space-free name"
+
+# When the folder part has spaces, the space-free path names no folder: the
+# book stays where it is and the user is told that unpacking failed.
+drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $book/$name.chm
+click 按钮CHM解包
+SCRIPT
+grep -q '^message 信息：: 解包失败' "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "no failure message"; }
+[ -s "$book/$name.chm" ] || fail "the book left its folder"
+[ -z "$(find "$SCRATCH" -name 'pwned*')" ] && [ ! -e pwned ] || fail "a name was run by a shell"
