@@ -6,6 +6,37 @@
 #include "runtime/paths.h"
 
 namespace qm {
+namespace {
+
+// `arg` in quotes as one argument of a command line that is split by the
+// Windows rules: a quote inside becomes backslash-quote, and the backslashes
+// right before a quote (or before the closing one) are doubled; the
+// second byte of a two-byte character is never taken for a backslash. A folder
+// name holding a quote then still reaches the compiler whole.
+Text QuotedArgument(const Text& arg) {
+  Text out = "\"";
+  std::size_t backslashes = 0;
+  for (std::size_t i = 0; i < arg.size(); ++i) {
+    char c = arg[i];
+    if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < arg.size()) {
+      // A two-byte character: its second byte is never a backslash.
+      out.append(arg, i++, 2);
+      backslashes = 0;
+      continue;
+    }
+    if (c == '\\') {
+      ++backslashes;
+    } else {
+      if (c == '"') out.append(backslashes + 1, '\\');
+      backslashes = 0;
+    }
+    out += c;
+  }
+  out.append(backslashes, '\\');
+  return out + "\"";
+}
+
+}  // namespace
 
 void CompileChm(Context& ctx) {
   const Text folder = ctx.controls.GetText("编辑框1");
@@ -26,7 +57,7 @@ void CompileChm(Context& ctx) {
 
   const Text compiled = folder + Text(kPathSeparatorText) + book + ".chm";
   const long long before = ctx.fs.ModifiedTime(compiled);
-  const Text command = "hhc.exe \"" + folder + Text(kPathSeparatorText) + book + ".hhp\"";
+  const Text command = "hhc.exe " + QuotedArgument(project_path);
   RunResult run = ctx.processes.Run(command, true, 1);
 
   // "ok" only when the compiler ran, succeeded and wrote the book.
