@@ -56,3 +56,18 @@ SCRIPT
 grep -q '^message 信息：: 解包失败' "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "no failure message"; }
 [ -s "$book/$name.chm" ] || fail "the book left its folder"
 [ -z "$(find "$SCRATCH" -name 'pwned*')" ] && [ ! -e pwned ] || fail "a name was run by a shell"
+
+# A folder name with double quotes reaches the compiler whole.
+quoted="$SCRATCH/say \"hi\" \"there\""
+mkdir -p "$quoted"
+printf '<p>hi</p>' >"$quoted/hi.htm"
+drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $quoted
+select 0
+wait 1200
+click 按钮建工程
+click 按钮转CHM
+SCRIPT
+expect_line "message 信息：: ok"
+[ -s "$quoted/$(basename "$quoted").chm" ] || fail "the book in the quoted folder was not compiled"

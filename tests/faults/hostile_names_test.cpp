@@ -1,4 +1,4 @@
-// Operations on a real disk over names that fight back: names close to the
+// Operations (most on a real disk) over names that fight back: names close to the
 // system's 255-byte limit, names without a GBK form (an emoji, bytes that
 // are not UTF-8) and names full of shell characters. Every file is found,
 // converted and converted back, and nothing is left behind.
@@ -9,11 +9,13 @@
 #include <fstream>
 
 #include "batch/page_simplifier.h"
+#include "chm/compile.h"
 #include "convert/batch_conversion.h"
 #include "convert/control_names.h"
 #include "convert/framed_page.h"
 #include "convert/page_templates.h"
 #include "runtime/encoding.h"
+#include "runtime/process.h"
 #include "support/operation_fixture.h"
 
 namespace qm {
@@ -92,6 +94,30 @@ TEST_F(HostileNamesTest, AnEarlierResultWithALongNameIsReplacedWhole) {
   ASSERT_EQ(f.ui.messages.size(), 1u) << f.ui.messages.back().content;
   EXPECT_EQ(Get("处理后/" + name), FramedPageHead() + "new" + FramedPageTail());
   EXPECT_EQ(Names(), (std::vector<std::string>{"处理后"}));
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// The compiler's command line gives back the project path whole, whatever
+// the folder is called: quotes, backslashes before quotes, a trailing
+// backslash, and a two-byte character whose second byte is 0x5C.
+TEST(HostileCompileCommandTest, TheProjectPathComesBackWhole) {
+  const Text folders[] = {"/b/a \"quoted\" book", "/b/back\\\"slash", "/b/ends in\\",
+                          "/b/" + Text("\x81\x5C") + "\"", "/b/-rf $(touch pwned); `x`"};
+  for (const Text& folder : folders) {
+    MemoryFixture f;
+    f.fs.AddDirectory(folder);
+    f.ui.SetText("编辑框1", folder);
+    f.state.BookName = "book\"1";
+    CompileChm(f.ctx);
+    ASSERT_EQ(f.processes.runs.size(), 1u);
+    std::vector<Text> args = SplitCommandLine(f.processes.runs[0].command_line);
+    EXPECT_EQ(args, (std::vector<Text>{"hhc.exe", folder + "/book\"1.hhp"})) << folder;
+  }
 }
 
 }  // namespace
