@@ -9,6 +9,8 @@ book="$work/墨舟书录"
 cp -r "$top/samples/book" "$book"
 export windir="$work/windows"
 export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 sed "s|@BOOK@|$book|g" "$top/samples/demo.qms" > "$work/demo.qms"
 echo "Running the sample book through Quillmere (script: samples/demo.qms)..."

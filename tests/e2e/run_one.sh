@@ -3,6 +3,8 @@
 # working files going to a scratch system directory.
 set -euo pipefail
 script=$1
+SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
+export SOURCE_DIR
 SCRATCH=$(mktemp -d /tmp/quillmere-e2e-XXXXXX)
 trap 'chmod -R u+w "$SCRATCH" 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 export SCRATCH
