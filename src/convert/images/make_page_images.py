@@ -187,8 +187,8 @@ AC_CHROMA = ([0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 0x77], bytes.fromhex(
     'f5f6f7f8f9fa'))
 
 
-def huffman_codes(spec):
-    counts, symbols = spec
+def huffman_codes(table):
+    counts, symbols = table
     codes, code, k = {}, 0, 0
     for length in range(1, 17):
         for _ in range(counts[length - 1]):
@@ -291,8 +291,8 @@ def jpeg(width, height, rgb, file_size):
     out += segment(0xC0, bytes((8,)) + struct.pack('>HH', height, width) + bytes(
         (3, 1, 0x11, 0, 2, 0x11, 1, 3, 0x11, 1)))
     tables = b''
-    for cls_id, spec in ((0x00, DC_LUMA), (0x10, AC_LUMA), (0x01, DC_CHROMA), (0x11, AC_CHROMA)):
-        tables += bytes([cls_id]) + bytes(spec[0]) + bytes(spec[1])
+    for cls_id, table in ((0x00, DC_LUMA), (0x10, AC_LUMA), (0x01, DC_CHROMA), (0x11, AC_CHROMA)):
+        tables += bytes([cls_id]) + bytes(table[0]) + bytes(table[1])
     out += segment(0xC4, tables)
     out += segment(0xDA, bytes((3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0)))
     out += scan + b'\xff\xd9'
