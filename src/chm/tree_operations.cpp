@@ -136,46 +136,52 @@ void RebuildSubtree(TreeModel& tree, int index, const std::vector<TreeItemSnapsh
   tree.AddBlock(index, std::move(block));
 }
 
+namespace {
+
+// Exchanges the item at `index` with its sibling: the two items keep their
+// places and swap text, pictures and data, and their descendants are
+// re-created from the recorded lists. The later of the two is rebuilt first,
+// so that the earlier one's index still holds. Returns the number of items
+// in the sibling's subtree.
+int ExchangeWithSibling(Context& ctx, int index, int sibling) {
+  TreeModel& tree = ctx.tree;
+  std::vector<TreeItemSnapshot>& moved_list = ctx.state.MovedSubtree;
+  std::vector<TreeItemSnapshot>& neighbour_list = ctx.state.NeighbourSubtree;
+  CollectSubtree(tree, index, moved_list);
+  CollectSubtree(tree, sibling, neighbour_list);
+  const TreeItemSnapshot moved = TakeItemSnapshot(tree, index);
+  const TreeItemSnapshot neighbour = TakeItemSnapshot(tree, sibling);
+  ApplyItemSnapshot(tree, index, neighbour);
+  ApplyItemSnapshot(tree, sibling, moved);
+  const bool index_is_later = index > sibling;
+  const int later = index_is_later ? index : sibling;
+  const int earlier = index_is_later ? sibling : index;
+  DeleteChildren(tree, later);
+  RebuildSubtree(tree, later, index_is_later ? neighbour_list : moved_list);
+  DeleteChildren(tree, earlier);
+  RebuildSubtree(tree, earlier, index_is_later ? moved_list : neighbour_list);
+  const int neighbour_count = static_cast<int>(neighbour_list.size());
+  moved_list.clear();
+  neighbour_list.clear();
+  return neighbour_count;
+}
+
+}  // namespace
+
 int MoveItemUp(Context& ctx, int index) {
   TreeModel& tree = ctx.tree;
   if (index <= 1 && tree.Parent(index) + 1 == index) return -1;
   const int sibling = FindSibling(tree, index, true);
   if (sibling == -1) return index;
-  CollectSubtree(tree, index, ctx.state.MovedSubtree);
-  CollectSubtree(tree, sibling, ctx.state.NeighbourSubtree);
-  const TreeItemSnapshot moved = TakeItemSnapshot(tree, index);
-  const TreeItemSnapshot neighbour = TakeItemSnapshot(tree, sibling);
-  ApplyItemSnapshot(tree, index, neighbour);
-  ApplyItemSnapshot(tree, sibling, moved);
-  // The later item first, so that the earlier one's index still holds.
-  DeleteChildren(tree, index);
-  RebuildSubtree(tree, index, ctx.state.NeighbourSubtree);
-  DeleteChildren(tree, sibling);
-  RebuildSubtree(tree, sibling, ctx.state.MovedSubtree);
-  ctx.state.MovedSubtree.clear();
-  ctx.state.NeighbourSubtree.clear();
+  ExchangeWithSibling(ctx, index, sibling);
   return sibling;
 }
 
 int MoveItemDown(Context& ctx, int index) {
-  TreeModel& tree = ctx.tree;
   if (index < 0) return -1;
-  const int sibling = FindSibling(tree, index, false);
+  const int sibling = FindSibling(ctx.tree, index, false);
   if (sibling == -1) return index;
-  CollectSubtree(tree, index, ctx.state.MovedSubtree);
-  CollectSubtree(tree, sibling, ctx.state.NeighbourSubtree);
-  const TreeItemSnapshot moved = TakeItemSnapshot(tree, index);
-  const TreeItemSnapshot neighbour = TakeItemSnapshot(tree, sibling);
-  ApplyItemSnapshot(tree, index, neighbour);
-  ApplyItemSnapshot(tree, sibling, moved);
-  DeleteChildren(tree, sibling);
-  RebuildSubtree(tree, sibling, ctx.state.MovedSubtree);
-  DeleteChildren(tree, index);
-  RebuildSubtree(tree, index, ctx.state.NeighbourSubtree);
-  const int k = static_cast<int>(ctx.state.NeighbourSubtree.size());
-  ctx.state.MovedSubtree.clear();
-  ctx.state.NeighbourSubtree.clear();
-  return index + k;
+  return index + ExchangeWithSibling(ctx, index, sibling);
 }
 
 }  // namespace qm
