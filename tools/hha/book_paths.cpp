@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "gbk.h"
+#include "names.h"
 
 namespace hha {
 namespace {
@@ -50,6 +50,11 @@ std::optional<std::string> MatchEntry(const std::string& dir, const std::string&
 
 BookPath ToBookPathUtf8(std::string_view path) {
   BookPath r;
+  if (!IsValidUtf8(path)) {
+    r.error = "the name holds bytes that are not UTF-8, and a book stores only UTF-8 names";
+    r.unstorable = true;
+    return r;
+  }
   if (path.size() >= 2 && path[1] == ':') {
     r.error = "a drive path cannot be part of the book";
     return r;
@@ -99,13 +104,15 @@ BookPath ToBookPathUtf8(std::string_view path) {
 }
 
 BookPath ToBookPath(std::string_view gbk_path) {
-  auto utf8 = GbkToUtf8(gbk_path);
-  if (!utf8) {
+  if (HasForgedEscape(gbk_path)) {
     BookPath r;
-    r.error = "the name is not valid code page 936 text";
+    r.error = "the name holds a malformed name escape";
+    r.unstorable = true;
     return r;
   }
-  return ToBookPathUtf8(*utf8);
+  // Convert before splitting: the second byte of a two-byte character may
+  // be 0x5C, which UTF-8 never holds inside a character.
+  return ToBookPathUtf8(NameFromProject(gbk_path));
 }
 
 std::optional<std::string> FindInBook(const std::string& root, const std::string& name) {

@@ -12,15 +12,21 @@ struct BookPath {
   bool ok = false;
   std::string name;   // UTF-8, "/" separators, no leading "/": "ch1/page.htm"
   std::string error;  // why the path cannot name a file of the book
+  // The path names a file of the book that cannot be stored under its own
+  // name (it is not UTF-8), as opposed to a link that leads elsewhere.
+  bool unstorable = false;
 };
 
-/// Converts a book-relative path from the project or contents file. "\" and
-/// "/" both separate folders, "." parts go, ".." parts climb. Fails for
-/// invalid code page 936 bytes, drive letters, URLs, a path that climbs out
-/// of the book, or an empty name.
+/// Converts a book-relative path from the project or contents file. Name
+/// escapes are undone first, as the main program maps names, so "\" and
+/// "/" split only whole characters; both separate folders, "." parts go,
+/// ".." parts climb. Fails for drive letters, URLs, a path that climbs out
+/// of the book, an empty name, and (unstorable) a name that is not UTF-8:
+/// the book stores UTF-8 names only, and any other spelling would be a
+/// different name from the file's.
 BookPath ToBookPath(std::string_view gbk_path);
 
-/// The same for a path already in UTF-8.
+/// The same for a path already in UTF-8 (or raw bytes from the disk).
 BookPath ToBookPathUtf8(std::string_view utf8_path);
 
 /// Finds the regular file `name` (a BookPath name) below root: the exact

@@ -12,7 +12,8 @@
 
 #include "book_paths.h"
 #include "chm_container.h"
-#include "gbk.h"
+#include "names.h"
+#include "runtime/encoding.h"
 #include "project.h"
 #include "sitemap_links.h"
 #include "system_files.h"
@@ -21,11 +22,6 @@ namespace hha {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Shown(const std::string& gbk) {
-  auto utf8 = GbkToUtf8(gbk);
-  return utf8 ? *utf8 : gbk;
-}
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
@@ -113,7 +109,7 @@ class FileList {
 void AddLinkedPages(FileList& list, const std::string& disk_path, const std::string& what) {
   std::string text;
   if (!ReadWholeFile(disk_path, text)) {
-    list.Warn("cannot read " + what + " " + disk_path);
+    list.Warn("cannot read " + what + " " + Printable(disk_path));
     return;
   }
   std::set<std::string> seen;
@@ -121,7 +117,7 @@ void AddLinkedPages(FileList& list, const std::string& disk_path, const std::str
     std::string file(LinkFilePart(link));
     if (file.empty() || !seen.insert(file).second) continue;
     BookPath p = ToBookPath(file);
-    if (!p.ok) continue;  // links to the web or into other books
+    if (!p.ok && !p.unstorable) continue;  // links to the web or into other books
     list.Add(file, "page linked from the " + what);
   }
 }
@@ -196,13 +192,12 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   };
 
   std::string text;
-  if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + project_path);
+  if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + Printable(project_path));
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
     // A project saved as UTF-8 by an editor: read it as the code page 936
-    // text the rest of the book expects.
-    auto gbk = Utf8ToGbk(std::string_view(text).substr(3));
-    if (!gbk) return fail("the project file is UTF-8 text with characters that code page 936 cannot hold");
-    text = *gbk;
+    // text the rest of the book expects, with the main program's name
+    // escapes for characters that code page 936 lacks, so no name is lost.
+    text = qm::TextFromNativeName(std::string_view(text).substr(3));
   }
   HhpProject project = ParseProject(text);
   for (const std::string& w : project.warnings) {
@@ -218,12 +213,15 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   if (project.compiled_file.empty()) {
     output = root + "/" + project_fs.stem().string() + ".chm";
   } else {
-    auto utf8 = GbkToUtf8(project.compiled_file);
-    if (!utf8) return fail("the compiled file name is not valid code page 936 text");
-    std::string name = *utf8;
+    // A name on disk may hold any bytes, so a book name without a GBK form
+    // is written under its exact UTF-8 (or raw) name.
+    if (HasForgedEscape(project.compiled_file))
+      return fail("the compiled file name \"" + Shown(project.compiled_file) + "\" holds a malformed name escape");
+    std::string name = NameFromProject(project.compiled_file);
     for (char& c : name)
       if (c == '\\') c = '/';
-    if (name.size() >= 2 && name[1] == ':') return fail("the compiled file \"" + name + "\" is a Windows drive path");
+    if (name.size() >= 2 && name[1] == ':')
+      return fail("the compiled file \"" + Shown(project.compiled_file) + "\" is a Windows drive path");
     output = (!name.empty() && name[0] == '/') ? name : root + "/" + name;
   }
   if (output.empty() || output.back() == '/') return fail("the compiled file has no name");
@@ -236,7 +234,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
 
   SystemInfo system;
   system.lcid = project.language;
-  system.title = project.title;
+  system.title = ReaderText(project.title);
   system.default_font = project.default_font;
   system.default_window = project.default_window;
   system.filetime = NowFiletime();
@@ -267,7 +265,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
 
   // Compress the bookkeeping files and every page into section 1.
   SpoolFile spool(output_dir);
-  if (!spool.ok()) return fail("cannot create a temporary file in " + output_dir);
+  if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
   LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },
                            options.compression);
   ContainerLayout layout;
@@ -277,6 +275,11 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     layout.entries.push_back({name, 1, section.uncompressed_size(), data.size()});
     return section.Write(data.data(), data.size());
   };
+  for (WindowDefinition& w : project.windows) {
+    w.caption = ReaderText(w.caption);
+    w.jump1_text = ReaderText(w.jump1_text);
+    w.jump2_text = ReaderText(w.jump2_text);
+  }
   if (!project.windows.empty()) {
     WindowFiles wf = BuildWindowFiles(project.windows, &StoredNameForWindow);
     if (Status s = store("/#WINDOWS", wf.windows); !s.ok) return fail(s.message);
@@ -286,7 +289,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   for (const BookFile& f : list.files()) {
     std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
     if (!in) {
-      list.Warn("cannot open " + f.disk_path + "; it is not in the book");
+      list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
       continue;
     }
     std::uint64_t start = section.uncompressed_size();
@@ -297,7 +300,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     std::fclose(in);
     if (!s.ok) return fail(s.message);
     if (read_error) {
-      list.Warn("cannot read " + f.disk_path + "; it is not in the book");
+      list.Warn("cannot read " + Printable(f.disk_path) + "; it is not in the book");
       continue;
     }
     layout.entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
@@ -317,22 +320,22 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   // Write beside the target, then put it in place in one step.
   std::string temp = output + ".tmp-XXXXXX";
   int fd = ::mkstemp(temp.data());
-  if (fd < 0) return fail("cannot create the compiled file " + output);
+  if (fd < 0) return fail("cannot create the compiled file " + Printable(output));
   std::FILE* out = ::fdopen(fd, "wb");
   if (!out) {
     ::close(fd);
     ::unlink(temp.c_str());
-    return fail("cannot create the compiled file " + output);
+    return fail("cannot create the compiled file " + Printable(output));
   }
   Status written = Status::Ok();
   if (std::fwrite(head.bytes.data(), 1, head.bytes.size(), out) != head.bytes.size())
-    written = Status::Fail("cannot write the compiled file " + output);
+    written = Status::Fail("cannot write the compiled file " + Printable(output));
   if (written.ok) written = spool.CopyTo(out);
-  if (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0) written = Status::Fail("cannot write " + output);
+  if (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0) written = Status::Fail("cannot write " + Printable(output));
   std::fclose(out);
   ::chmod(temp.c_str(), 0644 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
   if (written.ok && std::rename(temp.c_str(), output.c_str()) != 0)
-    written = Status::Fail("cannot put the compiled file in place at " + output);
+    written = Status::Fail("cannot put the compiled file in place at " + Printable(output));
   if (!written.ok) {
     ::unlink(temp.c_str());
     return fail(written.message);
@@ -340,7 +343,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
 
   result.uncompressed_bytes = section.uncompressed_size();
   result.output_bytes = head.bytes.size() + section.compressed_size();
-  sink(Severity::Info, "Compiled " + std::to_string(result.files_stored) + " files into " + output + " (" +
+  sink(Severity::Info, "Compiled " + std::to_string(result.files_stored) + " files into " + Printable(output) + " (" +
                            std::to_string(result.output_bytes) + " bytes, " + std::to_string(result.warnings) +
                            " warnings)");
   return result;

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "gbk.h"
+#include "names.h"
 
 namespace hha {
 namespace {
@@ -25,11 +25,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 bool IsYes(std::string_view v) { return EqualsNoCase(Trim(v), "yes") || Trim(v) == "1"; }
-
-std::string Shown(std::string_view gbk) {
-  auto utf8 = GbkToUtf8(gbk);
-  return utf8 ? *utf8 : std::string(gbk);
-}
 
 std::optional<std::uint32_t> ParseNumber(std::string_view field) {
   field = Trim(field);

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "gbk.h"
+#include "runtime/encoding.h"
 
 namespace hha_test {
 
@@ -14,7 +15,10 @@ std::string Gbk(const std::string& utf8) {
   return r.value_or(std::string());
 }
 
-std::string TabProject(const std::string& book, const std::string& home, const std::vector<std::string>& files) {
+namespace {
+
+// The project text in UTF-8, before the code page conversion.
+std::string ProjectUtf8(const std::string& book, const std::string& home, const std::vector<std::string>& files) {
   std::string list;
   for (const std::string& f : files) list += f + "\r\n";
   std::string text =
@@ -30,10 +34,10 @@ std::string TabProject(const std::string& book, const std::string& home, const s
       "\r\n"
       "[FILES]\r\n"
       "\r\n" + list;
-  return Gbk(text);
+  return text;
 }
 
-std::string TabContents(const std::vector<std::pair<std::string, std::string>>& entries) {
+std::string ContentsUtf8(const std::vector<std::pair<std::string, std::string>>& entries) {
   std::string text =
       "<HTML><HEAD><META name=\"GENERATOR\" content=\"Vellumix 1.0.1\">\r\n"
       "<!-- Sitemap 1.0 --></HEAD><BODY>\r\n"
@@ -47,7 +51,26 @@ std::string TabContents(const std::vector<std::pair<std::string, std::string>>& 
             "\">\r\n<PARAM name=\"Local\" value=\"" + local + "\">\r\n</OBJECT>\r\n";
   }
   text += "\r\n</UL></BODY></HTML>";
-  return Gbk(text);
+  return text;
+}
+
+}  // namespace
+
+std::string TabProject(const std::string& book, const std::string& home, const std::vector<std::string>& files) {
+  return Gbk(ProjectUtf8(book, home, files));
+}
+
+std::string TabContents(const std::vector<std::pair<std::string, std::string>>& entries) {
+  return Gbk(ContentsUtf8(entries));
+}
+
+std::string TabProjectWithEscapes(const std::string& book, const std::string& home,
+                                  const std::vector<std::string>& files) {
+  return qm::TextFromNativeName(ProjectUtf8(book, home, files));
+}
+
+std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std::string>>& entries) {
+  return qm::TextFromNativeName(ContentsUtf8(entries));
 }
 
 std::string PageContent(unsigned seed, std::size_t size, bool chinese) {

@@ -17,6 +17,13 @@ std::string TabProject(const std::string& book, const std::string& home, const s
 /// from the CHM tab's templates, in code page 936.
 std::string TabContents(const std::vector<std::pair<std::string, std::string>>& entries);
 
+/// The same two files for names that may lack a GBK form (an emoji, stray
+/// bytes): written with the main program's lossless name escapes, as the
+/// CHM tab writes them for such files.
+std::string TabProjectWithEscapes(const std::string& book, const std::string& home,
+                                  const std::vector<std::string>& files);
+std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std::string>>& entries);
+
 /// UTF-8 -> code page 936 for test texts (aborts the test on failure).
 std::string Gbk(const std::string& utf8);
 

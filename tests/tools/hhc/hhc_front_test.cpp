@@ -56,6 +56,23 @@ TEST(HhcFront, CompilesAProjectGivenByUtf8Path) {
   EXPECT_GT(fs::file_size(book + "/out.chm"), 0u);
 }
 
+TEST(HhcFront, SkippedPagesAreWarningsOnStderrNotFailures) {
+  // The book folder and the book's name hold an emoji; the project spells
+  // it with the main program's name escape (0xFF, its UTF-8 bytes, 0xFF).
+  qm::TempDir dir;
+  std::string book = dir.path() + "/书😀";
+  fs::create_directory(book);
+  const std::string escaped = "\xFF\xF0\x9F\x98\x80\xFF";
+  Write(book + "/a😀.htm", "<html>a</html>");
+  Write(book + "/p.hhp", "[OPTIONS]\r\nCompiled file=b" + escaped + ".chm\r\nDefault topic=a" + escaped +
+                             ".htm\r\n[FILES]\r\na" + escaped + ".htm\r\nmissing.htm\r\n");
+  RunResult r = RunHhc(HHC_EXE, book + "/p.hhp", dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_GT(fs::file_size(book + "/b😀.chm"), 0u);
+  EXPECT_NE(r.err.find("Warning: file \"missing.htm\" not found"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("a😀.htm"), std::string::npos) << "the emoji page was not found: " << r.err;
+}
+
 TEST(HhcFront, FailuresExitNonZeroWithAMessage) {
   qm::TempDir dir;
   RunResult missing = RunHhc(HHC_EXE, dir.path() + "/none.hhp", dir.path());

@@ -1,0 +1,152 @@
+// Books whose file names have no GBK form: the project and contents files
+// spell them with the main program's name escapes, and the compiler finds
+// and stores them under their exact UTF-8 names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "book_fixture.h"
+#include "book_paths.h"
+#include "chm_reader.h"
+#include "compiler.h"
+#include "runtime/encoding.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using hha_test::FileMap;
+
+struct Compiled {
+  hha::CompileResult result;
+  std::vector<std::string> warnings;
+};
+
+Compiled Compile(const std::string& project) {
+  Compiled c;
+  c.result = hha::CompileProject(project, [&](hha::Severity s, const std::string& text) {
+    if (s != hha::Severity::Info) c.warnings.push_back(text);
+  });
+  return c;
+}
+
+std::size_t CountContaining(const std::vector<std::string>& list, const std::string& part) {
+  std::size_t n = 0;
+  for (const std::string& s : list) n += s.find(part) != std::string::npos;
+  return n;
+}
+
+// "乗" in code page 936 is 0x81 0x5C: its second byte is a backslash.
+const std::string kBackslashChar = "乗";
+
+TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
+  qm::TempDir dir;
+  const std::string book = "📚书 emoji";
+  const std::string folder = dir.path() + "/" + book;
+  const std::string home = "章😀/页 😀.htm";
+  const std::string other = kBackslashChar + "🎉.htm";
+  hha_test::WriteFile(folder + "/" + home, "<p>home</p>");
+  hha_test::WriteFile(folder + "/" + other, "<p>other</p>");
+  hha_test::WriteFile(folder + "/linked 🎈.htm", "<p>linked</p>");
+  const std::string contents =
+      hha_test::TabContentsWithEscapes({{"页 😀", "章😀\\页 😀.htm"}, {"linked", "linked 🎈.htm#top"}});
+  hha_test::WriteFile(folder + "/" + book + ".hhc", contents);
+  hha_test::WriteFile(folder + "/" + book + ".hhp",
+                      hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other}));
+
+  Compiled c = Compile(folder + "/" + book + ".hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  EXPECT_TRUE(c.warnings.empty()) << c.warnings.front();
+  EXPECT_EQ(c.result.output_path, folder + "/" + book + ".chm");
+  ASSERT_TRUE(fs::exists(fs::u8path(c.result.output_path)));
+
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ((*files)["/" + home], "<p>home</p>");
+  EXPECT_EQ((*files)["/" + other], "<p>other</p>") << "a 0x5C second byte split the name";
+  EXPECT_EQ((*files)["/linked 🎈.htm"], "<p>linked</p>");
+  EXPECT_EQ((*files)["/" + book + ".hhc"], contents);
+  EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
+
+  // The reader's window shows the book name in its code page: the emoji,
+  // which that code page cannot show, becomes "?"; file names stay exact.
+  auto sys = hha_test::SystemStrings((*files)["/#SYSTEM"]);
+  EXPECT_EQ(sys[3], hha_test::Gbk("?书 emoji"));
+  EXPECT_EQ(sys[2], home);
+  EXPECT_EQ(sys[0], book + ".hhc");
+}
+
+TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles) {
+  qm::TempDir dir;
+  const std::string stray = "bad\xE9 page.htm";  // Latin-1 é: not UTF-8
+  hha_test::WriteFile(dir.path() + "/" + stray, "stray");
+  hha_test::WriteFile(dir.path() + "/good.htm", "good");
+  hha_test::WriteFile(dir.path() + "/b.hhc", hha_test::TabContentsWithEscapes({{"bad", stray}, {"good", "good.htm"}}));
+  hha_test::WriteFile(dir.path() + "/b.hhp", hha_test::TabProjectWithEscapes("b", "good.htm", {stray, "good.htm"}));
+
+  Compiled c = Compile(dir.path() + "/b.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  // Both places that name it say why it is left out, with the byte shown.
+  EXPECT_EQ(CountContaining(c.warnings, "\"bad\\xE9 page.htm\" skipped: the name holds bytes that are not UTF-8"), 2u);
+  EXPECT_EQ(CountContaining(c.warnings, "linked from the contents file"), 1u);
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ((*files)["/good.htm"], "good");
+  for (const auto& [name, content] : *files) EXPECT_EQ(name.find("bad"), std::string::npos) << name;
+  EXPECT_EQ(c.result.files_stored, 2u);  // good.htm and b.hhc
+}
+
+TEST(NamesWithoutGbkForm, BookNameWithStrayBytesStillCompiles) {
+  // The .chm itself lives on disk, where any bytes are a name.
+  qm::TempDir dir;
+  const std::string book = "b\xE9";
+  hha_test::WriteFile(dir.path() + "/a.htm", "a");
+  hha_test::WriteFile(dir.path() + "/" + book + ".hhc", hha_test::TabContentsWithEscapes({{"a", "a.htm"}}));
+  hha_test::WriteFile(dir.path() + "/p.hhp", hha_test::TabProjectWithEscapes(book, "a.htm", {"a.htm"}));
+  Compiled c = Compile(dir.path() + "/p.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  EXPECT_EQ(c.result.output_path, dir.path() + "/" + book + ".chm");
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ((*files)["/a.htm"], "a");
+  // The contents file's own name is not UTF-8 either: it is left out, said so.
+  EXPECT_EQ(CountContaining(c.warnings, "contents file \"b\\xE9.hhc\" skipped"), 1u);
+}
+
+TEST(NamesWithoutGbkForm, ProjectSavedAsUtf8KeepsNamesWithoutGbkForm) {
+  qm::TempDir dir;
+  hha_test::WriteFile(dir.path() + "/😀.htm", "smile");
+  hha_test::WriteFile(dir.path() + "/u.hhp",
+                      "\xEF\xBB\xBF[OPTIONS]\r\nCompiled file=u😀.chm\r\nTitle=笑😀\r\nDefault topic=😀.htm\r\n"
+                      "[FILES]\r\n😀.htm\r\n");
+  Compiled c = Compile(dir.path() + "/u.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  auto files = hha_test::ReadWithMspack(dir.path() + "/u😀.chm");
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ((*files)["/😀.htm"], "smile");
+  EXPECT_EQ(hha_test::SystemStrings((*files)["/#SYSTEM"])[3], hha_test::Gbk("笑?"));
+}
+
+TEST(BookPaths, SeparatorsOnlyBetweenWholeCharactersAndEscapes) {
+  // A two-byte character ending in 0x5C and escaped characters are parts
+  // of one name; only real "\" and "/" separate folders.
+  hha::BookPath p = hha::ToBookPath(qm::TextFromNativeName("章😀\\" + kBackslashChar + "🎉/x.htm"));
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.name, "章😀/" + kBackslashChar + "🎉/x.htm");
+
+  // A stray byte survives the mapping, but cannot be a stored name.
+  p = hha::ToBookPath(qm::TextFromNativeName("a\\b\xFE.htm"));
+  EXPECT_FALSE(p.ok);
+  EXPECT_TRUE(p.unstorable);
+
+  // An escape that claims to hold "\" (never written by the main program)
+  // must not climb folders or split the name.
+  p = hha::ToBookPath(std::string("a\xFF\xC0\x5C\xFF..\\..\\x.htm"));
+  EXPECT_FALSE(p.ok);
+  EXPECT_TRUE(p.unstorable);
+
+  // Links that lead elsewhere are not storable-name failures.
+  EXPECT_FALSE(hha::ToBookPath("http://example.com/😀").unstorable);
+}
+
+}  // namespace
