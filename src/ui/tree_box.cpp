@@ -63,10 +63,15 @@ TreeBox::TreeBox(TreeModel& tree, QWidget* parent) : QTreeView(parent), tree_(tr
   setIconSize(QSize(16, 16));
   setIndentation(19);
   model_.SetSelectionFollower([this](int index) { Follow(index); });
+  model_.SetExpansionKeeper([this](const QModelIndex& i) { return isExpanded(i); },
+                            [this](const QModelIndex& i) { expand(i); });
   SetAlwaysShowSelection(false);
 }
 
-TreeBox::~TreeBox() { model_.SetSelectionFollower(nullptr); }
+TreeBox::~TreeBox() {
+  model_.SetSelectionFollower(nullptr);
+  model_.SetExpansionKeeper(nullptr, nullptr);
+}
 
 void TreeBox::SelectByUser(int index) {
   model_.Settle();

@@ -81,17 +81,54 @@ void TreeItemModel::AfterInsert() {
 }
 
 void TreeItemModel::BeforeRemove(int parent, int row) {
-  if (!resetting_) beginRemoveRows(IndexFor(parent), row, row);
+  if (!resetting_) {
+    beginRemoveRows(IndexFor(parent), row, row);
+    return;
+  }
+  if (expanded_.empty()) return;
+  int item = tree_.ChildAt(parent, row);
+  if (item < 0) return;
+  int end = item + 1 + tree_.DescendantCount(item);
+  for (int i = item; i < end; ++i) expanded_.erase(tree_.Handle(i));
 }
 
 void TreeItemModel::AfterRemove() {
   if (!resetting_) endRemoveRows();
 }
 
-void TreeItemModel::BeforeClear() {
-  if (resetting_) return;
+void TreeItemModel::OpenReset() {
   beginResetModel();
   resetting_ = true;
+}
+
+void TreeItemModel::BeforeClear() {
+  expanded_.clear();
+  if (!resetting_) OpenReset();
+}
+
+void TreeItemModel::BeforeReset() {
+  if (resetting_) return;  // expanded_ already holds what is left to expand
+  expanded_.clear();
+  if (is_expanded_) {
+    for (int i = 0, n = tree_.Count(); i < n; ++i) {
+      if (tree_.HasChildren(i) && is_expanded_(IndexFor(i))) expanded_.insert(tree_.Handle(i));
+    }
+  }
+  OpenReset();
+}
+
+void TreeItemModel::AfterReset() { ForgetDeadHandles(); }
+
+void TreeItemModel::ForgetDeadHandles() {
+  if (expanded_.empty()) return;
+  // Handles are compared, never followed: a deleted item's handle simply
+  // matches no live item.
+  std::unordered_set<const void*> live;
+  for (int i = 0, n = tree_.Count(); i < n && live.size() < expanded_.size(); ++i) {
+    const void* h = tree_.Handle(i);
+    if (expanded_.count(h)) live.insert(h);
+  }
+  expanded_.swap(live);
 }
 
 void TreeItemModel::AfterClear() {}
@@ -110,6 +147,12 @@ void TreeItemModel::Settle() {
   if (!resetting_) return;
   resetting_ = false;
   endResetModel();
+  if (!expanded_.empty() && expand_) {
+    for (int i = 0, n = tree_.Count(); i < n; ++i) {
+      if (expanded_.count(tree_.Handle(i))) expand_(IndexFor(i));
+    }
+  }
+  expanded_.clear();
   if (follower_) follower_(tree_.Selection());
 }
 

@@ -8,9 +8,16 @@
 // instead a Clear starts a model reset that stays open while items are
 // added, and Settle() ends it (the window calls Settle when the operation
 // that changed the tree returns, and before anything can paint).
+//
+// A reset would leave the view with every item collapsed. So the model
+// notes the handles of the expanded items when a reset starts, drops those
+// whose items go while it is open, and re-expands the rest at Settle.
+// Items that a reset deletes and adds again (a move) are new and stay
+// collapsed.
 
 #include <QAbstractItemModel>
 #include <functional>
+#include <unordered_set>
 
 #include "runtime/tree_model.h"
 
@@ -26,6 +33,14 @@ class TreeItemModel : public QAbstractItemModel, public TreeObserver {
   /// once from Settle.
   void SetSelectionFollower(std::function<void(int index)> follower) {
     follower_ = std::move(follower);
+  }
+  /// Lets a reset keep the view's expanded items: `is_expanded` is asked
+  /// about each item with children when a reset starts, and `expand` is
+  /// called at Settle for each of those that still exists.
+  void SetExpansionKeeper(std::function<bool(const QModelIndex&)> is_expanded,
+                          std::function<void(const QModelIndex&)> expand) {
+    is_expanded_ = std::move(is_expanded);
+    expand_ = std::move(expand);
   }
   /// Ends an open reset; the view then reads the whole tree again.
   void Settle();
@@ -53,11 +68,23 @@ class TreeItemModel : public QAbstractItemModel, public TreeObserver {
   void AfterClear() override;
   void ItemChanged(int index) override;
   void SelectionMoved(int index) override;
+  void BeforeReset() override;
+  void AfterReset() override;
 
  private:
+  void OpenReset();
+  /// Drops the handles of items that no longer exist from `expanded_`.
+  void ForgetDeadHandles();
+
   TreeModel& tree_;
   bool resetting_ = false;
   std::function<void(int)> follower_;
+  std::function<bool(const QModelIndex&)> is_expanded_;
+  std::function<void(const QModelIndex&)> expand_;
+  // While a reset is open: the handles of the items to expand at Settle.
+  // Only handles of live items are kept, so that a freed item's address
+  // reused by a new item is never taken for the old one.
+  std::unordered_set<const void*> expanded_;
 };
 
 }  // namespace qm
