@@ -44,6 +44,7 @@ out="$shelf/mybook\$(touchpwned)"
 cmp -s "$out/-n a;b \$(touch pwned).htm" "$book/-n a;b \$(touch pwned).htm" || fail "the unpacked page differs"
 cmp -s "$out/'q' \"q\" & |x|.htm" "$book/'q' \"q\" & |x|.htm" || fail "the page with quotes was not unpacked"
 cmp -s "$out/$long.htm" "$book/$long.htm" || fail "the page with the long name was not unpacked"
+cmp -s "$out/📚 emoji.htm" "$book/📚 emoji.htm" || fail "the page named with an emoji was not unpacked"
 cmp -s "$out.chm" "$book/$name.chm" || fail "the book is not whole under its space-free name"
 
 # When the folder part has spaces, the space-free path names no folder: the
@@ -71,3 +72,35 @@ click 按钮转CHM
 SCRIPT
 expect_line "message 信息：: ok"
 [ -s "$quoted/$(basename "$quoted").chm" ] || fail "the book in the quoted folder was not compiled"
+
+# A book folder (and so the book's name) with an emoji, which has no GBK
+# form: the compiler reads the names the way the tab writes them and the
+# book holds every page. A page whose name is not UTF-8 cannot be stored
+# in a book: it is left out with a warning, and the book still compiles.
+emoji="$SCRATCH/书😀"
+mkdir -p "$emoji"
+printf '<p>home</p>' >"$emoji/首页.htm"
+printf '<p>smile</p>' >"$emoji/笑😀.htm"
+printf '<p>stray</p>' >"$emoji/$(printf 'bad\xe9').htm"
+drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $emoji
+select 0
+wait 1200
+click 按钮建工程
+click 按钮转CHM
+SCRIPT
+expect_line "message 信息：: ok"
+[ -s "$emoji/书😀.chm" ] || fail "the book in the emoji folder was not compiled"
+grep -q "not UTF-8" "$SCRATCH/err.txt" || { cat "$SCRATCH/err.txt" >&2; fail "no warning for the page that is not UTF-8"; }
+shelf2="$SCRATCH/shelf2"
+mkdir -p "$shelf2"
+cp "$emoji/书😀.chm" "$shelf2/"
+drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $shelf2/书😀.chm
+click 按钮CHM解包
+SCRIPT
+expect_line "message 信息：: ok"
+cmp -s "$shelf2/书😀/笑😀.htm" "$emoji/笑😀.htm" || fail "the emoji page of the emoji book was not unpacked"
+cmp -s "$shelf2/书😀/首页.htm" "$emoji/首页.htm" || fail "the home page of the emoji book was not unpacked"
