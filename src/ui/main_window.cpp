@@ -19,6 +19,7 @@
 
 #include "app/window_layout.h"
 #include "runtime/encoding.h"
+#include "ui/box_filler.h"
 #include "ui/tree_box.h"
 
 namespace qm {
@@ -77,6 +78,7 @@ MainWindow::MainWindow(TreeModel& tree, WindowEvents& events)
   setObjectName("MainWindow");
   setWindowTitle(Q(kWindowTitle));
   setFixedSize(kClientWidth, kClientHeight);
+  filler_ = new BoxFiller(setting_text_, this);
   Build();
   qApp->installEventFilter(this);
 }
@@ -249,14 +251,14 @@ void MainWindow::SetEditText(std::string_view name, const Text& text) {
   EditBox& box = it->second;
   box.text = text;
   box.edited = false;
-  setting_text_ = true;
   if (box.multi) {
-    box.multi->setPlainText(DisplayText(text, true));
+    filler_->Fill(box.multi, DisplayText(text, true));
   } else {
+    setting_text_ = true;
     box.line->setText(DisplayText(text, false));
     box.line->setCursorPosition(0);
+    setting_text_ = false;
   }
-  setting_text_ = false;
 }
 
 void MainWindow::SetTimerInterval(int milliseconds) {

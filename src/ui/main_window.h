@@ -26,6 +26,7 @@ class QPlainTextEdit;
 
 namespace qm {
 
+class BoxFiller;
 class TreeBox;
 
 /// What the window reports; the shell runs the bound operations.
@@ -109,6 +110,7 @@ class MainWindow : public QWidget, public DropRegistrar {
   QWidget* pages_[2] = {nullptr, nullptr};
   TreeBox* tree_box_ = nullptr;
   QTimer* timer_ = nullptr;
+  BoxFiller* filler_ = nullptr;
   int interval_ = 0;
   std::map<std::string, QWidget*, std::less<>> controls_;
   mutable std::map<std::string, EditBox, std::less<>> edits_;
