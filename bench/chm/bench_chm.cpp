@@ -310,9 +310,9 @@ int main(int argc, char** argv) {
   if (peak_mb >= 200) ++failures;
   std::printf("%-44s %9.1f MB (target < 200 MB) %s\n", "peak memory", peak_mb, peak_mb < 200 ? "ok" : "HIGH");
   qm::bench::PrintRow("CHM tab drop of 50,000 files", best[kDrop], "find", best[kFind], peak_mb, "<= 5, < 200 MB");
-  qm::bench::PrintRow("BuildContents of 50,000 files", best[kBuild], "none (target < 0.5 s)", 0, peak_mb, "< 0.5 s");
-  qm::bench::PrintRow("move a 1,040-item folder down", best[kDown], "none (target < 0.5 s)", 0, peak_mb, "< 0.5 s");
-  qm::bench::PrintRow("FilterTree on 52,005 items", best[kFilter], "none (target < 0.5 s)", 0, peak_mb, "< 0.5 s");
+  qm::bench::PrintRow("BuildContents of 50,000 files", best[kBuild], "", 0, peak_mb, "< 0.5 s");
+  qm::bench::PrintRow("move a 1,040-item folder down", best[kDown], "", 0, peak_mb, "< 0.5 s");
+  qm::bench::PrintRow("FilterTree on 52,005 items", best[kFilter], "", 0, peak_mb, "< 0.5 s");
   BenchWindow(book, fs::path(scratch), std::min(rounds, 3), best[kFind]);
 
   fs::current_path(here);
