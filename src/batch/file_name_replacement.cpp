@@ -1,5 +1,7 @@
 #include "batch/file_name_replacement.h"
 
+#include "convert/control_names.h"
+
 #include <algorithm>
 
 #include "batch/tool_folder.h"
@@ -64,9 +66,9 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder,
 }
 
 void FileNameCharReplacement(Context& ctx) {
-  Text folder = ctx.controls.GetText("编辑框路径改字符");
-  Text old_text = ctx.controls.GetText("编辑框原字符");
-  Text new_text = ctx.controls.GetText("编辑框新字符");
+  Text folder = ctx.controls.GetText(controls::kRenameFolderBox);
+  Text old_text = ctx.controls.GetText(controls::kOldNameTextBox);
+  Text new_text = ctx.controls.GetText(controls::kNewNameTextBox);
   if (Text refusal = FolderRefusal(ctx.fs, folder); !refusal.empty()) {
     ctx.dialogs.MessageBox(refusal);
     return;
@@ -78,8 +80,8 @@ void FileNameCharReplacement(Context& ctx) {
                                Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。"),
                            0, Gbk("提示"));
   }
-  ctx.controls.SetDisabled("按钮量改字符", true);
-  ctx.controls.SetText("编辑框路径改字符", Text());
+  ctx.controls.SetDisabled(controls::kRenameButton, true);
+  ctx.controls.SetText(controls::kRenameFolderBox, Text());
 }
 
 }  // namespace qm

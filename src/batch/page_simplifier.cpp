@@ -1,5 +1,7 @@
 #include "batch/page_simplifier.h"
 
+#include "convert/control_names.h"
+
 #include <string>
 
 #include "batch/result_file.h"
@@ -37,8 +39,8 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
 SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
                                             const Text& suffix) {
   SimplificationSummary summary;
-  Text front = ctx.controls.GetText("编辑框前标记");
-  Text back = ctx.controls.GetText("编辑框后标记");
+  Text front = ctx.controls.GetText(controls::kFrontMarkerBox);
+  Text back = ctx.controls.GetText(controls::kBackMarkerBox);
   Text output = ProcessedFolder(folder);
   ctx.fs.CreateDirectory(output);  // an existing folder is simply used
   const Text& head = FramedPageHead();
@@ -72,8 +74,8 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
 }
 
 void PageSimplification(Context& ctx) {
-  Text folder = ctx.controls.GetText("编辑框精简网页");
-  Text suffix = ctx.controls.GetText("编辑框后缀");
+  Text folder = ctx.controls.GetText(controls::kSimplifyFolderBox);
+  Text suffix = ctx.controls.GetText(controls::kSimplifySuffixBox);
   if (Text refusal = FolderRefusal(ctx.fs, folder); !refusal.empty()) {
     ctx.dialogs.MessageBox(refusal);
     return;
@@ -81,7 +83,7 @@ void PageSimplification(Context& ctx) {
   ctx.cursor.SetWaitCursor();
   SimplificationSummary summary = SimplifyPagesInFolder(ctx, folder, suffix);
   ctx.cursor.RestoreCursor();
-  ctx.controls.SetDisabled("按钮精简网页", true);
+  ctx.controls.SetDisabled(controls::kSimplifyButton, true);
   ctx.dialogs.MessageBox(Gbk("精简网页结束!"));
   if (Text report = LeftInPlaceReport(summary); !report.empty()) ctx.dialogs.MessageBox(report);
 }

@@ -1,5 +1,7 @@
 #include "batch/reencoding.h"
 
+#include "convert/control_names.h"
+
 #include <string>
 
 #include "batch/result_file.h"
@@ -29,8 +31,8 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
 }
 
 void Utf8ToGb2312Reencoding(Context& ctx) {
-  Text folder = ctx.controls.GetText("编辑框编码转换路径");
-  Text suffix = ctx.controls.GetText("编辑框编码后缀");
+  Text folder = ctx.controls.GetText(controls::kReencodeFolderBox);
+  Text suffix = ctx.controls.GetText(controls::kReencodeSuffixBox);
   if (Text refusal = FolderRefusal(ctx.fs, folder); !refusal.empty()) {
     ctx.dialogs.MessageBox(refusal);
     return;
@@ -42,8 +44,8 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
     ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) +
                            Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。"));
   }
-  ctx.controls.SetDisabled("按钮编码转换", true);
-  ctx.controls.SetText("编辑框编码转换路径", Text());
+  ctx.controls.SetDisabled(controls::kReencodeButton, true);
+  ctx.controls.SetText(controls::kReencodeFolderBox, Text());
 }
 
 }  // namespace qm

@@ -1,5 +1,7 @@
 #include "chm/compile.h"
 
+#include "chm/chm_controls.h"
+
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -39,16 +41,16 @@ Text QuotedArgument(const Text& arg) {
 }  // namespace
 
 void CompileChm(Context& ctx) {
-  const Text folder = ctx.controls.GetText("编辑框1");
+  const Text folder = ctx.controls.GetText(chm::kFolderBox);
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
 
-  if (ctx.controls.IsTicked("选择框不建目录")) {
+  if (ctx.controls.IsTicked(chm::kNoOwnContentsBox)) {
     // Compile without our own contents file: take the book's .hhc out of the
     // project text (any letter case) and write the project file again. It is
     // replaced only by a completely written new one.
-    Text project = ReplaceSubtext(ctx.controls.GetText("编辑框4"), book + ".hhc", {}, 1, -1, false);
-    ctx.controls.SetText("编辑框4", project);
+    Text project = ReplaceSubtext(ctx.controls.GetText(chm::kProjectBox), book + ".hhc", {}, 1, -1, false);
+    ctx.controls.SetText(chm::kProjectBox, project);
     if (!WriteFileSafely(ctx.fs, project_path, project)) {
       ctx.dialogs.MessageBox(Gbk("无法写入工程文件：") + project_path);
       return;

@@ -1,5 +1,7 @@
 #include "chm/unpacking.h"
 
+#include "chm/chm_controls.h"
+
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
@@ -7,10 +9,10 @@
 namespace qm {
 
 void ChmUnpacking(Context& ctx) {
-  const Text p = ctx.controls.GetText("编辑框1");
+  const Text p = ctx.controls.GetText(chm::kFolderBox);
   const Text q = ReplaceSubtext(p, " ", {}, 1, -1, true);
   // The file takes its space-free name; the rename never replaces a file.
-  ctx.fs.Rename(ctx.controls.GetText("编辑框1"), q);
+  ctx.fs.Rename(ctx.controls.GetText(chm::kFolderBox), q);
   const long k = FindTextBackwards(q, kPathSeparatorText);
   const Text n = TextRight(q, TextLength(q) - k);
   const Text f = ReplaceSubtext(q, n, {}, 1, -1, true);
