@@ -7,6 +7,7 @@
 // tree view with the script driver. Usage: bench_chm [--keep] [--rounds N]
 // [--folder DIR] (DIR: a tree that an earlier --keep run left, reused as is)
 #include "common/bench_row.h"
+#include "common/child_run.h"
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -85,24 +86,7 @@ double CpuSeconds() {
 }
 
 // Runs `find FOLDER` with its output thrown away; the time it takes.
-double TimeFind(const std::string& folder) {
-  std::vector<std::string> args = {"find", folder};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  double seconds = Seconds([&] {
-    if (posix_spawnp(&pid, "find", &actions, nullptr, argv.data(), environ) == 0) {
-      int status = 0;
-      ::waitpid(pid, &status, 0);
-    }
-  });
-  posix_spawn_file_actions_destroy(&actions);
-  return seconds;
-}
+double TimeFind(const std::string& folder) { return qm::bench::RunChild({"find", folder}).seconds; }
 
 // The measured operations start no programs.
 struct NoProcesses : qm::ProcessRunner {

@@ -4,6 +4,7 @@
 // GBK text) is compiled with hhc.exe when it sits beside this program,
 // otherwise with Free Pascal's chmcmd.
 #include "common/bench_row.h"
+#include "common/child_run.h"
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -30,42 +31,10 @@ namespace fs = std::filesystem;
 constexpr int kPages = 2000;
 constexpr std::size_t kPageBytes = 20 * 1024;
 
-struct Measure {
-  bool ok = false;
-  double seconds = 0;     // wall clock
-  double cpuSeconds = 0;  // user + system, all threads
-  long peakKb = 0;
-};
+using Measure = qm::bench::ChildMeasure;
 
 // Runs a program (searched in PATH) in `cwd` with output discarded.
-Measure run(const std::vector<std::string>& args, const fs::path& cwd) {
-  std::vector<std::string> copy = args;
-  std::vector<char*> argv;
-  for (auto& a : copy) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const fs::path here = fs::current_path();
-  fs::current_path(cwd);
-  Measure m;
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    struct rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    m.peakKb = usage.ru_maxrss;
-    m.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  }
-  fs::current_path(here);
-  posix_spawn_file_actions_destroy(&actions);
-  return m;
-}
+Measure run(const std::vector<std::string>& args, const fs::path& cwd) { return qm::bench::RunChild(args, cwd); }
 
 bool onPath(const std::string& program) {
   return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -140,7 +109,7 @@ struct Tool {
   std::string name;
   std::function<std::vector<std::string>(const std::string&, const std::string&)> command;
   std::optional<Measure> best{};
-  long peakKb = 0;
+  long peak_kb = 0;
   int intact = -1;
 };
 
@@ -192,7 +161,7 @@ int main(int argc, char** argv) {
       fs::remove_all(out);
       const Measure m = run(tools[t].command(chm, out.string()), work);
       Tool& tool = tools[t];
-      tool.peakKb = std::max(tool.peakKb, m.peakKb);
+      tool.peak_kb = std::max(tool.peak_kb, m.peak_kb);
       if (!tool.best || m.seconds < tool.best->seconds) tool.best = m;
       if (r == rounds - 1) tool.intact = pagesIntact(src, out);
     }
@@ -204,7 +173,7 @@ int main(int argc, char** argv) {
   for (std::size_t t = 0; t < tools.size(); ++t) {
     const Tool& tool = tools[t];
     std::printf("%-16s %10.3f %10.3f %10.1f %9d/%d %6s\n", tool.name.c_str(), tool.best->seconds,
-                tool.best->cpuSeconds, tool.peakKb / 1024.0, tool.intact, kPages, tool.best->ok ? "0" : "!=0");
+                tool.best->cpu_seconds, tool.peak_kb / 1024.0, tool.intact, kPages, tool.best->ok ? "0" : "!=0");
     if (t > 0 && (fastestOther == 0 || tool.best->seconds < fastestOther)) fastestOther = tool.best->seconds;
   }
   if (fastestOther > 0) {
@@ -212,7 +181,7 @@ int main(int argc, char** argv) {
     std::printf("\nhh.exe time / fastest other tool: %.2f (target <= 1.00: %s)\n", ratio,
                 ratio <= 1.0 ? "met" : "NOT met");
     qm::bench::PrintRow("unpack a 2,000-page book (40 MB)", tools[0].best->seconds, "fastest of 7z, extract_chmLib",
-                        fastestOther, tools[0].peakKb / 1024.0, "<= 1");
+                        fastestOther, tools[0].peak_kb / 1024.0, "<= 1");
   }
   if (keep.empty()) fs::remove_all(work);
   return 0;
