@@ -3,6 +3,7 @@
 #include "chm/chm_controls.h"
 #include "chm/folder_scan.h"
 #include "chm/tree_paths.h"
+#include "runtime/encoding.h"
 
 namespace qm {
 
@@ -34,6 +35,8 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
   if ((attributes & kDirectory) != 0) {
     Text folder = ctx.controls.GetText(kFolderBox);
     ScanFolderIntoTree(ctx, folder, -1);
+    if (ctx.progress.Stopped())
+      ctx.dialogs.MessageBox(Gbk("已取消：目录树只列出了 ") + ToText(ctx.tree.Count()) + Gbk(" 项，其余没有列出。"));
     ctx.state.BookName = LastPathComponent(ctx.controls.GetText(kFolderBox));
     ctx.state.DocumentOrderList = DocumentOrderListOf(ctx.tree);
   } else if (FindText(dropped, ".chm", 1, true) != -1) {

@@ -38,9 +38,10 @@ Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".htm
 
 }  // namespace
 
-Text ContentsText(const TreeModel& tree) {
+Text ContentsText(const TreeModel& tree, Progress& progress) {
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
+    if (!progress.Step(i, tree.Count(), path)) return;
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
       body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", WithoutAll(text, ">", "<"));
@@ -66,7 +67,13 @@ Text ContentsText(const TreeModel& tree) {
 
 void BuildContents(Context& ctx) {
   ctx.controls.SetText(kContentsBox, {});
-  ctx.controls.SetText(kContentsBox, ContentsText(ctx.tree));
+  Text contents = ContentsText(ctx.tree, ctx.progress);
+  if (ctx.progress.Stopped()) {
+    // Nothing is written from a contents text that is not whole.
+    ctx.dialogs.MessageBox(Gbk("已取消：目录文件和工程文件没有写入。"));
+    return;
+  }
+  ctx.controls.SetText(kContentsBox, contents);
   ctx.controls.SetDisabled(kCompileButton, false);
 
   const Text folder = ctx.controls.GetText(kFolderBox);

@@ -16,6 +16,6 @@ Text ProjectText(const Text& book, const Text& home, const Text& files);
 
 /// The whole contents file of the tree: header, one entry per item with its
 /// nested lists opened and closed, footer.
-Text ContentsText(const TreeModel& tree);
+Text ContentsText(const TreeModel& tree, Progress& progress = NoProgress());
 
 }  // namespace qm

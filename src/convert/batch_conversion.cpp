@@ -26,6 +26,7 @@ struct FolderWalk {
   const Text& new_extension;
   ConversionReport report;
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
+  long done = 0;                      // files looked at so far
 };
 
 // Converts one file of `folder`; true when its page was written.
@@ -78,6 +79,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
   std::set<Text> written;
   bool tile_checked = false;
   for (const Text& name : names) {
+    if (!walk.ctx.progress.Step(walk.done++, 0, JoinPath(folder, name))) return;
     if (!ConvertFile(walk, folder, name, sources, written) || tile_checked) continue;
     tile_checked = true;
     Text tile = JoinPath(folder, kPaleTileImageName);
@@ -86,7 +88,8 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
   }
   for (const Text& entry : FindFiles(fs, JoinPath(folder, "*.*"), kDirectory)) {
-    if (!entry.empty() && entry[0] != '.') ConvertOneFolder(walk, JoinPath(folder, entry));
+    if (!entry.empty() && entry[0] != '.' && !walk.ctx.progress.Stopped())
+      ConvertOneFolder(walk, JoinPath(folder, entry));
   }
   if (identified) walk.open_folders.pop_back();
 }
@@ -112,7 +115,7 @@ void BatchPageConversion(Context& ctx) {
   ctx.cursor.SetWaitCursor();
   ConversionReport report = ConvertFolder(ctx, folder, old_extension, new_extension);
   ctx.cursor.RestoreCursor();
-  ctx.dialogs.MessageBox(report.ClosingMessage(Gbk("转换ok!")));
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage(Gbk("转换ok!")), Gbk("转换ok!")));
   ctx.controls.SetDisabled(controls::kBatchConvertButton, true);
   ctx.controls.SetDisabled(controls::kBatchUndoButton, false);
 }
@@ -122,7 +125,10 @@ void UndoBatchConversion(Context& ctx) {
   if (!RequireExistingFolder(ctx, folder)) return;
   ConversionReport report;
   std::set<Text> written;
-  for (const Text& name : FindFiles(ctx.fs, JoinPath(folder, "*.htm"))) {
+  const std::vector<Text> pages = FindFiles(ctx.fs, JoinPath(folder, "*.htm"));
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const Text& name = pages[i];
+    if (!ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), name)) break;
     Text page = JoinPath(folder, name);
     // Only the name loses its ".htm": the text file stays in this folder.
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
@@ -149,7 +155,7 @@ void UndoBatchConversion(Context& ctx) {
       report.Add(page, Gbk("文本已写入，但网页无法删除"));
     }
   }
-  ctx.dialogs.MessageBox(report.ClosingMessage(Gbk("取消转换ok!")));
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage(Gbk("取消转换ok!")), Gbk("取消转换ok!")));
 }
 
 }  // namespace qm

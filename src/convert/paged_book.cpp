@@ -77,6 +77,7 @@ void PagedBookConversion(Context& ctx) {
 
   const long count = static_cast<long>(entries.size());
   for (long i = 0; i < count; ++i) {
+    if (!ctx.progress.Step(i, count, entries[i])) break;
     ByteSet data = TakeTextFile(ctx.fs, folder, backup, entries[i], report);
     Text page = BuildBookPage(entries[i], data, i, count, ctx.state.DateText, options, ctx.random);
     Text page_name = PageFileName(i);
@@ -86,10 +87,10 @@ void PagedBookConversion(Context& ctx) {
   }
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText);
-  if (!WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
+  if (!ctx.progress.Stopped() && !WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     report.Add("index.htm", Gbk("网页无法写入"));
   }
-  ctx.dialogs.MessageBox(report.ClosingMessage("ok"));
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage("ok")));
 }
 
 }  // namespace qm

@@ -286,7 +286,9 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     if (Status s = store("/#STRINGS", wf.strings); !s.ok) return fail(s.message);
   }
   std::vector<std::uint8_t> buffer(1 << 16);
+  std::size_t file_number = 0;
   for (const BookFile& f : list.files()) {
+    sink(Severity::Progress, std::to_string(file_number++) + " " + std::to_string(list.files().size()) + " " + f.name);
     std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
     if (!in) {
       list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
