@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "runtime/encoding.h"
+#include "ui/look.h"
 #include "ui/shell.h"
 #include "ui/tree_box.h"
 
@@ -20,11 +21,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
-  app.setStyle(QStyleFactory::create("Fusion"));
-  QFont font = app.font();
-  font.setFamilies({"WenQuanYi Micro Hei", font.family()});
-  font.setPixelSize(12);
-  app.setFont(font);
+  qm::ApplyLook(app);
 
   qm::Shell shell([](const std::string&) {});
   shell.Start();

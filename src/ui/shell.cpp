@@ -6,6 +6,7 @@
 
 #include "app/event_bindings.h"
 #include "app/startup.h"
+#include "chm/chm_controls.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -98,6 +99,17 @@ void Shell::Dispatch(F&& operation) {
     deferred_drops_.erase(deferred_drops_.begin());
     QTimer::singleShot(0, window_.get(), [this, target, dropped] { OnFilesDropped(target, dropped); });
   }
+}
+
+void Shell::OpenPaths(const std::vector<std::string>& paths) {
+  std::vector<std::string> absolute;
+  for (const std::string& p : paths) {
+    std::error_code ec;
+    std::filesystem::path a = std::filesystem::absolute(p, ec);
+    absolute.push_back(ec ? p : a.lexically_normal().string());
+  }
+  window_->Tabs().setCurrentIndex(1);
+  window_->DropFiles(chm::kFolderBox, absolute);
 }
 
 void Shell::OnClicked(std::string_view control) {

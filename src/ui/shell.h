@@ -39,6 +39,10 @@ class Shell : public WindowEvents {
   TreeModel& Tree() { return tree_; }
   ProgramState& State() { return state_; }
   FileSystem& Files() { return fs_; }
+  /// Shows the tab "CHM制作" and drops `paths` (relative ones taken from the
+  /// current directory) on its folder box, as the file manager would.
+  void OpenPaths(const std::vector<std::string>& paths);
+
   /// True once the window has been closed.
   bool Closed() const { return closed_; }
   /// Runs when the window closes (after Closed() becomes true).

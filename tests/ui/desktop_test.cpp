@@ -1,0 +1,101 @@
+// What a desktop user reaches without dragging: the folder chooser of each
+// drop box does exactly what a drop of the folder does, a path on the
+// command line lands in the CHM tab's folder box, and Tab moves the focus
+// out of the order list.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "app/scoped_env.h"
+#include "app/window_layout.h"
+#include "support/temp_dir.h"
+#include "ui/qt_app.h"
+#include "ui/shell.h"
+
+namespace qm {
+namespace {
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    env.Set("windir", dir.path() + "/windows");
+    book = dir.path() + "/书";
+    std::filesystem::create_directory(book);
+    std::ofstream(book + "/a.txt") << "x";
+    std::ofstream(book + "/b.htm") << "y";
+  }
+  std::unique_ptr<Shell> NewShell() {
+    auto shell = std::make_unique<Shell>([](const std::string&) {});
+    shell->Start();
+    return shell;
+  }
+  // Every control property an operation can read, one line each.
+  static std::string Snapshot(Shell& shell) {
+    std::string s;
+    for (const ControlInfo& c : WindowControls()) {
+      std::string name(c.name);
+      if (c.kind == ControlKind::kEditBox) s += name + "=" + shell.Ui().GetText(name) + "\n";
+      if (c.kind == ControlKind::kButton || c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox)
+        s += name + " " + std::to_string(shell.Ui().IsDisabled(name)) + std::to_string(shell.Ui().IsTicked(name)) + "\n";
+    }
+    return s + "tree " + std::to_string(shell.Tree().Count()) + "\n";
+  }
+  static void Settle() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::sendPostedEvents();
+  }
+  ScopedEnv env;
+  TempDir dir;
+  std::string book;
+};
+
+TEST_F(DesktopTest, ChoosingAFolderDoesWhatDroppingItDoes) {
+  for (const FolderBox& f : FolderBoxes()) {
+    SCOPED_TRACE(std::string(f.box));
+    auto chosen = NewShell();
+    chosen->Window().Button("单选框精简网页")->click();  // another tool is selected
+    chosen->Window().ChooseFolder(f.box, book);
+    Settle();
+    auto dropped = NewShell();
+    dropped->Window().Button("单选框精简网页")->click();
+    if (!f.radio.empty()) {
+      // The user selects the box's tool and drops the folder on the page.
+      dropped->Window().Button(f.radio)->click();
+      dropped->Window().DropFiles("选择夹1", {book});
+    } else {
+      dropped->Window().DropFiles(f.box, {book});
+    }
+    Settle();
+    EXPECT_EQ(Snapshot(*chosen), Snapshot(*dropped));
+    EXPECT_NE(chosen->Ui().GetText(f.box).find("/"), std::string::npos);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(chosen->Window().Control(f.box))->actions().size(), 1);
+  }
+}
+
+TEST_F(DesktopTest, APathOnTheCommandLineIsDroppedOnTheChmFolderBox) {
+  auto shell = NewShell();
+  std::filesystem::current_path(dir.path());
+  shell->OpenPaths({"书"});
+  Settle();
+  EXPECT_EQ(shell->Window().Tabs().currentIndex(), 1);
+  EXPECT_EQ(shell->Ui().GetText("编辑框1"), dir.path() + "/" + shell->State().BookName);
+  EXPECT_EQ(shell->Tree().Count(), 2);
+}
+
+TEST_F(DesktopTest, TabLeavesTheOrderListWithoutTypingATab) {
+  auto shell = NewShell();
+  shell->Window().show();
+  QWidget* list = shell->Window().Control("编辑框11");
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Tab);
+  EXPECT_EQ(shell->Ui().GetText("编辑框11"), "");
+  EXPECT_NE(QApplication::focusWidget(), list);
+}
+
+}  // namespace
+}  // namespace qm
