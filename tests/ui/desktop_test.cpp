@@ -97,5 +97,24 @@ TEST_F(DesktopTest, TabLeavesTheOrderListWithoutTypingATab) {
   EXPECT_NE(QApplication::focusWidget(), list);
 }
 
+TEST_F(DesktopTest, EveryBoxIsReadableWhateverTheDesktopTheme) {
+  // Every colour role is the program's own, so no desktop theme fills any in.
+  const QPalette app = QApplication::palette();
+  for (int r = 0; r < QPalette::NColorRoles; ++r) {
+    if (r == QPalette::NoRole) continue;
+    EXPECT_TRUE(app.isBrushSet(QPalette::Active, QPalette::ColorRole(r))) << r;
+  }
+  auto shell = NewShell();
+  for (const ControlInfo& c : WindowControls()) {
+    QWidget* w = shell->Window().Control(c.name);
+    if (!w || (c.kind != ControlKind::kEditBox && c.kind != ControlKind::kTreeBox && c.kind != ControlKind::kLabel))
+      continue;
+    const QPalette p = w->palette();
+    QColor fg = c.kind == ControlKind::kLabel ? p.color(QPalette::WindowText) : p.color(QPalette::Text);
+    QColor bg = c.kind == ControlKind::kLabel ? p.color(QPalette::Window) : p.color(QPalette::Base);
+    EXPECT_GT(bg.lightness() - fg.lightness(), 120) << c.name;  // dark text on a light ground
+  }
+}
+
 }  // namespace
 }  // namespace qm
