@@ -31,7 +31,6 @@ void ApplyLook(QApplication& app) {
   font.setPixelSize(12);
   app.setFont(font);
   QApplication::setApplicationName("quillmere");
-  QApplication::setApplicationDisplayName("Quillmere");
   QGuiApplication::setDesktopFileName("quillmere");
   QApplication::setWindowIcon(QIcon(":/quillmere/quillmere.svg"));
 }
