@@ -17,9 +17,18 @@ namespace progress_pipe {
 
 inline std::atomic<bool> stop_requested{false};
 
-inline void OnTerminate(int) { stop_requested.store(true); }
+// The first signal asks for a stop between two files; a second one (a
+// user pressing Ctrl-C again on a tool that does not get there) ends the
+// tool at once.
+inline void OnTerminate(int sig) {
+  if (stop_requested.exchange(true)) {
+    ::signal(sig, SIG_DFL);
+    ::raise(sig);
+  }
+}
 
-/// Makes SIGTERM (and SIGINT) raise the stop flag instead of ending at once.
+/// Makes the first SIGTERM or SIGINT raise the stop flag instead of ending
+/// the tool at once.
 inline void CatchStopSignals() {
   struct sigaction action = {};
   action.sa_handler = &OnTerminate;

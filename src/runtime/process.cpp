@@ -213,6 +213,7 @@ RunResult RealProcessRunner::WaitWithProgress(int pid, int progress_fd, RunResul
         last_news = NowMs();
         if (!name.empty()) current = GbkFromUtf8(name);
         if (progress.Stopped()) progress.Done(done);
+        else if (!progress.Step(done, total, current)) result.stopped = true;
       }
     }
     if (!result.finished) {
