@@ -6,7 +6,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +18,7 @@
 #include "app/window_layout.h"
 #include "support/temp_dir.h"
 #include "ui/qt_app.h"
+#include "ui/progress_dialog.h"
 #include "ui/shell.h"
 
 namespace qm {
@@ -95,6 +99,41 @@ TEST_F(DesktopTest, TabLeavesTheOrderListWithoutTypingATab) {
   QTest::keyClick(list, Qt::Key_Tab);
   EXPECT_EQ(shell->Ui().GetText("编辑框11"), "");
   EXPECT_NE(QApplication::focusWidget(), list);
+}
+
+TEST_F(DesktopTest, WhileAnOperationRunsOnlyTheProgressDialogTakesInput) {
+  auto shell = NewShell();
+  MainWindow& window = shell->Window();
+  window.show();
+  ProgressDialog progress(window);
+  progress.Begin();
+  QProgressDialog* dialog = nullptr;
+  QElapsedTimer clock;
+  clock.start();
+  for (long done = 0; !dialog && clock.elapsed() < 5000; ++done) {
+    ASSERT_TRUE(progress.Step(done % 100, 100, "a.txt"));
+    dialog = window.findChild<QProgressDialog*>();
+  }
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  // A click on the window and a drop on it do nothing while the work runs.
+  QAbstractButton* build = window.Button("按钮建工程");
+  int clicks = 0;
+  QObject::connect(build, &QAbstractButton::clicked, [&] { ++clicks; });
+  QTest::mouseClick(build, Qt::LeftButton);
+  window.DropFiles("编辑框1", {book});
+  EXPECT_TRUE(progress.Step(1, 2, "b.txt"));
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(shell->Tree().Count(), 0);
+  // The dialog's Cancel button does reach it: the next step says stop.
+  QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+  EXPECT_FALSE(progress.Step(1, 2, "b.txt"));
+  progress.Close();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  QTest::mouseClick(build, Qt::LeftButton);
+  EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(DesktopTest, EveryBoxIsReadableWhateverTheDesktopTheme) {
