@@ -38,79 +38,62 @@ struct StopAt : Progress {
 
 struct Case {
   const char* name;
-  std::function<void(MemoryFixture&)> set_up;
+  std::string source;  // the files t0, t1, ... get this extension
+  std::string content;
+  std::function<void(MemoryControls&)> boxes;
   std::function<void(Context&)> run;
-  std::function<int(MemoryFixture&)> done;  // files the operation finished
-  long total;                               // what it reports as the total (0: unknown)
+  std::string result;  // where file i's result lands: "#" stands for i
+  long total;          // what it reports as the total (0: unknown)
 };
 
 std::string N(int i) { return std::to_string(i); }
 
-int Count(MemoryFixture& f, const std::function<std::string(int)>& path) {
-  int n = 0;
-  for (int i = 0; i < kFiles; ++i) n += f.fs.Exists(Text(path(i)));
-  return n;
+std::string Result(const Case& c, int i) {
+  std::string path = c.result;
+  return path.replace(path.find('#'), 1, N(i));
 }
 
 std::vector<Case> Cases() {
+  const std::string processed = "/w/" + Gbk("处理后");
   return {
-      {"paged book",
-       [](MemoryFixture& f) {
+      {"paged book", ".txt", "text",
+       [](MemoryControls& ui) {
          Text order;
-         for (int i = 0; i < kFiles; ++i) {
-           f.fs.AddFile("/w/t" + N(i) + ".txt", "text");
-           order += "t" + N(i) + ".txt\r\n";
-         }
-         f.ui.SetText(controls::kBookFolderBox, "/w");
-         f.ui.SetText(controls::kOrderListBox, order);
+         for (int i = 0; i < kFiles; ++i) order += "t" + N(i) + ".txt\r\n";
+         ui.SetText(controls::kBookFolderBox, "/w");
+         ui.SetText(controls::kOrderListBox, order);
        },
-       &PagedBookConversion, [](MemoryFixture& f) { return Count(f, [](int i) { return "/w/00" + N(i) + ".htm"; }); },
-       kFiles},
-      {"batch conversion",
-       [](MemoryFixture& f) {
-         for (int i = 0; i < kFiles; ++i) f.fs.AddFile("/w/t" + N(i) + ".txt", "text");
-         f.ui.SetText(controls::kBatchFolderBox, "/w");
-         f.ui.SetText(controls::kOldExtensionBox, ".txt");
-         f.ui.SetText(controls::kNewExtensionBox, ".htm");
+       &PagedBookConversion, "/w/00#.htm", kFiles},
+      {"batch conversion", ".txt", "text",
+       [](MemoryControls& ui) {
+         ui.SetText(controls::kBatchFolderBox, "/w");
+         ui.SetText(controls::kOldExtensionBox, ".txt");
+         ui.SetText(controls::kNewExtensionBox, ".htm");
        },
-       &BatchPageConversion, [](MemoryFixture& f) { return Count(f, [](int i) { return "/w/t" + N(i) + ".htm"; }); },
-       0},
-      {"undo",
-       [](MemoryFixture& f) {
-         for (int i = 0; i < kFiles; ++i) f.fs.AddFile("/w/t" + N(i) + ".htm", "page");
-         f.ui.SetText(controls::kBatchFolderBox, "/w");
+       &BatchPageConversion, "/w/t#.htm", 0},
+      {"undo", ".htm", "page", [](MemoryControls& ui) { ui.SetText(controls::kBatchFolderBox, "/w"); },
+       &UndoBatchConversion, "/w/t#.txt", kFiles},
+      {"file names", ".txt", "text",
+       [](MemoryControls& ui) {
+         ui.SetText(controls::kRenameFolderBox, "/w");
+         ui.SetText(controls::kOldNameTextBox, "txt");
+         ui.SetText(controls::kNewNameTextBox, "htm");
        },
-       &UndoBatchConversion, [](MemoryFixture& f) { return Count(f, [](int i) { return "/w/t" + N(i) + ".txt"; }); },
-       kFiles},
-      {"file names",
-       [](MemoryFixture& f) {
-         for (int i = 0; i < kFiles; ++i) f.fs.AddFile("/w/t" + N(i) + ".txt", "text");
-         f.ui.SetText(controls::kRenameFolderBox, "/w");
-         f.ui.SetText(controls::kOldNameTextBox, "txt");
-         f.ui.SetText(controls::kNewNameTextBox, "htm");
+       &FileNameCharReplacement, "/w/t#.htm", kFiles},
+      {"simplifier", ".htm", "<b>x</b>",
+       [](MemoryControls& ui) {
+         ui.SetText(controls::kSimplifyFolderBox, "/w");
+         ui.SetText(controls::kSimplifySuffixBox, ".htm");
+         ui.SetText(controls::kFrontMarkerBox, "<b>");
+         ui.SetText(controls::kBackMarkerBox, "</b>");
        },
-       &FileNameCharReplacement,
-       [](MemoryFixture& f) { return Count(f, [](int i) { return "/w/t" + N(i) + ".htm"; }); }, kFiles},
-      {"simplifier",
-       [](MemoryFixture& f) {
-         for (int i = 0; i < kFiles; ++i) f.fs.AddFile("/w/p" + N(i) + ".htm", "<b>x</b>");
-         f.ui.SetText(controls::kSimplifyFolderBox, "/w");
-         f.ui.SetText(controls::kSimplifySuffixBox, ".htm");
-         f.ui.SetText(controls::kFrontMarkerBox, "<b>");
-         f.ui.SetText(controls::kBackMarkerBox, "</b>");
+       &PageSimplification, processed + "/t#.htm", kFiles},
+      {"re-encoding", ".htm", "page",
+       [](MemoryControls& ui) {
+         ui.SetText(controls::kReencodeFolderBox, "/w");
+         ui.SetText(controls::kReencodeSuffixBox, ".htm");
        },
-       &PageSimplification,
-       [](MemoryFixture& f) { return Count(f, [](int i) { return "/w/" + Gbk("处理后") + "/p" + N(i) + ".htm"; }); },
-       kFiles},
-      {"re-encoding",
-       [](MemoryFixture& f) {
-         for (int i = 0; i < kFiles; ++i) f.fs.AddFile("/w/p" + N(i) + ".htm", "page");
-         f.ui.SetText(controls::kReencodeFolderBox, "/w");
-         f.ui.SetText(controls::kReencodeSuffixBox, ".htm");
-       },
-       &Utf8ToGb2312Reencoding,
-       [](MemoryFixture& f) { return Count(f, [](int i) { return "/w/" + Gbk("处理后") + "/p" + N(i) + ".htm"; }); },
-       kFiles},
+       &Utf8ToGb2312Reencoding, processed + "/t#.htm", kFiles},
   };
 }
 
@@ -120,12 +103,15 @@ TEST(Progress, EveryOperationStopsBetweenTwoFilesAndSaysHowFarItGot) {
       SCOPED_TRACE(std::string(c.name) + ", stop after " + std::to_string(stop));
       MemoryFixture f;
       f.fs.AddDirectory("/w");
-      c.set_up(f);
+      for (int i = 0; i < kFiles; ++i) f.fs.AddFile("/w/t" + N(i) + c.source, c.content);
+      c.boxes(f.ui);
       StopAt progress;
       progress.stop_at = stop;
       Context ctx{f.fs, f.ui, f.ui, f.ui, f.processes, f.tree, f.random, f.state, progress};
       c.run(ctx);
-      EXPECT_EQ(c.done(f), stop);
+      int done = 0;
+      for (int i = 0; i < kFiles; ++i) done += f.fs.Exists(Result(c, i));
+      EXPECT_EQ(done, stop);
       EXPECT_GE(progress.reports, std::min<long>(stop + 1, kFiles));
       EXPECT_EQ(progress.last_total, c.total);
       ASSERT_FALSE(f.ui.messages.empty());
