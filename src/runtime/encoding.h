@@ -41,6 +41,17 @@ std::string NativeName(std::string_view path);
 /// True when `text` holds a name escape (a name without a GBK form).
 bool HasNameEscape(std::string_view text);
 
+/// The HTML numeric character reference of `cp`: "&#x", its hexadecimal
+/// digits in upper case without leading zeros, ";" (U+1F600 gives
+/// "&#x1F600;").
+Text CharacterReference(char32_t cp);
+
+/// `text` (a name Text) with every name escape written as the character
+/// reference of the character it stands for, so that a page or contents
+/// file shows the character instead of the escape bytes; a stray byte
+/// shows as U+FFFD. A Text without escapes comes back unchanged.
+Text NameWithReferences(std::string_view text);
+
 /// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
 /// and stores the code point.
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp);
