@@ -20,8 +20,8 @@ Text TitleElement(std::string_view page) {
 }  // namespace
 
 Text PageTitle(std::string_view page) {
-  Text title = BookPageHeading(page);
-  if (title.empty()) title = TitleElement(page);
+  Text title;
+  if (!BookPageHeading(page, &title)) title = TitleElement(page);
   for (char& c : title) {
     if (c == '\r' || c == '\n' || c == '\t') c = ' ';
   }

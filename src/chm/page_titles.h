@@ -10,7 +10,8 @@
 namespace qm {
 
 /// The title of a page's text (GBK, entities kept as written): for a page of
-/// a paged book the title it was made with, otherwise the text between
+/// a paged book the title it was made with (none for its contents page,
+/// whose <title> is only the template's fixed text), otherwise the text between
 /// "<title ...>" and "</title>" (tags matched without regard to ASCII case).
 /// Made fit for a contents entry: CR, LF and tab become spaces, spaces at
 /// either end go, and '"' becomes "&quot;". Empty when the page has none.

@@ -44,13 +44,14 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer) {
   // gives one, else the one made from the file name.
   auto entry_name = [&](const Text& local, const Text& from_file) {
     Text name = namer ? namer(local) : Text();
-    return name.empty() ? NameWithReferences(from_file) : name;
+    return WithDecimalReferences(name.empty() ? NameWithReferences(from_file) : name);
   };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", NameWithReferences(WithoutAll(text, ">", "<")));
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
+                             WithDecimalReferences(NameWithReferences(WithoutAll(text, ">", "<"))));
       body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));

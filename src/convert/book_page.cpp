@@ -70,10 +70,11 @@ Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count
   return ReplaceSubtext(page, "[time]", date);
 }
 
-Text BookPageHeading(std::string_view page) {
+bool BookPageHeading(std::string_view page, Text* heading) {
   const Text& page_template = BookPageTemplate();
   std::string_view first_line = std::string_view(page_template).substr(0, page_template.find("\r\n"));
-  if (!page.starts_with(first_line)) return {};
+  if (!page.starts_with(first_line)) return false;
+  heading->clear();
   // The heading stands between the template's text around "[PART1]": from
   // the start of the line before it to the end of its own line.
   std::size_t title = page_template.find("[PART1]");
@@ -83,11 +84,11 @@ Text BookPageHeading(std::string_view page) {
   std::string_view after =
       std::string_view(page_template).substr(after_start, page_template.find("\r\n", after_start) - after_start);
   std::size_t start = page.find(before);
-  if (start == std::string_view::npos) return {};
+  if (start == std::string_view::npos) return true;
   start += before.size();
   std::size_t end = page.find(after, start);
-  if (end == std::string_view::npos) return {};
-  return Text(page.substr(start, end - start));
+  if (end != std::string_view::npos) *heading = page.substr(start, end - start);
+  return true;
 }
 
 Text BuildContentsPage(const std::vector<Text>& entries, const Text& date) {

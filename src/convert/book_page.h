@@ -54,11 +54,11 @@ struct BookPageOptions {
 Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
                    const Text& date, const BookPageOptions& options, Random& random);
 
-/// The title a page of a paged book was given (what filled "[PART1]"), when
-/// `page` is such a page: it begins with the book template's first line,
-/// whose <title> is the same fixed text on every page. Empty for any other
-/// page and for the contents page.
-Text BookPageHeading(std::string_view page);
+/// True when `page` is a page of a paged book (it begins with the book
+/// template's first line, whose <title> is the same fixed text on every
+/// page); then `heading` receives the title the page was given (what filled
+/// "[PART1]", empty on the contents page).
+bool BookPageHeading(std::string_view page, Text* heading);
 
 /// The contents page listing `entries` in order, each linked to its page.
 Text BuildContentsPage(const std::vector<Text>& entries, const Text& date);

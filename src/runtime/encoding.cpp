@@ -199,6 +199,21 @@ Text CharacterReference(char32_t cp) {
   return out;
 }
 
+Text WithDecimalReferences(std::string_view text) {
+  Text out;
+  std::size_t copied_to = 0;
+  for (std::size_t i = text.find("&#x"); i != std::string_view::npos; i = text.find("&#x", i + 1)) {
+    std::size_t end = text.find_first_not_of("0123456789abcdefABCDEF", i + 3);
+    if (end == std::string_view::npos || text[end] != ';' || end == i + 3 || end - i - 3 > 6) continue;
+    unsigned long value = std::stoul(std::string(text.substr(i + 3, end - i - 3)), nullptr, 16);
+    out.append(text.substr(copied_to, i - copied_to));
+    out += "&#" + std::to_string(value) + ";";
+    copied_to = end + 1;
+  }
+  out.append(text.substr(copied_to));
+  return out;
+}
+
 Text NameWithReferences(std::string_view text) {
   if (!HasNameEscape(text)) return Text(text);
   Text out;

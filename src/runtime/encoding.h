@@ -46,6 +46,11 @@ bool HasNameEscape(std::string_view text);
 /// "&#x1F600;").
 Text CharacterReference(char32_t cp);
 
+/// `text` with every hexadecimal character reference ("&#x30FB;") written
+/// in decimal ("&#12539;"), the form that every CHM reader's contents parser
+/// knows (kchmviewer's knows no other). Nothing else changes.
+Text WithDecimalReferences(std::string_view text);
+
 /// `text` (a name Text) with every name escape written as the character
 /// reference of the character it stands for, so that a page or contents
 /// file shows the character instead of the escape bytes; a stray byte

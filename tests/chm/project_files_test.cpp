@@ -183,6 +183,7 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
   const Text book_page =
       BuildBookPage(TextFromNativeName("感遇・其一.txt"), ByteSet("poem"), 0, 2, "2026-1-1", {}, random);
   t.fs.AddFile("/books/T/000.htm", book_page);
+  t.fs.AddFile("/books/T/index.htm", BuildContentsPage({"a.txt"}, "2026-1-1"));  // no title of its own
   t.fs.AddFile("/books/T/ch/p.htm", Gbk("<html><TITLE lang=zh>\r\n 第一 &amp; \"二\"\t</title>"));
   t.fs.AddFile("/books/T/q.html", "<html>no title</html>");
   t.fs.AddFile("/books/T/" + TextFromNativeName("夜・雨.htm"), "<title></title>");
@@ -196,10 +197,11 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
   EXPECT_EQ(by_file, ContentsText(t.tree));
   const Text night = TextFromNativeName("夜・雨.htm");
   for (const auto& [file_name, title_name, local] : std::vector<std::array<Text, 3>>{
-           {"000", Gbk("感遇") + "&#x30FB;" + Gbk("其一"), "000.htm"},
+           {"000", Gbk("感遇") + "&#12539;" + Gbk("其一"), "000.htm"},
            {"p", Gbk("第一 &amp; &quot;二&quot;"), "ch\\p.htm"},
            {"q", "q", "q.html"},
-           {Gbk("夜") + "&#x30FB;" + Gbk("雨"), Gbk("夜") + "&#x30FB;" + Gbk("雨"), night},
+           {"index", "index", "index.htm"},
+           {Gbk("夜") + "&#12539;" + Gbk("雨"), Gbk("夜") + "&#12539;" + Gbk("雨"), night},
            {"pic.gif", "pic.gif", "pic.gif"}}) {
     EXPECT_NE(by_file.find(Document(file_name, local)), Text::npos) << local;
     EXPECT_NE(by_title.find(Document(title_name, local)), Text::npos) << local;

@@ -57,7 +57,7 @@ page CHM制作
 drop 编辑框1 $book
 tree
 SCRIPT
-home=$(grep -E '^[0-9]+ .* "index.htm"$' "$SCRATCH/out.txt" | cut -d' ' -f1)
+home=$(grep -E '^[0-9]+ .* index.htm$' "$SCRATCH/out.txt" | cut -d' ' -f1)
 [ -n "$home" ] || { cat "$SCRATCH/out.txt" >&2; fail "index.htm is not in the tree"; }
 drive <<SCRIPT
 page CHM制作
@@ -71,7 +71,7 @@ SCRIPT
 expect_line "message 信息：: ok"
 hhc="$book/book.hhc"
 iconv -f CP936 -t UTF-8 "$hhc" >"$SCRATCH/hhc.txt" || fail "the contents file is not code page 936"
-for title in a春晓 b静夜思 c登鹳雀楼 d凉州词 '感遇&#x30FB;其一'; do
+for title in a春晓 b静夜思 c登鹳雀楼 d凉州词 '感遇&#12539;其一'; do
   grep -qF "<PARAM name=\"Name\" value=\"$title\">" "$SCRATCH/hhc.txt" || fail "the contents lack the title $title"
 done
 [ -s "$book/book.chm" ] || fail "no compiled book"
