@@ -29,7 +29,7 @@ struct FolderWalk {
   long recoded = 0;                   // pages made from UTF-8 or UTF-16 texts
 };
 
-// True when a file (or a link, even a dangling one) is at `path`.
+// True when a file or folder is at `path`.
 bool Occupied(FileSystem& fs, const Text& path) { return fs.Attributes(path) != -1; }
 
 // Converts one file of `folder`; true when its page was written. A page

@@ -1,8 +1,5 @@
 #include "convert/text_decoding.h"
 
-#include <cstdint>
-#include <cstring>
-
 #include "batch/utf8_to_gbk.h"
 #include "runtime/encoding.h"
 
@@ -22,20 +19,10 @@ bool IsCutSequence(std::string_view data, std::size_t i) {
 }
 
 bool IsUtf8WithMultiByteSequence(std::string_view data) {
-  const auto* p = reinterpret_cast<const unsigned char*>(data.data());
-  const std::size_t len = data.size();
   bool multi_byte = false;
   std::size_t i = 0;
-  while (i < len) {
-    // Runs of ASCII, eight bytes at a time.
-    while (i + 8 <= len) {
-      std::uint64_t block;
-      std::memcpy(&block, p + i, 8);
-      if (block & 0x8080808080808080ULL) break;
-      i += 8;
-    }
-    if (i >= len) break;
-    if (p[i] < 0x80) {
+  while (i < data.size()) {
+    if (static_cast<unsigned char>(data[i]) < 0x80) {
       ++i;
       continue;
     }
