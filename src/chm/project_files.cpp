@@ -43,15 +43,15 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer) {
   // The name of a document's entry: the page's own name where the namer
   // gives one, else the one made from the file name.
   auto entry_name = [&](const Text& local, const Text& from_file) {
-    Text name = namer ? namer(local) : Text();
-    return WithDecimalReferences(name.empty() ? NameWithReferences(from_file) : name);
+    Text name = namer ? WithDecimalReferences(namer(local)) : Text();
+    return name.empty() ? NameWithReferences(from_file, ReferenceForm::kDecimal) : name;
   };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
       body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
-                             WithDecimalReferences(NameWithReferences(WithoutAll(text, ">", "<"))));
+                             NameWithReferences(WithoutAll(text, ">", "<"), ReferenceForm::kDecimal));
       body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));

@@ -23,9 +23,9 @@ using EntryNamer = std::function<Text(const Text& local)>;
 
 /// The whole contents file of the tree: header, one entry per item with its
 /// nested lists opened and closed, footer. Names taken from file and folder
-/// names carry characters without a GBK form as character references; with
-/// `namer`, a document's entry is named by it where it gives a name. Every
-/// numeric character reference in a name is written in decimal.
+/// names carry characters without a GBK form as decimal character
+/// references; with `namer`, a document's entry is named by it where it
+/// gives a name, with its hexadecimal references written in decimal.
 Text ContentsText(const TreeModel& tree, const EntryNamer& namer = {});
 
 }  // namespace qm

@@ -185,7 +185,8 @@ Text TextFromNativeName(std::string_view utf8) {
   return out;
 }
 
-Text CharacterReference(char32_t cp) {
+Text CharacterReference(char32_t cp, ReferenceForm form) {
+  if (form == ReferenceForm::kDecimal) return "&#" + std::to_string(cp) + ";";
   static const char kHex[] = "0123456789ABCDEF";
   char digits[8];
   int count = 0;
@@ -205,16 +206,16 @@ Text WithDecimalReferences(std::string_view text) {
   for (std::size_t i = text.find("&#x"); i != std::string_view::npos; i = text.find("&#x", i + 1)) {
     std::size_t end = text.find_first_not_of("0123456789abcdefABCDEF", i + 3);
     if (end == std::string_view::npos || text[end] != ';' || end == i + 3 || end - i - 3 > 6) continue;
-    unsigned long value = std::stoul(std::string(text.substr(i + 3, end - i - 3)), nullptr, 16);
+    auto value = static_cast<char32_t>(std::stoul(std::string(text.substr(i + 3, end - i - 3)), nullptr, 16));
     out.append(text.substr(copied_to, i - copied_to));
-    out += "&#" + std::to_string(value) + ";";
+    out += CharacterReference(value, ReferenceForm::kDecimal);
     copied_to = end + 1;
   }
   out.append(text.substr(copied_to));
   return out;
 }
 
-Text NameWithReferences(std::string_view text) {
+Text NameWithReferences(std::string_view text, ReferenceForm form) {
   if (!HasNameEscape(text)) return Text(text);
   Text out;
   out.reserve(text.size() + 8);
@@ -230,7 +231,7 @@ Text NameWithReferences(std::string_view text) {
     std::size_t length = NameEscapeAt(text, i, &native);
     char32_t cp = 0xFFFD;  // a stray byte shows as the replacement character
     if (native.size() > 1) DecodeUtf8(native, 0, &cp);
-    if (!native.empty()) out += CharacterReference(cp);
+    if (!native.empty()) out += CharacterReference(cp, form);
     i += length;
   }
   return out;

@@ -41,21 +41,25 @@ std::string NativeName(std::string_view path);
 /// True when `text` holds a name escape (a name without a GBK form).
 bool HasNameEscape(std::string_view text);
 
+/// The two forms of numeric character references: "&#x1F600;" is what
+/// pages get; "&#128512;" is what contents files get, since some CHM
+/// readers' contents parsers (kchmviewer's) know no other.
+enum class ReferenceForm { kHexadecimal, kDecimal };
+
 /// The HTML numeric character reference of `cp`: "&#x", its hexadecimal
 /// digits in upper case without leading zeros, ";" (U+1F600 gives
-/// "&#x1F600;").
-Text CharacterReference(char32_t cp);
+/// "&#x1F600;"); or "&#", its decimal digits, ";".
+Text CharacterReference(char32_t cp, ReferenceForm form = ReferenceForm::kHexadecimal);
 
 /// `text` with every hexadecimal character reference ("&#x30FB;") written
-/// in decimal ("&#12539;"), the form that every CHM reader's contents parser
-/// knows (kchmviewer's knows no other). Nothing else changes.
+/// in decimal ("&#12539;"). Nothing else changes.
 Text WithDecimalReferences(std::string_view text);
 
 /// `text` (a name Text) with every name escape written as the character
 /// reference of the character it stands for, so that a page or contents
 /// file shows the character instead of the escape bytes; a stray byte
 /// shows as U+FFFD. A Text without escapes comes back unchanged.
-Text NameWithReferences(std::string_view text);
+Text NameWithReferences(std::string_view text, ReferenceForm form = ReferenceForm::kHexadecimal);
 
 /// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
 /// and stores the code point.
