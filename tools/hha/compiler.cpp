@@ -157,9 +157,8 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
     if (file.empty()) continue;
     // Pages are written in code page 936 or in UTF-8: take the reading that
     // names a file.
-    std::vector<std::string> spellings;
-    if (IsValidUtf8(file)) spellings.push_back(file);
-    if (!IsAscii(file)) spellings.push_back(qm::NativeName(file));
+    std::vector<std::string> spellings = {qm::NativeName(file)};
+    if (!IsAscii(file) && IsValidUtf8(file)) spellings.push_back(file);
     std::optional<BookPath> first, found;
     bool handled = false;
     for (const std::string& spelling : spellings) {
@@ -407,18 +406,22 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     if (project.display_progress) sink(Severity::Info, f.name);
     if (is_page) AddReferencedFiles(list, f.name, page, known);
   }
-  if (Status s = section.Finish(); !s.ok) return fail(s.message);
-  // Internal names share the bytes of the file they stand for.
-  const std::size_t stored_entries = layout.entries.size();
+  // Internal names hold a copy of the file they stand for (a contents or
+  // index file, a page at the root): readers such as 7-Zip refuse two
+  // entries that share bytes.
   for (const ReaderNames::Alias& alias : reader_names.aliases()) {
-    for (std::size_t k = 0; k < stored_entries; ++k) {
-      const DirectoryEntry e = layout.entries[k];
-      if (e.name == "/" + alias.stored) {
-        layout.entries.push_back({"/" + alias.internal, e.section, e.offset, e.length});
+    for (const BookFile& f : list.files()) {
+      if (f.name != alias.stored) continue;
+      std::string text;
+      if (f.content)
+        text = *f.content;
+      else if (!ReadWholeFile(f.disk_path, text))
         break;
-      }
+      if (Status s = store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return fail(s.message);
+      break;
     }
   }
+  if (Status s = section.Finish(); !s.ok) return fail(s.message);
   result.left_out = list.left_out();
 
   layout.uncompressed_files.push_back({"/#SYSTEM", BuildSystemFile(system)});

@@ -4,8 +4,9 @@
 // other viewers look the bytes up as they are. Only an ASCII string reads
 // the same both ways, so a file whose stored name is not ASCII is named by
 // an ASCII internal name in the book's root folder:
-// - a file at the root, or any contents or index file, gets a second
-//   directory entry under that name for the same stored bytes (no copy);
+// - a file at the root, or any contents or index file, is stored a second
+//   time under that name (contents and index files are small, and readers
+//   such as 7-Zip refuse two entries that share bytes);
 // - a page inside a folder gets a small page under that name that leads
 //   on to it, since its own relative links would not resolve from the root.
 // Unpacking leaves these names out: they begin with "$", as the format's
