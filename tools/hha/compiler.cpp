@@ -334,7 +334,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   // Compress the bookkeeping files and every page into section 1.
   struct stat dir_info {};
   if (::stat(output_dir.c_str(), &dir_info) != 0 || !S_ISDIR(dir_info.st_mode))
-    return fail("the folder " + Printable(output_dir) + " for the compiled file does not exist");
+    return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
   SpoolFile spool(output_dir);
   if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
   LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },

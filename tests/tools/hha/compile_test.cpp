@@ -323,7 +323,10 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
     EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos);
 
   hha_test::WriteFile(dir.path() + "/q.hhp", "[OPTIONS]\r\nCompiled file=no\\such\\folder\\q.chm\r\n");
-  EXPECT_FALSE(Compile(dir.path() + "/q.hhp").result.status.ok);
+  Compiled nodir = Compile(dir.path() + "/q.hhp");
+  EXPECT_FALSE(nodir.result.status.ok);
+  EXPECT_NE(nodir.result.status.message.find("folder\" for the compiled file does not exist"), std::string::npos)
+      << nodir.result.status.message;
 }
 
 TEST(CompileBooks, ProjectSavedAsUtf8IsReadLikeTheTabsOwn) {

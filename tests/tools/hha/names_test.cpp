@@ -99,6 +99,26 @@ TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles
   EXPECT_EQ(c.result.files_stored, 2u);  // good.htm and b.hhc
 }
 
+// Archives made on Windows unpack to names in code page 936 bytes. The tree
+// writes them with name escapes; the book stores them under their code
+// page 936 reading, and the stored contents file names them so.
+TEST(NamesWithoutGbkForm, CodePage936NamesOnDiskAreStoredUnderTheirReading) {
+  qm::TempDir dir;
+  const std::string folder = hha_test::Gbk("章"), page = hha_test::Gbk("第一") + ".htm";
+  hha_test::WriteFile(dir.path() + "/" + folder + "/" + page, "first");
+  hha_test::WriteFile(dir.path() + "/b.hhc", hha_test::TabContentsWithEscapes({{"first", folder + "\\" + page}}));
+  hha_test::WriteFile(dir.path() + "/b.hhp",
+                      hha_test::TabProjectWithEscapes("b", folder + "\\" + page, {folder + "\\" + page}));
+  Compiled c = Compile(dir.path() + "/b.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  EXPECT_TRUE(c.warnings.empty()) << c.warnings.front();
+  EXPECT_TRUE(c.result.left_out.empty());
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ((*files)["/章/第一.htm"], "first");
+  EXPECT_NE((*files)["/b.hhc"].find("value=\"" + folder + "/" + page + "\""), std::string::npos);
+}
+
 TEST(NamesWithoutGbkForm, BookNameWithStrayBytesStillCompiles) {
   // The .chm itself lives on disk, where any bytes are a name.
   qm::TempDir dir;
