@@ -41,8 +41,26 @@ Text CompiledFileOfProject(std::string_view project, const Text& folder, const T
 std::vector<Text> UnstorableFilesOfProject(std::string_view project) {
   std::vector<Text> names;
   ForEachProjectLine(project, [&](const Text& section, const Text& text) {
-    if (section == "files" && !text.empty() && BookNameOfNativeName(NativeName(text)).empty())
-      names.push_back(text);
+    if (section != "files" || text.empty()) return;
+    const std::string native = NativeName(text);
+    if (!BookNameOfNativeName(native).empty()) return;
+    // Shown with each byte that is not UTF-8 as "\xNN".
+    Text shown;
+    std::string run;
+    for (std::size_t i = 0; i < native.size();) {
+      char32_t cp;
+      const std::size_t n = DecodeUtf8(native, i, &cp);
+      if (n) {
+        run.append(native, i, n);
+        i += n;
+        continue;
+      }
+      static const char kHex[] = "0123456789ABCDEF";
+      const auto b = static_cast<unsigned char>(native[i++]);
+      shown += TextFromNativeName(run) + "\\x" + kHex[b >> 4] + kHex[b & 15];
+      run.clear();
+    }
+    names.push_back(shown + TextFromNativeName(run));
   });
   return names;
 }

@@ -16,6 +16,7 @@ Text CompiledFileOfProject(std::string_view project, const Text& folder, const T
 
 /// The [FILES] entries of `project` that no book can store: names on disk
 /// that are neither UTF-8 nor code page 936, so no reader could look them up.
+/// Each is shown with the bytes that are not UTF-8 written as "\xNN".
 std::vector<Text> UnstorableFilesOfProject(std::string_view project);
 
 }  // namespace qm
