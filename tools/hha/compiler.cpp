@@ -351,6 +351,11 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     w.jump1_text = ReaderText(w.jump1_text);
     w.jump2_text = ReaderText(w.jump2_text);
   }
+  // Windows-style viewers show an index tab only when the window names the
+  // index file; a project's "Index file=" fills a default window without one.
+  for (WindowDefinition& w : project.windows)
+    if (&w == project.DefaultWindow() && w.index_file.empty() && !system.index_file.empty())
+      w.index_file = project.index_file;
   if (!project.windows.empty()) {
     auto reader_name = [&](const std::string& gbk, WindowFileKind kind) -> std::string {
       if (gbk.empty()) return {};

@@ -203,7 +203,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
   EXPECT_EQ(open(sys[1]), expected_["/名字.hhk"]);
   EXPECT_EQ(home(open(sys[2])), expected_["/第一章/第1页.htm"]);
   EXPECT_EQ(open(text_at(0x60)), expected_["/名字.hhc"]);
-  EXPECT_EQ(text_at(0x64), "") << "the window names no index file";
+  EXPECT_EQ(open(text_at(0x64)), expected_["/名字.hhk"]) << "the default window gets the project's index file";
   EXPECT_EQ(home(open(text_at(0x68))), expected_["/第一章/第1页.htm"]);
   EXPECT_EQ(home(open(text_at(0x6C))), expected_["/第一章/第1页.htm"]);
 
