@@ -38,16 +38,12 @@ std::string ReaderNames::For(const std::string& stored, std::string_view kind) {
     extension = stored.substr(dot);
   bool lead_on = slash != std::string::npos && IsWebPageName(stored);
   if (lead_on) extension = ".htm";
-  std::string base = "$Quillmere_" + std::string(kind);
+  // Two different files of one kind get numbered names.
+  const std::string base = "$Quillmere_" + std::string(kind);
   std::string internal = base + extension;
-  for (int n = 2; [&] {
-         for (const auto& [s, given] : given_)
-           if (given == internal) return true;
-         return false;
-       }();
-       ++n)
-    internal = base + std::to_string(n) + extension;
+  for (int n = 2; taken_.count(internal); ++n) internal = base + std::to_string(n) + extension;
   given_[stored] = internal;
+  taken_.insert(internal);
   if (lead_on) {
     // The page's name in the code page the page declares: links in pages
     // of this book are written that way, and every reader resolves them.

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,8 @@ class ReaderNames {
   const std::vector<LeadOnPage>& lead_on_pages() const { return pages_; }
 
  private:
-  std::map<std::string, std::string> given_;
+  std::map<std::string, std::string> given_;  // stored name -> internal name
+  std::set<std::string> taken_;                // internal names given
   std::vector<Alias> aliases_;
   std::vector<LeadOnPage> pages_;
 };
