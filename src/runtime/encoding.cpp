@@ -276,4 +276,18 @@ bool HasNameEscape(std::string_view text) {
   return false;
 }
 
+std::string BookNameOfNativeName(std::string_view native) {
+  bool utf8 = true;
+  for (std::size_t i = 0; i < native.size() && utf8;) {
+    char32_t cp;
+    std::size_t n = DecodeUtf8(native, i, &cp);
+    utf8 = n != 0;
+    i += n;
+  }
+  if (utf8) return std::string(native);
+  std::string out;
+  if (FromGbk().Run(native, &out) != native.size()) return {};
+  return out;
+}
+
 }  // namespace qm

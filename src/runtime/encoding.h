@@ -61,6 +61,13 @@ Text WithDecimalReferences(std::string_view text);
 /// shows as U+FFFD. A Text without escapes comes back unchanged.
 Text NameWithReferences(std::string_view text, ReferenceForm form = ReferenceForm::kHexadecimal);
 
+/// The UTF-8 name under which a book stores the file whose name on disk is
+/// `native`: `native` itself when it is UTF-8; otherwise its code page 936
+/// reading when the bytes are valid code page 936 (what zip archives made on
+/// Windows unpack to). Empty when the name is neither, so it has no name a
+/// book reader could look up.
+std::string BookNameOfNativeName(std::string_view native);
+
 /// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
 /// and stores the code point.
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp);
