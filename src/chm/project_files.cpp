@@ -1,6 +1,7 @@
 #include "chm/project_files.h"
 
 #include "chm/chm_controls.h"
+#include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
 #include "runtime/encoding.h"
@@ -38,17 +39,24 @@ Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".htm
 
 }  // namespace
 
-Text ContentsText(const TreeModel& tree, Progress& progress) {
+Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& progress) {
+  // The name of a document's entry: the page's own name where the namer
+  // gives one, else the one made from the file name.
+  auto entry_name = [&](const Text& local, const Text& from_file) {
+    Text name = namer ? WithDecimalReferences(namer(local)) : Text();
+    return name.empty() ? NameWithReferences(from_file, ReferenceForm::kDecimal) : name;
+  };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
     if (!progress.Step(i, tree.Count(), path)) return;
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", WithoutAll(text, ">", "<"));
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
+                             NameWithReferences(WithoutAll(text, ">", "<"), ReferenceForm::kDecimal));
       body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
-      Text name = WithoutPageExtension(WithoutAll(text, ">", "<"));
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
+      Text name = entry_name(local, WithoutPageExtension(WithoutAll(text, ">", "<")));
       Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
       body += ReplaceSubtext(entry, "CCCCCC", local);
       body += kEntryEnd;
@@ -58,7 +66,7 @@ Text ContentsText(const TreeModel& tree, Progress& progress) {
     } else {
       Text local = WithoutFinalBackslash(path);
       Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", local);
-      body += ReplaceSubtext(entry, "AAAAAA", WithoutPageExtension(local));
+      body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
       body += kEntryEnd;
     }
   });
@@ -66,8 +74,13 @@ Text ContentsText(const TreeModel& tree, Progress& progress) {
 }
 
 void BuildContents(Context& ctx) {
+  const Text folder = ctx.controls.GetText(kFolderBox);
+  EntryNamer by_title;
+  if (ctx.controls.IsTicked(kPageTitleBox)) {
+    by_title = [&](const Text& local) { return PageTitleOfFile(ctx.fs, folder, local); };
+  }
   ctx.controls.SetText(kContentsBox, {});
-  Text contents = ContentsText(ctx.tree, ctx.progress);
+  Text contents = ContentsText(ctx.tree, by_title, ctx.progress);
   if (ctx.progress.Stopped()) {
     // Nothing is written from a contents text that is not whole.
     ctx.dialogs.MessageBox(Gbk("已取消：目录文件和工程文件没有写入。"));
@@ -76,7 +89,6 @@ void BuildContents(Context& ctx) {
   ctx.controls.SetText(kContentsBox, contents);
   ctx.controls.SetDisabled(kCompileButton, false);
 
-  const Text folder = ctx.controls.GetText(kFolderBox);
   const Text base = folder + Text(kPathSeparatorText) + ctx.state.BookName;
   Text problems;
   // Each file is replaced only by a completely written new one.
