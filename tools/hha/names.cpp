@@ -83,15 +83,14 @@ std::string WithPercentEncodedEscapes(std::string_view gbk) {
 
 }  // namespace
 
-std::string LocalForReaders(std::string_view gbk) {
+std::string LocalForReaders(std::string_view gbk, bool names_stored_file) {
   std::string value(gbk);
-  if (qm::HasNameEscape(value)) {
-    std::string native = qm::NativeName(value);
-    if (!IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty())
-      value = native;
-    else
-      value = WithPercentEncodedEscapes(value);
-  }
+  std::string native;
+  if (qm::HasNameEscape(value)) native = qm::NativeName(value);
+  if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty())
+    value = native;
+  else if (!native.empty() || (names_stored_file && value.find('%') != std::string::npos))
+    value = WithPercentEncodedEscapes(value);
   for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))
     if (value[i] == '\\') value[i] = '/';
   return value;

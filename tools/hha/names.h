@@ -38,9 +38,11 @@ std::string Shown(std::string_view gbk);
 /// percent-encoded ("%E3%83%BB") and each "%" becomes "%25", which readers
 /// that take Local values as URLs (kchmviewer) turn back into the stored
 /// UTF-8 name, where character references fail for characters beyond
-/// U+FFFF; every "\" character becomes "/" (a "\" byte inside a two-byte
-/// character stays).
-std::string LocalForReaders(std::string_view gbk);
+/// U+FFFF. When `names_stored_file` (the value, as written, names a file the
+/// book stores), each "%" becomes "%25" as well, so "100%41.htm" does not
+/// open "100A.htm". Every "\" character becomes "/" (a "\" byte inside a
+/// two-byte character stays).
+std::string LocalForReaders(std::string_view gbk, bool names_stored_file);
 
 /// A text shown to the book's reader (title, window caption), kept in code
 /// page 936: each escaped character, which that code page cannot show,

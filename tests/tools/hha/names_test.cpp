@@ -72,15 +72,16 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   hha_test::WriteFile(folder + "/" + other, "<p>other</p>");
   hha_test::WriteFile(folder + "/linked 🎈.htm", "<p>linked</p>");
   // Escaped, code page 936 and ASCII names side by side, nested or not; a
-  // "%" that must not read as an escape.
-  for (const char* page : {"章😀/中文.htm", "第一章/感遇・其一.htm", "a.htm", "100%41 ・.htm"})
+  // "%" that must not read as an escape, with and without escaped characters.
+  for (const char* page : {"章😀/中文.htm", "第一章/感遇・其一.htm", "a.htm", "100%41 ・.htm", "第一章/100%41.htm"})
     hha_test::WriteFile(folder + "/" + page, page);
   const std::string contents = hha_test::TabContentsWithEscapes({{"页 😀", "章😀\\页 😀.htm"},
                                                                  {"linked", "linked 🎈.htm#top"},
                                                                  {"中", "章😀\\中文.htm"},
                                                                  {"感遇", "第一章\\感遇・其一.htm#s"},
                                                                  {"a", "a.htm"},
-                                                                 {"%", "100%41 ・.htm"}});
+                                                                 {"%", "100%41 ・.htm"},
+                                                                 {"%", "第一章\\100%41.htm"}});
   hha_test::WriteFile(folder + "/" + book + ".hhc", contents);
   hha_test::WriteFile(folder + "/" + book + ".hhp",
                       hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other}));
@@ -105,7 +106,7 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
     opened.push_back(name);
   }
   EXPECT_EQ(opened, (std::vector<std::string>{"/" + home, "/linked 🎈.htm", "/章😀/中文.htm", "/第一章/感遇・其一.htm",
-                                               "/a.htm", "/100%41 ・.htm"}));
+                                               "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm"}));
   EXPECT_NE(stored_contents.find("value=\"a.htm\""), std::string::npos) << "other values keep their bytes";
   EXPECT_NE(stored_contents.find("value=\"" + hha_test::Gbk("第一章/感遇") + "%E3%83%BB" + hha_test::Gbk("其一.htm#s\"")),
             std::string::npos);
