@@ -74,9 +74,8 @@ bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string*
   return true;
 }
 
-// The name escape at `i` (which holds 0xFF): its length and the native
-// bytes it stands for (one stray byte, or one UTF-8 character). A lone 0xFF
-// is one byte long and stands for nothing.
+}  // namespace
+
 std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view* native) {
   if (i + 2 < path.size() && static_cast<unsigned char>(path[i + 1]) == 0xC0) {
     *native = path.substr(i + 2, 1);
@@ -88,8 +87,6 @@ std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view*
   if (n == 0) return 1;
   return std::min(1 + n + (n % 2 == 0 ? 1 : 0), path.size() - i);
 }
-
-}  // namespace
 
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   auto b = static_cast<unsigned char>(s[i]);

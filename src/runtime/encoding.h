@@ -41,6 +41,11 @@ std::string NativeName(std::string_view path);
 /// True when `text` holds a name escape (a name without a GBK form).
 bool HasNameEscape(std::string_view text);
 
+/// The name escape at `i` (which holds 0xFF): its length and the native
+/// bytes it stands for (one stray byte, or one UTF-8 character). A lone 0xFF
+/// is one byte long and stands for nothing.
+std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view* native);
+
 /// The two forms of numeric character references: "&#x1F600;" is what
 /// pages get; "&#128512;" is what contents files get, since some CHM
 /// readers' contents parsers (kchmviewer's) know no other.

@@ -133,15 +133,17 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
     list.Warn("cannot read " + what + " " + Printable(list.files()[index].disk_path));
     return;
   }
-  std::set<std::string> seen;
+  std::set<std::string> seen, stored_links;
   for (const std::string& link : SitemapLocalLinks(text)) {
     std::string file(LinkFilePart(link));
     if (file.empty() || !seen.insert(file).second) continue;
     BookPath p = ToBookPath(file);
     if (!p.ok && !p.unstorable) continue;  // links to the web or into other books
-    list.Add(file, "page linked from the " + what);
+    if (list.Add(file, "page linked from the " + what)) stored_links.insert(file);
   }
-  list.files()[index].content = RewriteLocalLinks(text, &LocalForReaders);
+  list.files()[index].content = RewriteLocalLinks(text, [&](std::string_view value) {
+    return LocalForReaders(value, stored_links.count(std::string(LinkFilePart(value))) != 0);
+  });
 }
 
 // Follows the local references of the stored page `page` (images, style

@@ -50,12 +50,47 @@ std::string Printable(std::string_view name) {
   return out;
 }
 
-std::string LocalForReaders(std::string_view gbk) {
-  std::string value(gbk);
-  if (qm::HasNameEscape(value)) {
-    std::string native = qm::NativeName(value);
-    if (!IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
+namespace {
+
+// `gbk` with every name escape written as the percent-encoded UTF-8 bytes of
+// its character, and every "%" as "%25", so that the value stays code page
+// 936 text and a reader that takes it as a URL gets the stored name back.
+std::string WithPercentEncodedEscapes(std::string_view gbk) {
+  static const char kHex[] = "0123456789ABCDEF";
+  auto percent = [](std::string& out, unsigned char b) {
+    out += '%';
+    out += kHex[b >> 4];
+    out += kHex[b & 15];
+  };
+  std::string out;
+  out.reserve(gbk.size() * 2);
+  for (std::size_t i = 0; i < gbk.size();) {
+    if (static_cast<unsigned char>(gbk[i]) == 0xFF) {
+      std::string_view native;
+      i += qm::NameEscapeAt(gbk, i, &native);
+      for (char b : native) percent(out, static_cast<unsigned char>(b));
+      continue;
+    }
+    std::size_t width = qm::CharWidthAt(gbk, i);
+    if (gbk[i] == '%')
+      percent(out, '%');
+    else
+      out.append(gbk.substr(i, width));
+    i += width;
   }
+  return out;
+}
+
+}  // namespace
+
+std::string LocalForReaders(std::string_view gbk, bool names_stored_file) {
+  std::string value(gbk);
+  std::string native;
+  if (qm::HasNameEscape(value)) native = qm::NativeName(value);
+  if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty())
+    value = native;
+  else if (!native.empty() || (names_stored_file && value.find('%') != std::string::npos))
+    value = WithPercentEncodedEscapes(value);
   for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))
     if (value[i] == '\\') value[i] = '/';
   return value;

@@ -33,10 +33,16 @@ std::string Shown(std::string_view gbk);
 
 /// A Local value of a contents or index file as the stored file gives it to
 /// readers: a name escape of a name that is code page 936 on disk becomes
-/// those bytes (the stored name's spelling in the book's code page), and
-/// every "\" character becomes "/" (a "\" byte inside a two-byte character
-/// stays).
-std::string LocalForReaders(std::string_view gbk);
+/// those bytes (the stored name's spelling in the book's code page); in any
+/// other value with escapes, each escaped character becomes its UTF-8 bytes
+/// percent-encoded ("%E3%83%BB") and each "%" becomes "%25", which readers
+/// that take Local values as URLs (kchmviewer) turn back into the stored
+/// UTF-8 name, where character references fail for characters beyond
+/// U+FFFF. When `names_stored_file` (the value, as written, names a file the
+/// book stores), each "%" becomes "%25" as well, so "100%41.htm" does not
+/// open "100A.htm". Every "\" character becomes "/" (a "\" byte inside a
+/// two-byte character stays).
+std::string LocalForReaders(std::string_view gbk, bool names_stored_file);
 
 /// A text shown to the book's reader (title, window caption), kept in code
 /// page 936: each escaped character, which that code page cannot show,

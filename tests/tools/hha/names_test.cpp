@@ -3,12 +3,16 @@
 // and stores them under their exact UTF-8 names.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
 #include "book_fixture.h"
 #include "book_paths.h"
 #include "chm_reader.h"
 #include "compiler.h"
+#include "gbk.h"
+#include "names.h"
+#include "sitemap_links.h"
 #include "runtime/encoding.h"
 #include "support/temp_dir.h"
 
@@ -39,6 +43,25 @@ std::size_t CountContaining(const std::vector<std::string>& list, const std::str
 // "乗" in code page 936 is 0x81 0x5C: its second byte is a backslash.
 const std::string kBackslashChar = "乗";
 
+// A Local value as kchmviewer opens it: read in the book's code page, then
+// taken as a URL whose "%XX" escapes are UTF-8 bytes. Empty when the value
+// is not code page 936 text.
+std::string LocalAsReadersOpenIt(const std::string& local) {
+  auto decoded = hha::GbkToUtf8(hha::LinkFilePart(local));
+  if (!decoded) return {};
+  std::string out;
+  for (std::size_t i = 0; i < decoded->size(); ++i) {
+    if ((*decoded)[i] == '%' && i + 2 < decoded->size() && std::isxdigit((*decoded)[i + 1]) &&
+        std::isxdigit((*decoded)[i + 2])) {
+      out += static_cast<char>(std::stoi(decoded->substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += (*decoded)[i];
+    }
+  }
+  return "/" + out;
+}
+
 TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   qm::TempDir dir;
   const std::string book = "📚书 emoji";
@@ -48,8 +71,17 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   hha_test::WriteFile(folder + "/" + home, "<p>home</p>");
   hha_test::WriteFile(folder + "/" + other, "<p>other</p>");
   hha_test::WriteFile(folder + "/linked 🎈.htm", "<p>linked</p>");
-  const std::string contents =
-      hha_test::TabContentsWithEscapes({{"页 😀", "章😀\\页 😀.htm"}, {"linked", "linked 🎈.htm#top"}});
+  // Escaped, code page 936 and ASCII names side by side, nested or not; a
+  // "%" that must not read as an escape, with and without escaped characters.
+  for (const char* page : {"章😀/中文.htm", "第一章/感遇・其一.htm", "a.htm", "100%41 ・.htm", "第一章/100%41.htm"})
+    hha_test::WriteFile(folder + "/" + page, page);
+  const std::string contents = hha_test::TabContentsWithEscapes({{"页 😀", "章😀\\页 😀.htm"},
+                                                                 {"linked", "linked 🎈.htm#top"},
+                                                                 {"中", "章😀\\中文.htm"},
+                                                                 {"感遇", "第一章\\感遇・其一.htm#s"},
+                                                                 {"a", "a.htm"},
+                                                                 {"%", "100%41 ・.htm"},
+                                                                 {"%", "第一章\\100%41.htm"}});
   hha_test::WriteFile(folder + "/" + book + ".hhc", contents);
   hha_test::WriteFile(folder + "/" + book + ".hhp",
                       hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other}));
@@ -65,9 +97,19 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   EXPECT_EQ((*files)["/" + home], "<p>home</p>");
   EXPECT_EQ((*files)["/" + other], "<p>other</p>") << "a 0x5C second byte split the name";
   EXPECT_EQ((*files)["/linked 🎈.htm"], "<p>linked</p>");
-  std::string stored_contents = contents;
-  stored_contents.replace(stored_contents.find("\\"), 1, "/");
-  EXPECT_EQ((*files)["/" + book + ".hhc"], stored_contents);
+  // Every entry of the stored contents file opens in a reader.
+  const std::string stored_contents = (*files)["/" + book + ".hhc"];
+  std::vector<std::string> opened;
+  for (const std::string& local : hha::SitemapLocalLinks(stored_contents)) {
+    std::string name = LocalAsReadersOpenIt(local);
+    EXPECT_TRUE(files->count(name)) << "Local value " << hha::Printable(local) << " opens nothing";
+    opened.push_back(name);
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"/" + home, "/linked 🎈.htm", "/章😀/中文.htm", "/第一章/感遇・其一.htm",
+                                               "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm"}));
+  EXPECT_NE(stored_contents.find("value=\"a.htm\""), std::string::npos) << "other values keep their bytes";
+  EXPECT_NE(stored_contents.find("value=\"" + hha_test::Gbk("第一章/感遇") + "%E3%83%BB" + hha_test::Gbk("其一.htm#s\"")),
+            std::string::npos);
   EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
 
   // The reader's window shows the book name in its code page: the emoji,
