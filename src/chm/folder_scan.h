@@ -1,6 +1,8 @@
 #pragma once
 // Filling the document tree from a folder on disk.
 
+#include <vector>
+
 #include "app/context.h"
 
 namespace qm {
@@ -13,7 +15,10 @@ namespace qm {
 /// leaves the current directory at `folder`. Returns false, adding nothing,
 /// when `folder` cannot be entered. A sub-folder that cannot be entered, or
 /// that is a link back to a folder being scanned, keeps its folder node
-/// without children.
-bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent);
+/// without children. Entries whose names hold CR or LF, and links whose
+/// real path lies outside `folder`, are left out; their paths are added to
+/// `left_out` when given.
+bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent,
+                        std::vector<Text>* left_out = nullptr);
 
 }  // namespace qm

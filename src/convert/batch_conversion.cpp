@@ -26,6 +26,7 @@ struct FolderWalk {
   const Text& new_extension;
   ConversionReport report;
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
+  Text root;                         // the dropped folder
 };
 
 // Converts one file of `folder`; true when its page was written.
@@ -85,8 +86,16 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
       walk.report.Add(tile, Gbk("图片无法写入"));
     }
   }
-  for (const Text& entry : FindFiles(fs, JoinPath(folder, "*.*"), kDirectory)) {
-    if (!entry.empty() && entry[0] != '.') ConvertOneFolder(walk, JoinPath(folder, entry));
+  for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*.*"), kDirectory)) {
+    if (entry.name.empty() || entry.name[0] == '.') continue;
+    Text sub = JoinPath(folder, entry.name);
+    // A linked folder is entered only when it leads back inside the dropped
+    // folder: texts elsewhere are not converted and deleted.
+    if (entry.link && !InsideFolder(fs, sub, walk.root)) {
+      walk.report.Add(sub, Gbk("是指向文件夹之外的链接，未进入"));
+      continue;
+    }
+    ConvertOneFolder(walk, sub);
   }
   if (identified) walk.open_folders.pop_back();
 }
@@ -95,7 +104,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
 
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
                                const Text& new_extension) {
-  FolderWalk walk{ctx, old_extension, new_extension, {}, {}};
+  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, folder};
   ConvertOneFolder(walk, folder);
   return walk.report;
 }

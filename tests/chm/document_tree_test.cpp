@@ -125,13 +125,15 @@ TEST(ChmFolderDrop, FolderThatCannotBeEnteredGivesAnEmptyTreeButABookName) {
   EXPECT_EQ(t.state.BookName, "MyBook");
   EXPECT_TRUE(t.ui.messages.empty());
 
-  // Several items at once name no folder; the book name is what follows the
-  // combined text's last separator.
+  // Several items at once name no folder; what follows the combined text's
+  // last separator holds line breaks, which would add lines to the project
+  // file: no book name, and the user is told.
   MemoryTab u;
   AddMyBook(u.fs);
   OnChmFolderDrop(u.ctx, "/books/MyBook\r\n/books/a.htm\r\n");
   EXPECT_EQ(u.tree.Count(), 0);
-  EXPECT_EQ(u.state.BookName, "a.htm\r\n");
+  EXPECT_EQ(u.state.BookName, "");
+  EXPECT_EQ(u.ui.messages.size(), 1u);
 }
 
 TEST(ChmFolderDrop, SubFolderThatCannotBeEnteredKeepsItsNodeOnly) {
