@@ -76,6 +76,7 @@ std::vector<std::unique_ptr<Scenario>> AllScenarios() {
   all.push_back(MakeSimplifierScenario());
   all.push_back(MakeReencodingScenario());
   all.push_back(MakeUnpackingScenario());
+  all.push_back(MakeContentsScenario());
   return all;
 }
 
