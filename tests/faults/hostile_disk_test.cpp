@@ -17,6 +17,7 @@
 
 #include "faults/hostile_disk.h"
 #include "faults/scenario.h"
+#include "runtime/encoding.h"
 #include "runtime/paths.h"
 #include "support/operation_fixture.h"
 
@@ -54,7 +55,8 @@ RunReport RunPlanted(Scenario& scenario, const Plant& plant, const std::vector<s
   outside.TakeSnapshot();
   scenario.Run(f.ctx);
   if (wrote) {
-    for (const Text& path : f.fs.written) wrote->push_back(path.substr(in.size() + 1));
+    // On disk, as the system names it.
+    for (const Text& path : f.fs.written) wrote->push_back(NativeName(path).substr(in.size() + 1));
   }
   Probe probe = [&f](const Text& path) -> std::optional<std::string> {
     std::string data;
@@ -102,14 +104,14 @@ const std::vector<std::pair<std::string, Plant>>& Plants() {
          for (const std::string& name : PlantingNames(written))
            if (Missing(in + "/" + name)) ::mkfifo((in + "/" + name).c_str(), 0644);
          for (const FileAtRisk& file : scenario.AtRisk())
-           ::mkfifo(JoinPath(FolderOf(file.path), "fifo-" + NameOf(file.path)).c_str(), 0644);
+           ::mkfifo(NativeName(JoinPath(FolderOf(file.path), "fifo-" + NameOf(file.path))).c_str(), 0644);
        }},
       {kLinkedFolders,
        [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written, const Scenario& scenario) {
          // The folder of the first file at risk is the one the user drops;
          // every other folder the run writes into goes outside, a link
          // taking its place, and a link to the outside folder joins it.
-         const std::string dropped = FolderOf(scenario.AtRisk().front().path);
+         const std::string dropped = NativeName(FolderOf(scenario.AtRisk().front().path));
          std::set<std::string> folders;
          for (const std::string& name : written) folders.insert(FolderOf(in + "/" + name));
          int n = 0;
@@ -125,8 +127,8 @@ const std::vector<std::pair<std::string, Plant>>& Plants() {
        }},
       {kReadOnlyDisk,
        [](const OutsideFolder&, const std::string&, const std::vector<std::string>&, const Scenario& scenario) {
-         for (const FileAtRisk& file : scenario.AtRisk()) ::chmod(file.path.c_str(), 0444);
-         for (const Text& folder : scenario.Folders()) ::chmod(folder.c_str(), 0555);
+         for (const FileAtRisk& file : scenario.AtRisk()) ::chmod(NativeName(file.path).c_str(), 0444);
+         for (const Text& folder : scenario.Folders()) ::chmod(NativeName(folder).c_str(), 0555);
        }},
   };
   return plants;
