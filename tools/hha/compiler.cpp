@@ -82,7 +82,21 @@ class FileList {
   /// name came from, for messages. Returns the stored name when the file is
   /// part of the book.
   std::optional<std::string> Add(const std::string& gbk, const std::string& what) {
-    BookPath p = ToBookPath(gbk);
+    // A Linux name may hold "\\" as an ordinary character: a name without
+    // "/" that is the name of a file beside the project is that file.
+    std::optional<std::string> disk;
+    BookPath p;
+    if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
+      std::string literal = NameFromProject(gbk);
+      struct stat st {};
+      if (IsValidUtf8(literal) && literal != "." && literal != ".." &&
+          ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        disk = root_ + "/" + literal;
+        p.ok = true;
+        p.name = literal;
+      }
+    }
+    if (!disk) p = ToBookPath(gbk);
     if (!p.ok) {
       Warn(what + " \"" + Shown(gbk) + "\" skipped: " + p.error);
       return std::nullopt;
@@ -91,17 +105,7 @@ class FileList {
       Warn(what + " \"" + Shown(gbk) + "\" skipped: the name is too long for a book");
       return std::nullopt;
     }
-    std::optional<std::string> disk = FindInBook(root_, p.name);
-    if (!disk && gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
-      // A Linux name may hold "\\" as an ordinary character: the file of
-      // that exact name beside the project.
-      std::string literal = NameFromProject(gbk);
-      struct stat st {};
-      if (IsValidUtf8(literal) && ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        disk = root_ + "/" + literal;
-        p.name = literal;
-      }
-    }
+    if (!disk) disk = FindInBook(root_, p.name);
     if (!disk) {
       Warn(what + " \"" + Shown(gbk) + "\" not found; it is not in the book");
       return std::nullopt;
