@@ -73,8 +73,9 @@ class FileSystem {
   /// `to` already exists.
   virtual bool Rename(const Text& from, const Text& to) = 0;
 
-  /// Renames `from` onto `to`, replacing a file there in one step. Used to
-  /// put a completely written temporary file into place.
+  /// Renames `from` onto `to`, replacing a file there in one step (a link
+  /// there is replaced itself, never followed; a read-only file is not
+  /// replaced). Used to put a completely written temporary file into place.
   virtual bool ReplaceWith(const Text& from, const Text& to) = 0;
 
   /// Deletes a file (not a folder); a link is removed, never followed. A

@@ -242,7 +242,10 @@ bool RealFileSystem::Rename(const Text& from, const Text& to) {
 
 bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return false;
-  return ::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+  std::string target = Native(to);
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;  // as writing it would
+  return ::rename(Native(from).c_str(), target.c_str()) == 0;
 }
 
 bool RealFileSystem::Delete(const Text& path) {

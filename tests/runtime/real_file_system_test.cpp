@@ -91,6 +91,7 @@ TEST_F(RealFileSystemTest, WriteFileSafelyLeavesTheOldFileWhenTheWriteFails) {
   EXPECT_FALSE(WriteFileSafely(fs, disk.Path("page.htm"), "new"));
   EXPECT_FALSE(fs.Write(disk.Path("page.htm"), "new"));
   EXPECT_FALSE(fs.Delete(disk.Path("page.htm")));
+  EXPECT_FALSE(fs.ReplaceWith(disk.Path("probe.htm"), disk.Path("page.htm")));
   EXPECT_EQ(ReadFile(fs, disk.Path("page.htm")).bytes, "old");
   EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"page.htm", "probe.htm"}));
   // Moving it keeps working.
