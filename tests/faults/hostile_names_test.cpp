@@ -171,6 +171,13 @@ TEST(HostileProjectNamesTest, NoNameRewritesTheProjectOrSendsTheBookAway) {
     EXPECT_EQ(sections, (std::vector<std::string>{"[OPTIONS]\r", "[WINDOWS]\r", "[FILES]\r"})) << name;
     EXPECT_EQ(compiled_lines, 1) << name;
     EXPECT_TRUE(stdfs::is_regular_file(folder + "/" + name + ".chm")) << name;
+    // The book unpacks whole, contents file included.
+    const std::string unpacked = scratch.path() + "/../" + tag + "-unpacked";
+    RunResult unpack = programs.Run(TextFromNativeName("hh.exe -decompile \"" + unpacked + "\" \"" + folder + "/" +
+                                                       name + ".chm\""), true);
+    EXPECT_EQ(unpack.exit_status, 0) << name;
+    EXPECT_TRUE(stdfs::exists(unpacked + "/a.htm")) << name;
+    stdfs::remove_all(unpacked);
   }
   // Nothing landed beside the book folders or anywhere else.
   std::set<std::string> beside;

@@ -83,7 +83,8 @@ class FileList {
   /// part of the book.
   std::optional<std::string> Add(const std::string& gbk, const std::string& what) {
     // A Linux name may hold "\\" as an ordinary character: a name without
-    // "/" that is the name of a file beside the project is that file.
+    // "/" that is the name of a file beside the project is that file. It is
+    // stored with "_" for each "\\", which readers would take for a folder.
     std::optional<std::string> disk;
     BookPath p;
     if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
@@ -94,6 +95,9 @@ class FileList {
         disk = root_ + "/" + literal;
         p.ok = true;
         p.name = literal;
+        for (char& c : p.name)
+          if (c == '\\') c = '_';
+        respelled_[gbk] = p.name;
       }
     }
     if (!disk) p = ToBookPath(gbk);
@@ -132,6 +136,13 @@ class FileList {
 
   const std::vector<BookFile>& files() const { return files_; }
 
+  /// The project spelling under which `gbk` (a name given to Add) reaches
+  /// its stored name: changed only for names that hold "\\" as a character.
+  std::string Respelled(const std::string& gbk) const {
+    auto it = respelled_.find(gbk);
+    return it == respelled_.end() ? gbk : qm::TextFromNativeName(it->second);
+  }
+
  private:
   // The name as CHM readers compare it: ASCII letters in lower case.
   static std::string FoldedName(std::string name) {
@@ -152,6 +163,7 @@ class FileList {
   std::size_t& warnings_;
   std::vector<BookFile> files_;
   std::unordered_map<std::string, std::size_t> index_;  // folded name -> files_ position
+  std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
 };
 
 // Adds the local pages a sitemap file links to.
@@ -362,6 +374,9 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     w.jump1_text = ReaderText(w.jump1_text);
     w.jump2_text = ReaderText(w.jump2_text);
   }
+  for (WindowDefinition& w : project.windows)
+    for (std::string* name : {&w.contents_file, &w.index_file, &w.default_file, &w.home_file})
+      *name = list.Respelled(*name);
   if (!project.windows.empty()) {
     WindowFiles wf = BuildWindowFiles(project.windows, &StoredNameForWindow);
     if (Status s = store("/#WINDOWS", wf.windows); !s.ok) return fail(s.message);
