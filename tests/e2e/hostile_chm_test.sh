@@ -62,14 +62,7 @@ grep -q '^message 信息：: 解包失败' "$SCRATCH/out.txt" || { cat "$SCRATCH
 quoted="$SCRATCH/say \"hi\" \"there\""
 mkdir -p "$quoted"
 printf '<p>hi</p>' >"$quoted/hi.htm"
-drive <<SCRIPT
-page CHM制作
-drop 编辑框1 $quoted
-select 0
-wait 1200
-click 按钮建工程
-click 按钮转CHM
-SCRIPT
+compile_book "$quoted"
 expect_line "message 信息：: ok"
 [ -s "$quoted/$(basename "$quoted").chm" ] || fail "the book in the quoted folder was not compiled"
 
@@ -82,14 +75,7 @@ mkdir -p "$emoji"
 printf '<p>home</p>' >"$emoji/首页.htm"
 printf '<p>smile</p>' >"$emoji/笑😀.htm"
 printf '<p>stray</p>' >"$emoji/$(printf 'bad\xe9').htm"
-drive <<SCRIPT
-page CHM制作
-drop 编辑框1 $emoji
-select 0
-wait 1200
-click 按钮建工程
-click 按钮转CHM
-SCRIPT
+compile_book "$emoji"
 expect_line "message 信息：: ok"
 [ -s "$emoji/书😀.chm" ] || fail "the book in the emoji folder was not compiled"
 grep -q "not UTF-8" "$SCRATCH/err.txt" || { cat "$SCRATCH/err.txt" >&2; fail "no warning for the page that is not UTF-8"; }

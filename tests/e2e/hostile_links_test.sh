@@ -30,15 +30,7 @@ pages="$SCRATCH/pages"
 mkdir -p "$pages"
 printf '<body>x</body>' >"$pages/p.htm"
 ln -s "$outside" "$pages/处理后"
-drive <<SCRIPT
-page 网页制作
-choose 单选框精简网页
-drop 选择夹1 $pages
-type 编辑框后缀 .htm
-type 编辑框前标记 <body>
-type 编辑框后标记 </body>
-click 按钮精简网页
-SCRIPT
+simplify_script "$pages" .htm "<body>" "</body>" | drive
 grep -q '处理后' "$SCRATCH/out.txt" || fail "the linked 处理后 was not refused"
 [ "$(cat "$pages/p.htm")" = '<body>x</body>' ] || fail "the page did not stay"
 
@@ -47,14 +39,7 @@ mkdir -p "$book"
 printf '<p>a</p>' >"$book/a.htm"
 ln -s "$outside/secret" "$book/secret.htm"
 name=$(basename "$book")
-drive <<SCRIPT
-page CHM制作
-drop 编辑框1 ${book//\\/\\\\}
-select 0
-wait 1200
-click 按钮建工程
-click 按钮转CHM
-SCRIPT
+compile_book "${book//\\/\\\\}"
 expect_line "message 信息：: ok"
 [ -s "$book/$name.chm" ] || fail "the book is not inside its folder"
 [ ! -e "/tmp/$(basename "$SCRATCH")-escaped.chm" ] || fail "the book went to /tmp"
