@@ -22,8 +22,6 @@ Text DocumentOrderListOf(const TreeModel& tree) {
 
 namespace {
 
-bool HoldsLineBreak(const Text& name) { return name.find_first_of("\r\n") != Text::npos; }
-
 // Names the items the scan kept out of the tree; line breaks in them are
 // shown as "\r" and "\n".
 Text LeftOutMessage(const std::vector<Text>& left_out) {

@@ -28,7 +28,7 @@ struct Scan {
   // files, and a link leading out of the folder would put files from
   // elsewhere into the book.
   bool Admissible(const Text& folder, const DirectoryEntry& entry) {
-    bool fine = entry.name.find_first_of("\r\n") == Text::npos &&
+    bool fine = !HoldsLineBreak(entry.name) &&
                 (!entry.link || InsideFolder(ctx.fs, entry.name, root));
     if (!fine && left_out) left_out->push_back(folder + entry.name);
     return fine;
@@ -77,6 +77,8 @@ struct Scan {
 };
 
 }  // namespace
+
+bool HoldsLineBreak(const Text& name) { return name.find_first_of("\r\n") != Text::npos; }
 
 bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent, std::vector<Text>* left_out) {
   Scan scan{ctx, {}, {}, folder, left_out};

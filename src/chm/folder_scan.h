@@ -7,6 +7,10 @@
 
 namespace qm {
 
+/// True when `name` holds a CR or LF, which would add lines to the project
+/// and contents files.
+bool HoldsLineBreak(const Text& name);
+
 /// Adds below tree item `parent` (-1: top level) one folder node "<name>"
 /// (pictures 0) for every sub-folder of `folder`, each followed at once by
 /// its own contents, then one document node (pictures 1) for every file that
