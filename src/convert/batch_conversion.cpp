@@ -26,7 +26,6 @@ struct FolderWalk {
   const Text& new_extension;
   ConversionReport report;
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
-  Text root;                         // the dropped folder
 };
 
 // Converts one file of `folder`; true when its page was written.
@@ -91,7 +90,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     Text sub = JoinPath(folder, entry.name);
     // A linked folder is entered only when it leads back inside the dropped
     // folder: texts elsewhere are not converted and deleted.
-    if (entry.link && !InsideFolder(fs, sub, walk.root)) {
+    if (entry.link && (walk.open_folders.empty() || !InsideFolder(fs, sub, walk.open_folders.front()))) {
       walk.report.Add(sub, Gbk("是指向文件夹之外的链接，未进入"));
       continue;
     }
@@ -104,7 +103,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
 
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
                                const Text& new_extension) {
-  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, folder};
+  FolderWalk walk{ctx, old_extension, new_extension, {}, {}};
   ConvertOneFolder(walk, folder);
   return walk.report;
 }

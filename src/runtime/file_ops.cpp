@@ -65,6 +65,17 @@ bool InsideFolder(FileSystem& fs, const Text& path, const Text& folder) {
   return real.compare(0, root.size(), root) == 0;
 }
 
+bool InsideFolder(FileSystem& fs, const Text& path, const FileId& folder) {
+  for (Text real = fs.RealPath(path); !real.empty();) {
+    FileId id;
+    if (fs.Identify(real, &id) && id == folder) return true;
+    Text up = FolderOf(real);
+    if (up == real) break;
+    real = std::move(up);
+  }
+  return false;
+}
+
 std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern, int filter) {
   std::vector<DirectoryEntry> found;
   Text folder = FolderOf(pattern);

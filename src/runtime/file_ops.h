@@ -30,6 +30,9 @@ bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data);
 /// real path or lies below it.
 bool InsideFolder(FileSystem& fs, const Text& path, const Text& folder);
 
+/// The same for the folder whose identity is `folder`.
+bool InsideFolder(FileSystem& fs, const Text& path, const FileId& folder);
+
 /// The search filter "no filter": only entries that are not directories.
 inline constexpr int kNoFilter = -1;
 
