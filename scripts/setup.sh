@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev
-  libmspack-dev
+  libmspack-dev libicu-dev
   libchm-bin 7zip fp-utils
   fonts-wqy-microhei
   xvfb xauth

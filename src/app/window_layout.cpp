@@ -77,7 +77,8 @@ const std::array kControls = {
     // Page "CHM制作".
     C("标签22", K::kLabel, kChmPage, 11, 37, 69, 16, "网页文件夹："),
     C("编辑框1", K::kEditBox, kChmPage, 80, 35, 171, 20, kDropHint),
-    C("选择框不建目录", K::kCheckBox, kChmPage, 274, 34, 80, 19, "不自建目录"),
+    C("选择框不建目录", K::kCheckBox, kChmPage, 274, 27, 80, 17, "不自建目录"),
+    C("选择框网页标题", K::kCheckBox, kChmPage, 274, 45, 80, 17, "用网页标题"),
     C("按钮建工程", K::kButton, kChmPage, 363, 32, 69, 24, "建CHM目录"),
     C("按钮CHM解包", K::kButton, kChmPage, 473, 32, 52, 24, "CHM解包", true),
     C("按钮转CHM", K::kButton, kChmPage, 526, 32, 64, 24, "转CHM", true),

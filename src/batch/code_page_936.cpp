@@ -3,9 +3,38 @@
 #include <iconv.h>
 
 #include <memory>
+#include <vector>
 
 namespace qm {
 namespace {
+
+// Windows maps the private-use characters U+E000 to U+E864 into the code
+// page's user-defined cells, which glibc leaves out: first the three
+// user-defined areas (AAA1-AFFE, F8A1-FEFE, A140-A7A0, row by row), then
+// every other two-byte cell that holds no character, in code order. The
+// single byte 0xFF stands for U+F8F5.
+void AddUserDefinedArea(std::uint16_t* table) {
+  std::vector<bool> taken(0x10000, false);
+  for (unsigned u = 0x80; u < 0x10000; ++u)
+    if (table[u] != kNoCp936Form && table[u] >= 0x100) taken[table[u]] = true;
+  auto is_trail = [](unsigned t) { return t >= 0x40 && t <= 0xFE && t != 0x7F; };
+  unsigned next = 0xE000;
+  auto area = [&](unsigned lead_from, unsigned lead_to, unsigned trail_from, unsigned trail_to) {
+    for (unsigned lead = lead_from; lead <= lead_to; ++lead)
+      for (unsigned t = trail_from; t <= trail_to; ++t)
+        if (is_trail(t)) {
+          table[next++] = static_cast<std::uint16_t>(lead << 8 | t);
+          taken[lead << 8 | t] = true;
+        }
+  };
+  area(0xAA, 0xAF, 0xA1, 0xFE);
+  area(0xF8, 0xFE, 0xA1, 0xFE);
+  area(0xA1, 0xA7, 0x40, 0xA0);
+  for (unsigned lead = 0x81; lead <= 0xFE && next <= 0xE864; ++lead)
+    for (unsigned t = 0x40; t <= 0xFE && next <= 0xE864; ++t)
+      if (is_trail(t) && !taken[lead << 8 | t]) table[next++] = static_cast<std::uint16_t>(lead << 8 | t);
+  table[0xF8F5] = 0xFF;
+}
 
 // One iconv call per code point, once per process: 65,536 short
 // conversions take a few tens of milliseconds.
@@ -32,6 +61,7 @@ std::unique_ptr<std::uint16_t[]> BuildTable() {
     }
   }
   iconv_close(cd);
+  AddUserDefinedArea(table.get());
   return table;
 }
 

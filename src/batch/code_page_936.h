@@ -10,11 +10,14 @@ namespace qm {
 inline constexpr std::uint16_t kNoCp936Form = 0xFFFF;
 
 /// A table of 65,536 entries, indexed by UTF-16 code unit: the character's
-/// code page 936 bytes, a value below 0x100 being one byte (ASCII, and 0x80
+/// code page 936 bytes, a value below 0x100 being one byte (ASCII, 0xFF for
+/// U+F8F5, and 0x80
 /// for the euro sign) and a larger value the two bytes lead * 256 + trail;
 /// kNoCp936Form when the character has none (surrogates included). Built
-/// once, on first use, by asking glibc iconv's "CP936" about each code point;
-/// when that converter is missing only ASCII has a form.
+/// once, on first use, by asking glibc iconv's "CP936" about each code point
+/// and adding what Windows maps beyond it (the private-use characters
+/// U+E000-U+E864 in the user-defined cells, U+F8F5 as the byte 0xFF); when
+/// that converter is missing only ASCII and those have a form.
 const std::uint16_t* Cp936Table();
 
 /// The precomposed character that `base` followed by the combining mark

@@ -1,10 +1,12 @@
 #include "batch/utf8_to_gbk.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
 #include "batch/code_page_936.h"
+#include "runtime/encoding.h"
 
 namespace qm {
 namespace {
@@ -103,25 +105,42 @@ inline bool IsCombiningMark(char16_t u) { return u >= 0x0300 && u <= 0x036F; }
 
 ByteSet Utf8ToUtf16(const ByteSet& data) { return DecodeToUtf16(data.View()); }
 
-Text Utf16ToGbkText(const ByteSet& utf16) {
+Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped) {
   const std::uint16_t* table = Cp936Table();
+  const bool references = unmapped == Cp936Unmapped::kCharacterReference;
   std::string_view w = utf16.View();
   std::size_t n = w.size() / 2;
-  Text out(2 * n, '\0');  // at most two bytes per code unit
+  Text out(2 * n, '\0');  // at most two bytes per code unit, but for references
   char* o = out.data();
+  // Writes the reference of `cp`, making room for it first.
+  auto put_reference = [&](char32_t cp) {
+    Text reference = CharacterReference(cp);
+    std::size_t used = static_cast<std::size_t>(o - out.data());
+    if (out.size() - used < reference.size() + 2 * n) {
+      out.resize(2 * out.size() + reference.size());
+      o = out.data() + used;
+    }
+    o = std::copy(reference.begin(), reference.end(), o);
+  };
   char16_t next = n > 0 ? UnitAt(w, 0) : 0;
   for (std::size_t k = 0; k < n; ++k) {
     char16_t u = next;
     next = k + 1 < n ? UnitAt(w, k + 1) : 0;
-    if (u == 0) break;
+    if (u == 0 && !references) break;
     if (u >= 0xD800 && u <= 0xDFFF) {
       // A character outside the Basic Multilingual Plane (code page 936
       // has none) or a lone surrogate.
+      char32_t cp = kReplacement;
       if (u <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+        cp = 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00);
         ++k;
         next = k + 1 < n ? UnitAt(w, k + 1) : 0;
       }
-      *o++ = '?';
+      if (references) {
+        put_reference(cp);
+      } else {
+        *o++ = '?';
+      }
       continue;
     }
     while (IsCombiningMark(next)) {
@@ -137,6 +156,8 @@ Text Utf16ToGbkText(const ByteSet& utf16) {
     } else if (code != kNoCp936Form) {
       *o++ = static_cast<char>(code >> 8);
       *o++ = static_cast<char>(code & 0xFF);
+    } else if (references) {
+      put_reference(u);
     } else {
       *o++ = '?';
     }
@@ -149,6 +170,10 @@ Text Utf8ToGbkText(const ByteSet& data) {
   std::string_view s = data.View();
   if (s.starts_with("\xEF\xBB\xBF")) s.remove_prefix(3);
   return Utf16ToGbkText(DecodeToUtf16(s));
+}
+
+Text Utf8ToGbkPageText(std::string_view data) {
+  return Utf16ToGbkText(DecodeToUtf16(data), Cp936Unmapped::kCharacterReference);
 }
 
 }  // namespace qm

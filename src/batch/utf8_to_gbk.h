@@ -3,6 +3,8 @@
 // MultiByteToWideChar(CP_UTF8, 0) and WideCharToMultiByte(936,
 // WC_COMPOSITECHECK) with the default character "?".
 
+#include <string_view>
+
 #include "runtime/byte_set.h"
 #include "runtime/text.h"
 
@@ -16,17 +18,34 @@ namespace qm {
 /// byte-order mark is kept as U+FEFF. Empty input gives the empty byte set.
 ByteSet Utf8ToUtf16(const ByteSet& data);
 
+/// What Utf16ToGbkText does with what code page 936 cannot hold.
+enum class Cp936Unmapped {
+  // The re-encoding tool's rule: a character without a form becomes "?",
+  // and the text ends before the first U+0000.
+  kQuestionMark,
+  // For texts that become pages: such a character becomes its HTML
+  // character reference (a lone surrogate that of U+FFFD), and U+0000 is
+  // kept as a 0 byte, as in a text file read byte for byte.
+  kCharacterReference,
+};
+
 /// Converts UTF-16 little-endian code units (a trailing odd byte is ignored)
 /// to code page 936. The text ends before the first U+0000. A character
 /// without a code page 936 form becomes "?" (a surrogate pair or a lone
 /// surrogate gives one "?"). A base letter followed by combining marks is
 /// written as the precomposed letter where code page 936 has one
 /// (ComposeForCp936); otherwise each character is converted on its own.
-Text Utf16ToGbkText(const ByteSet& utf16);
+/// `unmapped` kCharacterReference changes the "?" and the U+0000 rule as
+/// that value says.
+Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped = Cp936Unmapped::kQuestionMark);
 
 /// Utf16ToGbkText of Utf8ToUtf16 of `data`, with one difference: a UTF-8
 /// byte-order mark at the very start is dropped, since it has no code page
 /// 936 form and would put a "?" at the top of the page.
 Text Utf8ToGbkText(const ByteSet& data);
+
+/// UTF-8 (without a byte-order mark) to code page 936 for a page:
+/// Utf16ToGbkText of Utf8ToUtf16 with kCharacterReference.
+Text Utf8ToGbkPageText(std::string_view data);
 
 }  // namespace qm

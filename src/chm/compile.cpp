@@ -2,6 +2,7 @@
 
 #include "chm/chm_controls.h"
 
+#include "chm/compiled_project.h"
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -57,15 +58,38 @@ void CompileChm(Context& ctx) {
     }
   }
 
-  const Text compiled = folder + Text(kPathSeparatorText) + book + ".chm";
+  // The compiler names its output in the project it reads: the box text
+  // just written, or the file of the last build.
+  Text project;
+  if (ctx.controls.IsTicked(chm::kNoOwnContentsBox)) {
+    project = ctx.controls.GetText(chm::kProjectBox);
+  } else {
+    ctx.fs.Read(project_path, &project);
+  }
+  const Text compiled = CompiledFileOfProject(project, folder, book);
   const long long before = ctx.fs.ModifiedTime(compiled);
+  FileId before_id;
+  const bool existed = ctx.fs.Identify(compiled, &before_id);
   const Text command = "hhc.exe " + QuotedArgument(project_path);
   RunResult run = ctx.processes.Run(command, true, 1);
 
-  // "ok" only when the compiler ran, succeeded and wrote the book.
+  // "ok" only when the compiler ran, succeeded and wrote the book it names:
+  // a book that is there and is not the one from before (another file, or
+  // written since; a modification time in the future counts as written).
   Text failure = DescribeFailedRun(run, "hhc.exe", Gbk("编译"));
-  if (failure.empty() && ctx.fs.ModifiedTime(compiled) <= before)
-    failure = Gbk("编译没有生成文件：") + compiled;
+  FileId after_id;
+  const int attributes = ctx.fs.Attributes(compiled);
+  const bool written = attributes >= 0 && (attributes & kDirectory) == 0 &&
+                       (!existed || ctx.fs.ModifiedTime(compiled) != before ||
+                        (ctx.fs.Identify(compiled, &after_id) && !(after_id == before_id)));
+  if (failure.empty() && !written) failure = Gbk("编译没有生成文件：") + compiled;
+  if (failure.empty()) {
+    std::vector<Text> left_out = UnstorableFilesOfProject(project);
+    if (!left_out.empty()) {
+      failure = Gbk("书已编译，但这些网页的文件名无法收入书中，没有收入：");
+      for (const Text& name : left_out) failure += "\r\n" + name;
+    }
+  }
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
 }
 

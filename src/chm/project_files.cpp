@@ -1,6 +1,7 @@
 #include "chm/project_files.h"
 
 #include "chm/chm_controls.h"
+#include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
 #include "runtime/encoding.h"
@@ -38,16 +39,23 @@ Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".htm
 
 }  // namespace
 
-Text ContentsText(const TreeModel& tree) {
+Text ContentsText(const TreeModel& tree, const EntryNamer& namer) {
+  // The name of a document's entry: the page's own name where the namer
+  // gives one, else the one made from the file name.
+  auto entry_name = [&](const Text& local, const Text& from_file) {
+    Text name = namer ? WithDecimalReferences(namer(local)) : Text();
+    return name.empty() ? NameWithReferences(from_file, ReferenceForm::kDecimal) : name;
+  };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", WithoutAll(text, ">", "<"));
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
+                             NameWithReferences(WithoutAll(text, ">", "<"), ReferenceForm::kDecimal));
       body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
-      Text name = WithoutPageExtension(WithoutAll(text, ">", "<"));
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
+      Text name = entry_name(local, WithoutPageExtension(WithoutAll(text, ">", "<")));
       Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
       body += ReplaceSubtext(entry, "CCCCCC", local);
       body += kEntryEnd;
@@ -57,7 +65,7 @@ Text ContentsText(const TreeModel& tree) {
     } else {
       Text local = WithoutFinalBackslash(path);
       Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", local);
-      body += ReplaceSubtext(entry, "AAAAAA", WithoutPageExtension(local));
+      body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
       body += kEntryEnd;
     }
   });
@@ -65,11 +73,15 @@ Text ContentsText(const TreeModel& tree) {
 }
 
 void BuildContents(Context& ctx) {
+  const Text folder = ctx.controls.GetText(kFolderBox);
+  EntryNamer by_title;
+  if (ctx.controls.IsTicked(kPageTitleBox)) {
+    by_title = [&](const Text& local) { return PageTitleOfFile(ctx.fs, folder, local); };
+  }
   ctx.controls.SetText(kContentsBox, {});
-  ctx.controls.SetText(kContentsBox, ContentsText(ctx.tree));
+  ctx.controls.SetText(kContentsBox, ContentsText(ctx.tree, by_title));
   ctx.controls.SetDisabled(kCompileButton, false);
 
-  const Text folder = ctx.controls.GetText(kFolderBox);
   const Text base = folder + Text(kPathSeparatorText) + ctx.state.BookName;
   Text problems;
   // Each file is replaced only by a completely written new one.

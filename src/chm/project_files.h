@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "app/context.h"
 
 namespace qm {
@@ -6,7 +8,8 @@ namespace qm {
 /// Tick of the preview timer: rewrites the project preview.
 void RefreshProjectPreview(Context& ctx);
 
-/// "建CHM目录": writes the contents and project files.
+/// "建CHM目录": writes the contents and project files. With "用网页标题"
+/// ticked, each page's entry is named by the page's title (PageTitle).
 void BuildContents(Context& ctx);
 
 /// The project text for `book` with the home page taken from the selected
@@ -14,8 +17,15 @@ void BuildContents(Context& ctx);
 /// list `files`.
 Text ProjectText(const Text& book, const Text& home, const Text& files);
 
+/// Gives a document entry's name from its local path (relative, "\"
+/// separators); an empty result keeps the name made from the file name.
+using EntryNamer = std::function<Text(const Text& local)>;
+
 /// The whole contents file of the tree: header, one entry per item with its
-/// nested lists opened and closed, footer.
-Text ContentsText(const TreeModel& tree);
+/// nested lists opened and closed, footer. Names taken from file and folder
+/// names carry characters without a GBK form as decimal character
+/// references; with `namer`, a document's entry is named by it where it
+/// gives a name, with its hexadecimal references written in decimal.
+Text ContentsText(const TreeModel& tree, const EntryNamer& namer = {});
 
 }  // namespace qm

@@ -13,7 +13,7 @@ Text LastPathComponent(std::string_view path) {
 
 void AppendPathPart(Text& path, std::string_view item_text) {
   path.append(item_text);
-  if (!EndsWith(item_text, "\\")) path.push_back('\\');
+  if (!EndsWithCharacters(item_text, "\\")) path.push_back('\\');
 }
 
 Text TreeItemPath(const TreeModel& tree, int index) {
@@ -29,7 +29,10 @@ bool IsFolderPath(std::string_view path) { return TextRight(path, 2) == ">\\"; }
 bool IsInsideFolder(std::string_view path) { return TextLeft(path, 1) == "<"; }
 
 Text WithoutFinalBackslash(std::string_view path) {
-  return ReplaceSubtext(path, "\\", {}, TextLength(path));
+  // Only a whole "\" character goes, never the second byte of a two-byte
+  // character such as 乗 (0x81 0x5C).
+  if (!EndsWithCharacters(path, "\\")) return Text(path);
+  return Text(path.substr(0, path.size() - 1));
 }
 
 Text WithoutAll(std::string_view text, std::string_view first, std::string_view second) {

@@ -24,7 +24,8 @@ bool IsFolderPath(std::string_view path);
 /// True when `path` lies inside a folder node: it begins with "<".
 bool IsInsideFolder(std::string_view path);
 
-/// `path` without its final "\" (only a "\" in the last byte goes).
+/// `path` without its final "\" character (a last byte 0x5C that is the
+/// second byte of a two-byte character stays).
 Text WithoutFinalBackslash(std::string_view path);
 
 /// `text` without every `first`, then without every `second`.

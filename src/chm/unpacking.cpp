@@ -23,7 +23,12 @@ void ChmUnpacking(Context& ctx) {
   const Text n = TextRight(q, TextLength(q) - k);
   const Text f = ReplaceSubtext(q, n, {}, 1, -1, true);
   const Text b = ReplaceSubtext(n, ".chm", {}, 1, -1, false);
-  const Text command = "hh.exe -decompile " + f + b + " " + f + b + ".chm";
+  // The command names the book F+B+".chm"; on a disk that tells letter
+  // cases apart a book named BOOK.CHM is not found under that name, so the
+  // unpacker then gets the file's real (space-free) name.
+  const Text named = f + b + ".chm";
+  const Text book = ctx.fs.Attributes(named) < 0 && ctx.fs.Attributes(q) >= 0 ? q : named;
+  const Text command = "hh.exe -decompile " + f + b + " " + book;
   RunResult run = ctx.processes.Run(command, true);
   Text failure = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);

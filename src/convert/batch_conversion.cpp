@@ -4,12 +4,12 @@
 #include "convert/batch_conversion.h"
 
 #include <algorithm>
-#include <set>
 
 #include "convert/control_names.h"
 #include "convert/file_steps.h"
 #include "convert/framed_page.h"
 #include "convert/page_images.h"
+#include "convert/text_decoding.h"
 #include "convert/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -26,11 +26,16 @@ struct FolderWalk {
   const Text& new_extension;
   ConversionReport report;
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
+  long recoded = 0;                   // pages made from UTF-8 or UTF-16 texts
 };
 
-// Converts one file of `folder`; true when its page was written.
-bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name,
-                 const std::set<Text>& sources, std::set<Text>& written) {
+// True when a file or folder is at `path`.
+bool Occupied(FileSystem& fs, const Text& path) { return fs.Attributes(path) != -1; }
+
+// Converts one file of `folder`; true when its page was written. A page
+// never replaces an existing file, and a text that holds a 0 byte (after
+// decoding) gets no page, since the page would end at that byte.
+bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
   FileSystem& fs = walk.ctx.fs;
   Text source = JoinPath(folder, name);
   Text page_name = BaseName(name) + walk.new_extension;
@@ -38,7 +43,8 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name,
     walk.report.Add(source, Gbk("新文件名与原文件名相同，未转换"));
     return false;
   }
-  if (written.count(page_name) || sources.count(page_name)) {
+  Text page_path = JoinPath(folder, page_name);
+  if (Occupied(fs, page_path)) {
     walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
     return false;
   }
@@ -47,19 +53,18 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name,
     walk.report.Add(source, Gbk("无法读取，未转换"));
     return false;
   }
-  bool cut = HoldsZeroByte(data);
-  FileStep step = WriteThenDelete(fs, JoinPath(folder, page_name), FramedPage(ByteSet(std::move(data))),
-                                  source, /*keep_source=*/cut);
+  DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
+  if (HoldsZeroByte(text.gbk.bytes)) {
+    walk.report.Add(source, Gbk("含有0字节，未转换"));
+    return false;
+  }
+  FileStep step = WriteThenDelete(fs, page_path, FramedPage(text.gbk), source);
   if (!step.copied) {
     walk.report.Add(source, Gbk("网页无法写入，未转换"));
     return false;
   }
-  written.insert(page_name);
-  if (cut) {
-    walk.report.Add(source, Gbk("含有0字节，网页只到该处为止，原文件未删除"));
-  } else if (!step.removed) {
-    walk.report.Add(source, Gbk("网页已写入，但原文件无法删除"));
-  }
+  if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
+  if (!step.removed) walk.report.Add(source, Gbk("网页已写入，但原文件无法删除"));
   return true;
 }
 
@@ -73,12 +78,9 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
     walk.open_folders.push_back(id);
   }
-  std::vector<Text> names = FindFiles(fs, JoinPath(folder, "*" + walk.old_extension));
-  const std::set<Text> sources(names.begin(), names.end());
-  std::set<Text> written;
   bool tile_checked = false;
-  for (const Text& name : names) {
-    if (!ConvertFile(walk, folder, name, sources, written) || tile_checked) continue;
+  for (const Text& name : FindFiles(fs, JoinPath(folder, "*" + walk.old_extension))) {
+    if (!ConvertFile(walk, folder, name) || tile_checked) continue;
     tile_checked = true;
     Text tile = JoinPath(folder, kPaleTileImageName);
     if (!FileExists(fs, tile) && !WriteFileSafely(fs, tile, PaleTileImage().View())) {
@@ -102,9 +104,10 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
 }  // namespace
 
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
-                               const Text& new_extension) {
+                               const Text& new_extension, long* recoded) {
   FolderWalk walk{ctx, old_extension, new_extension, {}, {}};
   ConvertOneFolder(walk, folder);
+  if (recoded) *recoded = walk.recoded;
   return walk.report;
 }
 
@@ -118,9 +121,17 @@ void BatchPageConversion(Context& ctx) {
     return;
   }
   ctx.cursor.SetWaitCursor();
-  ConversionReport report = ConvertFolder(ctx, folder, old_extension, new_extension);
+  long recoded = 0;
+  ConversionReport report = ConvertFolder(ctx, folder, old_extension, new_extension, &recoded);
   ctx.cursor.RestoreCursor();
-  ctx.dialogs.MessageBox(report.ClosingMessage(Gbk("转换ok!")));
+  Text message = report.ClosingMessage(Gbk("转换ok!"));
+  if (recoded > 0) {
+    // The original encoding is gone with the text files: say so now, since
+    // the undo can only give back GBK texts.
+    message += "\r\n" + ToText(static_cast<long long>(recoded)) +
+               Gbk(" 个 UTF-8/UTF-16 文本已转成 GBK 网页；取消转换将还原为 GBK 文本。");
+  }
+  ctx.dialogs.MessageBox(message);
   ctx.controls.SetDisabled(controls::kBatchConvertButton, true);
   ctx.controls.SetDisabled(controls::kBatchUndoButton, false);
 }
@@ -129,12 +140,12 @@ void UndoBatchConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
   ConversionReport report;
-  std::set<Text> written;
   for (const Text& name : FindFiles(ctx.fs, JoinPath(folder, "*.htm"))) {
     Text page = JoinPath(folder, name);
     // Only the name loses its ".htm": the text file stays in this folder.
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
-    if (written.count(text_name)) {
+    Text text_path = JoinPath(folder, text_name);
+    if (Occupied(ctx.fs, text_path)) {
       report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
       continue;
     }
@@ -143,17 +154,16 @@ void UndoBatchConversion(Context& ctx) {
       report.Add(page, Gbk("无法读取，未还原"));
       continue;
     }
-    bool cut = HoldsZeroByte(data);
-    FileStep step = WriteThenDelete(ctx.fs, JoinPath(folder, text_name),
-                                    TextFromPage(ByteSet(std::move(data))), page, cut);
+    if (HoldsZeroByte(data)) {  // its text would end at that byte
+      report.Add(page, Gbk("含有0字节，未还原"));
+      continue;
+    }
+    FileStep step = WriteThenDelete(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page);
     if (!step.copied) {
       report.Add(page, Gbk("文本无法写入，未还原"));
       continue;
     }
-    written.insert(text_name);
-    if (cut) {
-      report.Add(page, Gbk("含有0字节，文本只到该处为止，网页未删除"));
-    } else if (!step.removed) {
+    if (!step.removed) {
       report.Add(page, Gbk("文本已写入，但网页无法删除"));
     }
   }

@@ -1,6 +1,8 @@
 #include "convert/book_page.h"
 
+#include "convert/line_ends.h"
 #include "convert/page_templates.h"
+#include "runtime/encoding.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -24,13 +26,15 @@ Text BackupFolder(const Text& web_folder) {
   return TextLeft(web_folder, last < 0 ? 0 : last) + "bak";
 }
 
-Text BookPageTitle(const Text& name) { return ReplaceSubtext(name, ".txt"); }
+Text BookPageTitle(const Text& name) { return NameWithReferences(ReplaceSubtext(name, ".txt")); }
 
 Text ContentsEntryTitle(const Text& name) {
-  return ReplaceSubtext(name, ".txt", {}, 1, -1, /*case_sensitive=*/false);
+  return NameWithReferences(ReplaceSubtext(name, ".txt", {}, 1, -1, /*case_sensitive=*/false));
 }
 
-ByteSet WrapLines(const ByteSet& data) { return ReplaceSubByteSet(data, "\r\n", kWrapLineBreak); }
+ByteSet WrapLines(const ByteSet& data) {
+  return ByteSet(ReplaceLineEnds(data.View(), kWrapLineBreak, /*by_character=*/false));
+}
 
 Text Decorate(const Text& text, Random& random) {
   const std::vector<Text>& alphabet = DecorationAlphabet();
@@ -64,6 +68,27 @@ Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count
   page = ReplaceSubtext(page, "[GOI]", ContentsPageLink());
   page = ReplaceSubtext(page, "[GON]", next);
   return ReplaceSubtext(page, "[time]", date);
+}
+
+bool BookPageHeading(std::string_view page, Text* heading) {
+  const Text& page_template = BookPageTemplate();
+  std::string_view first_line = std::string_view(page_template).substr(0, page_template.find("\r\n"));
+  if (!page.starts_with(first_line)) return false;
+  heading->clear();
+  // The heading stands between the template's text around "[PART1]": from
+  // the start of the line before it to the end of its own line.
+  std::size_t title = page_template.find("[PART1]");
+  std::size_t line_start = page_template.rfind("\r\n", page_template.rfind("\r\n", title) - 1) + 2;
+  std::string_view before = std::string_view(page_template).substr(line_start, title - line_start);
+  std::size_t after_start = title + 7;
+  std::string_view after =
+      std::string_view(page_template).substr(after_start, page_template.find("\r\n", after_start) - after_start);
+  std::size_t start = page.find(before);
+  if (start == std::string_view::npos) return true;
+  start += before.size();
+  std::size_t end = page.find(after, start);
+  if (end != std::string_view::npos) *heading = page.substr(start, end - start);
+  return true;
 }
 
 Text BuildContentsPage(const std::vector<Text>& entries, const Text& date) {

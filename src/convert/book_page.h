@@ -24,14 +24,17 @@ Text PageFileName(long n);
 Text BackupFolder(const Text& web_folder);
 
 /// A page's title: the entry's name with every ".txt" removed, matched
-/// case-sensitively.
+/// case-sensitively, and characters without a GBK form (name escapes)
+/// written as character references.
 Text BookPageTitle(const Text& name);
 
 /// A contents entry's title: the name with every ".txt" removed, matched
-/// without regard to ASCII case.
+/// without regard to ASCII case, and name escapes written as character
+/// references.
 Text ContentsEntryTitle(const Text& name);
 
-/// `data` with every CR LF replaced by the wrapping line break.
+/// `data` with every line end (CR LF, or LF alone) replaced by the wrapping
+/// line break, byte by byte.
 ByteSet WrapLines(const ByteSet& data);
 
 /// Appends hidden decoration to each piece of `text` between "<br>"s: the
@@ -50,6 +53,12 @@ struct BookPageOptions {
 /// body, previous, contents, next, date, each over the whole page.
 Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
                    const Text& date, const BookPageOptions& options, Random& random);
+
+/// True when `page` is a page of a paged book (it begins with the book
+/// template's first line, whose <title> is the same fixed text on every
+/// page); then `heading` receives the title the page was given (what filled
+/// "[PART1]", empty on the contents page).
+bool BookPageHeading(std::string_view page, Text* heading);
 
 /// The contents page listing `entries` in order, each linked to its page.
 Text BuildContentsPage(const std::vector<Text>& entries, const Text& date);

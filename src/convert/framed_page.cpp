@@ -1,11 +1,12 @@
 #include "convert/framed_page.h"
 
+#include "convert/line_ends.h"
 #include "convert/page_templates.h"
 
 namespace qm {
 
 Text FramedPage(const ByteSet& text_file) {
-  Text body = ReplaceSubtext(TrimTrailingSpaces(ToText(text_file)), "\r\n", "<br><br>");
+  Text body = ReplaceLineEnds(TrimTrailingSpaces(ToText(text_file)), "<br><br>", /*by_character=*/true);
   return FramedPageHead() + body + FramedPageTail();
 }
 

@@ -8,7 +8,8 @@ namespace qm {
 
 /// The framed page of a text file's bytes: the framed page head, the text
 /// (ending before its first 0 byte, trailing ASCII and full-width spaces
-/// removed, every CR LF replaced by "<br><br>", nothing escaped) and the
+/// removed, every line end, CR LF or LF alone, replaced by "<br><br>",
+/// nothing escaped) and the
 /// framed page tail.
 Text FramedPage(const ByteSet& text_file);
 

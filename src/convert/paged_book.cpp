@@ -8,6 +8,9 @@
 // written. A listed file that is missing (listed twice, or converted by an
 // earlier run) gets an empty page and leaves its backup copy alone. What
 // could not be done is listed in the closing message instead of "ok".
+//
+// Each text is read in its own encoding (UTF-16 or UTF-8 with a mark,
+// unmarked UTF-8, else GBK) and becomes GBK before its page is built.
 
 #include "convert/paged_book.h"
 
@@ -16,6 +19,7 @@
 #include "convert/conversion_report.h"
 #include "convert/file_steps.h"
 #include "convert/page_images.h"
+#include "convert/text_decoding.h"
 #include "convert/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -81,8 +85,9 @@ void PagedBookConversion(Context& ctx) {
 
   const long count = static_cast<long>(entries.size());
   for (long i = 0; i < count; ++i) {
-    ByteSet data = TakeTextFile(ctx.fs, folder, backup, entries[i], report);
-    Text page = BuildBookPage(entries[i], data, i, count, ctx.state.DateText, options, ctx.random);
+    // The backup keeps the file's own bytes; the page gets them in GBK.
+    DecodedText text = DecodeTextFile(TakeTextFile(ctx.fs, folder, backup, entries[i], report));
+    Text page = BuildBookPage(entries[i], text.gbk, i, count, ctx.state.DateText, options, ctx.random);
     Text page_name = PageFileName(i);
     if (!WriteFileSafely(ctx.fs, JoinPath(folder, page_name), page)) {
       report.Add(page_name, Gbk("网页无法写入"));

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -71,6 +72,21 @@ bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string*
   if (tmp.size() == 1 && static_cast<unsigned char>(tmp[0]) >= 0x80) return false;
   out->append(tmp);
   return true;
+}
+
+// The name escape at `i` (which holds 0xFF): its length and the native
+// bytes it stands for (one stray byte, or one UTF-8 character). A lone 0xFF
+// is one byte long and stands for nothing.
+std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view* native) {
+  if (i + 2 < path.size() && static_cast<unsigned char>(path[i + 1]) == 0xC0) {
+    *native = path.substr(i + 2, 1);
+    return std::min<std::size_t>(4, path.size() - i);
+  }
+  char32_t cp;
+  std::size_t n = i + 1 < path.size() ? DecodeUtf8(path, i + 1, &cp) : 0;
+  *native = path.substr(i + 1, n);
+  if (n == 0) return 1;
+  return std::min(1 + n + (n % 2 == 0 ? 1 : 0), path.size() - i);
 }
 
 }  // namespace
@@ -169,6 +185,58 @@ Text TextFromNativeName(std::string_view utf8) {
   return out;
 }
 
+Text CharacterReference(char32_t cp, ReferenceForm form) {
+  if (form == ReferenceForm::kDecimal) return "&#" + std::to_string(cp) + ";";
+  static const char kHex[] = "0123456789ABCDEF";
+  char digits[8];
+  int count = 0;
+  do {
+    digits[count++] = kHex[cp & 0xF];
+    cp >>= 4;
+  } while (cp != 0 && count < 8);
+  Text out = "&#x";
+  while (count > 0) out.push_back(digits[--count]);
+  out.push_back(';');
+  return out;
+}
+
+Text WithDecimalReferences(std::string_view text) {
+  Text out;
+  std::size_t copied_to = 0;
+  for (std::size_t i = text.find("&#x"); i != std::string_view::npos; i = text.find("&#x", i + 1)) {
+    std::size_t end = text.find_first_not_of("0123456789abcdefABCDEF", i + 3);
+    if (end == std::string_view::npos || text[end] != ';' || end == i + 3 || end - i - 3 > 6) continue;
+    auto value = static_cast<char32_t>(std::stoul(std::string(text.substr(i + 3, end - i - 3)), nullptr, 16));
+    out.append(text.substr(copied_to, i - copied_to));
+    out += CharacterReference(value, ReferenceForm::kDecimal);
+    copied_to = end + 1;
+  }
+  out.append(text.substr(copied_to));
+  return out;
+}
+
+Text NameWithReferences(std::string_view text, ReferenceForm form) {
+  if (!HasNameEscape(text)) return Text(text);
+  Text out;
+  out.reserve(text.size() + 8);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t width = CharWidthAt(text, i);
+    if (static_cast<unsigned char>(text[i]) != 0xFF) {
+      out.append(text.substr(i, width));
+      i += width;
+      continue;
+    }
+    std::string_view native;
+    std::size_t length = NameEscapeAt(text, i, &native);
+    char32_t cp = 0xFFFD;  // a stray byte shows as the replacement character
+    if (native.size() > 1) DecodeUtf8(native, 0, &cp);
+    if (!native.empty()) out += CharacterReference(cp, form);
+    i += length;
+  }
+  return out;
+}
+
 std::string NativeName(std::string_view path) {
   std::string out;
   out.reserve(path.size() + path.size() / 2);
@@ -192,21 +260,9 @@ std::string NativeName(std::string_view path) {
       continue;
     }
     flush(i);
-    if (i + 1 < path.size() && static_cast<unsigned char>(path[i + 1]) == 0xC0 &&
-        i + 2 < path.size()) {
-      out.push_back(path[i + 2]);
-      i += 4;
-    } else {
-      char32_t cp;
-      std::size_t n = i + 1 < path.size() ? DecodeUtf8(path, i + 1, &cp) : 0;
-      if (n == 0) {
-        ++i;  // a lone 0xFF: drop it
-      } else {
-        out.append(path.substr(i + 1, n));
-        i += 1 + n + (n % 2 == 0 ? 1 : 0);
-      }
-    }
-    if (i > path.size()) i = path.size();
+    std::string_view native;
+    i += NameEscapeAt(path, i, &native);  // a lone 0xFF stands for nothing
+    out.append(native);
     run = i;
   }
   flush(path.size());
@@ -218,6 +274,20 @@ bool HasNameEscape(std::string_view text) {
     if (static_cast<unsigned char>(text[i]) == 0xFF) return true;
   }
   return false;
+}
+
+std::string BookNameOfNativeName(std::string_view native) {
+  bool utf8 = true;
+  for (std::size_t i = 0; i < native.size() && utf8;) {
+    char32_t cp;
+    std::size_t n = DecodeUtf8(native, i, &cp);
+    utf8 = n != 0;
+    i += n;
+  }
+  if (utf8) return std::string(native);
+  std::string out;
+  if (FromGbk().Run(native, &out) != native.size()) return {};
+  return out;
 }
 
 }  // namespace qm

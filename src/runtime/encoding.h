@@ -41,6 +41,33 @@ std::string NativeName(std::string_view path);
 /// True when `text` holds a name escape (a name without a GBK form).
 bool HasNameEscape(std::string_view text);
 
+/// The two forms of numeric character references: "&#x1F600;" is what
+/// pages get; "&#128512;" is what contents files get, since some CHM
+/// readers' contents parsers (kchmviewer's) know no other.
+enum class ReferenceForm { kHexadecimal, kDecimal };
+
+/// The HTML numeric character reference of `cp`: "&#x", its hexadecimal
+/// digits in upper case without leading zeros, ";" (U+1F600 gives
+/// "&#x1F600;"); or "&#", its decimal digits, ";".
+Text CharacterReference(char32_t cp, ReferenceForm form = ReferenceForm::kHexadecimal);
+
+/// `text` with every hexadecimal character reference ("&#x30FB;") written
+/// in decimal ("&#12539;"). Nothing else changes.
+Text WithDecimalReferences(std::string_view text);
+
+/// `text` (a name Text) with every name escape written as the character
+/// reference of the character it stands for, so that a page or contents
+/// file shows the character instead of the escape bytes; a stray byte
+/// shows as U+FFFD. A Text without escapes comes back unchanged.
+Text NameWithReferences(std::string_view text, ReferenceForm form = ReferenceForm::kHexadecimal);
+
+/// The UTF-8 name under which a book stores the file whose name on disk is
+/// `native`: `native` itself when it is UTF-8; otherwise its code page 936
+/// reading when the bytes are valid code page 936 (what zip archives made on
+/// Windows unpack to). Empty when the name is neither, so it has no name a
+/// book reader could look up.
+std::string BookNameOfNativeName(std::string_view native);
+
 /// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
 /// and stores the code point.
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp);

@@ -187,4 +187,12 @@ Text AsciiLower(std::string_view text) {
   return out;
 }
 
+bool EndsWithCharacters(std::string_view text, std::string_view suffix) {
+  if (!EndsWith(text, suffix)) return false;
+  const std::size_t at = text.size() - suffix.size();
+  std::size_t i = 0;
+  while (i < at) i += CharWidthAt(text, i);
+  return i == at;
+}
+
 }  // namespace qm

@@ -77,6 +77,11 @@ Text ToText(long long value);
 /// ASCII-only lower-casing (two-byte characters are left as they are).
 Text AsciiLower(std::string_view text);
 
+/// True when `text` ends with `suffix` and the suffix begins on a character
+/// of `text`, not on the second byte of a two-byte character: "乗" (0x81
+/// 0x5C) does not end with "\".
+bool EndsWithCharacters(std::string_view text, std::string_view suffix);
+
 /// True when `text` ends with `suffix` (byte-exact).
 inline bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;

@@ -5,6 +5,10 @@
 
 #include <string>
 
+#if QM_HAVE_ICU
+#include <unicode/ucnv.h>
+#endif
+
 namespace qm {
 namespace {
 
@@ -53,6 +57,37 @@ TEST(Utf16ToGbkText, CharactersWithoutAFormBecomeQuestionMarks) {
   EXPECT_EQ(Utf16ToGbkText(Units(u"x\uFFFDy\u00C0z")), "x?y?z");
   EXPECT_EQ(Utf16ToGbkText(Units(u"\U0001F600!")), "?!");     // surrogate pair: one "?"
   EXPECT_EQ(Utf16ToGbkText(Units(u"\xD800" u"a\xDC00")), "?a?");  // lone surrogates
+}
+
+// Every character of the Basic Multilingual Plane on its own, against ICU's
+// converter built from Windows' own code page 936 table: the private-use
+// characters in the user-defined cells included.
+TEST(Utf16ToGbkText, EveryCharacterAsWindowsConvertsIt) {
+#if QM_HAVE_ICU
+  UErrorCode error = U_ZERO_ERROR;
+  UConverter* icu = ucnv_open("windows-936", &error);
+  ASSERT_TRUE(U_SUCCESS(error)) << u_errorName(error);
+  ucnv_setFromUCallBack(icu, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+  int mismatches = 0;
+  for (unsigned u = 1; u < 0x10000; ++u) {
+    if (u >= 0xD800 && u <= 0xDFFF) continue;
+    UChar in[1] = {static_cast<UChar>(u)};
+    char out[8];
+    error = U_ZERO_ERROR;
+    ucnv_reset(icu);
+    int n = ucnv_fromUChars(icu, out, sizeof out, in, 1, &error);
+    // ICU writes nothing for a default-ignorable character it cannot map;
+    // Windows writes the default character.
+    std::string expected = U_FAILURE(error) || n == 0 ? "?" : std::string(out, static_cast<std::size_t>(n));
+    Text actual = Utf16ToGbkText(Units(std::u16string(1, static_cast<char16_t>(u))));
+    if (actual != expected && ++mismatches <= 10) ADD_FAILURE() << "U+" << std::hex << u;
+  }
+  ucnv_close(icu);
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\uE000\uE765\uE800\uF8F5")), "\xAA\xA1\xA7\xA0\xA9\xA3\xFF");
+#else
+  GTEST_SKIP() << "ICU (libicu-dev) is not installed";
+#endif
 }
 
 TEST(Utf16ToGbkText, TextEndsAtTheFirstNullCharacter) {

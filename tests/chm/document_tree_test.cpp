@@ -164,6 +164,33 @@ TEST(ScanFolder, AppendsTheSeparatorToTheCallersTextAndAddsBelowTheParent) {
   EXPECT_EQ(t.tree.Count(), 3);
 }
 
+// About a hundred characters have 0x5C ("\\") as their second byte (乗 is
+// 0x81 0x5C). A name ending in one keeps it in the order list, the Local
+// values and the home page: only a whole "\\" character counts as final.
+TEST(TreePaths, NamesEndingInASecondByte5CKeepTheirLastCharacter) {
+  std::vector<Text> names;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    const Text ch = {static_cast<char>(lead), '\x5C'};
+    if (Utf8FromGbk(ch).find("\xEF\xBF\xBD") == std::string::npos) names.push_back("x" + ch);
+  }
+  ASSERT_GT(names.size(), 100u);
+  test::Outline outline = {{1, "<d>"}};
+  for (const Text& n : names) outline.push_back({2, n});
+  for (const Text& n : names) outline.push_back({1, n});
+  TreeModel tree;
+  test::Build(tree, outline);
+  const Text order = DocumentOrderListOf(tree);
+  const Text contents = ContentsText(tree);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const Text& n = names[i];
+    EXPECT_NE(order.find("d\\" + n + "\r\n"), Text::npos) << i;
+    EXPECT_NE(order.find("\n" + n + "\r\n"), Text::npos) << i;
+    EXPECT_NE(contents.find("value=\"d\\" + n + "\""), Text::npos) << i;
+    EXPECT_NE(contents.find("value=\"" + n + "\""), Text::npos) << i;
+    EXPECT_EQ(WithoutFinalBackslash(TreeItemPath(tree, static_cast<int>(i) + 1)), "<d>\\" + n) << i;
+  }
+}
+
 TEST(TreeSelection, PutsTheRawPathIntoTheHomeBoxAndArmsTheTimerOnce) {
   MemoryTab t;
   test::Build(t.tree, {{1, "<ch1>"}, {2, "page.htm"}, {1, "a.htm"}});

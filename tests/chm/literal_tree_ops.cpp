@@ -3,13 +3,22 @@
 #include "chm/project_templates.h"
 
 namespace qm::literal {
+namespace {
+
+// Only a whole final "\\" character goes: 0x5C as the second byte of a
+// two-byte character (乗) stays.
+Text WithoutFinalBackslashCharacter(const Text& p) {
+  return EndsWithCharacters(p, "\\") ? TextLeft(p, TextLength(p) - 1) : p;
+}
+
+}  // namespace
 
 Text TreeItemPath(const TreeModel& tree, int index) {
   Text result;
   int current = index;
   for (int level = tree.Depth(index); level > 0; --level) {
     const Text& text = tree.ItemText(current);
-    if (TextRight(text, 1) != "\\") result = text + "\\" + result;
+    if (!EndsWithCharacters(text, "\\")) result = text + "\\" + result;
     else result = text + result;
     current = tree.Parent(current);
   }
@@ -26,7 +35,7 @@ Text DocumentOrderList(const TreeModel& tree) {
       p = ReplaceSubtext(p, ">", "");
       p = ReplaceSubtext(p, "<", "");
     }
-    p = ReplaceSubtext(p, "\\", "", TextLength(p));
+    p = WithoutFinalBackslashCharacter(p);
     list += p + "\r\n";
   }
   return list;
@@ -48,7 +57,7 @@ Text ContentsText(const TreeModel& tree) {
       t = ReplaceSubtext(t, ".html", "");
       t = ReplaceSubtext(t, ".htm", "");
       p = ReplaceSubtext(ReplaceSubtext(p, ">", ""), "<", "");
-      p = ReplaceSubtext(p, "\\", "", TextLength(p));
+      p = WithoutFinalBackslashCharacter(p);
       Text e = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", t);
       e = ReplaceSubtext(e, "CCCCCC", p);
       body += e + "\r\n";
@@ -57,7 +66,7 @@ Text ContentsText(const TreeModel& tree) {
       if (d == 2) body += "\r\n</UL>\r\n</UL>\r\n";
       if (d == 3) body += "\r\n</UL>\r\n</UL>\r\n</UL>\r\n";
     } else {
-      Text local = ReplaceSubtext(p, "\\", "", TextLength(p));
+      Text local = WithoutFinalBackslashCharacter(p);
       Text e = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", local);
       Text name = ReplaceSubtext(ReplaceSubtext(local, ".html", ""), ".htm", "");
       e = ReplaceSubtext(e, "AAAAAA", name);

@@ -1,9 +1,11 @@
 // The project preview and the contents and project files, byte for byte.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "chm/document_tree.h"
+#include "convert/book_page.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
 #include "literal_tree_ops.h"
@@ -173,6 +175,37 @@ TEST(BuildContents, WritesBothFilesFromTheBoxesAndEnablesCompiling) {
   EXPECT_TRUE(EndsWith(t.fs.Contents("/books/MyBook/MyBook.hhp"), Gbk("; 手改")));
   EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
   EXPECT_TRUE(t.ui.messages.empty());
+}
+
+TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
+  ChmTab t;
+  Random random;
+  const Text book_page =
+      BuildBookPage(TextFromNativeName("感遇・其一.txt"), ByteSet("poem"), 0, 2, "2026-1-1", {}, random);
+  t.fs.AddFile("/books/T/000.htm", book_page);
+  t.fs.AddFile("/books/T/index.htm", BuildContentsPage({"a.txt"}, "2026-1-1"));  // no title of its own
+  t.fs.AddFile("/books/T/ch/p.htm", Gbk("<html><TITLE lang=zh>\r\n 第一 &amp; \"二\"\t</title>"));
+  t.fs.AddFile("/books/T/q.html", "<html>no title</html>");
+  t.fs.AddFile("/books/T/" + TextFromNativeName("夜・雨.htm"), "<title></title>");
+  t.fs.AddFile("/books/T/pic.gif", "<title>not a page</title>");
+  OnChmFolderDrop(t.ctx, "/books/T");
+  BuildContents(t.ctx);
+  const Text by_file = t.fs.Contents("/books/T/T.hhc");
+  t.ui.SetTicked("选择框网页标题", true);
+  BuildContents(t.ctx);
+  const Text by_title = t.fs.Contents("/books/T/T.hhc");
+  EXPECT_EQ(by_file, ContentsText(t.tree));
+  const Text night = TextFromNativeName("夜・雨.htm");
+  for (const auto& [file_name, title_name, local] : std::vector<std::array<Text, 3>>{
+           {"000", Gbk("感遇") + "&#12539;" + Gbk("其一"), "000.htm"},
+           {"p", Gbk("第一 &amp; &quot;二&quot;"), "ch\\p.htm"},
+           {"q", "q", "q.html"},
+           {"index", "index", "index.htm"},
+           {Gbk("夜") + "&#12539;" + Gbk("雨"), Gbk("夜") + "&#12539;" + Gbk("雨"), night},
+           {"pic.gif", "pic.gif", "pic.gif"}}) {
+    EXPECT_NE(by_file.find(Document(file_name, local)), Text::npos) << local;
+    EXPECT_NE(by_title.find(Document(title_name, local)), Text::npos) << local;
+  }
 }
 
 TEST(BuildContents, WithoutAHomePageKeepsTheEarlierProjectFileAndSaysSo) {

@@ -1,7 +1,11 @@
 // The two buttons that run helper programs: the command lines they build
 // and what they tell the user afterwards.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
 
 #include "chm/compile.h"
 #include "chm/unpacking.h"
@@ -90,6 +94,55 @@ TEST_F(CompileTest, TellsWhatFailedInsteadOfOk) {
   EXPECT_NE(ui.messages.back().content, "ok");
 }
 
+// A page whose name on disk is neither UTF-8 nor code page 936 cannot be
+// stored; the message says which, instead of "ok".
+TEST_F(CompileTest, PagesThatCannotBeStoredAreNamed) {
+  const Text bad = TextFromNativeName("bad\xE9 page.htm");
+  const Text gbk = TextFromNativeName("\xB5\xDA.htm");  // code page 936 on disk: stored
+  fs.AddFile("/books/MyBook/MyBook.hhp", "[OPTIONS]\r\n[FILES]\r\n" + bad + "\r\n" + gbk + "\r\na.htm\r\n");
+  CompileChm(ctx);
+  const Text message = ui.messages.back().content;
+  EXPECT_NE(message, "ok");
+  EXPECT_NE(message.find("bad\\xE9 page.htm"), Text::npos);
+  EXPECT_EQ(message.find(gbk), Text::npos);
+}
+
+// Whether the book was written is the compiler's report: its exit status
+// and the book its project names, whatever that book's time says.
+TEST(CompileOutcome, TheBookTheProjectNamesAnyModificationTime) {
+  DiskFixture f;
+  const Text folder = f.dir.path() + "/Book";
+  ASSERT_TRUE(f.fs.CreateDirectory(folder));
+  f.ui.SetText("编辑框1", folder);
+  f.state.BookName = "Book";
+  Text written;
+  f.processes.on_run = [&](const Text&, bool) {
+    if (!written.empty()) f.fs.Write(folder + "/" + written, "ITSF");
+    return Exited(0);
+  };
+  // A hand-edited "Compiled file=" (the "\" read as a separator).
+  f.fs.Write(folder + "/Book.hhp", "[OPTIONS]\r\ncompiled FILE = sub\\Manual.chm\r\n");
+  f.fs.CreateDirectory(folder + "/sub");
+  written = "sub/Manual.chm";
+  CompileChm(f.ctx);
+  EXPECT_EQ(f.ui.messages.back().content, "ok");
+
+  // An old book whose time lies in the future, written again.
+  f.fs.Write(folder + "/Book.hhp", "[OPTIONS]\r\nCompiled file=Book.chm\r\n");
+  f.fs.Write(folder + "/Book.chm", "old");
+  const std::string native = NativeName(folder + "/Book.chm");
+  const timespec future[2] = {{std::time(nullptr) + 86400, 0}, {std::time(nullptr) + 86400, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, native.c_str(), future, 0), 0);
+  written = "Book.chm";
+  CompileChm(f.ctx);
+  EXPECT_EQ(f.ui.messages.back().content, "ok");
+
+  // Exit status 0 without a new book is still no book.
+  written.clear();
+  CompileChm(f.ctx);
+  EXPECT_NE(f.ui.messages.back().content, "ok");
+}
+
 TEST_F(CompileTest, UnwritableProjectFileIsReportedAndTheOldOneKept) {
   fs.AddFile("/books/MyBook/MyBook.hhp", "old project");
   fs.SetReadOnly("/books/MyBook");
@@ -121,6 +174,10 @@ TEST_F(UnpackTest, BuildsTheCommandLineFromThePath) {
   EXPECT_EQ(ui.messages.back().content, "ok");
 
   EXPECT_EQ(Unpack("/books/BOOK.CHM"), "hh.exe -decompile /books/BOOK /books/BOOK.chm");
+  fs.AddFile("/books/BOOK.CHM", "x");
+  EXPECT_EQ(Unpack("/books/BOOK.CHM"), "hh.exe -decompile /books/BOOK /books/BOOK.CHM");
+  fs.AddFile("/books/BOOK.chm", "x");  // the command line's own name wins where it exists
+  EXPECT_EQ(Unpack("/books/BOOK.CHM"), "hh.exe -decompile /books/BOOK /books/BOOK.chm");
   EXPECT_EQ(Unpack("/books/a.chm.chm"), "hh.exe -decompile /books/a /books/a.chm");
   // Every occurrence of the file name goes, also the folder named like it.
   EXPECT_EQ(Unpack("/books/x.chm/x.chm"), "hh.exe -decompile /books//x /books//x.chm");
@@ -130,7 +187,9 @@ TEST_F(UnpackTest, BuildsTheCommandLineFromThePath) {
 
 TEST_F(UnpackTest, SpacesAreRemovedByRenamingTheFile) {
   fs.AddFile("/books/my book.CHM", "book");
-  EXPECT_EQ(Unpack("/books/my book.CHM"), "hh.exe -decompile /books/mybook /books/mybook.chm");
+  // The book is named by its real name: "mybook.chm" is not on a disk that
+  // tells letter cases apart.
+  EXPECT_EQ(Unpack("/books/my book.CHM"), "hh.exe -decompile /books/mybook /books/mybook.CHM");
   EXPECT_FALSE(fs.Exists("/books/my book.CHM"));
   EXPECT_EQ(fs.Contents("/books/mybook.CHM"), "book");
   // The box keeps the text with spaces.

@@ -55,15 +55,50 @@ TEST_F(BatchConversionTest, TextBecomesFramedPageAndComesBack) {
   EXPECT_EQ(f.ui.cursor_log.size(), 2u);  // the undo shows no wait cursor
 }
 
-TEST_F(BatchConversionTest, FullWidthTrailingSpacesGoAndTheBodyEndsAtAZeroByte) {
+TEST_F(BatchConversionTest, FullWidthTrailingSpacesGoAndATextWithAZeroByteStays) {
   f.fs.AddFile("/w/a.txt", "x \xA1\xA1");
   f.fs.AddFile("/w/z.txt", std::string("ab\0cd", 5));
   BatchPageConversion(f.ctx);
   EXPECT_EQ(File("/w/a.htm"), Framed("x"));
-  EXPECT_EQ(File("/w/z.htm"), Framed("ab"));
-  // The bytes after the 0 exist only in the text file, which therefore stays.
+  // Its page would end at the 0 byte, and the undo would then replace the
+  // kept text with that cut copy: it gets no page at all.
+  EXPECT_FALSE(Has("/w/z.htm"));
   EXPECT_EQ(File("/w/z.txt"), std::string("ab\0cd", 5));
   EXPECT_NE(LastMessage().find("z.txt"), Text::npos);
+}
+
+TEST_F(BatchConversionTest, TextsInTheirOwnEncodingAndNothingReplaced) {
+  f.fs.AddFile("/w/u8.txt", "第一行\n第二行😀\n");
+  f.fs.AddFile("/w/u16.txt", std::string("\xFF\xFE" "A\0\n\0" "B\0", 8));
+  f.fs.AddFile("/w/nul16.txt", std::string("\xFF\xFE" "A\0\0\0", 6));
+  f.fs.AddFile("/w/gbk.txt", Gbk("山雨\r\n"));
+  f.fs.AddFile("/w/mine.txt", "text");
+  f.fs.AddFile("/w/mine.htm", "my own page");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/u8.htm"), Framed(Gbk("第一行<br><br>第二行") + "&#x1F600;<br><br>"));
+  EXPECT_EQ(File("/w/u16.htm"), Framed("A<br><br>B"));
+  EXPECT_EQ(File("/w/gbk.htm"), Framed(Gbk("山雨<br><br>")));
+  EXPECT_FALSE(Has("/w/u8.txt") || Has("/w/u16.txt") || Has("/w/gbk.txt"));
+  // U+0000 after decoding: no page; an existing page is never replaced.
+  EXPECT_FALSE(Has("/w/nul16.htm"));
+  EXPECT_EQ(File("/w/mine.htm"), "my own page");
+  EXPECT_EQ(File("/w/mine.txt"), "text");
+  Text message = LastMessage();
+  EXPECT_NE(message.find("nul16.txt"), Text::npos);
+  EXPECT_NE(message.find("/w/mine.txt"), Text::npos);
+  EXPECT_NE(message.find(Gbk("2 个 UTF-8/UTF-16 文本已转成 GBK 网页")), Text::npos) << message;
+
+  // The undo gives GBK texts back and never replaces an existing text.
+  f.fs.AddFile("/w/notes.htm", Framed("x"));
+  f.fs.AddFile("/w/notes.txt", "my notes");
+  UndoBatchConversion(f.ctx);
+  EXPECT_EQ(File("/w/u8.txt"), Gbk("第一行\r\n\r\n第二行") + "&#x1F600;\r\n\r\n\r\n");
+  EXPECT_EQ(File("/w/notes.txt"), "my notes");
+  EXPECT_EQ(File("/w/notes.htm"), Framed("x"));
+  EXPECT_EQ(File("/w/mine.txt"), "text");
+  EXPECT_EQ(File("/w/mine.htm"), "my own page");
+  EXPECT_NE(LastMessage().find("/w/notes.htm"), Text::npos);
+  EXPECT_NE(LastMessage().find("/w/mine.htm"), Text::npos);
 }
 
 TEST_F(BatchConversionTest, NewNameIsBaseNamePlusNewExtension) {
@@ -226,11 +261,12 @@ TEST_F(BatchConversionTest, UndoKeepsThePageWhenItsTextCannotBeWritten) {
   EXPECT_NE(LastMessage(), Gbk("取消转换ok!"));
 }
 
-TEST_F(BatchConversionTest, UndoKeepsAPageWithAZeroByte) {
+TEST_F(BatchConversionTest, UndoKeepsAPageWithAZeroByteAndMakesNoCutText) {
   f.fs.AddFile("/w/a.htm", Framed(std::string("A\0B", 3)));
   UndoBatchConversion(f.ctx);
-  EXPECT_EQ(File("/w/a.txt"), "A");
+  EXPECT_FALSE(Has("/w/a.txt"));
   EXPECT_TRUE(Has("/w/a.htm"));
+  EXPECT_NE(LastMessage().find("a.htm"), Text::npos);
 }
 
 TEST_F(BatchConversionTest, UndoWritesTextsIntoTheChosenFolder) {

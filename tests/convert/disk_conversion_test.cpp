@@ -72,5 +72,37 @@ TEST(DiskConversion, BatchRoundTripAndALinkBackUpTheTree) {
   EXPECT_TRUE(fs::exists(top / "s" / "c.htm"));
 }
 
+TEST(DiskConversion, NeitherDirectionReplacesAFileOrCutsAKeptOne) {
+  DiskFixture f;
+  fs::path top = fs::path(f.dir.path()) / "w";
+  const std::string utf16("\xFF\xFE" "A\0\n\0", 6);
+  Put(top / "u16.txt", utf16);  // holds 0 bytes, but converts once decoded
+  Put(top / "zero.txt", std::string("z\0tail", 6));
+  Put(top / "a.txt", "mine");
+  Put(top / "a.htm", "my page");
+  Put(top / "zero.htm", std::string("<p>z\0tail", 10));
+  Put(top / "notes.htm", "<br>page");
+  Put(top / "notes.txt", "my notes");
+  f.ui.SetText(controls::kBatchFolderBox, top.string());
+  f.ui.SetText(controls::kOldExtensionBox, ".txt");
+  f.ui.SetText(controls::kNewExtensionBox, ".htm");
+  BatchPageConversion(f.ctx);
+  UndoBatchConversion(f.ctx);
+  // u16.txt went to a page and came back as a GBK text.
+  EXPECT_EQ(Get(top / "u16.txt"), "A\r\n\r\n\r\n");
+  for (const auto& [name, data] : std::vector<std::pair<const char*, std::string>>{
+           {"zero.txt", std::string("z\0tail", 6)}, {"zero.htm", std::string("<p>z\0tail", 10)},
+           {"a.txt", "mine"}, {"a.htm", "my page"}, {"notes.txt", "my notes"}, {"notes.htm", "<br>page"}}) {
+    EXPECT_EQ(Get(top / name), data) << name;
+  }
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  for (const char* listed : {"zero.txt", "a.txt"}) {
+    EXPECT_NE(f.ui.messages[0].content.find(listed), Text::npos) << listed;
+  }
+  for (const char* listed : {"zero.htm", "a.htm", "notes.htm"}) {
+    EXPECT_NE(f.ui.messages[1].content.find(listed), Text::npos) << listed;
+  }
+}
+
 }  // namespace
 }  // namespace qm

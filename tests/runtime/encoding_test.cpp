@@ -91,6 +91,16 @@ TEST(NativeNames, EscapesKeepTheCharacterGridOfTheTextOperations) {
   }
 }
 
+TEST(NativeNames, EscapesReachPagesAsCharacterReferences) {
+  EXPECT_EQ(NameWithReferences(TextFromNativeName("感遇・其一.txt")),
+            Gbk("感遇") + "&#x30FB;" + Gbk("其一.txt"));
+  EXPECT_EQ(NameWithReferences(TextFromNativeName("€😀\xC3ǅ中.txt")),
+            "&#x20AC;&#x1F600;&#xFFFD;&#x1C5;" + Gbk("中.txt"));
+  EXPECT_EQ(NameWithReferences(Gbk("中文/a.txt")), Gbk("中文/a.txt"));
+  EXPECT_EQ(WithDecimalReferences(Gbk("感遇&#x30FB;其一&#x1F600;&#x;&#xZ;&amp;&#x41")),
+            Gbk("感遇&#12539;其一&#128512;&#x;&#xZ;&amp;&#x41"));
+}
+
 TEST(DecodeUtf8, RejectsOverlongSurrogateAndTruncatedSequences) {
   char32_t cp = 0;
   EXPECT_EQ(DecodeUtf8("中", 0, &cp), 3u);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "names.h"
+#include "runtime/encoding.h"
 
 namespace hha {
 namespace {
@@ -50,11 +51,6 @@ std::optional<std::string> MatchEntry(const std::string& dir, const std::string&
 
 BookPath ToBookPathUtf8(std::string_view path) {
   BookPath r;
-  if (!IsValidUtf8(path)) {
-    r.error = "the name holds bytes that are not UTF-8, and a book stores only UTF-8 names";
-    r.unstorable = true;
-    return r;
-  }
   if (path.size() >= 2 && path[1] == ':') {
     r.error = "a drive path cannot be part of the book";
     return r;
@@ -96,8 +92,18 @@ BookPath ToBookPathUtf8(std::string_view path) {
     return r;
   }
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i) r.name += '/';
-    r.name += parts[i];
+    std::string stored = qm::BookNameOfNativeName(parts[i]);
+    if (stored.empty()) {
+      r.error = "the name holds bytes that are neither UTF-8 nor code page 936, so no reader could look it up";
+      r.unstorable = true;
+      return r;
+    }
+    if (i) {
+      r.name += '/';
+      r.disk_name += '/';
+    }
+    r.name += stored;
+    r.disk_name += parts[i];
   }
   r.ok = true;
   return r;

@@ -12,11 +12,14 @@
 #include <sstream>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "book_paths.h"
 #include "chm_container.h"
 #include "names.h"
+#include "page_references.h"
+#include "reader_names.h"
 #include "runtime/encoding.h"
 #include "project.h"
 #include "sitemap_links.h"
@@ -54,17 +57,19 @@ bool RealPathInside(const std::string& path, const std::string& root) {
   return p.compare(0, r.size(), r) == 0;
 }
 
-std::string StoredNameForWindow(const std::string& gbk) {
-  if (gbk.empty()) return {};
-  BookPath p = ToBookPath(gbk);
-  return p.ok ? p.name : std::string();
-}
-
-// A file of the book: its stored name and where it is on disk.
+// A file of the book: its stored name and where it is on disk. Contents
+// and index files are stored as rewritten for readers (`content`).
 struct BookFile {
   std::string name;
   std::string disk_path;
+  std::optional<std::string> content;
 };
+
+std::string AsciiLower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c += 32;
+  return s;
+}
 
 // Collects the files to store, in order, without duplicates, without the
 // output file itself.
@@ -82,47 +87,35 @@ class FileList {
   /// name came from, for messages. Returns the stored name when the file is
   /// part of the book.
   std::optional<std::string> Add(const std::string& gbk, const std::string& what) {
-    // A Linux name may hold "\\" as an ordinary character: a name without
-    // "/" that is the name of a file beside the project is that file. It is
-    // stored with "_" for each "\\", which readers would take for a folder.
-    std::optional<std::string> disk;
-    BookPath p;
-    if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
-      std::string literal = NameFromProject(gbk);
-      struct stat st {};
-      if (IsValidUtf8(literal) && literal != "." && literal != ".." &&
-          ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        disk = root_ + "/" + literal;
-        p.ok = true;
-        p.name = literal;
-        for (char& c : p.name)
-          if (c == '\\') c = '_';
-        respelled_[gbk] = p.name;
-      }
-    }
-    if (!disk) p = ToBookPath(gbk);
+    return Add(BesideProject(gbk), Shown(gbk), what);
+  }
+
+  /// The same for a path already converted; `shown` names it in messages.
+  std::optional<std::string> Add(const BookPath& p, const std::string& shown, const std::string& what) {
     if (!p.ok) {
-      Warn(what + " \"" + Shown(gbk) + "\" skipped: " + p.error);
+      Warn(what + " \"" + shown + "\" skipped: " + p.error);
+      if (p.unstorable) left_out_.push_back(shown);
       return std::nullopt;
     }
     if (p.name.size() > 1000) {
-      Warn(what + " \"" + Shown(gbk) + "\" skipped: the name is too long for a book");
+      Warn(what + " \"" + shown + "\" skipped: the name is too long for a book");
+      left_out_.push_back(shown);
       return std::nullopt;
     }
-    if (!disk) disk = FindInBook(root_, p.name);
+    std::optional<std::string> disk = FindInBook(root_, p.disk_name);
     if (!disk) {
-      Warn(what + " \"" + Shown(gbk) + "\" not found; it is not in the book");
+      Warn(what + " \"" + shown + "\" not found; it is not in the book");
       return std::nullopt;
     }
     if (!RealPathInside(*disk, root_)) {
-      Warn(what + " \"" + Shown(gbk) + "\" leads through a link out of the project's folder; it is not in the book");
+      Warn(what + " \"" + shown + "\" leads through a link out of the project's folder; it is not in the book");
       return std::nullopt;
     }
     if (SameFile(*disk, output_)) {
-      Warn(what + " \"" + Shown(gbk) + "\" is the file being compiled; it is not stored inside itself");
+      Warn(what + " \"" + shown + "\" is the file being compiled; it is not stored inside itself");
       return std::nullopt;
     }
-    auto [seen, fresh] = index_.try_emplace(FoldedName(p.name), files_.size());
+    auto [seen, fresh] = index_.try_emplace(AsciiLower(p.name), files_.size());
     if (!fresh) {
       const BookFile& f = files_[seen->second];
       if (!SameFile(f.disk_path, *disk))
@@ -130,11 +123,14 @@ class FileList {
              "\" only in letter case, which book readers cannot tell apart; only the first is stored");
       return f.name;
     }
-    files_.push_back({p.name, *disk});
+    files_.push_back({p.name, *disk, std::nullopt});
     return p.name;
   }
 
-  const std::vector<BookFile>& files() const { return files_; }
+  std::vector<BookFile>& files() { return files_; }
+  const std::string& root() const { return root_; }
+  /// Files the project names that cannot be stored under any name.
+  const std::vector<std::string>& left_out() const { return left_out_; }
 
   /// The project spelling under which `gbk` (a name given to Add) reaches
   /// its stored name: changed only for names that hold "\\" as a character.
@@ -144,11 +140,27 @@ class FileList {
   }
 
  private:
-  // The name as CHM readers compare it: ASCII letters in lower case.
-  static std::string FoldedName(std::string name) {
-    for (char& c : name)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return name;
+  // The book path of `gbk`. A Linux name may hold "\\" as an ordinary
+  // character: a name without "/" that is the name of a file beside the
+  // project is that file, stored with "_" for each "\\" (which readers
+  // would take for a folder).
+  BookPath BesideProject(const std::string& gbk) {
+    if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
+      std::string literal = NameFromProject(gbk);
+      struct stat st {};
+      if (IsValidUtf8(literal) && literal != "." && literal != ".." &&
+          ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        BookPath p;
+        p.ok = true;
+        p.disk_name = literal;
+        p.name = literal;
+        for (char& c : p.name)
+          if (c == '\\') c = '_';
+        respelled_[gbk] = p.name;
+        return p;
+      }
+    }
+    return ToBookPath(gbk);
   }
 
   static bool SameFile(const std::string& a, const std::string& b) {
@@ -162,15 +174,22 @@ class FileList {
   const MessageSink& sink_;
   std::size_t& warnings_;
   std::vector<BookFile> files_;
+  std::vector<std::string> left_out_;
   std::unordered_map<std::string, std::size_t> index_;  // folded name -> files_ position
   std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
 };
 
-// Adds the local pages a sitemap file links to.
-void AddLinkedPages(FileList& list, const std::string& disk_path, const std::string& what) {
+// Adds the local pages the sitemap file `stored` links to, and keeps the
+// file's text as readers get it: every Local value in the spelling of the
+// stored name, with "/" between folders, which every reader resolves
+// ("\" is what the project's own format writes, and some readers fail on it).
+void AddLinkedPages(FileList& list, const std::string& stored, const std::string& what) {
+  std::size_t index = 0;
+  while (index < list.files().size() && list.files()[index].name != stored) ++index;
+  if (index == list.files().size()) return;
   std::string text;
-  if (!ReadWholeFile(disk_path, text)) {
-    list.Warn("cannot read " + what + " " + Printable(disk_path));
+  if (!ReadWholeFile(list.files()[index].disk_path, text)) {
+    list.Warn("cannot read " + what + " " + Printable(list.files()[index].disk_path));
     return;
   }
   std::set<std::string> seen;
@@ -180,6 +199,53 @@ void AddLinkedPages(FileList& list, const std::string& disk_path, const std::str
     BookPath p = ToBookPath(file);
     if (!p.ok && !p.unstorable) continue;  // links to the web or into other books
     list.Add(file, "page linked from the " + what);
+  }
+  list.files()[index].content = RewriteLocalLinks(text, &LocalForReaders);
+}
+
+// Follows the local references of the stored page `page` (images, style
+// sheets, scripts, linked pages) and adds the files they name. `known`
+// holds every name already looked at, in lower case, so each reference
+// costs one set lookup after the first.
+void AddReferencedFiles(FileList& list, const std::string& page, std::string_view html,
+                        std::unordered_set<std::string>& known) {
+  std::size_t slash = page.rfind('/');
+  std::string folder = slash == std::string::npos ? std::string() : page.substr(0, slash + 1);
+  for (const std::string& reference : PageReferences(html)) {
+    std::string file = LocalReference(reference);
+    if (file.empty()) continue;
+    // Pages are written in code page 936 or in UTF-8: take the reading that
+    // names a file.
+    std::vector<std::string> spellings = {qm::NativeName(file)};
+    if (!IsAscii(file) && IsValidUtf8(file)) spellings.push_back(file);
+    std::optional<BookPath> first, found;
+    bool handled = false;
+    for (const std::string& spelling : spellings) {
+      BookPath p = ToBookPathUtf8(folder + spelling);
+      if (!first) first = p;
+      if (!p.ok) continue;
+      if (known.count(AsciiLower(p.name))) {
+        handled = true;
+        break;
+      }
+      if (FindInBook(list.root(), p.disk_name)) {
+        found = p;
+        break;
+      }
+    }
+    if (handled || !first) continue;
+    const BookPath& p = found ? *found : *first;
+    if (!p.ok) {
+      if (!p.unstorable && known.insert(AsciiLower(folder + file)).second)
+        list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(file) + "\": " + p.error);
+      continue;
+    }
+    known.insert(AsciiLower(p.name));
+    if (found)
+      list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
+    else
+      list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(p.name) +
+                "\", which is not found; it is not in the book");
   }
 }
 
@@ -326,18 +392,18 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   FileList list(root, output, sink, result.warnings);
   for (const std::string& entry : project.files) list.Add(entry, "file");
 
+  ReaderNames reader_names;
   SystemInfo system;
   system.lcid = project.language;
   system.title = ReaderText(project.title);
   system.default_font = project.default_font;
   system.default_window = project.default_window;
   system.filetime = NowFiletime();
-  system.compiled_name = fs::path(output).stem().string();
+  system.compiled_name = qm::GbkFromUtf8(fs::path(output).stem().string());
   if (!project.contents_file.empty()) {
     if (auto name = list.Add(project.contents_file, "contents file")) {
-      system.contents_file = *name;
-      for (const BookFile& f : list.files())
-        if (f.name == *name) AddLinkedPages(list, f.disk_path, "contents file");
+      system.contents_file = reader_names.For(*name, "contents");
+      AddLinkedPages(list, *name, "contents file");
     }
   } else {
     ++result.warnings;
@@ -345,19 +411,22 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   }
   if (!project.index_file.empty()) {
     if (auto name = list.Add(project.index_file, "index file")) {
-      system.index_file = *name;
-      for (const BookFile& f : list.files())
-        if (f.name == *name) AddLinkedPages(list, f.disk_path, "index file");
+      system.index_file = reader_names.For(*name, "index");
+      AddLinkedPages(list, *name, "index file");
     }
   }
   if (!project.default_topic.empty()) {
-    if (auto name = list.Add(project.default_topic, "default topic")) system.default_topic = *name;
+    if (auto name = list.Add(project.default_topic, "default topic"))
+      system.default_topic = reader_names.For(*name, "home");
   } else {
     ++result.warnings;
     sink(Severity::Warning, "the project names no default topic");
   }
 
   // Compress the bookkeeping files and every page into section 1.
+  struct stat dir_info {};
+  if (::stat(output_dir.c_str(), &dir_info) != 0 || !S_ISDIR(dir_info.st_mode))
+    return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
   SpoolFile spool(output_dir);
   if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
   LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },
@@ -374,37 +443,86 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     w.jump1_text = ReaderText(w.jump1_text);
     w.jump2_text = ReaderText(w.jump2_text);
   }
+  // Windows-style viewers show an index tab only when the window names the
+  // index file; a project's "Index file=" fills a default window without one.
+  for (WindowDefinition& w : project.windows)
+    if (&w == project.DefaultWindow() && w.index_file.empty() && !system.index_file.empty())
+      w.index_file = project.index_file;
   for (WindowDefinition& w : project.windows)
     for (std::string* name : {&w.contents_file, &w.index_file, &w.default_file, &w.home_file})
       *name = list.Respelled(*name);
   if (!project.windows.empty()) {
-    WindowFiles wf = BuildWindowFiles(project.windows, &StoredNameForWindow);
+    auto reader_name = [&](const std::string& gbk, WindowFileKind kind) -> std::string {
+      if (gbk.empty()) return {};
+      BookPath p = ToBookPath(gbk);
+      if (!p.ok) return {};
+      return reader_names.For(p.name, kind == WindowFileKind::Contents ? "contents"
+                                      : kind == WindowFileKind::Index  ? "index"
+                                                                       : "home");
+    };
+    WindowFiles wf = BuildWindowFiles(project.windows, reader_name);
     if (Status s = store("/#WINDOWS", wf.windows); !s.ok) return fail(s.message);
     if (Status s = store("/#STRINGS", wf.strings); !s.ok) return fail(s.message);
   }
+  for (const ReaderNames::LeadOnPage& page : reader_names.lead_on_pages())
+    if (Status s = store("/" + page.internal, Bytes(page.content.begin(), page.content.end())); !s.ok)
+      return fail(s.message);
+  std::unordered_set<std::string> known;
+  for (const BookFile& f : list.files()) known.insert(AsciiLower(f.name));
   std::vector<std::uint8_t> buffer(1 << 16);
-  for (const BookFile& f : list.files()) {
-    std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
-    if (!in) {
-      list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
-      continue;
-    }
+  std::string page;
+  // Files found in pages join the list while it is walked.
+  for (std::size_t i = 0; i < list.files().size(); ++i) {
+    const BookFile f = list.files()[i];
     std::uint64_t start = section.uncompressed_size();
-    std::size_t n;
-    Status s;
-    while (s.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) s = section.Write(buffer.data(), n);
-    bool read_error = std::ferror(in) != 0;
-    std::fclose(in);
-    if (!s.ok) return fail(s.message);
-    if (read_error) {
-      list.Warn("cannot read " + Printable(f.disk_path) + "; it is not in the book");
-      continue;
+    bool is_page = IsWebPageName(f.name);
+    page.clear();
+    if (f.content) {
+      if (Status s = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
+          !s.ok)
+        return fail(s.message);
+    } else {
+      std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
+      if (!in) {
+        list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
+        continue;
+      }
+      std::size_t n;
+      Status s;
+      while (s.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+        s = section.Write(buffer.data(), n);
+        if (is_page) page.append(reinterpret_cast<const char*>(buffer.data()), n);
+      }
+      bool read_error = std::ferror(in) != 0;
+      std::fclose(in);
+      if (!s.ok) return fail(s.message);
+      if (read_error) {
+        list.Warn("cannot read " + Printable(f.disk_path) + "; it is not in the book");
+        continue;
+      }
     }
     layout.entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
     ++result.files_stored;
     if (project.display_progress) sink(Severity::Info, f.name);
+    if (is_page) AddReferencedFiles(list, f.name, page, known);
+  }
+  // Internal names hold a copy of the file they stand for (a contents or
+  // index file, a page at the root): readers such as 7-Zip refuse two
+  // entries that share bytes.
+  for (const ReaderNames::Alias& alias : reader_names.aliases()) {
+    for (const BookFile& f : list.files()) {
+      if (f.name != alias.stored) continue;
+      std::string text;
+      if (f.content)
+        text = *f.content;
+      else if (!ReadWholeFile(f.disk_path, text))
+        break;
+      if (Status s = store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return fail(s.message);
+      break;
+    }
   }
   if (Status s = section.Finish(); !s.ok) return fail(s.message);
+  result.left_out = list.left_out();
 
   layout.uncompressed_files.push_back({"/#SYSTEM", BuildSystemFile(system)});
   layout.uncompressed_size = section.uncompressed_size();

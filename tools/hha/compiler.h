@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "lzx_section.h"
 #include "status.h"
@@ -20,6 +21,7 @@ struct CompileResult {
   std::size_t warnings = 0;
   std::uint64_t uncompressed_bytes = 0;
   std::uint64_t output_bytes = 0;
+  std::vector<std::string> left_out;  // named files no reader could look up
 };
 
 /// Compiles the project at project_path (a UTF-8 path) into the .chm its

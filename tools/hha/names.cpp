@@ -50,6 +50,17 @@ std::string Printable(std::string_view name) {
   return out;
 }
 
+std::string LocalForReaders(std::string_view gbk) {
+  std::string value(gbk);
+  if (qm::HasNameEscape(value)) {
+    std::string native = qm::NativeName(value);
+    if (!IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
+  }
+  for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))
+    if (value[i] == '\\') value[i] = '/';
+  return value;
+}
+
 std::string ReaderText(std::string_view gbk) {
   if (!qm::HasNameEscape(gbk)) return std::string(gbk);
   return qm::GbkFromUtf8(qm::NativeName(gbk));

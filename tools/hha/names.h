@@ -31,6 +31,13 @@ std::string Printable(std::string_view bytes);
 /// Printable.
 std::string Shown(std::string_view gbk);
 
+/// A Local value of a contents or index file as the stored file gives it to
+/// readers: a name escape of a name that is code page 936 on disk becomes
+/// those bytes (the stored name's spelling in the book's code page), and
+/// every "\" character becomes "/" (a "\" byte inside a two-byte character
+/// stays).
+std::string LocalForReaders(std::string_view gbk);
+
 /// A text shown to the book's reader (title, window caption), kept in code
 /// page 936: each escaped character, which that code page cannot show,
 /// becomes "?". Texts without escapes are returned unchanged.

@@ -7,6 +7,36 @@ namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Calls found(value_begin, value_size) for every Local parameter of text,
+// positions relative to text.
+template <typename Found>
+void ForEachLocalValue(std::string_view text, Found&& found) {
+  std::size_t pos = 0;
+  while ((pos = FindNoCase(text, "<param", pos)) != std::string_view::npos) {
+    std::size_t body = pos + 6;
+    std::size_t end = text.find('>', body);
+    if (end == std::string_view::npos) break;
+    std::string_view tag = text.substr(body, end - body);
+    bool local = false;
+    const TagAttribute* value = nullptr;
+    std::vector<TagAttribute> attributes = TagAttributes(tag);
+    for (const TagAttribute& a : attributes) {
+      if (a.name == "name" && a.value_at != std::string_view::npos) {
+        std::string lname;
+        for (char c : tag.substr(a.value_at, a.value_size)) lname += Lower(c);
+        local = lname == "local";
+      }
+      if (a.name == "value" && a.value_at != std::string_view::npos) value = &a;
+    }
+    if (local && value && value->value_size > 0) found(body + value->value_at, value->value_size);
+    pos = end + 1;
+  }
+}
+
+}  // namespace
+
 std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from) {
   if (what.size() > text.size()) return std::string_view::npos;
   for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
@@ -17,20 +47,16 @@ std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t
   return std::string_view::npos;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Reads the attributes of one tag body into name/value pairs (names lower case).
-std::vector<std::pair<std::string, std::string>> Attributes(std::string_view tag) {
-  std::vector<std::pair<std::string, std::string>> out;
+std::vector<TagAttribute> TagAttributes(std::string_view tag) {
+  std::vector<TagAttribute> out;
   std::size_t i = 0;
   while (i < tag.size()) {
     while (i < tag.size() && (IsSpace(tag[i]) || tag[i] == '/')) ++i;
     std::size_t start = i;
     while (i < tag.size() && !IsSpace(tag[i]) && tag[i] != '=') ++i;
-    std::string name;
-    for (std::size_t k = start; k < i; ++k) name += Lower(tag[k]);
+    TagAttribute a;
+    for (std::size_t k = start; k < i; ++k) a.name += Lower(tag[k]);
     while (i < tag.size() && IsSpace(tag[i])) ++i;
-    std::string value;
     if (i < tag.size() && tag[i] == '=') {
       ++i;
       while (i < tag.size() && IsSpace(tag[i])) ++i;
@@ -38,44 +64,39 @@ std::vector<std::pair<std::string, std::string>> Attributes(std::string_view tag
         char q = tag[i++];
         std::size_t end = tag.find(q, i);
         if (end == std::string_view::npos) end = tag.size();
-        value = std::string(tag.substr(i, end - i));
+        a.value_at = i;
+        a.value_size = end - i;
         i = end + 1;
       } else {
         std::size_t s = i;
         while (i < tag.size() && !IsSpace(tag[i])) ++i;
-        value = std::string(tag.substr(s, i - s));
+        a.value_at = s;
+        a.value_size = i - s;
       }
     }
-    if (!name.empty()) out.emplace_back(std::move(name), std::move(value));
+    if (!a.name.empty()) out.push_back(std::move(a));
     if (i == start) ++i;
   }
   return out;
 }
 
-}  // namespace
-
 std::vector<std::string> SitemapLocalLinks(std::string_view text) {
   std::vector<std::string> links;
-  std::size_t pos = 0;
-  while ((pos = FindNoCase(text, "<param", pos)) != std::string_view::npos) {
-    std::size_t body = pos + 6;
-    std::size_t end = text.find('>', body);
-    if (end == std::string_view::npos) break;
-    std::string name, value;
-    bool has_value = false;
-    for (auto& [k, v] : Attributes(text.substr(body, end - body))) {
-      if (k == "name") name = v;
-      if (k == "value") {
-        value = v;
-        has_value = true;
-      }
-    }
-    std::string lname;
-    for (char c : name) lname += Lower(c);
-    if (lname == "local" && has_value && !value.empty()) links.push_back(value);
-    pos = end + 1;
-  }
+  ForEachLocalValue(text, [&](std::size_t at, std::size_t size) { links.emplace_back(text.substr(at, size)); });
   return links;
+}
+
+std::string RewriteLocalLinks(std::string_view text, const std::function<std::string(std::string_view)>& rewrite) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;
+  ForEachLocalValue(text, [&](std::size_t at, std::size_t size) {
+    out.append(text.substr(copied, at - copied));
+    out += rewrite(text.substr(at, size));
+    copied = at + size;
+  });
+  out.append(text.substr(copied));
+  return out;
 }
 
 std::string_view LinkFilePart(std::string_view link) {

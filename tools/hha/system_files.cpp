@@ -82,7 +82,7 @@ Bytes BuildSystemFile(const SystemInfo& info) {
 }
 
 WindowFiles BuildWindowFiles(const std::vector<WindowDefinition>& windows,
-                             std::string (*to_stored_name)(const std::string& gbk)) {
+                             const std::function<std::string(const std::string& gbk, WindowFileKind)>& reader_name) {
   WindowFiles files;
   StringTable strings;
   PutU32(files.windows, static_cast<std::uint32_t>(windows.size()));
@@ -114,10 +114,10 @@ WindowFiles BuildWindowFiles(const std::vector<WindowDefinition>& windows,
     for (int i = 0; i < 6; ++i) PutU32(e, 0);  // window handles and info types
     PutU32(e, w.nav_width.value_or(0));
     for (int i = 0; i < 4; ++i) PutU32(e, 0);  // HTML pane rectangle
-    PutU32(e, strings.Add(to_stored_name(w.contents_file)));
-    PutU32(e, strings.Add(to_stored_name(w.index_file)));
-    PutU32(e, strings.Add(to_stored_name(w.default_file)));
-    PutU32(e, strings.Add(to_stored_name(w.home_file)));
+    PutU32(e, strings.Add(reader_name(w.contents_file, WindowFileKind::Contents)));
+    PutU32(e, strings.Add(reader_name(w.index_file, WindowFileKind::Index)));
+    PutU32(e, strings.Add(reader_name(w.default_file, WindowFileKind::Page)));
+    PutU32(e, strings.Add(reader_name(w.home_file, WindowFileKind::Page)));
     PutU32(e, w.buttons.value_or(0));
     PutU32(e, w.nav_closed.value_or(0));
     PutU32(e, w.default_tab.value_or(0));

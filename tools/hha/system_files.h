@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,9 @@
 
 namespace hha {
 
-/// What #SYSTEM records. File names are stored names (UTF-8, "/"
-/// separators, the form readers look up in the directory); texts shown to
-/// the reader (title, font) stay in the book's code page.
+/// What #SYSTEM records, as readers get it: file names as ReaderNames gives
+/// them (ASCII), texts (title, font, the compiled file's name) in the
+/// book's code page.
 struct SystemInfo {
   std::string contents_file;
   std::string index_file;
@@ -36,10 +37,13 @@ struct WindowFiles {
   Bytes strings;  // #STRINGS
 };
 
+/// The kind of file a window definition names, for its reader name.
+enum class WindowFileKind { Contents, Index, Page };
+
 /// Builds #WINDOWS and #STRINGS. File names of the definitions (contents,
-/// index, default and home files) pass through to_stored_name; captions
-/// and jump texts stay as written.
+/// index, default and home files) pass through reader_name; captions and
+/// jump texts stay as written.
 WindowFiles BuildWindowFiles(const std::vector<WindowDefinition>& windows,
-                             std::string (*to_stored_name)(const std::string& gbk));
+                             const std::function<std::string(const std::string& gbk, WindowFileKind)>& reader_name);
 
 }  // namespace hha

@@ -122,6 +122,11 @@ std::optional<FileMap> ReadWith7z(const std::string& program, const std::string&
   return FilesBelow(folder);
 }
 
+std::optional<FileMap> ReadWithHh(const std::string& hh_exe, const std::string& chm_path, const std::string& folder) {
+  if (!Run({hh_exe, "-decompile", folder, chm_path})) return std::nullopt;
+  return FilesBelow(folder);
+}
+
 std::map<int, std::string> SystemStrings(const std::string& system_file) {
   std::map<int, std::string> out;
   std::size_t pos = 4;

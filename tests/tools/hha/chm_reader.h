@@ -29,6 +29,9 @@ std::string FindProgram(const std::string& name);
 std::optional<FileMap> ReadWithExtractChmLib(const std::string& chm_path, const std::string& folder);
 std::optional<FileMap> ReadWith7z(const std::string& program, const std::string& chm_path, const std::string& folder);
 
+/// Runs our unpacker hh.exe ("-decompile FOLDER FILE") likewise.
+std::optional<FileMap> ReadWithHh(const std::string& hh_exe, const std::string& chm_path, const std::string& folder);
+
 /// The string records of a #SYSTEM file by code.
 std::map<int, std::string> SystemStrings(const std::string& system_file);
 

@@ -8,6 +8,7 @@
 #include "chm_reader.h"
 #include "compiler.h"
 #include "gbk.h"
+#include "sitemap_links.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -89,6 +90,17 @@ void ExpectOtherReadersAgree(const std::string& chm, const std::string& scratch,
   ExpectSameFiles(expected, BookFiles(*files), "7-Zip");
 }
 
+// "\" characters of a code page 936 text turned into "/", as the compiler
+// stores contents and index files (the test names hold no 0x5C trail byte).
+std::string WithSlashes(std::string text) {
+  for (char& c : text)
+    if (c == '\\') c = '/';
+  return text;
+}
+
+// A book from a Chinese-named folder: nested folders, a Chinese home page
+// inside a folder, a contents and an index file with Chinese names, an
+// image that only a page refers to.
 class ChineseBook : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -96,20 +108,32 @@ class ChineseBook : public ::testing::Test {
     expected_ = WriteBook(book_, {
                                      {"第一章/第1页.htm", hha_test::PageContent(1, 30000, true)},
                                      {"第一章/第2页.htm", hha_test::PageContent(2, 70000, true)},
+                                     {"第一章/第一节/深.htm",
+                                      Gbk("<p><img src=\"../../img/图.gif\"><a href=\"#top\">t</a>"
+                                          "<a href=\"http://example.com/x.htm\">w</a>"
+                                          "<link href=\"../../img/%E5%9B%BE.gif\"><link href=\"缺.css\"></p>")},
+                                     {"img/图.gif", std::string("GIF89a\0\x03", 8)},
                                      {"index.htm", hha_test::PageContent(3, 5000, false)},
                                      {"img/pic.gif", std::string("GIF89a\0\x01\x02\xff", 10)},
                                      {"empty.css", ""},
                                      {"extra.htm", hha_test::PageContent(4, 2000, false)},
                                  });
     // The contents links extra.htm, which [FILES] does not list.
-    std::string contents = hha_test::TabContents(
-        {{"第1页", "第一章\\第1页.htm"}, {"第2页", "第一章\\第2页.htm"}, {"extra", "extra.htm#top"}, {"web", "http://example.com/"}});
+    std::string contents = hha_test::TabContents({{"第1页", "第一章\\第1页.htm"},
+                                                  {"深", "第一章\\第一节\\深.htm"},
+                                                  {"extra", "extra.htm#top"},
+                                                  {"web", "http://example.com/"}});
     hha_test::WriteFile(book_ + "/名字.hhc", contents);
-    expected_["/名字.hhc"] = contents;
+    expected_["/名字.hhc"] = WithSlashes(contents);
+    std::string index = hha_test::TabContents({{"第2页", "第一章\\第2页.htm"}});
+    hha_test::WriteFile(book_ + "/名字.hhk", index);
+    expected_["/名字.hhk"] = WithSlashes(index);
     project_ = book_ + "/名字.hhp";
-    hha_test::WriteFile(project_, hha_test::TabProject("名字", "第一章\\第1页.htm",
-                                                       {"第一章\\第1页.htm", "第一章\\第2页.htm", "index.htm",
-                                                        "img\\pic.gif", "empty.css", "missing.htm", "名字.chm"}));
+    std::string project = hha_test::TabProject("名字", "第一章\\第1页.htm",
+                                               {"第一章\\第1页.htm", "第一章\\第2页.htm", "第一章\\第一节\\深.htm",
+                                                "index.htm", "img\\pic.gif", "empty.css", "missing.htm", "名字.chm"});
+    project.insert(project.find("\r\n") + 2, "Index file=" + Gbk("名字.hhk") + "\r\n");
+    hha_test::WriteFile(project_, project);
   }
 
   qm::TempDir dir_;
@@ -122,35 +146,30 @@ TEST_F(ChineseBook, EveryReaderGetsEveryFileBack) {
   ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
   EXPECT_EQ(c.result.output_path, book_ + "/名字.chm");
   EXPECT_TRUE(AnyContains(c.warnings, "missing.htm"));
+  EXPECT_TRUE(AnyContains(c.warnings, "缺.css")) << "a page refers to a missing file";
+  EXPECT_FALSE(AnyContains(c.warnings, "example.com"));
 
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
   ExpectSameFiles(expected_, BookFiles(*files), "libmspack");
   EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
   ExpectOtherReadersAgree(c.result.output_path, dir_.path(), expected_);
+  auto unpacked = hha_test::ReadWithHh(HH_EXE, c.result.output_path, dir_.path() + "/hh");
+  ASSERT_TRUE(unpacked.has_value()) << "hh.exe failed";
+  ExpectSameFiles(expected_, *unpacked, "hh.exe");
 }
 
-TEST_F(ChineseBook, SystemFileNamesContentsAndDefaultTopic) {
+// What a reader does with the name strings of #SYSTEM, #WINDOWS and
+// #STRINGS: Windows viewers decode them in code page 936 and look the
+// result up; others look the raw bytes up. Both must find every file, and
+// the Local values of the stored contents and index files must resolve with
+// "/" between folders.
+TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
   Compiled c = Compile(project_);
   ASSERT_TRUE(c.result.status.ok);
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
-  ASSERT_TRUE(files->count("/#SYSTEM"));
-  ASSERT_TRUE(files->count("/#WINDOWS"));
   std::map<int, std::string> sys = hha_test::SystemStrings(files->at("/#SYSTEM"));
-  EXPECT_EQ(sys[0], "名字.hhc");
-  EXPECT_EQ(sys[2], "第一章/第1页.htm");
-  EXPECT_EQ(sys[5], "win");
-  EXPECT_EQ(sys[6], "名字");
-  EXPECT_TRUE(files->count("/" + sys[0]));
-  EXPECT_TRUE(files->count("/" + sys[2]));
-  const std::string& locale = sys[4];
-  ASSERT_GE(locale.size(), 8u);
-  EXPECT_EQ(static_cast<unsigned char>(locale[0]) | (static_cast<unsigned char>(locale[1]) << 8), 0x804);
-  EXPECT_EQ(locale[4], 1) << "code page 936 is a two-byte code page";
-  EXPECT_EQ(sys[3], Gbk("名字")) << "the title stays in the book's code page";
-
-  // The window definition names its files through #STRINGS.
   const std::string& windows = files->at("/#WINDOWS");
   const std::string& strings = files->at("/#STRINGS");
   auto u32 = [](const std::string& s, std::size_t at) {
@@ -159,17 +178,47 @@ TEST_F(ChineseBook, SystemFileNamesContentsAndDefaultTopic) {
                                       (static_cast<unsigned char>(s[at + 3]) << 24));
   };
   ASSERT_EQ(u32(windows, 0), 1u);
-  ASSERT_EQ(windows.size(), 8 + u32(windows, 4));
   auto text_at = [&](std::size_t field) { return std::string(strings.c_str() + u32(windows, 8 + field)); };
-  EXPECT_EQ(text_at(0x08), "win");
+  EXPECT_EQ(sys[3], Gbk("名字")) << "the title in the book's code page";
+  EXPECT_EQ(sys[6], Gbk("名字")) << "the compiled file's name in the book's code page";
   EXPECT_EQ(text_at(0x14), Gbk("名字"));
-  EXPECT_EQ(text_at(0x60), "名字.hhc");
-  EXPECT_EQ(text_at(0x68), "第一章/第1页.htm");
-  EXPECT_EQ(u32(windows, 8 + 0x70), 0x304Eu);
+  const std::string& locale = sys[4];
+  EXPECT_EQ(static_cast<unsigned char>(locale[0]) | (static_cast<unsigned char>(locale[1]) << 8), 0x804);
 
-  std::string header = hha_test::ReadFile(c.result.output_path).substr(0, 0x60);
-  EXPECT_EQ(header.substr(0, 4), "ITSF");
-  EXPECT_EQ(static_cast<unsigned char>(header[0x14]) | (static_cast<unsigned char>(header[0x15]) << 8), 0x804);
+  auto open = [&](const std::string& name_string) -> std::string {
+    auto decoded = hha::GbkToUtf8(name_string);
+    EXPECT_TRUE(decoded && files->count("/" + *decoded)) << "code page 936 reader misses " << name_string;
+    EXPECT_TRUE(files->count("/" + name_string)) << "raw-byte reader misses " << name_string;
+    return files->count("/" + name_string) ? files->at("/" + name_string) : std::string();
+  };
+  // A page that leads on: its link, read in the code page it declares.
+  auto home = [&](const std::string& page) {
+    std::size_t at = page.find("href=\"");
+    if (at == std::string::npos) return page;
+    std::string link = page.substr(at + 6, page.find('"', at + 6) - at - 6);
+    auto decoded = hha::GbkToUtf8(link);
+    return decoded && files->count("/" + *decoded) ? files->at("/" + *decoded) : std::string();
+  };
+  EXPECT_EQ(open(sys[0]), expected_["/名字.hhc"]);
+  EXPECT_EQ(open(sys[1]), expected_["/名字.hhk"]);
+  EXPECT_EQ(home(open(sys[2])), expected_["/第一章/第1页.htm"]);
+  EXPECT_EQ(open(text_at(0x60)), expected_["/名字.hhc"]);
+  EXPECT_EQ(open(text_at(0x64)), expected_["/名字.hhk"]) << "the default window gets the project's index file";
+  EXPECT_EQ(home(open(text_at(0x68))), expected_["/第一章/第1页.htm"]);
+  EXPECT_EQ(home(open(text_at(0x6C))), expected_["/第一章/第1页.htm"]);
+
+  int nested = 0;
+  for (const char* sitemap : {"/名字.hhc", "/名字.hhk"}) {
+    for (const std::string& local : hha::SitemapLocalLinks(files->at(sitemap))) {
+      std::string file(hha::LinkFilePart(local));
+      if (file.rfind("http:", 0) == 0) continue;
+      auto decoded = hha::GbkToUtf8(file);
+      ASSERT_TRUE(decoded.has_value()) << local;
+      EXPECT_TRUE(files->count("/" + *decoded)) << "Local " << *decoded << " not found";
+      if (decoded->find('/') != std::string::npos) ++nested;
+    }
+  }
+  EXPECT_EQ(nested, 3);
 }
 
 TEST_F(ChineseBook, RecompilingReplacesTheBookAndNeverStoresItInside) {
@@ -214,7 +263,7 @@ TEST(CompileBooks, ThreeThousandFilesNeedSeveralListingChunksAndAnIndex) {
   FileMap expected = WriteBook(dir.path(), pages);
   std::string contents = hha_test::TabContents({{"first", listed[0]}});
   hha_test::WriteFile(dir.path() + "/big.hhc", contents);
-  expected["/big.hhc"] = contents;
+  expected["/big.hhc"] = WithSlashes(contents);
   hha_test::WriteFile(dir.path() + "/big.hhp", hha_test::TabProject("big", listed[0], listed));
 
   Compiled c = Compile(dir.path() + "/big.hhp");
@@ -274,7 +323,10 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
     EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos);
 
   hha_test::WriteFile(dir.path() + "/q.hhp", "[OPTIONS]\r\nCompiled file=no\\such\\folder\\q.chm\r\n");
-  EXPECT_FALSE(Compile(dir.path() + "/q.hhp").result.status.ok);
+  Compiled nodir = Compile(dir.path() + "/q.hhp");
+  EXPECT_FALSE(nodir.result.status.ok);
+  EXPECT_NE(nodir.result.status.message.find("folder\" for the compiled file does not exist"), std::string::npos)
+      << nodir.result.status.message;
 }
 
 TEST(CompileBooks, ProjectSavedAsUtf8IsReadLikeTheTabsOwn) {

@@ -65,15 +65,18 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   EXPECT_EQ((*files)["/" + home], "<p>home</p>");
   EXPECT_EQ((*files)["/" + other], "<p>other</p>") << "a 0x5C second byte split the name";
   EXPECT_EQ((*files)["/linked 🎈.htm"], "<p>linked</p>");
-  EXPECT_EQ((*files)["/" + book + ".hhc"], contents);
+  std::string stored_contents = contents;
+  stored_contents.replace(stored_contents.find("\\"), 1, "/");
+  EXPECT_EQ((*files)["/" + book + ".hhc"], stored_contents);
   EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
 
   // The reader's window shows the book name in its code page: the emoji,
   // which that code page cannot show, becomes "?"; file names stay exact.
   auto sys = hha_test::SystemStrings((*files)["/#SYSTEM"]);
   EXPECT_EQ(sys[3], hha_test::Gbk("?书 emoji"));
-  EXPECT_EQ(sys[2], home);
-  EXPECT_EQ(sys[0], book + ".hhc");
+  // Names that are not ASCII reach readers as ASCII internal names.
+  EXPECT_EQ((*files)["/" + sys[0]], stored_contents);
+  EXPECT_NE((*files)["/" + sys[2]].find("refresh"), std::string::npos);
 }
 
 TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles) {
@@ -87,13 +90,33 @@ TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles
   Compiled c = Compile(dir.path() + "/b.hhp");
   ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
   // Both places that name it say why it is left out, with the byte shown.
-  EXPECT_EQ(CountContaining(c.warnings, "\"bad\\xE9 page.htm\" skipped: the name holds bytes that are not UTF-8"), 2u);
+  EXPECT_EQ(CountContaining(c.warnings, "\"bad\\xE9 page.htm\" skipped: the name holds bytes that are neither UTF-8"), 2u);
   EXPECT_EQ(CountContaining(c.warnings, "linked from the contents file"), 1u);
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
   EXPECT_EQ((*files)["/good.htm"], "good");
   for (const auto& [name, content] : *files) EXPECT_EQ(name.find("bad"), std::string::npos) << name;
   EXPECT_EQ(c.result.files_stored, 2u);  // good.htm and b.hhc
+}
+
+// Archives made on Windows unpack to names in code page 936 bytes. The tree
+// writes them with name escapes; the book stores them under their code
+// page 936 reading, and the stored contents file names them so.
+TEST(NamesWithoutGbkForm, CodePage936NamesOnDiskAreStoredUnderTheirReading) {
+  qm::TempDir dir;
+  const std::string folder = hha_test::Gbk("章"), page = hha_test::Gbk("第一") + ".htm";
+  hha_test::WriteFile(dir.path() + "/" + folder + "/" + page, "first");
+  hha_test::WriteFile(dir.path() + "/b.hhc", hha_test::TabContentsWithEscapes({{"first", folder + "\\" + page}}));
+  hha_test::WriteFile(dir.path() + "/b.hhp",
+                      hha_test::TabProjectWithEscapes("b", folder + "\\" + page, {folder + "\\" + page}));
+  Compiled c = Compile(dir.path() + "/b.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  EXPECT_TRUE(c.warnings.empty()) << c.warnings.front();
+  EXPECT_TRUE(c.result.left_out.empty());
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ((*files)["/章/第一.htm"], "first");
+  EXPECT_NE((*files)["/b.hhc"].find("value=\"" + folder + "/" + page + "\""), std::string::npos);
 }
 
 TEST(NamesWithoutGbkForm, BookNameWithStrayBytesStillCompiles) {

@@ -1,0 +1,24 @@
+// The files a web page uses: images, style sheets, scripts, linked pages.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hha {
+
+/// The values of the src, href and background attributes of every tag of
+/// `html` (tags inside comments and <base> excluded), raw bytes, in order.
+std::vector<std::string> PageReferences(std::string_view html);
+
+/// True for a name that ends in ".htm" or ".html" (any letter case): the
+/// files whose references the compiler follows.
+bool IsWebPageName(std::string_view name);
+
+/// The relative file name a reference names: "%XX" escapes undone,
+/// "#fragment" and "?query" cut off, in the page's own bytes. Empty when it
+/// names no local file: a URL with a scheme, an absolute path, an anchor in
+/// the same page.
+std::string LocalReference(std::string_view reference);
+
+}  // namespace hha
