@@ -12,6 +12,7 @@ packages=(
   libchm-bin 7zip fp-utils
   fonts-wqy-microhei
   xvfb xauth
+  appstream libqt6svg6
   rename
 )
 missing=()

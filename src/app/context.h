@@ -8,6 +8,7 @@
 #include "runtime/controls.h"
 #include "runtime/file_system.h"
 #include "runtime/process.h"
+#include "runtime/progress.h"
 #include "runtime/random.h"
 #include "runtime/tree_model.h"
 
@@ -22,6 +23,8 @@ struct Context {
   TreeModel& tree;
   Random& random;
   ProgramState& state;
+  /// Where long operations report how far they are; the window shows it.
+  Progress& progress = NoProgress();
 };
 
 }  // namespace qm

@@ -124,6 +124,15 @@ std::string_view PageOf(std::string_view name) {
   return {};
 }
 
+std::span<const FolderBox> FolderBoxes() {
+  static constexpr FolderBox kBoxes[] = {
+      {"编辑框txt2htm", "单选框TXT2HTMa"},   {"编辑框编码转换路径", "单选框utf8gb2312"},
+      {"编辑框路径改字符", "单选框量改后缀"}, {"编辑框21", "单选框TXT2HTMb"},
+      {"编辑框精简网页", "单选框精简网页"},   {"编辑框1", ""},
+  };
+  return kBoxes;
+}
+
 bool IsMultiLine(std::string_view box) { return OneOf(box, {"编辑框11", "编辑框4", "编辑框10"}); }
 bool HasHorizontalScrollBar(std::string_view box) { return box == "编辑框10"; }
 bool HasDarkRedText(std::string_view box) { return OneOf(box, {"编辑框21", "编辑框txt2htm", "编辑框1"}); }

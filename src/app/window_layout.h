@@ -53,6 +53,17 @@ inline constexpr std::string_view kWindowTitle = "Quillmere";
 inline constexpr int kClientWidth = 683;
 inline constexpr int kClientHeight = 360;
 
+/// A box that takes a folder by drop, with the radio button that selects
+/// its tool on the page "网页制作" (a drop there goes to the selected tool's
+/// box); empty for the CHM tab's folder box, which is a drop area itself.
+struct FolderBox {
+  std::string_view box;
+  std::string_view radio;
+};
+
+/// Every box that gets a folder chooser.
+std::span<const FolderBox> FolderBoxes();
+
 /// The tab page `name` lies on (kWebPage, kChmPage), or empty when it lies
 /// outside the tab control.
 std::string_view PageOf(std::string_view name);

@@ -51,11 +51,14 @@ Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_te
 }
 
 NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder,
-                                          const Text& old_text, const Text& new_text) {
+                                          const Text& old_text, const Text& new_text, Progress& progress) {
   NameReplacementSummary summary;
   if (old_text.empty()) return summary;  // no name can change
-  for (const Text& name : FindFiles(fs, InToolFolder(folder, "*"))) {
+  const std::vector<Text> names = FindFiles(fs, InToolFolder(folder, "*"));
+  long done = 0;
+  for (const Text& name : names) {
     if (name == "." || name == "..") continue;
+    if (!progress.Step(done++, static_cast<long>(names.size()), name)) break;
     Text new_name = ReplacedFileName(name, old_text, new_text);
     if (new_name == name) continue;
     bool ok = !new_name.empty() && new_name.find(kPathSeparator) == Text::npos &&
@@ -73,8 +76,8 @@ void FileNameCharReplacement(Context& ctx) {
     ctx.dialogs.MessageBox(refusal);
     return;
   }
-  NameReplacementSummary summary = ReplaceInFileNames(ctx.fs, folder, old_text, new_text);
-  ctx.dialogs.MessageBox(Gbk("批量更名 ok!"), 0, Gbk("提示"));
+  NameReplacementSummary summary = ReplaceInFileNames(ctx.fs, folder, old_text, new_text, ctx.progress);
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(Gbk("批量更名 ok!"), Gbk("批量更名 ok!")), 0, Gbk("提示"));
   if (summary.failed > 0) {
     ctx.dialogs.MessageBox(Gbk("有 ") + ToText(summary.failed) +
                                Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。"),

@@ -33,7 +33,10 @@ Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_te
 /// left alone. A rename fails, leaving the file as it was, when the new name
 /// already exists (the first file to claim a name gets it), is empty, or
 /// contains the path separator (which would move the file elsewhere).
+/// Each name is reported to `progress` first; a stop leaves later names as
+/// they are.
 NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder,
-                                          const Text& old_text, const Text& new_text);
+                                          const Text& old_text, const Text& new_text,
+                                          Progress& progress = NoProgress());
 
 }  // namespace qm

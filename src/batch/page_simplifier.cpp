@@ -47,8 +47,11 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
   const Text& tail = FramedPageTail();
   std::string data;
   Text page;
-  for (const Text& name : FindFiles(ctx.fs, InToolFolder(folder, "*" + suffix))) {
+  const std::vector<Text> names = FindFiles(ctx.fs, InToolFolder(folder, "*" + suffix));
+  long done = 0;
+  for (const Text& name : names) {
     if (name == "." || name == "..") continue;
+    if (!ctx.progress.Step(done++, static_cast<long>(names.size()), name)) break;
     Text path = InToolFolder(folder, name);
     if (!ctx.fs.Read(path, &data)) {
       ++summary.failed;
@@ -86,7 +89,7 @@ void PageSimplification(Context& ctx) {
   SimplificationSummary summary = SimplifyPagesInFolder(ctx, folder, suffix);
   ctx.cursor.RestoreCursor();
   ctx.controls.SetDisabled(controls::kSimplifyButton, true);
-  ctx.dialogs.MessageBox(Gbk("精简网页结束!"));
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(Gbk("精简网页结束!"), Gbk("精简网页结束!")));
   if (Text report = LeftInPlaceReport(summary); !report.empty()) ctx.dialogs.MessageBox(report);
 }
 

@@ -11,13 +11,17 @@
 
 namespace qm {
 
-ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix) {
+ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix,
+                                        Progress& progress) {
   ReencodingSummary summary;
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
   std::string data;
-  for (const Text& name : FindFiles(fs, InToolFolder(folder, "*" + suffix))) {
+  const std::vector<Text> names = FindFiles(fs, InToolFolder(folder, "*" + suffix));
+  long done = 0;
+  for (const Text& name : names) {
     if (name == "." || name == "..") continue;
+    if (!progress.Step(done++, static_cast<long>(names.size()), name)) break;
     if (!fs.Read(InToolFolder(folder, name), &data)) {
       ++summary.unreadable;
       continue;
@@ -39,8 +43,8 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
     ctx.dialogs.MessageBox(refusal);
     return;
   }
-  ReencodingSummary summary = ReencodePagesInFolder(ctx.fs, folder, suffix);
-  ctx.dialogs.MessageBox("ok!");
+  ReencodingSummary summary = ReencodePagesInFolder(ctx.fs, folder, suffix, ctx.progress);
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage("ok!", "ok!"));
   int failed = summary.unreadable + summary.unwritten;
   if (failed > 0) {
     ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) +

@@ -28,6 +28,9 @@ struct ReencodingSummary {
 /// The pages themselves stay as they are. A result replaces an earlier file
 /// of that name only once it is completely written. A page that cannot be
 /// read gets no result, so an earlier result is not replaced by an empty file.
-ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix);
+/// Each page is reported to `progress` before it is read; a stop leaves the
+/// later pages untouched.
+ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix,
+                                        Progress& progress = NoProgress());
 
 }  // namespace qm

@@ -65,6 +65,8 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
     Text folder = ctx.controls.GetText(kFolderBox);
     std::vector<Text> left_out;
     ScanFolderIntoTree(ctx, folder, -1, &left_out);
+    if (ctx.progress.Stopped())
+      ctx.dialogs.MessageBox(Gbk("已取消：目录树只列出了 ") + ToText(ctx.tree.Count()) + Gbk(" 项，其余没有列出。"));
     ctx.state.BookName = book;
     ctx.state.DocumentOrderList = DocumentOrderListOf(ctx.tree);
     if (!left_out.empty()) ctx.dialogs.MessageBox(LeftOutMessage(left_out));

@@ -47,6 +47,7 @@ struct Scan {
     // One listing serves both searches: sub-folders (attribute filter 16,
     // without "." and "..") and files (filter 39).
     std::vector<DirectoryEntry> entries = ctx.fs.List({});
+    if (!ctx.progress.Step(static_cast<long>(block.size()), 0, folder)) return false;
     for (const DirectoryEntry& entry : entries) {
       if ((entry.attributes & kDirectory) == 0 || entry.name == "." || entry.name == "..") continue;
       if (!Admissible(folder, entry)) continue;
@@ -55,6 +56,7 @@ struct Scan {
       Text sub = folder + entry.name;
       Folder(sub, node);
       ctx.fs.ChangeDirectory(kept);
+      if (ctx.progress.Stopped()) break;
     }
     for (const DirectoryEntry& entry : entries) {
       if ((entry.attributes & kFileAttributes) == 0 || (entry.attributes & kDirectory) != 0) continue;

@@ -39,7 +39,7 @@ Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".htm
 
 }  // namespace
 
-Text ContentsText(const TreeModel& tree, const EntryNamer& namer) {
+Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& progress) {
   // The name of a document's entry: the page's own name where the namer
   // gives one, else the one made from the file name.
   auto entry_name = [&](const Text& local, const Text& from_file) {
@@ -48,6 +48,7 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer) {
   };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
+    if (!progress.Step(i, tree.Count(), path)) return;
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
       body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
@@ -79,7 +80,13 @@ void BuildContents(Context& ctx) {
     by_title = [&](const Text& local) { return PageTitleOfFile(ctx.fs, folder, local); };
   }
   ctx.controls.SetText(kContentsBox, {});
-  ctx.controls.SetText(kContentsBox, ContentsText(ctx.tree, by_title));
+  Text contents = ContentsText(ctx.tree, by_title, ctx.progress);
+  if (ctx.progress.Stopped()) {
+    // Nothing is written from a contents text that is not whole.
+    ctx.dialogs.MessageBox(Gbk("已取消：目录文件和工程文件没有写入。"));
+    return;
+  }
+  ctx.controls.SetText(kContentsBox, contents);
   ctx.controls.SetDisabled(kCompileButton, false);
 
   const Text base = folder + Text(kPathSeparatorText) + ctx.state.BookName;

@@ -31,6 +31,7 @@ void ChmUnpacking(Context& ctx) {
   const Text command = "hh.exe -decompile " + f + b + " " + book;
   RunResult run = ctx.processes.Run(command, true);
   Text failure = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
+  if (run.stopped && !run.stalled) failure = ctx.progress.ClosingMessage("ok");
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
 }
 

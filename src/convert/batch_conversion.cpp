@@ -27,6 +27,7 @@ struct FolderWalk {
   ConversionReport report;
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
   long recoded = 0;                   // pages made from UTF-8 or UTF-16 texts
+  long done = 0;                      // files looked at so far
 };
 
 // True when a file or folder is at `path`.
@@ -80,6 +81,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
   }
   bool tile_checked = false;
   for (const Text& name : FindFiles(fs, JoinPath(folder, "*" + walk.old_extension))) {
+    if (!walk.ctx.progress.Step(walk.done++, 0, JoinPath(folder, name))) return;
     if (!ConvertFile(walk, folder, name) || tile_checked) continue;
     tile_checked = true;
     Text tile = JoinPath(folder, kPaleTileImageName);
@@ -88,7 +90,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
   }
   for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*.*"), kDirectory)) {
-    if (entry.name.empty() || entry.name[0] == '.') continue;
+    if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
     Text sub = JoinPath(folder, entry.name);
     // A linked folder is entered only when it leads back inside the dropped
     // folder: texts elsewhere are not converted and deleted.
@@ -124,7 +126,7 @@ void BatchPageConversion(Context& ctx) {
   long recoded = 0;
   ConversionReport report = ConvertFolder(ctx, folder, old_extension, new_extension, &recoded);
   ctx.cursor.RestoreCursor();
-  Text message = report.ClosingMessage(Gbk("转换ok!"));
+  Text message = ctx.progress.ClosingMessage(report.ClosingMessage(Gbk("转换ok!")), Gbk("转换ok!"));
   if (recoded > 0) {
     // The original encoding is gone with the text files: say so now, since
     // the undo can only give back GBK texts.
@@ -140,7 +142,10 @@ void UndoBatchConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
   ConversionReport report;
-  for (const Text& name : FindFiles(ctx.fs, JoinPath(folder, "*.htm"))) {
+  const std::vector<Text> pages = FindFiles(ctx.fs, JoinPath(folder, "*.htm"));
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const Text& name = pages[i];
+    if (!ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), name)) break;
     Text page = JoinPath(folder, name);
     // Only the name loses its ".htm": the text file stays in this folder.
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
@@ -167,7 +172,7 @@ void UndoBatchConversion(Context& ctx) {
       report.Add(page, Gbk("文本已写入，但网页无法删除"));
     }
   }
-  ctx.dialogs.MessageBox(report.ClosingMessage(Gbk("取消转换ok!")));
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage(Gbk("取消转换ok!")), Gbk("取消转换ok!")));
 }
 
 }  // namespace qm

@@ -85,6 +85,7 @@ void PagedBookConversion(Context& ctx) {
 
   const long count = static_cast<long>(entries.size());
   for (long i = 0; i < count; ++i) {
+    if (!ctx.progress.Step(i, count, entries[i])) break;
     // The backup keeps the file's own bytes; the page gets them in GBK.
     DecodedText text = DecodeTextFile(TakeTextFile(ctx.fs, folder, backup, entries[i], report));
     Text page = BuildBookPage(entries[i], text.gbk, i, count, ctx.state.DateText, options, ctx.random);
@@ -95,10 +96,10 @@ void PagedBookConversion(Context& ctx) {
   }
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText);
-  if (!WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
+  if (!ctx.progress.Stopped() && !WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     report.Add("index.htm", Gbk("网页无法写入"));
   }
-  ctx.dialogs.MessageBox(report.ClosingMessage("ok"));
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage("ok")));
 }
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/progress.h"
 #include "runtime/text.h"
 
 namespace qm {
@@ -13,7 +14,15 @@ struct RunResult {
   bool started = false;    // the program could be found and started
   bool finished = false;   // it ended while we waited
   int exit_status = -1;    // its exit status when it ended normally, else -1
+  bool stopped = false;    // the user asked to stop it, and it was ended
+  bool stalled = false;    // it made no progress for too long and was ended
+  std::string log_path;    // where its output went, when it has a log
 };
+
+/// The environment variable that tells a child program which file
+/// descriptor takes its progress lines: "DONE TOTAL NAME" (NAME in UTF-8),
+/// one before each file, and a last "DONE TOTAL" when it stops early.
+inline constexpr char kProgressFdVariable[] = "QUILLMERE_PROGRESS_FD";
 
 class ProcessRunner {
  public:
@@ -37,6 +46,14 @@ std::vector<Text> SplitCommandLine(const Text& command_line);
 
 /// Runs programs on this machine. A bare program name is looked up in
 /// `search_folders` in order, then in PATH; never in the current directory.
+///
+/// A child that is waited for writes its standard output and error into a
+/// log file (never into ours) and its progress lines into a pipe; each line
+/// goes to the progress, which is also asked every 100 ms while the child
+/// runs, so the window stays painted. When the progress reports a stop, the
+/// child gets SIGTERM (it ends between two files) and, if it has not ended
+/// after a grace time, SIGKILL. A child that writes no progress line for
+/// the stall time is ended the same way and the result says so.
 class RealProcessRunner : public ProcessRunner {
  public:
   explicit RealProcessRunner(std::vector<std::string> search_folders)
@@ -46,11 +63,36 @@ class RealProcessRunner : public ProcessRunner {
   /// The UTF-8 path of the program that `name` (UTF-8) names, or empty.
   std::string Locate(const std::string& name) const;
 
+  /// Where waited-for children report progress (not owned; null: nowhere).
+  void SetProgress(Progress* progress) { progress_ = progress; }
+  /// The folder (UTF-8) that takes the children's logs, PROGRAM.log each;
+  /// empty: their output is dropped.
+  void SetLogFolder(std::string folder) { log_folder_ = std::move(folder); }
+  /// How long a child may go without a progress line, and how long it gets
+  /// to end after SIGTERM.
+  void SetTimeouts(int stall_ms, int grace_ms) {
+    stall_ms_ = stall_ms;
+    grace_ms_ = grace_ms;
+  }
+
+  static constexpr int kStallMs = 120000;
+  static constexpr int kGraceMs = 5000;
+
  private:
+  RunResult WaitWithProgress(int pid, int progress_fd, RunResult result);
+
   std::vector<std::string> search_folders_;
+  Progress* progress_ = nullptr;
+  std::string log_folder_;
+  int stall_ms_ = kStallMs;
+  int grace_ms_ = kGraceMs;
 };
 
 /// The folder of the running program (UTF-8), from /proc/self/exe.
 std::string OwnFolder();
+
+/// Where an installation keeps the helper programs hhc.exe, hha.dll and
+/// hh.exe: PREFIX/libexec/quillmere for a program in PREFIX/bin (UTF-8).
+std::string HelperFolder();
 
 }  // namespace qm

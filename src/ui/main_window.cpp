@@ -4,16 +4,22 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QUrl>
 #include <QWindow>
 #include <algorithm>
 
@@ -31,9 +37,17 @@ QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_
 
 std::string Name(const QObject* o) { return o->objectName().toStdString(); }
 
+// The user's guide: the installed copy (PREFIX/share/doc/quillmere beside
+// PREFIX/bin), else the one in the source tree the program was built from.
+QString GuideAddress() {
+  QString installed = QCoreApplication::applicationDirPath() + "/../share/doc/quillmere/README.md";
+  if (QFileInfo::exists(installed)) return QUrl::fromLocalFile(QFileInfo(installed).canonicalFilePath()).toString();
+  return QStringLiteral(QUILLMERE_DOC_URL);
+}
+
 // Where the hyperlinks lead.
 QString LinkAddress(std::string_view name) {
-  if (name == "超级链接框1") return QStringLiteral(QUILLMERE_DOC_URL);
+  if (name == "超级链接框1") return GuideAddress();
   return QStringLiteral(
       "https://learn.microsoft.com/en-us/previous-versions/windows/desktop/htmlhelp/"
       "microsoft-html-help-1-4-sdk");
@@ -112,6 +126,62 @@ void MainWindow::Build() {
     w->setEnabled(!entry.disabled);
     if (entry.hidden) w->hide();
     if (entry.kind == ControlKind::kRadioButton) radios->addButton(static_cast<QRadioButton*>(w));
+  }
+  for (const FolderBox& f : FolderBoxes()) AddFolderChooser(f.box);
+}
+
+// The "…" button at the right end of the box and an entry at the top of
+// its context menu open a folder chooser.
+void MainWindow::AddFolderChooser(std::string_view name) {
+  auto* box = qobject_cast<QLineEdit*>(Control(name));
+  if (!box) return;
+  const std::string box_name(name);
+  QPixmap dots(16, 16);
+  dots.fill(Qt::transparent);
+  {
+    QPainter painter(&dots);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.setFont(font());
+    painter.drawText(dots.rect(), Qt::AlignCenter, QStringLiteral("…"));
+  }
+  auto* choose = box->addAction(QIcon(dots), QLineEdit::TrailingPosition);
+  choose->setObjectName(QStringLiteral("选择文件夹"));
+  choose->setToolTip(QStringLiteral("选择文件夹…"));
+  connect(choose, &QAction::triggered, this, [this, box_name] { AskForFolder(box_name); });
+  box->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(box, &QWidget::customContextMenuRequested, this, [this, box, box_name](const QPoint& at) {
+    std::unique_ptr<QMenu> menu(box->createStandardContextMenu());
+    QAction* entry = new QAction(QStringLiteral("选择文件夹…"), menu.get());
+    connect(entry, &QAction::triggered, this, [this, box_name] { AskForFolder(box_name); });
+    menu->insertAction(menu->actions().value(0), entry);
+    menu->insertSeparator(menu->actions().value(1));
+    menu->exec(box->mapToGlobal(at));
+  });
+}
+
+void MainWindow::AskForFolder(std::string_view box) {
+  QString start = QString::fromStdString(NativeName(EditText(box)));
+  if (!QFileInfo(start).isDir()) start = QDir::homePath();
+  QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择文件夹"), start);
+  if (!folder.isEmpty()) ChooseFolder(box, folder.toStdString());
+}
+
+void MainWindow::ChooseFolder(std::string_view box, const std::string& folder) {
+  for (const FolderBox& f : FolderBoxes()) {
+    if (f.box != box) continue;
+    if (QAbstractButton* radio = Button(f.radio); radio && !radio->isChecked()) radio->click();
+    DropFiles(box, {folder});
+  }
+}
+
+void MainWindow::CaretToEnd(std::string_view name) {
+  auto it = edits_.find(name);
+  if (it == edits_.end()) return;
+  if (it->second.line) {
+    it->second.line->end(false);
+  } else {
+    filler_->Finish(it->second.multi);
+    it->second.multi->moveCursor(QTextCursor::End);
   }
 }
 
@@ -205,6 +275,8 @@ void MainWindow::MakeEditBox(const ControlInfo& entry, QWidget* parent) {
     e->setLineWrapMode(HasHorizontalScrollBar(entry.name) ? QPlainTextEdit::NoWrap
                                                           : QPlainTextEdit::WidgetWidth);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab moves the focus on; it never goes into a file name.
+    e->setTabChangesFocus(true);
     e->setHorizontalScrollBarPolicy(HasHorizontalScrollBar(entry.name) ? Qt::ScrollBarAlwaysOn
                                                                       : Qt::ScrollBarAlwaysOff);
     e->setPlainText(DisplayText(box.text, true));

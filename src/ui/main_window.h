@@ -73,6 +73,15 @@ class MainWindow : public QWidget, public DropRegistrar {
   /// The bound handler runs from the event queue.
   void DropFiles(std::string_view control, const std::vector<std::string>& paths);
 
+  /// What choosing `folder` (UTF-8) in the folder chooser of `box` does:
+  /// exactly what the user's drop of it would do. On the page "网页制作"
+  /// the box's tool is selected first, since a drop there goes to the
+  /// selected tool.
+  void ChooseFolder(std::string_view box, const std::string& folder);
+
+  /// Puts the caret of an edit box after its last character.
+  void CaretToEnd(std::string_view name);
+
   /// The drop target whose area contains `widget` innermost, or empty.
   std::string_view DropTargetAt(QWidget* widget) const;
 
@@ -100,6 +109,8 @@ class MainWindow : public QWidget, public DropRegistrar {
   void Build();
   QWidget* MakeControl(const ControlInfo& entry, QWidget* parent);
   void MakeEditBox(const ControlInfo& entry, QWidget* parent);
+  void AddFolderChooser(std::string_view box);
+  void AskForFolder(std::string_view box);
   bool HandleDrag(QWidget* receiver, QEvent* event);
   bool HandleWindowDrag(QWidget* receiver, QEvent* event);
   bool Mine(QObject* object) const;

@@ -91,11 +91,13 @@ void QtControls::SetFocus(std::string_view control) {
 int QtControls::MessageBox(const Text& content, int flags, const Text& caption) {
   // The box runs its own event loop: the tree view must be able to paint.
   window_.Settle();
+  if (before_message_) before_message_();
   if (print_) {
     print_("message " + FormatScriptText(caption) + ": " + FormatScriptText(content));
     return kOk;
   }
-  QMessageBox box(IconFor(flags), Q(caption), Q(content), QMessageBox::NoButton, nullptr);
+  // The box belongs to the window: centred on it, with its caption.
+  QMessageBox box(IconFor(flags), Q(caption), Q(content), QMessageBox::NoButton, &window_);
   box.setWindowModality(Qt::ApplicationModal);
   std::vector<ButtonChoice> choices = ButtonsFor(flags);
   for (const ButtonChoice& c : choices) box.addButton(c.button);

@@ -32,9 +32,13 @@ class QtControls : public Controls, public Dialogs, public Cursor {
   void SetWaitCursor() override;
   void RestoreCursor() override;
 
+  /// Runs before each message box is shown (the progress dialog goes).
+  void SetBeforeMessage(std::function<void()> hook) { before_message_ = std::move(hook); }
+
  private:
   MainWindow& window_;
   std::function<void(const std::string&)> print_;
+  std::function<void()> before_message_;
   bool waiting_ = false;
 };
 

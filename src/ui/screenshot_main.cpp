@@ -1,8 +1,10 @@
 // quillmere_screenshot FOLDER: shows the real main window on the display
 // (for example under Xvfb) and saves a picture of each tab page as
-// FOLDER/screenshot-web.png and FOLDER/screenshot-chm.png.
+// FOLDER/screenshot-web.png and FOLDER/screenshot-chm.png, and one of the
+// progress dialog over the window as FOLDER/screenshot-progress.png.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QScreen>
 #include <QStyleFactory>
@@ -11,6 +13,8 @@
 #include <iostream>
 
 #include "runtime/encoding.h"
+#include "ui/look.h"
+#include "ui/progress_dialog.h"
 #include "ui/shell.h"
 #include "ui/tree_box.h"
 
@@ -20,11 +24,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
-  app.setStyle(QStyleFactory::create("Fusion"));
-  QFont font = app.font();
-  font.setFamilies({"WenQuanYi Micro Hei", font.family()});
-  font.setPixelSize(12);
-  app.setFont(font);
+  qm::ApplyLook(app);
 
   qm::Shell shell([](const std::string&) {});
   shell.Start();
@@ -48,6 +48,23 @@ int main(int argc, char** argv) {
       std::cerr << "cannot save " << names[page] << "\n";
       return 1;
     }
+  }
+
+  // The progress dialog as a long batch conversion shows it.
+  window.Tabs().setCurrentIndex(0);
+  qm::ProgressDialog progress(window);
+  progress.Begin();
+  QElapsedTimer clock;
+  clock.start();
+  for (long done = 0; clock.elapsed() < 1500; done = clock.elapsed() / 10)
+    progress.Step(done, 420, qm::Gbk("/home/user/小说/第三卷/第") + qm::ToText(done) + qm::Gbk("章.txt"));
+  QTest::qWait(300);
+  QRect area = window.frameGeometry();
+  QPixmap shot = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  progress.Close();
+  if (shot.isNull() || !shot.save(folder + "/screenshot-progress.png")) {
+    std::cerr << "cannot save screenshot-progress.png\n";
+    return 1;
   }
   return 0;
 }

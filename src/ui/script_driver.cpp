@@ -77,7 +77,10 @@ bool ScriptDriver::Execute(const ScriptCommand& cmd, std::string* error) {
     }
     case ScriptVerb::kType: {
       QWidget* w = window.Control(cmd.control);
-      if (!disabled(w)) window.SetEditText(cmd.control, cmd.text);
+      if (!disabled(w)) {
+        window.SetEditText(cmd.control, cmd.text);
+        window.CaretToEnd(cmd.control);
+      }
       return true;
     }
     case ScriptVerb::kDrop:

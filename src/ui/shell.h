@@ -15,6 +15,7 @@
 #include "runtime/real_file_system.h"
 #include "runtime/tree_model.h"
 #include "ui/main_window.h"
+#include "ui/progress_dialog.h"
 #include "ui/qt_controls.h"
 
 namespace qm {
@@ -31,11 +32,17 @@ class Shell : public WindowEvents {
   void Start();
 
   MainWindow& Window() { return *window_; }
+  /// The progress that operations report to (the dialog, or a silent one).
+  Progress& CurrentProgress() { return ctx_->progress; }
   QtControls& Ui() { return *controls_; }
   Context& Ctx() { return *ctx_; }
   TreeModel& Tree() { return tree_; }
   ProgramState& State() { return state_; }
   FileSystem& Files() { return fs_; }
+  /// Shows the tab "CHM制作" and drops `paths` (relative ones taken from the
+  /// current directory) on its folder box, as the file manager would.
+  void OpenPaths(const std::vector<std::string>& paths);
+
   /// True once the window has been closed.
   bool Closed() const { return closed_; }
   /// Runs when the window closes (after Closed() becomes true).
@@ -58,9 +65,12 @@ class Shell : public WindowEvents {
   ProgramState state_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<QtControls> controls_;
+  std::unique_ptr<ProgressDialog> progress_dialog_;  // the window's; none in script mode
+  Progress quiet_progress_;                          // script mode: no dialog
   std::unique_ptr<Context> ctx_;
   std::function<void(const std::string&)> print_;
   std::function<void()> on_close_;
+  std::vector<std::pair<std::string, Text>> deferred_drops_;  // drops that came during an operation
   int depth_ = 0;
   bool closed_ = false;
 };

@@ -1,21 +1,33 @@
-# `cmake --install` into a fresh prefix: the program, its helpers, the menu
-# entry and the icon land where a desktop looks for them, and the installed
+# `cmake --install` into a fresh prefix: the program in bin, its helpers in
+# libexec/quillmere, the menu entry, icon, metainfo (valid for AppStream),
+# manual page and guide where a desktop looks for them; the installed
 # program (run from the prefix, with the build folder out of reach) builds,
-# compiles and unpacks a tiny book with the helpers beside it.
+# compiles and unpacks a tiny book with those helpers, and the compiler's
+# own output never reaches the script's standard output.
 [ -n "${BUILD_DIR:-}" ] || fail "BUILD_DIR is not set"
 prefix="$SCRATCH/prefix"
 cmake --install "$BUILD_DIR" --prefix "$prefix" >"$SCRATCH/install.txt" 2>&1 || { cat "$SCRATCH/install.txt" >&2; fail "cmake --install failed"; }
-for program in quillmere hhc.exe hh.exe; do
-  [ -x "$prefix/bin/$program" ] || fail "bin/$program is not installed"
+[ -x "$prefix/bin/quillmere" ] || fail "bin/quillmere is not installed"
+for helper in hhc.exe hha.dll hh.exe; do
+  [ -f "$prefix/libexec/quillmere/$helper" ] || fail "libexec/quillmere/$helper is not installed"
+  [ ! -e "$prefix/bin/$helper" ] || fail "$helper is in bin, on the user's PATH"
 done
-[ -f "$prefix/bin/hha.dll" ] || fail "bin/hha.dll is not installed"
 desktop="$prefix/share/applications/quillmere.desktop"
 [ -f "$desktop" ] || fail "no menu entry"
-for line in "[Desktop Entry]" "Type=Application" "Name=Quillmere" "Exec=quillmere" "Icon=quillmere" "Categories=Office;Publishing;"; do
+for line in "[Desktop Entry]" "Type=Application" "Name=Quillmere" "Exec=quillmere %F" "Icon=quillmere" "Categories=Office;Publishing;"; do
   grep -Fxq -- "$line" "$desktop" || fail "the menu entry lacks $line"
 done
+grep -q '^MimeType=.*inode/directory;.*application/vnd.ms-htmlhelp;' "$desktop" || fail "the menu entry declares no folder and CHM types"
 icon="$prefix/share/icons/hicolor/scalable/apps/quillmere.svg"
 [ -s "$icon" ] && grep -q '<svg' "$icon" || fail "no scalable icon"
+metainfo="$prefix/share/metainfo/io.github.quillmere.quillmere.metainfo.xml"
+[ -f "$metainfo" ] || fail "no metainfo"
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$metainfo" >"$SCRATCH/validate.txt" 2>&1 || { cat "$SCRATCH/validate.txt" >&2; fail "the metainfo does not validate"; }
+fi
+man -l "$prefix/share/man/man1/quillmere.1" 2>/dev/null | grep -q -- '--script' || [ -s "$prefix/share/man/man1/quillmere.1" ] || fail "no manual page"
+[ -f "$prefix/share/doc/quillmere/README.md" ] || fail "the guide is not installed"
+[ -f "$prefix/share/doc/quillmere/docs/screenshot-progress.png" ] || fail "the guide's pictures are not installed"
 
 # The installed program on its own: no build folder on PATH, working files
 # in a fresh system directory.
@@ -36,6 +48,7 @@ SCRIPT
 expect_line "message 信息：: ok"
 [ -x "$windir/system32/hhc.exe" ] && [ -f "$windir/system32/hha.dll" ] || fail "the compiler pair was not set up from the prefix"
 [ -s "$book/小书.chm" ] || { cat "$SCRATCH/out.txt" >&2; fail "the book was not compiled"; }
+! grep -q 'Compiled' "$SCRATCH/out.txt" || fail "the compiler's output reached the script's standard output"
 
 drive <<SCRIPT
 page CHM制作

@@ -9,6 +9,7 @@ SCRATCH=$(mktemp -d /tmp/quillmere-e2e-XXXXXX)
 trap 'chmod -R u+w "$SCRATCH" 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 export SCRATCH
 export windir="$SCRATCH/windows"
+export XDG_STATE_HOME="$SCRATCH/state"
 export QT_QPA_PLATFORM=offscreen
 cd "$SCRATCH"
 source "$(dirname "$0")/lib.sh"

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -176,6 +177,68 @@ TEST(OwnFolder, IsTheFolderOfThisTestProgram) {
   ASSERT_FALSE(own.empty());
   EXPECT_TRUE(std::filesystem::is_directory(own));
   EXPECT_EQ(std::filesystem::canonical("/proc/self/exe").parent_path().string(), own);
+}
+
+// A progress that records every report and asks to stop at a given count.
+struct RecordingProgress : Progress {
+  long stop_at = -1;
+  std::vector<std::string> seen;
+  bool Show(long done, long total, const Text& current) override {
+    std::string line = std::to_string(done) + "/" + std::to_string(total) + " " + Utf8FromGbk(current);
+    if (seen.empty() || seen.back() != line) seen.push_back(line);
+    return done != stop_at;
+  }
+};
+
+TEST_F(ProcessTest, ChildProgressReachesTheProgressAndItsOutputOnlyTheLog) {
+  // Progress lines on the descriptor the environment names; chatter on
+  // standard output and error, which must end up in the log only.
+  Program("own", "worker",
+          "for i in 0 1 2; do echo \"$i 3 页$i.htm\" >&$QUILLMERE_PROGRESS_FD; echo out$i; echo err$i >&2; done");
+  RealProcessRunner runner = Runner();
+  RecordingProgress progress;
+  runner.SetProgress(&progress);
+  runner.SetLogFolder(Dir("out"));
+  testing::internal::CaptureStdout();
+  RunResult r = runner.Run("worker", true);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_TRUE(r.finished);
+  EXPECT_EQ(r.exit_status, 0);
+  EXPECT_EQ(r.log_path, Out("worker.log"));
+  EXPECT_EQ(Slurp(r.log_path), "out0\nerr0\nout1\nerr1\nout2\nerr2\n");
+  ASSERT_FALSE(progress.seen.empty());
+  EXPECT_EQ(progress.seen.front(), "0/3 页0.htm");
+  EXPECT_EQ(progress.seen.back(), "2/3 页2.htm");
+}
+
+TEST_F(ProcessTest, StopAndStallEndTheChildAndSaySo) {
+  // A child that honours SIGTERM between two files, and one that ignores it.
+  Program("own", "polite",
+          "trap 'echo \"$i 100\" >&$QUILLMERE_PROGRESS_FD; exit 1' TERM; i=0; "
+          "while [ $i -lt 100 ]; do echo \"$i 100 f$i\" >&$QUILLMERE_PROGRESS_FD; sleep 0.05; i=$((i+1)); done");
+  Program("own", "stuck", "trap '' TERM; sleep 30");
+  RealProcessRunner runner = Runner();
+  runner.SetTimeouts(400, 300);
+  RecordingProgress progress;
+  progress.stop_at = 3;
+  runner.SetProgress(&progress);
+  RunResult r = runner.Run("polite", true);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_FALSE(r.stalled);
+  EXPECT_TRUE(r.finished);
+  EXPECT_NE(r.exit_status, 0);
+  EXPECT_TRUE(progress.Stopped());
+  EXPECT_GE(progress.DoneCount(), 3);
+  EXPECT_LT(progress.DoneCount(), 100);
+
+  RecordingProgress patient;
+  runner.SetProgress(&patient);
+  auto start = std::chrono::steady_clock::now();
+  r = runner.Run("stuck", true);
+  EXPECT_TRUE(r.stalled);
+  EXPECT_TRUE(r.finished);
+  EXPECT_NE(r.exit_status, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
 }  // namespace

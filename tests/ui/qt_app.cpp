@@ -1,7 +1,8 @@
 #include "ui/qt_app.h"
 
-#include <QStyleFactory>
 #include <cstdlib>
+
+#include "ui/look.h"
 
 namespace qm {
 
@@ -12,7 +13,7 @@ QApplication& TestApp() {
   static QApplication* app = [] {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     auto* a = new QApplication(argc, argv);
-    a->setStyle(QStyleFactory::create("Fusion"));
+    ApplyLook(*a);
     return a;
   }();
   return *app;

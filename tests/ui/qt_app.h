@@ -5,7 +5,7 @@
 
 namespace qm {
 
-/// Creates the application on first use (offscreen, Fusion style).
+/// Creates the application on first use (offscreen, the program's look).
 QApplication& TestApp();
 
 }  // namespace qm

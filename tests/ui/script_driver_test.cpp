@@ -57,6 +57,11 @@ TEST_F(ScriptDriverTest, TypedTextComesBackExactly) {
   EXPECT_EQ(out.str(), "编辑框11 text=\"一\\r\\n二\\xB0\" disabled=0\n编辑框11 text=\"\" disabled=0\n");
 }
 
+TEST_F(ScriptDriverTest, TypeLeavesTheCaretAfterTheTypedText) {
+  EXPECT_EQ(Run("type 编辑框11 a.txt\\r\\nb.txt\nkey 编辑框11 Enter\nshow 编辑框11\n"), 0);
+  EXPECT_EQ(out.str(), "编辑框11 text=\"a.txt\\r\\nb.txt\\r\\n\" disabled=0\n");
+}
+
 TEST_F(ScriptDriverTest, EscEndsTheScriptWithClosed) {
   EXPECT_EQ(Run("key 编辑框4 Esc\nshow 编辑框4\n"), 0);
   EXPECT_EQ(out.str(), "closed\n");

@@ -24,6 +24,7 @@ struct Stretch {
   std::size_t end = 0;
   std::size_t written = 0, refused = 0, failed = 0;
   std::ostringstream log;
+  std::function<bool(std::size_t, const std::string&)> beforeFile;
 };
 
 void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
@@ -31,6 +32,7 @@ void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   bool stopped = false;
   for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
     mschmd_file* file = files[i];
+    if (stretch.beforeFile && !stretch.beforeFile(files.size(), file->filename)) break;
     const SanitizedName name = sanitizeEntryName(file->filename);
     if (!name.ok) {
       ++stretch.refused;
@@ -147,6 +149,7 @@ UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, st
   }
 
   std::vector<std::unique_ptr<Stretch>> stretches = planStretches(book, chooseWorkers(book, options));
+  for (auto& stretch : stretches) stretch->beforeFile = options.beforeFile;
   std::vector<std::unique_ptr<TargetFolder>> siblings;
   std::vector<std::thread> threads;
   std::vector<std::size_t> leftOver;  // stretches no thread could be started for

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -24,6 +25,10 @@ struct UnpackOptions {
   /// Threads that decode parts of the book side by side; 0 picks one per
   /// processor (at most 4) for big books and one for small ones.
   unsigned workers = 0;
+  /// Asked before each file, from any worker thread, with the number of
+  /// stored files and the file's stored name; false stops that worker there,
+  /// so every file is either written whole or not touched.
+  std::function<bool(std::size_t total, const std::string& name)> beforeFile;
 };
 
 /// Unpacks `chmPath` into `folder`.

@@ -1,12 +1,14 @@
 // hh.exe -decompile FOLDER FILE.chm: unpacks a CHM book into a folder.
 // Exit status: 0 when every stored file was written, 1 when the book could
 // not be read or some entries were refused or failed, 2 for a bad command line.
+#include <atomic>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "chm_unpacker.h"
 #include "command_line.h"
+#include "../progress_pipe.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -16,8 +18,23 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  progress_pipe::CatchStopSignals();
+  std::atomic<std::size_t> started{0};
+  std::atomic<std::size_t> total{0};
+  hh::UnpackOptions options;
+  options.beforeFile = [&](std::size_t files, const std::string& name) {
+    if (progress_pipe::stop_requested.load()) return false;
+    total = files;
+    progress_pipe::Report(started++, files, name);
+    return true;
+  };
   const hh::UnpackReport report =
-      hh::unpackChm(parsed.request.chmFile, parsed.request.folder, std::cerr);
+      hh::unpackChm(parsed.request.chmFile, parsed.request.folder, std::cerr, options);
+  if (progress_pipe::stop_requested.load()) {
+    progress_pipe::Report(report.written, total.load(), {});
+    std::cerr << "hh.exe: stopped; " << report.written << " files written, the rest not\n";
+    return 1;
+  }
   if (!report.error.empty()) {
     std::cerr << "hh.exe: " << report.error << '\n';
     return 1;

@@ -474,6 +474,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   // Files found in pages join the list while it is walked.
   for (std::size_t i = 0; i < list.files().size(); ++i) {
     const BookFile f = list.files()[i];
+    sink(Severity::Progress, std::to_string(i) + " " + std::to_string(list.files().size()) + " " + f.name);
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();

@@ -19,9 +19,12 @@ extern "C" __attribute__((visibility("default"))) int HhaCompileProject(const ch
   // No exception may cross into the C caller.
   try {
     hha::CompileResult r = hha::CompileProject(project_path, [&](hha::Severity s, const std::string& text) {
-      send(s == hha::Severity::Info ? HHA_MESSAGE_INFO
-                                    : (s == hha::Severity::Warning ? HHA_MESSAGE_WARNING : HHA_MESSAGE_ERROR),
-           text);
+      switch (s) {
+        case hha::Severity::Info: return send(HHA_MESSAGE_INFO, text);
+        case hha::Severity::Warning: return send(HHA_MESSAGE_WARNING, text);
+        case hha::Severity::Error: return send(HHA_MESSAGE_ERROR, text);
+        case hha::Severity::Progress: return send(HHA_MESSAGE_PROGRESS, text);
+      }
     });
     return r.status.ok ? 0 : 1;
   } catch (const std::exception& e) {

@@ -11,6 +11,8 @@ extern "C" {
 #define HHA_MESSAGE_INFO 0
 #define HHA_MESSAGE_WARNING 1
 #define HHA_MESSAGE_ERROR 2
+/* "DONE TOTAL NAME" before each book file is stored. */
+#define HHA_MESSAGE_PROGRESS 3
 
 /* Version of this interface; hhc.exe refuses a library of another. */
 #define HHA_API_VERSION 1

@@ -15,7 +15,9 @@ struct Status {
   static Status Fail(std::string why) { return {false, std::move(why)}; }
 };
 
-enum class Severity { Info, Warning, Error };
+/// Progress messages read "DONE TOTAL NAME": DONE files of TOTAL are stored
+/// and NAME is the next one.
+enum class Severity { Info, Warning, Error, Progress };
 
 /// Receives every message of a compile run (UTF-8 text).
 using MessageSink = std::function<void(Severity, const std::string&)>;

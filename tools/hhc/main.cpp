@@ -7,6 +7,7 @@
 #include <string>
 
 #include "hha_api.h"
+#include "../progress_pipe.h"
 
 namespace {
 
@@ -21,6 +22,13 @@ std::string OwnFolder() {
 }
 
 void PrintMessage(void*, int kind, const char* text) {
+  if (kind == HHA_MESSAGE_PROGRESS) {
+    // Between two files only the compiler's unnamed spool file exists, so
+    // ending here leaves no partial book behind.
+    if (progress_pipe::stop_requested.load()) std::_Exit(143);
+    progress_pipe::WriteLine(text);
+    return;
+  }
   if (kind == HHA_MESSAGE_INFO) {
     std::printf("%s\n", text);
     std::fflush(stdout);
@@ -36,6 +44,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Usage: hhc.exe PROJECT.hhp\n");
     return 2;
   }
+  progress_pipe::CatchStopSignals();
   std::string folder = OwnFolder();
   if (folder.empty()) {
     std::fprintf(stderr, "Error: cannot find the folder of hhc.exe, so hha.dll cannot be loaded\n");

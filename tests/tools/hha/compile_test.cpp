@@ -25,7 +25,7 @@ struct Compiled {
 Compiled Compile(const std::string& project) {
   Compiled c;
   c.result = hha::CompileProject(project, [&](hha::Severity s, const std::string& text) {
-    if (s != hha::Severity::Info) c.warnings.push_back(text);
+    if (s == hha::Severity::Warning || s == hha::Severity::Error) c.warnings.push_back(text);
   });
   return c;
 }
