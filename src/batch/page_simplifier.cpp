@@ -79,7 +79,9 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
 void PageSimplification(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kSimplifyFolderBox);
   Text suffix = ctx.controls.GetText(controls::kSimplifySuffixBox);
-  if (Text refusal = FolderRefusal(ctx.fs, folder); !refusal.empty()) {
+  Text refusal = FolderRefusal(ctx.fs, folder);
+  if (refusal.empty()) refusal = ProcessedFolderRefusal(ctx.fs, folder);
+  if (!refusal.empty()) {
     ctx.dialogs.MessageBox(refusal);
     return;
   }

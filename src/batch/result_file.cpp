@@ -5,10 +5,8 @@
 namespace qm {
 
 bool WriteResultFile(FileSystem& fs, const Text& path, std::string_view data) {
-  if (fs.Attributes(path) != -1) return WriteFileSafely(fs, path, data);
-  if (WriteToFile(fs, path, data)) return true;
-  fs.Delete(path);
-  return false;
+  if (fs.Attributes(path) != -1 || fs.IsLink(path)) return WriteFileSafely(fs, path, data);
+  return fs.CreateNew(path, data);
 }
 
 }  // namespace qm

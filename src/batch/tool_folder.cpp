@@ -22,4 +22,9 @@ Text InToolFolder(const Text& folder, const Text& name) {
 
 Text ProcessedFolder(const Text& folder) { return InToolFolder(folder, Gbk("处理后")); }
 
+Text ProcessedFolderRefusal(FileSystem& fs, const Text& folder) {
+  if (!fs.IsLink(ProcessedFolder(folder))) return {};
+  return Gbk("“处理后”是一个链接，可能通向目录之外：没有做任何处理。请删除或改名后再试。");
+}
+
 }  // namespace qm

@@ -20,4 +20,9 @@ Text InToolFolder(const Text& folder, const Text& name);
 /// The sub-folder 处理后 that receives the results of the page tools.
 Text ProcessedFolder(const Text& folder);
 
+/// Why the page tools cannot write into `folder`'s 处理后, as the message to
+/// show the user; empty when they can. A 处理后 that is a link is refused:
+/// it could lead anywhere outside the folder.
+Text ProcessedFolderRefusal(FileSystem& fs, const Text& folder);
+
 }  // namespace qm

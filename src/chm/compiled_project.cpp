@@ -33,6 +33,11 @@ Text CompiledFileOfProject(std::string_view project, const Text& folder, const T
     while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.erase(0, 1);
   });
   if (name.empty()) return folder + Text(kPathSeparatorText) + book + ".chm";
+  // The book's own name with an extension is one file beside the project,
+  // "\\" and all: a Linux name may hold it, and the compiler reads it so.
+  if (name.size() > book.size() && name.compare(0, book.size(), book) == 0 && name[book.size()] == '.' &&
+      name.find_first_of("\\/", book.size()) == Text::npos)
+    return folder + Text(kPathSeparatorText) + name;
   name = ReplaceSubtext(name, "\\", kPathSeparatorText);
   if (name.front() == kPathSeparator) return name;
   return folder + Text(kPathSeparatorText) + name;

@@ -10,7 +10,8 @@ namespace qm {
 
 /// The path of the book the compiler writes for `project` (the .hhp text)
 /// in `folder`: its "Compiled file=" line of [OPTIONS] (key in any letter
-/// case, "\" read as the separator, relative to the folder), or
+/// case, "\" read as the separator, relative to the folder; but `book`
+/// with an extension is that one name in the folder, "\" and all), or
 /// folder + "/" + book + ".chm" when there is none, as the compiler does.
 Text CompiledFileOfProject(std::string_view project, const Text& folder, const Text& book);
 

@@ -20,6 +20,28 @@ Text DocumentOrderListOf(const TreeModel& tree) {
   return list;
 }
 
+namespace {
+
+// Names the items the scan kept out of the tree; line breaks in them are
+// shown as "\r" and "\n".
+Text LeftOutMessage(const std::vector<Text>& left_out) {
+  Text message = Gbk("以下项目没有列入目录树（名字含有换行符，或是通向文件夹之外的链接）：");
+  constexpr std::size_t kShown = 20;
+  for (std::size_t i = 0; i < left_out.size() && i < kShown; ++i) {
+    const Text& path = left_out[i];
+    message += "\r\n";
+    for (char c : path) {
+      if (c == '\r') message += "\\r";
+      else if (c == '\n') message += "\\n";
+      else message += c;
+    }
+  }
+  if (left_out.size() > kShown) message += "\r\n" + Gbk("……共 ") + ToText(static_cast<long>(left_out.size())) + Gbk(" 个");
+  return message;
+}
+
+}  // namespace
+
 void OnChmFolderDrop(Context& ctx, const Text& dropped) {
   // The attributes are read before anything changes; a path that cannot be
   // read gives -1, which passes the folder test and scans nothing.
@@ -33,12 +55,21 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
   ctx.controls.SetText(kFolderBox, dropped);
 
   if ((attributes & kDirectory) != 0) {
+    Text book = LastPathComponent(ctx.controls.GetText(kFolderBox));
+    if (HoldsLineBreak(book)) {
+      // The book's name goes into the project file's lines.
+      ctx.state.BookName.clear();
+      ctx.dialogs.MessageBox(Gbk("文件夹的名字含有换行符，不能做成CHM，请改名后再拖进来。"));
+      return;
+    }
     Text folder = ctx.controls.GetText(kFolderBox);
-    ScanFolderIntoTree(ctx, folder, -1);
+    std::vector<Text> left_out;
+    ScanFolderIntoTree(ctx, folder, -1, &left_out);
     if (ctx.progress.Stopped())
       ctx.dialogs.MessageBox(Gbk("已取消：目录树只列出了 ") + ToText(ctx.tree.Count()) + Gbk(" 项，其余没有列出。"));
-    ctx.state.BookName = LastPathComponent(ctx.controls.GetText(kFolderBox));
+    ctx.state.BookName = book;
     ctx.state.DocumentOrderList = DocumentOrderListOf(ctx.tree);
+    if (!left_out.empty()) ctx.dialogs.MessageBox(LeftOutMessage(left_out));
   } else if (FindText(dropped, ".chm", 1, true) != -1) {
     ctx.controls.SetDisabled(kUnpackButton, false);
   }

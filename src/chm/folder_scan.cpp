@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/file_ops.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -19,6 +20,19 @@ struct Scan {
   Context& ctx;
   std::vector<NewTreeItem> block;
   std::vector<FileId> walk;
+  Text root;                    // the scanned folder
+  std::vector<Text>* left_out;  // names kept out of the tree, may be null
+
+  // False, noting the name, for an entry that must not become an item: a
+  // name with a line break would add lines to the project and contents
+  // files, and a link leading out of the folder would put files from
+  // elsewhere into the book.
+  bool Admissible(const Text& folder, const DirectoryEntry& entry) {
+    bool fine = !HoldsLineBreak(entry.name) &&
+                (!entry.link || InsideFolder(ctx.fs, entry.name, root));
+    if (!fine && left_out) left_out->push_back(folder + entry.name);
+    return fine;
+  }
 
   // Scans `folder` with its items hanging off block item `parent` (-1: the
   // item the block goes below).
@@ -36,6 +50,7 @@ struct Scan {
     if (!ctx.progress.Step(static_cast<long>(block.size()), 0, folder)) return false;
     for (const DirectoryEntry& entry : entries) {
       if ((entry.attributes & kDirectory) == 0 || entry.name == "." || entry.name == "..") continue;
+      if (!Admissible(folder, entry)) continue;
       int node = Add("<" + entry.name + ">", kFolderImage, parent);
       Text kept = folder;
       Text sub = folder + entry.name;
@@ -49,6 +64,7 @@ struct Scan {
       // leads nowhere, say) is looked at again, and a path that cannot be
       // read counts as a folder, so it is left out.
       if ((entry.attributes & kArchive) == 0 && (ctx.fs.Attributes(entry.name) & kDirectory) != 0) continue;
+      if (!Admissible(folder, entry)) continue;
       Add(entry.name, kDocumentImage, parent);
     }
 
@@ -64,8 +80,10 @@ struct Scan {
 
 }  // namespace
 
-bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent) {
-  Scan scan{ctx, {}, {}};
+bool HoldsLineBreak(const Text& name) { return name.find_first_of("\r\n") != Text::npos; }
+
+bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent, std::vector<Text>* left_out) {
+  Scan scan{ctx, {}, {}, folder, left_out};
   bool entered = scan.Folder(folder, -1);
   if (!scan.block.empty()) ctx.tree.AddBlock(parent, std::move(scan.block));
   return entered;

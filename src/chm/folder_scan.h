@@ -1,9 +1,15 @@
 #pragma once
 // Filling the document tree from a folder on disk.
 
+#include <vector>
+
 #include "app/context.h"
 
 namespace qm {
+
+/// True when `name` holds a CR or LF, which would add lines to the project
+/// and contents files.
+bool HoldsLineBreak(const Text& name);
 
 /// Adds below tree item `parent` (-1: top level) one folder node "<name>"
 /// (pictures 0) for every sub-folder of `folder`, each followed at once by
@@ -13,7 +19,10 @@ namespace qm {
 /// leaves the current directory at `folder`. Returns false, adding nothing,
 /// when `folder` cannot be entered. A sub-folder that cannot be entered, or
 /// that is a link back to a folder being scanned, keeps its folder node
-/// without children.
-bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent);
+/// without children. Entries whose names hold CR or LF, and links whose
+/// real path lies outside `folder`, are left out; their paths are added to
+/// `left_out` when given.
+bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent,
+                        std::vector<Text>* left_out = nullptr);
 
 }  // namespace qm

@@ -12,6 +12,12 @@ void ChmUnpacking(Context& ctx) {
   const Text p = ctx.controls.GetText(chm::kFolderBox);
   const Text q = ReplaceSubtext(p, " ", {}, 1, -1, true);
   // The file takes its space-free name; the rename never replaces a file.
+  // A link at that name could lead anywhere: it is neither replaced nor
+  // unpacked in the book's place.
+  if (q != p && ctx.fs.IsLink(q)) {
+    ctx.dialogs.MessageBox(q + Gbk(" 是一个链接，没有改名，也没有解包。"));
+    return;
+  }
   ctx.fs.Rename(ctx.controls.GetText(chm::kFolderBox), q);
   const long k = FindTextBackwards(q, kPathSeparatorText);
   const Text n = TextRight(q, TextLength(q) - k);

@@ -89,9 +89,16 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
       walk.report.Add(tile, Gbk("图片无法写入"));
     }
   }
-  for (const Text& entry : FindFiles(fs, JoinPath(folder, "*.*"), kDirectory)) {
-    if (!entry.empty() && entry[0] != '.' && !walk.ctx.progress.Stopped())
-      ConvertOneFolder(walk, JoinPath(folder, entry));
+  for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*.*"), kDirectory)) {
+    if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
+    Text sub = JoinPath(folder, entry.name);
+    // A linked folder is entered only when it leads back inside the dropped
+    // folder: texts elsewhere are not converted and deleted.
+    if (entry.link && (walk.open_folders.empty() || !InsideFolder(fs, sub, walk.open_folders.front()))) {
+      walk.report.Add(sub, Gbk("是指向文件夹之外的链接，未进入"));
+      continue;
+    }
+    ConvertOneFolder(walk, sub);
   }
   if (identified) walk.open_folders.pop_back();
 }

@@ -68,6 +68,11 @@ ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, con
 void PagedBookConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBookFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
+  Text backup = BackupFolder(folder);
+  if (ctx.fs.IsLink(backup)) {  // the texts would move wherever it leads
+    ctx.dialogs.MessageBox(Gbk("备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。"));
+    return;
+  }
   std::vector<Text> entries = SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n");
   BookPageOptions options;
   options.wrap_lines = ctx.controls.IsTicked(controls::kWrapLinesBox);
@@ -75,7 +80,6 @@ void PagedBookConversion(Context& ctx) {
 
   ConversionReport report;
   WriteBookImages(ctx.fs, folder, report);
-  Text backup = BackupFolder(folder);
   ctx.fs.CreateDirectory(backup);  // an existing folder is fine
   ctx.random.Seed();
 

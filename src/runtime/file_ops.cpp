@@ -1,7 +1,7 @@
 #include "runtime/file_ops.h"
 
 #include <cstdio>
-#include <functional>
+#include <random>
 
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
@@ -22,33 +22,58 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data) {
 
 namespace {
 
-// The name of the temporary file written beside `name`. A name near the
-// system's limit of 255 bytes would make the usual temporary name too long
-// to create, so such a name gets a short one made from its hash instead.
+// A fresh, unpredictable name for the temporary file written beside `name`:
+// nobody can plant a link at it in advance. A name near the system's limit
+// of 255 bytes would make the temporary name too long, so it is left out.
 Text TemporaryName(const Text& name) {
-  Text temp = ".~" + name + ".quillmere-tmp";
+  static std::random_device device;
+  char random[20];
+  std::snprintf(random, sizeof random, "%08x%08x", device(), device());
+  Text temp = ".~" + name + "." + random + ".quillmere-tmp";
   if (NativeName(temp).size() <= 255) return temp;
-  char hash[32];
-  std::snprintf(hash, sizeof hash, "%016zx", std::hash<std::string>{}(name));
-  return ".~" + Text(hash) + ".quillmere-tmp";
+  return ".~" + Text(random) + ".quillmere-tmp";
 }
 
 }  // namespace
 
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
-  if (path.empty()) return false;
+  if (path.empty() || fs.IsLink(path)) return false;
+  int attributes = fs.Attributes(path);
+  if (attributes != -1 && (attributes & (kReadOnly | kDirectory)) != 0) return false;
   Text folder = FolderOf(path);
-  Text temp_name = TemporaryName(NameOf(path));
-  Text temp = folder.empty() ? temp_name : JoinPath(folder, temp_name);
-  if (!fs.Write(temp, data)) {
+  // The temporary file is created exclusively; a name that is somehow taken
+  // is drawn again, a write that fails ends the attempt.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    Text temp = folder.empty() ? TemporaryName(NameOf(path)) : JoinPath(folder, TemporaryName(NameOf(path)));
+    if (!fs.CreateNew(temp, data)) {
+      if (fs.Attributes(temp) != -1 || fs.IsLink(temp)) continue;
+      return false;
+    }
+    if (fs.ReplaceWith(temp, path)) return true;
     fs.Delete(temp);
     return false;
   }
-  if (!fs.ReplaceWith(temp, path)) {
-    fs.Delete(temp);
-    return false;
+  return false;
+}
+
+bool InsideFolder(FileSystem& fs, const Text& path, const Text& folder) {
+  Text real = fs.RealPath(path);
+  Text root = fs.RealPath(folder);
+  if (real.empty() || root.empty()) return false;
+  if (real == root) return true;
+  if (root.back() != kPathSeparator) root.push_back(kPathSeparator);
+  return real.compare(0, root.size(), root) == 0;
+}
+
+bool InsideFolder(FileSystem& fs, const Text& path, const FileId& folder) {
+  for (Text real = fs.RealPath(path); !real.empty();) {
+    FileId id;
+    if (fs.Identify(real, &id) && id == folder) return true;
+    Text up = FolderOf(real);
+    if (up == real) break;
+    real = std::move(up);
   }
-  return true;
+  return false;
 }
 
 std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern, int filter) {

@@ -18,11 +18,20 @@ ByteSet ReadFile(FileSystem& fs, const Text& path);
 /// path is empty or the write fails.
 bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data);
 
-/// Writes `data` to a temporary file beside `path` and then puts it in
-/// place in one step, so that an existing file at `path` is replaced only by
-/// a completely written one. On failure the temporary file is removed and
-/// `path` is left as it was.
+/// Writes `data` to a temporary file beside `path` (created exclusively
+/// under an unpredictable name) and then puts it in place in one step, so
+/// that an existing file at `path` is replaced only by a completely written
+/// one. Refuses, changing nothing, when `path` is a link (never followed,
+/// never replaced), a read-only file or a folder. On failure the temporary
+/// file is removed and `path` is left as it was.
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data);
+
+/// True when `path` exists and its real path (links resolved) is `folder`'s
+/// real path or lies below it.
+bool InsideFolder(FileSystem& fs, const Text& path, const Text& folder);
+
+/// The same for the folder whose identity is `folder`.
+bool InsideFolder(FileSystem& fs, const Text& path, const FileId& folder);
 
 /// The search filter "no filter": only entries that are not directories.
 inline constexpr int kNoFilter = -1;

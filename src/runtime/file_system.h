@@ -23,8 +23,9 @@ enum Attribute : int {
 };
 
 struct DirectoryEntry {
-  Text name;       // bare name, no folder part
-  int attributes;  // Attribute bits
+  Text name;          // bare name, no folder part
+  int attributes;     // Attribute bits
+  bool link = false;  // the entry itself is a symbolic link
 };
 
 /// Identifies a directory on disk, to notice a walk coming back to itself.
@@ -44,7 +45,20 @@ class FileSystem {
 
   /// Creates the file or truncates it, then writes `data`. False when the
   /// path is empty, the file cannot be opened, or not every byte was written.
+  /// Never writes through a link at `path`, and refuses a read-only file.
   virtual bool Write(const Text& path, std::string_view data) = 0;
+
+  /// Creates a new file exclusively and writes `data`. False, with nothing
+  /// created, when anything (a dangling link included) is already at
+  /// `path` or a write fails; links are never followed.
+  virtual bool CreateNew(const Text& path, std::string_view data) = 0;
+
+  /// True when the entry at `path` is itself a symbolic link (not followed).
+  virtual bool IsLink(const Text& path) = 0;
+
+  /// The absolute path of `path` with every link resolved; empty when it
+  /// does not exist.
+  virtual Text RealPath(const Text& path) = 0;
 
   /// Attribute bits (masked with 0x37) of the entry, or -1 when it does not
   /// exist.
@@ -59,11 +73,13 @@ class FileSystem {
   /// `to` already exists.
   virtual bool Rename(const Text& from, const Text& to) = 0;
 
-  /// Renames `from` onto `to`, replacing a file there in one step. Used to
-  /// put a completely written temporary file into place.
+  /// Renames `from` onto `to`, replacing a file there in one step (a link
+  /// there is replaced itself, never followed; a read-only file is not
+  /// replaced). Used to put a completely written temporary file into place.
   virtual bool ReplaceWith(const Text& from, const Text& to) = 0;
 
-  /// Deletes a file (not a folder).
+  /// Deletes a file (not a folder); a link is removed, never followed. A
+  /// read-only file is not deleted.
   virtual bool Delete(const Text& path) = 0;
 
   /// Creates one folder level. Fails when it exists or its parent is missing.

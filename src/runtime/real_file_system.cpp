@@ -140,18 +140,53 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
   return ok;
 }
 
-bool RealFileSystem::Write(const Text& path, std::string_view data) {
-  if (path.empty()) return false;
-  int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
-  if (fd < 0) return false;
+namespace {
+
+// True when `st` is a file the owner may not write: read-only, as the
+// platform maps it.
+bool ReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0; }
+
+// Writes `data` to the freshly opened `fd` and closes it; false when the
+// descriptor is not a regular file or any write or the close fails.
+bool FillAndClose(int fd, std::string_view data) {
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // a FIFO or a device
-    ::close(fd);
-    return false;
-  }
-  bool ok = WriteAll(fd, data);
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && WriteAll(fd, data);  // a FIFO or a device
   if (::close(fd) != 0) ok = false;
   return ok;
+}
+
+}  // namespace
+
+bool RealFileSystem::Write(const Text& path, std::string_view data) {
+  if (path.empty()) return false;
+  std::string native = Native(path);
+  struct stat st;
+  if (::lstat(native.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;
+  // O_NOFOLLOW: a link at the name is never written through.
+  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
+  if (fd < 0) return false;
+  return FillAndClose(fd, data);
+}
+
+bool RealFileSystem::CreateNew(const Text& path, std::string_view data) {
+  if (path.empty()) return false;
+  std::string native = Native(path);
+  int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) return false;
+  if (FillAndClose(fd, data)) return true;
+  ::unlink(native.c_str());  // made by this call: no partial file stays
+  return false;
+}
+
+bool RealFileSystem::IsLink(const Text& path) {
+  struct stat st;
+  return !path.empty() && ::lstat(Native(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+Text RealFileSystem::RealPath(const Text& path) {
+  if (path.empty()) return {};
+  std::unique_ptr<char, void (*)(void*)> real(::realpath(Native(path).c_str(), nullptr), &std::free);
+  return real ? TextFromNativeName(real.get()) : Text();
 }
 
 int RealFileSystem::Attributes(const Text& path) {
@@ -178,7 +213,11 @@ std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) {
       if (::fstatat(dfd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
       st.st_mode = S_IFLNK | (st.st_mode & 0777);
     }
-    entries.push_back({TextFromNativeName(e->d_name), AttributesFromMode(st.st_mode, e->d_name)});
+    bool link = e->d_type == DT_LNK || S_ISLNK(st.st_mode);
+    struct stat own;
+    if (e->d_type == DT_UNKNOWN && ::fstatat(dfd, e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0)
+      link = S_ISLNK(own.st_mode);
+    entries.push_back({TextFromNativeName(e->d_name), AttributesFromMode(st.st_mode, e->d_name), link});
   }
   ::closedir(dir);
   SortLikeNtfs(&entries);
@@ -203,12 +242,18 @@ bool RealFileSystem::Rename(const Text& from, const Text& to) {
 
 bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return false;
-  return ::rename(Native(from).c_str(), Native(to).c_str()) == 0;
+  std::string target = Native(to);
+  struct stat st;
+  if (::lstat(target.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;  // as writing it would
+  return ::rename(Native(from).c_str(), target.c_str()) == 0;
 }
 
 bool RealFileSystem::Delete(const Text& path) {
   if (path.empty()) return false;
-  return ::unlink(Native(path).c_str()) == 0;
+  std::string native = Native(path);
+  struct stat st;
+  if (::lstat(native.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;
+  return ::unlink(native.c_str()) == 0;
 }
 
 bool RealFileSystem::CreateDirectory(const Text& path) {

@@ -11,6 +11,9 @@ class RealFileSystem : public FileSystem {
  public:
   bool Read(const Text& path, std::string* out) override;
   bool Write(const Text& path, std::string_view data) override;
+  bool CreateNew(const Text& path, std::string_view data) override;
+  bool IsLink(const Text& path) override;
+  Text RealPath(const Text& path) override;
   int Attributes(const Text& path) override;
   std::vector<DirectoryEntry> List(const Text& folder) override;
   bool Rename(const Text& from, const Text& to) override;

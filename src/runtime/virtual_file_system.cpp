@@ -127,6 +127,17 @@ bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
   return true;
 }
 
+bool VirtualFileSystem::CreateNew(const Text& path, std::string_view data) {
+  if (path.empty() || Exists(path)) return false;
+  if (Write(path, data)) return true;
+  nodes_.erase(Absolute(path));
+  return false;
+}
+
+bool VirtualFileSystem::IsLink(const Text&) { return false; }
+
+Text VirtualFileSystem::RealPath(const Text& path) { return Exists(path) ? Absolute(path) : Text(); }
+
 int VirtualFileSystem::Attributes(const Text& path) {
   if (path.empty()) return -1;
   Text abs = Absolute(path);

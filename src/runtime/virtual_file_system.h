@@ -49,6 +49,9 @@ class VirtualFileSystem : public FileSystem {
 
   bool Read(const Text& path, std::string* out) override;
   bool Write(const Text& path, std::string_view data) override;
+  bool CreateNew(const Text& path, std::string_view data) override;
+  bool IsLink(const Text& path) override;
+  Text RealPath(const Text& path) override;
   int Attributes(const Text& path) override;
   std::vector<DirectoryEntry> List(const Text& folder) override;
   bool Rename(const Text& from, const Text& to) override;

@@ -12,6 +12,7 @@
 #include "chm/project_files.h"
 #include "chm/tree_paths.h"
 #include "runtime/encoding.h"
+#include "runtime/file_ops.h"
 #include "support/operation_fixture.h"
 #include "tree_test_support.h"
 
@@ -126,13 +127,15 @@ TEST(ChmFolderDrop, FolderThatCannotBeEnteredGivesAnEmptyTreeButABookName) {
   EXPECT_EQ(t.state.BookName, "MyBook");
   EXPECT_TRUE(t.ui.messages.empty());
 
-  // Several items at once name no folder; the book name is what follows the
-  // combined text's last separator.
+  // Several items at once name no folder; what follows the combined text's
+  // last separator holds line breaks, which would add lines to the project
+  // file: no book name, and the user is told.
   MemoryTab u;
   AddMyBook(u.fs);
   OnChmFolderDrop(u.ctx, "/books/MyBook\r\n/books/a.htm\r\n");
   EXPECT_EQ(u.tree.Count(), 0);
-  EXPECT_EQ(u.state.BookName, "a.htm\r\n");
+  EXPECT_EQ(u.state.BookName, "");
+  EXPECT_EQ(u.ui.messages.size(), 1u);
 }
 
 TEST(ChmFolderDrop, SubFolderThatCannotBeEnteredKeepsItsNodeOnly) {
@@ -250,6 +253,45 @@ TEST(ChmFolderDropOnDisk, FileNamesWithoutAGbkFormStayApart) {
   EXPECT_EQ(t.tree.ItemText(0), "a\\b.htm");
   EXPECT_TRUE(HasNameEscape(t.tree.ItemText(1)));
   EXPECT_EQ(NativeName(t.tree.ItemText(1)), "\xF0\x9F\x98\x80.htm");
+  fs::current_path(cwd);
+}
+
+// Links that lead out of the dropped folder stay out of the tree (the user
+// is told), a link to a file inside keeps working, and building the contents
+// neither writes through a link nor replaces a read-only file: it says so.
+TEST(ChmFolderDropOnDisk, LinksOutAndReadOnlyProjectFilesAreRefusedAndReported) {
+  DiskTab t;
+  namespace fs = std::filesystem;
+  const fs::path book = fs::path(t.dir.path()) / "MyBook", outside = fs::path(t.dir.path()) / "outside";
+  fs::create_directories(book);
+  fs::create_directories(outside);
+  std::ofstream(book / "a.htm") << "<p>a</p>";
+  std::ofstream(outside / "secret") << "secret";
+  std::ofstream(outside / "project") << "outside project";
+  fs::create_symlink(book / "a.htm", book / "inlink.htm");
+  fs::create_symlink(outside / "secret", book / "outlink.htm");
+  fs::create_directory_symlink(outside, book / "outdir");
+  std::ofstream(book / "MyBook.hhc") << "old contents";
+  fs::permissions(book / "MyBook.hhc", fs::perms::owner_read | fs::perms::group_read);
+  fs::create_symlink(outside / "project", book / "MyBook.hhp");
+  const fs::path cwd = fs::current_path();
+
+  OnChmFolderDrop(t.ctx, book.string());
+  EXPECT_EQ(Dump(t.tree), "1 1/1 0 a.htm\n1 1/1 0 inlink.htm\n1 1/1 0 MyBook.hhc\n");
+  ASSERT_EQ(t.ui.messages.size(), 1u);
+  EXPECT_NE(t.ui.messages[0].content.find("outdir"), Text::npos);
+  EXPECT_NE(t.ui.messages[0].content.find("outlink.htm"), Text::npos);
+
+  t.ui.SetText("编辑框9", "a.htm");
+  RefreshProjectPreview(t.ctx);
+  BuildContents(t.ctx);
+  ASSERT_EQ(t.ui.messages.size(), 2u);
+  EXPECT_NE(t.ui.messages[1].content.find("MyBook.hhc"), Text::npos);
+  EXPECT_NE(t.ui.messages[1].content.find("MyBook.hhp"), Text::npos);
+  EXPECT_EQ(ReadFile(t.fs, (book / "MyBook.hhc").string()).bytes, "old contents");
+  EXPECT_EQ(fs::status(book / "MyBook.hhc").permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_TRUE(fs::is_symlink(book / "MyBook.hhp"));
+  EXPECT_EQ(ReadFile(t.fs, (outside / "project").string()).bytes, "outside project");
   fs::current_path(cwd);
 }
 

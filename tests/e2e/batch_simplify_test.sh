@@ -10,17 +10,7 @@ printf 'no markers' >"$dir/plain.htm"
 printf '<body>deep</body>' >"$dir/sub/d.htm"
 printf '<body>t</body>' >"$dir/notes.txt"
 
-drive <<SCRIPT
-page 网页制作
-choose 单选框精简网页
-drop 选择夹1 $dir
-type 编辑框后缀 .htm
-type 编辑框前标记 <BODY>
-type 编辑框后标记 </body>
-click 按钮精简网页
-show 按钮精简网页
-show 编辑框精简网页
-SCRIPT
+{ simplify_script "$dir" .htm "<BODY>" "</body>"; printf 'show 按钮精简网页\nshow 编辑框精简网页\n'; } | drive
 expect_line "message 信息：: 精简网页结束!"
 expect_line "按钮精简网页 disabled=1"
 expect_line "编辑框精简网页 text=\"$dir\" disabled=0"

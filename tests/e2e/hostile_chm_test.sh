@@ -62,14 +62,7 @@ grep -q '^message 信息：: 解包失败' "$SCRATCH/out.txt" || { cat "$SCRATCH
 quoted="$SCRATCH/say \"hi\" \"there\""
 mkdir -p "$quoted"
 printf '<p>hi</p>' >"$quoted/hi.htm"
-drive <<SCRIPT
-page CHM制作
-drop 编辑框1 $quoted
-select 0
-wait 1200
-click 按钮建工程
-click 按钮转CHM
-SCRIPT
+compile_book "$quoted"
 expect_line "message 信息：: ok"
 [ -s "$quoted/$(basename "$quoted").chm" ] || fail "the book in the quoted folder was not compiled"
 
@@ -83,14 +76,7 @@ mkdir -p "$emoji"
 printf '<p>home</p>' >"$emoji/首页.htm"
 printf '<p>smile</p>' >"$emoji/笑😀.htm"
 printf '<p>stray</p>' >"$emoji/$(printf 'bad\xe9').htm"
-drive <<SCRIPT
-page CHM制作
-drop 编辑框1 $emoji
-select 0
-wait 1200
-click 按钮建工程
-click 按钮转CHM
-SCRIPT
+compile_book "$emoji"
 grep -F 'bad\\xE9.htm' "$SCRATCH/out.txt" | grep -q '^message 信息：: 书已编译' || { cat "$SCRATCH/out.txt" >&2; fail "the page left out is not named"; }
 [ -s "$emoji/书😀.chm" ] || fail "the book in the emoji folder was not compiled"
 # The compiler's warnings go to its log, not to the driver's output.

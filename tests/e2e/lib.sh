@@ -14,3 +14,31 @@ expect_no_line() { ! grep -Fxq -- "$1" "$SCRATCH/out.txt" || fail "unexpected li
 
 # gbk TEXT: writes TEXT (UTF-8) converted to GBK to standard output.
 gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+
+# compile_book FOLDER: drops FOLDER (a script argument, escapes written) on
+# the CHM tab, makes its first item the home page, builds the contents and
+# compiles the book.
+compile_book() {
+  drive <<SCRIPT
+page CHM制作
+drop 编辑框1 $1
+select 0
+wait 1200
+click 按钮建工程
+click 按钮转CHM
+SCRIPT
+}
+
+# simplify_script FOLDER SUFFIX FRONT BACK: the script lines that run the
+# page simplifier on FOLDER; more lines may follow them.
+simplify_script() {
+  cat <<SCRIPT
+page 网页制作
+choose 单选框精简网页
+drop 选择夹1 $1
+type 编辑框后缀 $2
+type 编辑框前标记 $3
+type 编辑框后标记 $4
+click 按钮精简网页
+SCRIPT
+}

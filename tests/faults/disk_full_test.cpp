@@ -65,14 +65,7 @@ TEST_P(DiskFullTest, RealFullDiskAtEveryPageLosesNothing) {
   }
 }
 
-std::vector<std::string> ScenarioNames() {
-  std::vector<std::string> names;
-  for (auto& scenario : AllScenarios()) names.push_back(scenario->Name());
-  return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Operations, DiskFullTest, ::testing::ValuesIn(ScenarioNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Operations, DiskFullTest, ::testing::ValuesIn(ScenarioNames()), ScenarioTestName);
 
 }  // namespace
 }  // namespace qm::faults

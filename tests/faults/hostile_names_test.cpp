@@ -7,9 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "batch/page_simplifier.h"
 #include "chm/compile.h"
+#include "chm/document_tree.h"
+#include "chm/project_files.h"
 #include "convert/batch_conversion.h"
 #include "convert/control_names.h"
 #include "convert/framed_page.h"
@@ -118,6 +121,71 @@ TEST(HostileCompileCommandTest, TheProjectPathComesBackWhole) {
     std::vector<Text> args = SplitCommandLine(f.processes.runs[0].command_line);
     EXPECT_EQ(args, (std::vector<Text>{"hhc.exe", folder + "/book\"1.hhp"})) << folder;
   }
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// Folder and page names that try to rewrite the project or send the book
+// elsewhere, on a real disk with the real compiler: the project keeps its
+// three sections and its one "Compiled file=" line, names with line breaks
+// stay out of the tree (and the user is told), and the book is compiled into
+// its own folder, a "\" in the folder's name being an ordinary character.
+TEST(HostileProjectNamesTest, NoNameRewritesTheProjectOrSendsTheBookAway) {
+  TempDir scratch;
+  const std::string tag = stdfs::path(scratch.path()).filename().string();
+  const std::string escaped = "/tmp/" + tag + "-escaped.chm", injected = "/tmp/" + tag + "-x";
+  const bool root_book_existed = stdfs::exists("/.chm");
+  const std::string books[] = {"\\tmp\\" + tag + "-escaped", "\\\\", "a\\b", "..\\up", "plain"};
+  for (const std::string& name : books) {
+    const std::string folder = scratch.path() + "/" + name;
+    stdfs::create_directory(folder);
+    std::ofstream(folder + "/a.htm") << "<p>a</p>";
+    std::ofstream(folder + "/z.htm\n[OPTIONS]\nCompiled file=\\tmp\\" + tag + "-x") << "<p>z</p>";
+    std::ofstream(folder + "/c\r.htm") << "<p>c</p>";
+    stdfs::create_directory(folder + "/d\n[FILES]");
+    BasicOperationFixture<RealFileSystem> f;
+    RealProcessRunner programs({stdfs::path(HHC_EXE).parent_path().string()});
+    Context ctx{f.fs, f.ui, f.ui, f.ui, programs, f.tree, f.random, f.state};
+
+    OnChmFolderDrop(ctx, TextFromNativeName(folder));
+    ASSERT_EQ(f.ui.messages.size(), 1u) << name;
+    EXPECT_NE(f.ui.messages[0].content.find("z.htm\\n[OPTIONS]"), Text::npos) << name;
+    EXPECT_EQ(f.tree.Count(), 1) << name;  // a.htm only
+    f.ui.SetText("编辑框9", "a.htm");
+    RefreshProjectPreview(ctx);
+    BuildContents(ctx);
+    CompileChm(ctx);
+    EXPECT_EQ(f.ui.messages.back().content, "ok") << name;
+
+    std::ifstream project(folder + "/" + name + ".hhp");
+    std::vector<std::string> sections;
+    int compiled_lines = 0;
+    for (std::string line; std::getline(project, line);) {
+      if (!line.empty() && line[0] == '[') sections.push_back(line);
+      if (line.rfind("Compiled file=", 0) == 0) ++compiled_lines;
+    }
+    EXPECT_EQ(sections, (std::vector<std::string>{"[OPTIONS]\r", "[WINDOWS]\r", "[FILES]\r"})) << name;
+    EXPECT_EQ(compiled_lines, 1) << name;
+    EXPECT_TRUE(stdfs::is_regular_file(folder + "/" + name + ".chm")) << name;
+    // The book unpacks whole, contents file included.
+    const std::string unpacked = scratch.path() + "/../" + tag + "-unpacked";
+    RunResult unpack = programs.Run(TextFromNativeName("hh.exe -decompile \"" + unpacked + "\" \"" + folder + "/" +
+                                                       name + ".chm\""), true);
+    EXPECT_EQ(unpack.exit_status, 0) << name;
+    EXPECT_TRUE(stdfs::exists(unpacked + "/a.htm")) << name;
+    stdfs::remove_all(unpacked);
+  }
+  // Nothing landed beside the book folders or anywhere else.
+  std::set<std::string> beside;
+  for (const auto& entry : stdfs::directory_iterator(scratch.path())) beside.insert(entry.path().filename().string());
+  EXPECT_EQ(beside, std::set<std::string>(std::begin(books), std::end(books)));
+  EXPECT_FALSE(stdfs::exists(escaped));
+  EXPECT_FALSE(stdfs::exists(injected));
+  if (!root_book_existed) EXPECT_FALSE(stdfs::exists("/.chm"));
 }
 
 }  // namespace

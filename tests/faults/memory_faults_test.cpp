@@ -119,14 +119,7 @@ TEST_P(MemoryFaultTest, EveryFailingCallLosesNothing) {
   }
 }
 
-std::vector<std::string> ScenarioNames() {
-  std::vector<std::string> names;
-  for (auto& scenario : AllScenarios()) names.push_back(scenario->Name());
-  return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Operations, MemoryFaultTest, ::testing::ValuesIn(ScenarioNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(Operations, MemoryFaultTest, ::testing::ValuesIn(ScenarioNames()), ScenarioTestName);
 
 }  // namespace
 }  // namespace qm::faults

@@ -55,6 +55,12 @@ RunReport CheckFiles(const Scenario& scenario, const Probe& probe,
   return report;
 }
 
+std::vector<std::string> ScenarioNames() {
+  std::vector<std::string> names;
+  for (auto& scenario : AllScenarios()) names.push_back(scenario->Name());
+  return names;
+}
+
 std::unique_ptr<Scenario> MakeScenario(const std::string& name) {
   for (auto& scenario : AllScenarios()) {
     if (scenario->Name() == name) return std::move(scenario);
@@ -76,6 +82,7 @@ std::vector<std::unique_ptr<Scenario>> AllScenarios() {
   all.push_back(MakeSimplifierScenario());
   all.push_back(MakeReencodingScenario());
   all.push_back(MakeUnpackingScenario());
+  all.push_back(MakeContentsScenario());
   return all;
 }
 

@@ -3,6 +3,8 @@
 // over a small folder tree, with the rules that say where each of the user's
 // files may rightly be after a run and whether the run finished its job.
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -91,6 +93,12 @@ RunReport CheckFiles(const Scenario& scenario, const Probe& probe,
 
 /// Every operation of the suite, freshly made.
 std::vector<std::unique_ptr<Scenario>> AllScenarios();
+
+/// The names of every operation of the suite, as Name() gives them.
+std::vector<std::string> ScenarioNames();
+
+/// The test name of a test run for one operation: the operation's name.
+inline std::string ScenarioTestName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
 
 /// The scenario of the operation named `name` (as Name() gives it).
 std::unique_ptr<Scenario> MakeScenario(const std::string& name);

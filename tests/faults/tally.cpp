@@ -13,13 +13,14 @@ void Tally::Add(const std::string& operation, const std::string& fault, const Ru
   at_risk_ += report.at_risk;
   lost_ += static_cast<long>(report.lost.size());
   silent_ += static_cast<long>(report.silent.size());
+  outside_ += static_cast<long>(report.outside.size());
 }
 
 std::string Tally::Line() const {
   std::string line = "fault suite: " + std::to_string(operations_.size()) + " operations x " +
                      std::to_string(faults_.size()) + " faults = " + std::to_string(runs_) + " runs, " +
                      std::to_string(at_risk_) + " files at risk, " + std::to_string(lost_) +
-                     " files lost";
+                     " files lost, " + std::to_string(outside_) + " files written outside the folder";
   if (silent_ > 0) line += ", " + std::to_string(silent_) + " files left undone without a message";
   return line;
 }
@@ -34,6 +35,9 @@ void Record(const std::string& operation, const std::string& fault, const std::s
   SuiteTally().Add(operation, fault, report);
   for (const std::string& path : report.lost) {
     ADD_FAILURE() << operation << ", " << fault << " (" << detail << "): lost " << path;
+  }
+  for (const std::string& path : report.outside) {
+    ADD_FAILURE() << operation << ", " << fault << " (" << detail << "): wrote outside the folder: " << path;
   }
   for (const std::string& path : report.silent) {
     ADD_FAILURE() << operation << ", " << fault << " (" << detail

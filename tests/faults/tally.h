@@ -13,6 +13,7 @@ struct RunReport {
   int at_risk = 0;
   std::vector<std::string> lost;    // files at risk whose bytes are nowhere
   std::vector<std::string> silent;  // files left undone without a word to the user
+  std::vector<std::string> outside;  // files written, changed or removed outside the folder
 };
 
 class Tally {
@@ -21,7 +22,9 @@ class Tally {
   void Add(const std::string& operation, const std::string& fault, const RunReport& report);
   long Runs() const { return runs_; }
   long Lost() const { return lost_; }
-  /// "fault suite: 7 operations x 5 faults = N runs, M files at risk, 0 files lost".
+  long Outside() const { return outside_; }
+  /// "fault suite: 7 operations x 5 faults = N runs, M files at risk, 0 files
+  /// lost, 0 files written outside the folder".
   std::string Line() const;
 
  private:
@@ -31,6 +34,7 @@ class Tally {
   long at_risk_ = 0;
   long lost_ = 0;
   long silent_ = 0;
+  long outside_ = 0;
 };
 
 /// The tally of this test program.
@@ -47,5 +51,10 @@ inline constexpr char kReadOnly[] = "unwritable targets";
 inline constexpr char kVanishing[] = "target vanishing midway";
 inline constexpr char kFullDisk[] = "full disk";
 inline constexpr char kFailingCall[] = "failing write/rename/delete";
+inline constexpr char kPlantedLinks[] = "links planted at every name written";
+inline constexpr char kDanglingLinks[] = "dangling links at every name written";
+inline constexpr char kLinkedFolders[] = "output folders linked outside";
+inline constexpr char kFifos[] = "FIFOs at every name written and among the files";
+inline constexpr char kReadOnlyDisk[] = "read-only files and folders on disk";
 
 }  // namespace qm::faults

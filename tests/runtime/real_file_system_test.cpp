@@ -86,10 +86,16 @@ TEST_F(RealFileSystemTest, WriteFileSafelyLeavesTheOldFileWhenTheWriteFails) {
   disk.File("page.htm", "old");
   ASSERT_TRUE(WriteFileSafely(fs, disk.Path("probe.htm"), "p"));
   EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"page.htm", "probe.htm"}));
-  // The temporary file cannot be created: a folder holds its name.
-  ::mkdir((root + "/.~page.htm.quillmere-tmp").c_str(), 0755);
+  // A read-only file (owner may not write) is not replaced, even by root.
+  ::chmod((root + "/page.htm").c_str(), 0444);
   EXPECT_FALSE(WriteFileSafely(fs, disk.Path("page.htm"), "new"));
+  EXPECT_FALSE(fs.Write(disk.Path("page.htm"), "new"));
+  EXPECT_FALSE(fs.Delete(disk.Path("page.htm")));
+  EXPECT_FALSE(fs.ReplaceWith(disk.Path("probe.htm"), disk.Path("page.htm")));
   EXPECT_EQ(ReadFile(fs, disk.Path("page.htm")).bytes, "old");
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"page.htm", "probe.htm"}));
+  // Moving it keeps working.
+  EXPECT_TRUE(fs.Rename(disk.Path("page.htm"), disk.Path("moved.htm")));
 }
 
 TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {

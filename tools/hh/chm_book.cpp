@@ -63,11 +63,20 @@ unsigned long long ChmBook::totalBytes() const {
   return total;
 }
 
+bool ChmBook::runsPastTheEnd(const mschmd_file* file) const {
+  if (file->section->id != 0) return false;
+  const off_t start = header_->sec0.offset + file->offset;
+  return file->offset < 0 || file->length < 0 || start > header_->length || file->length > header_->length - start;
+}
+
 std::string ChmBook::extract(mschmd_file* file, int fd) {
   io_.routeOutputTo(fd);
   const int rc = decompressor_->extract(decompressor_, file, MspackIo::kOutputName);
+  // The last buffer is written when libmspack closes the output, inside
+  // extract: take its error before the routing is reset (which clears it).
+  std::string error = io_.outputError();
   io_.routeOutputTo(-1);
-  if (io_.outputFailed()) return io_.outputError();
+  if (!error.empty()) return error;
   return rc == MSPACK_ERR_OK ? std::string() : describeMspackError(rc);
 }
 

@@ -32,6 +32,11 @@ class ChmBook {
   /// Sum of the lengths of files().
   unsigned long long totalBytes() const;
 
+  /// True when `file` is stored uncompressed and its declared length runs
+  /// past the end of the book: its data is damaged, however much room the
+  /// disk has.
+  bool runsPastTheEnd(const mschmd_file* file) const;
+
   /// Writes the content of `file` (one of files()) to `fd`. Returns an empty
   /// string on success, otherwise what went wrong; `fd` may then hold part
   /// of the content.

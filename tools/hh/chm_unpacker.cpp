@@ -29,13 +29,37 @@ struct Stretch {
 
 void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   const std::vector<mschmd_file*>& files = book.files();
+  bool stopped = false;
   for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
     mschmd_file* file = files[i];
     if (stretch.beforeFile && !stretch.beforeFile(files.size(), file->filename)) break;
     const SanitizedName name = sanitizeEntryName(file->filename);
     if (!name.ok) {
       ++stretch.refused;
-      stretch.log << "hh.exe: refused entry \"" << file->filename << "\": " << name.reason << '\n';
+      stretch.log << "hh.exe: refused entry \"" << printableName(file->filename) << "\": " << name.reason << '\n';
+      continue;
+    }
+    // A file that cannot fit stops the run: many entries may share the same
+    // data, and writing them would fill the disk to no purpose. Every file
+    // not unpacked is still named.
+    if (book.runsPastTheEnd(file)) {
+      ++stretch.failed;
+      stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": its data runs past the end of the book\n";
+      continue;
+    }
+    if (!stopped) {
+      const unsigned long long free = target.freeBytes();
+      if (static_cast<unsigned long long>(file->length) > free) {
+        stopped = true;
+        stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": it needs "
+                    << file->length << " bytes and the disk has " << free << " free; unpacking stops here\n";
+        ++stretch.failed;
+        continue;
+      }
+    }
+    if (stopped) {
+      ++stretch.failed;
+      stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": unpacking stopped, the disk is full\n";
       continue;
     }
     PendingFile pending;
@@ -53,10 +77,10 @@ void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
       ++stretch.written;
     } else if (status.refused) {
       ++stretch.refused;
-      stretch.log << "hh.exe: refused entry \"" << file->filename << "\": " << status.message << '\n';
+      stretch.log << "hh.exe: refused entry \"" << printableName(file->filename) << "\": " << printableName(status.message) << '\n';
     } else {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << file->filename << "\": " << status.message << '\n';
+      stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": " << printableName(status.message) << '\n';
     }
   }
 }
@@ -109,7 +133,7 @@ UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, st
                        const UnpackOptions& options) {
   UnpackReport report;
   ChmBook book(chmPath);
-  for (const std::string& warning : book.warnings()) log << "hh.exe: " << chmPath << ": " << warning << '\n';
+  for (const std::string& warning : book.warnings()) log << "hh.exe: " << chmPath << ": " << printableName(warning) << '\n';
   if (!book.ok()) {
     report.error = chmPath + ": " + book.error();
     return report;

@@ -49,4 +49,47 @@ SanitizedName sanitizeEntryName(std::string_view stored) {
   return r;
 }
 
+std::string printableName(std::string_view stored) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  auto escape = [&](unsigned char c) {
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  };
+  for (std::size_t i = 0; i < stored.size();) {
+    const unsigned char c = static_cast<unsigned char>(stored[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (c < 0x20 || c == 0x7F) {
+      escape(c);
+      ++i;
+      continue;
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    // A UTF-8 sequence: kept whole when well formed and not a C1 control.
+    std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
+    if (c >= 0xF5) n = 0;
+    bool whole = n != 0 && i + n <= stored.size();
+    for (std::size_t k = 1; whole && k < n; ++k) whole = (static_cast<unsigned char>(stored[i + k]) & 0xC0) == 0x80;
+    if (whole && n == 2 && c == 0xC2 && static_cast<unsigned char>(stored[i + 1]) < 0xA0) whole = false;
+    if (!whole) {
+      escape(c);
+      ++i;
+      continue;
+    }
+    out.append(stored.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
 }  // namespace hh

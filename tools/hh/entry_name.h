@@ -30,4 +30,9 @@ struct SanitizedName {
 /// separator (a folder, not a file). Bytes are otherwise kept as stored.
 SanitizedName sanitizeEntryName(std::string_view stored);
 
+/// A stored name as it may be printed on a terminal: control characters
+/// (C0, DEL and the C1 range), bytes that are not UTF-8, '"' and '\\' are
+/// written as \xNN (\\ and \" for the last two); the rest is kept.
+std::string printableName(std::string_view stored);
+
 }  // namespace hh

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace hh {
 namespace {
@@ -22,6 +23,10 @@ constexpr off_t kChunkSizeField = 0x10;
 constexpr off_t kFirstListingField = 0x20;
 constexpr off_t kLastListingField = 0x24;
 constexpr off_t kChunkCountField = 0x2C;
+constexpr off_t kIndexRootField = 0x1C;
+constexpr off_t kListingNextField = 0x10;
+constexpr off_t kFreeSpaceField = 0x04;
+constexpr std::uint32_t kIndexEntriesStart = 0x08;
 // The decoder's own limits; beyond them it refuses the book anyway.
 constexpr std::uint32_t kMaxChunks = 100000;
 constexpr std::uint32_t kMaxChunkSize = 8192;
@@ -91,6 +96,95 @@ void applyOverlays(const std::vector<ByteOverlay>& overlays, unsigned char* data
     const off_t to = std::min(end, o.offset + static_cast<off_t>(o.bytes.size()));
     for (off_t i = from; i < to; ++i) data[i - at] = o.bytes[static_cast<std::size_t>(i - o.offset)];
   }
+}
+
+}  // namespace hh
+
+namespace hh {
+namespace {
+
+// Reads a variable-length number of the directory; false past `end`.
+bool readEncint(const std::vector<unsigned char>& chunk, std::size_t& at, std::size_t end, std::uint64_t& value) {
+  value = 0;
+  for (int i = 0; i < 9 && at < end; ++i) {
+    const unsigned char b = chunk[at++];
+    value = (value << 7) | (b & 0x7F);
+    if ((b & 0x80) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
+  auto read = [&](unsigned char* data, std::size_t length, off_t at) {
+    if (!readExactly(fd, data, length, at)) return false;
+    applyOverlays(overlays, data, at, length);
+    return true;
+  };
+  unsigned char head[0x58];
+  if (!read(head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0) return {};
+  const std::uint64_t directoryHeader = le64(head + kDirectoryHeaderOffset);
+  unsigned char itsp[kDirectoryHeaderSize];
+  if (directoryHeader > static_cast<std::uint64_t>(INT64_MAX / 2) ||
+      !read(itsp, sizeof itsp, static_cast<off_t>(directoryHeader)) || std::memcmp(itsp, "ITSP", 4) != 0)
+    return {};
+  const std::uint32_t chunkSize = le32(itsp + kChunkSizeField);
+  const std::uint32_t chunks = le32(itsp + kChunkCountField);
+  if (chunkSize <= kListingNextField + 4 || chunkSize > kMaxChunkSize || chunks == 0 || chunks > kMaxChunks) return {};
+  const off_t firstChunk = static_cast<off_t>(directoryHeader) + kDirectoryHeaderSize;
+  // Each chunk is read at most once per walk, so the check takes time in
+  // proportion to the directory (itself bounded by the file).
+  std::vector<unsigned char> chunk(chunkSize);
+  auto load = [&](std::uint32_t n) {
+    return n < chunks && read(chunk.data(), chunkSize, firstChunk + static_cast<off_t>(n) * chunkSize);
+  };
+
+  // The listing chunks as a lookup walks them: from the first by "next".
+  std::vector<char> seen(chunks, 0);
+  for (std::uint32_t n = le32(itsp + kFirstListingField); n <= le32(itsp + kLastListingField);
+       n = le32(chunk.data() + kListingNextField)) {
+    if (!load(n) || std::memcmp(chunk.data(), "PMGL", 4) != 0) break;
+    if (seen[n]) return "the book's directory is damaged: its listing chunks form a loop";
+    seen[n] = 1;
+  }
+
+  // The index chunks from the root down: no path may come back to a chunk
+  // on it. Colours: 0 unvisited, 1 on the current path, 2 done.
+  const std::uint32_t root = le32(itsp + kIndexRootField);
+  if (root >= chunks) return {};
+  std::vector<char> colour(chunks, 0);
+  std::vector<std::pair<std::uint32_t, std::vector<std::uint32_t>>> path;  // chunk, children left
+  auto enter = [&](std::uint32_t n) {
+    colour[n] = 1;
+    std::vector<std::uint32_t> children;
+    if (load(n) && std::memcmp(chunk.data(), "PMGI", 4) == 0) {
+      const std::uint32_t free = le32(chunk.data() + kFreeSpaceField);
+      const std::size_t end = free < chunkSize - kIndexEntriesStart ? chunkSize - free : kIndexEntriesStart;
+      std::size_t at = kIndexEntriesStart;
+      std::uint64_t length, target;
+      while (at < end && readEncint(chunk, at, end, length) && length <= end - at) {
+        at += length;
+        if (!readEncint(chunk, at, end, target)) break;
+        if (target < chunks) children.push_back(static_cast<std::uint32_t>(target));
+      }
+    }
+    path.emplace_back(n, std::move(children));
+  };
+  enter(root);
+  while (!path.empty()) {
+    auto& [n, children] = path.back();
+    if (children.empty()) {
+      colour[n] = 2;
+      path.pop_back();
+      continue;
+    }
+    const std::uint32_t next = children.back();
+    children.pop_back();
+    if (colour[next] == 1) return "the book's directory is damaged: its index chunks form a loop";
+    if (colour[next] == 0) enter(next);
+  }
+  return {};
 }
 
 }  // namespace hh

@@ -94,7 +94,8 @@ mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode)
   auto file = new File;
   file->owner = owner;
   if (mode == MSPACK_SYS_OPEN_READ) {
-    file->ownedFd.reset(::open(name, O_RDONLY | O_CLOEXEC));
+    // Non-blocking: a FIFO given as the book must not wait for a writer.
+    file->ownedFd.reset(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st{};
     if (!file->ownedFd.valid() || ::fstat(file->ownedFd.get(), &st) != 0) {
       owner->openError_ = std::strerror(errno);
@@ -110,6 +111,11 @@ mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode)
     file->fd = file->ownedFd.get();
     file->size = st.st_size;
     file->overlays = headerRepairs(file->fd);
+    if (std::string loop = directoryLoop(file->fd, file->overlays); !loop.empty()) {
+      owner->openError_ = loop;
+      delete file;
+      return nullptr;
+    }
   } else if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kOutputName) == 0 &&
              owner->routedFd_ >= 0) {
     file->writing = true;

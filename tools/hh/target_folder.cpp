@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -155,6 +156,12 @@ WriteStatus TargetFolder::commit(PendingFile& file) {
   }
   file.tempName.clear();
   return {};
+}
+
+unsigned long long TargetFolder::freeBytes() const {
+  struct statvfs st{};
+  if (::fstatvfs(root_.get(), &st) != 0) return ~0ull;
+  return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
 }
 
 void TargetFolder::abandon(PendingFile& file) {

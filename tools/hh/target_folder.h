@@ -55,6 +55,10 @@ class TargetFolder {
   /// Removes the temporary file of an unfinished write.
   void abandon(PendingFile& file);
 
+  /// Bytes still free for this process on the folder's file system; the
+  /// largest value when that cannot be asked.
+  unsigned long long freeBytes() const;
+
  private:
   TargetFolder(UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag);
   WriteStatus openFolder(const std::vector<std::string>& components, UniqueFd& out);

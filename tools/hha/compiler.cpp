@@ -4,12 +4,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <optional>
+#include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "book_paths.h"
 #include "chm_container.h"
@@ -33,6 +37,24 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   ss << in.rdbuf();
   out = ss.str();
   return !in.bad();
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// True when the real path of `path` is `real_root` or lies below it.
+bool RealPathInside(const std::string& path, const std::string& root) {
+  char* real_root = ::realpath(root.c_str(), nullptr);
+  char* real_path = ::realpath(path.c_str(), nullptr);
+  std::string r = real_root ? real_root : "", p = real_path ? real_path : "";
+  std::free(real_root);
+  std::free(real_path);
+  if (r.empty() || p.empty()) return false;
+  if (p == r) return true;
+  if (r.back() != '/') r += '/';
+  return p.compare(0, r.size(), r) == 0;
 }
 
 // A file of the book: its stored name and where it is on disk. Contents
@@ -65,7 +87,7 @@ class FileList {
   /// name came from, for messages. Returns the stored name when the file is
   /// part of the book.
   std::optional<std::string> Add(const std::string& gbk, const std::string& what) {
-    return Add(ToBookPath(gbk), Shown(gbk), what);
+    return Add(BesideProject(gbk), Shown(gbk), what);
   }
 
   /// The same for a path already converted; `shown` names it in messages.
@@ -85,12 +107,17 @@ class FileList {
       Warn(what + " \"" + shown + "\" not found; it is not in the book");
       return std::nullopt;
     }
+    if (!RealPathInside(*disk, root_)) {
+      Warn(what + " \"" + shown + "\" leads through a link out of the project's folder; it is not in the book");
+      return std::nullopt;
+    }
     if (SameFile(*disk, output_)) {
       Warn(what + " \"" + shown + "\" is the file being compiled; it is not stored inside itself");
       return std::nullopt;
     }
-    for (const BookFile& f : files_) {
-      if (CompareChmNames(f.name, p.name) != 0) continue;
+    auto [seen, fresh] = index_.try_emplace(AsciiLower(p.name), files_.size());
+    if (!fresh) {
+      const BookFile& f = files_[seen->second];
       if (!SameFile(f.disk_path, *disk))
         Warn(what + " \"" + p.name + "\" differs from \"" + f.name +
              "\" only in letter case, which book readers cannot tell apart; only the first is stored");
@@ -105,7 +132,37 @@ class FileList {
   /// Files the project names that cannot be stored under any name.
   const std::vector<std::string>& left_out() const { return left_out_; }
 
+  /// The project spelling under which `gbk` (a name given to Add) reaches
+  /// its stored name: changed only for names that hold "\\" as a character.
+  std::string Respelled(const std::string& gbk) const {
+    auto it = respelled_.find(gbk);
+    return it == respelled_.end() ? gbk : qm::TextFromNativeName(it->second);
+  }
+
  private:
+  // The book path of `gbk`. A Linux name may hold "\\" as an ordinary
+  // character: a name without "/" that is the name of a file beside the
+  // project is that file, stored with "_" for each "\\" (which readers
+  // would take for a folder).
+  BookPath BesideProject(const std::string& gbk) {
+    if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
+      std::string literal = NameFromProject(gbk);
+      struct stat st {};
+      if (IsValidUtf8(literal) && literal != "." && literal != ".." &&
+          ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        BookPath p;
+        p.ok = true;
+        p.disk_name = literal;
+        p.name = literal;
+        for (char& c : p.name)
+          if (c == '\\') c = '_';
+        respelled_[gbk] = p.name;
+        return p;
+      }
+    }
+    return ToBookPath(gbk);
+  }
+
   static bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa {}, sb {};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
@@ -118,6 +175,8 @@ class FileList {
   std::size_t& warnings_;
   std::vector<BookFile> files_;
   std::vector<std::string> left_out_;
+  std::unordered_map<std::string, std::size_t> index_;  // folded name -> files_ position
+  std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
 };
 
 // Adds the local pages the sitemap file `stored` links to, and keeps the
@@ -250,6 +309,38 @@ void AddFolderEntries(std::vector<DirectoryEntry>& entries) {
     if (unique.insert(f).second) entries.push_back({f, 0, 0, 0});
 }
 
+// Where the compiled file `name` (from "Compiled file=") goes: always below
+// the project's folder `root`. "\\" and "/" separate folders as in any
+// project; but a name that is the project file's own name (`project_stem`,
+// which may hold "\\" on Linux) with another extension is that one file
+// beside the project. Nullopt when the name is absolute, climbs out of the
+// folder or reaches it through a link that leads elsewhere.
+std::optional<std::string> CompiledFilePath(const std::string& root, const std::string& name,
+                                            const std::string& project_stem) {
+  const std::size_t dot = project_stem.size();
+  if (name.size() > dot && name.compare(0, dot, project_stem) == 0 && name[dot] == '.' &&
+      name.find_first_of("\\/", dot) == std::string::npos)
+    return root + "/" + name;
+  if (name.empty() || name[0] == '\\' || name[0] == '/') return std::nullopt;
+  std::vector<std::string> parts;
+  std::string part;
+  for (std::size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size() && name[i] != '\\' && name[i] != '/') {
+      part += name[i];
+      continue;
+    }
+    if (part == "..") return std::nullopt;
+    if (!part.empty() && part != ".") parts.push_back(part);
+    part.clear();
+  }
+  if (parts.empty()) return std::nullopt;
+  std::string folder = root;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder += "/" + parts[i];
+  // A missing folder is left to the write, which then fails.
+  if (IsFolder(folder) && !RealPathInside(folder, root)) return std::nullopt;
+  return folder + "/" + parts.back();
+}
+
 }  // namespace
 
 CompileResult CompileProject(const std::string& project_path, const MessageSink& sink,
@@ -288,11 +379,12 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     if (HasForgedEscape(project.compiled_file))
       return fail("the compiled file name \"" + Shown(project.compiled_file) + "\" holds a malformed name escape");
     std::string name = NameFromProject(project.compiled_file);
-    for (char& c : name)
-      if (c == '\\') c = '/';
     if (name.size() >= 2 && name[1] == ':')
       return fail("the compiled file \"" + Shown(project.compiled_file) + "\" is a Windows drive path");
-    output = (!name.empty() && name[0] == '/') ? name : root + "/" + name;
+    std::optional<std::string> inside = CompiledFilePath(root, name, project_fs.stem().string());
+    if (!inside)
+      return fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
+    output = *inside;
   }
   if (output.empty() || output.back() == '/') return fail("the compiled file has no name");
   result.output_path = output;
@@ -358,6 +450,9 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   for (WindowDefinition& w : project.windows)
     if (&w == project.DefaultWindow() && w.index_file.empty() && !system.index_file.empty())
       w.index_file = project.index_file;
+  for (WindowDefinition& w : project.windows)
+    for (std::string* name : {&w.contents_file, &w.index_file, &w.default_file, &w.home_file})
+      *name = list.Respelled(*name);
   if (!project.windows.empty()) {
     auto reader_name = [&](const std::string& gbk, WindowFileKind kind) -> std::string {
       if (gbk.empty()) return {};
@@ -455,7 +550,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     written = Status::Fail("cannot write the compiled file " + Printable(output));
   if (written.ok) written = spool.CopyTo(out);
   if (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0) written = Status::Fail("cannot write " + Printable(output));
-  std::fclose(out);
+  if (std::fclose(out) != 0 && written.ok) written = Status::Fail("cannot write " + Printable(output));
   ::chmod(temp.c_str(), 0644 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
   if (written.ok && std::rename(temp.c_str(), output.c_str()) != 0)
     written = Status::Fail("cannot put the compiled file in place at " + Printable(output));

@@ -1,3 +1,7 @@
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
 #include "test_support.h"
 
 #include <fcntl.h>
@@ -71,8 +75,18 @@ RunResult runHh(const std::vector<std::string>& args) {
   RunResult result;
   pid_t pid = 0;
   if (posix_spawn(&pid, HH_EXE_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    // A run that hangs is killed after a generous deadline and counts as
+    // not exited.
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     result.exited = WIFEXITED(status);
     result.exitCode = result.exited ? WEXITSTATUS(status) : -1;
   }

@@ -40,7 +40,7 @@ bool haveChmcmd();
 /// `folder`/book.chm with chmcmd; false when that fails.
 bool compileWithChmcmd(const std::filesystem::path& folder, const std::vector<std::string>& files);
 
-/// Runs hh.exe with `args` and waits for it.
+/// Runs hh.exe with `args` and waits for it (killing it after 30 s).
 RunResult runHh(const std::vector<std::string>& args);
 
 }  // namespace hhtest

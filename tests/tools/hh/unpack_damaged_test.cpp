@@ -75,6 +75,42 @@ TEST(HhUnpackDamaged, EntryBeyondTheDataFailsAndKeepsTheOldFile) {
   expectNoHalfFiles(dir / "out", kSmallBook);
 }
 
+// A lookup in the directory follows listing chunks by their "next" links and
+// index chunks down by their entries; a book whose chunks form a loop must
+// end the run with an error, however the loop is made.
+TEST(HhUnpackDamaged, DirectoryChunkLoopsEndTheRun) {
+  // Enough entries for two listing chunks; the compressed one makes the
+  // decoder look up its bookkeeping files, which this book lacks.
+  std::vector<StoredEntry> entries = {{"/packed.htm", "", 1, 0, 100}};
+  for (int i = 0; i < 200; ++i) entries.push_back({"/page-" + std::string(20, 'x') + std::to_string(1000 + i) + ".htm", "p"});
+  const std::string sound = hhtest::buildChm(entries);
+  constexpr std::size_t kItsp = hhtest::kFirstChunkOffset - 0x54;
+  auto put32 = [](std::string& book, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) book[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  const std::size_t chunk1 = hhtest::kFirstChunkOffset + hhtest::kChunkSize;
+  ASSERT_EQ(sound.substr(chunk1, 4), "PMGL");
+
+  std::string listing = sound;  // chunk 1 leads back to chunk 0
+  put32(listing, chunk1 + 0x10, 0);
+  std::string index = sound;  // chunk 1 becomes an index chunk whose one entry is itself
+  std::string pmgi = std::string("PMGI") + std::string(4, '\0') + "\x01/\x01";
+  pmgi.resize(hhtest::kChunkSize, '\0');
+  put32(pmgi, 4, static_cast<std::uint32_t>(hhtest::kChunkSize - 11 - 2));
+  pmgi[hhtest::kChunkSize - 2] = 1;
+  index.replace(chunk1, hhtest::kChunkSize, pmgi);
+  put32(index, kItsp + 0x1C, 1);  // index root
+  put32(index, kItsp + 0x24, 0);  // last listing chunk
+
+  for (const std::string& book : {listing, index}) {
+    hhtest::ScratchDir dir;
+    auto run = unpack(dir, book);
+    ASSERT_TRUE(run.exited) << "hh.exe did not end";
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errors.find("loop"), std::string::npos) << run.errors;
+  }
+}
+
 TEST(HhUnpackDamaged, DamagedDirectoryIsReportedEvenWhenSomeFilesAreWritten) {
   std::string book = hhtest::buildChm(kSmallBook);
   // Claim more directory entries than the chunk holds.

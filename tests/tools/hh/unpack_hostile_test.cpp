@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "chm_writer.h"
+#include "entry_name.h"
 #include "test_support.h"
 
 namespace {
@@ -14,15 +15,19 @@ TEST(HhUnpackHostile, NamesLeavingTheFolderAreRefusedAndNothingIsWrittenOutside)
   const std::vector<StoredEntry> entries = {
       {"/../evil.htm", "x"},         {"/sub/../../evil2.htm", "x"}, {"//evil3.htm", "x"},
       {"/..\\evil4.htm", "x"},       {"/C:/evil5.htm", "x"},        {"/good.htm", "good"},
-      {"/sub/fine.htm", "fine"},
+      {"/sub/fine.htm", "fine"},     {"/../\x1b]0;owned\x07\n.htm", "x"},
   };
   hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));
 
   auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
   ASSERT_TRUE(run.exited);
   EXPECT_NE(run.exitCode, 0);
-  for (const char* name : {"/../evil.htm", "/sub/../../evil2.htm", "//evil3.htm", "/..\\evil4.htm", "/C:/evil5.htm"})
-    EXPECT_NE(run.errors.find(std::string("refused entry \"") + name + "\""), std::string::npos) << name;
+  for (const char* name : {"/../evil.htm", "/sub/../../evil2.htm", "//evil3.htm", "/..\\evil4.htm", "/C:/evil5.htm",
+                           "/../\x1b]0;owned\x07\n.htm"})
+    EXPECT_NE(run.errors.find("refused entry \"" + hh::printableName(name) + "\""), std::string::npos) << name;
+  // Stored names reach the terminal escaped: no escape sequence, no extra line.
+  EXPECT_EQ(run.errors.find('\x1b'), std::string::npos);
+  EXPECT_NE(run.errors.find("\\x1B]0;owned\\x07\\x0A.htm"), std::string::npos) << run.errors;
   EXPECT_EQ(hhtest::listFiles(dir.path()), (std::vector<std::string>{"book.chm", "out/good.htm", "out/sub/fine.htm"}));
   EXPECT_FALSE(fs::exists("/evil3.htm"));
 }
