@@ -33,12 +33,45 @@ inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub
 }
 
 // The byte offset of the next character start at or after `from` when the
-// scan starts at `origin` (which is itself a character start).
+// scan starts at `origin` (which is itself a character start). The byte
+// after one below 0x80 always starts a character (that byte is a whole
+// character or the second byte of one), so only the run of bytes of 0x80
+// or above just before `from` decides: an odd run ends with a first byte.
 inline std::size_t AlignToCharacter(std::string_view text, std::size_t origin, std::size_t from) {
-  std::size_t i = origin;
-  while (i < from) i += CharWidthAt(text, i);
-  return i;
+  if (from <= origin) return origin;
+  std::size_t j = from;
+  while (j > origin && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
+  return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
 }
+
+// The first offset at or after `i` whose byte can begin a case-insensitive
+// match of a text that begins with `first`, or npos.
+class FirstByteFinder {
+ public:
+  FirstByteFinder(std::string_view text, char first) : text_(text) {
+    auto c = static_cast<unsigned char>(first);
+    a_ = static_cast<char>(Lower(c));
+    b_ = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : (c >= 'A' && c <= 'Z' ? first : a_);
+  }
+  std::size_t Next(std::size_t i) {
+    if (!known_ || next_a_ < i) next_a_ = Find(a_, i);
+    if (a_ != b_ && (!known_ || next_b_ < i)) next_b_ = Find(b_, i);
+    known_ = true;
+    if (a_ == b_) return next_a_;
+    return std::min(next_a_, next_b_);
+  }
+
+ private:
+  std::size_t Find(char c, std::size_t i) const {
+    if (i >= text_.size()) return std::string_view::npos;
+    const void* hit = std::memchr(text_.data() + i, c, text_.size() - i);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : std::string_view::npos;
+  }
+  std::string_view text_;
+  char a_, b_;
+  std::size_t next_a_ = 0, next_b_ = 0;
+  bool known_ = false;
+};
 
 }  // namespace
 
@@ -78,8 +111,19 @@ long FindText(std::string_view text, std::string_view sub, long start, bool igno
     }
     return -1;
   }
-  for (; i < text.size(); i += CharWidthAt(text, i)) {
-    if (MatchesAt(text, i, sub, true)) return static_cast<long>(i) + 1;
+  // Candidates are the places of the first byte in either case; each is
+  // aligned to the character grid before it is compared.
+  FirstByteFinder finder(text, sub[0]);
+  while (i < text.size()) {
+    std::size_t at = finder.Next(i);
+    if (at == std::string_view::npos) return -1;
+    std::size_t aligned = AlignToCharacter(text, i, at);
+    if (aligned != at) {
+      i = aligned;
+      continue;
+    }
+    if (MatchesAt(text, at, sub, true)) return static_cast<long>(at) + 1;
+    i = at + CharWidthAt(text, at);
   }
   return -1;
 }
@@ -131,29 +175,22 @@ Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_vi
   return out;
 }
 
-std::vector<Text> SplitText(std::string_view text, std::string_view separator, long max_count) {
-  std::vector<Text> pieces;
-  if (text.empty()) return pieces;
-  if (separator.empty()) {
-    pieces.emplace_back(text);
-    return pieces;
-  }
-  std::size_t piece_start = 0;
-  std::size_t i = 0;
+std::size_t NextSeparator(std::string_view text, std::string_view separator, std::size_t i) {
   while (i < text.size()) {
-    if (MatchesAt(text, i, separator, false)) {
-      pieces.emplace_back(text.substr(piece_start, i - piece_start));
-      if (max_count > 0 && static_cast<long>(pieces.size()) >= max_count) return pieces;
-      i += separator.size();
-      piece_start = i;
-      continue;
-    }
+    if (MatchesAt(text, i, separator, false)) return i;
     const void* hit = memmem(text.data() + i, text.size() - i, separator.data(), separator.size());
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
     i = AlignToCharacter(text, i, at);
   }
-  if (piece_start < text.size()) pieces.emplace_back(text.substr(piece_start));
+  return std::string_view::npos;
+}
+
+std::vector<Text> SplitText(std::string_view text, std::string_view separator, long max_count) {
+  std::vector<Text> pieces;
+  ForEachTextPiece(text, separator, [&pieces, max_count](std::string_view piece) {
+    if (max_count <= 0 || static_cast<long>(pieces.size()) < max_count) pieces.emplace_back(piece);
+  });
   return pieces;
 }
 
