@@ -44,14 +44,15 @@ inline std::size_t AlignToCharacter(std::string_view text, std::size_t origin, s
   return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
 }
 
-// The first offset at or after `i` whose byte can begin a case-insensitive
-// match of a text that begins with `first`, or npos.
+// The first offset at or after `i` whose byte can begin a match of a text
+// that begins with `first` (in either case of an ASCII letter when
+// `ignore_case`), or npos.
 class FirstByteFinder {
  public:
-  FirstByteFinder(std::string_view text, char first) : text_(text) {
+  FirstByteFinder(std::string_view text, char first, bool ignore_case = true) : text_(text) {
     auto c = static_cast<unsigned char>(first);
-    a_ = static_cast<char>(Lower(c));
-    b_ = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : (c >= 'A' && c <= 'Z' ? first : a_);
+    a_ = ignore_case ? static_cast<char>(Lower(c)) : first;
+    b_ = !ignore_case ? first : c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : (c >= 'A' && c <= 'Z' ? first : a_);
   }
   std::size_t Next(std::size_t i) {
     if (!known_ || next_a_ < i) next_a_ = Find(a_, i);
@@ -152,6 +153,7 @@ Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_vi
   out.append(text.substr(0, i));
   std::size_t copied_to = i;  // bytes [copied_to, i) are pending a copy
   long done = 0;
+  FirstByteFinder first_byte(text, find[0], !case_sensitive);
   while (i < text.size()) {
     if (MatchesAt(text, i, find, !case_sensitive)) {
       out.append(text.substr(copied_to, i - copied_to));
@@ -161,27 +163,24 @@ Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_vi
       if (count > 0 && ++done >= count) break;
       continue;
     }
-    if (case_sensitive) {
-      // Jump to the next candidate position, then re-align to the grid.
-      const void* hit = memmem(text.data() + i, text.size() - i, find.data(), find.size());
-      if (!hit) break;
-      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-      i = AlignToCharacter(text, i, at);
-      continue;
-    }
-    i += CharWidthAt(text, i);
+    // Jump to the next place of the first byte, then re-align to the grid.
+    std::size_t at = first_byte.Next(i + 1);
+    if (at == std::string_view::npos) break;
+    i = AlignToCharacter(text, i, at);
   }
   out.append(text.substr(copied_to));
   return out;
 }
 
 std::size_t NextSeparator(std::string_view text, std::string_view separator, std::size_t i) {
+  // Candidates are the places of the separator's first byte.
   while (i < text.size()) {
-    if (MatchesAt(text, i, separator, false)) return i;
-    const void* hit = memmem(text.data() + i, text.size() - i, separator.data(), separator.size());
+    const void* hit = std::memchr(text.data() + i, separator[0], text.size() - i);
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-    i = AlignToCharacter(text, i, at);
+    std::size_t aligned = AlignToCharacter(text, i, at);
+    if (aligned == at && MatchesAt(text, at, separator, false)) return at;
+    i = aligned == at ? at + CharWidthAt(text, at) : aligned;
   }
   return std::string_view::npos;
 }
@@ -195,18 +194,31 @@ std::vector<Text> SplitText(std::string_view text, std::string_view separator, l
 }
 
 Text TrimTrailingSpaces(std::string_view text) {
-  // Walk the characters forwards so that a 0xA1 0xA1 pair is only taken as
-  // a full-width space when it is a whole character.
-  std::size_t keep = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t w = CharWidthAt(text, i);
-    bool space = (w == 1 && text[i] == ' ') ||
-                 (w == 2 && static_cast<unsigned char>(text[i]) == 0xA1 &&
-                  static_cast<unsigned char>(text[i + 1]) == 0xA1);
-    i += w;
-    if (!space) keep = i;
+  // From the end backwards. Characters start right after any byte below
+  // 0x80, so a run of bytes of 0x80 or above holds whole two-byte
+  // characters from its start on (a lone first byte can only be the last
+  // byte of the text); a byte below 0x80 starts a character unless an odd
+  // run of such bytes stands right before it.
+  auto high = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]) >= 0x80; };
+  auto run_start = [&](std::size_t end) {
+    while (end > 0 && high(end - 1)) --end;
+    return end;
+  };
+  std::size_t end = text.size();
+  while (end > 0) {
+    if (high(end - 1)) {
+      const std::size_t run = run_start(end);
+      while ((end - run) % 2 == 0 && end - run >= 2 && static_cast<unsigned char>(text[end - 2]) == 0xA1 &&
+             static_cast<unsigned char>(text[end - 1]) == 0xA1) {
+        end -= 2;  // a full-width space
+      }
+      if (end != run) break;
+    } else {
+      if (text[end - 1] != ' ' || (end - 1 - run_start(end - 1)) % 2 == 1) break;
+      --end;
+    }
   }
-  return Text(text.substr(0, keep));
+  return Text(text.substr(0, end));
 }
 
 int TextCompare(std::string_view a, std::string_view b) {
