@@ -82,9 +82,7 @@ int main(int argc, char** argv) {
                           fs::create_directory(copy);
                         }});
   RunInterleaved(contenders);
-  char label[64];
-  if (single_mb > 0) std::snprintf(label, sizeof label, "one page of %.0f MB", megabytes);
-  else std::snprintf(label, sizeof label, "%d pages of 30 KB", pages);
+  const std::string label = SizeLabel(single_mb, megabytes, pages, "page", "pages of 30 KB");
   PrintRow("simplify pages", {label, megabytes}, contenders[0], &contenders[1], OwnPeakMegabytes(),
            "<= 1.5, < 50 MB");
   return contenders[0].ok ? 0 : 1;

@@ -53,9 +53,7 @@ int main(int argc, char** argv) {
                           [&, all_out] { MoveAside(all_out, scratch.path() + "/trash"); }});
   }
   RunInterleaved(contenders);
-  char label[64];
-  if (single_mb > 0) std::snprintf(label, sizeof label, "one page of %.0f MB", megabytes);
-  else std::snprintf(label, sizeof label, "%d pages of 50 KB", pages);
+  const std::string label = SizeLabel(single_mb, megabytes, pages, "page", "pages of 50 KB");
   PrintRow("re-encode UTF-8 pages", {label, megabytes}, contenders[0],
            contenders.size() > 1 ? &contenders[1] : nullptr, OwnPeakMegabytes(), "<= 1.0, < 50 MB");
   return contenders[0].ok ? 0 : 1;

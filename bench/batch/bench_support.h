@@ -53,6 +53,15 @@ inline void MoveAside(const std::string& path, const std::string& trash) {
   std::filesystem::rename(path, trash + "/" + std::to_string(++counter), ec);
 }
 
+/// The size label of a run: "one <single> of M MB" for a single text of
+/// `single_mb` MB, else "<count> <many>".
+inline std::string SizeLabel(double single_mb, double megabytes, int count, const char* single, const char* many) {
+  char label[96];
+  if (single_mb > 0) std::snprintf(label, sizeof label, "one %s of %.0f MB", single, megabytes);
+  else std::snprintf(label, sizeof label, "%d %s", count, many);
+  return label;
+}
+
 /// Seconds taken by `work`.
 template <typename F>
 double Seconds(F&& work) {

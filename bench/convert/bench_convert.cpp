@@ -124,9 +124,7 @@ int main(int argc, char** argv) {
                       }});
   book_run.push_back(CopyTree(pristine_book, scratch / "book-copy"));
   RunInterleaved(book_run);
-  char label[64];
-  if (single_mb > 0) std::snprintf(label, sizeof label, "one text of %.0f MB", book_mb);
-  else std::snprintf(label, sizeof label, "%d texts of 20 KB", book_files);
+  const std::string label = SizeLabel(single_mb, book_mb, book_files, "text", "texts of 20 KB");
   PrintRow("paged book, wrapping and decoration", {label, book_mb}, book_run[0], &book_run[1], OwnPeakMegabytes(),
            "<= 1.5, < 50 MB");
   all_ok = all_ok && book_run[0].ok;
@@ -174,10 +172,10 @@ int main(int argc, char** argv) {
                       }});
   tree_run.push_back(CopyTree(pristine_tree, scratch / "tree-copy"));
   RunInterleaved(tree_run);
-  std::snprintf(label, sizeof label, "%d texts of 10 KB", tree_files);
+  const std::string tree_label = std::to_string(tree_files) + " texts of 10 KB";
   const double peak = OwnPeakMegabytes();
-  PrintRow("batch conversion", {label, tree_mb}, tree_run[0], &tree_run[2], peak, "<= 1.5, < 50 MB");
-  PrintRow("undo of the batch conversion", {label, tree_mb}, tree_run[1], &tree_run[2], peak, "<= 1.5, < 50 MB");
+  PrintRow("batch conversion", {tree_label, tree_mb}, tree_run[0], &tree_run[2], peak, "<= 1.5, < 50 MB");
+  PrintRow("undo of the batch conversion", {tree_label, tree_mb}, tree_run[1], &tree_run[2], peak, "<= 1.5, < 50 MB");
   all_ok = all_ok && tree_run[0].ok && tree_run[1].ok;
   return all_ok ? 0 : 1;
 }

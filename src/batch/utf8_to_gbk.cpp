@@ -109,6 +109,18 @@ ByteSet DecodeToUtf16(std::string_view s) {
 
 inline bool IsCombiningMark(char16_t u) { return u >= 0x0300 && u <= 0x036F; }
 
+// Writes a character's code page 936 bytes (a Cp936Table entry), or "?".
+inline void PutCp936(char*& out, std::uint16_t code) {
+  if (code < 0x100) {
+    *out++ = static_cast<char>(code);
+  } else if (code != kNoCp936Form) {
+    *out++ = static_cast<char>(code >> 8);
+    *out++ = static_cast<char>(code & 0xFF);
+  } else {
+    *out++ = '?';
+  }
+}
+
 }  // namespace
 
 ByteSet Utf8ToUtf16(const ByteSet& data) { return DecodeToUtf16(data.View()); }
@@ -141,15 +153,7 @@ Text Utf16ToGbkText(const ByteSet& utf16) {
       ++k;
       next = k + 1 < n ? UnitAt(w, k + 1) : 0;
     }
-    std::uint16_t code = table[u];
-    if (code < 0x100) {
-      *o++ = static_cast<char>(code);
-    } else if (code != kNoCp936Form) {
-      *o++ = static_cast<char>(code >> 8);
-      *o++ = static_cast<char>(code & 0xFF);
-    } else {
-      *o++ = '?';
-    }
+    PutCp936(o, table[u]);
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
@@ -197,15 +201,7 @@ Text Utf8ToGbkText(const ByteSet& data) {
       cp = composed;
       i = after;
     }
-    std::uint16_t code = table[cp];
-    if (code < 0x100) {
-      *o++ = static_cast<char>(code);
-    } else if (code != kNoCp936Form) {
-      *o++ = static_cast<char>(code >> 8);
-      *o++ = static_cast<char>(code & 0xFF);
-    } else {
-      *o++ = '?';
-    }
+    PutCp936(o, table[cp]);
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
