@@ -1,8 +1,10 @@
 // Text replacement in file names, against Debian's perl rename doing the
 // same replacement on an identical folder, timed in the same rounds.
-//   bench_file_name_replacement [--scale S]   1,250 x S files
+//   bench_file_name_replacement [--scale S]   625 x S files
 
 #include "common/bench_row.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -17,33 +19,41 @@ using namespace qm::bench;
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
-  const int files = 1250 * static_cast<int>(Argument(argc, argv, "scale", 1));
+  const int files = 625 * static_cast<int>(Argument(argc, argv, "scale", 1));
   ScratchFolder scratch("rename");
   if (!scratch.ok()) return 1;
   const std::string ours_dir = scratch.path() + "/ours", theirs_dir = scratch.path() + "/theirs";
-  std::vector<std::string> names;
+  std::vector<std::string> names, renamed;
   for (int i = 0; i < files; ++i) {
     char name[48];
     // Mixed case, so that the case-insensitive match is measured.
     std::snprintf(name, sizeof name, "chapter %05d.%s", i, i % 2 ? "TXT" : "txt");
     names.push_back(name);
+    std::snprintf(name, sizeof name, "chapter %05d.htm", i);
+    renamed.push_back(name);
   }
-  auto fill = [&names, &scratch](const std::string& dir) {
-    MoveAside(dir, scratch.path() + "/trash");
+  for (const std::string& dir : {ours_dir, theirs_dir}) {
     fs::create_directory(dir);
     for (const std::string& name : names) WriteWhole(dir + "/" + name, "x");
+  }
+  ::sync();
+  // Before each run the files get their first names back (renaming them
+  // is quicker than making them again).
+  auto restore = [&names, &renamed](const std::string& dir) {
+    std::error_code ec;
+    for (std::size_t i = 0; i < names.size(); ++i) fs::rename(dir + "/" + renamed[i], dir + "/" + names[i], ec);
   };
 
   RealFileSystem disk;
   std::vector<Contender> contenders;
   contenders.push_back({"ours", [&] { return ReplaceInFileNames(disk, ours_dir, "txt", "htm").renamed == files; },
-                        [&] { fill(ours_dir); }});
+                        [&] { restore(ours_dir); }});
   // Debian's perl rename is installed as "file-rename" (package rename).
   if (HaveProgram("file-rename")) {
     std::vector<std::string> argv_rename = {"file-rename", "s/txt/htm/gi"};
     for (const std::string& name : names) argv_rename.push_back(theirs_dir + "/" + name);
     contenders.push_back({"perl rename", [argv_rename] { return RunProgram(argv_rename); },
-                          [&] { fill(theirs_dir); }});
+                          [&] { restore(theirs_dir); }});
   }
   RunInterleaved(contenders);
   PrintRow("rename files", {std::to_string(files) + " files", files / 1000.0, "1,000 files"}, contenders[0],
