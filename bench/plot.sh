@@ -6,13 +6,13 @@ set -euo pipefail
 out=$1
 data=$(awk -F'|' '/^@row / && $4 == "MB" { sub(/^@row /, ""); if (!seen[$1 SUBSEP $3]++) print $1 "|" $3 "|" $5 * 1000 / $3 }')
 {
-  echo "set terminal svg size 720,420 font 'sans,11'"
+  echo "set terminal svg size 720,520 font 'sans,11'"
   echo "set output '$out'"
   echo "set logscale x"
   echo "set xlabel 'MB processed'"
   echo "set ylabel 'ms per MB (median)'"
   echo "set yrange [0:*]"
-  echo "set key outside right"
+  echo "set key below"
   echo "set grid"
   i=0
   plots=()
