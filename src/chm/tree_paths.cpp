@@ -40,11 +40,16 @@ Text WithoutAll(std::string_view text, std::string_view first, std::string_view 
   // pass over the characters.
   Text out;
   out.reserve(text.size());
+  std::size_t kept = 0;  // start of the stretch not yet copied
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t width = CharWidthAt(text, i);
-    if (width == 2 || (text[i] != first[0] && text[i] != second[0])) out.append(text, i, width);
+    if (width == 1 && (text[i] == first[0] || text[i] == second[0])) {
+      out.append(text, kept, i - kept);
+      kept = i + 1;
+    }
     i += width;
   }
+  out.append(text, kept);
   return out;
 }
 
