@@ -1,33 +1,57 @@
 #!/usr/bin/env bash
-# Runs every benchmark (each makes its own data in a scratch folder) and
-# prints one table: workload, our time, the baseline measured in the same
-# run, the ratio and peak memory. Usage: bench/run.sh [benchmark ...]
+# Builds and runs every benchmark at three sizes (scale 1, 4 and 16, and one
+# single text of 100 MB where the operation takes texts), then writes the
+# table between the bench-table markers of README.md (bench/table.sh) and
+# the cost-per-MB plot bench/cost-per-mb.svg (bench/plot.sh), both from the
+# benchmarks' output. Usage: bench/run.sh [benchmark ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+if ! command -v gnuplot >/dev/null; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq gnuplot-nox >/dev/null
+fi
 bin=build/bin
 logs=build/bench-logs
+rm -rf "$logs"
 mkdir -p "$logs"
 
 all=(bench_convert bench_reencoding bench_page_simplifier bench_file_name_replacement
      bench_chm bench_compile bench_unpack)
+with_single_text=" bench_convert bench_reencoding bench_page_simplifier "
 if [ $# -gt 0 ]; then benches=("$@"); else benches=("${all[@]}"); fi
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+started=$(date +%s)
 for b in "${benches[@]}"; do
   if [ ! -x "$bin/$b" ]; then
     echo "skipping $b: not built" >&2
     continue
   fi
-  echo "== $b" >&2
-  "$bin/$b" >"$logs/$b.log" 2>&1 || echo "   $b exited with an error; see $logs/$b.log" >&2
+  runs=("--scale 1" "--scale 4" "--scale 16")
+  [[ "$with_single_text" == *" $b "* ]] && runs+=("--single-mb 100")
+  for args in "${runs[@]}"; do
+    echo "== $b $args" >&2
+    # shellcheck disable=SC2086
+    "$bin/$b" $args >>"$logs/$b.log" 2>&1 || echo "   $b $args exited with an error; see $logs/$b.log" >&2
+  done
 done
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
-echo
-echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(date -u +%Y-%m-%d)"
-echo
-echo "| workload | ours s | baseline | baseline s | ratio | peak MB | target (ratio, memory) |"
-echo "|---|---|---|---|---|---|---|"
-for b in "${benches[@]}"; do
-  [ -f "$logs/$b.log" ] || continue
-  grep '^@row ' "$logs/$b.log" | sed 's/^@row /| /; s/$/ |/; s/|/ | /g; s/  */ /g' || true
-done
+{
+  echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB,"\
+       "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"\
+       "$(df -T "${TMPDIR:-/tmp}" | awk 'NR==2 {print $2}') scratch; $(date -u '+%Y-%m-%d %H:%M UTC');"\
+       "whole run $(( $(date +%s) - started )) s; load average $load_before before, $load_after after."
+  echo
+  cat "$logs"/*.log | bench/table.sh
+} >"$logs/table.md"
+cat "$logs"/*.log | bench/plot.sh bench/cost-per-mb.svg
+awk -v table="$logs/table.md" '
+  /<!-- bench-table:end -->/ { skipping = 0 }
+  !skipping { print }
+  /<!-- bench-table:begin -->/ { while ((getline line < table) > 0) print line; skipping = 1 }
+' README.md >"$logs/README.md"
+cp "$logs/README.md" README.md
+cat "$logs/table.md"

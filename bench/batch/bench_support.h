@@ -39,6 +39,29 @@ class ScratchFolder {
   std::string path_;
 };
 
+/// Moves `path` (when it exists) into the folder `trash` under a new name.
+/// Benchmarks put the outputs of an earlier run aside instead of deleting
+/// them: ext4 slows down creating files right after many deletions (it
+/// skips recently freed inodes), which would burden whichever contender
+/// creates the most files with the cost of the last one's clean-up. The
+/// scratch folder is removed at the end.
+inline void MoveAside(const std::string& path, const std::string& trash) {
+  static int counter = 0;
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return;
+  std::filesystem::create_directories(trash, ec);
+  std::filesystem::rename(path, trash + "/" + std::to_string(++counter), ec);
+}
+
+/// The size label of a run: "one <single> of M MB" for a single text of
+/// `single_mb` MB, else "<count> <many>".
+inline std::string SizeLabel(double single_mb, double megabytes, int count, const char* single, const char* many) {
+  char label[96];
+  if (single_mb > 0) std::snprintf(label, sizeof label, "one %s of %.0f MB", single, megabytes);
+  else std::snprintf(label, sizeof label, "%d %s", count, many);
+  return label;
+}
+
 /// Seconds taken by `work`.
 template <typename F>
 double Seconds(F&& work) {

@@ -1,26 +1,22 @@
-// Measures the text-to-page conversions on the real file system against
-// copying the same bytes with cp in the same run, and reports the peak
-// memory of the process. Generates its own data in a scratch folder.
-//
-//   bench_convert [--book-files N] [--tree-files N] [--folders N]
-//                 [--size BYTES] [--keep]
+// The text-to-page conversions on the real file system against cp -r of
+// the same bytes, timed in the same rounds; every run starts from the same
+// folder (hard links to a pristine copy, made again before each run).
+//   bench_convert [--scale S]       paged book of 125 x S texts of 20 KB,
+//                                   batch conversion and its undo of
+//                                   625 x S texts of 10 KB in 100 folders
+//   bench_convert --single-mb M     paged book of one text of M MB
 
 #include "common/bench_row.h"
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
-#include <chrono>
+#include <unistd.h>
+
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/context.h"
+#include "batch/bench_support.h"
 #include "convert/batch_conversion.h"
 #include "convert/control_names.h"
 #include "convert/paged_book.h"
@@ -29,20 +25,11 @@
 #include "runtime/memory_controls.h"
 #include "runtime/real_file_system.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 using namespace qm;
-
-struct Options {
-  int book_files = 2000;
-  int tree_files = 10000;
-  int folders = 100;
-  std::size_t size = 20 * 1024;
-  bool keep = false;
-};
+using namespace qm::bench;
 
 class NoProcesses : public ProcessRunner {
  public:
@@ -72,83 +59,31 @@ std::string MakeText(std::size_t size, unsigned seed) {
   return text;
 }
 
-void WriteFile(const fs::path& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// CPU seconds of this process during the last call of Seconds.
-double last_cpu = 0;
-
-double Seconds(const std::function<void()>& work) {
-  double cpu = CpuSeconds();
-  auto start = std::chrono::steady_clock::now();
-  work();
-  last_cpu = CpuSeconds() - cpu;
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// cp -r FROM TO, timed; exits on failure.
-double CopyTree(const fs::path& from, const fs::path& to) {
-  std::string a = from.string(), b = to.string();
-  char cp[] = "cp", r[] = "-r";
-  char* argv[] = {cp, r, a.data(), b.data(), nullptr};
-  int status = -1;
-  double s = Seconds([&] {
-    pid_t pid;
-    if (posix_spawnp(&pid, "cp", nullptr, nullptr, argv, environ) == 0) waitpid(pid, &status, 0);
-  });
-  if (status != 0) {
-    std::fprintf(stderr, "cp failed\n");
-    std::exit(1);
+// Makes `to` a tree of hard links to the files of `from`, after putting an
+// earlier `to` aside.
+void LinkTree(const fs::path& from, const fs::path& to) {
+  MoveAside(to.string(), (to.parent_path() / "trash").string());
+  fs::create_directories(to);
+  for (const auto& entry : fs::recursive_directory_iterator(from)) {
+    fs::path target = to / fs::relative(entry.path(), from);
+    if (entry.is_directory()) fs::create_directories(target);
+    else fs::create_hard_link(entry.path(), target);
   }
-  return s;
 }
 
-void Line(const char* what, double seconds, int files, double baseline, double cpu = -1) {
-  std::printf("  %-22s %8.3f s %10.0f files/s", what, seconds, files / seconds);
-  if (baseline > 0) std::printf("   %5.2f x cp   (cpu %.3f s)", seconds / baseline, cpu);
-  std::printf("\n");
-}
-
-long PeakKilobytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-Options Parse(int argc, char** argv) {
-  Options o;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    auto value = [&] { return i + 1 < argc ? std::atol(argv[++i]) : 0; };
-    if (arg == "--book-files") o.book_files = static_cast<int>(value());
-    else if (arg == "--tree-files") o.tree_files = static_cast<int>(value());
-    else if (arg == "--folders") o.folders = static_cast<int>(value());
-    else if (arg == "--size") o.size = static_cast<std::size_t>(value());
-    else if (arg == "--keep") o.keep = true;
-    else {
-      std::printf("usage: %s [--book-files N] [--tree-files N] [--folders N] [--size BYTES] [--keep]\n", argv[0]);
-      std::exit(arg == "--help" ? 0 : 2);
-    }
-  }
-  if (o.folders < 1) o.folders = 1;
-  return o;
+Contender CopyTree(const fs::path& from, const fs::path& to) {
+  return {"cp -r", [from, to] { return RunProgram({"cp", "-r", from.string(), to.string()}); },
+          [to] { MoveAside(to.string(), (to.parent_path() / "trash").string()); }};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options = Parse(argc, argv);
-  std::string base = (fs::temp_directory_path() / "quillmere-bench-XXXXXX").string();
-  if (!mkdtemp(base.data())) return 1;
-  fs::path scratch = base;
+  const int scale = static_cast<int>(Argument(argc, argv, "scale", 1));
+  const double single_mb = Argument(argc, argv, "single-mb", 0);
+  ScratchFolder scratch_folder("convert");
+  if (!scratch_folder.ok()) return 1;
+  const fs::path scratch = scratch_folder.path();
 
   RealFileSystem disk;
   MemoryControls ui;
@@ -158,77 +93,89 @@ int main(int argc, char** argv) {
   ProgramState state;
   state.DateText = "2024-5-7";
   Context ctx{disk, ui, ui, ui, processes, tree, random, state};
+  bool all_ok = true;
 
-  // Paged book.
-  fs::path book = scratch / "book";
-  fs::create_directories(book);
-  for (int i = 0; i < options.book_files; ++i) {
+  // Paged book, wrapping and decoration on.
+  const int book_files = single_mb > 0 ? 1 : 125 * scale;
+  const std::size_t book_size = single_mb > 0 ? static_cast<std::size_t>(single_mb * 1e6) : 20 * 1024;
+  const fs::path pristine_book = scratch / "book-texts", book = scratch / "book";
+  fs::create_directories(pristine_book);
+  for (int i = 0; i < book_files; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "chapter%05d.txt", i);
-    WriteFile(book / name, MakeText(options.size, static_cast<unsigned>(i)));
+    WriteWhole((pristine_book / name).string(), MakeText(book_size, static_cast<unsigned>(i)));
   }
-  std::printf("paged book: %d texts of %zu bytes, wrapping and decoration on\n", options.book_files,
-              options.size);
-  double book_cp = CopyTree(book, scratch / "book-copy");
-  ui.SetTicked(controls::kBookModeRadio, true);
-  OnWebTabDrop(ctx, book.string());
-  ui.SetTicked(controls::kWrapLinesBox, true);
-  ui.SetTicked(controls::kDecorateBox, true);
-  double book_run = Seconds([&] { PagedBookConversion(ctx); });
-  double book_cpu = last_cpu;
-  Line("cp -r", book_cp, options.book_files, 0);
-  Line("PagedBookConversion", book_run, options.book_files, book_cp, book_cpu);
-  bool book_ok = !ui.messages.empty() && ui.messages.back().content == "ok";
+  WarmUp(pristine_book.string());
+  ::sync();
+  const double book_mb = book_files * (book_size / 1e6);
+  std::vector<Contender> book_run;
+  book_run.push_back({"ours",
+                      [&] {
+                        PagedBookConversion(ctx);
+                        return !ui.messages.empty() && ui.messages.back().content == "ok";
+                      },
+                      [&] {
+                        LinkTree(pristine_book, book);
+                        ui.SetTicked(controls::kBatchModeRadio, false);
+                        ui.SetTicked(controls::kBookModeRadio, true);
+                        OnWebTabDrop(ctx, book.string());
+                        ui.SetTicked(controls::kWrapLinesBox, true);
+                        ui.SetTicked(controls::kDecorateBox, true);
+                      }});
+  book_run.push_back(CopyTree(pristine_book, scratch / "book-copy"));
+  RunInterleaved(book_run);
+  const std::string label = SizeLabel(single_mb, book_mb, book_files, "text", "texts of 20 KB");
+  PrintRow("paged book, wrapping and decoration", {label, book_mb}, book_run[0], &book_run[1], OwnPeakMegabytes(),
+           "<= 1.5, < 50 MB");
+  all_ok = all_ok && book_run[0].ok;
+  if (single_mb > 0) return all_ok ? 0 : 1;
 
-  // Batch conversion of a tree, and the undo folder by folder.
-  fs::path top = scratch / "tree";
-  std::vector<fs::path> folders;
-  for (int k = 0; k < options.folders; ++k) {
-    folders.push_back(top / ("folder" + std::to_string(k)));
-    fs::create_directories(folders.back());
+  // Batch conversion of a tree, then its undo folder by folder on the
+  // pages just made.
+  const int tree_files = 625 * scale, folders = 100;
+  const std::size_t tree_size = 10 * 1024;
+  const fs::path pristine_tree = scratch / "tree-texts", top = scratch / "tree";
+  std::vector<fs::path> folder_paths;
+  for (int k = 0; k < folders; ++k) {
+    fs::create_directories(pristine_tree / ("folder" + std::to_string(k)));
+    folder_paths.push_back(top / ("folder" + std::to_string(k)));
   }
-  std::size_t tree_size = options.size / 2;
-  for (int i = 0; i < options.tree_files; ++i) {
-    WriteFile(folders[i % options.folders] / ("text" + std::to_string(i) + ".txt"),
-              MakeText(tree_size, static_cast<unsigned>(i) + 7u));
+  for (int i = 0; i < tree_files; ++i) {
+    WriteWhole((pristine_tree / ("folder" + std::to_string(i % folders)) / ("text" + std::to_string(i) + ".txt"))
+                   .string(),
+               MakeText(tree_size, static_cast<unsigned>(i) + 7u));
   }
-  std::printf("batch conversion: %d texts of %zu bytes in %d folders\n", options.tree_files,
-              tree_size, options.folders);
-  double tree_cp = CopyTree(top, scratch / "tree-copy");
-  ui.SetTicked(controls::kBookModeRadio, false);
-  ui.SetTicked(controls::kBatchModeRadio, true);
-  OnWebTabDrop(ctx, top.string());
-  ui.SetText(controls::kOldExtensionBox, ".txt");
-  ui.SetText(controls::kNewExtensionBox, ".htm");
-  double batch_run = Seconds([&] { BatchPageConversion(ctx); });
-  double batch_cpu = last_cpu;
-  bool batch_ok = ui.messages.back().content == Gbk("转换ok!");
-  double undo_run = Seconds([&] {
-    for (const fs::path& folder : folders) {
-      ui.SetText(controls::kBatchFolderBox, folder.string());
-      UndoBatchConversion(ctx);
-    }
-  });
-  double undo_cpu = last_cpu;
-  bool undo_ok = ui.messages.back().content == Gbk("取消转换ok!");
-  Line("cp -r", tree_cp, options.tree_files, 0);
-  Line("BatchPageConversion", batch_run, options.tree_files, tree_cp, batch_cpu);
-  Line("UndoBatchConversion", undo_run, options.tree_files, tree_cp, undo_cpu);
-
-  long peak = PeakKilobytes();
-  std::printf("peak memory: %.1f MB (target: below 50 MB)\n", peak / 1024.0);
-  std::printf("target: each conversion at most 3 x cp\n");
-  const double peak_mb = peak / 1024.0;
-  qm::bench::PrintRow("paged book, 2,000 texts of 20 KB", book_run, "cp -r", book_cp, peak_mb, "<= 3, < 50 MB");
-  qm::bench::PrintRow("batch conversion, 10,000 texts", batch_run, "cp -r", tree_cp, peak_mb, "<= 3, < 50 MB");
-  qm::bench::PrintRow("undo of the batch conversion", undo_run, "cp -r", tree_cp, peak_mb, "<= 3, < 50 MB");
-  if (!book_ok || !batch_ok || !undo_ok) std::printf("WARNING: a conversion did not end with its ok message\n");
-
-  if (options.keep) {
-    std::printf("data kept in %s\n", scratch.c_str());
-  } else {
-    std::error_code ec;
-    fs::remove_all(scratch, ec);
-  }
-  return book_ok && batch_ok && undo_ok ? 0 : 1;
+  ::sync();
+  const double tree_mb = tree_files * (tree_size / 1e6);
+  std::vector<Contender> tree_run;
+  tree_run.push_back({"ours",
+                      [&] {
+                        BatchPageConversion(ctx);
+                        return ui.messages.back().content == Gbk("转换ok!");
+                      },
+                      [&] {
+                        LinkTree(pristine_tree, top);
+                        ui.SetTicked(controls::kBookModeRadio, false);
+                        ui.SetTicked(controls::kBatchModeRadio, true);
+                        OnWebTabDrop(ctx, top.string());
+                        ui.SetText(controls::kOldExtensionBox, ".txt");
+                        ui.SetText(controls::kNewExtensionBox, ".htm");
+                      }});
+  // Runs right after the conversion, on its pages.
+  tree_run.push_back({"undo", [&] {
+                        for (const fs::path& folder : folder_paths) {
+                          ui.SetText(controls::kBatchFolderBox, folder.string());
+                          UndoBatchConversion(ctx);
+                          if (ui.messages.back().content != Gbk("取消转换ok!")) return false;
+                        }
+                        return true;
+                      }});
+  tree_run.push_back(CopyTree(pristine_tree, scratch / "tree-copy"));
+  RunInterleaved(tree_run);
+  const std::string tree_label = std::to_string(tree_files) + " texts of 10 KB";
+  const double peak = OwnPeakMegabytes();
+  PrintRow("batch conversion", {tree_label, tree_mb}, tree_run[0], &tree_run[2], peak, "<= 1.5, < 50 MB");
+  PrintRow("undo of the batch conversion", {tree_label, tree_mb}, tree_run[1], &tree_run[2], peak, "<= 1.5, < 50 MB");
+  all_ok = all_ok && tree_run[0].ok && tree_run[1].ok;
+  return all_ok ? 0 : 1;
 }

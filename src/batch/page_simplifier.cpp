@@ -57,8 +57,10 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
       ++summary.failed;
       continue;
     }
-    Text body = TextBetweenMarkers(ToText(ByteSet(std::move(data))), front, back);
-    data.clear();
+    // The page ends before its first zero byte.
+    std::string_view text(data);
+    text = text.substr(0, text.find('\0'));
+    Text body = TextBetweenMarkers(text, front, back);
     if (body.empty()) {
       ++summary.nothing_kept;
       continue;

@@ -2,7 +2,7 @@
 
 namespace qm {
 
-Text TextBetweenMarkers(const Text& text, const Text& front, const Text& back) {
+Text TextBetweenMarkers(std::string_view text, std::string_view front, std::string_view back) {
   long p = FindText(text, front, 1, /*ignore_case=*/true);
   if (p == -1) return {};
   long s = p + TextLength(front);

@@ -11,6 +11,6 @@ namespace qm {
 /// marker follows it, when the back marker follows it at once, and when the
 /// back marker is empty. An empty front marker matches at the first byte of
 /// a non-empty text.
-Text TextBetweenMarkers(const Text& text, const Text& front, const Text& back);
+Text TextBetweenMarkers(std::string_view text, std::string_view front, std::string_view back);
 
 }  // namespace qm

@@ -23,6 +23,62 @@ inline char16_t UnitAt(std::string_view w, std::size_t k) {
                                static_cast<unsigned char>(w[2 * k + 1]) << 8);
 }
 
+// Decodes the sequence at p[i] and moves i past it. Each maximal part of an
+// ill-formed sequence counts as one U+FFFD.
+[[gnu::always_inline]] inline char32_t DecodeOne(const unsigned char* p, std::size_t len, std::size_t& i) {
+  unsigned char b = p[i];
+  if (b < 0x80) {
+    ++i;
+    return b;
+  }
+  // The common case of a page in Chinese: a complete three-byte sequence
+  // whose lead byte allows any continuation bytes.
+  if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < len && (p[i + 1] & 0xC0) == 0x80 &&
+      (p[i + 2] & 0xC0) == 0x80) {
+    char32_t cp = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
+    i += 3;
+    return cp;
+  }
+  // Length of the sequence and the allowed range of its second byte
+  // (which excludes overlong forms, surrogates and values past U+10FFFF).
+  std::size_t n;
+  unsigned char lo = 0x80, hi = 0xBF;
+  if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    ++i;
+    return kReplacement;
+  }
+  char32_t cp = b & (0x7F >> n);
+  std::size_t k = 1;
+  if (i + 1 < len && p[i + 1] >= lo && p[i + 1] <= hi) {
+    cp = cp << 6 | (p[i + 1] & 0x3F);
+    k = 2;
+    while (k < n && i + k < len && (p[i + k] & 0xC0) == 0x80) {
+      cp = cp << 6 | (p[i + k] & 0x3F);
+      ++k;
+    }
+  }
+  i += k;
+  return k < n ? kReplacement : cp;
+}
+
+// Whether the eight bytes at p are ASCII and none of them is zero.
+inline bool EightPlainAsciiBytes(const unsigned char* p) {
+  std::uint64_t block;
+  std::memcpy(&block, p, 8);
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+  return ((block | ((block - kOnes) & ~block)) & kHighs) == 0;
+}
+
 ByteSet DecodeToUtf16(std::string_view s) {
   // At most one code unit per input byte.
   std::string w(2 * s.size(), '\0');
@@ -40,54 +96,8 @@ ByteSet DecodeToUtf16(std::string_view s) {
       i += 8;
     }
     if (i >= len) break;
-    unsigned char b = p[i];
-    if (b < 0x80) {
-      PutUnit(out, b);
-      ++i;
-      continue;
-    }
-    // The common case of a page in Chinese: a complete three-byte sequence
-    // whose lead byte allows any continuation bytes.
-    if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < len && (p[i + 1] & 0xC0) == 0x80 &&
-        (p[i + 2] & 0xC0) == 0x80) {
-      PutUnit(out, static_cast<char16_t>((b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)));
-      i += 3;
-      continue;
-    }
-    // Length of the sequence and the allowed range of its second byte
-    // (which excludes overlong forms, surrogates and values past U+10FFFF).
-    std::size_t n;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b >= 0xC2 && b <= 0xDF) {
-      n = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      n = 3;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      n = 4;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    } else {
-      PutUnit(out, kReplacement);
-      ++i;
-      continue;
-    }
-    char32_t cp = b & (0x7F >> n);
-    std::size_t k = 1;
-    if (i + 1 < len && p[i + 1] >= lo && p[i + 1] <= hi) {
-      cp = cp << 6 | (p[i + 1] & 0x3F);
-      k = 2;
-      while (k < n && i + k < len && (p[i + k] & 0xC0) == 0x80) {
-        cp = cp << 6 | (p[i + k] & 0x3F);
-        ++k;
-      }
-    }
-    i += k;
-    if (k < n) {
-      // The maximal valid beginning of a sequence counts as one error.
-      PutUnit(out, kReplacement);
-    } else if (cp >= 0x10000) {
+    char32_t cp = DecodeOne(p, len, i);
+    if (cp >= 0x10000) {
       cp -= 0x10000;
       PutUnit(out, static_cast<char16_t>(0xD800 | (cp >> 10)));
       PutUnit(out, static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
@@ -100,6 +110,18 @@ ByteSet DecodeToUtf16(std::string_view s) {
 }
 
 inline bool IsCombiningMark(char16_t u) { return u >= 0x0300 && u <= 0x036F; }
+
+// Writes a character's code page 936 bytes (a Cp936Table entry), or "?".
+inline void PutCp936(char*& out, std::uint16_t code) {
+  if (code < 0x100) {
+    *out++ = static_cast<char>(code);
+  } else if (code != kNoCp936Form) {
+    *out++ = static_cast<char>(code >> 8);
+    *out++ = static_cast<char>(code & 0xFF);
+  } else {
+    *out++ = '?';
+  }
+}
 
 }  // namespace
 
@@ -151,15 +173,10 @@ Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped) {
       next = k + 1 < n ? UnitAt(w, k + 1) : 0;
     }
     std::uint16_t code = table[u];
-    if (code < 0x100) {
-      *o++ = static_cast<char>(code);
-    } else if (code != kNoCp936Form) {
-      *o++ = static_cast<char>(code >> 8);
-      *o++ = static_cast<char>(code & 0xFF);
-    } else if (references) {
+    if (code == kNoCp936Form && references) {
       put_reference(u);
     } else {
-      *o++ = '?';
+      PutCp936(o, code);
     }
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
@@ -167,9 +184,51 @@ Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped) {
 }
 
 Text Utf8ToGbkText(const ByteSet& data) {
+  // One pass from UTF-8 to code page 936, with the same results as
+  // Utf16ToGbkText(Utf8ToUtf16(data)): a character above U+FFFF (a surrogate
+  // pair) as one "?", the end at the first U+0000, and a combining mark
+  // folded into the character before it where code page 936 has the
+  // composed letter. The marks U+0300 to U+036F take two bytes in UTF-8,
+  // the first 0xCC or 0xCD, so only such a byte calls for a look at what
+  // follows.
   std::string_view s = data.View();
   if (s.starts_with("\xEF\xBB\xBF")) s.remove_prefix(3);
-  return Utf16ToGbkText(DecodeToUtf16(s));
+  const std::uint16_t* table = Cp936Table();
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const std::size_t len = s.size();
+  auto mark_may_follow = [p, len](std::size_t i) { return i < len && (p[i] == 0xCC || p[i] == 0xCD); };
+  // Never longer than the UTF-8: a character of one byte stays one byte,
+  // longer ones become two bytes at most.
+  Text out(len, '\0');
+  char* o = out.data();
+  std::size_t i = 0;
+  while (i < len) {
+    // Runs of ASCII, eight bytes at a time, when no mark follows them.
+    while (i + 8 <= len && EightPlainAsciiBytes(p + i) && !mark_may_follow(i + 8)) {
+      std::memcpy(o, p + i, 8);
+      o += 8;
+      i += 8;
+    }
+    if (i >= len) break;
+    char32_t cp = DecodeOne(p, len, i);
+    if (cp == 0) break;
+    if (cp >= 0x10000) {
+      *o++ = '?';
+      continue;
+    }
+    while (mark_may_follow(i)) {
+      std::size_t after = i;
+      char32_t mark = DecodeOne(p, len, after);
+      if (!IsCombiningMark(static_cast<char16_t>(mark)) || mark >= 0x10000) break;
+      char16_t composed = ComposeForCp936(static_cast<char16_t>(cp), static_cast<char16_t>(mark));
+      if (!composed) break;
+      cp = composed;
+      i = after;
+    }
+    PutCp936(o, table[cp]);
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
+  return out;
 }
 
 Text Utf8ToGbkPageText(std::string_view data) {

@@ -36,7 +36,24 @@ Text WithoutFinalBackslash(std::string_view path) {
 }
 
 Text WithoutAll(std::string_view text, std::string_view first, std::string_view second) {
-  return ReplaceSubtext(ReplaceSubtext(text, first), second);
+  auto ascii_byte = [](std::string_view s) { return s.size() == 1 && static_cast<unsigned char>(s[0]) < 0x80; };
+  if (!ascii_byte(first) || !ascii_byte(second)) return ReplaceSubtext(ReplaceSubtext(text, first), second);
+  // Two single ASCII characters (the brackets of folder names): taking one
+  // out leaves the characters after it as they were, so both go in one
+  // pass over the characters.
+  Text out;
+  out.reserve(text.size());
+  std::size_t kept = 0;  // start of the stretch not yet copied
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t width = CharWidthAt(text, i);
+    if (width == 1 && (text[i] == first[0] || text[i] == second[0])) {
+      out.append(text, kept, i - kept);
+      kept = i + 1;
+    }
+    i += width;
+  }
+  out.append(text, kept);
+  return out;
 }
 
 }  // namespace qm

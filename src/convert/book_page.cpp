@@ -36,38 +36,140 @@ ByteSet WrapLines(const ByteSet& data) {
   return ByteSet(ReplaceLineEnds(data.View(), kWrapLineBreak, /*by_character=*/false));
 }
 
-Text Decorate(const Text& text, Random& random) {
+namespace {
+
+// Appends `text` with the hidden decoration after each of its pieces.
+void AppendDecorated(Text& out, std::string_view text, Random& random) {
   const std::vector<Text>& alphabet = DecorationAlphabet();
   const long size = static_cast<long>(alphabet.size());
-  Text out;
-  for (const Text& piece : SplitText(text, "<br>")) {
-    Text hidden;
-    for (long k = 0; k < kDecorationLength; ++k) hidden += alphabet[random.Number(1, size) - 1];
+  ForEachTextPiece(text, "<br>", [&](std::string_view piece) {
     out += piece;
     out += kDecorationOpen;
-    out += hidden;
+    for (long k = 0; k < kDecorationLength; ++k) out += alphabet[random.Number(1, size) - 1];
     out += kDecorationClose;
+  });
+}
+
+// One placeholder of the book template and the value that replaces it.
+struct Fill {
+  std::string_view find;
+  std::string_view value;
+};
+
+// The book page is the template with each fill applied over the whole page
+// in turn. A value inserted by one fill is itself subject to the fills that
+// come after it, and no placeholder can run across the template text that
+// borders a value (nor across the joint a removed placeholder leaves), so
+// the page is made in one pass: the template with a marker byte (1, 2, ...)
+// where each fill's value lands, made once by running the fills over the
+// template, then each value with only the later fills applied to it.
+class PageAssembly {
+ public:
+  explicit PageAssembly(const std::vector<std::string_view>& placeholders) {
+    marked_ = BookPageTemplate();
+    for (std::size_t k = 0; k < placeholders.size(); ++k) {
+      marked_ = ReplaceSubtext(marked_, placeholders[k], Text(1, static_cast<char>(k + 1)));
+    }
   }
+
+  /// Appends the page; `append_value(out, k)` appends the value of fill k,
+  /// to which the later fills are then applied.
+  template <typename AppendValue>
+  void Append(Text& out, const std::vector<Fill>& fills, AppendValue&& append_value) const {
+    out.reserve(out.size() + marked_.size() + 2 * fills[1].value.size() + 1024);
+    std::size_t literal = 0;
+    for (std::size_t i = 0; i < marked_.size(); ++i) {
+      auto k = static_cast<unsigned char>(marked_[i]);
+      if (k == 0 || k > fills.size()) continue;
+      out.append(marked_, literal, i - literal);
+      literal = i + 1;
+      std::size_t start = out.size();
+      append_value(out, k - 1);
+      ApplyLaterFills(out, start, fills, k);
+    }
+    out.append(marked_, literal);
+  }
+
+ private:
+  // Applies fills[from...] to out[start...], as they would be over the page.
+  static void ApplyLaterFills(Text& out, std::size_t start, const std::vector<Fill>& fills, std::size_t from) {
+    std::string_view value = std::string_view(out).substr(start);
+    bool any = false;
+    for (std::size_t k = from; k < fills.size() && !any; ++k)
+      any = value.find(fills[k].find) != std::string_view::npos;
+    if (!any) return;
+    Text filled(value);
+    for (std::size_t k = from; k < fills.size(); ++k) filled = ReplaceSubtext(filled, fills[k].find, fills[k].value);
+    out.resize(start);
+    out += filled;
+  }
+
+  Text marked_;
+};
+
+// The fills of a page in their order, the body's second; only the values
+// differ from page to page.
+std::vector<Fill> PageFills(bool wrap_lines) {
+  if (wrap_lines) {
+    return {{"[PART1]", {}}, {"[PART0]</pre>", {}}, {"<pre>", {}}, {"[GOP]", {}},
+            {"[GOI]", {}},   {"[GON]", {}},         {"[time]", {}}};
+  }
+  return {{"[PART1]", {}}, {"[PART0]", {}}, {"[GOP]", {}}, {"[GOI]", {}}, {"[GON]", {}}, {"[time]", {}}};
+}
+
+const PageAssembly& AssemblyFor(bool wrap_lines) {
+  auto make = [](bool wrap) {
+    std::vector<std::string_view> placeholders;
+    for (const Fill& fill : PageFills(wrap)) placeholders.push_back(fill.find);
+    return PageAssembly(placeholders);
+  };
+  static const PageAssembly wrapped = make(true), plain = make(false);
+  return wrap_lines ? wrapped : plain;
+}
+
+}  // namespace
+
+Text Decorate(const Text& text, Random& random) {
+  Text out;
+  AppendDecorated(out, text, random);
   return out;
 }
 
 Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
                    const Text& date, const BookPageOptions& options, Random& random) {
-  Text page = ReplaceSubtext(BookPageTemplate(), "[PART1]", BookPageTitle(name));
+  const Text title = BookPageTitle(name);
+  const Text previous = index > 0 ? PreviousPageLink(PageNumberText(index - 1)) : Text();
+  const Text next = index + 1 < count ? NextPageLink(PageNumberText(index + 1)) : Text();
+  // The body: the text up to its first zero byte, its line ends wrapped
+  // (and decorated) or kept inside the template's <pre>.
+  ByteSet wrapped;
+  std::string_view body = data.View();
   if (options.wrap_lines) {
-    Text body = ToText(WrapLines(data));
-    if (options.decorate) body = Decorate(body, random);
-    page = ReplaceSubtext(page, "[PART0]</pre>", body);
-    page = ReplaceSubtext(page, "<pre>");
-  } else {
-    page = ReplaceSubtext(page, "[PART0]", ToText(data));
+    wrapped = WrapLines(data);
+    body = wrapped.View();
   }
-  Text previous = index > 0 ? PreviousPageLink(PageNumberText(index - 1)) : Text();
-  Text next = index + 1 < count ? NextPageLink(PageNumberText(index + 1)) : Text();
-  page = ReplaceSubtext(page, "[GOP]", previous);
-  page = ReplaceSubtext(page, "[GOI]", ContentsPageLink());
-  page = ReplaceSubtext(page, "[GON]", next);
-  return ReplaceSubtext(page, "[time]", date);
+  body = body.substr(0, body.find('\0'));
+  std::vector<Fill> fills = PageFills(options.wrap_lines);
+  // The decoration is drawn once; it goes straight into the page unless the
+  // title holds the body's placeholder too and so needs it as a value.
+  Text decorated;
+  bool decorate_in_place = options.wrap_lines && options.decorate;
+  if (decorate_in_place && title.find(fills[1].find) != Text::npos) {
+    decorated = Decorate(Text(body), random);
+    body = decorated;
+    decorate_in_place = false;
+  }
+  const std::string_view values[] = {title, body, {}, previous, ContentsPageLink(), next, date};
+  for (std::size_t k = 0, v = 0; k < fills.size(); ++k, ++v) {
+    if (!options.wrap_lines && k == 2) ++v;  // no "<pre>" fill
+    fills[k].value = values[v];
+  }
+  Text page;
+  AssemblyFor(options.wrap_lines).Append(page, fills, [&](Text& out, std::size_t k) {
+    if (k == 1 && decorate_in_place) AppendDecorated(out, body, random);
+    else out += fills[k].value;
+  });
+  return page;
 }
 
 bool BookPageHeading(std::string_view page, Text* heading) {

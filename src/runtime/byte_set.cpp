@@ -29,16 +29,24 @@ ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::strin
   std::size_t i = static_cast<std::size_t>(start - 1);
   out.append(in, 0, i);
   long done = 0;
+  std::size_t copied = i;  // bytes [copied, i) are pending a copy
   while (i < in.size()) {
-    const void* hit = memmem(in.data() + i, in.size() - i, find.data(), find.size());
+    // Each place of the first byte is a candidate: quicker than a search
+    // for the whole of a short pattern that occurs often (line ends).
+    const void* hit = std::memchr(in.data() + i, find[0], in.size() - i);
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - in.data());
-    out.append(in, i, at - i);
+    if (at + find.size() > in.size()) break;
+    if (std::memcmp(in.data() + at, find.data(), find.size()) != 0) {
+      i = at + 1;
+      continue;
+    }
+    out.append(in, copied, at - copied);
     out.append(replacement);
-    i = at + find.size();
+    i = copied = at + find.size();
     if (count > 0 && ++done >= count) break;
   }
-  out.append(in, i, std::string::npos);
+  out.append(in, copied, std::string::npos);
   return ByteSet(std::move(out));
 }
 

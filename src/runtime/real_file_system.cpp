@@ -37,8 +37,14 @@ char32_t UpperCase(char32_t cp) {
 
 // The NTFS sort key of a UTF-8 name: upper-cased UTF-16 code units.
 std::u16string SortKey(std::string_view gbk_name) {
-  std::string utf8 = NativeName(gbk_name);
   std::u16string key;
+  if (std::all_of(gbk_name.begin(), gbk_name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    // An ASCII name is its own UTF-8, and its letters upper-case alone.
+    key.reserve(gbk_name.size());
+    for (char c : gbk_name) key.push_back(static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 32 : c));
+    return key;
+  }
+  std::string utf8 = NativeName(gbk_name);
   key.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t cp;

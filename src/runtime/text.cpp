@@ -33,12 +33,46 @@ inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub
 }
 
 // The byte offset of the next character start at or after `from` when the
-// scan starts at `origin` (which is itself a character start).
+// scan starts at `origin` (which is itself a character start). The byte
+// after one below 0x80 always starts a character (that byte is a whole
+// character or the second byte of one), so only the run of bytes of 0x80
+// or above just before `from` decides: an odd run ends with a first byte.
 inline std::size_t AlignToCharacter(std::string_view text, std::size_t origin, std::size_t from) {
-  std::size_t i = origin;
-  while (i < from) i += CharWidthAt(text, i);
-  return i;
+  if (from <= origin) return origin;
+  std::size_t j = from;
+  while (j > origin && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
+  return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
 }
+
+// The first offset at or after `i` whose byte can begin a match of a text
+// that begins with `first` (in either case of an ASCII letter when
+// `ignore_case`), or npos.
+class FirstByteFinder {
+ public:
+  FirstByteFinder(std::string_view text, char first, bool ignore_case = true) : text_(text) {
+    auto c = static_cast<unsigned char>(first);
+    a_ = ignore_case ? static_cast<char>(Lower(c)) : first;
+    b_ = !ignore_case ? first : c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : (c >= 'A' && c <= 'Z' ? first : a_);
+  }
+  std::size_t Next(std::size_t i) {
+    if (!known_ || next_a_ < i) next_a_ = Find(a_, i);
+    if (a_ != b_ && (!known_ || next_b_ < i)) next_b_ = Find(b_, i);
+    known_ = true;
+    if (a_ == b_) return next_a_;
+    return std::min(next_a_, next_b_);
+  }
+
+ private:
+  std::size_t Find(char c, std::size_t i) const {
+    if (i >= text_.size()) return std::string_view::npos;
+    const void* hit = std::memchr(text_.data() + i, c, text_.size() - i);
+    return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : std::string_view::npos;
+  }
+  std::string_view text_;
+  char a_, b_;
+  std::size_t next_a_ = 0, next_b_ = 0;
+  bool known_ = false;
+};
 
 }  // namespace
 
@@ -78,8 +112,19 @@ long FindText(std::string_view text, std::string_view sub, long start, bool igno
     }
     return -1;
   }
-  for (; i < text.size(); i += CharWidthAt(text, i)) {
-    if (MatchesAt(text, i, sub, true)) return static_cast<long>(i) + 1;
+  // Candidates are the places of the first byte in either case; each is
+  // aligned to the character grid before it is compared.
+  FirstByteFinder finder(text, sub[0]);
+  while (i < text.size()) {
+    std::size_t at = finder.Next(i);
+    if (at == std::string_view::npos) return -1;
+    std::size_t aligned = AlignToCharacter(text, i, at);
+    if (aligned != at) {
+      i = aligned;
+      continue;
+    }
+    if (MatchesAt(text, at, sub, true)) return static_cast<long>(at) + 1;
+    i = at + CharWidthAt(text, at);
   }
   return -1;
 }
@@ -108,6 +153,7 @@ Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_vi
   out.append(text.substr(0, i));
   std::size_t copied_to = i;  // bytes [copied_to, i) are pending a copy
   long done = 0;
+  FirstByteFinder first_byte(text, find[0], !case_sensitive);
   while (i < text.size()) {
     if (MatchesAt(text, i, find, !case_sensitive)) {
       out.append(text.substr(copied_to, i - copied_to));
@@ -117,59 +163,62 @@ Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_vi
       if (count > 0 && ++done >= count) break;
       continue;
     }
-    if (case_sensitive) {
-      // Jump to the next candidate position, then re-align to the grid.
-      const void* hit = memmem(text.data() + i, text.size() - i, find.data(), find.size());
-      if (!hit) break;
-      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-      i = AlignToCharacter(text, i, at);
-      continue;
-    }
-    i += CharWidthAt(text, i);
+    // Jump to the next place of the first byte, then re-align to the grid.
+    std::size_t at = first_byte.Next(i + 1);
+    if (at == std::string_view::npos) break;
+    i = AlignToCharacter(text, i, at);
   }
   out.append(text.substr(copied_to));
   return out;
 }
 
-std::vector<Text> SplitText(std::string_view text, std::string_view separator, long max_count) {
-  std::vector<Text> pieces;
-  if (text.empty()) return pieces;
-  if (separator.empty()) {
-    pieces.emplace_back(text);
-    return pieces;
-  }
-  std::size_t piece_start = 0;
-  std::size_t i = 0;
+std::size_t NextSeparator(std::string_view text, std::string_view separator, std::size_t i) {
+  // Candidates are the places of the separator's first byte.
   while (i < text.size()) {
-    if (MatchesAt(text, i, separator, false)) {
-      pieces.emplace_back(text.substr(piece_start, i - piece_start));
-      if (max_count > 0 && static_cast<long>(pieces.size()) >= max_count) return pieces;
-      i += separator.size();
-      piece_start = i;
-      continue;
-    }
-    const void* hit = memmem(text.data() + i, text.size() - i, separator.data(), separator.size());
+    const void* hit = std::memchr(text.data() + i, separator[0], text.size() - i);
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
-    i = AlignToCharacter(text, i, at);
+    std::size_t aligned = AlignToCharacter(text, i, at);
+    if (aligned == at && MatchesAt(text, at, separator, false)) return at;
+    i = aligned == at ? at + CharWidthAt(text, at) : aligned;
   }
-  if (piece_start < text.size()) pieces.emplace_back(text.substr(piece_start));
+  return std::string_view::npos;
+}
+
+std::vector<Text> SplitText(std::string_view text, std::string_view separator, long max_count) {
+  std::vector<Text> pieces;
+  ForEachTextPiece(text, separator, [&pieces, max_count](std::string_view piece) {
+    if (max_count <= 0 || static_cast<long>(pieces.size()) < max_count) pieces.emplace_back(piece);
+  });
   return pieces;
 }
 
 Text TrimTrailingSpaces(std::string_view text) {
-  // Walk the characters forwards so that a 0xA1 0xA1 pair is only taken as
-  // a full-width space when it is a whole character.
-  std::size_t keep = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t w = CharWidthAt(text, i);
-    bool space = (w == 1 && text[i] == ' ') ||
-                 (w == 2 && static_cast<unsigned char>(text[i]) == 0xA1 &&
-                  static_cast<unsigned char>(text[i + 1]) == 0xA1);
-    i += w;
-    if (!space) keep = i;
+  // From the end backwards. Characters start right after any byte below
+  // 0x80, so a run of bytes of 0x80 or above holds whole two-byte
+  // characters from its start on (a lone first byte can only be the last
+  // byte of the text); a byte below 0x80 starts a character unless an odd
+  // run of such bytes stands right before it.
+  auto high = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]) >= 0x80; };
+  auto run_start = [&](std::size_t end) {
+    while (end > 0 && high(end - 1)) --end;
+    return end;
+  };
+  std::size_t end = text.size();
+  while (end > 0) {
+    if (high(end - 1)) {
+      const std::size_t run = run_start(end);
+      while ((end - run) % 2 == 0 && end - run >= 2 && static_cast<unsigned char>(text[end - 2]) == 0xA1 &&
+             static_cast<unsigned char>(text[end - 1]) == 0xA1) {
+        end -= 2;  // a full-width space
+      }
+      if (end != run) break;
+    } else {
+      if (text[end - 1] != ' ' || (end - 1 - run_start(end - 1)) % 2 == 1) break;
+      --end;
+    }
   }
-  return Text(text.substr(0, keep));
+  return Text(text.substr(0, end));
 }
 
 int TextCompare(std::string_view a, std::string_view b) {

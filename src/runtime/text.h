@@ -64,6 +64,11 @@ Text ReplaceSubtext(std::string_view text, std::string_view find,
 std::vector<Text> SplitText(std::string_view text, std::string_view separator = ",",
                             long max_count = -1);
 
+/// Calls `piece` with each piece that SplitText(text, separator) gives, in
+/// order, as views into `text`, without copying them.
+template <typename PieceFunction>
+void ForEachTextPiece(std::string_view text, std::string_view separator, PieceFunction&& piece);
+
 /// The text without its trailing run of spaces: ASCII 0x20 and the
 /// full-width space 0xA1 0xA1.
 Text TrimTrailingSpaces(std::string_view text);
@@ -85,6 +90,25 @@ bool EndsWithCharacters(std::string_view text, std::string_view suffix);
 /// True when `text` ends with `suffix` (byte-exact).
 inline bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+/// The byte offset of the next match of `separator` (case-sensitive) at a
+/// character start at or after `i`, a character start; npos when none.
+std::size_t NextSeparator(std::string_view text, std::string_view separator, std::size_t i);
+
+template <typename PieceFunction>
+void ForEachTextPiece(std::string_view text, std::string_view separator, PieceFunction&& piece) {
+  if (text.empty()) return;
+  if (separator.empty()) {
+    piece(text);
+    return;
+  }
+  std::size_t piece_start = 0;
+  for (std::size_t at; (at = NextSeparator(text, separator, piece_start)) != std::string_view::npos;) {
+    piece(text.substr(piece_start, at - piece_start));
+    piece_start = at + separator.size();
+  }
+  if (piece_start < text.size()) piece(text.substr(piece_start));
 }
 
 }  // namespace qm

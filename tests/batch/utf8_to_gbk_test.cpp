@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #if QM_HAVE_ICU
@@ -120,6 +121,22 @@ TEST(Utf8ToGbkText, ConvertsPagesWithTheWindowsResults) {
 TEST(Utf8ToGbkText, DropsAByteOrderMarkAtTheStartOnly) {
   EXPECT_EQ(Convert("\xEF\xBB\xBF<p>\xE4\xB8\xAD"), "<p>\xD6\xD0");
   EXPECT_EQ(Convert("a\xEF\xBB\xBF"), "a?");
+}
+
+// The one-pass conversion against the two documented steps, over random
+// mixes of ASCII, Chinese, pinyin letters with combining marks, characters
+// above U+FFFF, stray bytes, cut sequences and zero bytes.
+TEST(Utf8ToGbkText, EqualsTheTwoStepsOnRandomInput) {
+  const std::string pieces[] = {"a", "e", "u", "\xC3\xBC", "\xCC\x81", "\xCC\x84", "\xCC\x8C", "\xE4\xB8\xAD",
+                                "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF0\x90\x8C\x80", "\x80", "\xE4\xB8",
+                                "\xED\xA0\x80", "\xC0\xAF", std::string(1, '\0'), "plain ascii text ", "\r\n"};
+  std::mt19937 rng(15);
+  std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), count(0, 40);
+  for (int round = 0; round < 3000; ++round) {
+    std::string utf8;
+    for (int n = count(rng); n > 0; --n) utf8 += pieces[pick(rng)];
+    EXPECT_EQ(Convert(utf8), Utf16ToGbkText(Utf8ToUtf16(ByteSet(utf8)))) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "chm/document_tree.h"
 #include "chm/folder_scan.h"
@@ -293,6 +294,23 @@ TEST(ChmFolderDropOnDisk, LinksOutAndReadOnlyProjectFilesAreRefusedAndReported) 
   EXPECT_TRUE(fs::is_symlink(book / "MyBook.hhp"));
   EXPECT_EQ(ReadFile(t.fs, (outside / "project").string()).bytes, "outside project");
   fs::current_path(cwd);
+}
+
+// Taking out two single characters at once equals taking out one, then
+// the other, also next to two-byte characters whose second byte looks like
+// one of them.
+TEST(WithoutAll, EqualsOneRemovalAfterTheOther) {
+  const std::string pieces[] = {"<", ">", "\\", "a", "\xB0\xA1", "\xB0<", "\xB0>", "\xB0", ".htm", ".html"};
+  std::mt19937 rng(19);
+  std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), length(0, 10);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int n = length(rng); n > 0; --n) text += pieces[pick(rng)];
+    for (auto [first, second] : {std::pair{"<", ">"}, std::pair{">", "<"}, std::pair{".html", ".htm"}}) {
+      ASSERT_EQ(WithoutAll(text, first, second), ReplaceSubtext(ReplaceSubtext(text, first), second))
+          << testing::PrintToString(text);
+    }
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "convert/decoration_check.h"
 #include "convert/page_templates.h"
 
@@ -132,6 +134,52 @@ TEST_F(BookPageTest, PlaceholdersInTheTextAreFilledToo) {
   EXPECT_EQ(Between(page, "<pre><span class=text1>", "</pre></span>"),
             "2024-5-7 " + PreviousPageLink("000"));
   EXPECT_EQ(Between(page, kTitleCell, "</div></td></tr>"), "");
+}
+
+// The page as the fills over the whole page make it, one after the other.
+Text PageByWholePageFills(const Text& name, const Text& data, long index, long count, const Text& date,
+                          const BookPageOptions& options, Random& random) {
+  Text page = ReplaceSubtext(BookPageTemplate(), "[PART1]", BookPageTitle(name));
+  if (options.wrap_lines) {
+    Text body = ToText(WrapLines(ByteSet(data)));
+    if (options.decorate) body = Decorate(body, random);
+    page = ReplaceSubtext(ReplaceSubtext(page, "[PART0]</pre>", body), "<pre>");
+  } else {
+    page = ReplaceSubtext(page, "[PART0]", ToText(ByteSet(data)));
+  }
+  page = ReplaceSubtext(page, "[GOP]", index > 0 ? PreviousPageLink(PageNumberText(index - 1)) : Text());
+  page = ReplaceSubtext(page, "[GOI]", ContentsPageLink());
+  page = ReplaceSubtext(page, "[GON]", index + 1 < count ? NextPageLink(PageNumberText(index + 1)) : Text());
+  return ReplaceSubtext(page, "[time]", date);
+}
+
+// Names and texts made of placeholders, line ends, markup, two-byte
+// characters, stray first bytes and zero bytes give the same page.
+TEST(BookPage, EqualsTheWholePageFills) {
+  const std::string pieces[] = {"[PART1]", "[PART0]</pre>", "[PART0]", "<pre>", "</pre>", "[GOP]", "[GOI]",
+                                "[GON]",   "[time]",        "[GO",     "P]",    "\r\n", "<br>",  "<b",
+                                "r>",      "\xB0\xA1",      "\xB0",     "[",     "]",     ".txt",  "text ",
+                                std::string(1, '\0')};
+  std::mt19937 rng(17);
+  std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), length(0, 12);
+  auto make = [&] {
+    std::string s;
+    for (int n = length(rng); n > 0; --n) s += pieces[pick(rng)];
+    return s;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    const Text name = make(), data = make(), date = round % 3 ? "2024-5-7" : make();
+    BookPageOptions options;
+    options.wrap_lines = round % 3 != 0;
+    options.decorate = round % 2 == 0;
+    const long count = 1 + round % 3, index = round % count;
+    Random ours, model;
+    ours.Seed(round);
+    model.Seed(round);
+    ASSERT_EQ(BuildBookPage(name, ByteSet(data), index, count, date, options, ours),
+              PageByWholePageFills(name, data, index, count, date, options, model))
+        << "round " << round;
+  }
 }
 
 TEST(ContentsPage, ListsEveryEntryAfterTheHeading) {

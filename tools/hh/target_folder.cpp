@@ -119,6 +119,17 @@ WriteStatus TargetFolder::begin(const std::vector<std::string>& components, Pend
   WriteStatus status = openFolder(components, out.dir);
   if (!status.ok) return status;
   out.finalName = components.back();
+  // A new name is written in place: nothing can be lost, so no temporary
+  // file and no rename. A name that is taken (a file, a link, anything)
+  // gets the temporary file that replaces it in one step at the end.
+  out.file.reset(::openat(out.dir.get(), out.finalName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0666));
+  if (out.file.valid()) {
+    out.tempName = out.finalName;
+    out.direct = true;
+    return {};
+  }
+  if (errno != EEXIST) return failure(systemError("cannot create " + out.finalName));
   for (int attempt = 0; attempt < 100; ++attempt) {
     out.tempName = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
                    std::to_string(++tempCounter_) + ".tmp";
@@ -131,6 +142,15 @@ WriteStatus TargetFolder::begin(const std::vector<std::string>& components, Pend
 }
 
 WriteStatus TargetFolder::commit(PendingFile& file) {
+  if (file.direct) {
+    if (::close(file.file.release()) != 0) {
+      const std::string message = systemError("cannot write " + file.finalName);
+      abandon(file);
+      return failure(message);
+    }
+    file.tempName.clear();
+    return {};
+  }
   struct stat existing{};
   const bool replacing =
       ::fstatat(file.dir.get(), file.finalName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;

@@ -23,9 +23,10 @@ struct WriteStatus {
 /// A file being written under a temporary name.
 struct PendingFile {
   UniqueFd dir;   ///< folder that will hold the file
-  UniqueFd file;  ///< the temporary file, open for writing
-  std::string tempName;
+  UniqueFd file;  ///< the file being written, open for writing
+  std::string tempName;  ///< the name it is written under (removed if abandoned)
   std::string finalName;
+  bool direct = false;  ///< written under its final name: no file had that name
 };
 
 class TargetFolder {
@@ -41,18 +42,21 @@ class TargetFolder {
   /// Prepares to write the file at `components` (relative, already
   /// sanitized, at least one). Creates missing folders on the way, never
   /// following a symbolic link unless it leads to a folder inside this
-  /// target folder; a link that leads outside refuses the entry. A
-  /// temporary file is then created beside the final name. On failure
-  /// nothing is left behind except folders already created.
+  /// target folder; a link that leads outside refuses the entry. When
+  /// nothing has the final name yet the file is created under it (never
+  /// replacing anything); otherwise a temporary file is created beside it.
+  /// On failure nothing is left behind except folders already created.
   WriteStatus begin(const std::vector<std::string>& components, PendingFile& out);
 
-  /// Renames a fully written temporary file to its final name, replacing
-  /// the file (or symbolic link, which is not followed) of that name. An
-  /// existing file is replaced only after the new content is flushed to
-  /// disk. On failure the temporary file is removed and any old file stays.
+  /// Finishes a file written under its final name, or renames a fully
+  /// written temporary file to its final name, replacing the file (or
+  /// symbolic link, which is not followed) of that name. An existing file
+  /// is replaced only after the new content is flushed to disk. On failure
+  /// the file written is removed and any old file stays.
   WriteStatus commit(PendingFile& file);
 
-  /// Removes the temporary file of an unfinished write.
+  /// Removes the file of an unfinished write (the temporary one, or the new
+  /// file under the final name).
   void abandon(PendingFile& file);
 
   /// Bytes still free for this process on the folder's file system; the

@@ -177,10 +177,16 @@ bool FramesFit(const EncodedInterval& e) {
 
 }  // namespace
 
+// The size of StoreInterval's result: the header bit and the block header
+// (28 bits) padded to 32, the three repeated offsets, the bytes, padded to
+// an even count.
+constexpr std::size_t StoredIntervalBytes(std::size_t size) { return 4 + 12 + size + (size & 1); }
+
 EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Method method, MatchFinder& finder,
                                const ParseOptions& options) {
-  EncodedInterval stored = StoreInterval(data, size);
-  if (method == Method::Store) return stored;
+  if (method == Method::Store) return StoreInterval(data, size);
+  // The stored form is made only when it is the one chosen.
+  const std::size_t stored_bytes = StoredIntervalBytes(size);
 
   ParsedInterval parsed = finder.Parse(data, size, options);
   const std::size_t frames = parsed.frame_start.size();
@@ -194,8 +200,8 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
     bits.Put(0, 1);
     WriteVerbatimBlock(bits, parsed, 0, frames, size, trees, whole.frame_offsets);
   }
-  if (FramesFit(whole) && whole.data.size() < stored.data.size()) return whole;
-  if (frames == 1) return stored;
+  if (FramesFit(whole) && whole.data.size() < stored_bytes) return whole;
+  if (frames == 1) return StoreInterval(data, size);
 
   // One block per frame, each verbatim or uncompressed, whichever is smaller.
   EncodedInterval split;
@@ -220,8 +226,8 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
       bits.AlignTo16();
     }
   }
-  if (FramesFit(split) && split.data.size() < stored.data.size()) return split;
-  return stored;
+  if (FramesFit(split) && split.data.size() < stored_bytes) return split;
+  return StoreInterval(data, size);
 }
 
 }  // namespace hha::lzx

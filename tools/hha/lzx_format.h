@@ -1,6 +1,7 @@
 // Constants of the LZX format as used in CHM files (64 KB window).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 namespace hha::lzx {
@@ -27,11 +28,17 @@ enum BlockType : std::uint32_t { kVerbatim = 1, kAligned = 2, kUncompressed = 3 
 inline constexpr std::uint8_t kExtraBits[kPositionSlots] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6,
                                                             7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14};
 
-inline constexpr std::uint32_t PositionBase(int slot) {
+inline constexpr std::array<std::uint32_t, kPositionSlots> kPositionBases = [] {
+  std::array<std::uint32_t, kPositionSlots> bases{};
   std::uint32_t base = 0;
-  for (int i = 0; i < slot; ++i) base += 1u << kExtraBits[i];
-  return base;
-}
+  for (int i = 0; i < kPositionSlots; ++i) {
+    bases[i] = base;
+    base += 1u << kExtraBits[i];
+  }
+  return bases;
+}();
+
+inline constexpr std::uint32_t PositionBase(int slot) { return kPositionBases[slot]; }
 
 /// Position slot of a formatted offset (distance + 2), for formatted >= 3.
 inline int SlotOf(std::uint32_t formatted) {

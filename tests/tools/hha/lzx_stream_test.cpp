@@ -7,6 +7,7 @@
 #include "book_fixture.h"
 #include "chm_container.h"
 #include "chm_reader.h"
+#include "lzx_encoder.h"
 #include "lzx_section.h"
 #include "support/temp_dir.h"
 
@@ -146,6 +147,20 @@ TEST(LzxStream, CompressesTextAndNeverGrowsMuchOnNoise) {
   auto size_of = [&](const std::string& d) { return hha_test::ReadFile(WrapInBook(dir.path(), d, Method::Compress)).size(); };
   EXPECT_LT(size_of(text), text.size() / 3);
   EXPECT_LT(size_of(noise), noise.size() + noise.size() / 50);
+}
+
+// The compressed form of an interval is never larger than its stored form,
+// on noise, text and mixes of the two, in whole and half intervals.
+TEST(LzxStream, AnIntervalNeverComesOutLargerThanStored) {
+  hha::lzx::MatchFinder finder;
+  const std::string noise = RandomBytes(1 << 16, 3), text = Text(1 << 16, 7, false);
+  for (const std::string& data : {noise, text, noise.substr(0, 1 << 15) + text.substr(0, 1 << 15)}) {
+    for (std::size_t size : {std::size_t{1} << 15, std::size_t{1} << 16}) {
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+      EXPECT_LE(hha::lzx::EncodeInterval(bytes, size, Method::Compress, finder, {}).data.size(),
+                hha::lzx::EncodeInterval(bytes, size, Method::Store, finder, {}).data.size());
+    }
+  }
 }
 
 TEST(LzxStream, SameStreamWithOneOrSeveralThreads) {
