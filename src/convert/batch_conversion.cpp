@@ -122,6 +122,12 @@ void BatchPageConversion(Context& ctx) {
     ctx.dialogs.MessageBox(Gbk("新类型与原类型相同，不能转换！"));
     return;
   }
+  // A "/" would put pages into other folders (or outside the dropped one)
+  // and delete their texts here; "\\" is an ordinary character on Linux.
+  if (old_extension.find('/') != Text::npos || new_extension.find('/') != Text::npos) {
+    ctx.dialogs.MessageBox(Gbk("新类型和原类型不能含有“/”，不能转换！"));
+    return;
+  }
   ctx.cursor.SetWaitCursor();
   long recoded = 0;
   ConversionReport report = ConvertFolder(ctx, folder, old_extension, new_extension, &recoded);

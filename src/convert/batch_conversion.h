@@ -10,7 +10,8 @@ namespace qm {
 /// left as they were), followed by a note when UTF-8 or UTF-16 texts were
 /// converted (the undo gives them back as GBK texts), and the convert
 /// button is disabled, the undo button enabled. Refuses, touching nothing, when the box names no folder or the
-/// two extensions are equal without regard to ASCII case.
+/// two extensions are equal without regard to ASCII case, or when either
+/// holds a "/" (the page would land in another folder).
 void BatchPageConversion(Context& ctx);
 
 /// Converts the files of `folder` whose names match "*" + `old_extension`

@@ -26,10 +26,29 @@ Text BackupFolder(const Text& web_folder) {
   return TextLeft(web_folder, last < 0 ? 0 : last) + "bak";
 }
 
-Text BookPageTitle(const Text& name) { return NameWithReferences(ReplaceSubtext(name, ".txt")); }
+namespace {
+
+// `name` as HTML text: "&", "<" and ">" as entity references (no GBK
+// trail byte is one of them), then name escapes as character references,
+// whose "&" must stay as it is.
+Text NameAsHtmlText(const Text& name) {
+  if (name.find_first_of("&<>") == Text::npos) return NameWithReferences(name);
+  Text escaped;
+  for (char c : name) {
+    if (c == '&') escaped += "&amp;";
+    else if (c == '<') escaped += "&lt;";
+    else if (c == '>') escaped += "&gt;";
+    else escaped += c;
+  }
+  return NameWithReferences(escaped);
+}
+
+}  // namespace
+
+Text BookPageTitle(const Text& name) { return NameAsHtmlText(ReplaceSubtext(name, ".txt")); }
 
 Text ContentsEntryTitle(const Text& name) {
-  return NameWithReferences(ReplaceSubtext(name, ".txt", {}, 1, -1, /*case_sensitive=*/false));
+  return NameAsHtmlText(ReplaceSubtext(name, ".txt", {}, 1, -1, /*case_sensitive=*/false));
 }
 
 ByteSet WrapLines(const ByteSet& data) {

@@ -24,13 +24,14 @@ Text PageFileName(long n);
 Text BackupFolder(const Text& web_folder);
 
 /// A page's title: the entry's name with every ".txt" removed, matched
-/// case-sensitively, and characters without a GBK form (name escapes)
-/// written as character references.
+/// case-sensitively, "&", "<" and ">" as "&amp;", "&lt;" and "&gt;", and
+/// characters without a GBK form (name escapes) written as character
+/// references.
 Text BookPageTitle(const Text& name);
 
 /// A contents entry's title: the name with every ".txt" removed, matched
-/// without regard to ASCII case, and name escapes written as character
-/// references.
+/// without regard to ASCII case, "&", "<" and ">" as entity references,
+/// and name escapes written as character references.
 Text ContentsEntryTitle(const Text& name);
 
 /// `data` with every line end (CR LF, or LF alone) replaced by the wrapping

@@ -42,9 +42,16 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
 }
 
 // Reads the listed text file and moves it into the backup folder. Returns
-// its bytes; empty when it is missing or cannot be read (then it stays).
+// its bytes; empty when it is missing, cannot be read (then it stays) or
+// the entry is not a bare file name (reported).
 ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name,
                      ConversionReport& report) {
+  // Entries are bare names of the folder's files: a path would read a file
+  // elsewhere into the book and move it into the backup folder.
+  if (name.find('/') != Text::npos || name == "." || name == "..") {
+    report.Add(name, Gbk("不是文件夹中的文件名，未读取"));
+    return ByteSet();
+  }
   Text source = JoinPath(folder, name);
   ByteSet data;
   if (!fs.Read(source, &data.bytes)) {

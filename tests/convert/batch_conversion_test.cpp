@@ -143,16 +143,33 @@ TEST_F(BatchConversionTest, ExistingLeftbgIsKept) {
   EXPECT_EQ(File("/w/leftbg.gif"), "mine");
 }
 
-TEST_F(BatchConversionTest, RefusesEqualExtensionsBeforeTouchingAnything) {
+TEST_F(BatchConversionTest, RefusesEqualOrFolderLeavingExtensionsBeforeTouchingAnything) {
+  f.fs.AddDirectory("/w/a.d");
+  f.fs.AddDirectory("/out");
   f.fs.AddFile("/w/a.txt", "1");
-  f.ui.SetText(controls::kNewExtensionBox, ".TXT");
+  const std::pair<const char*, const char*> refused[] = {
+      {".txt", ".TXT"}, {".txt", ".d/../../out/x.htm"}, {".txt", "/x.htm"}, {"/../a.txt", ".htm"}};
+  for (auto [old_extension, new_extension] : refused) {
+    SCOPED_TRACE(new_extension);
+    f.ui.messages.clear();
+    f.ui.SetText(controls::kOldExtensionBox, old_extension);
+    f.ui.SetText(controls::kNewExtensionBox, new_extension);
+    BatchPageConversion(f.ctx);
+    EXPECT_EQ(File("/w/a.txt"), "1");
+    EXPECT_EQ(f.fs.Files().size(), 1u);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(LastMessage(), Gbk("转换ok!"));
+    EXPECT_FALSE(f.ui.IsDisabled(controls::kBatchConvertButton));
+    EXPECT_TRUE(f.ui.cursor_log.empty());
+  }
+}
+
+TEST_F(BatchConversionTest, BackslashInAnExtensionIsAnOrdinaryCharacter) {
+  f.fs.AddFile("/w/a.txt", "1");
+  f.ui.SetText(controls::kNewExtensionBox, ".h\\m");
   BatchPageConversion(f.ctx);
-  EXPECT_EQ(File("/w/a.txt"), "1");
-  EXPECT_EQ(f.fs.Files().size(), 1u);
-  ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_NE(LastMessage(), Gbk("转换ok!"));
-  EXPECT_FALSE(f.ui.IsDisabled(controls::kBatchConvertButton));
-  EXPECT_TRUE(f.ui.cursor_log.empty());
+  EXPECT_TRUE(Has("/w/a.h\\m"));
+  EXPECT_EQ(LastMessage(), Gbk("转换ok!"));
 }
 
 TEST_F(BatchConversionTest, RefusesAFolderBoxThatNamesNoFolder) {

@@ -9,6 +9,7 @@
 
 #include "convert/decoration_check.h"
 #include "convert/page_templates.h"
+#include "runtime/encoding.h"
 
 namespace qm {
 namespace {
@@ -55,6 +56,19 @@ TEST(BookTitles, PageTitleKeepsUpperCaseExtensionContentsEntryDoesNot) {
   EXPECT_EQ(ContentsEntryTitle("X.TXT"), "X");
   EXPECT_EQ(BookPageTitle("a.txt.txt"), "a");
   EXPECT_EQ(BookPageTitle("a.Txt"), "a.Txt");
+}
+
+TEST(BookTitles, NamesBecomeHtmlTextWithoutDoubleEscapes) {
+  const std::pair<Text, Text> cases[] = {
+      {"01<!--.txt", "01&lt;!--"},
+      {"<script>alert(1)</script>.txt", "&lt;script&gt;alert(1)&lt;/script&gt;"},
+      {"a&amp;b.txt", "a&amp;amp;b"},
+      {TextFromNativeName("<\xF0\x9F\x98\x80>&.txt"), "&lt;&#x1F600;&gt;&amp;"},
+      {Gbk("中文.txt"), Gbk("中文")}};
+  for (const auto& [name, title] : cases) {
+    EXPECT_EQ(ContentsEntryTitle(name), title);
+    EXPECT_EQ(BookPageTitle(name), title);
+  }
 }
 
 class BookPageTest : public ::testing::Test {

@@ -192,6 +192,25 @@ TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
   EXPECT_EQ(LastMessage(), "ok");
 }
 
+TEST_F(PagedBookTest, EntriesThatAreNoBareFileNamesAreRefusedAndReported) {
+  f.fs.AddFile("/books/victim.txt", "secret");
+  f.fs.AddFile("/books/novel/sub/b.txt", "sub");
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  List("../victim.txt\r\n/books/victim.txt\r\nsub/b.txt\r\n..\r\n.\r\na.txt");
+  PagedBookConversion(f.ctx);
+  for (std::string_view page : {"000.htm", "001.htm", "002.htm", "003.htm", "004.htm"}) {
+    EXPECT_EQ(Body(page), "") << page;
+  }
+  EXPECT_EQ(Body("005.htm"), "A");
+  EXPECT_EQ(f.fs.Contents("/books/victim.txt"), "secret");
+  EXPECT_EQ(f.fs.Contents("/books/novel/sub/b.txt"), "sub");
+  EXPECT_FALSE(Has("/books/bak/victim.txt"));
+  for (std::string_view entry : {"../victim.txt", "/books/victim.txt", "sub/b.txt"}) {
+    EXPECT_NE(LastMessage().find(entry), Text::npos) << entry;
+  }
+  EXPECT_NE(LastMessage(), "ok");
+}
+
 TEST_F(PagedBookTest, SecondRunLeavesBackupCopiesIntact) {
   f.fs.AddFile("/books/novel/a.txt", "A");
   List("a.txt\r\n");
