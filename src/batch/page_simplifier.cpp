@@ -31,6 +31,11 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
     report += Gbk("有 ") + ToText(s.not_removed) +
               Gbk(" 个网页已写入“处理后”，但原网页无法删除。");
   }
+  if (!s.outside_links.empty()) {
+    if (!report.empty()) report += "\r\n";
+    report += Gbk("以下网页是指向文件夹之外的链接，没有处理：");
+    for (const Text& name : s.outside_links) report += "\r\n" + name;
+  }
   return report;
 }
 
@@ -47,12 +52,17 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
   const Text& tail = FramedPageTail();
   std::string data;
   Text page;
-  const std::vector<Text> names = FindFiles(ctx.fs, InToolFolder(folder, "*" + suffix));
+  const std::vector<DirectoryEntry> entries = FindEntries(ctx.fs, InToolFolder(folder, "*" + suffix));
   long done = 0;
-  for (const Text& name : names) {
+  for (const DirectoryEntry& entry : entries) {
+    const Text& name = entry.name;
     if (name == "." || name == "..") continue;
-    if (!ctx.progress.Step(done++, static_cast<long>(names.size()), name)) break;
+    if (!ctx.progress.Step(done++, static_cast<long>(entries.size()), name)) break;
     Text path = InToolFolder(folder, name);
+    if (entry.link && !InsideFolder(ctx.fs, path, folder)) {  // a page from elsewhere stays there
+      summary.outside_links.push_back(name);
+      continue;
+    }
     if (!ctx.fs.Read(path, &data)) {
       ++summary.failed;
       continue;

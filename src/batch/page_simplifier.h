@@ -1,6 +1,8 @@
 #pragma once
 #include "app/context.h"
 #include "batch/text_between_markers.h"
+#include <vector>
+
 #include "runtime/text.h"
 
 namespace qm {
@@ -20,6 +22,7 @@ struct SimplificationSummary {
   int nothing_kept = 0;  // pages left in place: nothing between the markers
   int failed = 0;  // pages left in place: unreadable, or their copy not written
   int not_removed = 0;  // pages copied whose original could not be deleted
+  std::vector<Text> outside_links;  // links to files outside the folder, left alone
 };
 
 /// Simplifies every file directly in `folder` whose name matches "*" +
@@ -31,7 +34,8 @@ struct SimplificationSummary {
 /// new one is completely written; only then is the page deleted. A page
 /// whose stretch is empty is left in the folder untouched and gets no copy,
 /// so its content is never lost; so is a page that cannot be read or whose
-/// copy cannot be written. leftbg.gif is written into 处理后 in every run.
+/// copy cannot be written, and a link to a file outside `folder` (listed
+/// in the second message). leftbg.gif is written into 处理后 in every run.
 SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
                                             const Text& suffix);
 

@@ -80,8 +80,16 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     walk.open_folders.push_back(id);
   }
   bool tile_checked = false;
-  for (const Text& name : FindFiles(fs, JoinPath(folder, "*" + walk.old_extension))) {
+  for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*" + walk.old_extension))) {
+    const Text& name = entry.name;
     if (!walk.ctx.progress.Step(walk.done++, 0, JoinPath(folder, name))) return;
+    // A linked file is read only when it lies inside the dropped folder:
+    // a file elsewhere would land in the folder as a page.
+    if (entry.link && (walk.open_folders.empty() ||
+                       !InsideFolder(fs, JoinPath(folder, name), walk.open_folders.front()))) {
+      walk.report.Add(JoinPath(folder, name), Gbk("是指向文件夹之外的链接，未转换"));
+      continue;
+    }
     if (!ConvertFile(walk, folder, name) || tile_checked) continue;
     tile_checked = true;
     Text tile = JoinPath(folder, kPaleTileImageName);
@@ -148,11 +156,15 @@ void UndoBatchConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
   ConversionReport report;
-  const std::vector<Text> pages = FindFiles(ctx.fs, JoinPath(folder, "*.htm"));
+  const std::vector<DirectoryEntry> pages = FindEntries(ctx.fs, JoinPath(folder, "*.htm"));
   for (std::size_t i = 0; i < pages.size(); ++i) {
-    const Text& name = pages[i];
+    const Text& name = pages[i].name;
     if (!ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), name)) break;
     Text page = JoinPath(folder, name);
+    if (pages[i].link && !InsideFolder(ctx.fs, page, folder)) {  // its text would come from elsewhere
+      report.Add(page, Gbk("是指向文件夹之外的链接，未还原"));
+      continue;
+    }
     // Only the name loses its ".htm": the text file stays in this folder.
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
     Text text_path = JoinPath(folder, text_name);

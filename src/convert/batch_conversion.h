@@ -22,8 +22,8 @@ void BatchPageConversion(Context& ctx);
 /// own encoding (see DecodeTextFile) and its page is GBK. A text file is
 /// deleted only after its page is completely written; a file that cannot be
 /// read, whose page would replace an existing file (another text of this
-/// run included), or that holds a 0 byte after decoding gets no page and
-/// stays in place. Returns what could not be done, and stores in `recoded`
+/// run included), that holds a 0 byte after decoding, or that is a link to
+/// a file outside `folder` gets no page and stays in place. Returns what could not be done, and stores in `recoded`
 /// (when given) how many pages came from UTF-8 or UTF-16 texts.
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
                                const Text& new_extension, long* recoded = nullptr);
@@ -32,7 +32,8 @@ ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old
 /// sub-folders) back into a ".txt" text file, then "取消转换ok!" (or the
 /// list of pages left as they were). A page is deleted only after its text
 /// file is completely written; a page whose text would replace an existing
-/// file, or that holds a 0 byte, stays and is listed. Refuses when the box names no folder.
+/// file, that holds a 0 byte, or that is a link to a file outside the folder,
+/// stays and is listed. Refuses when the box names no folder.
 void UndoBatchConversion(Context& ctx);
 
 }  // namespace qm

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "convert/page_images.h"
 #include "convert/page_templates.h"
 #include "runtime/encoding.h"
@@ -47,6 +50,29 @@ TEST_F(PageSimplificationTest, MovesTheCutPagesIntoTheOutputFolder) {
   EXPECT_EQ(f.ui.messages[0].caption, Gbk("信息："));
   EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 1 个网页在前标记和后标记之间没有内容")),
             Text::npos);
+}
+
+TEST(PageSimplificationOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
+  DiskFixture f;
+  namespace fs = std::filesystem;
+  fs::path dir = f.dir.path();
+  fs::create_directory(dir / "site");
+  std::ofstream(dir / "secret.htm") << "<body>SECRET</body>";
+  std::ofstream(dir / "site" / "own.htm") << "<body>OWN</body>";
+  fs::create_symlink("../secret.htm", dir / "site" / "pw.htm");
+  fs::create_symlink("own.htm", dir / "site" / "alias.htm");
+  f.ui.SetText("编辑框精简网页", (dir / "site").string());
+  f.ui.SetText("编辑框后缀", ".htm");
+  f.ui.SetText("编辑框前标记", "<body>");
+  f.ui.SetText("编辑框后标记", "</body>");
+  PageSimplification(f.ctx);
+  fs::path out = dir / "site" / "\xE5\xA4\x84\xE7\x90\x86\xE5\x90\x8E";  // 处理后
+  EXPECT_TRUE(fs::is_symlink(dir / "site" / "pw.htm"));
+  EXPECT_FALSE(fs::exists(out / "pw.htm"));
+  EXPECT_TRUE(fs::exists(out / "alias.htm"));  // a link inside the folder is a page like any other
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_NE(f.ui.messages[1].content.find("pw.htm"), Text::npos);
+  EXPECT_EQ(f.ui.messages[1].content.find("alias.htm"), Text::npos);
 }
 
 TEST_F(PageSimplificationTest, PagesWithNothingBetweenTheMarkersStayUntouched) {

@@ -72,6 +72,30 @@ TEST(DiskConversion, BatchRoundTripAndALinkBackUpTheTree) {
   EXPECT_TRUE(fs::exists(top / "s" / "c.htm"));
 }
 
+TEST(DiskConversion, LinksToFilesOutsideStayAndAreListedLinksInsideWork) {
+  DiskFixture f;
+  fs::path top = fs::path(f.dir.path()) / "w";
+  Put(fs::path(f.dir.path()) / "secret.txt", "SECRET");
+  Put(fs::path(f.dir.path()) / "secret.htm", "<html>SECRET</html>");
+  Put(top / "mine" / "in.txt", "IN");
+  fs::create_symlink("../secret.txt", top / "pw.txt");
+  fs::create_symlink("../secret.htm", top / "pw.htm");
+  fs::create_symlink("mine/in.txt", top / "in.txt");
+  f.ui.SetText(controls::kBatchFolderBox, top.string());
+  f.ui.SetText(controls::kOldExtensionBox, ".txt");
+  f.ui.SetText(controls::kNewExtensionBox, ".html");
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(Get(top / "in.html"), FramedPageHead() + "IN" + FramedPageTail());
+  UndoBatchConversion(f.ctx);
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  for (const auto& message : f.ui.messages) EXPECT_NE(message.content.find("pw."), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(top / "pw.txt"));
+  EXPECT_TRUE(fs::is_symlink(top / "pw.htm"));
+  EXPECT_FALSE(fs::exists(top / "pw.html"));
+  EXPECT_FALSE(fs::exists(top / "pw.txt.txt"));
+  EXPECT_EQ(Get(fs::path(f.dir.path()) / "secret.txt"), "SECRET");
+}
+
 TEST(DiskConversion, NeitherDirectionReplacesAFileOrCutsAKeptOne) {
   DiskFixture f;
   fs::path top = fs::path(f.dir.path()) / "w";
