@@ -6,7 +6,8 @@
 // Nothing is lost on the way: a text file leaves the web folder only by a
 // rename into the backup folder, or after its copy there is completely
 // written. A listed file that is missing (listed twice, or converted by an
-// earlier run) gets an empty page and leaves its backup copy alone. What
+// earlier run) gets an empty page and leaves its backup copy alone; a text
+// whose name the backup folder already holds gets its page but stays. What
 // could not be done is listed in the closing message instead of "ok".
 //
 // Each text is read in its own encoding (UTF-16 or UTF-8 with a mark,
@@ -41,9 +42,10 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
   }
 }
 
-// Reads the listed text file and moves it into the backup folder. Returns
-// its bytes; empty when it is missing, cannot be read (then it stays) or
-// the entry is not a bare file name (reported).
+// Reads the listed text file and moves it into the backup folder, unless a
+// file of its name is there already (then it stays, reported). Returns its
+// bytes; empty when it is missing, cannot be read (then it stays) or the
+// entry is not a bare file name (reported).
 ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name,
                      ConversionReport& report) {
   // Entries are bare names of the folder's files: a path would read a file
@@ -61,7 +63,13 @@ ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, con
     }
     return ByteSet();
   }
-  FileStep step = MoveFileSafely(fs, source, JoinPath(backup, name), data.View());
+  // An older backup of the same name is kept: the text then stays here.
+  Text kept = JoinPath(backup, name);
+  if (fs.Attributes(kept) != -1 || fs.IsLink(kept)) {
+    report.Add(name, Gbk("备份文件夹中已有同名文件，原文件未动"));
+    return data;
+  }
+  FileStep step = MoveFileSafely(fs, source, kept, data.View());
   if (!step.copied) {
     report.Add(name, Gbk("无法存入备份文件夹，原文件未动"));
   } else if (!step.removed) {

@@ -192,6 +192,18 @@ TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
   EXPECT_EQ(LastMessage(), "ok");
 }
 
+TEST_F(PagedBookTest, TextNeverReplacesAnOlderBackupAndStaysListed) {
+  f.fs.AddFile("/books/bak/a.txt", "older backup");
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  List("a.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "older backup");
+  EXPECT_EQ(File("a.txt"), "A");
+  EXPECT_EQ(Body("000.htm"), "A");
+  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+  EXPECT_NE(LastMessage(), "ok");
+}
+
 TEST_F(PagedBookTest, EntriesThatAreNoBareFileNamesAreRefusedAndReported) {
   f.fs.AddFile("/books/victim.txt", "secret");
   f.fs.AddFile("/books/novel/sub/b.txt", "sub");
