@@ -31,10 +31,9 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
     report += Gbk("有 ") + ToText(s.not_removed) +
               Gbk(" 个网页已写入“处理后”，但原网页无法删除。");
   }
-  if (!s.outside_links.empty()) {
+  if (Text links = OutsideLinksReport(s.outside_links); !links.empty()) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("以下网页是指向文件夹之外的链接，没有处理：");
-    for (const Text& name : s.outside_links) report += "\r\n" + name;
+    report += links;
   }
   return report;
 }
@@ -59,7 +58,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
     if (name == "." || name == "..") continue;
     if (!ctx.progress.Step(done++, static_cast<long>(entries.size()), name)) break;
     Text path = InToolFolder(folder, name);
-    if (entry.link && !InsideFolder(ctx.fs, path, folder)) {  // a page from elsewhere stays there
+    if (LinkLeavesFolder(ctx.fs, entry, folder)) {
       summary.outside_links.push_back(name);
       continue;
     }

@@ -17,11 +17,16 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
   std::string data;
-  const std::vector<Text> names = FindFiles(fs, InToolFolder(folder, "*" + suffix));
+  const std::vector<DirectoryEntry> entries = FindEntries(fs, InToolFolder(folder, "*" + suffix));
   long done = 0;
-  for (const Text& name : names) {
+  for (const DirectoryEntry& entry : entries) {
+    const Text& name = entry.name;
     if (name == "." || name == "..") continue;
-    if (!progress.Step(done++, static_cast<long>(names.size()), name)) break;
+    if (!progress.Step(done++, static_cast<long>(entries.size()), name)) break;
+    if (LinkLeavesFolder(fs, entry, folder)) {
+      summary.outside_links.push_back(name);
+      continue;
+    }
     if (!fs.Read(InToolFolder(folder, name), &data)) {
       ++summary.unreadable;
       continue;
@@ -50,6 +55,7 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
     ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) +
                            Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。"));
   }
+  if (Text links = OutsideLinksReport(summary.outside_links); !links.empty()) ctx.dialogs.MessageBox(links);
   ctx.controls.SetDisabled(controls::kReencodeButton, true);
   ctx.controls.SetText(controls::kReencodeFolderBox, Text());
 }

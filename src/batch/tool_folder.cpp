@@ -1,6 +1,7 @@
 #include "batch/tool_folder.h"
 
 #include "runtime/encoding.h"
+#include "runtime/file_ops.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -25,6 +26,17 @@ Text ProcessedFolder(const Text& folder) { return InToolFolder(folder, Gbk("处�
 Text ProcessedFolderRefusal(FileSystem& fs, const Text& folder) {
   if (!fs.IsLink(ProcessedFolder(folder))) return {};
   return Gbk("“处理后”是一个链接，可能通向目录之外：没有做任何处理。请删除或改名后再试。");
+}
+
+bool LinkLeavesFolder(FileSystem& fs, const DirectoryEntry& entry, const Text& folder) {
+  return entry.link && !InsideFolder(fs, InToolFolder(folder, entry.name), folder);
+}
+
+Text OutsideLinksReport(const std::vector<Text>& names) {
+  if (names.empty()) return {};
+  Text report = Gbk("以下网页是指向文件夹之外的链接，没有处理：");
+  for (const Text& name : names) report += "\r\n" + name;
+  return report;
 }
 
 }  // namespace qm

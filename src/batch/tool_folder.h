@@ -2,6 +2,8 @@
 // The folder that a batch tool works on, as dropped or typed into its path
 // box, and the paths the tools build from it.
 
+#include <vector>
+
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 
@@ -24,5 +26,14 @@ Text ProcessedFolder(const Text& folder);
 /// show the user; empty when they can. A 处理后 that is a link is refused:
 /// it could lead anywhere outside the folder.
 Text ProcessedFolderRefusal(FileSystem& fs, const Text& folder);
+
+/// True when `entry`, found in `folder`, is a link that leads outside
+/// `folder`: the page tools leave it alone rather than copy a file from
+/// elsewhere into the folder.
+bool LinkLeavesFolder(FileSystem& fs, const DirectoryEntry& entry, const Text& folder);
+
+/// The message naming the pages left alone as links leading outside the
+/// folder, one a line; empty when there are none.
+Text OutsideLinksReport(const std::vector<Text>& names);
 
 }  // namespace qm

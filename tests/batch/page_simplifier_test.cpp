@@ -1,5 +1,6 @@
 // The page simplifier on a folder of pages.
 #include "batch/page_simplifier.h"
+#include "batch/reencoding.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ TEST_F(PageSimplificationTest, MovesTheCutPagesIntoTheOutputFolder) {
             Text::npos);
 }
 
-TEST(PageSimplificationOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
+TEST(PageToolsOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
   DiskFixture f;
   namespace fs = std::filesystem;
   fs::path dir = f.dir.path();
@@ -73,6 +74,13 @@ TEST(PageSimplificationOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
   ASSERT_EQ(f.ui.messages.size(), 2u);
   EXPECT_NE(f.ui.messages[1].content.find("pw.htm"), Text::npos);
   EXPECT_EQ(f.ui.messages[1].content.find("alias.htm"), Text::npos);
+  // The re-encoding copies no page from outside either.
+  f.ui.SetText("编辑框编码转换路径", (dir / "site").string());
+  f.ui.SetText("编辑框编码后缀", ".htm");
+  Utf8ToGb2312Reencoding(f.ctx);
+  EXPECT_FALSE(fs::exists(out / "pw.htm"));
+  EXPECT_TRUE(fs::is_symlink(dir / "site" / "pw.htm"));
+  EXPECT_NE(f.ui.messages.back().content.find("pw.htm"), Text::npos);
 }
 
 TEST_F(PageSimplificationTest, PagesWithNothingBetweenTheMarkersStayUntouched) {
