@@ -192,18 +192,6 @@ TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
   EXPECT_EQ(LastMessage(), "ok");
 }
 
-TEST_F(PagedBookTest, TextNeverReplacesAnOlderBackupAndStaysListed) {
-  f.fs.AddFile("/books/bak/a.txt", "older backup");
-  f.fs.AddFile("/books/novel/a.txt", "A");
-  List("a.txt");
-  PagedBookConversion(f.ctx);
-  EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "older backup");
-  EXPECT_EQ(File("a.txt"), "A");
-  EXPECT_EQ(Body("000.htm"), "A");
-  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
-  EXPECT_NE(LastMessage(), "ok");
-}
-
 TEST_F(PagedBookTest, EntriesThatAreNoBareFileNamesAreRefusedAndReported) {
   f.fs.AddFile("/books/victim.txt", "secret");
   f.fs.AddFile("/books/novel/sub/b.txt", "sub");
@@ -258,16 +246,25 @@ TEST_F(PagedBookTest, RefusesAFolderBoxThatNamesNoFolder) {
 // Fault injection: every failure leaves each text file either in the web
 // folder or in the backup folder, whole, and the closing message says so.
 
-TEST_F(PagedBookTest, ReadOnlyBackupFolderKeepsTheTexts) {
-  f.fs.AddFile("/books/novel/a.txt", "A");
-  f.fs.AddDirectory(kBackup);
-  f.fs.SetReadOnly(kBackup);
-  List("a.txt");
-  PagedBookConversion(f.ctx);
-  EXPECT_EQ(File("a.txt"), "A");
-  EXPECT_EQ(Body("000.htm"), "A");
-  EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
-  EXPECT_NE(LastMessage(), "ok");
+// A read-only backup folder, or an older backup of the same name there
+// (which is kept): the text stays, gets its page and is listed.
+TEST_F(PagedBookTest, ReadOnlyBackupFolderOrAnOlderBackupKeepsTheText) {
+  for (std::string_view top : {"/books", "/older"}) {
+    SCOPED_TRACE(top);
+    const Text folder = Text(top) + "/novel", backup = Text(top) + "/bak";
+    f.fs.AddFile(folder + "/a.txt", "A");
+    f.fs.AddDirectory(backup);
+    if (top == "/older") f.fs.AddFile(backup + "/a.txt", "older backup");
+    else f.fs.SetReadOnly(backup);
+    f.ui.SetText(controls::kBookFolderBox, folder);
+    List("a.txt");
+    PagedBookConversion(f.ctx);
+    EXPECT_EQ(f.fs.Contents(folder + "/a.txt"), "A");
+    EXPECT_NE(f.fs.Contents(folder + "/000.htm").find("<pre><span class=text1>A</pre>"), Text::npos);
+    if (top == "/older") EXPECT_EQ(f.fs.Contents(backup + "/a.txt"), "older backup");
+    EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+    EXPECT_NE(LastMessage(), "ok");
+  }
 }
 
 TEST_F(PagedBookTest, UnwritablePageIsReportedAndItsTextIsInBackup) {
