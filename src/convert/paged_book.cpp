@@ -55,6 +55,12 @@ ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, con
     return ByteSet();
   }
   Text source = JoinPath(folder, name);
+  // A link leading out of the folder would put a file from elsewhere into
+  // the book: it is left alone.
+  if (fs.IsLink(source) && !InsideFolder(fs, source, folder)) {
+    report.Add(name, Gbk("是指向文件夹之外的链接，未读取"));
+    return ByteSet();
+  }
   ByteSet data;
   if (!fs.Read(source, &data.bytes)) {
     int attributes = fs.Attributes(source);

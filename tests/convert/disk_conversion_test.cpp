@@ -94,6 +94,18 @@ TEST(DiskConversion, LinksToFilesOutsideStayAndAreListedLinksInsideWork) {
   EXPECT_FALSE(fs::exists(top / "pw.html"));
   EXPECT_FALSE(fs::exists(top / "pw.txt.txt"));
   EXPECT_EQ(Get(fs::path(f.dir.path()) / "secret.txt"), "SECRET");
+
+  // The paged book, listing the same links, reads only the one inside.
+  f.ui.SetText(controls::kBookFolderBox, top.string());
+  Put(top / "mine" / "in3.txt", "IN");
+  fs::create_symlink("mine/in3.txt", top / "in2.txt");
+  f.ui.SetText(controls::kOrderListBox, "pw.txt\r\nin2.txt");
+  PagedBookConversion(f.ctx);
+  ASSERT_EQ(f.ui.messages.size(), 3u);
+  EXPECT_NE(f.ui.messages[2].content.find("pw.txt"), std::string::npos);
+  EXPECT_EQ(Get(top / "000.htm").find("SECRET"), std::string::npos);
+  EXPECT_NE(Get(top / "001.htm").find("IN"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(top / "pw.txt"));
 }
 
 TEST(DiskConversion, NeitherDirectionReplacesAFileOrCutsAKeptOne) {
