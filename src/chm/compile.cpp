@@ -3,6 +3,7 @@
 #include "chm/chm_controls.h"
 
 #include "chm/compiled_project.h"
+#include "chm/project_files.h"
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -42,6 +43,7 @@ Text QuotedArgument(const Text& arg) {
 }  // namespace
 
 void CompileChm(Context& ctx) {
+  if (!RequireBookFolder(ctx)) return;
   const Text folder = ctx.controls.GetText(chm::kFolderBox);
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";

@@ -4,6 +4,7 @@
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
+#include "convert/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
@@ -73,7 +74,20 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
   return ContentsHeader() + body + ContentsFooter();
 }
 
+bool RequireBookFolder(Context& ctx) {
+  // The start hint may name a folder in the working directory; it is never
+  // a book.
+  static const Text hint = Gbk("  ---拖进来---");
+  const Text folder = ctx.controls.GetText(kFolderBox);
+  if (folder == hint) {
+    ctx.dialogs.MessageBox(Gbk("请先把文件夹拖进来！"));
+    return false;
+  }
+  return RequireExistingFolder(ctx, folder);
+}
+
 void BuildContents(Context& ctx) {
+  if (!RequireBookFolder(ctx)) return;
   const Text folder = ctx.controls.GetText(kFolderBox);
   EntryNamer by_title;
   if (ctx.controls.IsTicked(kPageTitleBox)) {

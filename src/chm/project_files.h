@@ -8,8 +8,14 @@ namespace qm {
 /// Tick of the preview timer: rewrites the project preview.
 void RefreshProjectPreview(Context& ctx);
 
+/// True when a book folder was dropped: the folder box names an existing
+/// folder (not its start hint). Otherwise shows a
+/// message asking for a drop (or naming the missing folder) and returns false.
+bool RequireBookFolder(Context& ctx);
+
 /// "建CHM目录": writes the contents and project files. With "用网页标题"
 /// ticked, each page's entry is named by the page's title (PageTitle).
+/// Without a dropped book folder it writes nothing (RequireBookFolder).
 void BuildContents(Context& ctx);
 
 /// The project text for `book` with the home page taken from the selected

@@ -4,6 +4,7 @@
 #include <array>
 #include <random>
 
+#include "chm/compile.h"
 #include "chm/document_tree.h"
 #include "convert/book_page.h"
 #include "chm/project_files.h"
@@ -242,6 +243,19 @@ TEST(BuildContents, FailedWritesAreReportedAndLeaveOldFilesWhole) {
   BuildContents(u.ctx);
   EXPECT_FALSE(u.fs.Exists("/gone/MyBook.hhc"));
   EXPECT_EQ(u.ui.messages.size(), 1u);
+
+  // No folder dropped: the start hint is no book folder, even where a folder
+  // of that name exists; neither button writes or runs anything.
+  ChmTab v;
+  const Text hint = Gbk("  ---拖进来---");
+  v.fs.AddDirectory(hint);
+  v.ui.SetText("编辑框1", hint);
+  BuildContents(v.ctx);
+  CompileChm(v.ctx);
+  EXPECT_FALSE(v.fs.Exists(hint + "/.hhc"));
+  EXPECT_TRUE(v.processes.runs.empty());
+  ASSERT_EQ(v.ui.messages.size(), 2u);
+  EXPECT_EQ(v.ui.messages[1].content, Gbk("请先把文件夹拖进来！"));
 }
 
 }  // namespace

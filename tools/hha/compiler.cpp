@@ -352,6 +352,11 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     return result;
   };
 
+  // A folder (or device) reads as an empty project, which would replace an
+  // earlier book with an empty one: only a regular file is a project.
+  struct stat project_stat {};
+  if (::stat(project_path.c_str(), &project_stat) == 0 && !S_ISREG(project_stat.st_mode))
+    return fail("the project " + Printable(project_path) + " is not a regular file");
   std::string text;
   if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + Printable(project_path));
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
