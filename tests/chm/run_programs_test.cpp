@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 
@@ -202,6 +203,27 @@ TEST_F(UnpackTest, RenameNeverReplacesAnotherFile) {
   Unpack("/books/my book.chm");
   EXPECT_EQ(fs.Contents("/books/my book.chm"), "dropped");
   EXPECT_EQ(fs.Contents("/books/mybook.chm"), "other");
+}
+
+// The target folder is the book's name without ".chm" beside it: a name that
+// leaves no folder of its own, or a target that is a link, unpacks nothing
+// and renames nothing.
+TEST_F(UnpackTest, TargetThatIsNoFolderOfItsOwnIsRefused) {
+  for (const char* name : {"/books/...chm", "/books/..chm", "/books/.chm", "/books/. .CHM", "/books/ .chm"}) {
+    fs.AddFile(name, "x");
+    EXPECT_EQ(Unpack(name), "") << name;
+    EXPECT_TRUE(fs.Exists(name)) << name;
+    EXPECT_NE(ui.messages.back().content, "ok") << name;
+  }
+  DiskFixture f;
+  const Text folder = f.dir.path();
+  ASSERT_TRUE(f.fs.CreateDirectory(folder + "/out"));
+  ASSERT_EQ(::symlink("out", NativeName(folder + "/c").c_str()), 0);
+  f.fs.Write(folder + "/c.chm", "ITSF");
+  f.ui.SetText("编辑框1", folder + "/c.chm");
+  ChmUnpacking(f.ctx);
+  EXPECT_TRUE(f.processes.runs.empty());
+  EXPECT_NE(f.ui.messages.back().content.find(Gbk("链接")), Text::npos);
 }
 
 TEST_F(UnpackTest, FailuresAreReported) {
