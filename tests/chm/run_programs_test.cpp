@@ -106,6 +106,20 @@ TEST_F(CompileTest, PagesThatCannotBeStoredAreNamed) {
   EXPECT_NE(message, "ok");
   EXPECT_NE(message.find("bad\\xE9 page.htm"), Text::npos);
   EXPECT_EQ(message.find(gbk), Text::npos);
+
+  // Every other page the compiler reports left out is named too, each once.
+  processes.on_run = [this](const Text&, bool) {
+    fs.AddFile("/books/MyBook/MyBook.chm", "ITSF");
+    RunResult r = Exited(0);
+    r.left_out = {"bad\\xE9 page.htm", "..\\page.htm", "q:r.htm"};
+    return r;
+  };
+  CompileChm(ctx);
+  const Text all = ui.messages.back().content;
+  for (const Text& name : {Text("bad\\xE9 page.htm"), Text("..\\page.htm"), Text("q:r.htm")}) {
+    EXPECT_NE(all.find(name), Text::npos) << name;
+    EXPECT_EQ(all.find(name), all.rfind(name)) << name;
+  }
 }
 
 // Whether the book was written is the compiler's report: its exit status

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstdio>
@@ -94,12 +95,12 @@ class FileList {
   std::optional<std::string> Add(const BookPath& p, const std::string& shown, const std::string& what) {
     if (!p.ok) {
       Warn(what + " \"" + shown + "\" skipped: " + p.error);
-      if (p.unstorable) left_out_.push_back(shown);
+      if (p.unstorable) LeaveOut(shown);
       return std::nullopt;
     }
     if (p.name.size() > 1000) {
       Warn(what + " \"" + shown + "\" skipped: the name is too long for a book");
-      left_out_.push_back(shown);
+      LeaveOut(shown);
       return std::nullopt;
     }
     std::optional<std::string> disk = FindInBook(root_, p.disk_name);
@@ -127,9 +128,16 @@ class FileList {
     return p.name;
   }
 
+  /// Notes a named file that is not in the book (once per name).
+  void LeaveOut(const std::string& shown) {
+    if (std::find(left_out_.begin(), left_out_.end(), shown) == left_out_.end()) left_out_.push_back(shown);
+  }
+
   std::vector<BookFile>& files() { return files_; }
   const std::string& root() const { return root_; }
-  /// Files the project names that cannot be stored under any name.
+  /// Files named in the project that are not in the book: every file of its
+  /// list or its default topic that was skipped, and any named file that
+  /// cannot be stored under any name.
   const std::vector<std::string>& left_out() const { return left_out_; }
 
   /// The project spelling under which `gbk` (a name given to Add) reaches
@@ -397,7 +405,8 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   if (output_dir.empty()) output_dir = ".";
 
   FileList list(root, output, sink, result.warnings);
-  for (const std::string& entry : project.files) list.Add(entry, "file");
+  for (const std::string& entry : project.files)
+    if (!list.Add(entry, "file")) list.LeaveOut(Shown(entry));
 
   ReaderNames reader_names;
   SystemInfo system;
@@ -425,6 +434,8 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   if (!project.default_topic.empty()) {
     if (auto name = list.Add(project.default_topic, "default topic"))
       system.default_topic = reader_names.For(*name, "home");
+    else
+      list.LeaveOut(Shown(project.default_topic));
   } else {
     ++result.warnings;
     sink(Severity::Warning, "the project names no default topic");
