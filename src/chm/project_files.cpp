@@ -38,6 +38,13 @@ namespace {
 // case), after removing whatever else `text` must lose first.
 Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".html", ".htm"); }
 
+// An entry's name made from a file or folder name: characters without a
+// GBK form as decimal references, and quotes as references so that the
+// contents file stays well-formed.
+Text FileEntryName(const Text& name) {
+  return QuotedAttributeText(NameWithReferences(name, ReferenceForm::kDecimal));
+}
+
 }  // namespace
 
 Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& progress) {
@@ -45,28 +52,27 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
   // gives one, else the one made from the file name.
   auto entry_name = [&](const Text& local, const Text& from_file) {
     Text name = namer ? WithDecimalReferences(namer(local)) : Text();
-    return name.empty() ? NameWithReferences(from_file, ReferenceForm::kDecimal) : name;
+    return name.empty() ? FileEntryName(from_file) : name;
   };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
     if (!progress.Step(i, tree.Count(), path)) return;
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
-                             NameWithReferences(WithoutAll(text, ">", "<"), ReferenceForm::kDecimal));
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", FileEntryName(WithoutAll(text, ">", "<")));
       body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
       Text name = entry_name(local, WithoutPageExtension(WithoutAll(text, ">", "<")));
       Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
-      body += ReplaceSubtext(entry, "CCCCCC", local);
+      body += ReplaceSubtext(entry, "CCCCCC", QuotedAttributeText(local));
       body += kEntryEnd;
       // Close as many lists as the depth falls to the next item (the depth
       // after the last item is 0); a fall of four or more closes none.
       body += CloseLists(tree.Depth(i) - tree.Depth(i + 1));
     } else {
       Text local = WithoutFinalBackslash(path);
-      Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", local);
+      Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", QuotedAttributeText(local));
       body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
       body += kEntryEnd;
     }

@@ -30,7 +30,8 @@ using EntryNamer = std::function<Text(const Text& local)>;
 /// The whole contents file of the tree: header, one entry per item with its
 /// nested lists opened and closed, footer. Names taken from file and folder
 /// names carry characters without a GBK form as decimal character
-/// references; with `namer`, a document's entry is named by it where it
+/// references, and names and local paths write '"' as a reference
+/// (QuotedAttributeText); with `namer`, a document's entry is named by it where it
 /// gives a name, with its hexadecimal references written in decimal. Each
 /// item is reported to `progress`; after a stop the text is not whole.
 Text ContentsText(const TreeModel& tree, const EntryNamer& namer = {}, Progress& progress = NoProgress());

@@ -102,6 +102,18 @@ TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
   EXPECT_NE(text.find(Document("ch\\CCCCCC.htm", "ch\\CCCCCC.htm")), Text::npos);
 }
 
+TEST(ContentsFile, QuotesInNamesAreWrittenAsReferencesAndNothingElseChanges) {
+  TreeModel tree;
+  test::Build(tree, {{1, "a\"><!--.htm"}, {1, "<q\"&quot;>"}, {2, "d?x#y.htm"}, {2, "&amp;.htm"}});
+  const Text text = ContentsText(tree);
+  EXPECT_NE(text.find(Document("a&quot;><!--", "a&quot;><!--.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Folder("q&quot;&amp;quot;")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("d?x#y", "q&quot;&amp;quot;\\d?x#y.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("&amp;amp;", "q&quot;&amp;quot;\\&amp;amp;.htm")), Text::npos) << text;
+  for (const char* name : {"a\"><!--.htm", "q\"&quot;", "&amp;.htm", "x&y\"z"})
+    EXPECT_EQ(AttributeValueText(QuotedAttributeText(name)), name) << name;
+}
+
 TEST(ContentsFile, MatchesTheStepByStepBuildOnRandomTrees) {
   std::mt19937 rng(5);
   for (int round = 0; round < 300; ++round) {

@@ -133,6 +133,13 @@ class FileList {
     if (std::find(left_out_.begin(), left_out_.end(), shown) == left_out_.end()) left_out_.push_back(shown);
   }
 
+  /// True when the name a project or contents text gives names a file
+  /// in the book's folder (nothing is added, nothing reported).
+  bool HasFile(const std::string& gbk) {
+    BookPath p = BesideProject(gbk);
+    return p.ok && FindInBook(root_, p.disk_name).has_value();
+  }
+
   std::vector<BookFile>& files() { return files_; }
   const std::string& root() const { return root_; }
   /// Files named in the project that are not in the book: every file of its
@@ -200,15 +207,23 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
     list.Warn("cannot read " + what + " " + Printable(list.files()[index].disk_path));
     return;
   }
-  std::set<std::string> seen, stored_links;
-  for (const std::string& link : SitemapLocalLinks(text)) {
-    std::string file(LinkFilePart(link));
+  // A Local value is read with its attribute references undone. One that
+  // holds "?" or "#" names a file with those characters when the book's
+  // folder has it; otherwise they start a query or fragment.
+  std::set<std::string> seen, stored_links, whole_links;
+  for (const std::string& raw : SitemapLocalLinks(text)) {
+    const std::string link = qm::AttributeValueText(raw);
+    const bool whole = link.find_first_of("?#") != std::string::npos && list.HasFile(link);
+    if (whole) whole_links.insert(link);
+    std::string file = whole ? link : std::string(LinkFilePart(link));
     if (file.empty() || !seen.insert(file).second) continue;
     BookPath p = ToBookPath(file);
     if (!p.ok && !p.unstorable) continue;  // links to the web or into other books
     if (list.Add(file, "page linked from the " + what)) stored_links.insert(file);
   }
-  list.files()[index].content = RewriteLocalLinks(text, [&](std::string_view value) {
+  list.files()[index].content = RewriteLocalLinks(text, [&](std::string_view raw) {
+    const std::string value = qm::AttributeValueText(raw);
+    if (whole_links.count(value) && stored_links.count(value)) return LocalForReaders(value, true, true);
     return LocalForReaders(value, stored_links.count(std::string(LinkFilePart(value))) != 0);
   });
 }
