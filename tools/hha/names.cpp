@@ -53,9 +53,10 @@ std::string Printable(std::string_view name) {
 namespace {
 
 // `gbk` with every name escape written as the percent-encoded UTF-8 bytes of
-// its character, and every "%" as "%25", so that the value stays code page
-// 936 text and a reader that takes it as a URL gets the stored name back.
-std::string WithPercentEncodedEscapes(std::string_view gbk, std::string_view encoded = "%") {
+// its character, and every character of `encoded` (always holding "%")
+// percent-encoded too ("%" as "%25"), so that the value stays code page 936
+// text and a reader that takes it as a URL gets the stored name back.
+std::string WithPercentEncodedEscapes(std::string_view gbk, std::string_view encoded) {
   static const char kHex[] = "0123456789ABCDEF";
   auto percent = [](std::string& out, unsigned char b) {
     out += '%';
