@@ -519,6 +519,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
       std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
       if (!in) {
         list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
+        list.LeaveOut(Printable(f.name));
         continue;
       }
       std::size_t n;
@@ -532,6 +533,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
       if (!s.ok) return fail(s.message);
       if (read_error) {
         list.Warn("cannot read " + Printable(f.disk_path) + "; it is not in the book");
+        list.LeaveOut(Printable(f.name));
         continue;
       }
     }
