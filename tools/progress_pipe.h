@@ -1,9 +1,10 @@
 // How hhc.exe and hh.exe tell the program that started them how far they
 // have come, and how they end early and cleanly. When the environment names
 // a progress descriptor (QUILLMERE_PROGRESS_FD), each file is announced
-// there as one line "DONE TOTAL NAME". SIGTERM only raises a flag; the
-// tools look at it between two files, where nothing half-written exists,
-// and stop there. Run by hand, the tools print no progress.
+// there as one line "DONE TOTAL NAME"; a file left out of the work is
+// named by a line "LEFT NAME". SIGTERM only raises a flag; the tools look
+// at it between two files, where nothing half-written exists, and stop
+// there. Run by hand, the tools print no progress.
 #pragma once
 
 #include <signal.h>
@@ -58,6 +59,18 @@ inline void WriteLine(std::string line) {
   line += "\n";
   ssize_t ignored = ::write(fd, line.data(), line.size());
   (void)ignored;
+}
+
+/// The line that names a file the tool left out of its work, for the
+/// program that started it: "LEFT NAME", with line breaks in NAME written
+/// as \x0A and \x0D.
+inline constexpr char kLeftOutPrefix[] = "LEFT ";
+
+/// Reports a file left out.
+inline void ReportLeftOut(const std::string& name) {
+  std::string line = kLeftOutPrefix;
+  for (char c : name) line += c == '\n' ? std::string("\\x0A") : c == '\r' ? std::string("\\x0D") : std::string(1, c);
+  WriteLine(std::move(line));
 }
 
 /// One progress line; `name` empty gives the closing count after a stop.

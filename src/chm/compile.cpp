@@ -1,8 +1,11 @@
 #include "chm/compile.h"
 
+#include <algorithm>
+
 #include "chm/chm_controls.h"
 
 #include "chm/compiled_project.h"
+#include "chm/project_files.h"
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -42,6 +45,7 @@ Text QuotedArgument(const Text& arg) {
 }  // namespace
 
 void CompileChm(Context& ctx) {
+  if (!RequireBookFolder(ctx)) return;
   const Text folder = ctx.controls.GetText(chm::kFolderBox);
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
@@ -84,10 +88,20 @@ void CompileChm(Context& ctx) {
                         (ctx.fs.Identify(compiled, &after_id) && !(after_id == before_id)));
   if (failure.empty() && !written) failure = Gbk("编译没有生成文件：") + compiled;
   if (failure.empty()) {
-    std::vector<Text> left_out = UnstorableFilesOfProject(project);
-    if (!left_out.empty()) {
+    std::vector<Text> unstorable = UnstorableFilesOfProject(project);
+    if (!unstorable.empty()) {
       failure = Gbk("书已编译，但这些网页的文件名无法收入书中，没有收入：");
-      for (const Text& name : left_out) failure += "\r\n" + name;
+      for (const Text& name : unstorable) failure += "\r\n" + name;
+    }
+    // Every other page the compiler reported left out (a name leading out
+    // of the folder, a drive path, a missing file...): its log says why.
+    Text others;
+    for (const Text& name : run.left_out)
+      if (std::find(unstorable.begin(), unstorable.end(), name) == unstorable.end()) others += "\r\n" + name;
+    if (!others.empty()) {
+      if (!failure.empty()) failure += "\r\n";
+      failure += Gbk("书已编译，但这些网页没有收入书中：") + others;
+      if (!run.log_path.empty()) failure += Gbk("\r\n详情见 ") + TextFromNativeName(run.log_path);
     }
   }
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);

@@ -4,6 +4,7 @@
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
+#include "convert/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
@@ -37,6 +38,13 @@ namespace {
 // case), after removing whatever else `text` must lose first.
 Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".html", ".htm"); }
 
+// An entry's name made from a file or folder name: characters without a
+// GBK form as decimal references, and quotes as references so that the
+// contents file stays well-formed.
+Text FileEntryName(const Text& name) {
+  return QuotedAttributeText(NameWithReferences(name, ReferenceForm::kDecimal));
+}
+
 }  // namespace
 
 Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& progress) {
@@ -44,28 +52,27 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
   // gives one, else the one made from the file name.
   auto entry_name = [&](const Text& local, const Text& from_file) {
     Text name = namer ? WithDecimalReferences(namer(local)) : Text();
-    return name.empty() ? NameWithReferences(from_file, ReferenceForm::kDecimal) : name;
+    return name.empty() ? FileEntryName(from_file) : name;
   };
   Text body;
   ForEachItemPath(tree, [&](int i, const Text& path) {
     if (!progress.Step(i, tree.Count(), path)) return;
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB",
-                             NameWithReferences(WithoutAll(text, ">", "<"), ReferenceForm::kDecimal));
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", FileEntryName(WithoutAll(text, ">", "<")));
       body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
       Text name = entry_name(local, WithoutPageExtension(WithoutAll(text, ">", "<")));
       Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
-      body += ReplaceSubtext(entry, "CCCCCC", local);
+      body += ReplaceSubtext(entry, "CCCCCC", QuotedAttributeText(local));
       body += kEntryEnd;
       // Close as many lists as the depth falls to the next item (the depth
       // after the last item is 0); a fall of four or more closes none.
       body += CloseLists(tree.Depth(i) - tree.Depth(i + 1));
     } else {
       Text local = WithoutFinalBackslash(path);
-      Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", local);
+      Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", QuotedAttributeText(local));
       body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
       body += kEntryEnd;
     }
@@ -73,7 +80,20 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
   return ContentsHeader() + body + ContentsFooter();
 }
 
+bool RequireBookFolder(Context& ctx) {
+  // The start hint may name a folder in the working directory; it is never
+  // a book.
+  static const Text hint = Gbk("  ---拖进来---");
+  const Text folder = ctx.controls.GetText(kFolderBox);
+  if (folder == hint) {
+    ctx.dialogs.MessageBox(Gbk("请先把文件夹拖进来！"));
+    return false;
+  }
+  return RequireExistingFolder(ctx, folder);
+}
+
 void BuildContents(Context& ctx) {
+  if (!RequireBookFolder(ctx)) return;
   const Text folder = ctx.controls.GetText(kFolderBox);
   EntryNamer by_title;
   if (ctx.controls.IsTicked(kPageTitleBox)) {

@@ -8,8 +8,14 @@ namespace qm {
 /// Tick of the preview timer: rewrites the project preview.
 void RefreshProjectPreview(Context& ctx);
 
+/// True when a book folder was dropped: the folder box names an existing
+/// folder (not its start hint). Otherwise shows a
+/// message asking for a drop (or naming the missing folder) and returns false.
+bool RequireBookFolder(Context& ctx);
+
 /// "建CHM目录": writes the contents and project files. With "用网页标题"
 /// ticked, each page's entry is named by the page's title (PageTitle).
+/// Without a dropped book folder it writes nothing (RequireBookFolder).
 void BuildContents(Context& ctx);
 
 /// The project text for `book` with the home page taken from the selected
@@ -24,7 +30,8 @@ using EntryNamer = std::function<Text(const Text& local)>;
 /// The whole contents file of the tree: header, one entry per item with its
 /// nested lists opened and closed, footer. Names taken from file and folder
 /// names carry characters without a GBK form as decimal character
-/// references; with `namer`, a document's entry is named by it where it
+/// references, and names and local paths write '"' as a reference
+/// (QuotedAttributeText); with `namer`, a document's entry is named by it where it
 /// gives a name, with its hexadecimal references written in decimal. Each
 /// item is reported to `progress`; after a stop the text is not whole.
 Text ContentsText(const TreeModel& tree, const EntryNamer& namer = {}, Progress& progress = NoProgress());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <string>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -284,6 +285,55 @@ std::string BookNameOfNativeName(std::string_view native) {
   if (utf8) return std::string(native);
   std::string out;
   if (FromGbk().Run(native, &out) != native.size()) return {};
+  return out;
+}
+
+namespace {
+
+// The references a contents file's attribute values hold for the
+// characters that would end the attribute or be read as a reference.
+constexpr std::pair<std::string_view, char> kAttributeReferences[] = {{"&quot;", '"'}, {"&amp;", '&'}};
+
+// The character of the reference at `at`, or 0.
+char AttributeReferenceAt(std::string_view text, std::size_t at, std::size_t* size) {
+  for (const auto& [reference, c] : kAttributeReferences) {
+    if (text.substr(at, reference.size()) == reference) {
+      *size = reference.size();
+      return c;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+Text QuotedAttributeText(std::string_view text) {
+  Text out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // None of these bytes is ever the second byte of a two-byte character.
+    std::size_t size = 0;
+    const char c = text[i];
+    if (c == '&' && AttributeReferenceAt(text, i, &size)) out += "&amp;";
+    else if (c == '"') out += "&quot;";
+    else out += c;
+  }
+  return out;
+}
+
+Text AttributeValueText(std::string_view value) {
+  Text out;
+  out.reserve(value.size());
+  for (std::size_t i = 0; i < value.size();) {
+    std::size_t size = 0;
+    const char c = value[i] == '&' ? AttributeReferenceAt(value, i, &size) : 0;
+    if (c) {
+      out += c;
+      i += size;
+    } else {
+      out += value[i++];
+    }
+  }
   return out;
 }
 

@@ -66,6 +66,15 @@ Text WithDecimalReferences(std::string_view text);
 /// shows as U+FFFD. A Text without escapes comes back unchanged.
 Text NameWithReferences(std::string_view text, ReferenceForm form = ReferenceForm::kHexadecimal);
 
+/// `text` as the value of a double-quoted attribute of a contents file:
+/// '"' as "&quot;", and an "&" that starts "&quot;" or "&amp;" as "&amp;".
+/// Any other text stays byte for byte.
+Text QuotedAttributeText(std::string_view text);
+
+/// Undoes QuotedAttributeText: "&quot;" and "&amp;" become their
+/// characters; everything else stays.
+Text AttributeValueText(std::string_view value);
+
 /// The UTF-8 name under which a book stores the file whose name on disk is
 /// `native`: `native` itself when it is UTF-8; otherwise its code page 936
 /// reading when the bytes are valid code page 936 (what zip archives made on

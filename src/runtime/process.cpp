@@ -209,6 +209,10 @@ RunResult RealProcessRunner::WaitWithProgress(int pid, int progress_fd, RunResul
         std::string line = pending.substr(0, nl);
         pending.erase(0, nl + 1);
         std::string name;
+        if (line.rfind("LEFT ", 0) == 0) {
+          result.left_out.push_back(TextFromNativeName(line.substr(5)));
+          continue;
+        }
         if (!ParseProgressLine(line, &done, &total, &name)) continue;
         last_news = NowMs();
         if (!name.empty()) current = GbkFromUtf8(name);

@@ -4,6 +4,7 @@
 #include <array>
 #include <random>
 
+#include "chm/compile.h"
 #include "chm/document_tree.h"
 #include "convert/book_page.h"
 #include "chm/project_files.h"
@@ -99,6 +100,18 @@ TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
   // The name is put in before the local path, so a name holding the path's
   // placeholder becomes the path too.
   EXPECT_NE(text.find(Document("ch\\CCCCCC.htm", "ch\\CCCCCC.htm")), Text::npos);
+}
+
+TEST(ContentsFile, QuotesInNamesAreWrittenAsReferencesAndNothingElseChanges) {
+  TreeModel tree;
+  test::Build(tree, {{1, "a\"><!--.htm"}, {1, "<q\"&quot;>"}, {2, "d?x#y.htm"}, {2, "&amp;.htm"}});
+  const Text text = ContentsText(tree);
+  EXPECT_NE(text.find(Document("a&quot;><!--", "a&quot;><!--.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Folder("q&quot;&amp;quot;")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("d?x#y", "q&quot;&amp;quot;\\d?x#y.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("&amp;amp;", "q&quot;&amp;quot;\\&amp;amp;.htm")), Text::npos) << text;
+  for (const char* name : {"a\"><!--.htm", "q\"&quot;", "&amp;.htm", "x&y\"z"})
+    EXPECT_EQ(AttributeValueText(QuotedAttributeText(name)), name) << name;
 }
 
 TEST(ContentsFile, MatchesTheStepByStepBuildOnRandomTrees) {
@@ -242,6 +255,19 @@ TEST(BuildContents, FailedWritesAreReportedAndLeaveOldFilesWhole) {
   BuildContents(u.ctx);
   EXPECT_FALSE(u.fs.Exists("/gone/MyBook.hhc"));
   EXPECT_EQ(u.ui.messages.size(), 1u);
+
+  // No folder dropped: the start hint is no book folder, even where a folder
+  // of that name exists; neither button writes or runs anything.
+  ChmTab v;
+  const Text hint = Gbk("  ---拖进来---");
+  v.fs.AddDirectory(hint);
+  v.ui.SetText("编辑框1", hint);
+  BuildContents(v.ctx);
+  CompileChm(v.ctx);
+  EXPECT_FALSE(v.fs.Exists(hint + "/.hhc"));
+  EXPECT_TRUE(v.processes.runs.empty());
+  ASSERT_EQ(v.ui.messages.size(), 2u);
+  EXPECT_EQ(v.ui.messages[1].content, Gbk("请先把文件夹拖进来！"));
 }
 
 }  // namespace

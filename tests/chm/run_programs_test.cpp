@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 
@@ -105,6 +106,20 @@ TEST_F(CompileTest, PagesThatCannotBeStoredAreNamed) {
   EXPECT_NE(message, "ok");
   EXPECT_NE(message.find("bad\\xE9 page.htm"), Text::npos);
   EXPECT_EQ(message.find(gbk), Text::npos);
+
+  // Every other page the compiler reports left out is named too, each once.
+  processes.on_run = [this](const Text&, bool) {
+    fs.AddFile("/books/MyBook/MyBook.chm", "ITSF");
+    RunResult r = Exited(0);
+    r.left_out = {"bad\\xE9 page.htm", "..\\page.htm", "q:r.htm"};
+    return r;
+  };
+  CompileChm(ctx);
+  const Text all = ui.messages.back().content;
+  for (const Text& name : {Text("bad\\xE9 page.htm"), Text("..\\page.htm"), Text("q:r.htm")}) {
+    EXPECT_NE(all.find(name), Text::npos) << name;
+    EXPECT_EQ(all.find(name), all.rfind(name)) << name;
+  }
 }
 
 // Whether the book was written is the compiler's report: its exit status
@@ -202,6 +217,27 @@ TEST_F(UnpackTest, RenameNeverReplacesAnotherFile) {
   Unpack("/books/my book.chm");
   EXPECT_EQ(fs.Contents("/books/my book.chm"), "dropped");
   EXPECT_EQ(fs.Contents("/books/mybook.chm"), "other");
+}
+
+// The target folder is the book's name without ".chm" beside it: a name that
+// leaves no folder of its own, or a target that is a link, unpacks nothing
+// and renames nothing.
+TEST_F(UnpackTest, TargetThatIsNoFolderOfItsOwnIsRefused) {
+  for (const char* name : {"/books/...chm", "/books/..chm", "/books/.chm", "/books/. .CHM", "/books/ .chm"}) {
+    fs.AddFile(name, "x");
+    EXPECT_EQ(Unpack(name), "") << name;
+    EXPECT_TRUE(fs.Exists(name)) << name;
+    EXPECT_NE(ui.messages.back().content, "ok") << name;
+  }
+  DiskFixture f;
+  const Text folder = f.dir.path();
+  ASSERT_TRUE(f.fs.CreateDirectory(folder + "/out"));
+  ASSERT_EQ(::symlink("out", NativeName(folder + "/c").c_str()), 0);
+  f.fs.Write(folder + "/c.chm", "ITSF");
+  f.ui.SetText("编辑框1", folder + "/c.chm");
+  ChmUnpacking(f.ctx);
+  EXPECT_TRUE(f.processes.runs.empty());
+  EXPECT_NE(f.ui.messages.back().content.find(Gbk("链接")), Text::npos);
 }
 
 TEST_F(UnpackTest, FailuresAreReported) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstdio>
@@ -94,12 +95,12 @@ class FileList {
   std::optional<std::string> Add(const BookPath& p, const std::string& shown, const std::string& what) {
     if (!p.ok) {
       Warn(what + " \"" + shown + "\" skipped: " + p.error);
-      if (p.unstorable) left_out_.push_back(shown);
+      if (p.unstorable) LeaveOut(shown);
       return std::nullopt;
     }
     if (p.name.size() > 1000) {
       Warn(what + " \"" + shown + "\" skipped: the name is too long for a book");
-      left_out_.push_back(shown);
+      LeaveOut(shown);
       return std::nullopt;
     }
     std::optional<std::string> disk = FindInBook(root_, p.disk_name);
@@ -127,9 +128,23 @@ class FileList {
     return p.name;
   }
 
+  /// Notes a named file that is not in the book (once per name).
+  void LeaveOut(const std::string& shown) {
+    if (std::find(left_out_.begin(), left_out_.end(), shown) == left_out_.end()) left_out_.push_back(shown);
+  }
+
+  /// True when the name a project or contents text gives names a file
+  /// in the book's folder (nothing is added, nothing reported).
+  bool HasFile(const std::string& gbk) {
+    BookPath p = BesideProject(gbk);
+    return p.ok && FindInBook(root_, p.disk_name).has_value();
+  }
+
   std::vector<BookFile>& files() { return files_; }
   const std::string& root() const { return root_; }
-  /// Files the project names that cannot be stored under any name.
+  /// Files named in the project that are not in the book: every file of its
+  /// list or its default topic that was skipped, and any named file that
+  /// cannot be stored under any name.
   const std::vector<std::string>& left_out() const { return left_out_; }
 
   /// The project spelling under which `gbk` (a name given to Add) reaches
@@ -192,15 +207,23 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
     list.Warn("cannot read " + what + " " + Printable(list.files()[index].disk_path));
     return;
   }
-  std::set<std::string> seen, stored_links;
-  for (const std::string& link : SitemapLocalLinks(text)) {
-    std::string file(LinkFilePart(link));
+  // A Local value is read with its attribute references undone. One that
+  // holds "?" or "#" names a file with those characters when the book's
+  // folder has it; otherwise they start a query or fragment.
+  std::set<std::string> seen, stored_links, whole_links;
+  for (const std::string& raw : SitemapLocalLinks(text)) {
+    const std::string link = qm::AttributeValueText(raw);
+    const bool whole = link.find_first_of("?#") != std::string::npos && list.HasFile(link);
+    if (whole) whole_links.insert(link);
+    std::string file = whole ? link : std::string(LinkFilePart(link));
     if (file.empty() || !seen.insert(file).second) continue;
     BookPath p = ToBookPath(file);
     if (!p.ok && !p.unstorable) continue;  // links to the web or into other books
     if (list.Add(file, "page linked from the " + what)) stored_links.insert(file);
   }
-  list.files()[index].content = RewriteLocalLinks(text, [&](std::string_view value) {
+  list.files()[index].content = RewriteLocalLinks(text, [&](std::string_view raw) {
+    const std::string value = qm::AttributeValueText(raw);
+    if (whole_links.count(value) && stored_links.count(value)) return LocalForReaders(value, true, true);
     return LocalForReaders(value, stored_links.count(std::string(LinkFilePart(value))) != 0);
   });
 }
@@ -352,6 +375,11 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     return result;
   };
 
+  // A folder (or device) reads as an empty project, which would replace an
+  // earlier book with an empty one: only a regular file is a project.
+  struct stat project_stat {};
+  if (::stat(project_path.c_str(), &project_stat) == 0 && !S_ISREG(project_stat.st_mode))
+    return fail("the project " + Printable(project_path) + " is not a regular file");
   std::string text;
   if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + Printable(project_path));
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
@@ -392,7 +420,8 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   if (output_dir.empty()) output_dir = ".";
 
   FileList list(root, output, sink, result.warnings);
-  for (const std::string& entry : project.files) list.Add(entry, "file");
+  for (const std::string& entry : project.files)
+    if (!list.Add(entry, "file")) list.LeaveOut(Shown(entry));
 
   ReaderNames reader_names;
   SystemInfo system;
@@ -420,6 +449,8 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   if (!project.default_topic.empty()) {
     if (auto name = list.Add(project.default_topic, "default topic"))
       system.default_topic = reader_names.For(*name, "home");
+    else
+      list.LeaveOut(Shown(project.default_topic));
   } else {
     ++result.warnings;
     sink(Severity::Warning, "the project names no default topic");
@@ -488,6 +519,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
       std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
       if (!in) {
         list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
+        list.LeaveOut(Printable(f.name));
         continue;
       }
       std::size_t n;
@@ -501,6 +533,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
       if (!s.ok) return fail(s.message);
       if (read_error) {
         list.Warn("cannot read " + Printable(f.disk_path) + "; it is not in the book");
+        list.LeaveOut(Printable(f.name));
         continue;
       }
     }

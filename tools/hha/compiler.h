@@ -21,7 +21,7 @@ struct CompileResult {
   std::size_t warnings = 0;
   std::uint64_t uncompressed_bytes = 0;
   std::uint64_t output_bytes = 0;
-  std::vector<std::string> left_out;  // named files no reader could look up
+  std::vector<std::string> left_out;  // files the project names that are not in the book (shown form)
 };
 
 /// Compiles the project at project_path (a UTF-8 path) into the .chm its

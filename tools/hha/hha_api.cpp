@@ -26,7 +26,9 @@ extern "C" __attribute__((visibility("default"))) int HhaCompileProject(const ch
         case hha::Severity::Progress: return send(HHA_MESSAGE_PROGRESS, text);
       }
     });
-    return r.status.ok ? 0 : 1;
+    if (!r.status.ok) return 1;
+    for (const std::string& name : r.left_out) send(HHA_MESSAGE_LEFT_OUT, name);
+    return 0;
   } catch (const std::exception& e) {
     send(HHA_MESSAGE_ERROR, std::string("internal error: ") + e.what());
   } catch (...) {

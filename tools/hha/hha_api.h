@@ -13,6 +13,8 @@ extern "C" {
 #define HHA_MESSAGE_ERROR 2
 /* "DONE TOTAL NAME" before each book file is stored. */
 #define HHA_MESSAGE_PROGRESS 3
+/* After a book is written: one file the project names that is not in it. */
+#define HHA_MESSAGE_LEFT_OUT 4
 
 /* Version of this interface; hhc.exe refuses a library of another. */
 #define HHA_API_VERSION 1

@@ -53,9 +53,10 @@ std::string Printable(std::string_view name) {
 namespace {
 
 // `gbk` with every name escape written as the percent-encoded UTF-8 bytes of
-// its character, and every "%" as "%25", so that the value stays code page
-// 936 text and a reader that takes it as a URL gets the stored name back.
-std::string WithPercentEncodedEscapes(std::string_view gbk) {
+// its character, and every character of `encoded` (always holding "%")
+// percent-encoded too ("%" as "%25"), so that the value stays code page 936
+// text and a reader that takes it as a URL gets the stored name back.
+std::string WithPercentEncodedEscapes(std::string_view gbk, std::string_view encoded) {
   static const char kHex[] = "0123456789ABCDEF";
   auto percent = [](std::string& out, unsigned char b) {
     out += '%';
@@ -72,8 +73,8 @@ std::string WithPercentEncodedEscapes(std::string_view gbk) {
       continue;
     }
     std::size_t width = qm::CharWidthAt(gbk, i);
-    if (gbk[i] == '%')
-      percent(out, '%');
+    if (encoded.find(gbk[i]) != std::string_view::npos)
+      percent(out, static_cast<unsigned char>(gbk[i]));
     else
       out.append(gbk.substr(i, width));
     i += width;
@@ -83,17 +84,21 @@ std::string WithPercentEncodedEscapes(std::string_view gbk) {
 
 }  // namespace
 
-std::string LocalForReaders(std::string_view gbk, bool names_stored_file) {
+std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool whole_name) {
   std::string value(gbk);
   std::string native;
+  // "?" and "#" of a whole stored name are part of the name, not a query
+  // or fragment.
+  const std::string_view encoded = whole_name ? "%\"?#" : "%\"";
   if (qm::HasNameEscape(value)) native = qm::NativeName(value);
   if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty())
     value = native;
-  else if (!native.empty() || (names_stored_file && value.find('%') != std::string::npos))
-    value = WithPercentEncodedEscapes(value);
+  else if (!native.empty() || (names_stored_file && value.find_first_of(encoded) != std::string::npos))
+    value = WithPercentEncodedEscapes(value, encoded);
   for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))
     if (value[i] == '\\') value[i] = '/';
-  return value;
+  // The value goes back between quotes.
+  return qm::QuotedAttributeText(value);
 }
 
 std::string ReaderText(std::string_view gbk) {

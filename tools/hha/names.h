@@ -40,9 +40,12 @@ std::string Shown(std::string_view gbk);
 /// UTF-8 name, where character references fail for characters beyond
 /// U+FFFF. When `names_stored_file` (the value, as written, names a file the
 /// book stores), each "%" becomes "%25" as well, so "100%41.htm" does not
-/// open "100A.htm". Every "\" character becomes "/" (a "\" byte inside a
-/// two-byte character stays).
-std::string LocalForReaders(std::string_view gbk, bool names_stored_file);
+/// open "100A.htm", and each '"' becomes "%22"; with `whole_name` (the
+/// whole value is the stored file's name) "?" and "#" are percent-encoded
+/// too, as they are part of the name. Every "\" character becomes "/" (a
+/// "\" byte inside a two-byte character stays). The result is written for
+/// a double-quoted attribute (QuotedAttributeText).
+std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool whole_name = false);
 
 /// A text shown to the book's reader (title, window caption), kept in code
 /// page 936: each escaped character, which that code page cannot show,

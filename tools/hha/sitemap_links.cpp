@@ -9,6 +9,25 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) :
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Position of the ">" that ends the tag whose body starts at `body`: a ">"
+// inside a quoted value (a file named "o<p>.htm") does not end it. A value
+// is quoted when a quote follows its "=".
+std::size_t TagEnd(std::string_view text, std::size_t body) {
+  char quote = 0, last = 0;
+  for (std::size_t i = body; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if ((c == '"' || c == '\'') && last == '=') {
+      quote = c;
+    } else if (c == '>') {
+      return i;
+    }
+    if (!IsSpace(c)) last = c;
+  }
+  return std::string_view::npos;
+}
+
 // Calls found(value_begin, value_size) for every Local parameter of text,
 // positions relative to text.
 template <typename Found>
@@ -16,7 +35,7 @@ void ForEachLocalValue(std::string_view text, Found&& found) {
   std::size_t pos = 0;
   while ((pos = FindNoCase(text, "<param", pos)) != std::string_view::npos) {
     std::size_t body = pos + 6;
-    std::size_t end = text.find('>', body);
+    std::size_t end = TagEnd(text, body);
     if (end == std::string_view::npos) break;
     std::string_view tag = text.substr(body, end - body);
     bool local = false;

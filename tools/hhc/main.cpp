@@ -29,6 +29,10 @@ void PrintMessage(void*, int kind, const char* text) {
     progress_pipe::WriteLine(text);
     return;
   }
+  if (kind == HHA_MESSAGE_LEFT_OUT) {
+    progress_pipe::ReportLeftOut(text);
+    return;
+  }
   if (kind == HHA_MESSAGE_INFO) {
     std::printf("%s\n", text);
     std::fflush(stdout);

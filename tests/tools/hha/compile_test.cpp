@@ -313,6 +313,14 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
   Compiled missing = Compile(dir.path() + "/none.hhp");
   EXPECT_FALSE(missing.result.status.ok);
 
+  // A folder named like a project is no (empty) project: the earlier book stays.
+  fs::create_directory(dir.path() + "/bk.hhp");
+  hha_test::WriteFile(dir.path() + "/bk.chm", "earlier book");
+  Compiled folder = Compile(dir.path() + "/bk.hhp");
+  EXPECT_FALSE(folder.result.status.ok);
+  EXPECT_NE(folder.result.status.message.find("is not a regular file"), std::string::npos);
+  EXPECT_EQ(hha_test::ReadFile(dir.path() + "/bk.chm"), "earlier book");
+
   hha_test::WriteFile(dir.path() + "/a.htm", "a");
   hha_test::WriteFile(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=out.chm\r\n[FILES]\r\na.htm\r\n");
   fs::create_directory(dir.path() + "/out.chm");  // the target cannot be replaced

@@ -47,7 +47,8 @@ const std::string kBackslashChar = "乗";
 // taken as a URL whose "%XX" escapes are UTF-8 bytes. Empty when the value
 // is not code page 936 text.
 std::string LocalAsReadersOpenIt(const std::string& local) {
-  auto decoded = hha::GbkToUtf8(hha::LinkFilePart(local));
+  const std::string value = qm::AttributeValueText(local);
+  auto decoded = hha::GbkToUtf8(hha::LinkFilePart(value));
   if (!decoded) return {};
   std::string out;
   for (std::size_t i = 0; i < decoded->size(); ++i) {
@@ -73,7 +74,10 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   hha_test::WriteFile(folder + "/linked 🎈.htm", "<p>linked</p>");
   // Escaped, code page 936 and ASCII names side by side, nested or not; a
   // "%" that must not read as an escape, with and without escaped characters.
-  for (const char* page : {"章😀/中文.htm", "第一章/感遇・其一.htm", "a.htm", "100%41 ・.htm", "第一章/100%41.htm"})
+  // Names holding a quote (written as "&quot;" in the contents file), "?"
+  // and "#" (part of the name, not a query or fragment).
+  for (const char* page : {"章😀/中文.htm", "第一章/感遇・其一.htm", "a.htm", "100%41 ・.htm", "第一章/100%41.htm",
+                           "k\"l.htm", "d?x.htm", "第一章/e#f.htm"})
     hha_test::WriteFile(folder + "/" + page, page);
   const std::string contents = hha_test::TabContentsWithEscapes({{"页 😀", "章😀\\页 😀.htm"},
                                                                  {"linked", "linked 🎈.htm#top"},
@@ -81,7 +85,10 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
                                                                  {"感遇", "第一章\\感遇・其一.htm#s"},
                                                                  {"a", "a.htm"},
                                                                  {"%", "100%41 ・.htm"},
-                                                                 {"%", "第一章\\100%41.htm"}});
+                                                                 {"%", "第一章\\100%41.htm"},
+                                                                 {"k&quot;l", "k&quot;l.htm"},
+                                                                 {"d?x", "d?x.htm"},
+                                                                 {"e#f", "第一章\\e#f.htm"}});
   hha_test::WriteFile(folder + "/" + book + ".hhc", contents);
   hha_test::WriteFile(folder + "/" + book + ".hhp",
                       hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other}));
@@ -106,7 +113,9 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
     opened.push_back(name);
   }
   EXPECT_EQ(opened, (std::vector<std::string>{"/" + home, "/linked 🎈.htm", "/章😀/中文.htm", "/第一章/感遇・其一.htm",
-                                               "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm"}));
+                                               "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm", "/k\"l.htm",
+                                               "/d?x.htm", "/第一章/e#f.htm"}));
+  EXPECT_NE(stored_contents.find("value=\"d%3Fx.htm\""), std::string::npos);
   EXPECT_NE(stored_contents.find("value=\"a.htm\""), std::string::npos) << "other values keep their bytes";
   EXPECT_NE(stored_contents.find("value=\"" + hha_test::Gbk("第一章/感遇") + "%E3%83%BB" + hha_test::Gbk("其一.htm#s\"")),
             std::string::npos);

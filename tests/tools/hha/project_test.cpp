@@ -106,9 +106,12 @@ TEST(BookPaths, NamesOutsideTheBookAreRefused) {
 TEST(SitemapLinks, LocalValuesInAnySpelling) {
   std::string text = hha_test::TabContents({{"a", "a.htm"}, {"b", "ch1\\b.htm"}}) +
                      "<param NAME='local' VALUE='c.htm#part'><PARAM name=\"Name\" value=\"x\">"
-                     "<param name=Local value=d.htm>";
+                     "<param name=Local value=d.htm>"
+                     "<param name=\"Local\" value=\"o<p>.htm\"><param name=Local value=it's.htm>";
   std::vector<std::string> links = hha::SitemapLocalLinks(text);
-  ASSERT_EQ(links.size(), 4u);
+  ASSERT_EQ(links.size(), 6u);
+  EXPECT_EQ(links[4], "o<p>.htm");  // a ">" inside quotes does not end the tag
+  EXPECT_EQ(links[5], "it's.htm");
   EXPECT_EQ(links[0], "a.htm");
   EXPECT_EQ(links[1], "ch1\\b.htm");
   EXPECT_EQ(hha::LinkFilePart(links[2]), "c.htm");

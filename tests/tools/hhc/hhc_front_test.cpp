@@ -1,6 +1,7 @@
 // hhc.exe as the main program runs it: one project path, exit status and
 // messages; hha.dll loaded from the program's own folder.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,25 +19,35 @@ namespace fs = std::filesystem;
 struct RunResult {
   int exit_code = -1;
   std::string err;
+  std::string progress;  // the lines on the progress descriptor
 };
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
 
 RunResult RunHhc(const std::string& program, const std::string& arg, const std::string& dir) {
   std::string err_path = dir + "/stderr.txt";
+  std::string progress_path = dir + "/progress.txt";
   RunResult r;
   pid_t pid = ::fork();
   if (pid == 0) {
     std::freopen("/dev/null", "w", stdout);
     std::freopen(err_path.c_str(), "w", stderr);
+    int progress = ::open(progress_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (progress < 0 || ::dup2(progress, 3) < 0) ::_exit(126);
+    ::setenv("QUILLMERE_PROGRESS_FD", "3", 1);
     ::execl(program.c_str(), program.c_str(), arg.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
   if (WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
-  std::ifstream in(err_path);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  r.err = ss.str();
+  r.err = ReadAll(err_path);
+  r.progress = ReadAll(progress_path);
   return r;
 }
 
@@ -65,12 +76,17 @@ TEST(HhcFront, SkippedPagesAreWarningsOnStderrNotFailures) {
   const std::string escaped = "\xFF\xF0\x9F\x98\x80\xFF";
   Write(book + "/a😀.htm", "<html>a</html>");
   Write(book + "/p.hhp", "[OPTIONS]\r\nCompiled file=b" + escaped + ".chm\r\nDefault topic=a" + escaped +
-                             ".htm\r\n[FILES]\r\na" + escaped + ".htm\r\nmissing.htm\r\n");
+                             ".htm\r\n[FILES]\r\na" + escaped + ".htm\r\nmissing.htm\r\n..\\out.htm\r\nq:r.htm\r\n");
+  Write(book + "/q:r.htm", "q");
   RunResult r = RunHhc(HHC_EXE, book + "/p.hhp", dir.path());
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_GT(fs::file_size(book + "/b😀.chm"), 0u);
   EXPECT_NE(r.err.find("Warning: file \"missing.htm\" not found"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("a😀.htm"), std::string::npos) << "the emoji page was not found: " << r.err;
+  // The program that started the compiler learns of every page left out.
+  for (const char* name : {"missing.htm", "..\\out.htm", "q:r.htm"})
+    EXPECT_NE(r.progress.find(std::string("\nLEFT ") + name + "\n"), std::string::npos) << name << r.progress;
+  EXPECT_EQ(r.progress.find("LEFT a"), std::string::npos) << r.progress;
 }
 
 TEST(HhcFront, FailuresExitNonZeroWithAMessage) {
@@ -78,6 +94,12 @@ TEST(HhcFront, FailuresExitNonZeroWithAMessage) {
   RunResult missing = RunHhc(HHC_EXE, dir.path() + "/none.hhp", dir.path());
   EXPECT_NE(missing.exit_code, 0);
   EXPECT_NE(missing.err.find("none.hhp"), std::string::npos) << missing.err;
+  // A folder named like a project is refused, the earlier book kept.
+  fs::create_directory(dir.path() + "/bk.hhp");
+  Write(dir.path() + "/bk.chm", "earlier");
+  RunResult folder = RunHhc(HHC_EXE, dir.path() + "/bk.hhp", dir.path());
+  EXPECT_NE(folder.exit_code, 0);
+  EXPECT_EQ(ReadAll(dir.path() + "/bk.chm"), "earlier");
 }
 
 TEST(HhcFront, WithoutItsLibraryItSaysSoAndFails) {
