@@ -202,6 +202,8 @@ TEST(ToolsOnHostileDisk, HhcStoresNothingFromOutsideAndWritesNothingThere) {
     ::chmod((book + "/book.chm").c_str(), 0444);
     ::chmod(book.c_str(), 0555);
   }, true, base.path()));
+  // Read-only as on Windows: the earlier book stays, even for root.
+  EXPECT_EQ(Slurp(base.path() + "/in/book/book.chm"), "earlier book");
 }
 
 TEST(ToolsOnHostileDisk, HhWritesOnlyWholeFilesInsideItsFolder) {
@@ -227,6 +229,7 @@ TEST(ToolsOnHostileDisk, HhWritesOnlyWholeFilesInsideItsFolder) {
   Record("hh.exe", kReadOnlyDisk, "real disk", UnpackRun(chm, [](const std::string& out, const OutsideFolder&) {
     ::chmod((out + "/a.htm").c_str(), 0444);
   }, read_only.path()));
+  EXPECT_EQ(Slurp(read_only.path() + "/in/out/a.htm"), "previous page");  // read-only stays, even for root
 }
 
 TEST(ToolsOnHostileDisk, FullTmpfsAtEveryPageLeavesNoHalfFile) {

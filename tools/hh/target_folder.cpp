@@ -158,6 +158,11 @@ WriteStatus TargetFolder::commit(PendingFile& file) {
     abandon(file);
     return failure("a folder named " + file.finalName + " is in the way");
   }
+  // A read-only page stays as it is, as on Windows, where it cannot be replaced.
+  if (replacing && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0) {
+    abandon(file);
+    return failure(file.finalName + " is read-only and was not replaced");
+  }
   // Someone's file is about to be replaced: its successor must be on disk first.
   if (replacing && S_ISREG(existing.st_mode) && ::fsync(file.file.get()) != 0) {
     const std::string message = systemError("cannot flush " + file.finalName);

@@ -568,6 +568,12 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   ContainerHead head = BuildContainerHead(std::move(layout));
   if (!head.status.ok) return fail(head.status.message);
 
+  // A read-only book stays as it is, as on Windows, where it cannot be replaced.
+  if (struct stat existing{}; ::lstat(output.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+                              (existing.st_mode & S_IWUSR) == 0) {
+    return fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
+  }
+
   // Write beside the target, then put it in place in one step.
   std::string temp = output + ".tmp-XXXXXX";
   int fd = ::mkstemp(temp.data());
