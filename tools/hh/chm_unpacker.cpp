@@ -148,6 +148,18 @@ UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, st
     return report;
   }
 
+  // Many entries may share the same data, so a small book can declare far
+  // more than the disk holds: such a book is refused before anything is
+  // written, rather than filling the disk.
+  unsigned long long need = 0;
+  for (const mschmd_file* file : book.files())
+    if (!book.runsPastTheEnd(file)) need += static_cast<unsigned long long>(file->length);
+  if (const unsigned long long free = target->freeBytes(); need > free) {
+    report.error = chmPath + ": its files need " + std::to_string(need) + " bytes and the disk has " +
+                   std::to_string(free) + " free; nothing was unpacked";
+    return report;
+  }
+
   std::vector<std::unique_ptr<Stretch>> stretches = planStretches(book, chooseWorkers(book, options));
   for (auto& stretch : stretches) stretch->beforeFile = options.beforeFile;
   std::vector<std::unique_ptr<TargetFolder>> siblings;
