@@ -104,13 +104,27 @@ TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
 
 TEST(ContentsFile, QuotesInNamesAreWrittenAsReferencesAndNothingElseChanges) {
   TreeModel tree;
-  test::Build(tree, {{1, "a\"><!--.htm"}, {1, "<q\"&quot;>"}, {2, "d?x#y.htm"}, {2, "&amp;.htm"}});
+  test::Build(tree, {{1, "a\"><!--.htm"},
+                     {1, "<q\"&quot;>"},
+                     {2, "d?x#y.htm"},
+                     {2, "&amp;.htm"},
+                     {1, "<&lt;dir&gt;>"},
+                     {2, "a&lt;b.htm"},
+                     {2, "d&lt.htm"},
+                     {2, "&#20013;&.htm"},
+                     {1, "x&1 & y.htm"}});
   const Text text = ContentsText(tree);
+  // An "&" that a reader could take for a reference is written as "&amp;".
+  EXPECT_NE(text.find(Folder("&amp;lt;dir&amp;gt;")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("a&amp;lt;b", "&amp;lt;dir&amp;gt;\\a&amp;lt;b.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("d&amp;lt", "&amp;lt;dir&amp;gt;\\d&amp;lt.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("&amp;#20013;&", "&amp;lt;dir&amp;gt;\\&amp;#20013;&.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("x&1 & y", "x&1 & y.htm")), Text::npos) << text;
   EXPECT_NE(text.find(Document("a&quot;><!--", "a&quot;><!--.htm")), Text::npos) << text;
   EXPECT_NE(text.find(Folder("q&quot;&amp;quot;")), Text::npos) << text;
   EXPECT_NE(text.find(Document("d?x#y", "q&quot;&amp;quot;\\d?x#y.htm")), Text::npos) << text;
   EXPECT_NE(text.find(Document("&amp;amp;", "q&quot;&amp;quot;\\&amp;amp;.htm")), Text::npos) << text;
-  for (const char* name : {"a\"><!--.htm", "q\"&quot;", "&amp;.htm", "x&y\"z"})
+  for (const char* name : {"a\"><!--.htm", "q\"&quot;", "&amp;.htm", "x&y\"z", "&lt;&#1;&&", "e&quot.htm&"})
     EXPECT_EQ(AttributeValueText(QuotedAttributeText(name)), name) << name;
 }
 
