@@ -1,15 +1,27 @@
 #include "chm/page_titles.h"
 
 #include "convert/book_page.h"
+#include "convert/text_decoding.h"
 #include "runtime/paths.h"
 
 namespace qm {
 namespace {
 
-// The text between the first <title ...> and the </title> after it.
+// The text between the first <title ...> outside comments and the </title>
+// after it.
 Text TitleElement(std::string_view page) {
-  long open = FindText(page, "<title", 1, /*ignore_case=*/true);
-  if (open < 0) return {};
+  long from = 1;
+  long open = FindText(page, "<title", from, /*ignore_case=*/true);
+  for (;;) {
+    if (open < 0) return {};
+    const long comment = FindText(page, "<!--", from);
+    if (comment < 0 || comment > open) break;
+    // "<!-->" and "<!--->" are whole comments too.
+    const long end = FindText(page, "-->", comment + 2);
+    if (end < 0) return {};
+    from = end + 3;
+    if (open < from) open = FindText(page, "<title", from, /*ignore_case=*/true);
+  }
   long content = FindText(page, ">", open);
   if (content < 0) return {};
   long close = FindText(page, "</title", content + 1, /*ignore_case=*/true);
@@ -28,7 +40,9 @@ Text PageTitle(std::string_view page) {
   std::size_t first = title.find_first_not_of(' ');
   if (first == Text::npos) return {};
   title = title.substr(first, title.find_last_not_of(' ') - first + 1);
-  return ReplaceSubtext(title, "\"", "&quot;");
+  title = ReplaceSubtext(title, "\"", "&quot;");
+  title = ReplaceSubtext(title, "<", "&lt;");
+  return ReplaceSubtext(title, ">", "&gt;");
 }
 
 Text PageTitleOfFile(FileSystem& fs, const Text& folder, const Text& local) {
@@ -36,7 +50,7 @@ Text PageTitleOfFile(FileSystem& fs, const Text& folder, const Text& local) {
   if (!lower.ends_with(".htm") && !lower.ends_with(".html")) return {};
   std::string page;
   if (!fs.Read(JoinPath(folder, ReplaceSubtext(local, "\\", kPathSeparatorText)), &page)) return {};
-  return PageTitle(page);
+  return PageTitle(DecodePageFile(ByteSet(std::move(page))).gbk.View());
 }
 
 }  // namespace qm

@@ -38,11 +38,12 @@ namespace {
 // case), after removing whatever else `text` must lose first.
 Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".html", ".htm"); }
 
-// An entry's name made from a file or folder name: characters without a
-// GBK form as decimal references, and quotes as references so that the
-// contents file stays well-formed.
+// An entry's name made from a file or folder name: quotes and "&" as
+// references so that the contents file stays well-formed and shows the name
+// as it is, then characters without a GBK form as decimal references (after
+// the quoting, which would otherwise take their "&#" for the name's own).
 Text FileEntryName(const Text& name) {
-  return QuotedAttributeText(NameWithReferences(name, ReferenceForm::kDecimal));
+  return NameWithReferences(QuotedAttributeText(name), ReferenceForm::kDecimal);
 }
 
 }  // namespace

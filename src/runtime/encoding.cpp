@@ -305,6 +305,15 @@ char AttributeReferenceAt(std::string_view text, std::size_t at, std::size_t* si
   return 0;
 }
 
+// True when the "&" at `at` could be read as the start of a character or
+// entity reference: a letter or "#" follows it. Readers decode even a
+// reference without its ";" ("&lt"), so the ";" is not looked for.
+bool StartsReference(std::string_view text, std::size_t at) {
+  if (at + 1 >= text.size()) return false;
+  const char next = text[at + 1];
+  return next == '#' || (next >= 'A' && next <= 'Z') || (next >= 'a' && next <= 'z');
+}
+
 }  // namespace
 
 Text QuotedAttributeText(std::string_view text) {
@@ -312,9 +321,8 @@ Text QuotedAttributeText(std::string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     // None of these bytes is ever the second byte of a two-byte character.
-    std::size_t size = 0;
     const char c = text[i];
-    if (c == '&' && AttributeReferenceAt(text, i, &size)) out += "&amp;";
+    if (c == '&' && StartsReference(text, i)) out += "&amp;";
     else if (c == '"') out += "&quot;";
     else out += c;
   }

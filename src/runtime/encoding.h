@@ -67,8 +67,9 @@ Text WithDecimalReferences(std::string_view text);
 Text NameWithReferences(std::string_view text, ReferenceForm form = ReferenceForm::kHexadecimal);
 
 /// `text` as the value of a double-quoted attribute of a contents file:
-/// '"' as "&quot;", and an "&" that starts "&quot;" or "&amp;" as "&amp;".
-/// Any other text stays byte for byte.
+/// '"' as "&quot;", and an "&" that a reader could take for the start of a
+/// reference (a letter or "#" follows it, as in "&lt;", "&lt", "&#38;") as
+/// "&amp;". Any other text stays byte for byte.
 Text QuotedAttributeText(std::string_view text);
 
 /// Undoes QuotedAttributeText: "&quot;" and "&amp;" become their

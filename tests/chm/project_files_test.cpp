@@ -104,13 +104,27 @@ TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
 
 TEST(ContentsFile, QuotesInNamesAreWrittenAsReferencesAndNothingElseChanges) {
   TreeModel tree;
-  test::Build(tree, {{1, "a\"><!--.htm"}, {1, "<q\"&quot;>"}, {2, "d?x#y.htm"}, {2, "&amp;.htm"}});
+  test::Build(tree, {{1, "a\"><!--.htm"},
+                     {1, "<q\"&quot;>"},
+                     {2, "d?x#y.htm"},
+                     {2, "&amp;.htm"},
+                     {1, "<&lt;dir&gt;>"},
+                     {2, "a&lt;b.htm"},
+                     {2, "d&lt.htm"},
+                     {2, "&#20013;&.htm"},
+                     {1, "x&1 & y.htm"}});
   const Text text = ContentsText(tree);
+  // An "&" that a reader could take for a reference is written as "&amp;".
+  EXPECT_NE(text.find(Folder("&amp;lt;dir&amp;gt;")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("a&amp;lt;b", "&amp;lt;dir&amp;gt;\\a&amp;lt;b.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("d&amp;lt", "&amp;lt;dir&amp;gt;\\d&amp;lt.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("&amp;#20013;&", "&amp;lt;dir&amp;gt;\\&amp;#20013;&.htm")), Text::npos) << text;
+  EXPECT_NE(text.find(Document("x&1 & y", "x&1 & y.htm")), Text::npos) << text;
   EXPECT_NE(text.find(Document("a&quot;><!--", "a&quot;><!--.htm")), Text::npos) << text;
   EXPECT_NE(text.find(Folder("q&quot;&amp;quot;")), Text::npos) << text;
   EXPECT_NE(text.find(Document("d?x#y", "q&quot;&amp;quot;\\d?x#y.htm")), Text::npos) << text;
   EXPECT_NE(text.find(Document("&amp;amp;", "q&quot;&amp;quot;\\&amp;amp;.htm")), Text::npos) << text;
-  for (const char* name : {"a\"><!--.htm", "q\"&quot;", "&amp;.htm", "x&y\"z"})
+  for (const char* name : {"a\"><!--.htm", "q\"&quot;", "&amp;.htm", "x&y\"z", "&lt;&#1;&&", "e&quot.htm&"})
     EXPECT_EQ(AttributeValueText(QuotedAttributeText(name)), name) << name;
 }
 
@@ -201,6 +215,15 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
   t.fs.AddFile("/books/T/q.html", "<html>no title</html>");
   t.fs.AddFile("/books/T/" + TextFromNativeName("夜・雨.htm"), "<title></title>");
   t.fs.AddFile("/books/T/pic.gif", "<title>not a page</title>");
+  // Pages in UTF-8, found by their bytes or by what they say; a GBK page
+  // that says so keeps its bytes though they also read as UTF-8 ("中文").
+  t.fs.AddFile("/books/T/u8.htm", "<meta charset=\"UTF-8\"><title>中文・标题😀</title>");
+  t.fs.AddFile("/books/T/u8b.htm", "<title>中文</title>");
+  t.fs.AddFile("/books/T/u8c.htm", "<meta content='text/html; charset=utf-8'><title>x\xFFy</title>");
+  t.fs.AddFile("/books/T/gb.htm", "<meta charset=gb2312><title>" + Gbk("涓枃") + "</title>");
+  // Titles in comments do not count; "<" and ">" become references.
+  t.fs.AddFile("/books/T/c.htm", "<!-- <title>fake</title> --><!--><title>real <x> & y</title>");
+  t.fs.AddFile("/books/T/c2.htm", "<!-- <title>fake</title>");
   OnChmFolderDrop(t.ctx, "/books/T");
   BuildContents(t.ctx);
   const Text by_file = t.fs.Contents("/books/T/T.hhc");
@@ -215,7 +238,13 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
            {"q", "q", "q.html"},
            {"index", "index", "index.htm"},
            {Gbk("夜") + "&#12539;" + Gbk("雨"), Gbk("夜") + "&#12539;" + Gbk("雨"), night},
-           {"pic.gif", "pic.gif", "pic.gif"}}) {
+           {"pic.gif", "pic.gif", "pic.gif"},
+           {"u8", Gbk("中文") + "&#12539;" + Gbk("标题") + "&#128512;", "u8.htm"},
+           {"u8b", Gbk("中文"), "u8b.htm"},
+           {"u8c", "x&#65533;y", "u8c.htm"},
+           {"gb", Gbk("涓枃"), "gb.htm"},
+           {"c", "real &lt;x&gt; & y", "c.htm"},
+           {"c2", "c2", "c2.htm"}}) {
     EXPECT_NE(by_file.find(Document(file_name, local)), Text::npos) << local;
     EXPECT_NE(by_title.find(Document(title_name, local)), Text::npos) << local;
   }

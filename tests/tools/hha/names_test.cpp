@@ -43,11 +43,32 @@ std::size_t CountContaining(const std::vector<std::string>& list, const std::str
 // "乗" in code page 936 is 0x81 0x5C: its second byte is a backslash.
 const std::string kBackslashChar = "乗";
 
-// A Local value as kchmviewer opens it: read in the book's code page, then
-// taken as a URL whose "%XX" escapes are UTF-8 bytes. Empty when the value
-// is not code page 936 text.
+// An attribute value as HTML readers decode it: the references that the
+// test's names could form, with or without their ";".
+std::string HtmlUnescaped(const std::string& value) {
+  static const std::pair<const char*, char> kReferences[] = {
+      {"&amp", '&'}, {"&quot", '"'}, {"&lt", '<'}, {"&gt", '>'}};
+  std::string out;
+  for (std::size_t i = 0; i < value.size();) {
+    bool decoded = false;
+    for (const auto& [reference, c] : kReferences) {
+      const std::string_view r(reference);
+      if (value.compare(i, r.size(), r) != 0) continue;
+      out += c;
+      i += r.size() + (i + r.size() < value.size() && value[i + r.size()] == ';');
+      decoded = true;
+      break;
+    }
+    if (!decoded) out += value[i++];
+  }
+  return out;
+}
+
+// A Local value as kchmviewer opens it: references decoded, read in the
+// book's code page, then taken as a URL whose "%XX" escapes are UTF-8 bytes.
+// Empty when the value is not code page 936 text.
 std::string LocalAsReadersOpenIt(const std::string& local) {
-  const std::string value = qm::AttributeValueText(local);
+  const std::string value = HtmlUnescaped(local);
   auto decoded = hha::GbkToUtf8(hha::LinkFilePart(value));
   if (!decoded) return {};
   std::string out;
@@ -75,9 +96,11 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   // Escaped, code page 936 and ASCII names side by side, nested or not; a
   // "%" that must not read as an escape, with and without escaped characters.
   // Names holding a quote (written as "&quot;" in the contents file), "?"
-  // and "#" (part of the name, not a query or fragment).
+  // and "#" (part of the name, not a query or fragment). Names that look
+  // like references: written with "&amp;" by the main program, or bare as in
+  // contents files made before, both reach readers as "&amp;".
   for (const char* page : {"章😀/中文.htm", "第一章/感遇・其一.htm", "a.htm", "100%41 ・.htm", "第一章/100%41.htm",
-                           "k\"l.htm", "d?x.htm", "第一章/e#f.htm"})
+                           "k\"l.htm", "d?x.htm", "第一章/e#f.htm", "a&lt;b.htm", "&lt;dir&gt;/in.htm", "e&quot.htm"})
     hha_test::WriteFile(folder + "/" + page, page);
   const std::string contents = hha_test::TabContentsWithEscapes({{"页 😀", "章😀\\页 😀.htm"},
                                                                  {"linked", "linked 🎈.htm#top"},
@@ -88,7 +111,10 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
                                                                  {"%", "第一章\\100%41.htm"},
                                                                  {"k&quot;l", "k&quot;l.htm"},
                                                                  {"d?x", "d?x.htm"},
-                                                                 {"e#f", "第一章\\e#f.htm"}});
+                                                                 {"e#f", "第一章\\e#f.htm"},
+                                                                 {"a&amp;lt;b", "a&amp;lt;b.htm"},
+                                                                 {"in", "&amp;lt;dir&amp;gt;\\in.htm"},
+                                                                 {"e&amp;quot", "e&quot.htm"}});
   hha_test::WriteFile(folder + "/" + book + ".hhc", contents);
   hha_test::WriteFile(folder + "/" + book + ".hhp",
                       hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other}));
@@ -114,7 +140,8 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   }
   EXPECT_EQ(opened, (std::vector<std::string>{"/" + home, "/linked 🎈.htm", "/章😀/中文.htm", "/第一章/感遇・其一.htm",
                                                "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm", "/k\"l.htm",
-                                               "/d?x.htm", "/第一章/e#f.htm"}));
+                                               "/d?x.htm", "/第一章/e#f.htm", "/a&lt;b.htm", "/&lt;dir&gt;/in.htm",
+                                               "/e&quot.htm"}));
   EXPECT_NE(stored_contents.find("value=\"d%3Fx.htm\""), std::string::npos);
   EXPECT_NE(stored_contents.find("value=\"a.htm\""), std::string::npos) << "other values keep their bytes";
   EXPECT_NE(stored_contents.find("value=\"" + hha_test::Gbk("第一章/感遇") + "%E3%83%BB" + hha_test::Gbk("其一.htm#s\"")),
