@@ -1,28 +1,9 @@
 #include "app/drop_routing.h"
 
+#include "runtime/text.h"
+
 namespace qm {
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string PercentDecode(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2])));
-      i += 2;
-    } else {
-      out.push_back(s[i]);
-    }
-  }
-  return out;
-}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
@@ -92,7 +73,7 @@ std::vector<std::string> LocalPathsFromUriList(std::string_view list) {
       if (!local_host) continue;
       rest.remove_prefix(slash);
     }
-    std::string path = PercentDecode(rest);
+    std::string path = PercentDecoded(rest);
     if (!path.empty()) paths.push_back(std::move(path));
   }
   return paths;

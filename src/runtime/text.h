@@ -111,4 +111,8 @@ void ForEachTextPiece(std::string_view text, std::string_view separator, PieceFu
   if (piece_start < text.size()) piece(text.substr(piece_start));
 }
 
+/// `text` with every "%" followed by two hexadecimal digits replaced by the
+/// byte they spell (URL percent-decoding); any other "%" stays as it is.
+std::string PercentDecoded(std::string_view text);
+
 }  // namespace qm

@@ -1,6 +1,7 @@
 #include "page_references.h"
 
 #include "sitemap_links.h"
+#include "runtime/text.h"
 
 namespace hha {
 namespace {
@@ -8,13 +9,6 @@ namespace {
 bool IsNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
          c == ':';
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -65,18 +59,7 @@ std::string LocalReference(std::string_view reference) {
   if (file.empty() || file.front() == '/' || file.front() == '\\') return {};
   std::size_t colon = file.find(':');
   if (colon != std::string_view::npos && file.find_first_of("/\\") > colon) return {};
-  std::string out;
-  for (std::size_t i = 0; i < file.size(); ++i) {
-    int hi, lo;
-    if (file[i] == '%' && i + 2 < file.size() && (hi = HexValue(file[i + 1])) >= 0 &&
-        (lo = HexValue(file[i + 2])) >= 0) {
-      out += static_cast<char>(hi * 16 + lo);
-      i += 2;
-    } else {
-      out += file[i];
-    }
-  }
-  return out;
+  return qm::PercentDecoded(file);
 }
 
 }  // namespace hha
