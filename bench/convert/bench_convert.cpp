@@ -18,6 +18,7 @@
 #include "app/context.h"
 #include "batch/bench_support.h"
 #include "convert/batch_conversion.h"
+#include "convert/book_page.h"
 #include "convert/control_names.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
@@ -115,6 +116,10 @@ int main(int argc, char** argv) {
                         return !ui.messages.empty() && ui.messages.back().content == "ok";
                       },
                       [&] {
+                        // The texts of the last round went into the backup
+                        // folder beside the book; a backup left there would
+                        // make this round keep every text instead.
+                        MoveAside(BackupFolder(book.string()), (scratch / "trash").string());
                         LinkTree(pristine_book, book);
                         ui.SetTicked(controls::kBatchModeRadio, false);
                         ui.SetTicked(controls::kBookModeRadio, true);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <random>
+#include <utility>
 
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
@@ -36,23 +37,66 @@ Text TemporaryName(const Text& name) {
 
 }  // namespace
 
-bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
-  if (path.empty() || fs.IsLink(path)) return false;
+namespace {
+
+// Creates, exclusively and beside `path`, a temporary file holding `data`
+// and returns its name; empty when `path` is refused (a link, a read-only
+// file, a folder) or the file cannot be made.
+Text CreateTemporaryBeside(FileSystem& fs, const Text& path, std::string_view data) {
+  if (path.empty() || fs.IsLink(path)) return Text();
   int attributes = fs.Attributes(path);
-  if (attributes != -1 && (attributes & (kReadOnly | kDirectory)) != 0) return false;
+  if (attributes != -1 && (attributes & (kReadOnly | kDirectory)) != 0) return Text();
   Text folder = FolderOf(path);
-  // The temporary file is created exclusively; a name that is somehow taken
-  // is drawn again, a write that fails ends the attempt.
+  // A name that is somehow taken is drawn again; a write that fails ends
+  // the attempt.
   for (int attempt = 0; attempt < 8; ++attempt) {
     Text temp = folder.empty() ? TemporaryName(NameOf(path)) : JoinPath(folder, TemporaryName(NameOf(path)));
-    if (!fs.CreateNew(temp, data)) {
-      if (fs.Attributes(temp) != -1 || fs.IsLink(temp)) continue;
-      return false;
-    }
-    if (fs.ReplaceWith(temp, path)) return true;
-    fs.Delete(temp);
-    return false;
+    if (fs.CreateNew(temp, data)) return temp;
+    if (fs.Attributes(temp) == -1 && !fs.IsLink(temp)) return Text();
   }
+  return Text();
+}
+
+}  // namespace
+
+bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
+  Text temp = CreateTemporaryBeside(fs, path, data);
+  if (temp.empty()) return false;
+  if (fs.ReplaceWith(temp, path)) return true;
+  fs.Delete(temp);
+  return false;
+}
+
+SafeFileWriter::SafeFileWriter(FileSystem& fs, Text path)
+    : fs_(fs), path_(std::move(path)), temp_(CreateTemporaryBeside(fs_, path_, {})) {}
+
+SafeFileWriter::~SafeFileWriter() {
+  if (!temp_.empty()) fs_.Delete(temp_);
+}
+
+bool SafeFileWriter::Add(std::string_view data) {
+  if (temp_.empty()) return false;
+  pending_.append(data);
+  return pending_.size() < kPieceSize || Flush();
+}
+
+bool SafeFileWriter::Flush() {
+  if (pending_.empty()) return true;
+  bool ok = fs_.Append(temp_, pending_);
+  pending_.clear();
+  if (!ok) {
+    fs_.Delete(temp_);
+    temp_.clear();
+  }
+  return ok;
+}
+
+bool SafeFileWriter::Commit() {
+  if (temp_.empty() || !Flush()) return false;
+  Text temp = std::move(temp_);
+  temp_.clear();
+  if (fs_.ReplaceWith(temp, path_)) return true;
+  fs_.Delete(temp);
   return false;
 }
 

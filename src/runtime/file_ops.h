@@ -2,6 +2,7 @@
 // File operations built on a FileSystem: whole-file reads, safe writes and
 // the wildcard file search.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,36 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data);
 /// never replaced), a read-only file or a folder. On failure the temporary
 /// file is removed and `path` is left as it was.
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data);
+
+/// Writes a file in pieces with the guarantees of WriteFileSafely, for
+/// results too large to hold whole: the pieces go to a temporary file
+/// beside the path, which takes the path's place only on Commit. When the
+/// path is refused, a write fails, or the writer is destroyed without a
+/// successful Commit, the temporary file is removed and the path is left as
+/// it was; Add and Commit then return false.
+class SafeFileWriter {
+ public:
+  SafeFileWriter(FileSystem& fs, Text path);
+  ~SafeFileWriter();
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+  /// False once anything has failed.
+  bool ok() const { return !temp_.empty(); }
+  /// Adds `data` after what was added before (kept in memory up to about a
+  /// megabyte, then written).
+  bool Add(std::string_view data);
+  /// Writes what is pending and puts the file in place.
+  bool Commit();
+
+ private:
+  static constexpr std::size_t kPieceSize = 1 << 20;
+  bool Flush();
+  FileSystem& fs_;
+  Text path_;
+  Text temp_;  // empty once failed or committed
+  std::string pending_;
+};
 
 /// True when `path` exists and its real path (links resolved) is `folder`'s
 /// real path or lies below it.

@@ -43,6 +43,16 @@ class FileSystem {
   /// failure (missing, a directory, unreadable).
   virtual bool Read(const Text& path, std::string* out) = 0;
 
+  /// Reads at most `length` bytes starting at byte `offset` into `out`:
+  /// fewer at the end of the file, none past it. For reading a large file
+  /// in pieces. False, with `out` empty, on any failure (as Read).
+  virtual bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) = 0;
+
+  /// Adds `data` at the end of an existing regular file. False when there
+  /// is no such file, it is a link (never followed) or read-only, or not
+  /// every byte was written. For writing a large file in pieces.
+  virtual bool Append(const Text& path, std::string_view data) = 0;
+
   /// Creates the file or truncates it, then writes `data`. False when the
   /// path is empty, the file cannot be opened, or not every byte was written.
   /// Never writes through a link at `path`, and refuses a read-only file.

@@ -174,6 +174,39 @@ bool RealFileSystem::Write(const Text& path, std::string_view data) {
   return FillAndClose(fd, data);
 }
 
+bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
+  out->clear();
+  if (path.empty()) return false;
+  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  out->resize(ok ? length : 0);
+  std::size_t got = 0;
+  while (ok && got < length) {
+    ssize_t n = ::pread(fd, out->data() + got, length - got, static_cast<off_t>(offset + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  out->resize(ok ? got : 0);
+  return ok;
+}
+
+bool RealFileSystem::Append(const Text& path, std::string_view data) {
+  if (path.empty()) return false;
+  int fd = ::open(Native(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || ReadOnlyFile(st)) {
+    ::close(fd);
+    return false;
+  }
+  return FillAndClose(fd, data);
+}
+
 bool RealFileSystem::CreateNew(const Text& path, std::string_view data) {
   if (path.empty()) return false;
   std::string native = Native(path);

@@ -10,6 +10,8 @@ namespace qm {
 class RealFileSystem : public FileSystem {
  public:
   bool Read(const Text& path, std::string* out) override;
+  bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
+  bool Append(const Text& path, std::string_view data) override;
   bool Write(const Text& path, std::string_view data) override;
   bool CreateNew(const Text& path, std::string_view data) override;
   bool IsLink(const Text& path) override;

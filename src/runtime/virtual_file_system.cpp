@@ -1,5 +1,7 @@
 #include "runtime/virtual_file_system.h"
 
+#include <algorithm>
+
 #include "runtime/paths.h"
 #include "runtime/real_file_system.h"
 
@@ -103,6 +105,29 @@ bool VirtualFileSystem::Read(const Text& path, std::string* out) {
   auto it = nodes_.find(Absolute(path));
   if (it == nodes_.end() || it->second.directory || it->second.unreadable) return false;
   *out = it->second.data;
+  return true;
+}
+
+bool VirtualFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
+  if (!Read(path, out)) return false;
+  out->erase(0, static_cast<std::size_t>(std::min<std::uint64_t>(offset, out->size())));
+  if (out->size() > length) out->resize(length);
+  return true;
+}
+
+bool VirtualFileSystem::Append(const Text& path, std::string_view data) {
+  if (path.empty() || Fails("append", path)) return false;
+  auto it = nodes_.find(Absolute(path));
+  if (it == nodes_.end() || it->second.directory || it->second.read_only) return false;
+  if (capacity >= 0) {
+    long long room = capacity - UsedBytes();
+    if (room < static_cast<long long>(data.size())) {
+      it->second.data += data.substr(0, room > 0 ? static_cast<std::size_t>(room) : 0);
+      return false;
+    }
+  }
+  it->second.data += data;
+  it->second.modified = ++clock_;
   return true;
 }
 

@@ -36,7 +36,7 @@ class VirtualFileSystem : public FileSystem {
   std::map<Text, std::string> Files() const;
 
   /// When set, called before each call with the call's name ("read",
-  /// "write", "rename", "replace", "delete", "mkdir", "chdir", "list") and
+  /// "write", "append", "rename", "replace", "delete", "mkdir", "chdir", "list") and
   /// its first path; returning true makes that call fail without effect.
   std::function<bool(std::string_view call, const Text& path)> fail;
 
@@ -48,6 +48,8 @@ class VirtualFileSystem : public FileSystem {
   std::vector<std::string> log;
 
   bool Read(const Text& path, std::string* out) override;
+  bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
+  bool Append(const Text& path, std::string_view data) override;
   bool Write(const Text& path, std::string_view data) override;
   bool CreateNew(const Text& path, std::string_view data) override;
   bool IsLink(const Text& path) override;

@@ -233,5 +233,38 @@ TYPED_TEST(FileOps, WriteFileSafelyReplacesAndLeavesNoTemporaryFile) {
   EXPECT_FALSE(WriteFileSafely(fs, "", "x"));
 }
 
+// A file written in pieces and read back in pieces of every awkward size
+// equals the whole; an abandoned or refused writer leaves the old file and
+// no temporary file.
+TYPED_TEST(FileOps, PiecesWrittenSafelyAndReadBackMakeTheWhole) {
+  auto& d = this->disk;
+  d.File("page.htm", "old");
+  FileSystem& fs = this->fs();
+  std::string whole;
+  for (int i = 0; whole.size() < 3'300'000; ++i) whole += std::to_string(i) + (i % 7 ? " " : "\r\n");
+  {
+    SafeFileWriter abandoned(fs, this->P("page.htm"));
+    EXPECT_TRUE(abandoned.Add(whole));
+  }
+  EXPECT_EQ(this->Read("page.htm"), "old");
+  SafeFileWriter writer(fs, this->P("page.htm"));
+  for (std::size_t at = 0, piece = 1; at < whole.size(); at += piece, piece = piece * 3 + 1) {
+    ASSERT_TRUE(writer.Add(std::string_view(whole).substr(at, piece)));
+  }
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_FALSE(writer.Commit());
+  for (std::size_t piece : {std::size_t{1} << 20, std::size_t{999'983}, whole.size() + 5}) {
+    std::string back, part;
+    while (fs.ReadPart(this->P("page.htm"), back.size(), piece, &part) && !part.empty()) back += part;
+    EXPECT_EQ(back, whole) << piece;
+  }
+  std::string none;
+  EXPECT_FALSE(fs.ReadPart(this->P("missing.htm"), 0, 10, &none));
+  d.Folder("dir.htm");
+  EXPECT_FALSE(SafeFileWriter(fs, this->P("dir.htm")).Add("x"));
+  EXPECT_FALSE(fs.Append(this->P("missing.htm"), "x"));
+  EXPECT_EQ(FindFiles(fs, this->P("*"), 0x37), (Names{".", "..", "dir.htm", "page.htm"}));
+}
+
 }  // namespace
 }  // namespace qm
