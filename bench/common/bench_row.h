@@ -8,6 +8,7 @@
 // cost-per-MB plot.
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -55,6 +56,8 @@ struct Contender {
 
 /// Warms up every contender once, then runs `rounds` rounds in which each
 /// contender runs once, in the order given, recording its wall-clock time.
+/// Before each timed run the written data of the runs before it is flushed
+/// to disk (untimed), so that no contender pays for another's writing.
 inline void RunInterleaved(std::vector<Contender>& contenders, int rounds = 3) {
   for (Contender& c : contenders) {
     if (!c.warm_up) continue;
@@ -64,6 +67,7 @@ inline void RunInterleaved(std::vector<Contender>& contenders, int rounds = 3) {
   for (int r = 0; r < rounds; ++r) {
     for (Contender& c : contenders) {
       c.prepare();
+      ::sync();
       auto start = std::chrono::steady_clock::now();
       bool ok = c.run();
       c.seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
