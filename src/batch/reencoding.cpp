@@ -13,10 +13,12 @@ namespace qm {
 
 namespace {
 
-// A page is read and converted in pieces of this size, so that a page of
-// any size takes little memory; most pages fit in one piece and are then
-// written in one go.
-constexpr std::size_t kPieceSize = 256 * 1024;
+// A page is read and converted in pieces, so that a page of any size takes
+// little memory. Most pages fit in the first piece and are then written in
+// one go; larger ones continue in pieces of 1 MB. (Each read fills its
+// buffer first, so a small first piece keeps small pages quick.)
+constexpr std::size_t kFirstPieceSize = 64 * 1024;
+constexpr std::size_t kPieceSize = 1 << 20;
 
 enum class PageOutcome { kConverted, kUnreadable, kUnwritten };
 
@@ -24,10 +26,10 @@ enum class PageOutcome { kConverted, kUnreadable, kUnwritten };
 // and `out` are buffers kept from page to page.
 PageOutcome ReencodePage(FileSystem& fs, const Text& page, const Text& result, std::string& piece, Text& out) {
   out.clear();
-  if (!fs.ReadPart(page, 0, kPieceSize, &piece)) return PageOutcome::kUnreadable;
+  if (!fs.ReadPart(page, 0, kFirstPieceSize, &piece)) return PageOutcome::kUnreadable;
   Utf8ToGbkPieces converter;
   converter.Add(piece, &out);
-  if (piece.size() < kPieceSize) {
+  if (piece.size() < kFirstPieceSize) {
     converter.Finish(&out);
     return WriteResultFile(fs, result, out) ? PageOutcome::kConverted : PageOutcome::kUnwritten;
   }

@@ -213,6 +213,17 @@ std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_
       o += 8;
       i += 8;
     }
+    // Runs of three-byte characters (the Chinese ones) with a two-byte
+    // form. No mark folds into such a character, so none is looked for.
+    while (i < limit && i + 2 < len && p[i] >= 0xE1 && p[i] <= 0xEF && p[i] != 0xED &&
+           (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+      std::uint16_t code = table[(p[i] & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)];
+      if (code < 0x100 || code == kNoCp936Form) break;
+      o[0] = static_cast<char>(code >> 8);
+      o[1] = static_cast<char>(code & 0xFF);
+      o += 2;
+      i += 3;
+    }
     if (i >= limit) break;
     char32_t cp = DecodeOne(p, len, i);
     if (cp == 0) {

@@ -73,12 +73,13 @@ TEST_F(ReencodingTest, AnUnreadablePageKeepsItsEarlierResult) {
 // zero byte around the piece boundaries, come out as converted whole.
 TEST_F(ReencodingTest, LargePagesComeOutAsConvertedWhole) {
   std::string chinese;
-  for (int k = 0; chinese.size() < 700 * 1024; ++k) chinese += k % 7 ? "\xE4\xB8\xAD" : "e\xCC\x81<p>";
-  const std::string pages[] = {chinese, "ab" + chinese, chinese.substr(0, 256 * 1024),
-                               chinese.substr(0, 300 * 1024) + std::string(1, '\0') + chinese};
+  for (int k = 0; chinese.size() < 2500 * 1024; ++k) chinese += k % 7 ? "\xE4\xB8\xAD" : "e\xCC\x81<p>";
+  const std::string pages[] = {chinese, "ab" + chinese, chinese.substr(0, 64 * 1024),
+                               chinese.substr(0, (1 << 20) + 64 * 1024),
+                               chinese.substr(0, 1100 * 1024) + std::string(1, '\0') + chinese};
   for (std::size_t k = 0; k < std::size(pages); ++k)
     f.fs.AddFile("/site/" + std::to_string(k) + ".htm", pages[k]);
-  EXPECT_EQ(ReencodePagesInFolder(f.fs, "/site", ".htm").converted, 4);
+  EXPECT_EQ(ReencodePagesInFolder(f.fs, "/site", ".htm").converted, 5);
   for (std::size_t k = 0; k < std::size(pages); ++k)
     EXPECT_EQ(Out((std::to_string(k) + ".htm").c_str()), Utf8ToGbkText(ByteSet(pages[k]))) << k;
 }
