@@ -15,8 +15,9 @@ namespace {
 
 // A page is read and converted in pieces, so that a page of any size takes
 // little memory. Most pages fit in the first piece and are then written in
-// one go; larger ones continue in pieces of 1 MB. (Each read fills its
-// buffer first, so a small first piece keeps small pages quick.)
+// one go; larger ones continue in pieces of 1 MB. (Reading a piece first
+// clears a buffer of the piece's size, so a small first piece keeps small
+// pages quick.)
 constexpr std::size_t kFirstPieceSize = 64 * 1024;
 constexpr std::size_t kPieceSize = 1 << 20;
 
