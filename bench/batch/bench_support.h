@@ -25,21 +25,25 @@ namespace qm::bench {
 
 /// A scratch folder under TMPDIR (or /tmp), removed at the end.
 ///
-/// It is marked as a top of directory hierarchies (chattr +T), so that ext4
-/// places the folders made in it in a little-used part of the disk instead
-/// of beside /tmp. Without a journal, ext4 gives a new file the first free
-/// inode of its folder's group that was not freed in the last minutes, and
-/// checks every recently freed one on the way: in a group where others
-/// have just deleted thousands of files (test runs in /tmp on a shared
-/// machine), creating one file took 0.1 to 2 ms instead of 25 us, which
-/// swamped whatever a benchmark creating many files meant to measure.
+/// Where ext4 puts a benchmark's files decides what creating them costs.
+/// Without a journal, ext4 gives a new file the first free inode of its
+/// folder's group that was not freed in the last minute or so, and checks
+/// every recently freed one on the way: in a group where thousands of files
+/// were just deleted (test runs in /tmp on a shared machine, or the clean-up
+/// of the benchmark run before), creating one file took 0.1 to 2 ms instead
+/// of 25 us, swamping whatever a benchmark that creates many files meant to
+/// measure. So the scratch folder is made inside a folder marked as a top
+/// of directory hierarchies (chattr +T), under a new random name: ext4 then
+/// places it in a little-used group, chosen by the name's hash, and so a
+/// different one from run to run.
 class ScratchFolder {
  public:
   explicit ScratchFolder(const char* tag) {
     const char* tmp = std::getenv("TMPDIR");
     std::string base = std::string(tmp && *tmp ? tmp : "/tmp") + "/qm-bench-" + tag + "-XXXXXX";
-    path_ = ::mkdtemp(base.data()) ? base : std::string();
-    if (int fd = path_.empty() ? -1 : ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+    if (!::mkdtemp(base.data())) return;
+    root_ = base;
+    if (int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
       int flags = 0;
       if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
         flags |= FS_TOPDIR_FL;
@@ -47,15 +51,18 @@ class ScratchFolder {
       }
       ::close(fd);
     }
+    std::string path = root_ + "/run-XXXXXX";
+    if (::mkdtemp(path.data())) path_ = path;
   }
   ~ScratchFolder() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    if (!root_.empty()) std::filesystem::remove_all(root_, ec);
   }
   const std::string& path() const { return path_; }
   bool ok() const { return !path_.empty(); }
 
  private:
+  std::string root_;
   std::string path_;
 };
 
