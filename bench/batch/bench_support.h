@@ -3,7 +3,10 @@
 // a stopwatch, starting a baseline tool, and page contents.
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <malloc.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,21 +24,45 @@ extern char** environ;
 namespace qm::bench {
 
 /// A scratch folder under TMPDIR (or /tmp), removed at the end.
+///
+/// Where ext4 puts a benchmark's files decides what creating them costs.
+/// Without a journal, ext4 gives a new file the first free inode of its
+/// folder's group that was not freed in the last minute or so, and checks
+/// every recently freed one on the way: in a group where thousands of files
+/// were just deleted (test runs in /tmp on a shared machine, or the clean-up
+/// of the benchmark run before), creating one file took 0.1 to 2 ms instead
+/// of 25 us, swamping whatever a benchmark that creates many files meant to
+/// measure. So the scratch folder is made inside a folder marked as a top
+/// of directory hierarchies (chattr +T), under a new random name: ext4 then
+/// places it in a little-used group, chosen by the name's hash, and so a
+/// different one from run to run.
 class ScratchFolder {
  public:
   explicit ScratchFolder(const char* tag) {
     const char* tmp = std::getenv("TMPDIR");
     std::string base = std::string(tmp && *tmp ? tmp : "/tmp") + "/qm-bench-" + tag + "-XXXXXX";
-    path_ = ::mkdtemp(base.data()) ? base : std::string();
+    if (!::mkdtemp(base.data())) return;
+    root_ = base;
+    if (int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+      int flags = 0;
+      if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+        flags |= FS_TOPDIR_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);  // where it cannot be set, nothing changes
+      }
+      ::close(fd);
+    }
+    std::string path = root_ + "/run-XXXXXX";
+    if (::mkdtemp(path.data())) path_ = path;
   }
   ~ScratchFolder() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    if (!root_.empty()) std::filesystem::remove_all(root_, ec);
   }
   const std::string& path() const { return path_; }
   bool ok() const { return !path_.empty(); }
 
  private:
+  std::string root_;
   std::string path_;
 };
 
@@ -109,6 +136,20 @@ inline bool WriteWhole(const std::string& path, const std::string& data) {
   std::ofstream out(path, std::ios::binary);
   out.write(data.data(), static_cast<std::streamsize>(data.size()));
   return static_cast<bool>(out);
+}
+
+/// Starts the measure of peak memory (OwnPeakMegabytes) afresh from what
+/// the process holds now, so that the peak reported is that of the timed
+/// work and not of making its inputs (a 100 MB page built in memory): the
+/// heap freed since is first given back to the system. Linux resets the
+/// peak on writing "5" to /proc/self/clear_refs; false where that is not
+/// possible, the peak then counting from the start.
+inline bool ResetPeakMemory() {
+  ::malloc_trim(0);
+  std::ofstream clear_refs("/proc/self/clear_refs");
+  clear_refs << "5";
+  clear_refs.close();
+  return static_cast<bool>(clear_refs);
 }
 
 /// Reads every file of `folder` once, so that the runs compared read from

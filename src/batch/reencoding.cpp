@@ -11,12 +11,53 @@
 
 namespace qm {
 
+namespace {
+
+// A page is read and converted in pieces, so that a page of any size takes
+// little memory. Most pages fit in the first piece and are then written in
+// one go; larger ones continue in pieces of 1 MB. (Reading a piece first
+// clears a buffer of the piece's size, so a small first piece keeps small
+// pages quick.)
+constexpr std::size_t kFirstPieceSize = 64 * 1024;
+constexpr std::size_t kPieceSize = 1 << 20;
+
+enum class PageOutcome { kConverted, kUnreadable, kUnwritten };
+
+// Converts the page at `page` and writes the result to `result`. `piece`
+// and `out` are buffers kept from page to page.
+PageOutcome ReencodePage(FileSystem& fs, const Text& page, const Text& result, std::string& piece, Text& out) {
+  out.clear();
+  if (!fs.ReadPart(page, 0, kFirstPieceSize, &piece)) return PageOutcome::kUnreadable;
+  Utf8ToGbkPieces converter;
+  converter.Add(piece, &out);
+  if (piece.size() < kFirstPieceSize) {
+    converter.Finish(&out);
+    return WriteResultFile(fs, result, out) ? PageOutcome::kConverted : PageOutcome::kUnwritten;
+  }
+  // A large page: its result goes out piece by piece into a temporary
+  // file, which takes the result's name once the page is read to its end.
+  SafeFileWriter writer(fs, result);
+  for (std::uint64_t offset = piece.size(); !converter.ended();) {
+    if (!writer.Add(out)) return PageOutcome::kUnwritten;
+    out.clear();
+    if (!fs.ReadPart(page, offset, kPieceSize, &piece)) return PageOutcome::kUnreadable;
+    offset += piece.size();
+    converter.Add(piece, &out);
+    if (piece.size() < kPieceSize) break;
+  }
+  converter.Finish(&out);
+  return writer.Add(out) && writer.Commit() ? PageOutcome::kConverted : PageOutcome::kUnwritten;
+}
+
+}  // namespace
+
 ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix,
                                         Progress& progress) {
   ReencodingSummary summary;
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
-  std::string data;
+  std::string piece;
+  Text out;
   const std::vector<DirectoryEntry> entries = FindEntries(fs, InToolFolder(folder, "*" + suffix));
   long done = 0;
   for (const DirectoryEntry& entry : entries) {
@@ -27,14 +68,11 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
       summary.outside_links.push_back(name);
       continue;
     }
-    if (!fs.Read(InToolFolder(folder, name), &data)) {
-      ++summary.unreadable;
-      continue;
+    switch (ReencodePage(fs, InToolFolder(folder, name), InToolFolder(output, name), piece, out)) {
+      case PageOutcome::kConverted: ++summary.converted; break;
+      case PageOutcome::kUnreadable: ++summary.unreadable; break;
+      case PageOutcome::kUnwritten: ++summary.unwritten; break;
     }
-    Text page = Utf8ToGbkText(ByteSet(std::move(data)));
-    data.clear();
-    bool ok = WriteResultFile(fs, InToolFolder(output, name), page);
-    ++(ok ? summary.converted : summary.unwritten);
   }
   return summary;
 }

@@ -29,10 +29,12 @@ struct ReencodingSummary {
 /// Converts every file directly in `folder` whose name matches "*" +
 /// `suffix` (Windows wildcard rules) with Utf8ToGbkText and writes the result
 /// under the same name into the sub-folder 处理后 (created when missing).
-/// The pages themselves stay as they are. A result replaces an earlier file
-/// of that name only once it is completely written. A page that cannot be
-/// read gets no result, so an earlier result is not replaced by an empty file;
-/// nor does a link to a file outside `folder`.
+/// The pages themselves stay as they are. A page is read and converted in
+/// pieces, so that even a very large one takes little memory. A result
+/// replaces an earlier file of that name only once it is completely
+/// written. A page that cannot be read gets no result, so an earlier result
+/// is not replaced by an empty file; nor does a link to a file outside
+/// `folder`.
 /// Each page is reported to `progress` before it is read; a stop leaves the
 /// later pages untouched.
 ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix,

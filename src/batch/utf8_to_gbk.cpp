@@ -183,35 +183,53 @@ Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped) {
   return out;
 }
 
-Text Utf8ToGbkText(const ByteSet& data) {
-  // One pass from UTF-8 to code page 936, with the same results as
-  // Utf16ToGbkText(Utf8ToUtf16(data)): a character above U+FFFF (a surrogate
-  // pair) as one "?", the end at the first U+0000, and a combining mark
-  // folded into the character before it where code page 936 has the
-  // composed letter. The marks U+0300 to U+036F take two bytes in UTF-8,
-  // the first 0xCC or 0xCD, so only such a byte calls for a look at what
-  // follows.
-  std::string_view s = data.View();
-  if (s.starts_with("\xEF\xBB\xBF")) s.remove_prefix(3);
+namespace {
+
+// A character that starts at least this many bytes before the end of the
+// bytes at hand converts as it would within the whole text: a sequence
+// takes at most four bytes, and a letter looks at up to three two-byte
+// marks after it (two that fold into it, as u, ü, ǖ, and the one that ends
+// the folding).
+constexpr std::size_t kLookahead = 16;
+
+// One pass from UTF-8 to code page 936, with the same results as
+// Utf16ToGbkText(Utf8ToUtf16(data)): a character above U+FFFF (a surrogate
+// pair) as one "?", the end at the first U+0000, and a combining mark
+// folded into the character before it where code page 936 has the
+// composed letter. The marks U+0300 to U+036F take two bytes in UTF-8, the
+// first 0xCC or 0xCD, so only such a byte calls for a look at what
+// follows. Converts the characters of p[0, len) that start before `limit`
+// and writes their bytes at `o`, never more than it reads (a character of
+// one byte stays one byte, longer ones become two bytes at most). Returns
+// where it stopped; `ended` becomes true at a U+0000.
+std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_t limit, char*& o, bool& ended) {
   const std::uint16_t* table = Cp936Table();
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const std::size_t len = s.size();
   auto mark_may_follow = [p, len](std::size_t i) { return i < len && (p[i] == 0xCC || p[i] == 0xCD); };
-  // Never longer than the UTF-8: a character of one byte stays one byte,
-  // longer ones become two bytes at most.
-  Text out(len, '\0');
-  char* o = out.data();
   std::size_t i = 0;
-  while (i < len) {
+  while (i < limit) {
     // Runs of ASCII, eight bytes at a time, when no mark follows them.
-    while (i + 8 <= len && EightPlainAsciiBytes(p + i) && !mark_may_follow(i + 8)) {
+    while (i + 8 <= limit && EightPlainAsciiBytes(p + i) && !mark_may_follow(i + 8)) {
       std::memcpy(o, p + i, 8);
       o += 8;
       i += 8;
     }
-    if (i >= len) break;
+    // Runs of three-byte characters (the Chinese ones) with a two-byte
+    // form. No mark folds into such a character, so none is looked for.
+    while (i < limit && i + 2 < len && p[i] >= 0xE1 && p[i] <= 0xEF && p[i] != 0xED &&
+           (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+      std::uint16_t code = table[(p[i] & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)];
+      if (code < 0x100 || code == kNoCp936Form) break;
+      o[0] = static_cast<char>(code >> 8);
+      o[1] = static_cast<char>(code & 0xFF);
+      o += 2;
+      i += 3;
+    }
+    if (i >= limit) break;
     char32_t cp = DecodeOne(p, len, i);
-    if (cp == 0) break;
+    if (cp == 0) {
+      ended = true;
+      break;
+    }
     if (cp >= 0x10000) {
       *o++ = '?';
       continue;
@@ -227,8 +245,54 @@ Text Utf8ToGbkText(const ByteSet& data) {
     }
     PutCp936(o, table[cp]);
   }
+  return i;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+Text Utf8ToGbkText(const ByteSet& data) {
+  std::string_view s = data.View();
+  if (s.starts_with(kByteOrderMark)) s.remove_prefix(kByteOrderMark.size());
+  Text out(s.size(), '\0');
+  char* o = out.data();
+  bool ended = false;
+  ConvertUtf8ToGbk(reinterpret_cast<const unsigned char*>(s.data()), s.size(), s.size(), o, ended);
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
+}
+
+void Utf8ToGbkPieces::Add(std::string_view piece, Text* out) {
+  if (ended_) return;
+  held_.append(piece);
+  Convert(held_.size() > kLookahead ? held_.size() - kLookahead : 0, false, out);
+}
+
+void Utf8ToGbkPieces::Finish(Text* out) {
+  if (!ended_) Convert(held_.size(), true, out);
+  held_.clear();
+}
+
+void Utf8ToGbkPieces::Convert(std::size_t limit, bool finishing, Text* out) {
+  std::size_t start = 0;
+  if (!begun_) {
+    // The byte-order mark is looked for once the first three bytes are in.
+    if (held_.size() < kByteOrderMark.size() && !finishing) return;
+    if (std::string_view(held_).starts_with(kByteOrderMark)) start = kByteOrderMark.size();
+    begun_ = true;
+  }
+  if (limit <= start) {
+    held_.erase(0, start);
+    return;
+  }
+  std::size_t used = out->size();
+  out->resize(used + held_.size() - start);
+  char* o = out->data() + used;
+  std::size_t done = start + ConvertUtf8ToGbk(reinterpret_cast<const unsigned char*>(held_.data()) + start,
+                                              held_.size() - start, limit - start, o, ended_);
+  out->resize(static_cast<std::size_t>(o - out->data()));
+  held_.erase(0, ended_ ? held_.size() : done);
 }
 
 Text Utf8ToGbkPageText(std::string_view data) {

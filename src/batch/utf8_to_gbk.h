@@ -3,6 +3,7 @@
 // MultiByteToWideChar(CP_UTF8, 0) and WideCharToMultiByte(936,
 // WC_COMPOSITECHECK) with the default character "?".
 
+#include <string>
 #include <string_view>
 
 #include "runtime/byte_set.h"
@@ -43,6 +44,28 @@ Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped = Cp936Unmapped
 /// byte-order mark at the very start is dropped, since it has no code page
 /// 936 form and would put a "?" at the top of the page.
 Text Utf8ToGbkText(const ByteSet& data);
+
+/// Utf8ToGbkText for a text that arrives in pieces, for files too large to
+/// hold whole: what Add gives for each piece and Finish at the end, joined,
+/// is Utf8ToGbkText of the pieces joined. A piece may end anywhere, inside
+/// a character too; the last few bytes of each piece, whose conversion
+/// depends on what follows them, are held back for the next one.
+class Utf8ToGbkPieces {
+ public:
+  /// Converts `piece`, after what was held back, and appends the result to
+  /// `out`. Adds nothing once the text has ended.
+  void Add(std::string_view piece, Text* out);
+  /// Converts what was held back: the text is complete.
+  void Finish(Text* out);
+  /// True once a U+0000 has ended the text: later pieces change nothing.
+  bool ended() const { return ended_; }
+
+ private:
+  void Convert(std::size_t limit, bool finishing, Text* out);
+  std::string held_;
+  bool begun_ = false;  // the byte-order mark has been looked for
+  bool ended_ = false;
+};
 
 /// UTF-8 (without a byte-order mark) to code page 936 for a page:
 /// Utf16ToGbkText of Utf8ToUtf16 with kCharacterReference.

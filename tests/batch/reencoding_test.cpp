@@ -69,6 +69,21 @@ TEST_F(ReencodingTest, AnUnreadablePageKeepsItsEarlierResult) {
   EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 2 个网页")), Text::npos);
 }
 
+// Pages larger than the pieces they are read in, with characters and a
+// zero byte around the piece boundaries, come out as converted whole.
+TEST_F(ReencodingTest, LargePagesComeOutAsConvertedWhole) {
+  std::string chinese;
+  for (int k = 0; chinese.size() < 2500 * 1024; ++k) chinese += k % 7 ? "\xE4\xB8\xAD" : "e\xCC\x81<p>";
+  const std::string pages[] = {chinese, "ab" + chinese, chinese.substr(0, 64 * 1024),
+                               chinese.substr(0, (1 << 20) + 64 * 1024),
+                               chinese.substr(0, 1100 * 1024) + std::string(1, '\0') + chinese};
+  for (std::size_t k = 0; k < std::size(pages); ++k)
+    f.fs.AddFile("/site/" + std::to_string(k) + ".htm", pages[k]);
+  EXPECT_EQ(ReencodePagesInFolder(f.fs, "/site", ".htm").converted, 5);
+  for (std::size_t k = 0; k < std::size(pages); ++k)
+    EXPECT_EQ(Out((std::to_string(k) + ".htm").c_str()), Utf8ToGbkText(ByteSet(pages[k]))) << k;
+}
+
 TEST_F(ReencodingTest, RefusesAnEmptyOrMissingFolder) {
   for (Text folder : {Text(), Text("/missing")}) {
     f.ui.messages.clear();

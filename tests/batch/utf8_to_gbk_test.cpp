@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -123,19 +124,46 @@ TEST(Utf8ToGbkText, DropsAByteOrderMarkAtTheStartOnly) {
   EXPECT_EQ(Convert("a\xEF\xBB\xBF"), "a?");
 }
 
-// The one-pass conversion against the two documented steps, over random
-// mixes of ASCII, Chinese, pinyin letters with combining marks, characters
-// above U+FFFF, stray bytes, cut sequences and zero bytes.
-TEST(Utf8ToGbkText, EqualsTheTwoStepsOnRandomInput) {
+// Random mixes of ASCII, Chinese, pinyin letters with combining marks,
+// characters above U+FFFF, stray bytes, cut sequences and zero bytes.
+std::string RandomUtf8(std::mt19937& rng, int most_pieces) {
   const std::string pieces[] = {"a", "e", "u", "\xC3\xBC", "\xCC\x81", "\xCC\x84", "\xCC\x8C", "\xE4\xB8\xAD",
                                 "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF0\x90\x8C\x80", "\x80", "\xE4\xB8",
                                 "\xED\xA0\x80", "\xC0\xAF", std::string(1, '\0'), "plain ascii text ", "\r\n"};
+  std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), count(0, most_pieces);
+  std::string utf8;
+  for (int n = count(rng); n > 0; --n) utf8 += pieces[pick(rng)];
+  return utf8;
+}
+
+// The one-pass conversion against the two documented steps.
+TEST(Utf8ToGbkText, EqualsTheTwoStepsOnRandomInput) {
   std::mt19937 rng(15);
-  std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), count(0, 40);
   for (int round = 0; round < 3000; ++round) {
-    std::string utf8;
-    for (int n = count(rng); n > 0; --n) utf8 += pieces[pick(rng)];
+    std::string utf8 = RandomUtf8(rng, 40);
     EXPECT_EQ(Convert(utf8), Utf16ToGbkText(Utf8ToUtf16(ByteSet(utf8)))) << "round " << round;
+  }
+}
+
+// Converting in pieces, cut anywhere (inside a character, between a letter
+// and its marks, inside a byte-order mark, after a zero byte), gives the
+// whole text's result.
+TEST(Utf8ToGbkPieces, EqualsTheWholeConversionWhereverThePiecesEnd) {
+  std::mt19937 rng(16);
+  std::uniform_int_distribution<int> cut(0, 20);
+  for (int round = 0; round < 3000; ++round) {
+    // u with two marks folds twice (ü, then ǖ): the longest look ahead.
+    std::string utf8 = (round % 4 == 0 ? "\xEF\xBB\xBF" : "") + RandomUtf8(rng, round % 2 ? 8 : 100) +
+                       "u\xCC\x88\xCC\x84\xCC\x81" + RandomUtf8(rng, 100);
+    Utf8ToGbkPieces pieces;
+    Text out;
+    for (std::size_t at = 0; at < utf8.size();) {
+      std::size_t n = std::min<std::size_t>(cut(rng), utf8.size() - at);
+      pieces.Add(std::string_view(utf8).substr(at, n), &out);
+      at += n;
+    }
+    pieces.Finish(&out);
+    EXPECT_EQ(out, Convert(utf8)) << "round " << round;
   }
 }
 
