@@ -124,6 +124,9 @@ int main(int argc, char** argv) {
                                      : fs::path(keep);
   const fs::path src = work / "src";
   fs::create_directories(src);
+  // Outputs an earlier --keep run left would turn every round into
+  // replacing files, not unpacking into a new folder.
+  for (const char* left : {"trash", "out0", "out1", "out2"}) fs::remove_all(work / left);
   if (!fs::exists(src / "book.chm") && !makeBook(src, binDir / "hhc.exe")) {
     std::fprintf(stderr, "could not compile the book (need hhc.exe beside this program or chmcmd)\n");
     return 1;
