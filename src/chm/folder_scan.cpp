@@ -45,8 +45,10 @@ struct Scan {
     if (identified) walk.push_back(id);
 
     // One listing serves both searches: sub-folders (attribute filter 16,
-    // without "." and "..") and files (filter 39).
-    std::vector<DirectoryEntry> entries = ctx.fs.List({});
+    // without "." and "..") and files (filter 39). A regular file always
+    // passes the file filter by its archive bit, so the listing need not
+    // say which entries are read-only.
+    std::vector<DirectoryEntry> entries = ctx.fs.ListKinds({});
     if (!ctx.progress.Step(static_cast<long>(block.size()), 0, folder)) return false;
     for (const DirectoryEntry& entry : entries) {
       if ((entry.attributes & kDirectory) == 0 || entry.name == "." || entry.name == "..") continue;

@@ -79,6 +79,11 @@ class FileSystem {
   /// cannot be read.
   virtual std::vector<DirectoryEntry> List(const Text& folder) = 0;
 
+  /// As List, except that folders and regular files may come without the
+  /// read-only bit: finding it costs a look at every entry, which a walk
+  /// through a large tree, asking only what each entry is, does without.
+  virtual std::vector<DirectoryEntry> ListKinds(const Text& folder) { return List(folder); }
+
   /// Renames or moves a file or folder. Fails, changing nothing, when
   /// `to` already exists.
   virtual bool Rename(const Text& from, const Text& to) = 0;

@@ -35,15 +35,10 @@ char32_t UpperCase(char32_t cp) {
   return cp;
 }
 
-// The NTFS sort key of a UTF-8 name: upper-cased UTF-16 code units.
+// The NTFS sort key of a name that is not ASCII: upper-cased UTF-16 code
+// units of its UTF-8 form.
 std::u16string SortKey(std::string_view gbk_name) {
   std::u16string key;
-  if (std::all_of(gbk_name.begin(), gbk_name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    // An ASCII name is its own UTF-8, and its letters upper-case alone.
-    key.reserve(gbk_name.size());
-    for (char c : gbk_name) key.push_back(static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 32 : c));
-    return key;
-  }
   std::string utf8 = NativeName(gbk_name);
   key.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
@@ -92,26 +87,62 @@ int AttributesFromMode(unsigned mode, std::string_view name) {
   return attributes;
 }
 
+namespace {
+
+// A name's sort key, compared one UTF-16 unit at a time: an ASCII name is
+// its own key once upper-cased, so only other names get a key built.
+struct NtfsKey {
+  const char* ascii = nullptr;      // the name, when it is ASCII
+  const char16_t* wide = nullptr;   // the built key otherwise
+  std::size_t size = 0;
+  std::size_t index = 0;            // of the entry
+
+  char16_t operator[](std::size_t i) const {
+    if (!ascii) return wide[i];
+    char c = ascii[i];
+    return static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  }
+};
+
+bool IsAscii(std::string_view name) {
+  return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
 void SortLikeNtfs(std::vector<DirectoryEntry>* entries) {
-  std::vector<std::pair<std::u16string, std::size_t>> keys;
-  keys.reserve(entries->size());
+  static const char16_t kDot[] = u"\x01", kDotDot[] = u"\x02";
+  std::vector<std::u16string> built;  // never grows past its reservation: keys point into it
+  built.reserve(entries->size());
+  std::vector<NtfsKey> keys(entries->size());
   for (std::size_t i = 0; i < entries->size(); ++i) {
     const Text& name = (*entries)[i].name;
-    std::u16string key;
-    if (name == ".") key = u"\x01";
-    else if (name == "..") key = u"\x02";
-    else key = SortKey(name);
-    keys.emplace_back(std::move(key), i);
+    NtfsKey& key = keys[i];
+    key.index = i;
+    if (name == "." || name == "..") {
+      key.wide = name == "." ? kDot : kDotDot;
+      key.size = 1;
+    } else if (IsAscii(name)) {
+      key.ascii = name.data();
+      key.size = name.size();
+    } else {
+      built.push_back(SortKey(name));
+      key.wide = built.back().data();
+      key.size = built.back().size();
+    }
   }
   // Names that differ only in case (possible on Linux) are ordered by their
   // bytes, so that the same folder always lists in the same order.
-  std::sort(keys.begin(), keys.end(), [entries](const auto& a, const auto& b) {
-    if (a.first != b.first) return a.first < b.first;
-    return (*entries)[a.second].name < (*entries)[b.second].name;
+  std::sort(keys.begin(), keys.end(), [entries](const NtfsKey& a, const NtfsKey& b) {
+    const std::size_t common = std::min(a.size, b.size);
+    for (std::size_t i = 0; i < common; ++i)
+      if (a[i] != b[i]) return a[i] < b[i];
+    if (a.size != b.size) return a.size < b.size;
+    return (*entries)[a.index].name < (*entries)[b.index].name;
   });
   std::vector<DirectoryEntry> sorted;
   sorted.reserve(entries->size());
-  for (auto& k : keys) sorted.push_back(std::move((*entries)[k.second]));
+  for (const NtfsKey& k : keys) sorted.push_back(std::move((*entries)[k.index]));
   *entries = std::move(sorted);
 }
 
@@ -238,13 +269,25 @@ int RealFileSystem::Attributes(const Text& path) {
   return AttributesFromMode(st.st_mode, name) & 0x37;
 }
 
-std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) {
+namespace {
+
+// Lists `folder` for List (`read_only_bits`) and ListKinds (without them):
+// the kind of an entry comes from the listing itself where the file system
+// gives it (folder or regular file), so a stat is needed only for the
+// read-only bit, for links (whose target decides) and for other kinds.
+std::vector<DirectoryEntry> ListFolder(const Text& folder, bool read_only_bits) {
   std::vector<DirectoryEntry> entries;
   std::string native = folder.empty() ? std::string(".") : Native(folder);
   DIR* dir = ::opendir(native.c_str());
   if (!dir) return entries;
   int dfd = ::dirfd(dir);
   while (struct dirent* e = ::readdir(dir)) {
+    if (!read_only_bits && (e->d_type == DT_DIR || e->d_type == DT_REG)) {
+      entries.push_back({TextFromNativeName(e->d_name),
+                         AttributesFromMode(e->d_type == DT_DIR ? S_IFDIR | S_IWUSR : S_IFREG | S_IWUSR, e->d_name),
+                         false});
+      continue;
+    }
     struct stat st;
     if (::fstatat(dfd, e->d_name, &st, 0) != 0) {
       // A dangling link or an entry that vanished: list it as what it
@@ -262,6 +305,12 @@ std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) {
   SortLikeNtfs(&entries);
   return entries;
 }
+
+}  // namespace
+
+std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) { return ListFolder(folder, true); }
+
+std::vector<DirectoryEntry> RealFileSystem::ListKinds(const Text& folder) { return ListFolder(folder, false); }
 
 bool RealFileSystem::Rename(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return false;

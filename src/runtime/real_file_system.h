@@ -18,6 +18,7 @@ class RealFileSystem : public FileSystem {
   Text RealPath(const Text& path) override;
   int Attributes(const Text& path) override;
   std::vector<DirectoryEntry> List(const Text& folder) override;
+  std::vector<DirectoryEntry> ListKinds(const Text& folder) override;
   bool Rename(const Text& from, const Text& to) override;
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;

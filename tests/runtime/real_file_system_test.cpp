@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 #include "runtime/disks.h"
@@ -134,6 +136,73 @@ TEST(SortLikeNtfs, GivesTheSameOrderWhateverTheListingOrder) {
   for (auto& e : b) names_b.push_back(e.name);
   EXPECT_EQ(names_a, (std::vector<Text>{".", "..", "A.txt", "a.txt", "b"}));
   EXPECT_EQ(names_a, names_b);
+}
+
+TEST_F(RealFileSystemTest, ListKindsIsListWithoutOnlyTheReadOnlyBitOfFoldersAndFiles) {
+  disk.Folder("dir");
+  disk.Folder("locked dir");
+  disk.ReadOnly("locked dir");
+  disk.File("a.txt");
+  disk.File("locked.txt");
+  disk.ReadOnly("locked.txt");
+  disk.File(".hidden");
+  ASSERT_EQ(::symlink("a.txt", (root + "/to file").c_str()), 0);
+  ASSERT_EQ(::symlink("locked dir", (root + "/to dir").c_str()), 0);
+  ASSERT_EQ(::symlink("missing", (root + "/dangling").c_str()), 0);
+  ASSERT_EQ(::mkfifo((root + "/pipe").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo((root + "/locked pipe").c_str(), 0444), 0);
+  const std::vector<DirectoryEntry> full = fs.List(disk.Root()), kinds = fs.ListKinds(disk.Root());
+  ASSERT_EQ(full.size(), 12u);
+  ASSERT_EQ(kinds.size(), full.size());
+  for (std::size_t i = 0; i < full.size(); ++i) {
+    SCOPED_TRACE(full[i].name);
+    EXPECT_EQ(kinds[i].name, full[i].name);
+    EXPECT_EQ(kinds[i].link, full[i].link);
+    const bool plain = !full[i].link && (full[i].attributes & (kDirectory | kArchive)) != 0;
+    EXPECT_EQ(kinds[i].attributes, plain ? full[i].attributes & ~kReadOnly : full[i].attributes);
+  }
+}
+
+// The order of names against the rule itself: upper-cased UTF-16 units,
+// then bytes; "." and ".." first. Many generated folders mixing ASCII (with
+// the punctuation between the cases) and Chinese names, so that names with
+// and without a built key meet.
+TEST(SortLikeNtfs, OrdersGeneratedNamesByUpperCasedUtf16ThenBytes) {
+  const std::vector<std::string> pieces = {"a", "A", "b", "Z", "z", "_", "[", "~", "0", ".", " ", "中", "文", "\xEF\xBD\x81"};
+  auto key = [](const Text& name) {
+    std::u16string k;
+    const std::string utf8 = NativeName(name);
+    for (std::size_t i = 0; i < utf8.size();) {
+      char32_t cp;
+      std::size_t n = DecodeUtf8(utf8, i, &cp);
+      i += n;
+      if (cp >= 'a' && cp <= 'z') cp -= 32;
+      if (cp == 0xFF41) cp = 0xFF21;  // full-width a
+      k.push_back(static_cast<char16_t>(cp));
+    }
+    return k;
+  };
+  std::mt19937 random(15);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<DirectoryEntry> entries = {{".", kDirectory}, {"..", kDirectory}};
+    std::set<Text> seen;
+    for (int n = random() % 12; n > 0; --n) {
+      std::string utf8;
+      for (int len = 1 + random() % 5; len > 0; --len) utf8 += pieces[random() % pieces.size()];
+      Text name = Gbk(utf8);
+      if (utf8 != "." && utf8 != ".." && seen.insert(name).second) entries.push_back({name, kArchive});
+    }
+    std::vector<DirectoryEntry> expected = entries;
+    std::sort(expected.begin() + 2, expected.end(), [&](const DirectoryEntry& a, const DirectoryEntry& b) {
+      return std::pair(key(a.name), a.name) < std::pair(key(b.name), b.name);
+    });
+    std::shuffle(entries.begin(), entries.end(), random);
+    SortLikeNtfs(&entries);
+    std::vector<Text> got, want;
+    for (const auto& e : entries) got.push_back(e.name);
+    for (const auto& e : expected) want.push_back(e.name);
+    ASSERT_EQ(got, want);
+  }
 }
 
 TEST(AttributesFromMode, MapsKindHiddenAndReadOnly) {

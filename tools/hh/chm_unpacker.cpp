@@ -14,8 +14,10 @@
 namespace hh {
 namespace {
 
-// Below this much content one thread is quicker than starting more.
-constexpr unsigned long long kParallelThreshold = 4ull << 20;
+// Below this much content one thread is quicker than starting more (each
+// more opens the book again); from about 1 MB up, decoding, which takes
+// most of the time beside creating the files, is worth sharing.
+constexpr unsigned long long kParallelThreshold = 1ull << 20;
 constexpr unsigned kMaxWorkers = 4;
 
 // One worker's stretch of the content order and what became of it.
