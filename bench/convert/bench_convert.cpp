@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,27 +38,46 @@ class NoProcesses : public ProcessRunner {
   RunResult Run(const Text&, bool, int) override { return {}; }
 };
 
-// A GBK text of about `size` bytes: lines of Chinese characters and ASCII
-// words ended by CR LF, different for every seed.
-std::string MakeText(std::size_t size, unsigned seed) {
+// Writes to `path` a GBK text of `size` bytes: lines of Chinese
+// characters and ASCII words ended by CR LF, different for every seed.
+// Made a megabyte at a time, so that the benchmark's own memory stays
+// small beside what the conversion takes.
+void WriteText(const fs::path& path, std::size_t size, unsigned seed) {
+  std::ofstream out(path, std::ios::binary);
   std::string text;
-  text.reserve(size + 80);
   unsigned state = seed * 2654435761u + 1;
   auto next = [&state] { return state = state * 1103515245u + 12345u, state >> 16; };
-  while (text.size() < size) {
-    for (int i = 0; i < 30; ++i) {
-      if (next() % 8 == 0) {
-        text += "word ";
-      } else {
-        text += static_cast<char>(0xB0 + next() % 0x40);  // a GB2312 hanzi
-        text += static_cast<char>(0xA1 + next() % 0x5E);
+  for (std::size_t written = 0; written < size;) {
+    text.clear();
+    while (text.size() < (1u << 20) && written + text.size() < size) {
+      for (int i = 0; i < 30; ++i) {
+        if (next() % 8 == 0) {
+          text += "word ";
+        } else {
+          text += static_cast<char>(0xB0 + next() % 0x40);  // a GB2312 hanzi
+          text += static_cast<char>(0xA1 + next() % 0x5E);
+        }
       }
+      text += "\r\n";
     }
-    text += "\r\n";
+    if (written + text.size() >= size) {
+      text.resize(size - written);
+      if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0x80) text.back() = '.';
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    written += text.size();
   }
-  text.resize(size);
-  if (static_cast<unsigned char>(text.back()) >= 0x80) text.back() = '.';
-  return text;
+}
+
+// Reads every file of `folder` once, a megabyte at a time, so that the
+// runs compared read from the page cache alike.
+void WarmUpInPieces(const fs::path& folder) {
+  std::vector<char> buffer(1 << 20);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    }
+  }
 }
 
 // Makes `to` a tree of hard links to the files of `from`, after putting an
@@ -104,9 +124,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < book_files; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "chapter%05d.txt", i);
-    WriteWhole((pristine_book / name).string(), MakeText(book_size, static_cast<unsigned>(i)));
+    WriteText(pristine_book / name, book_size, static_cast<unsigned>(i));
   }
-  WarmUp(pristine_book.string());
+  WarmUpInPieces(pristine_book);
   ::sync();
   const double book_mb = book_files * (book_size / 1e6);
   std::vector<Contender> book_run;
@@ -146,9 +166,8 @@ int main(int argc, char** argv) {
     folder_paths.push_back(top / ("folder" + std::to_string(k)));
   }
   for (int i = 0; i < tree_files; ++i) {
-    WriteWhole((pristine_tree / ("folder" + std::to_string(i % folders)) / ("text" + std::to_string(i) + ".txt"))
-                   .string(),
-               MakeText(tree_size, static_cast<unsigned>(i) + 7u));
+    WriteText(pristine_tree / ("folder" + std::to_string(i % folders)) / ("text" + std::to_string(i) + ".txt"),
+              tree_size, static_cast<unsigned>(i) + 7u);
   }
   ::sync();
   const double tree_mb = tree_files * (tree_size / 1e6);

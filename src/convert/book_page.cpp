@@ -109,9 +109,14 @@ void PassOn(std::string& text, std::string_view pattern, bool last, OnText&& on_
 void AppendDecoration(Text& out, Random& random) {
   const std::vector<Text>& alphabet = DecorationAlphabet();
   const long size = static_cast<long>(alphabet.size());
-  out += kDecorationOpen;
-  for (long k = 0; k < kDecorationLength; ++k) out += alphabet[random.Number(1, size) - 1];
-  out += kDecorationClose;
+  char run[kDecorationOpen.size() + 2 * kDecorationLength + kDecorationClose.size()];
+  char* end = std::copy(kDecorationOpen.begin(), kDecorationOpen.end(), run);
+  for (long k = 0; k < kDecorationLength; ++k) {
+    const Text& c = alphabet[random.Number(1, size) - 1];
+    end = std::copy(c.begin(), c.end(), end);
+  }
+  end = std::copy(kDecorationClose.begin(), kDecorationClose.end(), end);
+  out.append(run, static_cast<std::size_t>(end - run));
 }
 
 // Passes on `text` (as PassOn) with the hidden decoration after each of its
@@ -259,6 +264,17 @@ void BookPageBuilder::Feed(std::string_view piece, bool last, Text& out, bool wi
   for (std::size_t k = 0; k < later_fills_.size(); ++k) {
     Text& next = k + 1 < later_fills_.size() ? to_fill_[k + 1] : out;
     const std::string_view value = later_fills_[k].second;
+    const std::string_view find = later_fills_[k].first;
+    Text& text = to_fill_[k];
+    if (next.empty() && std::string_view(text).find(find) == std::string_view::npos) {
+      // No match: the text passes on as it is, but for what may still
+      // begin one.
+      const std::size_t end = last ? text.size() : SettledEnd(text, 0, find);
+      std::swap(text, next);
+      text.assign(next, end);
+      next.resize(end);
+      continue;
+    }
     PassOn(
         to_fill_[k], later_fills_[k].first, last, [&next](std::string_view stretch) { next += stretch; },
         [&next, value] { next += value; });
