@@ -22,23 +22,30 @@ void AppendReplacingLineEnds(Text& out, std::string_view text, std::string_view 
     out.append(text.substr(copied_to));
     return;
   }
-  std::size_t copied_to = 0;  // bytes [copied_to, i) are pending a copy
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t end = 0;
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      end = 2;
-    } else if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
-      end = 1;
-    }
-    if (end == 0) {
-      i += by_character ? CharWidthAt(text, i) : 1;
+  // Character by character, an LF counts where it begins a character: it
+  // follows a byte below 0x80 (then it does, and ends a line unless that
+  // byte is a CR; with it when that CR begins a character itself, else the
+  // CR is the second byte of a character and the LF is no line end), or a
+  // run of bytes of 0x80 or above of even length since the last line end.
+  auto high = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]) >= 0x80; };
+  auto starts_character = [&](std::size_t origin, std::size_t at) {
+    std::size_t j = at;
+    while (j > origin && high(j - 1)) --j;
+    return (at - j) % 2 == 0;
+  };
+  std::size_t copied_to = 0;  // a character start; bytes from it on are pending a copy
+  for (std::size_t from = 0, at; (at = text.find('\n', from)) != std::string_view::npos;) {
+    from = at + 1;
+    std::size_t line_end = at;
+    if (at > copied_to && text[at - 1] == '\r') {
+      if (!starts_character(copied_to, at - 1)) continue;
+      line_end = at - 1;
+    } else if (!starts_character(copied_to, at)) {
       continue;
     }
-    out.append(text.substr(copied_to, i - copied_to));
+    out.append(text.substr(copied_to, line_end - copied_to));
     out.append(line_break);
-    i += end;
-    copied_to = i;
+    copied_to = at + 1;
   }
   out.append(text.substr(copied_to));
 }
