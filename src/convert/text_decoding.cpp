@@ -71,16 +71,15 @@ TextEncoding TextEncodingDetector::Finish() {
   if (settled_) return encoding_;
   std::string rest = std::move(held_);
   held_.clear();
-  settled_ = true;
-  if (!marks_checked_) {
-    marks_checked_ = true;
-    if (rest.starts_with("\xFF\xFE")) return encoding_ = TextEncoding::kUtf16Le;
-    if (rest.starts_with("\xFE\xFF")) return encoding_ = TextEncoding::kUtf16Be;
+  if (!marks_checked_ && rest.starts_with("\xFF\xFE")) {
+    encoding_ = TextEncoding::kUtf16Le;
+  } else if (!marks_checked_ && rest.starts_with("\xFE\xFF")) {
+    encoding_ = TextEncoding::kUtf16Be;
+  } else {
+    Check(rest, true);
+    if (!settled_) encoding_ = multi_byte_ ? TextEncoding::kUtf8 : TextEncoding::kGbk;
   }
-  settled_ = false;
-  Check(rest, true);
-  if (!settled_) encoding_ = multi_byte_ ? TextEncoding::kUtf8 : TextEncoding::kGbk;
-  settled_ = true;
+  marks_checked_ = settled_ = true;
   return encoding_;
 }
 

@@ -48,7 +48,7 @@ TEST(BookPageFile, PiecesGiveThePageOfTheWholeText) {
         break;
       default: {
         const bool big_endian = round % 4 == 3;
-        std::u16string units = big_endian ? u"\uFEFF" : u"\uFEFF";
+        std::u16string units = u"\uFEFF";  // the mark, in the byte order chosen
         for (int n = 0; n < length; ++n) units += utf16[pick(utf16.size())];
         raw = Utf16(units, big_endian) + (round % 5 == 0 ? "z" : "");
       }
