@@ -8,10 +8,14 @@
 
 #include "common/bench_row.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +24,7 @@
 #include "convert/batch_conversion.h"
 #include "convert/book_page.h"
 #include "convert/control_names.h"
+#include "convert/framed_page.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
 #include "runtime/encoding.h"
@@ -37,27 +42,46 @@ class NoProcesses : public ProcessRunner {
   RunResult Run(const Text&, bool, int) override { return {}; }
 };
 
-// A GBK text of about `size` bytes: lines of Chinese characters and ASCII
-// words ended by CR LF, different for every seed.
-std::string MakeText(std::size_t size, unsigned seed) {
+// Writes to `path` a GBK text of `size` bytes: lines of Chinese
+// characters and ASCII words ended by CR LF, different for every seed.
+// Made a megabyte at a time, so that the benchmark's own memory stays
+// small beside what the conversion takes.
+void WriteText(const fs::path& path, std::size_t size, unsigned seed) {
+  std::ofstream out(path, std::ios::binary);
   std::string text;
-  text.reserve(size + 80);
   unsigned state = seed * 2654435761u + 1;
   auto next = [&state] { return state = state * 1103515245u + 12345u, state >> 16; };
-  while (text.size() < size) {
-    for (int i = 0; i < 30; ++i) {
-      if (next() % 8 == 0) {
-        text += "word ";
-      } else {
-        text += static_cast<char>(0xB0 + next() % 0x40);  // a GB2312 hanzi
-        text += static_cast<char>(0xA1 + next() % 0x5E);
+  for (std::size_t written = 0; written < size;) {
+    text.clear();
+    while (text.size() < (1u << 20) && written + text.size() < size) {
+      for (int i = 0; i < 30; ++i) {
+        if (next() % 8 == 0) {
+          text += "word ";
+        } else {
+          text += static_cast<char>(0xB0 + next() % 0x40);  // a GB2312 hanzi
+          text += static_cast<char>(0xA1 + next() % 0x5E);
+        }
       }
+      text += "\r\n";
     }
-    text += "\r\n";
+    if (written + text.size() >= size) {
+      text.resize(size - written);
+      if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0x80) text.back() = '.';
+    }
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    written += text.size();
   }
-  text.resize(size);
-  if (static_cast<unsigned char>(text.back()) >= 0x80) text.back() = '.';
-  return text;
+}
+
+// Reads every file of `folder` once, a megabyte at a time, so that the
+// runs compared read from the page cache alike.
+void WarmUpInPieces(const fs::path& folder) {
+  std::vector<char> buffer(1 << 20);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    }
+  }
 }
 
 // Makes `to` a tree of hard links to the files of `from`, after putting an
@@ -70,6 +94,52 @@ void LinkTree(const fs::path& from, const fs::path& to) {
     if (entry.is_directory()) fs::create_directories(target);
     else fs::create_hard_link(entry.path(), target);
   }
+}
+
+// The bare system calls that a conversion cannot do without, to show its
+// floor beside cp -r: each text read in pieces of a megabyte, a new file
+// created exclusively holding as many bytes as its converted form, and the
+// text moved into `moved_to` (empty: deleted instead).
+struct FileFloor {
+  std::vector<fs::path> sources;     // the files to read
+  std::vector<fs::path> targets;     // the new files
+  std::vector<std::size_t> sizes;    // the bytes of each new file
+  std::vector<fs::path> moved_to;    // where each source goes; empty: deleted
+  long draws = 0;                    // random numbers drawn besides
+
+  bool Run(Random& random) const {
+    static std::vector<char> buffer(1 << 20, 'x');
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      int in = ::open(sources[i].c_str(), O_RDONLY | O_CLOEXEC);
+      if (in < 0) return false;
+      while (::read(in, buffer.data(), buffer.size()) > 0) {
+      }
+      ::close(in);
+      int out = ::open(targets[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (out < 0) return false;
+      for (std::size_t left = sizes[i]; left > 0;) {
+        ssize_t n = ::write(out, buffer.data(), std::min(left, buffer.size()));
+        if (n <= 0) return false;
+        left -= static_cast<std::size_t>(n);
+      }
+      ::close(out);
+      if (moved_to.empty() ? ::unlink(sources[i].c_str()) != 0 : ::rename(sources[i].c_str(), moved_to[i].c_str()) != 0)
+        return false;
+    }
+    long long sum = 0;
+    for (long k = 0; k < draws; ++k) sum += random.Number(1, 56);
+    return sum >= draws;
+  }
+};
+
+// The number of line ends (LF) in the file at `path`.
+long LineEnds(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buffer(1 << 20);
+  long count = 0;
+  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
+    count += std::count(buffer.data(), buffer.data() + in.gcount(), '\n');
+  return count;
 }
 
 Contender CopyTree(const fs::path& from, const fs::path& to) {
@@ -104,9 +174,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < book_files; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "chapter%05d.txt", i);
-    WriteWhole((pristine_book / name).string(), MakeText(book_size, static_cast<unsigned>(i)));
+    WriteText(pristine_book / name, book_size, static_cast<unsigned>(i));
   }
-  WarmUp(pristine_book.string());
+  WarmUpInPieces(pristine_book);
   ::sync();
   const double book_mb = book_files * (book_size / 1e6);
   std::vector<Contender> book_run;
@@ -128,10 +198,34 @@ int main(int argc, char** argv) {
                         ui.SetTicked(controls::kDecorateBox, true);
                       }});
   book_run.push_back(CopyTree(pristine_book, scratch / "book-copy"));
-  RunInterleaved(book_run);
+  // The floor: read each text, write its page's bytes (as many as ours
+  // wrote this round), move the text aside, and draw nine numbers for the
+  // decoration of every line.
+  long book_lines = 0;
+  for (const auto& entry : fs::directory_iterator(pristine_book)) book_lines += LineEnds(entry.path()) + 1;
+  FileFloor book_floor;
+  const fs::path floor_book = scratch / "book-floor";
+  book_run.push_back({"floor", [&] { return book_floor.Run(random); }, [&] {
+                        LinkTree(pristine_book, floor_book);
+                        MoveAside((scratch / "bak-floor").string(), (scratch / "trash").string());
+                        fs::create_directories(scratch / "bak-floor");
+                        book_floor = {};
+                        book_floor.draws = 9 * book_lines;
+                        int i = 0;
+                        for (const auto& entry : fs::directory_iterator(floor_book)) {
+                          book_floor.sources.push_back(entry.path());
+                          book_floor.targets.push_back(floor_book / PageFileName(i).c_str());
+                          std::error_code ec;
+                          book_floor.sizes.push_back(fs::file_size(book / PageFileName(i++).c_str(), ec));
+                          book_floor.moved_to.push_back(scratch / "bak-floor" / entry.path().filename());
+                        }
+                      }});
+  RunInterleaved(book_run, 5);
   const std::string label = SizeLabel(single_mb, book_mb, book_files, "text", "texts of 20 KB");
   PrintRow("paged book, wrapping and decoration", {label, book_mb}, book_run[0], &book_run[1], OwnPeakMegabytes(),
            "<= 1.5, < 50 MB");
+  PrintRow("floor of the paged book: read, write the pages' bytes, move, draw", {label, book_mb}, book_run[2],
+           &book_run[1], 0, "-");
   all_ok = all_ok && book_run[0].ok;
   if (single_mb > 0) return all_ok ? 0 : 1;
 
@@ -146,9 +240,8 @@ int main(int argc, char** argv) {
     folder_paths.push_back(top / ("folder" + std::to_string(k)));
   }
   for (int i = 0; i < tree_files; ++i) {
-    WriteWhole((pristine_tree / ("folder" + std::to_string(i % folders)) / ("text" + std::to_string(i) + ".txt"))
-                   .string(),
-               MakeText(tree_size, static_cast<unsigned>(i) + 7u));
+    WriteText(pristine_tree / ("folder" + std::to_string(i % folders)) / ("text" + std::to_string(i) + ".txt"),
+              tree_size, static_cast<unsigned>(i) + 7u);
   }
   ::sync();
   const double tree_mb = tree_files * (tree_size / 1e6);
@@ -176,11 +269,34 @@ int main(int argc, char** argv) {
                         return true;
                       }});
   tree_run.push_back(CopyTree(pristine_tree, scratch / "tree-copy"));
-  RunInterleaved(tree_run);
+  // The floor of both: read each file, create its counterpart with as many
+  // bytes as ours writes, delete the file.
+  const fs::path floor_top = scratch / "tree-floor";
+  FileFloor convert_floor, undo_floor;
+  for (const auto& entry : fs::recursive_directory_iterator(pristine_tree)) {
+    if (!entry.is_regular_file()) continue;
+    fs::path text = floor_top / fs::relative(entry.path(), pristine_tree), page = text;
+    page.replace_extension(".htm");
+    std::ifstream in(entry.path(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    convert_floor.sources.push_back(text);
+    convert_floor.targets.push_back(page);
+    convert_floor.sizes.push_back(FramedPage(ByteSet(bytes)).size());
+    undo_floor.sources.push_back(page);
+    undo_floor.targets.push_back(text);
+    undo_floor.sizes.push_back(bytes.size());
+  }
+  tree_run.push_back({"floor", [&] { return convert_floor.Run(random); }, [&] { LinkTree(pristine_tree, floor_top); }});
+  tree_run.push_back({"undo floor", [&] { return undo_floor.Run(random); }});
+  RunInterleaved(tree_run, 5);
   const std::string tree_label = std::to_string(tree_files) + " texts of 10 KB";
   const double peak = OwnPeakMegabytes();
   PrintRow("batch conversion", {tree_label, tree_mb}, tree_run[0], &tree_run[2], peak, "<= 1.5, < 50 MB");
   PrintRow("undo of the batch conversion", {tree_label, tree_mb}, tree_run[1], &tree_run[2], peak, "<= 1.5, < 50 MB");
+  PrintRow("floor of the batch conversion: read, create the page, delete", {tree_label, tree_mb}, tree_run[3],
+           &tree_run[2], 0, "-");
+  PrintRow("floor of the undo: read, create the text, delete", {tree_label, tree_mb}, tree_run[4], &tree_run[2], 0,
+           "-");
   all_ok = all_ok && tree_run[0].ok && tree_run[1].ok;
   return all_ok ? 0 : 1;
 }

@@ -35,7 +35,10 @@ bool Occupied(FileSystem& fs, const Text& path) { return fs.Attributes(path) != 
 
 // Converts one file of `folder`; true when its page was written. A page
 // never replaces an existing file, and a text that holds a 0 byte (after
-// decoding) gets no page, since the page would end at that byte.
+// decoding) gets no page, since the page would end at that byte. The page
+// is created exclusively, so the common case costs no look at the name
+// beforehand; only a step that fails asks whether a file was in the way,
+// which is what the report then names.
 bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
   FileSystem& fs = walk.ctx.fs;
   Text source = JoinPath(folder, name);
@@ -45,25 +48,17 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
     return false;
   }
   Text page_path = JoinPath(folder, page_name);
-  if (Occupied(fs, page_path)) {
-    walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
+  auto refuse = [&](std::string_view reason) {
+    if (Occupied(fs, page_path)) walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
+    else walk.report.Add(source, Gbk(reason));
     return false;
-  }
+  };
   std::string data;
-  if (!fs.Read(source, &data)) {
-    walk.report.Add(source, Gbk("无法读取，未转换"));
-    return false;
-  }
+  if (!fs.Read(source, &data)) return refuse("无法读取，未转换");
   DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
-  if (HoldsZeroByte(text.gbk.bytes)) {
-    walk.report.Add(source, Gbk("含有0字节，未转换"));
-    return false;
-  }
-  FileStep step = WriteThenDelete(fs, page_path, FramedPage(text.gbk), source);
-  if (!step.copied) {
-    walk.report.Add(source, Gbk("网页无法写入，未转换"));
-    return false;
-  }
+  if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
+  FileStep step = CreateThenDelete(fs, page_path, FramedPage(text.gbk), source);
+  if (!step.copied) return refuse("网页无法写入，未转换");
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
   if (!step.removed) walk.report.Add(source, Gbk("网页已写入，但原文件无法删除"));
   return true;
@@ -93,7 +88,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     if (!ConvertFile(walk, folder, name) || tile_checked) continue;
     tile_checked = true;
     Text tile = JoinPath(folder, kPaleTileImageName);
-    if (!FileExists(fs, tile) && !WriteFileSafely(fs, tile, PaleTileImage().View())) {
+    if (!fs.CreateNew(tile, PaleTileImage().View()) && !FileExists(fs, tile)) {
       walk.report.Add(tile, Gbk("图片无法写入"));
     }
   }
@@ -166,24 +161,26 @@ void UndoBatchConversion(Context& ctx) {
       continue;
     }
     // Only the name loses its ".htm": the text file stays in this folder.
+    // It is created exclusively; a step that fails asks whether a file was
+    // in the way, which is what the report then names.
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
     Text text_path = JoinPath(folder, text_name);
-    if (Occupied(ctx.fs, text_path)) {
-      report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
-      continue;
-    }
+    auto refuse = [&](std::string_view reason) {
+      if (Occupied(ctx.fs, text_path)) report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
+      else report.Add(page, Gbk(reason));
+    };
     std::string data;
     if (!ctx.fs.Read(page, &data)) {
-      report.Add(page, Gbk("无法读取，未还原"));
+      refuse("无法读取，未还原");
       continue;
     }
     if (HoldsZeroByte(data)) {  // its text would end at that byte
-      report.Add(page, Gbk("含有0字节，未还原"));
+      refuse("含有0字节，未还原");
       continue;
     }
-    FileStep step = WriteThenDelete(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page);
+    FileStep step = CreateThenDelete(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page);
     if (!step.copied) {
-      report.Add(page, Gbk("文本无法写入，未还原"));
+      refuse("文本无法写入，未还原");
       continue;
     }
     if (!step.removed) {

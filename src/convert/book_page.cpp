@@ -5,6 +5,9 @@
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace qm {
 namespace {
 
@@ -57,16 +60,82 @@ ByteSet WrapLines(const ByteSet& data) {
 
 namespace {
 
-// Appends `text` with the hidden decoration after each of its pieces.
-void AppendDecorated(Text& out, std::string_view text, Random& random) {
+// True when byte `at` of `text` begins a character, the characters being
+// counted from `origin` (itself a character start): a byte below 0x80 ends
+// a character, so only the run of bytes of 0x80 or above before `at`
+// decides.
+bool StartsCharacter(std::string_view text, std::size_t origin, std::size_t at) {
+  std::size_t j = at;
+  while (j > origin && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
+  return (at - j) % 2 == 0;
+}
+
+// Where the settled part of `text` ends while more text may follow it:
+// `from` is a character start after which no whole match of `pattern` (an
+// ASCII text) begins at a character start. A match the end may have cut
+// short, or a first byte of a two-byte character ending the text, waits.
+std::size_t SettledEnd(std::string_view text, std::size_t from, std::string_view pattern) {
+  const std::size_t end = text.size();
+  for (std::size_t s = std::max(from, end - std::min(end, pattern.size() - 1)); s < end; ++s) {
+    if (text.compare(s, end - s, pattern, 0, end - s) == 0 && StartsCharacter(text, from, s)) return s;
+  }
+  if (end > from && static_cast<unsigned char>(text[end - 1]) >= 0x80 && StartsCharacter(text, from, end - 1)) {
+    return end - 1;
+  }
+  return end;
+}
+
+// Passes on `text`, the part of a text arriving in pieces that has not been
+// passed on yet (it begins at a character start): `on_text` with the
+// stretches between the matches of `pattern` at character starts, as
+// NextSeparator finds them over the whole text, and `on_match` for each
+// match, in order; all of it when `last`, else its settled part. What was
+// passed on leaves `text`.
+template <typename OnText, typename OnMatch>
+void PassOn(std::string& text, std::string_view pattern, bool last, OnText&& on_text, OnMatch&& on_match) {
+  std::string_view view = text;
+  std::size_t i = 0;
+  for (std::size_t at; (at = NextSeparator(view, pattern, i)) != std::string_view::npos; i = at + pattern.size()) {
+    on_text(view.substr(i, at - i));
+    on_match();
+  }
+  std::size_t end = last ? view.size() : SettledEnd(view, i, pattern);
+  on_text(view.substr(i, end - i));
+  text.erase(0, end);
+}
+
+// Appends one run of hidden decoration: the opening, nine characters drawn
+// from the decoration alphabet with `random`, and the close.
+void AppendDecoration(Text& out, Random& random) {
   const std::vector<Text>& alphabet = DecorationAlphabet();
   const long size = static_cast<long>(alphabet.size());
-  ForEachTextPiece(text, "<br>", [&](std::string_view piece) {
-    out += piece;
-    out += kDecorationOpen;
-    for (long k = 0; k < kDecorationLength; ++k) out += alphabet[random.Number(1, size) - 1];
-    out += kDecorationClose;
-  });
+  char run[kDecorationOpen.size() + 2 * kDecorationLength + kDecorationClose.size()];
+  char* end = std::copy(kDecorationOpen.begin(), kDecorationOpen.end(), run);
+  for (long k = 0; k < kDecorationLength; ++k) {
+    const Text& c = alphabet[random.Number(1, size) - 1];
+    end = std::copy(c.begin(), c.end(), end);
+  }
+  end = std::copy(kDecorationClose.begin(), kDecorationClose.end(), end);
+  out.append(run, static_cast<std::size_t>(end - run));
+}
+
+// Passes on `text` (as PassOn) with the hidden decoration after each of its
+// pieces between "<br>"s: after each "<br>", and at the end after a last
+// piece that is not empty. `piece_open` tells whether text since the last
+// "<br>" has been passed on.
+void PassOnDecorated(std::string& text, bool last, Text& out, bool& piece_open, Random& random) {
+  PassOn(
+      text, "<br>", last,
+      [&](std::string_view stretch) {
+        out += stretch;
+        piece_open = piece_open || !stretch.empty();
+      },
+      [&] {
+        AppendDecoration(out, random);
+        piece_open = false;
+      });
+  if (last && piece_open) AppendDecoration(out, random);
+  if (last) piece_open = false;
 }
 
 // One placeholder of the book template and the value that replaces it.
@@ -91,38 +160,37 @@ class PageAssembly {
     }
   }
 
-  /// Appends the page; `append_value(out, k)` appends the value of fill k,
-  /// to which the later fills are then applied.
+  /// Appends the page; `append_value(out, k)` appends the value of fill k
+  /// with the later fills applied to it.
   template <typename AppendValue>
-  void Append(Text& out, const std::vector<Fill>& fills, AppendValue&& append_value) const {
-    out.reserve(out.size() + marked_.size() + 2 * fills[1].value.size() + 1024);
+  void Append(Text& out, std::size_t fill_count, AppendValue&& append_value) const {
     std::size_t literal = 0;
     for (std::size_t i = 0; i < marked_.size(); ++i) {
       auto k = static_cast<unsigned char>(marked_[i]);
-      if (k == 0 || k > fills.size()) continue;
+      if (k == 0 || k > fill_count) continue;
       out.append(marked_, literal, i - literal);
       literal = i + 1;
-      std::size_t start = out.size();
       append_value(out, k - 1);
-      ApplyLaterFills(out, start, fills, k);
     }
     out.append(marked_, literal);
   }
 
- private:
-  // Applies fills[from...] to out[start...], as they would be over the page.
-  static void ApplyLaterFills(Text& out, std::size_t start, const std::vector<Fill>& fills, std::size_t from) {
-    std::string_view value = std::string_view(out).substr(start);
+  /// Appends `value` with fills[from...] applied to it, as they would be
+  /// over the page.
+  static void AppendFilled(Text& out, std::string_view value, const std::vector<Fill>& fills, std::size_t from) {
     bool any = false;
     for (std::size_t k = from; k < fills.size() && !any; ++k)
       any = value.find(fills[k].find) != std::string_view::npos;
-    if (!any) return;
+    if (!any) {
+      out += value;
+      return;
+    }
     Text filled(value);
     for (std::size_t k = from; k < fills.size(); ++k) filled = ReplaceSubtext(filled, fills[k].find, fills[k].value);
-    out.resize(start);
     out += filled;
   }
 
+ private:
   Text marked_;
 };
 
@@ -150,44 +218,134 @@ const PageAssembly& AssemblyFor(bool wrap_lines) {
 
 Text Decorate(const Text& text, Random& random) {
   Text out;
-  AppendDecorated(out, text, random);
+  std::string rest = text;
+  bool piece_open = false;
+  PassOnDecorated(rest, true, out, piece_open, random);
   return out;
 }
 
-Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
-                   const Text& date, const BookPageOptions& options, Random& random) {
+// Takes the next piece of the text through the body's steps: the end at
+// the first 0 byte, the wrapping of line ends, the decoration, and (with
+// `with_later_fills`) the fills after the body's, into `out`. Each step
+// holds back what the next piece may still change.
+void BookPageBuilder::Feed(std::string_view piece, bool last, Text& out, bool with_later_fills) {
+  const bool fill = with_later_fills && !later_fills_.empty();
+  std::string& wrapped = decorate_ ? to_decorate_ : fill ? to_fill_[0] : out;
+  if (!ended_) {
+    std::size_t zero = piece.find('\0');
+    if (zero != std::string_view::npos) {
+      piece = piece.substr(0, zero);
+      ended_ = true;
+    }
+    if (!wrap_) {
+      wrapped += piece;
+    } else {
+      if (held_cr_ && !piece.empty() && piece[0] == '\n') {
+        wrapped += kWrapLineBreak;
+        piece.remove_prefix(1);
+        held_cr_ = false;
+      } else if (held_cr_ && (!piece.empty() || ended_)) {
+        wrapped += '\r';
+        held_cr_ = false;
+      }
+      if (!ended_ && !last && !piece.empty() && piece.back() == '\r') {
+        piece.remove_suffix(1);
+        held_cr_ = true;
+      }
+      AppendReplacingLineEnds(wrapped, piece, kWrapLineBreak, /*by_character=*/false);
+    }
+  }
+  if (last && held_cr_) {
+    wrapped += '\r';
+    held_cr_ = false;
+  }
+  if (decorate_) PassOnDecorated(to_decorate_, last, fill ? to_fill_[0] : out, piece_open_, *random_);
+  if (!fill) return;
+  for (std::size_t k = 0; k < later_fills_.size(); ++k) {
+    Text& next = k + 1 < later_fills_.size() ? to_fill_[k + 1] : out;
+    const std::string_view value = later_fills_[k].second;
+    const std::string_view find = later_fills_[k].first;
+    Text& text = to_fill_[k];
+    if (next.empty() && std::string_view(text).find(find) == std::string_view::npos) {
+      // No match: the text passes on as it is, but for what may still
+      // begin one.
+      const std::size_t end = last ? text.size() : SettledEnd(text, 0, find);
+      std::swap(text, next);
+      text.assign(next, end);
+      next.resize(end);
+      continue;
+    }
+    PassOn(
+        to_fill_[k], later_fills_[k].first, last, [&next](std::string_view stretch) { next += stretch; },
+        [&next, value] { next += value; });
+  }
+}
+
+bool BookPageBuilder::Build(const Text& name, const Pieces& pieces, long index, long count, const Text& date,
+                            const BookPageOptions& options, Random& random, Text& page, std::size_t flush_size,
+                            const Output& output) {
   const Text title = BookPageTitle(name);
   const Text previous = index > 0 ? PreviousPageLink(PageNumberText(index - 1)) : Text();
   const Text next = index + 1 < count ? NextPageLink(PageNumberText(index + 1)) : Text();
-  // The body: the text up to its first zero byte, its line ends wrapped
-  // (and decorated) or kept inside the template's <pre>.
-  ByteSet wrapped;
-  std::string_view body = data.View();
-  if (options.wrap_lines) {
-    wrapped = WrapLines(data);
-    body = wrapped.View();
-  }
-  body = body.substr(0, body.find('\0'));
   std::vector<Fill> fills = PageFills(options.wrap_lines);
-  // The decoration is drawn once; it goes straight into the page unless the
-  // title holds the body's placeholder too and so needs it as a value.
-  Text decorated;
-  bool decorate_in_place = options.wrap_lines && options.decorate;
-  if (decorate_in_place && title.find(fills[1].find) != Text::npos) {
-    decorated = Decorate(Text(body), random);
-    body = decorated;
-    decorate_in_place = false;
-  }
-  const std::string_view values[] = {title, body, {}, previous, ContentsPageLink(), next, date};
+  const std::string_view values[] = {title, {}, {}, previous, ContentsPageLink(), next, date};
   for (std::size_t k = 0, v = 0; k < fills.size(); ++k, ++v) {
     if (!options.wrap_lines && k == 2) ++v;  // no "<pre>" fill
     fills[k].value = values[v];
   }
-  Text page;
-  AssemblyFor(options.wrap_lines).Append(page, fills, [&](Text& out, std::size_t k) {
-    if (k == 1 && decorate_in_place) AppendDecorated(out, body, random);
-    else out += fills[k].value;
+  wrap_ = options.wrap_lines;
+  decorate_ = options.wrap_lines && options.decorate;
+  ended_ = held_cr_ = piece_open_ = false;
+  random_ = &random;
+  to_decorate_.clear();
+  later_fills_.clear();
+  for (std::size_t k = 2; k < fills.size(); ++k) later_fills_.emplace_back(fills[k].find, fills[k].value);
+  to_fill_.resize(later_fills_.size());
+  for (std::string& text : to_fill_) text.clear();
+
+  bool ok = true;
+  std::string_view piece;
+  // The body (the text up to its first zero byte, its line ends wrapped and
+  // decorated, or kept inside the template's <pre>) goes into the page as
+  // it comes, unless the title holds the body's placeholder too and so
+  // needs the whole body as a value.
+  Text body;
+  const bool body_in_title = title.find(fills[1].find) != Text::npos;
+  if (body_in_title) {
+    while (!ended_ && pieces(&piece)) Feed(piece, false, body, false);
+    Feed({}, true, body, false);
+    fills[1].value = body;
+  }
+  AssemblyFor(options.wrap_lines).Append(page, fills.size(), [&](Text& out, std::size_t k) {
+    if (k != 1 || body_in_title) {
+      PageAssembly::AppendFilled(out, fills[k].value, fills, k + 1);
+      return;
+    }
+    auto flush = [&] {
+      if (ok && out.size() >= flush_size && output) {
+        ok = output(out);
+        out.clear();
+      }
+    };
+    while (ok && !ended_ && pieces(&piece)) {
+      Feed(piece, false, out, true);
+      flush();
+    }
+    Feed({}, true, out, true);
+    flush();
   });
+  return ok;
+}
+
+Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
+                   const Text& date, const BookPageOptions& options, Random& random) {
+  bool given = false;
+  auto whole = [&](std::string_view* piece) {
+    *piece = data.View();
+    return !std::exchange(given, true);
+  };
+  Text page;
+  BookPageBuilder().Build(name, whole, index, count, date, options, random, page);
   return page;
 }
 

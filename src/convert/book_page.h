@@ -3,6 +3,9 @@
 // with previous, contents and next links, and the contents page. Pure text
 // work; the paged book operation does the file steps.
 
+#include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/byte_set.h"
@@ -54,6 +57,37 @@ struct BookPageOptions {
 /// body, previous, contents, next, date, each over the whole page.
 Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
                    const Text& date, const BookPageOptions& options, Random& random);
+
+/// Builds book pages whose texts arrive in pieces, keeping its buffers from
+/// page to page, so that a text of any size is turned into its page with
+/// little memory.
+class BookPageBuilder {
+ public:
+  /// Gives the next piece of a text in code page 936 (valid until the next
+  /// call); false at the text's end. Pieces may break anywhere.
+  using Pieces = std::function<bool(std::string_view* piece)>;
+  /// Takes the next bytes of a page; false when they could not be kept.
+  using Output = std::function<bool(std::string_view bytes)>;
+
+  /// Appends to `page` what BuildBookPage makes of the text that `pieces`
+  /// gives; whenever `page` holds `flush_size` bytes or more, they go to
+  /// `output` and `page` starts again empty. No piece is asked for once the
+  /// text has reached a 0 byte. False, at once, when `output` fails.
+  bool Build(const Text& name, const Pieces& pieces, long index, long count, const Text& date,
+             const BookPageOptions& options, Random& random, Text& page, std::size_t flush_size = Text::npos,
+             const Output& output = {});
+
+ private:
+  void Feed(std::string_view piece, bool last, Text& out, bool with_later_fills);
+  bool wrap_ = false, decorate_ = false;
+  bool ended_ = false;       // a 0 byte ended the text
+  bool held_cr_ = false;     // a CR ended the last piece; a LF may follow
+  bool piece_open_ = false;  // text since the last break awaits its decoration
+  Random* random_ = nullptr;
+  std::string to_decorate_;
+  std::vector<std::string> to_fill_;  // the text before each of the fills after the body
+  std::vector<std::pair<std::string_view, std::string_view>> later_fills_;
+};
 
 /// True when `page` is a page of a paged book (it begins with the book
 /// template's first line, whose <title> is the same fixed text on every

@@ -18,4 +18,15 @@ FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view co
   return step;
 }
 
+FileStep CreateThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source) {
+  FileStep step;
+  step.copied = fs.CreateNew(target, contents);
+  if (step.copied) step.removed = fs.Delete(source);
+  return step;
+}
+
+bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents) {
+  return fs.CreateNew(path, contents) || WriteFileSafely(fs, path, contents);
+}
+
 }  // namespace qm

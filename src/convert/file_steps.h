@@ -29,4 +29,15 @@ FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to,
 FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents,
                          const Text& source, bool keep_source = false);
 
+/// Creates `target` exclusively holding `contents` and then deletes
+/// `source`. Nothing is replaced: when anything (a link included) is at
+/// `target`, or the write fails, nothing is created there and `source` is
+/// untouched.
+FileStep CreateThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source);
+
+/// Writes `contents` to `path`: created directly when nothing is there,
+/// otherwise through a temporary file (WriteFileSafely), so that a file in
+/// the way is replaced only by a completely written one.
+bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents);
+
 }  // namespace qm

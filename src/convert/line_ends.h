@@ -17,4 +17,7 @@ namespace qm {
 /// all follow a CR gives exactly what replacing every CR LF gives.
 Text ReplaceLineEnds(std::string_view text, std::string_view line_break, bool by_character);
 
+/// ReplaceLineEnds, appending the result to `out`.
+void AppendReplacingLineEnds(Text& out, std::string_view text, std::string_view line_break, bool by_character);
+
 }  // namespace qm

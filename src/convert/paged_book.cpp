@@ -11,16 +11,18 @@
 // could not be done is listed in the closing message instead of "ok".
 //
 // Each text is read in its own encoding (UTF-16 or UTF-8 with a mark,
-// unmarked UTF-8, else GBK) and becomes GBK before its page is built.
+// unmarked UTF-8, else GBK) and becomes GBK as its page is built. Texts are
+// read and pages written in pieces, so that a text of any size takes
+// little memory.
 
 #include "convert/paged_book.h"
 
 #include "convert/book_page.h"
+#include "convert/book_page_file.h"
 #include "convert/control_names.h"
 #include "convert/conversion_report.h"
 #include "convert/file_steps.h"
 #include "convert/page_images.h"
-#include "convert/text_decoding.h"
 #include "convert/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -36,57 +38,66 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
       {kBulletImageName, &BulletImage()},
   };
   for (const auto& [name, image] : images) {
-    if (!WriteFileSafely(fs, JoinPath(folder, name), image->View())) {
+    if (!WriteNewOrReplace(fs, JoinPath(folder, name), image->View())) {
       report.Add(name, Gbk("图片无法写入"));
     }
   }
 }
 
-// Reads the listed text file and moves it into the backup folder, unless a
-// file of its name is there already (then it stays, reported). Returns its
-// bytes; empty when it is missing, cannot be read (then it stays) or the
-// entry is not a bare file name (reported).
-ByteSet TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name,
-                     ConversionReport& report) {
+// Chooses the listed text file for the page (its first piece read) and
+// moves it into the backup folder, unless a file of its name is there
+// already (then it stays, reported). No text is chosen (an empty page) when
+// it is missing, cannot be read (then it stays) or the entry is not a bare
+// file name (reported).
+void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name,
+                  ConversionReport& report, BookPageFile& text) {
+  text.Close();
   // Entries are bare names of the folder's files: a path would read a file
   // elsewhere into the book and move it into the backup folder.
   if (name.find('/') != Text::npos || name == "." || name == "..") {
     report.Add(name, Gbk("不是文件夹中的文件名，未读取"));
-    return ByteSet();
+    return;
   }
   Text source = JoinPath(folder, name);
   // A link leading out of the folder would put a file from elsewhere into
   // the book: it is left alone.
   if (fs.IsLink(source) && !InsideFolder(fs, source, folder)) {
     report.Add(name, Gbk("是指向文件夹之外的链接，未读取"));
-    return ByteSet();
+    return;
   }
-  ByteSet data;
-  if (!fs.Read(source, &data.bytes)) {
+  if (!text.Open(source)) {
     int attributes = fs.Attributes(source);
     if (attributes != -1 && (attributes & kDirectory) == 0) {
       report.Add(name, Gbk("无法读取，原文件未动"));
     }
-    return ByteSet();
+    return;
   }
   // An older backup of the same name is kept: the text then stays here.
   Text kept = JoinPath(backup, name);
   if (fs.Attributes(kept) != -1 || fs.IsLink(kept)) {
     report.Add(name, Gbk("备份文件夹中已有同名文件，原文件未动"));
-    return data;
+    return;
   }
-  FileStep step = MoveFileSafely(fs, source, kept, data.View());
-  if (!step.copied) {
+  if (fs.ReplaceWith(source, kept)) {
+    text.MovedTo(kept);
+    return;
+  }
+  // Another file system: the text is copied, and removed once its copy is
+  // complete.
+  if (!text.CopyTo(kept)) {
     report.Add(name, Gbk("无法存入备份文件夹，原文件未动"));
-  } else if (!step.removed) {
+  } else if (!fs.Delete(source)) {
     report.Add(name, Gbk("已存入备份文件夹，但原文件无法删除"));
+  } else {
+    text.MovedTo(kept);
   }
-  return data;
 }
 
 }  // namespace
 
-void PagedBookConversion(Context& ctx) {
+void PagedBookConversion(Context& ctx) { PagedBookConversionInPieces(ctx, kTextPieceSize); }
+
+void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   Text folder = ctx.controls.GetText(controls::kBookFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
   Text backup = BackupFolder(folder);
@@ -105,19 +116,20 @@ void PagedBookConversion(Context& ctx) {
   ctx.random.Seed();
 
   const long count = static_cast<long>(entries.size());
+  BookPageFile text(ctx.fs, piece_size);
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
     // The backup keeps the file's own bytes; the page gets them in GBK.
-    DecodedText text = DecodeTextFile(TakeTextFile(ctx.fs, folder, backup, entries[i], report));
-    Text page = BuildBookPage(entries[i], text.gbk, i, count, ctx.state.DateText, options, ctx.random);
+    TakeTextFile(ctx.fs, folder, backup, entries[i], report, text);
     Text page_name = PageFileName(i);
-    if (!WriteFileSafely(ctx.fs, JoinPath(folder, page_name), page)) {
+    if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options,
+                        ctx.random)) {
       report.Add(page_name, Gbk("网页无法写入"));
     }
   }
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText);
-  if (!ctx.progress.Stopped() && !WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
+  if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     report.Add("index.htm", Gbk("网页无法写入"));
   }
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage("ok")));

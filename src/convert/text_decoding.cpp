@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstring>
 
 namespace qm {
 namespace {
@@ -21,39 +23,164 @@ bool IsCutSequence(std::string_view data, std::size_t i) {
   return true;
 }
 
-bool IsUtf8WithMultiByteSequence(std::string_view data) {
-  bool multi_byte = false;
-  std::size_t i = 0;
-  while (i < data.size()) {
-    if (static_cast<unsigned char>(data[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    char32_t cp;
-    std::size_t n = DecodeUtf8(data, i, &cp);
-    if (n == 0) return IsCutSequence(data, i) && multi_byte;
-    multi_byte = true;
-    i += n;
-  }
-  return multi_byte;
-}
-
-// The UTF-16 code units after a two-byte mark, as little-endian units.
+// The UTF-16 code units of `data` (a trailing odd byte left out), as
+// little-endian units.
 ByteSet Utf16Units(std::string_view data, bool big_endian) {
-  std::string units(data.substr(2, (data.size() - 2) & ~std::size_t{1}));
+  std::string units(data.substr(0, data.size() & ~std::size_t{1}));
   if (big_endian) {
     for (std::size_t k = 0; k + 1 < units.size(); k += 2) std::swap(units[k], units[k + 1]);
   }
   return ByteSet(std::move(units));
 }
 
+// Whether the eight bytes at `p` are all ASCII.
+bool EightAsciiBytes(const char* p) {
+  std::uint64_t block;
+  std::memcpy(&block, p, 8);
+  return (block & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
+bool TextEncodingDetector::Add(std::string_view piece) {
+  if (settled_) return false;
+  if (!marks_checked_) {
+    held_.append(piece);
+    if (held_.size() < 3) return true;
+    marks_checked_ = true;
+    std::string head = std::move(held_);
+    held_.clear();
+    if (head.starts_with("\xFF\xFE")) encoding_ = TextEncoding::kUtf16Le, settled_ = true;
+    else if (head.starts_with("\xFE\xFF")) encoding_ = TextEncoding::kUtf16Be, settled_ = true;
+    else if (head.starts_with("\xEF\xBB\xBF")) encoding_ = TextEncoding::kUtf8Marked, settled_ = true;
+    else Check(head, false);
+    return !settled_;
+  }
+  if (held_.empty()) {
+    Check(piece, false);
+  } else {
+    std::string joined = std::move(held_);
+    held_.clear();
+    joined.append(piece);
+    Check(joined, false);
+  }
+  return !settled_;
+}
+
+TextEncoding TextEncodingDetector::Finish() {
+  if (settled_) return encoding_;
+  std::string rest = std::move(held_);
+  held_.clear();
+  if (!marks_checked_ && rest.starts_with("\xFF\xFE")) {
+    encoding_ = TextEncoding::kUtf16Le;
+  } else if (!marks_checked_ && rest.starts_with("\xFE\xFF")) {
+    encoding_ = TextEncoding::kUtf16Be;
+  } else {
+    Check(rest, true);
+    if (!settled_) encoding_ = multi_byte_ ? TextEncoding::kUtf8 : TextEncoding::kGbk;
+  }
+  marks_checked_ = settled_ = true;
+  return encoding_;
+}
+
+// Walks `data` as UTF-8. An ill-formed sequence settles the text as GBK,
+// unless it is the end of the text cutting a sequence short after an
+// earlier multi-byte one (UTF-8 then); a sequence that the end of a piece
+// may have cut short waits in `held_` for the next piece.
+void TextEncodingDetector::Check(std::string_view data, bool last) {
+  std::size_t i = 0;
+  while (i < data.size()) {
+    if (i + 8 <= data.size() && EightAsciiBytes(data.data() + i)) {
+      i += 8;
+      continue;
+    }
+    if (static_cast<unsigned char>(data[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t cp;
+    std::size_t n = DecodeUtf8(data, i, &cp);
+    if (n == 0) {
+      if (!last && IsCutSequence(data, i)) {
+        held_.assign(data.substr(i));
+        return;
+      }
+      settled_ = true;
+      encoding_ = last && IsCutSequence(data, i) && multi_byte_ ? TextEncoding::kUtf8 : TextEncoding::kGbk;
+      return;
+    }
+    multi_byte_ = true;
+    i += n;
+  }
+}
+
 TextEncoding DetectTextEncoding(std::string_view data) {
-  if (data.starts_with("\xFF\xFE")) return TextEncoding::kUtf16Le;
-  if (data.starts_with("\xFE\xFF")) return TextEncoding::kUtf16Be;
-  if (data.starts_with("\xEF\xBB\xBF")) return TextEncoding::kUtf8Marked;
-  return IsUtf8WithMultiByteSequence(data) ? TextEncoding::kUtf8 : TextEncoding::kGbk;
+  TextEncodingDetector detector;
+  detector.Add(data);
+  return detector.Finish();
+}
+
+TextDecoder::TextDecoder(TextEncoding encoding) : encoding_(encoding) {
+  mark_left_ = encoding == TextEncoding::kUtf8Marked                                    ? 3
+               : encoding == TextEncoding::kUtf16Le || encoding == TextEncoding::kUtf16Be ? 2
+                                                                                          : 0;
+}
+
+std::string_view TextDecoder::Add(std::string_view piece, std::string* buffer) {
+  if (encoding_ == TextEncoding::kGbk) return piece;
+  std::size_t skip = std::min(mark_left_, piece.size());
+  mark_left_ -= skip;
+  piece.remove_prefix(skip);
+  if (held_.empty()) return Convert(piece, false, buffer);
+  joined_.assign(held_);
+  joined_.append(piece);
+  return Convert(joined_, false, buffer);
+}
+
+std::string_view TextDecoder::Finish(std::string* buffer) {
+  if (encoding_ == TextEncoding::kGbk) return {};
+  joined_.swap(held_);
+  held_.clear();
+  return Convert(joined_, true, buffer);
+}
+
+// Converts `data` up to a place where it may be cut without changing its
+// conversion (all of it when `last`) and holds the rest: in UTF-8 before a
+// byte that neither continues a sequence nor begins a combining mark
+// (U+0300 to U+036F begin with 0xCC or 0xCD); in UTF-16 before a unit that
+// is neither a low surrogate nor a combining mark.
+std::string_view TextDecoder::Convert(std::string_view data, bool last, std::string* buffer) {
+  const bool utf16 = encoding_ == TextEncoding::kUtf16Le || encoding_ == TextEncoding::kUtf16Be;
+  const bool big_endian = encoding_ == TextEncoding::kUtf16Be;
+  auto byte = [&data](std::size_t k) { return static_cast<unsigned char>(data[k]); };
+  std::size_t cut = data.size();
+  if (!last) {
+    cut = 0;
+    if (utf16) {
+      for (std::size_t at = (data.size() & ~std::size_t{1}); at >= 2;) {
+        at -= 2;
+        if (at == 0) break;
+        auto unit = static_cast<char16_t>(big_endian ? byte(at) << 8 | byte(at + 1) : byte(at + 1) << 8 | byte(at));
+        if (!(unit >= 0xDC00 && unit <= 0xDFFF) && !(unit >= 0x0300 && unit <= 0x036F)) {
+          cut = at;
+          break;
+        }
+      }
+    } else {
+      for (std::size_t k = data.size(); k-- > 1;) {
+        unsigned char b = byte(k);
+        if (b < 0x80 || (b >= 0xC0 && b != 0xCC && b != 0xCD)) {
+          cut = k;
+          break;
+        }
+      }
+    }
+  }
+  std::string_view now = data.substr(0, cut);
+  if (utf16) *buffer = Utf16ToGbkText(Utf16Units(now, big_endian), Cp936Unmapped::kCharacterReference);
+  else *buffer = Utf8ToGbkPageText(now);
+  held_.assign(data.substr(cut));
+  return *buffer;
 }
 
 namespace {
@@ -90,23 +217,14 @@ std::string DeclaredCharset(std::string_view page) {
 DecodedText DecodedAs(ByteSet data, TextEncoding encoding) {
   DecodedText text;
   text.encoding = encoding;
-  std::string_view view = data.View();
-  switch (text.encoding) {
-    case TextEncoding::kGbk:
-      text.gbk = std::move(data);
-      break;
-    case TextEncoding::kUtf8:
-      text.gbk = ByteSet(Utf8ToGbkPageText(view));
-      break;
-    case TextEncoding::kUtf8Marked:
-      text.gbk = ByteSet(Utf8ToGbkPageText(view.substr(3)));
-      break;
-    case TextEncoding::kUtf16Le:
-    case TextEncoding::kUtf16Be:
-      text.gbk = ByteSet(Utf16ToGbkText(Utf16Units(view, text.encoding == TextEncoding::kUtf16Be),
-                                        Cp936Unmapped::kCharacterReference));
-      break;
+  if (encoding == TextEncoding::kGbk) {
+    text.gbk = std::move(data);
+    return text;
   }
+  TextDecoder decoder(encoding);
+  std::string buffer;
+  text.gbk.bytes.assign(decoder.Add(data.View(), &buffer));
+  text.gbk.bytes.append(decoder.Finish(&buffer));
   return text;
 }
 

@@ -4,6 +4,7 @@
 // code page 936 before any page is built from it. Every other text is taken
 // as GBK, byte for byte.
 
+#include <string>
 #include <string_view>
 
 #include "runtime/byte_set.h"
@@ -25,6 +26,47 @@ enum class TextEncoding {
 /// is allowed, so that a UTF-8 text cut inside a character is still read as
 /// UTF-8.
 TextEncoding DetectTextEncoding(std::string_view data);
+
+/// DetectTextEncoding for a text read in pieces: the pieces go in one
+/// after another (of any sizes), and the encoding is what DetectTextEncoding
+/// finds for all of them together.
+class TextEncodingDetector {
+ public:
+  /// Looks at the next piece. False once the encoding is settled, so that
+  /// no further piece needs to be read.
+  bool Add(std::string_view piece);
+  /// The encoding of the pieces added.
+  TextEncoding Finish();
+
+ private:
+  void Check(std::string_view data, bool last);
+  std::string held_;  // the first bytes before a mark can be told, or a sequence a piece cut short
+  bool marks_checked_ = false;
+  bool settled_ = false;
+  bool multi_byte_ = false;
+  TextEncoding encoding_ = TextEncoding::kGbk;
+};
+
+/// DecodeTextFile for a text read in pieces of any sizes: each piece's code
+/// page 936 form, a character (or a character and its combining marks) cut
+/// by a piece's end going with the next piece, so that all of them together
+/// are what DecodeTextFile makes of the whole text.
+class TextDecoder {
+ public:
+  explicit TextDecoder(TextEncoding encoding);
+  /// The code page 936 text of the next piece: `piece` itself for a GBK
+  /// text, else held in `buffer`. Valid until the next call.
+  std::string_view Add(std::string_view piece, std::string* buffer);
+  /// The code page 936 text of what the last piece left over.
+  std::string_view Finish(std::string* buffer);
+
+ private:
+  std::string_view Convert(std::string_view data, bool last, std::string* buffer);
+  TextEncoding encoding_;
+  std::size_t mark_left_;  // bytes of the byte-order mark still to skip
+  std::string held_;       // bytes left over from the last piece
+  std::string joined_;
+};
 
 struct DecodedText {
   ByteSet gbk;  // the text in code page 936; may hold 0 bytes

@@ -1,0 +1,60 @@
+#pragma once
+// The text file of one book page, read in pieces, and its page written in
+// pieces: a text of any size becomes its page with memory for a few pieces.
+
+#include <cstdint>
+#include <string>
+
+#include "convert/book_page.h"
+#include "runtime/file_system.h"
+#include "runtime/random.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+/// How much of a text the paged book reads at a time, and how much of a
+/// page it keeps before writing.
+inline constexpr std::size_t kTextPieceSize = std::size_t{1} << 20;
+
+/// Turns text files into book pages one after another, with its buffers kept
+/// from page to page.
+class BookPageFile {
+ public:
+  explicit BookPageFile(FileSystem& fs, std::size_t piece_size = kTextPieceSize);
+
+  /// Reads the first piece of the text file at `path`, which the next page
+  /// is made of. False, with no text chosen (an empty page), when it cannot
+  /// be read.
+  bool Open(const Text& path);
+  /// No text: the next page has an empty body.
+  void Close();
+  /// The chosen text file was moved to `path`: the rest is read there.
+  void MovedTo(const Text& path) { path_ = path; }
+
+  /// Copies the chosen text file to `to` safely (WriteFileSafely; in pieces
+  /// through a temporary file when it is larger than a piece). False when
+  /// it could not be completely read or written.
+  bool CopyTo(const Text& to);
+
+  /// Writes to `page_path` the page that BuildBookPage makes of the chosen
+  /// text taken in its own encoding (DecodeTextFile). A page of at most a
+  /// piece is created directly when nothing is at `page_path`; otherwise it
+  /// goes through a temporary file that replaces the path only when
+  /// complete. False, leaving `page_path` as it was, when the text could
+  /// not be read to its end or the page could not be written.
+  bool WritePage(const Text& page_path, const Text& name, long index, long count, const Text& date,
+                 const BookPageOptions& options, Random& random);
+
+ private:
+  bool ReadPiece(std::uint64_t offset, std::string* out);
+  FileSystem& fs_;
+  const std::size_t piece_size_;
+  Text path_;           // the chosen text file; empty: none
+  std::string first_;   // its first piece
+  std::string piece_;   // the piece being read after the first
+  std::string decoded_;
+  Text page_;
+  BookPageBuilder builder_;
+};
+
+}  // namespace qm
