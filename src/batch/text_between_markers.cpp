@@ -1,6 +1,35 @@
 #include "batch/text_between_markers.h"
 
+#include <algorithm>
+
 namespace qm {
+namespace {
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// The 0-based place of the first match of `marker` (not empty) at a
+// character start at or after `at`, characters starting at `at`; kNone when
+// no match lies wholly within `text`.
+std::size_t FindMarker(std::string_view text, std::string_view marker, std::size_t at) {
+  long p = FindText(text, marker, static_cast<long>(at) + 1, /*ignore_case=*/true);
+  return p == -1 ? kNone : static_cast<std::size_t>(p - 1);
+}
+
+// The first character start (characters starting at `at`) where a match of
+// a marker of `length` bytes cannot be decided from `text` alone because
+// bytes may follow: fewer than `length` bytes remain there, or it is a lead
+// byte ending the text, whose width the next byte decides.
+std::size_t Undecided(std::string_view text, std::size_t at, std::size_t length) {
+  std::size_t cut = std::max(at, text.size() + 1 > length ? text.size() + 1 - length : 0);
+  // In a run of bytes of 0x80 or above that begins on a character start,
+  // characters start at even distances from the run's start.
+  std::size_t run = cut;
+  while (run > at && static_cast<unsigned char>(text[run - 1]) >= 0x80) --run;
+  if ((cut - run) % 2 == 0) return cut;
+  return cut < text.size() ? cut + 1 : cut - 1;
+}
+
+}  // namespace
 
 Text TextBetweenMarkers(std::string_view text, std::string_view front, std::string_view back) {
   long p = FindText(text, front, 1, /*ignore_case=*/true);
@@ -8,6 +37,62 @@ Text TextBetweenMarkers(std::string_view text, std::string_view front, std::stri
   long s = p + TextLength(front);
   long e = FindText(text, back, s, /*ignore_case=*/true);
   return TextMiddle(text, s, e - s);  // a count <= 0 gives the empty text
+}
+
+// An empty back marker always gives the empty stretch; an empty front
+// marker matches at the first byte, and a text without bytes has no back
+// marker either.
+MarkerCutter::MarkerCutter(std::string_view front, std::string_view back)
+    : front_(front), back_(back),
+      phase_(back.empty() ? Phase::kNone : front.empty() ? Phase::kBack : Phase::kFront) {}
+
+void MarkerCutter::Feed(std::string_view piece, bool last, const Keep& keep) {
+  if (finished()) return;
+  std::size_t at = 0;
+  if (!carry_.empty()) {
+    // The held bytes are decided together with the first bytes of the
+    // piece; the rest of the piece is then scanned where it lies, from the
+    // character start reached (which lies inside the piece).
+    const std::size_t reach = std::max(front_.size(), back_.size()) + 1;
+    const std::size_t held = carry_.size();
+    const bool whole = piece.size() <= reach;
+    std::string joined = std::move(carry_);
+    carry_.clear();
+    joined.append(piece.substr(0, reach));
+    std::size_t undecided = Advance(joined, 0, last && whole, keep);
+    if (whole || finished()) {
+      if (!finished()) carry_.assign(joined, undecided);
+      return;
+    }
+    at = undecided - held;
+  }
+  std::size_t undecided = Advance(piece, at, last, keep);
+  if (!finished()) carry_.assign(piece.substr(undecided));
+}
+
+// Scans `text` from the character start `at`: finds the front marker, then
+// gives out the stretch up to the back marker or up to the place from which
+// a match cannot be decided yet, which it returns (the end of `text` once
+// finished).
+std::size_t MarkerCutter::Advance(std::string_view text, std::size_t at, bool last, const Keep& keep) {
+  if (phase_ == Phase::kFront) {
+    std::size_t hit = FindMarker(text, front_, at);
+    if (hit == kNone) {
+      if (!last) return Undecided(text, at, front_.size());
+      phase_ = Phase::kNone;
+      return text.size();
+    }
+    phase_ = Phase::kBack;
+    at = hit + front_.size();
+  }
+  if (phase_ != Phase::kBack) return text.size();
+  std::size_t end = FindMarker(text, back_, at);
+  if (end != kNone) phase_ = Phase::kFound;
+  else if (last) phase_ = Phase::kNone;
+  else end = Undecided(text, at, back_.size());
+  if (phase_ == Phase::kNone) return text.size();
+  if (end > at) keep(text.substr(at, end - at));
+  return phase_ == Phase::kFound ? text.size() : end;
 }
 
 }  // namespace qm
