@@ -39,6 +39,8 @@ struct SimplificationSummary {
 /// so its content is never lost; so is a page that cannot be read or whose
 /// copy cannot be written, and a link to a file outside `folder` (listed
 /// in the second message). leftbg.gif is written into 处理后 in every run.
+/// Pages are read and written in pieces (PageSimplifier), so that a page of
+/// any size takes a few megabytes of memory.
 SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
                                             const Text& suffix);
 
