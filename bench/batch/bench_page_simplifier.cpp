@@ -66,9 +66,8 @@ int main(int argc, char** argv) {
     char name[32];
     std::snprintf(name, sizeof name, "page%05d.htm", i);
     names.push_back(name);
-    if (i == 0 ? !write_page(pristine + "/" + name)
-               : (fs::copy_file(pristine + "/" + names[0], pristine + "/" + name), false))
-      return 1;
+    if (i > 0) fs::copy_file(pristine + "/" + names[0], pristine + "/" + name);
+    else if (!write_page(pristine + "/" + name)) return 1;
   }
   const std::size_t page_bytes = front.size() + body_size + back.size();
   const double megabytes = pages * (page_bytes / 1e6);
