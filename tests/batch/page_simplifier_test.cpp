@@ -159,13 +159,19 @@ TEST(PageSimplifierPieces, StreamedPagesMatchTheWholePageCut) {
                                     "\xA1X", "\xE4\xB8\xAD", std::string("\0", 1)};
   const std::vector<std::pair<Text, Text>> markers = {
       {"<body>", "</body>"}, {"", "</BODY>"}, {"<body>", ""}, {"b", "y"}, {"<", ">"}, {"\xB0", "\xA1X"},
-      {"\xD5\xFD", "\xCE\xC4"}, {"<!--", "-->"}, {"x", "x"}};
+      {"\xD5\xFD", "\xCE\xC4"}, {"\xD5\xFD\xCE\xC4", "\xA1X"}, {"<!--", "-->"}, {"x", "x"}};
   std::mt19937 rng(15);
   const Text result = "/out/p.htm";
   for (int example = 0; example < 400; ++example) {
-    Text page;
-    for (int n = std::uniform_int_distribution<int>(0, 14)(rng); n > 0; --n) page += tokens[rng() % tokens.size()];
     const auto& [front, back] = markers[example % markers.size()];
+    // Half the tokens are the markers and near misses of them: first and
+    // last byte right, a byte between wrong.
+    std::vector<Text> near = {front, back};
+    for (const Text& marker : {front, back})
+      if (marker.size() >= 3) near.push_back(marker.substr(0, 1) + "\xA1" + marker.substr(2));
+    Text page;
+    for (int n = std::uniform_int_distribution<int>(0, 14)(rng); n > 0; --n)
+      page += rng() % 2 ? tokens[rng() % tokens.size()] : near[rng() % near.size()];
     Text body = TextBetweenMarkers(std::string_view(page).substr(0, page.find('\0')), front, back);
     for (std::size_t piece = 1; piece <= page.size() + 1; ++piece) {
       VirtualFileSystem fs;
