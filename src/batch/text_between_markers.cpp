@@ -21,7 +21,7 @@ struct ByteTest {
 };
 
 // The first place from `from` on where `marker` (not empty) may begin,
-// judged by its first and last bytes only; npos when none lies wholly
+// judged by its first and last bytes only; kNone when none lies wholly
 // within `text`. Sixteen places are tested at a time: in pages the first
 // byte of a tag marker ("<") comes every few dozen bytes, and stopping at
 // each would cost more than the rest of the cut.
@@ -45,6 +45,15 @@ std::size_t NextCandidate(std::string_view text, std::size_t from, std::string_v
   return kNone;
 }
 
+// Whether `i` starts a character when characters start at `origin` (<= i):
+// after every byte below 0x80, and in a run of bytes of 0x80 or above at
+// even distances from the run's start.
+bool StartsCharacter(std::string_view text, std::size_t origin, std::size_t i) {
+  std::size_t run = i;
+  while (run > origin && static_cast<unsigned char>(text[run - 1]) >= 0x80) --run;
+  return (i - run) % 2 == 0;
+}
+
 // The 0-based place of the first match of `marker` (not empty) at a
 // character start at or after `at`, characters starting at `at`; kNone when
 // no match lies wholly within `text`. The same as FindText, faster where
@@ -52,11 +61,7 @@ std::size_t NextCandidate(std::string_view text, std::size_t from, std::string_v
 std::size_t FindMarker(std::string_view text, std::string_view marker, std::size_t at) {
   std::size_t grid = at;  // a known character start
   for (std::size_t c = NextCandidate(text, at, marker); c != kNone; c = NextCandidate(text, c + 1, marker)) {
-    // Characters start after a byte below 0x80; in the run of bytes of
-    // 0x80 or above before `c`, at even distances from its start.
-    std::size_t run = c;
-    while (run > grid && static_cast<unsigned char>(text[run - 1]) >= 0x80) --run;
-    if ((c - run) % 2 == 1) {
+    if (!StartsCharacter(text, grid, c)) {
       grid = c - 1;  // `c` is the second byte of a character
       continue;
     }
@@ -73,12 +78,8 @@ std::size_t FindMarker(std::string_view text, std::string_view marker, std::size
 // byte ending the text, whose width the next byte decides.
 std::size_t Undecided(std::string_view text, std::size_t at, std::size_t length) {
   std::size_t cut = std::max(at, text.size() + 1 > length ? text.size() + 1 - length : 0);
-  // In a run of bytes of 0x80 or above that begins on a character start,
-  // characters start at even distances from the run's start.
-  std::size_t run = cut;
-  while (run > at && static_cast<unsigned char>(text[run - 1]) >= 0x80) --run;
-  if ((cut - run) % 2 == 0) return cut;
-  return cut < text.size() ? cut + 1 : cut - 1;
+  if (StartsCharacter(text, at, cut)) return cut;
+  return cut < text.size() ? cut + 1 : cut - 1;  // past the character, or its lone lead byte
 }
 
 }  // namespace
