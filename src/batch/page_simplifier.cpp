@@ -2,6 +2,8 @@
 
 #include "convert/control_names.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "batch/result_file.h"
@@ -38,7 +40,60 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
   return report;
 }
 
+// The first piece of a page is read smaller: most pages fit in it, and the
+// buffer it fills is cleared first, byte for byte.
+constexpr std::size_t kFirstPieceSize = 64 << 10;
+
 }  // namespace
+
+PageSimplifier::PageSimplifier(FileSystem& fs, Text front, Text back, std::size_t piece_size)
+    : fs_(fs), front_(std::move(front)), back_(std::move(back)), piece_size_(std::max<std::size_t>(piece_size, 1)) {}
+
+PageOutcome PageSimplifier::Simplify(const Text& page, const Text& result) {
+  MarkerCutter cutter(front_, back_);
+  // The framed page is gathered in memory; one larger than a piece goes on
+  // through a writer in pieces.
+  out_.assign(FramedPageHead());
+  std::optional<SafeFileWriter> writer;
+  std::size_t kept = 0;
+  const MarkerCutter::Keep keep = [&](std::string_view bytes) {
+    kept += bytes.size();
+    if (writer) {
+      writer->Add(bytes);
+      return;
+    }
+    out_.append(bytes);
+    if (out_.size() < piece_size_) return;
+    writer.emplace(fs_, result);
+    writer->Add(out_);
+    out_.clear();
+  };
+  std::uint64_t offset = 0;
+  std::size_t length = std::min(piece_size_, kFirstPieceSize);
+  while (!cutter.finished()) {
+    if ((writer && !writer->ok()) || !fs_.ReadPart(page, offset, length, &piece_)) return PageOutcome::kFailed;
+    bool last = piece_.size() < length;
+    std::string_view text(piece_);
+    // The page ends before its first zero byte.
+    if (std::size_t zero = text.find('\0'); zero != std::string_view::npos) {
+      text = text.substr(0, zero);
+      last = true;
+    }
+    cutter.Feed(text, last, keep);
+    offset += piece_.size();
+    length = piece_size_;
+  }
+  if (!cutter.found() || kept == 0) return PageOutcome::kNothingKept;
+  const Text& tail = FramedPageTail();
+  bool written;
+  if (writer) {
+    written = writer->Add(tail) && writer->Commit();
+  } else {
+    out_.append(tail);
+    written = WriteResultFile(fs_, result, out_);
+  }
+  return written ? PageOutcome::kWritten : PageOutcome::kFailed;
+}
 
 SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
                                             const Text& suffix) {
@@ -47,10 +102,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
   Text back = ctx.controls.GetText(controls::kBackMarkerBox);
   Text output = ProcessedFolder(folder);
   ctx.fs.CreateDirectory(output);  // an existing folder is simply used
-  const Text& head = FramedPageHead();
-  const Text& tail = FramedPageTail();
-  std::string data;
-  Text page;
+  PageSimplifier simplifier(ctx.fs, front, back);
   const std::vector<DirectoryEntry> entries = FindEntries(ctx.fs, InToolFolder(folder, "*" + suffix));
   long done = 0;
   for (const DirectoryEntry& entry : entries) {
@@ -62,24 +114,15 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
       summary.outside_links.push_back(name);
       continue;
     }
-    if (!ctx.fs.Read(path, &data)) {
-      ++summary.failed;
-      continue;
-    }
-    // The page ends before its first zero byte.
-    std::string_view text(data);
-    text = text.substr(0, text.find('\0'));
-    Text body = TextBetweenMarkers(text, front, back);
-    if (body.empty()) {
-      ++summary.nothing_kept;
-      continue;
-    }
-    page.clear();
-    page.reserve(head.size() + body.size() + tail.size());
-    page.append(head).append(body).append(tail);
-    if (!WriteResultFile(ctx.fs, InToolFolder(output, name), page)) {
-      ++summary.failed;
-      continue;
+    switch (simplifier.Simplify(path, InToolFolder(output, name))) {
+      case PageOutcome::kNothingKept:
+        ++summary.nothing_kept;
+        continue;
+      case PageOutcome::kFailed:
+        ++summary.failed;
+        continue;
+      case PageOutcome::kWritten:
+        break;
     }
     ++(ctx.fs.Delete(path) ? summary.simplified : summary.not_removed);
   }

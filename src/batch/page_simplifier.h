@@ -1,8 +1,11 @@
 #pragma once
 #include "app/context.h"
 #include "batch/text_between_markers.h"
+#include <cstddef>
+#include <string>
 #include <vector>
 
+#include "runtime/file_system.h"
 #include "runtime/text.h"
 
 namespace qm {
@@ -36,7 +39,37 @@ struct SimplificationSummary {
 /// so its content is never lost; so is a page that cannot be read or whose
 /// copy cannot be written, and a link to a file outside `folder` (listed
 /// in the second message). leftbg.gif is written into 处理后 in every run.
+/// Pages are read and written in pieces (PageSimplifier), so that a page of
+/// any size takes a few megabytes of memory.
 SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
                                             const Text& suffix);
+
+/// What became of one page in PageSimplifier::Simplify.
+enum class PageOutcome { kWritten, kNothingKept, kFailed };
+
+/// Simplifies pages one after another, reusing its buffers. A page is read
+/// in pieces of `piece_size` bytes and cut while it is read, so that only
+/// a few pieces are held at a time however large the page.
+class PageSimplifier {
+ public:
+  static constexpr std::size_t kPieceSize = 1 << 20;
+  PageSimplifier(FileSystem& fs, Text front, Text back, std::size_t piece_size = kPieceSize);
+
+  /// Cuts the page at `page` (its text ends before its first 0 byte) with
+  /// TextBetweenMarkers and writes FramedPageHead + stretch +
+  /// FramedPageTail to `result` with the guarantees of WriteResultFile; a
+  /// result of more than a piece goes through a temporary file beside
+  /// `result`, put in place only once complete. kNothingKept when the
+  /// stretch is empty, kFailed when the page cannot be read or the result
+  /// not written; in both cases nothing is left at `result`'s place that
+  /// was not there before. The page itself is not touched.
+  PageOutcome Simplify(const Text& page, const Text& result);
+
+ private:
+  FileSystem& fs_;
+  Text front_, back_;
+  std::size_t piece_size_;
+  std::string piece_, out_;
+};
 
 }  // namespace qm

@@ -6,10 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
+#include "batch/text_between_markers.h"
 #include "convert/page_images.h"
 #include "convert/page_templates.h"
 #include "runtime/encoding.h"
+#include "runtime/virtual_file_system.h"
 #include "support/operation_fixture.h"
 
 namespace qm {
@@ -141,6 +144,52 @@ TEST_F(PageSimplificationTest, RefusesAnEmptyOrMissingFolder) {
   EXPECT_TRUE(f.fs.Exists("/a.htm"));
   EXPECT_FALSE(f.fs.Exists("/" + Gbk("处理后")));
   EXPECT_TRUE(f.ui.cursor_log.empty());
+}
+
+// Reading a page in pieces of any size gives the result of cutting the
+// whole page: over generated pages of tags, comments, scripts, CR LF, GBK
+// and UTF-8 characters, stray lead bytes and 0 bytes, with pieces of every
+// size up to the page's, so that a piece ends at every place (inside a
+// marker, a tag, a two-byte character). Pieces smaller than the result
+// also send it through the writer in pieces; an earlier result is
+// replaced only by a complete one, and no temporary file stays behind.
+TEST(PageSimplifierPieces, StreamedPagesMatchTheWholePageCut) {
+  const std::vector<Text> tokens = {"<body>", "<BODY>", "</body>", "</Body >", "<!-- <body> -->", "<script>if(a<b)</script>",
+                                    "\r\n", "x", "Y", "<", "/", ">", "b", "\xB0\xA1", "\xD5\xFD\xCE\xC4", "\xB0<", "\xB0",
+                                    "\xA1X", "\xE4\xB8\xAD", std::string("\0", 1)};
+  const std::vector<std::pair<Text, Text>> markers = {
+      {"<body>", "</body>"}, {"", "</BODY>"}, {"<body>", ""}, {"b", "y"}, {"<", ">"}, {"\xB0", "\xA1X"},
+      {"\xD5\xFD", "\xCE\xC4"}, {"\xD5\xFD\xCE\xC4", "\xA1X"}, {"<!--", "-->"}, {"x", "x"}};
+  std::mt19937 rng(15);
+  const Text result = "/out/p.htm";
+  for (int example = 0; example < 400; ++example) {
+    const auto& [front, back] = markers[example % markers.size()];
+    // Half the tokens are the markers and near misses of them: first and
+    // last byte right, a byte between wrong.
+    std::vector<Text> near = {front, back};
+    for (const Text& marker : {front, back})
+      if (marker.size() >= 3) near.push_back(marker.substr(0, 1) + "\xA1" + marker.substr(2));
+    Text page;
+    for (int n = std::uniform_int_distribution<int>(0, 14)(rng); n > 0; --n)
+      page += rng() % 2 ? tokens[rng() % tokens.size()] : near[rng() % near.size()];
+    Text body = TextBetweenMarkers(std::string_view(page).substr(0, page.find('\0')), front, back);
+    for (std::size_t piece = 1; piece <= page.size() + 1; ++piece) {
+      VirtualFileSystem fs;
+      fs.AddFile("/in/p.htm", page);
+      fs.AddDirectory("/out");
+      const bool earlier = piece % 2 == 0;
+      if (earlier) fs.AddFile(result, "earlier");
+      SCOPED_TRACE(testing::Message() << "page " << ::testing::PrintToString(page) << " markers " << front << " "
+                                      << back << " piece " << piece);
+      PageOutcome outcome = PageSimplifier(fs, front, back, piece).Simplify("/in/p.htm", result);
+      EXPECT_EQ(outcome, body.empty() ? PageOutcome::kNothingKept : PageOutcome::kWritten);
+      EXPECT_EQ(fs.Contents(result),
+                body.empty() ? (earlier ? "earlier" : "") : FramedPageHead() + body + FramedPageTail());
+      EXPECT_EQ(fs.List("/out").size(), body.empty() && !earlier ? 2u : 3u);  // ".", ".." and the result
+      EXPECT_EQ(fs.Contents("/in/p.htm"), page);
+      if (testing::Test::HasFailure()) return;
+    }
+  }
 }
 
 }  // namespace
