@@ -18,9 +18,9 @@
 #include "convert/page_templates.h"
 #include "bench_support.h"
 #include "runtime/encoding.h"
-#include "runtime/memory_controls.h"
 #include "runtime/process.h"
 #include "runtime/real_file_system.h"
+#include "support/memory_controls.h"
 
 using namespace qm;
 using namespace qm::bench;

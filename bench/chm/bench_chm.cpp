@@ -31,8 +31,8 @@
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/tree_operations.h"
-#include "runtime/memory_controls.h"
 #include "runtime/real_file_system.h"
+#include "support/memory_controls.h"
 
 extern char** environ;
 

@@ -28,8 +28,8 @@
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
 #include "runtime/encoding.h"
-#include "runtime/memory_controls.h"
 #include "runtime/real_file_system.h"
+#include "support/memory_controls.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "convert/page_images.h"
 #include "convert/page_templates.h"
 #include "runtime/encoding.h"
-#include "runtime/virtual_file_system.h"
 #include "support/operation_fixture.h"
+#include "support/virtual_file_system.h"
 
 namespace qm {
 namespace {

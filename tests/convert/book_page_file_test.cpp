@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "convert/text_decoding.h"
-#include "runtime/virtual_file_system.h"
+#include "support/virtual_file_system.h"
 
 namespace qm {
 namespace {

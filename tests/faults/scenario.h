@@ -13,7 +13,7 @@
 
 #include "app/context.h"
 #include "faults/tally.h"
-#include "runtime/memory_controls.h"
+#include "support/memory_controls.h"
 #include "support/recording_process_runner.h"
 
 namespace qm::faults {

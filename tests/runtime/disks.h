@@ -10,8 +10,8 @@
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
 #include "runtime/real_file_system.h"
-#include "runtime/virtual_file_system.h"
 #include "support/temp_dir.h"
+#include "support/virtual_file_system.h"
 
 namespace qm {
 

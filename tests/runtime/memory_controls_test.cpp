@@ -1,5 +1,5 @@
 // The in-memory controls that operation tests read their results from.
-#include "runtime/memory_controls.h"
+#include "support/memory_controls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The in-memory file system that operation tests run on: its failure hooks
 // and the Windows-like refusals it adds to the common contract.
-#include "runtime/virtual_file_system.h"
+#include "support/virtual_file_system.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // and shown, a recording process runner, a tree and fixed random numbers.
 
 #include "app/context.h"
-#include "runtime/memory_controls.h"
 #include "runtime/real_file_system.h"
-#include "runtime/virtual_file_system.h"
+#include "support/memory_controls.h"
 #include "support/recording_process_runner.h"
 #include "support/temp_dir.h"
+#include "support/virtual_file_system.h"
 
 namespace qm {
 

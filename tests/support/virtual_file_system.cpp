@@ -1,4 +1,4 @@
-#include "runtime/virtual_file_system.h"
+#include "support/virtual_file_system.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "runtime/memory_controls.h"
+#include "support/memory_controls.h"
 
 namespace qm {
 namespace {
