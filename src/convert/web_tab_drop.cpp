@@ -11,7 +11,7 @@ namespace {
 // A path that does not exist gives the attributes -1, which carry the
 // directory bit: only an existing entry that is not a folder fails the test.
 bool IsFolder(FileSystem& fs, const Text& path) {
-  return BitwiseAnd(fs.Attributes(path), kDirectory) != 0;
+  return (fs.Attributes(path) & kDirectory) != 0;
 }
 
 }  // namespace

@@ -4,19 +4,10 @@
 
 namespace qm {
 
-ByteSet ToByteSet(std::int32_t value) {
-  auto u = static_cast<std::uint32_t>(value);
-  std::string b(4, '\0');
-  for (int k = 0; k < 4; ++k) b[k] = static_cast<char>((u >> (8 * k)) & 0xFF);
-  return ByteSet(std::move(b));
-}
-
 Text ToText(const ByteSet& data) {
   std::size_t n = data.bytes.find('\0');
   return n == std::string::npos ? data.bytes : data.bytes.substr(0, n);
 }
-
-ByteSet BlankByteSet(long n) { return n <= 0 ? ByteSet() : ByteSet(std::string(n, '\0')); }
 
 ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::string_view replacement,
                           long start, long count) {

@@ -21,17 +21,8 @@ struct ByteSet {
   friend bool operator==(const ByteSet&, const ByteSet&) = default;
 };
 
-/// A text's bytes, without a terminator.
-inline ByteSet ToByteSet(std::string_view text) { return ByteSet(std::string(text)); }
-
-/// An integer as its four little-endian bytes.
-ByteSet ToByteSet(std::int32_t value);
-
 /// The bytes before the first 0 byte (all of them when there is none).
 Text ToText(const ByteSet& data);
-
-/// n zero bytes; n <= 0 gives the empty byte set.
-ByteSet BlankByteSet(long n);
 
 /// As ReplaceSubtext, byte-exact, with no two-byte character rule.
 ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find,

@@ -10,12 +10,6 @@
 
 namespace qm {
 
-ByteSet ReadFile(FileSystem& fs, const Text& path) {
-  ByteSet data;
-  if (!fs.Read(path, &data.bytes)) data.bytes.clear();
-  return data;
-}
-
 bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data) {
   if (path.empty()) return false;
   return fs.Write(path, data);

@@ -12,9 +12,6 @@
 
 namespace qm {
 
-/// The whole file as a byte set; empty on any failure.
-ByteSet ReadFile(FileSystem& fs, const Text& path);
-
 /// Creates or truncates `path` and writes the parts in order. False when the
 /// path is empty or the write fails.
 bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data);
@@ -82,8 +79,5 @@ std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern,
 
 /// True when a search for `pattern` finds at least one entry of any kind.
 bool FileExists(FileSystem& fs, const Text& pattern);
-
-/// Bitwise AND of the arguments.
-inline int BitwiseAnd(int a, int b) { return a & b; }
 
 }  // namespace qm

@@ -221,11 +221,6 @@ Text TrimTrailingSpaces(std::string_view text) {
   return Text(text.substr(0, end));
 }
 
-int TextCompare(std::string_view a, std::string_view b) {
-  int c = a.compare(b);
-  return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
 Text ToText(long long value) { return std::to_string(value); }
 
 Text AsciiLower(std::string_view text) {

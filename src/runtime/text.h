@@ -73,9 +73,6 @@ void ForEachTextPiece(std::string_view text, std::string_view separator, PieceFu
 /// full-width space 0xA1 0xA1.
 Text TrimTrailingSpaces(std::string_view text);
 
-/// Byte-wise, case-sensitive comparison: <0, 0 or >0.
-int TextCompare(std::string_view a, std::string_view b);
-
 /// An integer as its decimal digits.
 Text ToText(long long value);
 

@@ -74,8 +74,8 @@ class InstallTest : public ::testing::Test {
   void SetUp() override { env.Set("windir", "/win"); }
   ScopedEnv env;
   MemoryFixture f;
-  ByteSet dll = ToByteSet("DLL bytes");
-  ByteSet exe = ToByteSet("EXE bytes");
+  ByteSet dll = ByteSet("DLL bytes");
+  ByteSet exe = ByteSet("EXE bytes");
 };
 
 TEST_F(InstallTest, NonePresentCreatesTheFolderChainAndWritesBoth) {
@@ -95,7 +95,7 @@ TEST_F(InstallTest, PresentFilesAreNeverReplaced) {
   EXPECT_EQ(f.fs.Contents("/win/system32/hha.dll"), "DLL bytes");
 
   f.fs.log.clear();
-  EXPECT_FALSE(InstallWorkingFile(f.fs, "hha.dll", ToByteSet("newer")));
+  EXPECT_FALSE(InstallWorkingFile(f.fs, "hha.dll", ByteSet("newer")));
   EXPECT_EQ(f.fs.Contents("/win/system32/hha.dll"), "DLL bytes");
   for (const std::string& call : f.fs.log) EXPECT_EQ(call.rfind("write", 0), std::string::npos) << call;
 }

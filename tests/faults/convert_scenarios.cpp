@@ -136,8 +136,8 @@ class UndoScenario : public Scenario {
     auto done = [text_of](const Probe& probe, const FileAtRisk& f) {
       return !probe(f.path) && Holds(probe, text_of(f.path), TextFromPage(ByteSet(f.bytes)));
     };
-    File(stage.fs, JoinPath(folder, "a.htm"), FramedPage(ToByteSet("A\r\nB")), kept, done);
-    File(stage.fs, JoinPath(folder, Gbk("第一章.htm")), FramedPage(ToByteSet(Gbk("第一章\r\n正文"))), kept,
+    File(stage.fs, JoinPath(folder, "a.htm"), FramedPage(ByteSet("A\r\nB")), kept, done);
+    File(stage.fs, JoinPath(folder, Gbk("第一章.htm")), FramedPage(ByteSet(Gbk("第一章\r\n正文"))), kept,
          done);
     File(stage.fs, JoinPath(folder, "index.htm"), "<html><body>foreign</body></html>", kept, done);
     Untouched(stage.fs, JoinPath(sub, "s.htm"), "a page in a sub-folder");

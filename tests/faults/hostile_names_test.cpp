@@ -68,8 +68,8 @@ TEST_F(HostileNamesTest, BatchConversionAndUndoRoundTripEveryName) {
   ASSERT_EQ(f.ui.messages.back().content, Gbk("转换ok!"));
   EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.htm", "leftbg.gif", longest + ".htm",
                                                 chinese + ".htm", "📚 $(touch pwned2).htm"}));
-  EXPECT_EQ(Get(longest + ".htm"), FramedPage(ToByteSet("long")));
-  EXPECT_EQ(Get(stray + ".htm"), FramedPage(ToByteSet("stray")));
+  EXPECT_EQ(Get(longest + ".htm"), FramedPage(ByteSet("long")));
+  EXPECT_EQ(Get(stray + ".htm"), FramedPage(ByteSet("stray")));
 
   UndoBatchConversion(f.ctx);
 

@@ -12,19 +12,6 @@ TEST(ByteSet, ToTextCutsAtTheFirstZeroByte) {
   EXPECT_EQ(ToText(ByteSet()), "");
 }
 
-TEST(ByteSet, IntegersBecomeFourLittleEndianBytes) {
-  EXPECT_EQ(ToByteSet(std::int32_t{0x01020304}).bytes, std::string("\x04\x03\x02\x01", 4));
-  EXPECT_EQ(ToByteSet(std::int32_t{-1}).bytes, std::string(4, '\xFF'));
-  EXPECT_EQ(ToByteSet(std::int32_t{0}).bytes, std::string(4, '\0'));
-  EXPECT_EQ(ToByteSet("ab").bytes, "ab");  // a text: its bytes, no terminator
-}
-
-TEST(ByteSet, BlankByteSetHoldsZeroBytes) {
-  EXPECT_EQ(BlankByteSet(3).bytes, std::string(3, '\0'));
-  EXPECT_TRUE(BlankByteSet(0).Empty());
-  EXPECT_TRUE(BlankByteSet(-2).Empty());
-}
-
 TEST(ByteSet, ReplaceIsByteExactWithoutTheTwoByteRule) {
   ByteSet wide_then_a("\xB0\xA1" "A");
   // Unlike ReplaceSubtext, the second byte of a character is matched.

@@ -42,6 +42,13 @@ struct RealDisk {
   }
 };
 
+/// The whole file at `path`; empty when it cannot be read.
+inline std::string ReadAll(FileSystem& fs, const Text& path) {
+  std::string out;
+  fs.Read(path, &out);
+  return out;
+}
+
 /// The in-memory file system, with the scratch folder "/book".
 struct VirtualDisk {
   VirtualFileSystem fs;

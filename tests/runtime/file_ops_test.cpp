@@ -19,7 +19,7 @@ class FileOps : public ::testing::Test {
   Disk disk;
   FileSystem& fs() { return disk.fs; }
   Text P(const Text& relative) { return disk.Path(relative); }
-  Text Read(const Text& relative) { return ReadFile(fs(), P(relative)).bytes; }
+  Text Read(const Text& relative) { return ReadAll(fs(), P(relative)); }
 };
 
 using Disks = ::testing::Types<RealDisk, VirtualDisk>;
@@ -119,7 +119,7 @@ TYPED_TEST(FileOps, AttributesMapTheEntryKind) {
   EXPECT_EQ(fs.Attributes(this->P("missing")), -1);
   EXPECT_EQ(fs.Attributes(""), -1);
   // A missing path passes a test of the directory bit.
-  EXPECT_NE(BitwiseAnd(fs.Attributes(this->P("missing")), 16), 0);
+  EXPECT_NE(fs.Attributes(this->P("missing")) & 16, 0);
   std::vector<DirectoryEntry> entries = FindEntries(fs, this->P("*.*"), 0x37);
   ASSERT_EQ(entries.size(), 7u);
   EXPECT_EQ(entries[0].name, ".");
@@ -133,9 +133,9 @@ TYPED_TEST(FileOps, ReadGivesTheWholeFileOrEmpty) {
   d.File("data.bin", data);
   d.Folder("sub");
   EXPECT_EQ(this->Read("data.bin"), data);
-  EXPECT_TRUE(ReadFile(this->fs(), this->P("missing")).Empty());
-  EXPECT_TRUE(ReadFile(this->fs(), this->P("sub")).Empty());
-  EXPECT_TRUE(ReadFile(this->fs(), "").Empty());
+  EXPECT_TRUE(ReadAll(this->fs(), this->P("missing")).empty());
+  EXPECT_TRUE(ReadAll(this->fs(), this->P("sub")).empty());
+  EXPECT_TRUE(ReadAll(this->fs(), "").empty());
 }
 
 TYPED_TEST(FileOps, WriteCreatesAndTruncates) {
@@ -214,8 +214,8 @@ TYPED_TEST(FileOps, RelativePathsFollowTheCurrentDirectory) {
   ASSERT_TRUE(fs.ChangeDirectory(this->P("sub")));
   EXPECT_EQ(fs.CurrentDirectory(), this->P("sub"));
   EXPECT_EQ(FindFiles(fs, "*.txt"), Names{"a.txt"});
-  EXPECT_EQ(ReadFile(fs, "a.txt").bytes, "a");
-  EXPECT_EQ(ReadFile(fs, "../sub/a.txt").bytes, "a");
+  EXPECT_EQ(ReadAll(fs, "a.txt"), "a");
+  EXPECT_EQ(ReadAll(fs, "../sub/a.txt"), "a");
   EXPECT_FALSE(fs.ChangeDirectory(this->P("missing")));
   EXPECT_EQ(fs.CurrentDirectory(), this->P("sub"));
 }

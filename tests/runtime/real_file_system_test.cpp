@@ -63,7 +63,7 @@ TEST_F(RealFileSystemTest, NamesWithoutAGbkFormAreListedReadAndRenamedLosslessly
   std::set<std::string> contents;
   for (const Text& name : names) {
     EXPECT_TRUE(HasNameEscape(name));
-    contents.insert(ReadFile(fs, disk.Path(name)).bytes);
+    contents.insert(ReadAll(fs, disk.Path(name)));
   }
   EXPECT_EQ(contents, (std::set<std::string>{"smile", "stray", "euro"}));
 
@@ -74,14 +74,14 @@ TEST_F(RealFileSystemTest, NamesWithoutAGbkFormAreListedReadAndRenamedLosslessly
   }
   EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"book😀（新）.htm", "bad\xC3(（新）.htm",
                                                       "€（新）.htm"}));
-  EXPECT_EQ(ReadFile(fs, disk.Path(TextFromNativeName("book😀（新）.htm"))).bytes, "smile");
+  EXPECT_EQ(ReadAll(fs, disk.Path(TextFromNativeName("book😀（新）.htm"))), "smile");
   // And into and out of a folder whose own name has no GBK form.
   ASSERT_TRUE(fs.CreateDirectory(disk.Path(TextFromNativeName("dir😀"))));
   Text inside = disk.Path(TextFromNativeName("dir😀/€.htm"));
   ASSERT_TRUE(fs.Rename(disk.Path(TextFromNativeName("€（新）.htm")), inside));
   EXPECT_EQ(NamesOnDisk(root + "/dir😀"), std::set<std::string>{"€.htm"});
   EXPECT_TRUE(WriteFileSafely(fs, inside, "rewritten"));
-  EXPECT_EQ(ReadFile(fs, inside).bytes, "rewritten");
+  EXPECT_EQ(ReadAll(fs, inside), "rewritten");
 }
 
 TEST_F(RealFileSystemTest, WriteFileSafelyLeavesTheOldFileWhenTheWriteFails) {
@@ -94,7 +94,7 @@ TEST_F(RealFileSystemTest, WriteFileSafelyLeavesTheOldFileWhenTheWriteFails) {
   EXPECT_FALSE(fs.Write(disk.Path("page.htm"), "new"));
   EXPECT_FALSE(fs.Delete(disk.Path("page.htm")));
   EXPECT_FALSE(fs.ReplaceWith(disk.Path("probe.htm"), disk.Path("page.htm")));
-  EXPECT_EQ(ReadFile(fs, disk.Path("page.htm")).bytes, "old");
+  EXPECT_EQ(ReadAll(fs, disk.Path("page.htm")), "old");
   EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"page.htm", "probe.htm"}));
   // Moving it keeps working.
   EXPECT_TRUE(fs.Rename(disk.Path("page.htm"), disk.Path("moved.htm")));
@@ -110,7 +110,7 @@ TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
   EXPECT_EQ(fs.Attributes(disk.Path("pipe")), 0);
   ASSERT_EQ(::symlink((root + "/nowhere").c_str(), (root + "/dangling").c_str()), 0);
   EXPECT_EQ(fs.Attributes(disk.Path("dangling")), -1);
-  EXPECT_TRUE(ReadFile(fs, disk.Path("dangling")).Empty());
+  EXPECT_TRUE(ReadAll(fs, disk.Path("dangling")).empty());
   // Neither passes a file filter.
   EXPECT_EQ(FindFiles(fs, disk.Path("*"), 39), std::vector<Text>{});
 }
