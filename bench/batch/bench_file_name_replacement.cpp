@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> argv_rename = {"file-rename", "s/txt/htm/gi"};
     for (const std::string& name : names) argv_rename.push_back(theirs_dir + "/" + name);
     contenders.push_back({"perl rename",
-                          [&, argv_rename] { return RunProgram(argv_rename) && all_renamed(theirs_dir); },
+                          [&, argv_rename] { return RunChild(argv_rename).ok && all_renamed(theirs_dir); },
                           [&] { restore(theirs_dir); }});
   }
   contenders.push_back({"floor: one rename call per file", [&] {

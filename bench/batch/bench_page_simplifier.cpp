@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> argv_cp = {"cp"};
   for (const std::string& name : names) argv_cp.push_back(pristine + "/" + name);
   argv_cp.push_back(copy);
-  contenders.push_back({"cp", [argv_cp] { return RunProgram(argv_cp); }, [&] {
+  contenders.push_back({"cp", [argv_cp] { return RunChild(argv_cp).ok; }, [&] {
                           MoveAside(copy, trash);
                           fs::create_directory(copy);
                         }});

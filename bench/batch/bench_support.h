@@ -1,6 +1,6 @@
 #pragma once
 // Small helpers shared by the batch-tool benchmarks: a scratch folder,
-// a stopwatch, starting a baseline tool, and page contents.
+// a stopwatch and page contents.
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "common/child_run.h"
 
 namespace qm::bench {
 
@@ -95,40 +95,6 @@ double Seconds(F&& work) {
   auto start = std::chrono::steady_clock::now();
   work();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-/// Whether `program` can be found in PATH.
-inline bool HaveProgram(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  std::size_t i = 0;
-  while (i <= dirs.size()) {
-    std::size_t j = dirs.find(':', i);
-    if (j == std::string::npos) j = dirs.size();
-    std::string candidate = dirs.substr(i, j - i) + "/" + program;
-    if (::access(candidate.c_str(), X_OK) == 0) return true;
-    i = j + 1;
-  }
-  return false;
-}
-
-/// Runs `argv` (looked up in PATH, no shell) with standard output going to
-/// `stdout_path` (empty: inherited) and waits; true when it exited with 0.
-inline bool RunProgram(const std::vector<std::string>& argv, const std::string& stdout_path = {}) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (!stdout_path.empty())
-    posix_spawn_file_actions_addopen(&actions, 1, stdout_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid;
-  int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return false;
-  int status = 0;
-  if (::waitpid(pid, &status, 0) < 0) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 /// Writes `data` to `path`; false on failure.

@@ -10,7 +10,6 @@
 #include "common/bench_row.h"
 #include "common/child_run.h"
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -33,8 +32,6 @@
 #include "chm/tree_operations.h"
 #include "runtime/real_file_system.h"
 #include "support/memory_controls.h"
-
-extern char** environ;
 
 namespace {
 
@@ -95,28 +92,10 @@ struct NoProcesses : qm::ProcessRunner {
 double TimeScript(const std::string& program, const std::string& script, const fs::path& scratch) {
   const fs::path input = scratch / "script.txt";
   std::ofstream(input) << script;
-  std::vector<std::string> args = {program, "--script", "-"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> env_strings = {"QT_QPA_PLATFORM=offscreen", "windir=" + (scratch / "windows").string()};
-  for (char** e = environ; *e; ++e)
-    if (std::strncmp(*e, "windir=", 7) != 0 && std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) env_strings.push_back(*e);
-  std::vector<char*> env;
-  for (auto& e : env_strings) env.push_back(e.data());
-  env.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  int status = -1;
-  pid_t pid = 0;
-  double seconds = Seconds([&] {
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data()) == 0) ::waitpid(pid, &status, 0);
-  });
-  posix_spawn_file_actions_destroy(&actions);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+  qm::bench::ChildMeasure m = qm::bench::RunChild(
+      {program, "--script", "-"},
+      qm::bench::ChildSetUp{{}, input, {}, {"QT_QPA_PLATFORM=offscreen", "windir=" + (scratch / "windows").string()}});
+  return m.ok ? m.seconds : -1;
 }
 
 // The drop through the real window and its tree view, when the program

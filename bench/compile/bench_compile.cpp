@@ -18,27 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "gbk.h"
+#include "runtime/encoding.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string FindOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string all = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= all.size()) {
-    std::size_t colon = all.find(':', start);
-    std::string dir = all.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
-    if (::access((dir + "/" + name).c_str(), X_OK) == 0) return dir + "/" + name;
-    if (colon == std::string::npos) break;
-    start = colon + 1;
-  }
-  return {};
-}
-
-std::string Gbk(const std::string& utf8) { return hha::Utf8ToGbk(utf8).value_or("?"); }
+using qm::Gbk;
 
 // Word lists with a skewed choice, so pages compress like real prose.
 class Prose {
@@ -170,7 +156,7 @@ int main(int argc, char** argv) {
     if (std::string(argv[i]) == "--keep") keep = argv[i + 1];
   const std::string self = fs::read_symlink("/proc/self/exe").parent_path().string();
   const std::string hhc = self + "/hhc.exe";
-  const std::string chmcmd = FindOnPath("chmcmd");
+  const std::string chmcmd = qm::bench::FindOnPath("chmcmd");
   bool all_ok = true;
   for (bool images : {false, true}) {
     std::string scratch_pattern = (fs::temp_directory_path() / "bench-compile-XXXXXX").string();

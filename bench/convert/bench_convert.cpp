@@ -143,7 +143,7 @@ long LineEnds(const fs::path& path) {
 }
 
 Contender CopyTree(const fs::path& from, const fs::path& to) {
-  return {"cp -r", [from, to] { return RunProgram({"cp", "-r", from.string(), to.string()}); },
+  return {"cp -r", [from, to] { return RunChild({"cp", "-r", from.string(), to.string()}).ok; },
           [to] { MoveAside(to.string(), (to.parent_path() / "trash").string()); }};
 }
 

@@ -7,7 +7,6 @@
 #include "common/child_run.h"
 #include "batch/bench_support.h"
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,8 +22,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,10 +33,6 @@ using Measure = qm::bench::ChildMeasure;
 
 // Runs a program (searched in PATH) in `cwd` with output discarded.
 Measure run(const std::vector<std::string>& args, const fs::path& cwd) { return qm::bench::RunChild(args, cwd); }
-
-bool onPath(const std::string& program) {
-  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 std::string readAll(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -118,7 +111,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "hh.exe not found beside this program\n");
     return 1;
   }
-  const std::string sevenZip = onPath("7z") ? "7z" : onPath("7zz") ? "7zz" : "";
+  const std::string sevenZip = qm::bench::HaveProgram("7z") ? "7z" : qm::bench::HaveProgram("7zz") ? "7zz" : "";
 
   const fs::path work = keep.empty() ? fs::temp_directory_path() / ("bench-unpack-" + std::to_string(::getpid()))
                                      : fs::path(keep);
@@ -154,7 +147,7 @@ int main(int argc, char** argv) {
   };
   add("hh.exe", {hh.string(), "-decompile", (work / "out0").string(), chm}, work / "out0");
   if (!sevenZip.empty()) add("7z x", {sevenZip, "x", "-y", "-o" + (work / "out1").string(), chm}, work / "out1");
-  if (onPath("extract_chmLib")) add("extract_chmLib", {"extract_chmLib", chm, (work / "out2").string()}, work / "out2");
+  if (qm::bench::HaveProgram("extract_chmLib")) add("extract_chmLib", {"extract_chmLib", chm, (work / "out2").string()}, work / "out2");
   // Five rounds: a run of a small book takes a few milliseconds, which
   // the shared machine's load moves by as much.
   qm::bench::RunInterleaved(tools, 5);
