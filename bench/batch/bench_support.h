@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "common/child_run.h"
+#include "support/temp_dir.h"
 
 namespace qm::bench {
 
@@ -38,12 +39,9 @@ namespace qm::bench {
 /// different one from run to run.
 class ScratchFolder {
  public:
-  explicit ScratchFolder(const char* tag) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = std::string(tmp && *tmp ? tmp : "/tmp") + "/qm-bench-" + tag + "-XXXXXX";
-    if (!::mkdtemp(base.data())) return;
-    root_ = base;
-    if (int fd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+  explicit ScratchFolder(const char* tag) : root_(std::string("qm-bench-") + tag) {
+    if (root_.path().empty()) return;
+    if (int fd = ::open(root_.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
       int flags = 0;
       if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
         flags |= FS_TOPDIR_FL;
@@ -51,18 +49,14 @@ class ScratchFolder {
       }
       ::close(fd);
     }
-    std::string path = root_ + "/run-XXXXXX";
+    std::string path = root_.path() + "/run-XXXXXX";
     if (::mkdtemp(path.data())) path_ = path;
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    if (!root_.empty()) std::filesystem::remove_all(root_, ec);
   }
   const std::string& path() const { return path_; }
   bool ok() const { return !path_.empty(); }
 
  private:
-  std::string root_;
+  TempDir root_;
   std::string path_;
 };
 

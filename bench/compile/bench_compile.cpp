@@ -14,11 +14,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "runtime/encoding.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -159,9 +161,9 @@ int main(int argc, char** argv) {
   const std::string chmcmd = qm::bench::FindOnPath("chmcmd");
   bool all_ok = true;
   for (bool images : {false, true}) {
-    std::string scratch_pattern = (fs::temp_directory_path() / "bench-compile-XXXXXX").string();
-    const std::string root = keep.empty() ? std::string(::mkdtemp(scratch_pattern.data()))
-                                          : keep + (images ? "/images" : "/text");
+    std::optional<qm::TempDir> scratch;
+    if (keep.empty()) scratch.emplace("bench-compile");
+    const std::string root = keep.empty() ? scratch->path() : keep + (images ? "/images" : "/text");
     fs::create_directories(root);
     const std::uintmax_t total = MakeBook(root, pages, page_kb, images);
     ::sync();
@@ -189,7 +191,6 @@ int main(int argc, char** argv) {
     std::printf("@size %s|%s|%ju|%ju|%.3f|<= 1.0\n", workload.c_str(), label, ours_bytes, ref_bytes,
                 ref_bytes ? static_cast<double>(ours_bytes) / ref_bytes : 0.0);
     all_ok = all_ok && runs[0].ok;
-    if (keep.empty()) fs::remove_all(root);
   }
   return all_ok ? 0 : 1;
 }

@@ -7,41 +7,12 @@
 #include <iterator>
 
 namespace qm::fuzz {
-namespace {
 
 namespace fs = std::filesystem;
 
-std::string MakeScratchRoot() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quillmere-fuzz-XXXXXX";
-  if (!::mkdtemp(pattern.data())) return {};
-  return pattern;
-}
-
-}  // namespace
-
 const std::string& ScratchRoot() {
-  // Never destroyed: the exit handler that removes the folder runs after
-  // the destructors of function-local statics made before it.
-  static const std::string* const root = [] {
-    auto* made = new std::string(MakeScratchRoot());
-    if (!made->empty()) std::atexit([] { RemoveTree(ScratchRoot()); });
-    return made;
-  }();
-  return *root;
-}
-
-bool RemoveTree(const std::string& path) {
-  std::error_code ec;
-  if (!fs::exists(fs::symlink_status(path, ec))) return true;
-  // Folders a book made unwritable must become writable to be emptied.
-  for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
-    if (it->is_directory(ec) && !it->is_symlink(ec))
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  }
-  fs::remove_all(path, ec);
-  return !fs::exists(fs::symlink_status(path, ec));
+  static const TempDir root("quillmere-fuzz");
+  return root.path();
 }
 
 std::vector<std::string> ListTree(const std::string& root) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace qm::fuzz {
 
 /// This process's scratch folder, made under $TMPDIR (else /tmp) on first
@@ -14,7 +16,7 @@ namespace qm::fuzz {
 const std::string& ScratchRoot();
 
 /// Removes `path` and everything below it. True when nothing is left.
-bool RemoveTree(const std::string& path);
+using qm::RemoveTree;
 
 /// Every entry below `root` as a relative "/"-separated path, sorted.
 /// Symbolic links are listed, not followed. Folders end in "/".

@@ -1,5 +1,6 @@
 #pragma once
-// A scratch folder on disk that is removed with everything in it.
+// A scratch folder on disk that is removed with everything in it, for
+// tests, fuzzers and benchmarks.
 
 #include <cstdlib>
 #include <filesystem>
@@ -7,21 +8,34 @@
 
 namespace qm {
 
+/// Removes `path` and everything below it, first giving back write
+/// permission to folders made unwritable (links are not followed). True
+/// when nothing is left.
+inline bool RemoveTree(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(path, ec))) return true;
+  for (auto it = fs::recursive_directory_iterator(path, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+  }
+  fs::remove_all(path, ec);
+  return !fs::exists(fs::symlink_status(path, ec));
+}
+
 class TempDir {
  public:
-  TempDir() {
-    std::string base = std::filesystem::temp_directory_path() / "quillmere-test-XXXXXX";
+  /// A fresh folder "<prefix>-XXXXXX" under $TMPDIR (else /tmp); path() is
+  /// empty when it cannot be made.
+  explicit TempDir(const std::string& prefix = "quillmere-test") {
+    std::error_code ec;
+    std::string base = (std::filesystem::temp_directory_path(ec) / (prefix + "-XXXXXX")).string();
+    if (ec) base = "/tmp/" + prefix + "-XXXXXX";
     path_ = ::mkdtemp(base.data()) ? base : std::string();
   }
   ~TempDir() {
-    std::error_code ec;
-    // Give back write permission first so that read-only test folders go too.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
-    }
-    std::filesystem::remove_all(path_, ec);
+    if (!path_.empty()) RemoveTree(path_);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
