@@ -18,16 +18,6 @@ extern char** environ;
 
 namespace hhtest {
 
-ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "hh-test-XXXXXX").string();
-  path_ = ::mkdtemp(pattern.data());
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }

@@ -6,20 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace hhtest {
 
 /// A fresh folder under the system's temporary folder, removed at the end.
 class ScratchDir {
  public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
  private:
-  std::filesystem::path path_;
+  qm::TempDir dir_{"hh-test"};
+  std::filesystem::path path_ = dir_.path();
 };
 
 void writeBytes(const std::filesystem::path& file, const std::string& bytes);
