@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@
 #include "chm/tree_operations.h"
 #include "runtime/real_file_system.h"
 #include "support/memory_controls.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -157,14 +159,15 @@ int main(int argc, char** argv) {
   if (scale <= 1) kMiddle = 5, kLeaf = 4;
   else if (scale <= 4) kLeaf = 9;
   const int files = kTop * kMiddle * (kLeaf + 1) * kFilesPerFolder;
-  std::string scratch = reuse;
-  if (scratch.empty()) {
-    scratch = (fs::temp_directory_path() / "quillmere-bench-chm-XXXXXX").string();
-    if (!::mkdtemp(scratch.data())) {
+  std::optional<qm::TempDir> made;
+  if (reuse.empty()) {
+    made.emplace("quillmere-bench-chm");
+    if (made->path().empty()) {
       std::perror("mkdtemp");
       return 1;
     }
   }
+  const std::string scratch = made ? made->path() : reuse;
   const fs::path book = fs::path(scratch) / "BigBook";
   const fs::path here = fs::current_path();
   if (reuse.empty()) {
@@ -232,9 +235,7 @@ int main(int argc, char** argv) {
   fs::current_path(here);
   if (keep || !reuse.empty()) {
     std::printf("kept %s\n", scratch.c_str());
-  } else {
-    std::error_code ec;
-    fs::remove_all(scratch, ec);
+    if (made) made->Keep();
   }
   return failures == 0 ? 0 : 1;
 }

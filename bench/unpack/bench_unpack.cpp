@@ -113,8 +113,9 @@ int main(int argc, char** argv) {
   }
   const std::string sevenZip = qm::bench::HaveProgram("7z") ? "7z" : qm::bench::HaveProgram("7zz") ? "7zz" : "";
 
-  const fs::path work = keep.empty() ? fs::temp_directory_path() / ("bench-unpack-" + std::to_string(::getpid()))
-                                     : fs::path(keep);
+  std::optional<qm::TempDir> scratch;
+  if (keep.empty()) scratch.emplace("bench-unpack");
+  const fs::path work = scratch ? fs::path(scratch->path()) : fs::path(keep);
   const fs::path src = work / "src";
   fs::create_directories(src);
   // Outputs an earlier --keep run left would turn every round into
@@ -165,6 +166,5 @@ int main(int argc, char** argv) {
   for (std::size_t t = 1; t < tools.size(); ++t)
     qm::bench::PrintRow("unpack", size, tools[0], &tools[t], hh_peak / 1024.0,
                         t == 1 ? "<= 0.8 (7z), < 50 MB" : "-");
-  if (keep.empty()) fs::remove_all(work);
   return tools[0].ok ? 0 : 1;
 }

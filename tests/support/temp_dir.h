@@ -35,15 +35,18 @@ class TempDir {
     path_ = ::mkdtemp(base.data()) ? base : std::string();
   }
   ~TempDir() {
-    if (!path_.empty()) RemoveTree(path_);
+    if (!path_.empty() && !kept_) RemoveTree(path_);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   /// The folder's UTF-8 path (ASCII in practice, so also a valid Text).
   const std::string& path() const { return path_; }
+  /// Leaves the folder and its contents on disk at the end.
+  void Keep() { kept_ = true; }
 
  private:
   std::string path_;
+  bool kept_ = false;
 };
 
 }  // namespace qm
