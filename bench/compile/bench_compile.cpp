@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "gbk.h"
+#include "runtime/encoding.h"
 
 namespace fs = std::filesystem;
 
@@ -38,7 +38,7 @@ std::string FindOnPath(const std::string& name) {
   return {};
 }
 
-std::string Gbk(const std::string& utf8) { return hha::Utf8ToGbk(utf8).value_or("?"); }
+std::string Gbk(const std::string& utf8) { return qm::GbkFromUtf8(utf8); }
 
 // Word lists with a skewed choice, so pages compress like real prose.
 class Prose {

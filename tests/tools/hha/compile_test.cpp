@@ -7,7 +7,6 @@
 #include "book_fixture.h"
 #include "chm_reader.h"
 #include "compiler.h"
-#include "gbk.h"
 #include "sitemap_links.h"
 #include "support/temp_dir.h"
 
@@ -186,7 +185,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
   EXPECT_EQ(static_cast<unsigned char>(locale[0]) | (static_cast<unsigned char>(locale[1]) << 8), 0x804);
 
   auto open = [&](const std::string& name_string) -> std::string {
-    auto decoded = hha::GbkToUtf8(name_string);
+    auto decoded = hha_test::Utf8OfGbk(name_string);
     EXPECT_TRUE(decoded && files->count("/" + *decoded)) << "code page 936 reader misses " << name_string;
     EXPECT_TRUE(files->count("/" + name_string)) << "raw-byte reader misses " << name_string;
     return files->count("/" + name_string) ? files->at("/" + name_string) : std::string();
@@ -196,7 +195,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
     std::size_t at = page.find("href=\"");
     if (at == std::string::npos) return page;
     std::string link = page.substr(at + 6, page.find('"', at + 6) - at - 6);
-    auto decoded = hha::GbkToUtf8(link);
+    auto decoded = hha_test::Utf8OfGbk(link);
     return decoded && files->count("/" + *decoded) ? files->at("/" + *decoded) : std::string();
   };
   EXPECT_EQ(open(sys[0]), expected_["/名字.hhc"]);
@@ -212,7 +211,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
     for (const std::string& local : hha::SitemapLocalLinks(files->at(sitemap))) {
       std::string file(hha::LinkFilePart(local));
       if (file.rfind("http:", 0) == 0) continue;
-      auto decoded = hha::GbkToUtf8(file);
+      auto decoded = hha_test::Utf8OfGbk(file);
       ASSERT_TRUE(decoded.has_value()) << local;
       EXPECT_TRUE(files->count("/" + *decoded)) << "Local " << *decoded << " not found";
       if (decoded->find('/') != std::string::npos) ++nested;
