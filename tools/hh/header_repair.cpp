@@ -114,62 +114,108 @@ bool readEncint(const std::vector<unsigned char>& chunk, std::size_t& at, std::s
   return false;
 }
 
-}  // namespace
+// The directory as its ITSP header describes it.
+struct DirectoryShape {
+  off_t first_chunk = 0;
+  std::uint32_t chunk_size = 0;
+  std::uint32_t chunks = 0;
+  std::uint32_t first_listing = 0;
+  std::uint32_t last_listing = 0;
+  std::uint32_t index_root = 0;
+};
 
-std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
-  auto read = [&](unsigned char* data, std::size_t length, off_t at) {
-    if (!readExactly(fd, data, length, at)) return false;
-    applyOverlays(overlays, data, at, length);
+// Reads the book's bytes as the overlays correct them, one chunk at a time.
+class ChunkReader {
+ public:
+  ChunkReader(int fd, const std::vector<ByteOverlay>& overlays) : fd_(fd), overlays_(overlays) {}
+
+  bool Read(unsigned char* data, std::size_t length, off_t at) const {
+    if (!readExactly(fd_, data, length, at)) return false;
+    applyOverlays(overlays_, data, at, length);
     return true;
-  };
-  unsigned char head[0x58];
-  if (!read(head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0) return {};
-  const std::uint64_t directoryHeader = le64(head + kDirectoryHeaderOffset);
-  unsigned char itsp[kDirectoryHeaderSize];
-  if (directoryHeader > static_cast<std::uint64_t>(INT64_MAX / 2) ||
-      !read(itsp, sizeof itsp, static_cast<off_t>(directoryHeader)) || std::memcmp(itsp, "ITSP", 4) != 0)
-    return {};
-  const std::uint32_t chunkSize = le32(itsp + kChunkSizeField);
-  const std::uint32_t chunks = le32(itsp + kChunkCountField);
-  if (chunkSize <= kListingNextField + 4 || chunkSize > kMaxChunkSize || chunks == 0 || chunks > kMaxChunks) return {};
-  const off_t firstChunk = static_cast<off_t>(directoryHeader) + kDirectoryHeaderSize;
-  // Each chunk is read at most once per walk, so the check takes time in
-  // proportion to the directory (itself bounded by the file).
-  std::vector<unsigned char> chunk(chunkSize);
-  auto load = [&](std::uint32_t n) {
-    return n < chunks && read(chunk.data(), chunkSize, firstChunk + static_cast<off_t>(n) * chunkSize);
-  };
-
-  // The listing chunks as a lookup walks them: from the first by "next".
-  std::vector<char> seen(chunks, 0);
-  for (std::uint32_t n = le32(itsp + kFirstListingField); n <= le32(itsp + kLastListingField);
-       n = le32(chunk.data() + kListingNextField)) {
-    if (!load(n) || std::memcmp(chunk.data(), "PMGL", 4) != 0) break;
-    if (seen[n]) return "the book's directory is damaged: its listing chunks form a loop";
-    seen[n] = 1;
   }
 
-  // The index chunks from the root down: no path may come back to a chunk
-  // on it. Colours: 0 unvisited, 1 on the current path, 2 done.
-  const std::uint32_t root = le32(itsp + kIndexRootField);
-  if (root >= chunks) return {};
-  std::vector<char> colour(chunks, 0);
+  /// Reads the headers; false when they do not describe a directory the
+  /// decoder would walk.
+  bool ReadShape() {
+    unsigned char head[0x58];
+    if (!Read(head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0) return false;
+    const std::uint64_t directory_header = le64(head + kDirectoryHeaderOffset);
+    unsigned char itsp[kDirectoryHeaderSize];
+    if (directory_header > static_cast<std::uint64_t>(INT64_MAX / 2) ||
+        !Read(itsp, sizeof itsp, static_cast<off_t>(directory_header)) || std::memcmp(itsp, "ITSP", 4) != 0)
+      return false;
+    shape_.chunk_size = le32(itsp + kChunkSizeField);
+    shape_.chunks = le32(itsp + kChunkCountField);
+    if (shape_.chunk_size <= kListingNextField + 4 || shape_.chunk_size > kMaxChunkSize || shape_.chunks == 0 ||
+        shape_.chunks > kMaxChunks)
+      return false;
+    shape_.first_chunk = static_cast<off_t>(directory_header) + kDirectoryHeaderSize;
+    shape_.first_listing = le32(itsp + kFirstListingField);
+    shape_.last_listing = le32(itsp + kLastListingField);
+    shape_.index_root = le32(itsp + kIndexRootField);
+    chunk_.resize(shape_.chunk_size);
+    return true;
+  }
+
+  /// Reads chunk `n` into chunk(); false past the directory or on a read error.
+  bool Load(std::uint32_t n) {
+    return n < shape_.chunks &&
+           Read(chunk_.data(), shape_.chunk_size, shape_.first_chunk + static_cast<off_t>(n) * shape_.chunk_size);
+  }
+
+  const DirectoryShape& shape() const { return shape_; }
+  const std::vector<unsigned char>& chunk() const { return chunk_; }
+
+ private:
+  int fd_;
+  const std::vector<ByteOverlay>& overlays_;
+  DirectoryShape shape_;
+  std::vector<unsigned char> chunk_;
+};
+
+// True when the listing chunks, walked as a lookup walks them (from the
+// first by "next"), come back to one already seen.
+bool ListingChunksLoop(ChunkReader& reader) {
+  const DirectoryShape& shape = reader.shape();
+  std::vector<char> seen(shape.chunks, 0);
+  for (std::uint32_t n = shape.first_listing; n <= shape.last_listing;
+       n = le32(reader.chunk().data() + kListingNextField)) {
+    if (!reader.Load(n) || std::memcmp(reader.chunk().data(), "PMGL", 4) != 0) break;
+    if (seen[n]) return true;
+    seen[n] = 1;
+  }
+  return false;
+}
+
+// The chunks index chunk `n` points at; none when it is not an index chunk.
+std::vector<std::uint32_t> IndexChildren(ChunkReader& reader, std::uint32_t n) {
+  std::vector<std::uint32_t> children;
+  if (!reader.Load(n) || std::memcmp(reader.chunk().data(), "PMGI", 4) != 0) return children;
+  const std::vector<unsigned char>& chunk = reader.chunk();
+  const std::uint32_t chunk_size = reader.shape().chunk_size;
+  const std::uint32_t free = le32(chunk.data() + kFreeSpaceField);
+  const std::size_t end = free < chunk_size - kIndexEntriesStart ? chunk_size - free : kIndexEntriesStart;
+  std::size_t at = kIndexEntriesStart;
+  std::uint64_t length, target;
+  while (at < end && readEncint(chunk, at, end, length) && length <= end - at) {
+    at += length;
+    if (!readEncint(chunk, at, end, target)) break;
+    if (target < reader.shape().chunks) children.push_back(static_cast<std::uint32_t>(target));
+  }
+  return children;
+}
+
+// True when a path from the root index chunk down comes back to a chunk
+// on it. Colours: 0 unvisited, 1 on the current path, 2 done.
+bool IndexChunksLoop(ChunkReader& reader) {
+  const std::uint32_t root = reader.shape().index_root;
+  if (root >= reader.shape().chunks) return false;
+  std::vector<char> colour(reader.shape().chunks, 0);
   std::vector<std::pair<std::uint32_t, std::vector<std::uint32_t>>> path;  // chunk, children left
   auto enter = [&](std::uint32_t n) {
     colour[n] = 1;
-    std::vector<std::uint32_t> children;
-    if (load(n) && std::memcmp(chunk.data(), "PMGI", 4) == 0) {
-      const std::uint32_t free = le32(chunk.data() + kFreeSpaceField);
-      const std::size_t end = free < chunkSize - kIndexEntriesStart ? chunkSize - free : kIndexEntriesStart;
-      std::size_t at = kIndexEntriesStart;
-      std::uint64_t length, target;
-      while (at < end && readEncint(chunk, at, end, length) && length <= end - at) {
-        at += length;
-        if (!readEncint(chunk, at, end, target)) break;
-        if (target < chunks) children.push_back(static_cast<std::uint32_t>(target));
-      }
-    }
-    path.emplace_back(n, std::move(children));
+    path.emplace_back(n, IndexChildren(reader, n));
   };
   enter(root);
   while (!path.empty()) {
@@ -181,9 +227,21 @@ std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
     }
     const std::uint32_t next = children.back();
     children.pop_back();
-    if (colour[next] == 1) return "the book's directory is damaged: its index chunks form a loop";
+    if (colour[next] == 1) return true;
     if (colour[next] == 0) enter(next);
   }
+  return false;
+}
+
+}  // namespace
+
+std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
+  // Each chunk is read at most once per walk, so the check takes time in
+  // proportion to the directory (itself bounded by the file).
+  ChunkReader reader(fd, overlays);
+  if (!reader.ReadShape()) return {};
+  if (ListingChunksLoop(reader)) return "the book's directory is damaged: its listing chunks form a loop";
+  if (IndexChunksLoop(reader)) return "the book's directory is damaged: its index chunks form a loop";
   return {};
 }
 
