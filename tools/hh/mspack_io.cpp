@@ -15,7 +15,7 @@
 #include <new>
 
 #include "header_repair.h"
-#include "../common/unique_fd.h"
+#include "runtime/unique_fd.h"
 
 namespace hh {
 namespace {
@@ -28,7 +28,7 @@ struct MspackIo::File : mspack_file {
   MspackIo* owner = nullptr;
   bool writing = false;
   int fd = -1;
-  tools::UniqueFd ownedFd;  // the book, for reading; outputs belong to the caller
+  qm::UniqueFd ownedFd;  // the book, for reading; outputs belong to the caller
   off_t position = 0;
   off_t size = 0;
   std::vector<ByteOverlay> overlays;  // header corrections, see header_repair.h

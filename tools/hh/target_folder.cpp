@@ -30,7 +30,7 @@ bool makeFolderChain(const std::string& path) {
 
 }  // namespace
 
-TargetFolder::TargetFolder(tools::UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag)
+TargetFolder::TargetFolder(qm::UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag)
     : root_(std::move(root)), rootDev_(rootDev), rootIno_(rootIno), tag_(tag) {}
 
 std::unique_ptr<TargetFolder> TargetFolder::open(const std::string& path, std::string& error) {
@@ -42,7 +42,7 @@ std::unique_ptr<TargetFolder> TargetFolder::open(const std::string& path, std::s
     error = systemError("cannot create folder " + path);
     return nullptr;
   }
-  tools::UniqueFd fd(::open(path.c_str(), kFolderFlags));
+  qm::UniqueFd fd(::open(path.c_str(), kFolderFlags));
   struct stat st{};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
     error = systemError("cannot open folder " + path);
@@ -52,7 +52,7 @@ std::unique_ptr<TargetFolder> TargetFolder::open(const std::string& path, std::s
 }
 
 std::unique_ptr<TargetFolder> TargetFolder::sibling(unsigned tag) const {
-  tools::UniqueFd fd(::dup(root_.get()));
+  qm::UniqueFd fd(::dup(root_.get()));
   if (!fd.valid()) return nullptr;
   return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), rootDev_, rootIno_, tag));
 }
@@ -60,12 +60,12 @@ std::unique_ptr<TargetFolder> TargetFolder::sibling(unsigned tag) const {
 // Walks up from a folder through ".." until it meets the root of this target
 // (inside) or the file system's root (outside).
 bool TargetFolder::isInside(int folderFd) const {
-  tools::UniqueFd current(::dup(folderFd));
+  qm::UniqueFd current(::dup(folderFd));
   for (int depth = 0; current.valid() && depth < 4096; ++depth) {
     struct stat st{};
     if (::fstat(current.get(), &st) != 0) return false;
     if (st.st_dev == rootDev_ && st.st_ino == rootIno_) return true;
-    tools::UniqueFd parent(::openat(current.get(), "..", kFolderFlags));
+    qm::UniqueFd parent(::openat(current.get(), "..", kFolderFlags));
     struct stat up{};
     if (!parent.valid() || ::fstat(parent.get(), &up) != 0) return false;
     if (up.st_dev == st.st_dev && up.st_ino == st.st_ino) return false;
@@ -74,7 +74,7 @@ bool TargetFolder::isInside(int folderFd) const {
   return false;
 }
 
-WriteStatus TargetFolder::openFolder(const std::vector<std::string>& components, tools::UniqueFd& out) {
+WriteStatus TargetFolder::openFolder(const std::vector<std::string>& components, qm::UniqueFd& out) {
   std::string relative;
   for (std::size_t i = 0; i + 1 < components.size(); ++i) relative += components[i] + '/';
   if (cachedFd_.valid() && relative == cachedPath_) {
@@ -83,12 +83,12 @@ WriteStatus TargetFolder::openFolder(const std::vector<std::string>& components,
     return {};
   }
 
-  tools::UniqueFd current(::dup(root_.get()));
+  qm::UniqueFd current(::dup(root_.get()));
   std::string walked;
   for (std::size_t i = 0; i + 1 < components.size(); ++i) {
     const char* name = components[i].c_str();
     walked += components[i] + '/';
-    tools::UniqueFd next(::openat(current.get(), name, kFolderFlags | O_NOFOLLOW));
+    qm::UniqueFd next(::openat(current.get(), name, kFolderFlags | O_NOFOLLOW));
     if (!next.valid() && errno == ENOENT) {
       if (::mkdirat(current.get(), name, 0777) != 0 && errno != EEXIST)
         return failure(systemError("cannot create folder " + walked));

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/unique_fd.h"
+#include "runtime/unique_fd.h"
 
 namespace hh {
 
@@ -22,8 +22,8 @@ struct WriteStatus {
 
 /// A file being written under a temporary name.
 struct PendingFile {
-  tools::UniqueFd dir;   ///< folder that will hold the file
-  tools::UniqueFd file;  ///< the file being written, open for writing
+  qm::UniqueFd dir;   ///< folder that will hold the file
+  qm::UniqueFd file;  ///< the file being written, open for writing
   std::string tempName;  ///< the name it is written under (removed if abandoned)
   std::string finalName;
   bool direct = false;  ///< written under its final name: no file had that name
@@ -64,16 +64,16 @@ class TargetFolder {
   unsigned long long freeBytes() const;
 
  private:
-  TargetFolder(tools::UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag);
-  WriteStatus openFolder(const std::vector<std::string>& components, tools::UniqueFd& out);
+  TargetFolder(qm::UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag);
+  WriteStatus openFolder(const std::vector<std::string>& components, qm::UniqueFd& out);
   bool isInside(int folderFd) const;
 
-  tools::UniqueFd root_;
+  qm::UniqueFd root_;
   dev_t rootDev_;
   ino_t rootIno_;
   // The folder of the last file: books store files folder by folder.
   std::string cachedPath_;
-  tools::UniqueFd cachedFd_;
+  qm::UniqueFd cachedFd_;
   unsigned tag_;
   unsigned long tempCounter_ = 0;
 };

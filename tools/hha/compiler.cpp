@@ -19,13 +19,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "../common/unique_fd.h"
 #include "book_paths.h"
 #include "chm_container.h"
 #include "names.h"
 #include "page_references.h"
 #include "reader_names.h"
 #include "runtime/encoding.h"
+#include "runtime/unique_fd.h"
 #include "project.h"
 #include "sitemap_links.h"
 #include "system_files.h"
@@ -283,7 +283,7 @@ class SpoolFile {
  public:
   explicit SpoolFile(const std::string& dir) {
     std::string pattern = dir + "/.hha-spool-XXXXXX";
-    tools::UniqueFd fd(::mkstemp(pattern.data()));
+    qm::UniqueFd fd(::mkstemp(pattern.data()));
     if (fd.valid()) {
       ::unlink(pattern.c_str());
       file_ = ::fdopen(fd.get(), "w+b");
@@ -598,14 +598,14 @@ ContainerHead AssembleContainer(ContainerLayout layout, const LzxSectionWriter& 
 
 // Creates a new file `base` + ".tmp-" + six letters for writing. The mode
 // is 0644 less the process's umask, as for any file a program creates.
-tools::UniqueFd CreateTemporaryBeside(const std::string& base, std::string& name) {
+qm::UniqueFd CreateTemporaryBeside(const std::string& base, std::string& name) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   std::mt19937_64 pick(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
                        (static_cast<std::uint64_t>(::getpid()) << 32));
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = base + ".tmp-";
     for (int i = 0; i < 6; ++i) name += kLetters[pick() % (sizeof kLetters - 1)];
-    tools::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    qm::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (fd.valid() || errno != EEXIST) return fd;
   }
   return {};
@@ -619,7 +619,7 @@ Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& 
                               (existing.st_mode & S_IWUSR) == 0)
     return Status::Fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
   std::string temp;
-  tools::UniqueFd fd = CreateTemporaryBeside(output, temp);
+  qm::UniqueFd fd = CreateTemporaryBeside(output, temp);
   if (!fd.valid()) return Status::Fail("cannot create the compiled file " + Printable(output));
   std::FILE* out = ::fdopen(fd.get(), "wb");
   if (!out) {

@@ -1,12 +1,12 @@
-// Owns one POSIX file descriptor and closes it once. Shared by the
-// compiler library and the unpacker.
+// Owns one POSIX file descriptor and closes it once. Used by the child
+// process runner, the compiler library and the unpacker.
 #pragma once
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace tools {
+namespace qm {
 
 class UniqueFd {
  public:
@@ -35,4 +35,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace tools
+}  // namespace qm
