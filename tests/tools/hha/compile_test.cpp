@@ -1,5 +1,7 @@
 // Whole books compiled from CHM-tab projects and read back by libmspack,
 // extract_chmLib and 7-Zip.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -231,6 +233,16 @@ TEST_F(ChineseBook, RecompilingReplacesTheBookAndNeverStoresItInside) {
   ExpectSameFiles(expected_, BookFiles(*files), "libmspack");
   for (const auto& e : fs::directory_iterator(book_))
     EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << "temporary file left behind";
+}
+
+TEST_F(ChineseBook, TheBookGetsTheModeOfAnyNewFile) {
+  const mode_t old_mask = ::umask(027);
+  Compiled c = Compile(project_);
+  ::umask(old_mask);
+  ASSERT_TRUE(c.result.status.ok);
+  struct stat st {};
+  ASSERT_EQ(::stat(c.result.output_path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(ChineseBook, WithoutOwnContentsTheBookHasNoContentsFile) {
