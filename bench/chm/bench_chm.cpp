@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/tree_operations.h"

@@ -4,7 +4,7 @@
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
-#include "convert/web_folder.h"
+#include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace qm {
 

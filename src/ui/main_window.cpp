@@ -23,7 +23,7 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/box_filler.h"
 #include "ui/tree_box.h"

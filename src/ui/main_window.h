@@ -16,7 +16,7 @@
 
 #include "app/drop_routing.h"
 #include "app/startup.h"
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "runtime/text.h"
 #include "runtime/tree_model.h"
 

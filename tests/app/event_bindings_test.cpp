@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "batch/file_name_replacement.h"
 #include "batch/page_simplifier.h"
 #include "batch/reencoding.h"

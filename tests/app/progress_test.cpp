@@ -14,7 +14,7 @@
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "convert/batch_conversion.h"
-#include "convert/control_names.h"
+#include "core/control_names.h"
 #include "convert/paged_book.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"

@@ -9,8 +9,8 @@
 #include <random>
 
 #include "batch/text_between_markers.h"
-#include "convert/page_images.h"
-#include "convert/page_templates.h"
+#include "core/page_images.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/virtual_file_system.h"
 #include "support/operation_fixture.h"

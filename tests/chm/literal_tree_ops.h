@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "runtime/tree_model.h"
 
 namespace qm::literal {

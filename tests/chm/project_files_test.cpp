@@ -6,7 +6,7 @@
 
 #include "chm/compile.h"
 #include "chm/document_tree.h"
-#include "convert/book_page.h"
+#include "core/book_page.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
 #include "literal_tree_ops.h"

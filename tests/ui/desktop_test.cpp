@@ -15,7 +15,7 @@
 #include <fstream>
 
 #include "app/scoped_env.h"
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "support/temp_dir.h"
 #include "ui/qt_app.h"
 #include "ui/progress_dialog.h"

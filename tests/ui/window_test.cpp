@@ -10,7 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/qt_app.h"
 #include "ui/tree_box.h"
