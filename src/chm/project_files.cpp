@@ -26,7 +26,6 @@ void RefreshProjectPreview(Context& ctx) {
   ctx.controls.SetText(kProjectBox, {});
   const Text home = ctx.controls.GetText(kHomePageBox);
   if (!home.empty()) {
-    ctx.state.HomePageText = WithoutFinalBackslash(WithoutAll(home, "<", ">"));
     ctx.controls.SetText(kProjectBox, ProjectText(ctx.state.BookName, home, ctx.state.DocumentOrderList));
   }
   ctx.controls.SetInterval(kPreviewTimer, 0);  // one preview per arming
