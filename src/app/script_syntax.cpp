@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -142,7 +143,7 @@ ScriptLineResult ParseScriptLine(std::string_view line) {
       if (!ParseNumber(first, &cmd.number) || cmd.number < -1) {
         return Refuse("wrong argument \"" + std::string(first) + "\": a tree item index or -1");
       }
-      cmd.control = "树型框1";
+      cmd.control = chm::kTree;
       cmd.kind = ControlKind::kTreeBox;
       result.ok = true;
       return result;

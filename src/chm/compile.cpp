@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 
 #include "chm/compiled_project.h"
 #include "chm/project_files.h"

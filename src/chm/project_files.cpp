@@ -1,6 +1,6 @@
 #include "chm/project_files.h"
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"

@@ -1,6 +1,6 @@
 #include "chm/tree_editing.h"
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 #include "chm/tree_operations.h"
 
 namespace qm {

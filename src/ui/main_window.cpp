@@ -23,6 +23,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "core/control_names.h"
 #include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/box_filler.h"
@@ -47,7 +48,7 @@ QString GuideAddress() {
 
 // Where the hyperlinks lead.
 QString LinkAddress(std::string_view name) {
-  if (name == "超级链接框1") return GuideAddress();
+  if (name == controls::kGuideLink) return GuideAddress();
   return QStringLiteral(
       "https://learn.microsoft.com/en-us/previous-versions/windows/desktop/htmlhelp/"
       "microsoft-html-help-1-4-sdk");
