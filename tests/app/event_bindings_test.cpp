@@ -1,3 +1,4 @@
+#include "core/control_names.h"
 #include "app/event_bindings.h"
 
 #include <gtest/gtest.h>
@@ -42,8 +43,8 @@ TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
   }
   ASSERT_NE(FindBinding("时钟1", EventKind::kTick), nullptr);
   EXPECT_EQ(FindBinding("时钟1", EventKind::kTick)->plain, &RefreshProjectPreview);
-  ASSERT_NE(FindBinding("树型框1", EventKind::kSelectionChanged), nullptr);
-  EXPECT_EQ(FindBinding("树型框1", EventKind::kSelectionChanged)->selection, &OnTreeSelectionChanged);
+  ASSERT_NE(FindBinding(chm::kTree, EventKind::kSelectionChanged), nullptr);
+  EXPECT_EQ(FindBinding(chm::kTree, EventKind::kSelectionChanged)->selection, &OnTreeSelectionChanged);
   ASSERT_NE(FindBinding("拖放对象1", EventKind::kFilesDropped), nullptr);
   EXPECT_EQ(FindBinding("拖放对象1", EventKind::kFilesDropped)->drop, &OnWebTabDrop);
   ASSERT_NE(FindBinding("拖放对象2", EventKind::kFilesDropped), nullptr);

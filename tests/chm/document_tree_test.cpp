@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 
+#include "core/control_names.h"
 #include "chm/document_tree.h"
 #include "chm/folder_scan.h"
 #include "chm/project_files.h"
@@ -197,7 +198,7 @@ TEST(TreeSelection, PutsTheRawPathIntoTheHomeBoxAndArmsTheTimerOnce) {
   test::Build(t.tree, {{1, "<ch1>"}, {2, "page.htm"}, {1, "a.htm"}});
   t.tree.Select(1, 1);
   EXPECT_EQ(t.ui.GetText("编辑框9"), "<ch1>\\page.htm\\");
-  EXPECT_TRUE(t.ui.AlwaysShowSelection("树型框1"));
+  EXPECT_TRUE(t.ui.AlwaysShowSelection(chm::kTree));
   EXPECT_EQ(t.ui.Interval("时钟1"), 1000);
   t.tree.Select(2, 0);  // a second change within the second does not restart the timer
   EXPECT_EQ(t.ui.GetText("编辑框9"), "a.htm\\");

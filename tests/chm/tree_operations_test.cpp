@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "core/control_names.h"
 #include "chm/document_tree.h"
 #include "chm/tree_editing.h"
 #include "chm/tree_operations.h"
@@ -37,7 +38,7 @@ TEST(MoveButtons, MoveDownSwapsAFolderWithItsNextSibling) {
   EXPECT_EQ(Dump(t.tree), "1 1/1 0 a.htm\n1 0/0 0 <ch1>\n2 1/1 0 x.htm\n2 1/1 0 y.htm\n");
   EXPECT_EQ(t.tree.Selection(), 1);
   EXPECT_EQ(t.HomeBox(), "<ch1>\\");
-  EXPECT_EQ(t.ui.focused, "树型框1");
+  EXPECT_EQ(t.ui.focused, chm::kTree);
 }
 
 TEST(MoveButtons, MoveUpOfTheLaterSiblingGivesTheSameTree) {
@@ -48,7 +49,7 @@ TEST(MoveButtons, MoveUpOfTheLaterSiblingGivesTheSameTree) {
   EXPECT_EQ(Dump(t.tree), "1 1/1 0 a.htm\n1 0/0 0 <ch1>\n2 1/1 0 x.htm\n2 1/1 0 y.htm\n");
   EXPECT_EQ(t.tree.Selection(), 0);
   EXPECT_EQ(t.HomeBox(), "a.htm\\");
-  EXPECT_EQ(t.ui.focused, "树型框1");
+  EXPECT_EQ(t.ui.focused, chm::kTree);
 }
 
 TEST(MoveButtons, EndsOfTheSiblingListChangeNothing) {
@@ -82,7 +83,7 @@ TEST(MoveButtons, EndsOfTheSiblingListChangeNothing) {
   OnDeleteChildrenClicked(t.ctx);
   EXPECT_EQ(Dump(t.tree), before);
   EXPECT_EQ(t.tree.Selection(), -1);
-  EXPECT_EQ(t.ui.focused, "树型框1");
+  EXPECT_EQ(t.ui.focused, chm::kTree);
 }
 
 TEST(MoveButtons, DocumentMovesUpPastAFolderWithAllItsChildren) {

@@ -1,3 +1,4 @@
+#include "core/control_names.h"
 #include "ui/qt_controls.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +44,8 @@ TEST_F(QtControlsTest, PropertiesByControlName) {
   EXPECT_TRUE(ui.IsDisabled("按钮建工程"));
   ui.SetInterval("时钟1", 1000);
   EXPECT_EQ(ui.Interval("时钟1"), 1000);
-  ui.SetAlwaysShowSelection("树型框1", true);
-  EXPECT_TRUE(ui.AlwaysShowSelection("树型框1"));
+  ui.SetAlwaysShowSelection(chm::kTree, true);
+  EXPECT_TRUE(ui.AlwaysShowSelection(chm::kTree));
   EXPECT_FALSE(ui.IsTicked("选择框不建目录"));
   window.Button("选择框不建目录")->click();
   EXPECT_TRUE(ui.IsTicked("选择框不建目录"));

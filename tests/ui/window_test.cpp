@@ -1,3 +1,4 @@
+#include "core/control_names.h"
 #include "ui/main_window.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +154,7 @@ TEST_F(WindowTest, EscClosesTheWindowFromAnyControl) {
 
 TEST_F(WindowTest, EscInTheTreeClosesToo) {
   window->Tabs().setCurrentIndex(1);
-  Key("树型框1", Qt::Key_Escape);
+  Key(chm::kTree, Qt::Key_Escape);
   EXPECT_TRUE(events.closed);
 }
 
@@ -162,7 +163,7 @@ TEST_F(WindowTest, DropsGoToTheInnermostRegisteredArea) {
   Drop("标签4", {"/books/b"});
   Drop("选择夹1", {"/books/c"});
   Drop("编辑框1", {"/books/d"});
-  Drop("树型框1", {"/books/e"});
+  Drop(chm::kTree, {"/books/e"});
   Drop("按钮转CHM", {"/books/f"});
   using P = std::pair<std::string, Text>;
   EXPECT_EQ(events.drops, (std::vector<P>{{"拖放对象1", "/books/a"},
