@@ -4,11 +4,11 @@
 
 #include <random>
 
-#include "core/control_names.h"
 #include "chm/document_tree.h"
 #include "chm/tree_editing.h"
 #include "chm/tree_operations.h"
 #include "chm/tree_paths.h"
+#include "core/control_names.h"
 #include "literal_tree_ops.h"
 #include "support/operation_fixture.h"
 #include "tree_test_support.h"
@@ -24,7 +24,7 @@ struct TreeTab : MemoryFixture {
   TreeTab() {
     tree.SetSelectionListener([this](int how) { OnTreeSelectionChanged(ctx, how); });
   }
-  Text HomeBox() { return ui.GetText("编辑框9"); }
+  Text HomeBox() { return ui.GetText(chm::kHomePageBox); }
 };
 
 // <ch1> with x.htm and y.htm, then a.htm.
