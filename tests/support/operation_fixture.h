@@ -3,7 +3,7 @@
 // real one over a scratch folder), controls that remember what was written
 // and shown, a recording process runner, a tree and fixed random numbers.
 
-#include "app/context.h"
+#include "core/context.h"
 #include "runtime/memory_controls.h"
 #include "runtime/real_file_system.h"
 #include "runtime/virtual_file_system.h"
