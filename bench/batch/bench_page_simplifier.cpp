@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "batch/page_simplifier.h"
 #include "batch/tool_folder.h"
-#include "convert/page_templates.h"
+#include "core/page_templates.h"
 #include "bench_support.h"
 #include "runtime/encoding.h"
 #include "runtime/process.h"

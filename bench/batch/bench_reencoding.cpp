@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "batch/reencoding.h"
-#include "batch/utf8_to_gbk.h"
+#include "core/utf8_to_gbk.h"
 #include "bench_support.h"
 #include "runtime/encoding.h"
 #include "runtime/real_file_system.h"

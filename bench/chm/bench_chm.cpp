@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/tree_operations.h"
@@ -209,8 +209,8 @@ int main(int argc, char** argv) {
     int moved = 1;
     moved_size = 1 + b.tree.DescendantCount(moved);
     b.tree.Select(moved);
-    time(kDown, [&] { moved = qm::MoveItemDown(b.ctx, moved); });
-    time(kUp, [&] { moved = qm::MoveItemUp(b.ctx, moved); });
+    time(kDown, [&] { moved = qm::MoveItemDown(b.ctx.tree, moved); });
+    time(kUp, [&] { moved = qm::MoveItemUp(b.ctx.tree, moved); });
     time(kFilter, [&] { qm::FilterTree(b.tree); });
     qm::OnChmFolderDrop(b.ctx, book.string());
     b.tree.Select(0);

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "batch/bench_support.h"
 #include "convert/batch_conversion.h"
-#include "convert/book_page.h"
-#include "convert/control_names.h"
+#include "core/book_page.h"
+#include "core/control_names.h"
 #include "convert/framed_page.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"

@@ -23,7 +23,7 @@ std::set<std::string> StoredPaths(const std::string& book_path) {
   hh::ChmBook book(book_path);
   if (!book.ok()) return paths;
   for (const mschmd_file* file : book.files()) {
-    const hh::SanitizedName name = hh::sanitizeEntryName(file->filename);
+    const hh::SanitizedName name = hh::SanitizeEntryName(file->filename);
     if (!name.ok) continue;
     std::string joined;
     for (const std::string& part : name.components) joined += (joined.empty() ? "" : "/") + part;
@@ -62,7 +62,7 @@ int FuzzChmUnpacker(const std::uint8_t* data, std::size_t size) {
   std::ostringstream log;
   // Default options, as hh.exe runs it: a book whose directory claims
   // many bytes is decoded by several threads.
-  const hh::UnpackReport report = hh::unpackChm(book_path, folder, log);
+  const hh::UnpackReport report = hh::UnpackChm(book_path, folder, log);
 
   for (const std::string& entry : ListTree(scratch)) {
     const bool inside = entry == "unpack/" || entry == "unpack/book.chm" || entry == "unpack/out/" ||

@@ -10,6 +10,7 @@
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
 #include "chm/unpacking.h"
+#include "core/control_names.h"
 #include "convert/batch_conversion.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
@@ -23,26 +24,26 @@ constexpr EventBinding Click(std::string_view control, PlainOperation op) {
 
 const std::array kBindings = {
     // Page "网页制作".
-    Click("按钮批量转换", &BatchPageConversion),
-    Click("按钮取消转换", &UndoBatchConversion),
-    Click("按钮编码转换", &Utf8ToGb2312Reencoding),
-    Click("按钮量改字符", &FileNameCharReplacement),
-    Click("按钮转网页", &PagedBookConversion),
-    Click("按钮精简网页", &PageSimplification),
-    EventBinding{"拖放对象1", EventKind::kFilesDropped, nullptr, &OnWebTabDrop, nullptr},
+    Click(controls::kBatchConvertButton, &BatchPageConversion),
+    Click(controls::kBatchUndoButton, &UndoBatchConversion),
+    Click(controls::kReencodeButton, &Utf8ToGb2312Reencoding),
+    Click(controls::kRenameButton, &FileNameCharReplacement),
+    Click(controls::kBookConvertButton, &PagedBookConversion),
+    Click(controls::kSimplifyButton, &PageSimplification),
+    EventBinding{controls::kWebDropArea, EventKind::kFilesDropped, nullptr, &OnWebTabDrop, nullptr},
     // Page "CHM制作".
-    Click("选择框不建目录", &OnNoOwnContentsToggled),
-    Click("按钮建工程", &BuildContents),
-    Click("按钮CHM解包", &ChmUnpacking),
-    Click("按钮转CHM", &CompileChm),
-    EventBinding{"树型框1", EventKind::kSelectionChanged, nullptr, nullptr, &OnTreeSelectionChanged},
-    Click("按钮上移", &OnMoveUpClicked),
-    Click("按钮下移", &OnMoveDownClicked),
-    Click("按钮删除节点", &OnDeleteItemClicked),
-    Click("按钮删除子节点", &OnDeleteChildrenClicked),
-    Click("按钮过滤", &OnFilterClicked),
-    EventBinding{"时钟1", EventKind::kTick, &RefreshProjectPreview, nullptr, nullptr},
-    EventBinding{"拖放对象2", EventKind::kFilesDropped, nullptr, &OnChmFolderDrop, nullptr},
+    Click(chm::kNoOwnContentsBox, &OnNoOwnContentsToggled),
+    Click(chm::kBuildButton, &BuildContents),
+    Click(chm::kUnpackButton, &ChmUnpacking),
+    Click(chm::kCompileButton, &CompileChm),
+    EventBinding{chm::kTree, EventKind::kSelectionChanged, nullptr, nullptr, &OnTreeSelectionChanged},
+    Click(chm::kMoveUpButton, &OnMoveUpClicked),
+    Click(chm::kMoveDownButton, &OnMoveDownClicked),
+    Click(chm::kDeleteItemButton, &OnDeleteItemClicked),
+    Click(chm::kDeleteChildrenButton, &OnDeleteChildrenClicked),
+    Click(chm::kFilterButton, &OnFilterClicked),
+    EventBinding{chm::kPreviewTimer, EventKind::kTick, &RefreshProjectPreview, nullptr, nullptr},
+    EventBinding{controls::kChmDropArea, EventKind::kFilesDropped, nullptr, &OnChmFolderDrop, nullptr},
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace qm {
 

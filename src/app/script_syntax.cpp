@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -67,6 +68,123 @@ ScriptLineResult Refuse(std::string why) {
   return r;
 }
 
+ScriptLineResult Accept(ScriptLineResult result) {
+  result.ok = true;
+  return result;
+}
+
+// A command's arguments: the first one and, for two-argument commands, the
+// rest of the line after one space.
+struct ScriptArguments {
+  std::string_view first;
+  std::string_view second;
+  bool has_second = false;
+};
+
+ScriptArguments SplitArguments(std::string_view rest, int count) {
+  ScriptArguments args{rest, {}, false};
+  if (count == 2) {
+    std::size_t k = rest.find(' ');
+    if (k != std::string_view::npos) {
+      args.first = rest.substr(0, k);
+      args.second = rest.substr(k + 1);
+      args.has_second = true;
+    }
+  }
+  return args;
+}
+
+// page, select and wait: the commands whose argument names no control.
+bool IsControlFree(ScriptVerb verb) {
+  return verb == ScriptVerb::kPage || verb == ScriptVerb::kSelect || verb == ScriptVerb::kWait;
+}
+
+ScriptLineResult ParseControlFreeCommand(ScriptLineResult result, std::string_view first) {
+  ScriptCommand& cmd = result.command;
+  switch (cmd.verb) {
+    case ScriptVerb::kPage:
+      if (first != kWebPage && first != kChmPage) {
+        return Refuse("unknown page \"" + std::string(first) + "\" (网页制作 or CHM制作)");
+      }
+      cmd.control = std::string(first);
+      break;
+    case ScriptVerb::kSelect:
+      if (!ParseNumber(first, &cmd.number) || cmd.number < -1) {
+        return Refuse("wrong argument \"" + std::string(first) + "\": a tree item index or -1");
+      }
+      cmd.control = chm::kTree;
+      cmd.kind = ControlKind::kTreeBox;
+      break;
+    default:  // wait
+      if (!ParseNumber(first, &cmd.number) || cmd.number < 0) {
+        return Refuse("wrong argument \"" + std::string(first) + "\": milliseconds");
+      }
+      break;
+  }
+  return Accept(std::move(result));
+}
+
+// The tab-separated paths of a drop; false with `error` set when one is empty
+// or an escape is wrong.
+bool ParseDropPaths(std::string_view argument, std::vector<std::string>& paths, std::string* error) {
+  std::string bytes;
+  if (!DecodeScriptText(argument, false, &bytes, error)) return false;
+  std::size_t i = 0;
+  while (true) {
+    std::size_t tab = bytes.find('\t', i);
+    std::string path = bytes.substr(i, tab == std::string::npos ? std::string::npos : tab - i);
+    if (path.empty()) {
+      *error = "wrong argument: an empty path in the drop";
+      return false;
+    }
+    paths.push_back(std::move(path));
+    if (tab == std::string::npos) return true;
+    i = tab + 1;
+  }
+}
+
+// The second argument of type, drop and key (the other commands take none);
+// false with `error` set when it is wrong.
+bool ParseSecondArgument(const ScriptArguments& args, ScriptCommand& cmd, std::string* error) {
+  switch (cmd.verb) {
+    case ScriptVerb::kType:
+      // A missing text, like an empty one, empties the box.
+      return !args.has_second || DecodeScriptText(args.second, true, &cmd.text, error);
+    case ScriptVerb::kDrop:
+      if (!args.has_second || args.second.empty()) {
+        *error = "missing paths for drop";
+        return false;
+      }
+      return ParseDropPaths(args.second, cmd.paths, error);
+    case ScriptVerb::kKey:
+      if (args.second == "Esc") cmd.key = ScriptKey::kEsc;
+      else if (args.second == "Enter") cmd.key = ScriptKey::kEnter;
+      else *error = "wrong key \"" + std::string(args.second) + "\" (Esc or Enter)";
+      return error->empty();
+    default:
+      if (args.has_second) *error = "too many arguments";
+      return !args.has_second;
+  }
+}
+
+// A command on a control: the control must exist and have the type the
+// command needs.
+ScriptLineResult ParseControlCommand(ScriptLineResult result, std::string_view word,
+                                     const ScriptArguments& args) {
+  ScriptCommand& cmd = result.command;
+  const ControlInfo* control = FindControl(args.first);
+  if (!control) return Refuse("unknown control \"" + std::string(args.first) + "\"");
+  cmd.control = std::string(args.first);
+  cmd.kind = control->kind;
+  if (!KindFits(cmd.verb, control->kind)) {
+    return Refuse(std::string(word) + " needs " + std::string(NeededKind(cmd.verb)) + "; " +
+                  cmd.control + " is a " + std::string(KindName(control->kind)));
+  }
+  std::string error;
+  if (!ParseSecondArgument(args, cmd, &error)) return Refuse(error);
+  return Accept(std::move(result));
+}
+
 }  // namespace
 
 std::string_view KindName(ControlKind kind) {
@@ -105,98 +223,17 @@ ScriptLineResult ParseScriptLine(std::string_view line) {
   }
   if (!info) return Refuse("unknown command \"" + std::string(word) + "\"");
 
-  ScriptCommand& cmd = result.command;
-  cmd.verb = info->verb;
+  result.command.verb = info->verb;
   if (info->arguments == 0) {
     if (has_rest) return Refuse(std::string(word) + " takes no argument");
-    result.ok = true;
-    return result;
+    return Accept(std::move(result));
   }
   if (!has_rest || rest.empty()) {
     return Refuse("missing argument for " + std::string(word));
   }
-
-  // The first argument; for two-argument commands the second one is the
-  // rest of the line after one space.
-  std::string_view first = rest;
-  std::string_view second;
-  bool has_second = false;
-  if (info->arguments == 2) {
-    std::size_t k = rest.find(' ');
-    if (k != std::string_view::npos) {
-      first = rest.substr(0, k);
-      second = rest.substr(k + 1);
-      has_second = true;
-    }
-  }
-
-  switch (info->verb) {
-    case ScriptVerb::kPage:
-      if (first != kWebPage && first != kChmPage) {
-        return Refuse("unknown page \"" + std::string(first) + "\" (网页制作 or CHM制作)");
-      }
-      cmd.control = std::string(first);
-      result.ok = true;
-      return result;
-    case ScriptVerb::kSelect:
-      if (!ParseNumber(first, &cmd.number) || cmd.number < -1) {
-        return Refuse("wrong argument \"" + std::string(first) + "\": a tree item index or -1");
-      }
-      cmd.control = "树型框1";
-      cmd.kind = ControlKind::kTreeBox;
-      result.ok = true;
-      return result;
-    case ScriptVerb::kWait:
-      if (!ParseNumber(first, &cmd.number) || cmd.number < 0) {
-        return Refuse("wrong argument \"" + std::string(first) + "\": milliseconds");
-      }
-      result.ok = true;
-      return result;
-    default:
-      break;
-  }
-
-  const ControlInfo* control = FindControl(first);
-  if (!control) return Refuse("unknown control \"" + std::string(first) + "\"");
-  cmd.control = std::string(first);
-  cmd.kind = control->kind;
-  if (!KindFits(info->verb, control->kind)) {
-    return Refuse(std::string(word) + " needs " + std::string(NeededKind(info->verb)) + "; " +
-                  cmd.control + " is a " + std::string(KindName(control->kind)));
-  }
-
-  std::string error;
-  switch (info->verb) {
-    case ScriptVerb::kType:
-      // A missing text, like an empty one, empties the box.
-      if (has_second && !DecodeScriptText(second, true, &cmd.text, &error)) return Refuse(error);
-      break;
-    case ScriptVerb::kDrop: {
-      std::string bytes;
-      if (!has_second || second.empty()) return Refuse("missing paths for drop");
-      if (!DecodeScriptText(second, false, &bytes, &error)) return Refuse(error);
-      std::size_t i = 0;
-      while (true) {
-        std::size_t tab = bytes.find('\t', i);
-        std::string path = bytes.substr(i, tab == std::string::npos ? std::string::npos : tab - i);
-        if (path.empty()) return Refuse("wrong argument: an empty path in the drop");
-        cmd.paths.push_back(std::move(path));
-        if (tab == std::string::npos) break;
-        i = tab + 1;
-      }
-      break;
-    }
-    case ScriptVerb::kKey:
-      if (second == "Esc") cmd.key = ScriptKey::kEsc;
-      else if (second == "Enter") cmd.key = ScriptKey::kEnter;
-      else return Refuse("wrong key \"" + std::string(second) + "\" (Esc or Enter)");
-      break;
-    default:
-      if (has_second) return Refuse("too many arguments");
-      break;
-  }
-  result.ok = true;
-  return result;
+  const ScriptArguments args = SplitArguments(rest, info->arguments);
+  if (IsControlFree(info->verb)) return ParseControlFreeCommand(std::move(result), args.first);
+  return ParseControlCommand(std::move(result), word, args);
 }
 
 bool DecodeScriptText(std::string_view arg, bool to_gbk, std::string* out, std::string* error) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "runtime/text.h"
 
 namespace qm {

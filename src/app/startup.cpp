@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/environment.h"
 #include "runtime/paths.h"
@@ -110,8 +111,8 @@ WorkingFiles LoadWorkingFiles(FileSystem& fs, const Text& folder) {
 
 void OnMainWindowCreated(Context& ctx, DropRegistrar& drops, const WorkingFiles& files,
                          InstalledHook installed) {
-  drops.RegisterDropArea("拖放对象1", "选择夹1");
-  drops.RegisterDropArea("拖放对象2", "编辑框1");
+  drops.RegisterDropArea(controls::kWebDropArea, controls::kTabControl);
+  drops.RegisterDropArea(controls::kChmDropArea, chm::kFolderBox);
   ctx.state.DateText = TodayDateText();
   auto install = [&](const char* name, const std::optional<ByteSet>& bytes) {
     if (!bytes) return;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "runtime/byte_set.h"
 #include "runtime/clock.h"
 #include "runtime/text.h"

@@ -1,6 +1,6 @@
 #include "batch/file_name_replacement.h"
 
-#include "convert/control_names.h"
+#include "core/control_names.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/context.h"
+#include "core/context.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 

@@ -1,6 +1,6 @@
 #include "batch/page_simplifier.h"
 
-#include "convert/control_names.h"
+#include "core/control_names.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,8 +8,8 @@
 
 #include "batch/result_file.h"
 #include "batch/tool_folder.h"
-#include "convert/page_images.h"
-#include "convert/page_templates.h"
+#include "core/page_images.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/context.h"
+#include "core/context.h"
 #include "batch/text_between_markers.h"
 #include <cstddef>
 #include <string>

@@ -1,6 +1,6 @@
 #include "batch/reencoding.h"
 
-#include "convert/control_names.h"
+#include "core/control_names.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/context.h"
-#include "batch/utf8_to_gbk.h"
+#include "core/context.h"
+#include "core/utf8_to_gbk.h"
 #include <vector>
 
 #include "runtime/file_system.h"

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "chm/chm_controls.h"
-
 #include "chm/compiled_project.h"
 #include "chm/project_files.h"
 #include "chm/run_outcome.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
@@ -42,6 +41,42 @@ Text QuotedArgument(const Text& arg) {
   return out + "\"";
 }
 
+// Compile without our own contents file: takes the book's .hhc out of the
+// project text (any letter case) and writes the project file again. It is
+// replaced only by a completely written new one. False after telling the
+// user when it cannot be written.
+bool WriteProjectWithoutContents(Context& ctx, const Text& project_path, const Text& book) {
+  Text project = ReplaceSubtext(ctx.controls.GetText(chm::kProjectBox), book + ".hhc", {}, 1, -1, false);
+  ctx.controls.SetText(chm::kProjectBox, project);
+  if (!WriteFileSafely(ctx.fs, project_path, project)) {
+    ctx.dialogs.MessageBox(Gbk("无法写入工程文件：") + project_path);
+    return false;
+  }
+  return true;
+}
+
+// The pages of a compiled book that did not get into it: those whose names
+// the book cannot store, and every other page the compiler reported left
+// out (a name leading out of the folder, a drive path, a missing file...),
+// whose log says why. Empty when every page got in.
+Text LeftOutPages(const Text& project, const RunResult& run) {
+  Text failure;
+  std::vector<Text> unstorable = UnstorableFilesOfProject(project);
+  if (!unstorable.empty()) {
+    failure = Gbk("书已编译，但这些网页的文件名无法收入书中，没有收入：");
+    for (const Text& name : unstorable) failure += "\r\n" + name;
+  }
+  Text others;
+  for (const Text& name : run.left_out)
+    if (std::find(unstorable.begin(), unstorable.end(), name) == unstorable.end()) others += "\r\n" + name;
+  if (!others.empty()) {
+    if (!failure.empty()) failure += "\r\n";
+    failure += Gbk("书已编译，但这些网页没有收入书中：") + others;
+    if (!run.log_path.empty()) failure += Gbk("\r\n详情见 ") + TextFromNativeName(run.log_path);
+  }
+  return failure;
+}
+
 }  // namespace
 
 void CompileChm(Context& ctx) {
@@ -50,16 +85,8 @@ void CompileChm(Context& ctx) {
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
 
-  if (ctx.controls.IsTicked(chm::kNoOwnContentsBox)) {
-    // Compile without our own contents file: take the book's .hhc out of the
-    // project text (any letter case) and write the project file again. It is
-    // replaced only by a completely written new one.
-    Text project = ReplaceSubtext(ctx.controls.GetText(chm::kProjectBox), book + ".hhc", {}, 1, -1, false);
-    ctx.controls.SetText(chm::kProjectBox, project);
-    if (!WriteFileSafely(ctx.fs, project_path, project)) {
-      ctx.dialogs.MessageBox(Gbk("无法写入工程文件：") + project_path);
-      return;
-    }
+  if (ctx.controls.IsTicked(chm::kNoOwnContentsBox) && !WriteProjectWithoutContents(ctx, project_path, book)) {
+    return;
   }
 
   // The compiler names its output in the project it reads: the box text
@@ -87,23 +114,7 @@ void CompileChm(Context& ctx) {
                        (!existed || ctx.fs.ModifiedTime(compiled) != before ||
                         (ctx.fs.Identify(compiled, &after_id) && !(after_id == before_id)));
   if (failure.empty() && !written) failure = Gbk("编译没有生成文件：") + compiled;
-  if (failure.empty()) {
-    std::vector<Text> unstorable = UnstorableFilesOfProject(project);
-    if (!unstorable.empty()) {
-      failure = Gbk("书已编译，但这些网页的文件名无法收入书中，没有收入：");
-      for (const Text& name : unstorable) failure += "\r\n" + name;
-    }
-    // Every other page the compiler reported left out (a name leading out
-    // of the folder, a drive path, a missing file...): its log says why.
-    Text others;
-    for (const Text& name : run.left_out)
-      if (std::find(unstorable.begin(), unstorable.end(), name) == unstorable.end()) others += "\r\n" + name;
-    if (!others.empty()) {
-      if (!failure.empty()) failure += "\r\n";
-      failure += Gbk("书已编译，但这些网页没有收入书中：") + others;
-      if (!run.log_path.empty()) failure += Gbk("\r\n详情见 ") + TextFromNativeName(run.log_path);
-    }
-  }
+  if (failure.empty()) failure = LeftOutPages(project, run);
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
 }
 

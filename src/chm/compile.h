@@ -1,5 +1,5 @@
 #pragma once
-#include "app/context.h"
+#include "core/context.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
 #include "chm/document_tree.h"
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 #include "chm/folder_scan.h"
 #include "chm/tree_paths.h"
 #include "runtime/encoding.h"

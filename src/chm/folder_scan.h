@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 #include "chm/page_titles.h"
 
-#include "convert/book_page.h"
-#include "convert/text_decoding.h"
+#include "core/book_page.h"
+#include "core/text_decoding.h"
 #include "runtime/paths.h"
 
 namespace qm {

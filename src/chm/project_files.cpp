@@ -1,10 +1,10 @@
 #include "chm/project_files.h"
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
-#include "convert/web_folder.h"
+#include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
@@ -26,7 +26,6 @@ void RefreshProjectPreview(Context& ctx) {
   ctx.controls.SetText(kProjectBox, {});
   const Text home = ctx.controls.GetText(kHomePageBox);
   if (!home.empty()) {
-    ctx.state.HomePageText = WithoutFinalBackslash(WithoutAll(home, "<", ">"));
     ctx.controls.SetText(kProjectBox, ProjectText(ctx.state.BookName, home, ctx.state.DocumentOrderList));
   }
   ctx.controls.SetInterval(kPreviewTimer, 0);  // one preview per arming

@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace qm {
 

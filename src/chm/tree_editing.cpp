@@ -1,6 +1,6 @@
 #include "chm/tree_editing.h"
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 #include "chm/tree_operations.h"
 
 namespace qm {
@@ -8,12 +8,12 @@ namespace qm {
 using namespace chm;
 
 void OnMoveUpClicked(Context& ctx) {
-  ctx.tree.Select(MoveItemUp(ctx, ctx.tree.Selection()));
+  ctx.tree.Select(MoveItemUp(ctx.tree, ctx.tree.Selection()));
   ctx.controls.SetFocus(kTree);
 }
 
 void OnMoveDownClicked(Context& ctx) {
-  ctx.tree.Select(MoveItemDown(ctx, ctx.tree.Selection()));
+  ctx.tree.Select(MoveItemDown(ctx.tree, ctx.tree.Selection()));
   ctx.controls.SetFocus(kTree);
 }
 

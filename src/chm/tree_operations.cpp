@@ -143,10 +143,9 @@ namespace {
 // re-created from the recorded lists. The later of the two is rebuilt first,
 // so that the earlier one's index still holds. Returns the number of items
 // in the sibling's subtree.
-int ExchangeWithSibling(Context& ctx, int index, int sibling) {
-  TreeModel& tree = ctx.tree;
-  std::vector<TreeItemSnapshot>& moved_list = ctx.state.MovedSubtree;
-  std::vector<TreeItemSnapshot>& neighbour_list = ctx.state.NeighbourSubtree;
+int ExchangeWithSibling(TreeModel& tree, int index, int sibling) {
+  std::vector<TreeItemSnapshot> moved_list;
+  std::vector<TreeItemSnapshot> neighbour_list;
   CollectSubtree(tree, index, moved_list);
   CollectSubtree(tree, sibling, neighbour_list);
   const TreeItemSnapshot moved = TakeItemSnapshot(tree, index);
@@ -160,28 +159,24 @@ int ExchangeWithSibling(Context& ctx, int index, int sibling) {
   RebuildSubtree(tree, later, index_is_later ? neighbour_list : moved_list);
   DeleteChildren(tree, earlier);
   RebuildSubtree(tree, earlier, index_is_later ? moved_list : neighbour_list);
-  const int neighbour_count = static_cast<int>(neighbour_list.size());
-  moved_list.clear();
-  neighbour_list.clear();
-  return neighbour_count;
+  return static_cast<int>(neighbour_list.size());
 }
 
 }  // namespace
 
-int MoveItemUp(Context& ctx, int index) {
-  TreeModel& tree = ctx.tree;
+int MoveItemUp(TreeModel& tree, int index) {
   if (index <= 1 && tree.Parent(index) + 1 == index) return -1;
   const int sibling = FindSibling(tree, index, true);
   if (sibling == -1) return index;
-  ExchangeWithSibling(ctx, index, sibling);
+  ExchangeWithSibling(tree, index, sibling);
   return sibling;
 }
 
-int MoveItemDown(Context& ctx, int index) {
+int MoveItemDown(TreeModel& tree, int index) {
   if (index < 0) return -1;
-  const int sibling = FindSibling(ctx.tree, index, false);
+  const int sibling = FindSibling(tree, index, false);
   if (sibling == -1) return index;
-  return index + ExchangeWithSibling(ctx, index, sibling);
+  return index + ExchangeWithSibling(tree, index, sibling);
 }
 
 }  // namespace qm

@@ -7,7 +7,8 @@
 
 #include <vector>
 
-#include "app/context.h"
+#include "chm/tree_item_snapshot.h"
+#include "runtime/tree_model.h"
 
 namespace qm {
 
@@ -48,11 +49,11 @@ void RebuildSubtree(TreeModel& tree, int index, const std::vector<TreeItemSnapsh
 /// Moves item `index` with its subtree before its previous sibling. Returns
 /// the item's new index; `index` unchanged when it has no previous sibling;
 /// -1 for the first item of the tree or the first child of the first item.
-int MoveItemUp(Context& ctx, int index);
+int MoveItemUp(TreeModel& tree, int index);
 
 /// Moves item `index` with its subtree after its next sibling. Returns the
 /// item's new index; `index` unchanged when it has no next sibling; -1 for
 /// a negative index.
-int MoveItemDown(Context& ctx, int index);
+int MoveItemDown(TreeModel& tree, int index);
 
 }  // namespace qm

@@ -1,6 +1,6 @@
 #include "chm/unpacking.h"
 
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"

@@ -5,12 +5,12 @@
 
 #include <algorithm>
 
-#include "convert/control_names.h"
+#include "core/control_names.h"
 #include "convert/file_steps.h"
 #include "convert/framed_page.h"
-#include "convert/page_images.h"
-#include "convert/text_decoding.h"
-#include "convert/web_folder.h"
+#include "core/page_images.h"
+#include "core/text_decoding.h"
+#include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "convert/file_steps.h"
-#include "convert/text_decoding.h"
+#include "core/text_decoding.h"
 #include "runtime/file_ops.h"
 
 namespace qm {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/book_page.h"
+#include "core/book_page.h"
 #include "runtime/file_system.h"
 #include "runtime/random.h"
 #include "runtime/text.h"

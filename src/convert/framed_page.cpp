@@ -1,7 +1,7 @@
 #include "convert/framed_page.h"
 
-#include "convert/line_ends.h"
-#include "convert/page_templates.h"
+#include "core/line_ends.h"
+#include "core/page_templates.h"
 
 namespace qm {
 

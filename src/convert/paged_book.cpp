@@ -17,13 +17,13 @@
 
 #include "convert/paged_book.h"
 
-#include "convert/book_page.h"
+#include "core/book_page.h"
 #include "convert/book_page_file.h"
-#include "convert/control_names.h"
+#include "core/control_names.h"
 #include "convert/conversion_report.h"
 #include "convert/file_steps.h"
-#include "convert/page_images.h"
-#include "convert/web_folder.h"
+#include "core/page_images.h"
+#include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"

@@ -1,6 +1,6 @@
 #include "convert/web_tab_drop.h"
 
-#include "convert/control_names.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"

@@ -15,78 +15,102 @@
 #include <cstring>
 
 #include "runtime/encoding.h"
+#include "runtime/unique_fd.h"
 
 extern char** environ;
 
 namespace qm {
 
-std::vector<Text> SplitCommandLine(const Text& line) {
-  std::vector<Text> args;
-  std::size_t i = 0, n = line.size();
-  auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  // Leading white space is skipped, as process creation does before it
-  // reads the program name.
-  while (i < n && blank(line[i])) ++i;
-  if (i >= n) return args;
-  // The program name: after an opening quote it runs to the next quote, no
-  // matter what; otherwise to the first white space, quotes included.
-  Text program;
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The program name from `i` on: after an opening quote it runs to the next
+// quote, no matter what; otherwise to the first white space, quotes
+// included. Returns where the name ends.
+std::size_t ReadProgramName(const Text& line, std::size_t i, Text& program) {
+  const std::size_t n = line.size();
   if (line[i] == '"') {
     for (++i; i < n && line[i] != '"'; ++i) program.push_back(line[i]);
     if (i < n) ++i;
   } else {
-    for (; i < n && !blank(line[i]); ++i) program.push_back(line[i]);
+    for (; i < n && !IsBlank(line[i]); ++i) program.push_back(line[i]);
   }
-  args.push_back(program);
-  for (;;) {
-    while (i < n && blank(line[i])) ++i;
-    if (i >= n) break;
-    Text arg;
-    // Quotes seen in the current run: 1 means inside quotes. Inside quotes
-    // a quote followed by a second one gives a literal quote and ends the
-    // quoted part; three quotes in a row outside quotes give one.
-    int quotes = 0;
-    while (i < n) {
-      char c = line[i];
-      if (quotes == 0 && blank(c)) break;
-      if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < n) {
-        // A two-byte character: its second byte may be 0x5C, which is not
-        // a backslash here: "\x81\x5C" (乗) before a closing quote ends the quote.
-        arg.append(line, i, 2);
-        i += 2;
-        continue;
-      }
-      if (c == '\\') {
-        std::size_t slashes = 0;
-        while (i < n && line[i] == '\\') {
-          ++slashes;
-          ++i;
+  return i;
+}
+
+// A run of backslashes at `i`: before a quote each pair gives one and an odd
+// one makes the quote literal; elsewhere they stand as they are.
+std::size_t ReadBackslashes(const Text& line, std::size_t i, Text& arg) {
+  const std::size_t n = line.size();
+  std::size_t slashes = 0;
+  while (i < n && line[i] == '\\') {
+    ++slashes;
+    ++i;
+  }
+  if (i < n && line[i] == '"') {
+    arg.append(slashes / 2, '\\');
+    if (slashes % 2) {
+      arg.push_back('"');
+      ++i;
+    }
+  } else {
+    arg.append(slashes, '\\');
+  }
+  return i;
+}
+
+// One argument from `i` on; returns where it ends.
+std::size_t ReadArgument(const Text& line, std::size_t i, Text& arg) {
+  const std::size_t n = line.size();
+  // Quotes seen in the current run: 1 means inside quotes. Inside quotes
+  // a quote followed by a second one gives a literal quote and ends the
+  // quoted part; three quotes in a row outside quotes give one.
+  int quotes = 0;
+  while (i < n) {
+    char c = line[i];
+    if (quotes == 0 && IsBlank(c)) break;
+    if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < n) {
+      // A two-byte character: its second byte may be 0x5C, which is not
+      // a backslash here: "\x81\x5C" (乗) before a closing quote ends the quote.
+      arg.append(line, i, 2);
+      i += 2;
+    } else if (c == '\\') {
+      i = ReadBackslashes(line, i, arg);
+    } else if (c == '"') {
+      ++quotes;
+      for (++i; i < n && line[i] == '"'; ++i) {
+        if (++quotes == 3) {
+          arg.push_back('"');
+          quotes = 0;
         }
-        if (i < n && line[i] == '"') {
-          arg.append(slashes / 2, '\\');
-          if (slashes % 2) {
-            arg.push_back('"');
-            ++i;
-          }
-        } else {
-          arg.append(slashes, '\\');
-        }
-        continue;
       }
-      if (c == '"') {
-        ++quotes;
-        for (++i; i < n && line[i] == '"'; ++i) {
-          if (++quotes == 3) {
-            arg.push_back('"');
-            quotes = 0;
-          }
-        }
-        if (quotes == 2) quotes = 0;
-        continue;
-      }
+      if (quotes == 2) quotes = 0;
+    } else {
       arg.push_back(c);
       ++i;
     }
+  }
+  return i;
+}
+
+}  // namespace
+
+std::vector<Text> SplitCommandLine(const Text& line) {
+  std::vector<Text> args;
+  std::size_t i = 0, n = line.size();
+  // Leading white space is skipped, as process creation does before it
+  // reads the program name.
+  while (i < n && IsBlank(line[i])) ++i;
+  if (i >= n) return args;
+  Text program;
+  i = ReadProgramName(line, i, program);
+  args.push_back(program);
+  for (;;) {
+    while (i < n && IsBlank(line[i])) ++i;
+    if (i >= n) break;
+    Text arg;
+    i = ReadArgument(line, i, arg);
     args.push_back(arg);
   }
   return args;
@@ -144,14 +168,6 @@ std::string RealProcessRunner::Locate(const std::string& name) const {
 
 namespace {
 
-// A descriptor that is closed when it goes out of scope.
-struct Fd {
-  int fd = -1;
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
 // Moves `fd` to a number of 10 or more, close-on-exec, so that dup2 in the
 // child never meets it at its own number.
 int HighFd(int fd) {
@@ -179,114 +195,141 @@ long long NowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-}  // namespace
+// What a waited-for child has reported and how it is being ended.
+class ChildWatch {
+ public:
+  ChildWatch(Progress& progress, int pid, int progress_fd)
+      : progress_(progress),
+        pid_(pid),
+        fd_(progress_fd),
+        open_(progress_fd >= 0),
+        done_(progress.DoneCount()),
+        total_(progress.TotalCount()),
+        last_news_(NowMs()) {}
 
-RunResult RealProcessRunner::WaitWithProgress(int pid, int progress_fd, RunResult result) {
-  Progress& progress = progress_ ? *progress_ : NoProgress();
-  long done = progress.DoneCount(), total = progress.TotalCount();
-  Text current;
-  std::string pending;
-  long long last_news = NowMs(), signalled_at = -1, finished_at = -1;
-  bool open = progress_fd >= 0;
-  // The child leads its own process group, so whatever it started ends too.
-  auto end_child = [&](int sig) {
-    ::kill(-pid, sig);
-    if (signalled_at < 0) signalled_at = NowMs();
-  };
-  for (;;) {
-    struct pollfd p = {open ? progress_fd : -1, POLLIN, 0};
+  /// Waits up to 100 ms for progress lines and passes them on.
+  void ReadProgress(RunResult& result) {
+    struct pollfd p = {open_ ? fd_ : -1, POLLIN, 0};
     int ready = ::poll(&p, 1, 100);
-    if (ready > 0 && open) {
-      char buf[4096];
-      ssize_t n = ::read(progress_fd, buf, sizeof buf);
-      if (n > 0) {
-        pending.append(buf, static_cast<std::size_t>(n));
-      } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-        open = false;
-      }
-      std::size_t nl;
-      while ((nl = pending.find('\n')) != std::string::npos) {
-        std::string line = pending.substr(0, nl);
-        pending.erase(0, nl + 1);
-        std::string name;
-        if (line.rfind("LEFT ", 0) == 0) {
-          result.left_out.push_back(TextFromNativeName(line.substr(5)));
-          continue;
-        }
-        if (!ParseProgressLine(line, &done, &total, &name)) continue;
-        last_news = NowMs();
-        if (!name.empty()) current = GbkFromUtf8(name);
-        if (progress.Stopped()) progress.Done(done);
-        else if (!progress.Step(done, total, current)) result.stopped = true;
-      }
+    if (ready <= 0 || !open_) return;
+    char buf[4096];
+    ssize_t n = ::read(fd_, buf, sizeof buf);
+    if (n > 0) {
+      pending_.append(buf, static_cast<std::size_t>(n));
+    } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+      open_ = false;
     }
-    if (!result.finished) {
-      int status = 0;
-      pid_t r = ::waitpid(pid, &status, WNOHANG);
-      if (r == pid || (r < 0 && errno == ECHILD)) {
-        result.finished = r == pid;
-        if (r == pid) result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        finished_at = NowMs();
-      }
+    std::size_t nl;
+    while ((nl = pending_.find('\n')) != std::string::npos) {
+      std::string line = pending_.substr(0, nl);
+      pending_.erase(0, nl + 1);
+      TakeLine(line, result);
     }
-    // Once the child has ended, read what it wrote last (for at most a
-    // second: a program it left behind may hold the pipe open).
-    if (finished_at >= 0) {
-      if (!open || NowMs() - finished_at > 1000) return result;
-      continue;
-    }
-    if (!progress.Stopped() && !progress.Step(done, total, current)) result.stopped = true;
-    if (progress.Stopped()) result.stopped = true;
-    if (signalled_at < 0 && result.stopped) end_child(SIGTERM);
-    if (signalled_at < 0 && NowMs() - last_news > stall_ms_) {
-      result.stalled = true;
-      end_child(SIGTERM);
-    }
-    if (signalled_at >= 0 && NowMs() - signalled_at > grace_ms_) ::kill(-pid, SIGKILL);
   }
+
+  /// Notes the child's end once it has ended.
+  void Reap(RunResult& result) {
+    if (result.finished) return;
+    int status = 0;
+    pid_t r = ::waitpid(pid_, &status, WNOHANG);
+    if (r == pid_ || (r < 0 && errno == ECHILD)) {
+      result.finished = r == pid_;
+      if (r == pid_) result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      finished_at_ = NowMs();
+    }
+  }
+
+  /// True once the child has ended and what it wrote last is read (for at
+  /// most a second: a program it left behind may hold the pipe open).
+  bool Over() const { return finished_at_ >= 0 && (!open_ || NowMs() - finished_at_ > 1000); }
+  bool Finished() const { return finished_at_ >= 0; }
+
+  /// Ends a child that the user stopped or that went quiet for `stall_ms`;
+  /// kills it when it has not ended `grace_ms` after being asked.
+  void Supervise(int stall_ms, int grace_ms, RunResult& result) {
+    if (!progress_.Stopped() && !progress_.Step(done_, total_, current_)) result.stopped = true;
+    if (progress_.Stopped()) result.stopped = true;
+    if (signalled_at_ < 0 && result.stopped) EndChild(SIGTERM);
+    if (signalled_at_ < 0 && NowMs() - last_news_ > stall_ms) {
+      result.stalled = true;
+      EndChild(SIGTERM);
+    }
+    if (signalled_at_ >= 0 && NowMs() - signalled_at_ > grace_ms) ::kill(-pid_, SIGKILL);
+  }
+
+ private:
+  // "LEFT NAME" names a file left out; "DONE TOTAL [NAME]" is progress.
+  void TakeLine(const std::string& line, RunResult& result) {
+    if (line.rfind("LEFT ", 0) == 0) {
+      result.left_out.push_back(TextFromNativeName(line.substr(5)));
+      return;
+    }
+    std::string name;
+    if (!ParseProgressLine(line, &done_, &total_, &name)) return;
+    last_news_ = NowMs();
+    if (!name.empty()) current_ = GbkFromUtf8(name);
+    if (progress_.Stopped()) progress_.Done(done_);
+    else if (!progress_.Step(done_, total_, current_)) result.stopped = true;
+  }
+
+  // The child leads its own process group, so whatever it started ends too.
+  void EndChild(int sig) {
+    ::kill(-pid_, sig);
+    if (signalled_at_ < 0) signalled_at_ = NowMs();
+  }
+
+  Progress& progress_;
+  const int pid_;
+  const int fd_;
+  bool open_;
+  long done_, total_;
+  Text current_;
+  std::string pending_;
+  long long last_news_, signalled_at_ = -1, finished_at_ = -1;
+};
+
+// Opens PROGRAM.log in `log_folder` for the child's output, or /dev/null
+// when there is no folder or the log cannot be made (`log_path` is then
+// empty).
+UniqueFd OpenChildOutput(const std::string& log_folder, const std::string& program_path, std::string& log_path) {
+  UniqueFd log;
+  if (!log_folder.empty()) {
+    std::string base = program_path.substr(program_path.rfind('/') + 1);
+    log_path = log_folder + "/" + base + ".log";
+    log.reset(HighFd(::open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600)));
+    if (!log.valid()) log_path.clear();
+  }
+  if (!log.valid()) log.reset(HighFd(::open("/dev/null", O_WRONLY | O_CLOEXEC)));
+  return log;
 }
 
-RunResult RealProcessRunner::Run(const Text& command_line, bool wait, int) {
-  RunResult result;
-  std::vector<Text> args = SplitCommandLine(command_line);
-  if (args.empty()) return result;
-  std::vector<std::string> native;
-  native.reserve(args.size());
-  for (const Text& a : args) native.push_back(NativeName(a));
-  std::string program = Locate(native[0]);
-  if (program.empty()) return result;
-  std::vector<char*> argv;
-  for (std::string& a : native) argv.push_back(a.data());
-  argv.push_back(nullptr);
-
-  // The child's output goes into its log, never into our standard output;
-  // a waited-for child also gets the progress pipe.
-  Fd log, pipe_read, pipe_write, null_fd;
-  if (!log_folder_.empty()) {
-    std::string base = native[0].substr(native[0].rfind('/') + 1);
-    result.log_path = log_folder_ + "/" + base + ".log";
-    log.fd = HighFd(::open(result.log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (log.fd < 0) result.log_path.clear();
-  }
-  if (log.fd < 0) log.fd = null_fd.fd = HighFd(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+// Our environment without our own progress descriptor's variable.
+std::vector<std::string> ChildEnvironment() {
   std::vector<std::string> env_strings;
   for (char** e = environ; *e; ++e) {
     if (std::strncmp(*e, kProgressFdVariable, std::strlen(kProgressFdVariable)) != 0) env_strings.push_back(*e);
   }
+  return env_strings;
+}
+
+// Starts `program` with its output on `log` and, when `progress` is open,
+// the progress pipe as descriptor 3; a waited-for child leads its own
+// process group. -1 when it cannot be started.
+pid_t SpawnChild(const std::string& program, std::vector<std::string>& args, const UniqueFd& log,
+                 const UniqueFd& progress, bool wait) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env_strings = ChildEnvironment();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (log.fd >= 0) {
-    posix_spawn_file_actions_adddup2(&actions, log.fd, 1);
-    posix_spawn_file_actions_adddup2(&actions, log.fd, 2);
+  if (log.valid()) {
+    posix_spawn_file_actions_adddup2(&actions, log.get(), 1);
+    posix_spawn_file_actions_adddup2(&actions, log.get(), 2);
   }
-  int fds[2];
-  if (wait && ::pipe2(fds, O_CLOEXEC) == 0) {
-    pipe_read.fd = HighFd(fds[0]);
-    pipe_write.fd = HighFd(fds[1]);
-    if (pipe_write.fd >= 0) {
-      posix_spawn_file_actions_adddup2(&actions, pipe_write.fd, 3);
-      env_strings.push_back(std::string(kProgressFdVariable) + "=3");
-    }
+  if (progress.valid()) {
+    posix_spawn_file_actions_adddup2(&actions, progress.get(), 3);
+    env_strings.push_back(std::string(kProgressFdVariable) + "=3");
   }
   std::vector<char*> envp;
   for (std::string& e : env_strings) envp.push_back(e.data());
@@ -301,26 +344,64 @@ RunResult RealProcessRunner::Run(const Text& command_line, bool wait, int) {
   int spawned = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
-  if (spawned != 0) return result;
-  result.started = true;
-  if (wait) {
-    ::close(pipe_write.fd);
-    pipe_write.fd = -1;
-    return WaitWithProgress(pid, pipe_read.fd, result);
-  }
-  // Without the wait flag: give the child up to a second, as a window
-  // program would take to become idle. A child still running is left to run.
+  return spawned == 0 ? pid : -1;
+}
+
+// Gives a child that is not waited for up to a second, as a window program
+// would take to become idle. A child still running is left to run.
+void WaitBriefly(pid_t pid, RunResult& result) {
   for (int k = 0; k < 100; ++k) {
     int status = 0;
     pid_t r = ::waitpid(pid, &status, WNOHANG);
     if (r == pid) {
       result.finished = true;
       result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      return result;
+      return;
     }
     struct timespec ts = {0, 10 * 1000 * 1000};
     ::nanosleep(&ts, nullptr);
   }
+}
+
+}  // namespace
+
+RunResult RealProcessRunner::WaitWithProgress(int pid, int progress_fd, RunResult result) {
+  ChildWatch watch(progress_ ? *progress_ : NoProgress(), pid, progress_fd);
+  for (;;) {
+    watch.ReadProgress(result);
+    watch.Reap(result);
+    if (watch.Over()) return result;
+    if (!watch.Finished()) watch.Supervise(stall_ms_, grace_ms_, result);
+  }
+}
+
+RunResult RealProcessRunner::Run(const Text& command_line, bool wait, int) {
+  RunResult result;
+  std::vector<Text> args = SplitCommandLine(command_line);
+  if (args.empty()) return result;
+  std::vector<std::string> native;
+  native.reserve(args.size());
+  for (const Text& a : args) native.push_back(NativeName(a));
+  std::string program = Locate(native[0]);
+  if (program.empty()) return result;
+
+  // The child's output goes into its log, never into our standard output;
+  // a waited-for child also gets the progress pipe.
+  UniqueFd log = OpenChildOutput(log_folder_, native[0], result.log_path);
+  UniqueFd pipe_read, pipe_write;
+  int fds[2];
+  if (wait && ::pipe2(fds, O_CLOEXEC) == 0) {
+    pipe_read.reset(HighFd(fds[0]));
+    pipe_write.reset(HighFd(fds[1]));
+  }
+  pid_t pid = SpawnChild(program, native, log, pipe_write, wait);
+  if (pid < 0) return result;
+  result.started = true;
+  if (wait) {
+    pipe_write.reset();
+    return WaitWithProgress(pid, pipe_read.get(), result);
+  }
+  WaitBriefly(pid, result);
   return result;
 }
 

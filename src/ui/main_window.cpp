@@ -23,7 +23,8 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "app/window_layout.h"
+#include "core/control_names.h"
+#include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/box_filler.h"
 #include "ui/tree_box.h"
@@ -47,7 +48,7 @@ QString GuideAddress() {
 
 // Where the hyperlinks lead.
 QString LinkAddress(std::string_view name) {
-  if (name == "超级链接框1") return GuideAddress();
+  if (name == controls::kGuideLink) return GuideAddress();
   return QStringLiteral(
       "https://learn.microsoft.com/en-us/previous-versions/windows/desktop/htmlhelp/"
       "microsoft-html-help-1-4-sdk");
@@ -185,40 +186,48 @@ void MainWindow::CaretToEnd(std::string_view name) {
   }
 }
 
+QWidget* MainWindow::MakeTabs(QWidget* parent) {
+  tabs_ = new QTabWidget(parent);
+  for (int i = 0; i < 2; ++i) {
+    pages_[i] = new QWidget;
+    pages_[i]->setObjectName(Q(i == 0 ? kWebPage : kChmPage));
+    tabs_->addTab(pages_[i], Q(i == 0 ? kWebPage : kChmPage));
+    pages_[i]->installEventFilter(this);
+    pages_[i]->parentWidget()->installEventFilter(this);
+  }
+  tabs_->setCurrentIndex(0);
+  return tabs_;
+}
+
+QWidget* MainWindow::MakeButton(const ControlInfo& entry, QWidget* parent) {
+  const QString text = Q(entry.text);
+  const std::string name(entry.name);
+  QAbstractButton* b;
+  if (entry.kind == ControlKind::kRadioButton) {
+    b = new QRadioButton(text, parent);
+    // Drawn over the top edge of its group box, which it interrupts.
+    b->setAutoFillBackground(true);
+  } else if (entry.kind == ControlKind::kCheckBox) {
+    b = new QCheckBox(text, parent);
+  } else {
+    auto* push = new QPushButton(text, parent);
+    push->setAutoDefault(false);
+    b = push;
+  }
+  connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
+  return b;
+}
+
 QWidget* MainWindow::MakeControl(const ControlInfo& entry, QWidget* parent) {
   const QString text = Q(entry.text);
   const std::string name(entry.name);
   switch (entry.kind) {
-    case ControlKind::kTabControl: {
-      tabs_ = new QTabWidget(parent);
-      for (int i = 0; i < 2; ++i) {
-        pages_[i] = new QWidget;
-        pages_[i]->setObjectName(Q(i == 0 ? kWebPage : kChmPage));
-        tabs_->addTab(pages_[i], Q(i == 0 ? kWebPage : kChmPage));
-        pages_[i]->installEventFilter(this);
-        pages_[i]->parentWidget()->installEventFilter(this);
-      }
-      tabs_->setCurrentIndex(0);
-      return tabs_;
-    }
-    case ControlKind::kRadioButton: {
-      auto* b = new QRadioButton(text, parent);
-      // Drawn over the top edge of its group box, which it interrupts.
-      b->setAutoFillBackground(true);
-      connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
-      return b;
-    }
-    case ControlKind::kCheckBox: {
-      auto* b = new QCheckBox(text, parent);
-      connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
-      return b;
-    }
-    case ControlKind::kButton: {
-      auto* b = new QPushButton(text, parent);
-      b->setAutoDefault(false);
-      connect(b, &QAbstractButton::clicked, this, [this, name] { events_.OnClicked(name); });
-      return b;
-    }
+    case ControlKind::kTabControl:
+      return MakeTabs(parent);
+    case ControlKind::kRadioButton:
+    case ControlKind::kCheckBox:
+    case ControlKind::kButton:
+      return MakeButton(entry, parent);
     case ControlKind::kGroupBox:
       return new QGroupBox(parent);
     case ControlKind::kLabel: {
@@ -270,15 +279,15 @@ void MainWindow::MakeEditBox(const ControlInfo& entry, QWidget* parent) {
   EditBox box;
   box.text = Gbk(entry.text);
   QWidget* widget;
-  if (IsMultiLine(entry.name)) {
+  if (entry.style.multi_line) {
     auto* e = new QPlainTextEdit(parent);
-    e->setLineWrapMode(HasHorizontalScrollBar(entry.name) ? QPlainTextEdit::NoWrap
-                                                          : QPlainTextEdit::WidgetWidth);
+    e->setLineWrapMode(entry.style.horizontal_scroll_bar ? QPlainTextEdit::NoWrap
+                                                         : QPlainTextEdit::WidgetWidth);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves the focus on; it never goes into a file name.
     e->setTabChangesFocus(true);
-    e->setHorizontalScrollBarPolicy(HasHorizontalScrollBar(entry.name) ? Qt::ScrollBarAlwaysOn
-                                                                      : Qt::ScrollBarAlwaysOff);
+    e->setHorizontalScrollBarPolicy(entry.style.horizontal_scroll_bar ? Qt::ScrollBarAlwaysOn
+                                                                     : Qt::ScrollBarAlwaysOff);
     e->setPlainText(DisplayText(box.text, true));
     connect(e, &QPlainTextEdit::textChanged, this, [this, name] {
       if (!setting_text_) edits_.at(name).edited = true;
@@ -294,8 +303,8 @@ void MainWindow::MakeEditBox(const ControlInfo& entry, QWidget* parent) {
     widget = e;
   }
   QPalette p = widget->palette();
-  if (HasGreyBackground(entry.name)) p.setColor(QPalette::Base, QColor(236, 236, 236));
-  p.setColor(QPalette::Text, HasDarkRedText(entry.name) ? QColor(128, 0, 0) : QColor(Qt::black));
+  if (entry.style.grey_background) p.setColor(QPalette::Base, QColor(236, 236, 236));
+  p.setColor(QPalette::Text, entry.style.dark_red_text ? QColor(128, 0, 0) : QColor(Qt::black));
   widget->setPalette(p);
   edits_.emplace(name, std::move(box));
 }

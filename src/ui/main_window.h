@@ -16,7 +16,7 @@
 
 #include "app/drop_routing.h"
 #include "app/startup.h"
-#include "app/window_layout.h"
+#include "core/window_layout.h"
 #include "runtime/text.h"
 #include "runtime/tree_model.h"
 
@@ -108,6 +108,9 @@ class MainWindow : public QWidget, public DropRegistrar {
 
   void Build();
   QWidget* MakeControl(const ControlInfo& entry, QWidget* parent);
+  QWidget* MakeTabs(QWidget* parent);
+  /// A radio button, check box or push button that reports its clicks.
+  QWidget* MakeButton(const ControlInfo& entry, QWidget* parent);
   void MakeEditBox(const ControlInfo& entry, QWidget* parent);
   void AddFolderChooser(std::string_view box);
   void AskForFolder(std::string_view box);

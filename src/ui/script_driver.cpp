@@ -86,15 +86,8 @@ bool ScriptDriver::Execute(const ScriptCommand& cmd, std::string* error) {
     case ScriptVerb::kDrop:
       Drop(cmd);
       return true;
-    case ScriptVerb::kSelect: {
-      if (cmd.number >= shell_.Tree().Count()) {
-        *error = "wrong argument: tree item " + std::to_string(cmd.number) + " does not exist (" +
-                 std::to_string(shell_.Tree().Count()) + " items)";
-        return false;
-      }
-      window.Tree().SelectByUser(static_cast<int>(cmd.number));
-      return true;
-    }
+    case ScriptVerb::kSelect:
+      return Select(cmd, error);
     case ScriptVerb::kWait:
       Wait(cmd.number);
       return true;
@@ -104,25 +97,41 @@ bool ScriptDriver::Execute(const ScriptCommand& cmd, std::string* error) {
     case ScriptVerb::kShow:
       Show(cmd);
       return true;
-    case ScriptVerb::kTree: {
-      TreeModel& tree = shell_.Tree();
-      for (int i = 0; i < tree.Count(); ++i) {
-        Print(std::to_string(i) + " " + std::to_string(tree.Depth(i)) + " " + std::to_string(tree.Image(i)) +
-              "/" + std::to_string(tree.SelectedImage(i)) + " " + std::to_string(tree.Data(i)) + " " +
-              FormatScriptText(tree.ItemText(i)));
-      }
-      Print("end");
+    case ScriptVerb::kTree:
+      PrintTree();
       return true;
-    }
-    case ScriptVerb::kState: {
-      const ProgramState& s = shell_.State();
-      Print("DateText=\"" + FormatScriptText(s.DateText) + "\"");
-      Print("BookName=\"" + FormatScriptText(s.BookName) + "\"");
-      Print("DocumentOrderList=\"" + FormatScriptText(s.DocumentOrderList) + "\"");
+    case ScriptVerb::kState:
+      PrintState();
       return true;
-    }
   }
   return true;
+}
+
+bool ScriptDriver::Select(const ScriptCommand& cmd, std::string* error) {
+  if (cmd.number >= shell_.Tree().Count()) {
+    *error = "wrong argument: tree item " + std::to_string(cmd.number) + " does not exist (" +
+             std::to_string(shell_.Tree().Count()) + " items)";
+    return false;
+  }
+  shell_.Window().Tree().SelectByUser(static_cast<int>(cmd.number));
+  return true;
+}
+
+void ScriptDriver::PrintTree() {
+  TreeModel& tree = shell_.Tree();
+  for (int i = 0; i < tree.Count(); ++i) {
+    Print(std::to_string(i) + " " + std::to_string(tree.Depth(i)) + " " + std::to_string(tree.Image(i)) +
+          "/" + std::to_string(tree.SelectedImage(i)) + " " + std::to_string(tree.Data(i)) + " " +
+          FormatScriptText(tree.ItemText(i)));
+  }
+  Print("end");
+}
+
+void ScriptDriver::PrintState() {
+  const ProgramState& s = shell_.State();
+  Print("DateText=\"" + FormatScriptText(s.DateText) + "\"");
+  Print("BookName=\"" + FormatScriptText(s.BookName) + "\"");
+  Print("DocumentOrderList=\"" + FormatScriptText(s.DocumentOrderList) + "\"");
 }
 
 void ScriptDriver::Drop(const ScriptCommand& cmd) {

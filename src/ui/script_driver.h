@@ -29,6 +29,11 @@ class ScriptDriver {
 
  private:
   void Drop(const ScriptCommand& command);
+  /// Selects a tree item as the user does; false with `error` set when it
+  /// does not exist.
+  bool Select(const ScriptCommand& command, std::string* error);
+  void PrintTree();
+  void PrintState();
   void PressKey(const ScriptCommand& command);
   void Show(const ScriptCommand& command);
   void Wait(long long milliseconds);

@@ -6,7 +6,7 @@
 
 #include "app/event_bindings.h"
 #include "app/startup.h"
-#include "chm/chm_controls.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -66,7 +66,7 @@ void Shell::Start() {
   ctx_ = std::make_unique<Context>(
       Context{fs_, *controls_, *controls_, *controls_, processes_, tree_, random_, state_, *progress});
   tree_.SetSelectionListener([this](int how) {
-    Dispatch([&] { RunSelectionEvent(*ctx_, "树型框1", how); });
+    Dispatch([&] { RunSelectionEvent(*ctx_, chm::kTree, how); });
   });
   Dispatch([&] {
     // The working files travel beside the program in the build tree and in

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "runtime/process.h"
 #include "runtime/random.h"
 #include "runtime/real_file_system.h"

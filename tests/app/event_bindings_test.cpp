@@ -4,7 +4,8 @@
 
 #include <set>
 
-#include "app/window_layout.h"
+#include "core/control_names.h"
+#include "core/window_layout.h"
 #include "batch/file_name_replacement.h"
 #include "batch/page_simplifier.h"
 #include "batch/reencoding.h"
@@ -22,32 +23,32 @@ namespace {
 
 TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
   struct Expected {
-    const char* control;
+    std::string_view control;
     PlainOperation op;
   };
   const Expected clicks[] = {
-      {"按钮批量转换", &BatchPageConversion},   {"按钮取消转换", &UndoBatchConversion},
-      {"按钮编码转换", &Utf8ToGb2312Reencoding}, {"按钮量改字符", &FileNameCharReplacement},
-      {"按钮转网页", &PagedBookConversion},     {"按钮精简网页", &PageSimplification},
-      {"选择框不建目录", &OnNoOwnContentsToggled}, {"按钮建工程", &BuildContents},
-      {"按钮CHM解包", &ChmUnpacking},           {"按钮转CHM", &CompileChm},
-      {"按钮上移", &OnMoveUpClicked},           {"按钮下移", &OnMoveDownClicked},
-      {"按钮删除节点", &OnDeleteItemClicked},   {"按钮删除子节点", &OnDeleteChildrenClicked},
-      {"按钮过滤", &OnFilterClicked},
+      {controls::kBatchConvertButton, &BatchPageConversion},   {controls::kBatchUndoButton, &UndoBatchConversion},
+      {controls::kReencodeButton, &Utf8ToGb2312Reencoding}, {controls::kRenameButton, &FileNameCharReplacement},
+      {controls::kBookConvertButton, &PagedBookConversion},     {controls::kSimplifyButton, &PageSimplification},
+      {chm::kNoOwnContentsBox, &OnNoOwnContentsToggled}, {chm::kBuildButton, &BuildContents},
+      {chm::kUnpackButton, &ChmUnpacking},           {chm::kCompileButton, &CompileChm},
+      {chm::kMoveUpButton, &OnMoveUpClicked},           {chm::kMoveDownButton, &OnMoveDownClicked},
+      {chm::kDeleteItemButton, &OnDeleteItemClicked},   {chm::kDeleteChildrenButton, &OnDeleteChildrenClicked},
+      {chm::kFilterButton, &OnFilterClicked},
   };
   for (const Expected& e : clicks) {
     const EventBinding* b = FindBinding(e.control, EventKind::kClick);
     ASSERT_NE(b, nullptr) << e.control;
     EXPECT_EQ(b->plain, e.op) << e.control;
   }
-  ASSERT_NE(FindBinding("时钟1", EventKind::kTick), nullptr);
-  EXPECT_EQ(FindBinding("时钟1", EventKind::kTick)->plain, &RefreshProjectPreview);
-  ASSERT_NE(FindBinding("树型框1", EventKind::kSelectionChanged), nullptr);
-  EXPECT_EQ(FindBinding("树型框1", EventKind::kSelectionChanged)->selection, &OnTreeSelectionChanged);
-  ASSERT_NE(FindBinding("拖放对象1", EventKind::kFilesDropped), nullptr);
-  EXPECT_EQ(FindBinding("拖放对象1", EventKind::kFilesDropped)->drop, &OnWebTabDrop);
-  ASSERT_NE(FindBinding("拖放对象2", EventKind::kFilesDropped), nullptr);
-  EXPECT_EQ(FindBinding("拖放对象2", EventKind::kFilesDropped)->drop, &OnChmFolderDrop);
+  ASSERT_NE(FindBinding(chm::kPreviewTimer, EventKind::kTick), nullptr);
+  EXPECT_EQ(FindBinding(chm::kPreviewTimer, EventKind::kTick)->plain, &RefreshProjectPreview);
+  ASSERT_NE(FindBinding(chm::kTree, EventKind::kSelectionChanged), nullptr);
+  EXPECT_EQ(FindBinding(chm::kTree, EventKind::kSelectionChanged)->selection, &OnTreeSelectionChanged);
+  ASSERT_NE(FindBinding(controls::kWebDropArea, EventKind::kFilesDropped), nullptr);
+  EXPECT_EQ(FindBinding(controls::kWebDropArea, EventKind::kFilesDropped)->drop, &OnWebTabDrop);
+  ASSERT_NE(FindBinding(controls::kChmDropArea, EventKind::kFilesDropped), nullptr);
+  EXPECT_EQ(FindBinding(controls::kChmDropArea, EventKind::kFilesDropped)->drop, &OnChmFolderDrop);
   EXPECT_EQ(EventBindings().size(), std::size(clicks) + 4);
 }
 
@@ -78,9 +79,9 @@ TEST(EventBindingsTest, BindingsNameExistingControlsOfTheRightTypeOnce) {
 }
 
 TEST(EventBindingsTest, UnboundEventsRunNothing) {
-  EXPECT_EQ(FindBinding("单选框TXT2HTMa", EventKind::kClick), nullptr);
-  EXPECT_EQ(FindBinding("选择框自动换行", EventKind::kClick), nullptr);
-  EXPECT_EQ(FindBinding("按钮转CHM", EventKind::kTick), nullptr);
+  EXPECT_EQ(FindBinding(controls::kBatchModeRadio, EventKind::kClick), nullptr);
+  EXPECT_EQ(FindBinding(controls::kWrapLinesBox, EventKind::kClick), nullptr);
+  EXPECT_EQ(FindBinding(chm::kCompileButton, EventKind::kTick), nullptr);
 }
 
 }  // namespace

@@ -14,8 +14,8 @@
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "convert/batch_conversion.h"
-#include "convert/control_names.h"
 #include "convert/paged_book.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 
@@ -126,8 +126,8 @@ TEST(Progress, BuildingTheContentsWritesNothingWhenStopped) {
   MemoryFixture f;
   f.fs.AddDirectory("/w");
   for (int i = 0; i < kFiles; ++i) f.tree.Add(-1, "p" + N(i) + ".htm", 1, 1);
-  f.ui.SetText("编辑框1", "/w");
-  f.ui.SetText("编辑框4", "[OPTIONS]");
+  f.ui.SetText(chm::kFolderBox, "/w");
+  f.ui.SetText(chm::kProjectBox, "[OPTIONS]");
   f.state.BookName = "w";
   StopAt progress;
   progress.stop_at = 2;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -31,7 +32,7 @@ TEST(ScriptLineTest, EveryCommandWithItsArguments) {
   EXPECT_EQ(Ok("choose 单选框TXT2HTMb").verb, ScriptVerb::kChoose);
   EXPECT_EQ(Ok("tick 选择框自动换行").verb, ScriptVerb::kTick);
   EXPECT_EQ(Ok("untick 选择框不建目录").verb, ScriptVerb::kUntick);
-  EXPECT_EQ(Ok("click 按钮转网页\r").control, "按钮转网页");
+  EXPECT_EQ(Ok("click 按钮转网页\r").control, controls::kBookConvertButton);
   EXPECT_EQ(Ok("select -1").number, -1);
   EXPECT_EQ(Ok("select 12").number, 12);
   EXPECT_EQ(Ok("wait 1500").number, 1500);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 
@@ -43,10 +44,10 @@ TEST(ReplacedFileName, LeavesTheEscapesOfNamesWithoutAGbkFormIntact) {
 class FileNameCharReplacementTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    f.ui.SetText("编辑框路径改字符", "/book");
-    f.ui.SetText("编辑框原字符", "txt");
-    f.ui.SetText("编辑框新字符", "htm");
-    f.ui.SetDisabled("按钮量改字符", false);
+    f.ui.SetText(controls::kRenameFolderBox, "/book");
+    f.ui.SetText(controls::kOldNameTextBox, "txt");
+    f.ui.SetText(controls::kNewNameTextBox, "htm");
+    f.ui.SetDisabled(controls::kRenameButton, false);
   }
   MemoryFixture f;
 };
@@ -65,10 +66,10 @@ TEST_F(FileNameCharReplacementTest, RenamesTheFilesOfTheFolderOnly) {
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].content, Gbk("批量更名 ok!"));
   EXPECT_EQ(f.ui.messages[0].caption, Gbk("提示"));
-  EXPECT_TRUE(f.ui.IsDisabled("按钮量改字符"));
-  EXPECT_EQ(f.ui.GetText("编辑框路径改字符"), "");
-  EXPECT_EQ(f.ui.GetText("编辑框原字符"), "txt");
-  EXPECT_EQ(f.ui.GetText("编辑框新字符"), "htm");
+  EXPECT_TRUE(f.ui.IsDisabled(controls::kRenameButton));
+  EXPECT_EQ(f.ui.GetText(controls::kRenameFolderBox), "");
+  EXPECT_EQ(f.ui.GetText(controls::kOldNameTextBox), "txt");
+  EXPECT_EQ(f.ui.GetText(controls::kNewNameTextBox), "htm");
 }
 
 TEST_F(FileNameCharReplacementTest, TheFirstFileToClaimANameGetsItAndNothingIsLost) {
@@ -107,7 +108,7 @@ TEST_F(FileNameCharReplacementTest, EmptyAndUnsafeNewNamesAreNotUsed) {
 
 TEST_F(FileNameCharReplacementTest, EmptyOldTextChangesNoName) {
   f.fs.AddFile("/book/a.txt", "");
-  f.ui.SetText("编辑框原字符", "");
+  f.ui.SetText(controls::kOldNameTextBox, "");
   FileNameCharReplacement(f.ctx);
   EXPECT_TRUE(f.fs.Exists("/book/a.txt"));
   EXPECT_EQ(f.ui.messages.at(0).content, Gbk("批量更名 ok!"));
@@ -118,7 +119,7 @@ TEST_F(FileNameCharReplacementTest, RefusesAnEmptyOrMissingFolderBeforeTouchingF
   for (Text folder : {Text(), Text("/nowhere"), Text("/a.txt")}) {
     f.ui.messages.clear();
     f.fs.log.clear();
-    f.ui.SetText("编辑框路径改字符", folder);
+    f.ui.SetText(controls::kRenameFolderBox, folder);
     FileNameCharReplacement(f.ctx);
     ASSERT_EQ(f.ui.messages.size(), 1u);
     EXPECT_NE(f.ui.messages[0].content, Gbk("批量更名 ok!"));
@@ -126,8 +127,8 @@ TEST_F(FileNameCharReplacementTest, RefusesAnEmptyOrMissingFolderBeforeTouchingF
       EXPECT_EQ(call.rfind("list", 0), std::string::npos) << call;
       EXPECT_EQ(call.rfind("rename", 0), std::string::npos) << call;
     }
-    EXPECT_FALSE(f.ui.IsDisabled("按钮量改字符"));
-    EXPECT_EQ(f.ui.GetText("编辑框路径改字符"), folder);
+    EXPECT_FALSE(f.ui.IsDisabled(controls::kRenameButton));
+    EXPECT_EQ(f.ui.GetText(controls::kRenameFolderBox), folder);
   }
   EXPECT_TRUE(f.fs.Exists("/a.txt"));
 }

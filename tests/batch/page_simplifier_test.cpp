@@ -9,8 +9,9 @@
 #include <random>
 
 #include "batch/text_between_markers.h"
-#include "convert/page_images.h"
-#include "convert/page_templates.h"
+#include "core/control_names.h"
+#include "core/page_images.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 #include "support/virtual_file_system.h"
@@ -21,11 +22,11 @@ namespace {
 class PageSimplificationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    f.ui.SetText("编辑框精简网页", "/site");
-    f.ui.SetText("编辑框后缀", ".htm");
-    f.ui.SetText("编辑框前标记", "<body>");
-    f.ui.SetText("编辑框后标记", "</body>");
-    f.ui.SetDisabled("按钮精简网页", false);
+    f.ui.SetText(controls::kSimplifyFolderBox, "/site");
+    f.ui.SetText(controls::kSimplifySuffixBox, ".htm");
+    f.ui.SetText(controls::kFrontMarkerBox, "<body>");
+    f.ui.SetText(controls::kBackMarkerBox, "</body>");
+    f.ui.SetDisabled(controls::kSimplifyButton, false);
   }
   Text OutPath(std::string_view name) { return "/site/" + Gbk("处理后") + "/" + Text(name); }
   Text Framed(const Text& body) { return FramedPageHead() + body + FramedPageTail(); }
@@ -47,8 +48,8 @@ TEST_F(PageSimplificationTest, MovesTheCutPagesIntoTheOutputFolder) {
   EXPECT_TRUE(f.fs.Exists("/site/sub/d.htm"));
   EXPECT_EQ(f.fs.Contents(OutPath(kPaleTileImageName)), PaleTileImage().bytes);
   EXPECT_EQ(f.ui.cursor_log, (std::vector<std::string>{"wait", "restore"}));
-  EXPECT_TRUE(f.ui.IsDisabled("按钮精简网页"));
-  EXPECT_EQ(f.ui.GetText("编辑框精简网页"), "/site");
+  EXPECT_TRUE(f.ui.IsDisabled(controls::kSimplifyButton));
+  EXPECT_EQ(f.ui.GetText(controls::kSimplifyFolderBox), "/site");
   ASSERT_EQ(f.ui.messages.size(), 2u);
   EXPECT_EQ(f.ui.messages[0].content, Gbk("精简网页结束!"));
   EXPECT_EQ(f.ui.messages[0].caption, Gbk("信息："));
@@ -65,10 +66,10 @@ TEST(PageToolsOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
   std::ofstream(dir / "site" / "own.htm") << "<body>OWN</body>";
   fs::create_symlink("../secret.htm", dir / "site" / "pw.htm");
   fs::create_symlink("own.htm", dir / "site" / "alias.htm");
-  f.ui.SetText("编辑框精简网页", (dir / "site").string());
-  f.ui.SetText("编辑框后缀", ".htm");
-  f.ui.SetText("编辑框前标记", "<body>");
-  f.ui.SetText("编辑框后标记", "</body>");
+  f.ui.SetText(controls::kSimplifyFolderBox, (dir / "site").string());
+  f.ui.SetText(controls::kSimplifySuffixBox, ".htm");
+  f.ui.SetText(controls::kFrontMarkerBox, "<body>");
+  f.ui.SetText(controls::kBackMarkerBox, "</body>");
   PageSimplification(f.ctx);
   fs::path out = dir / "site" / "\xE5\xA4\x84\xE7\x90\x86\xE5\x90\x8E";  // 处理后
   EXPECT_TRUE(fs::is_symlink(dir / "site" / "pw.htm"));
@@ -78,8 +79,8 @@ TEST(PageToolsOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
   EXPECT_NE(f.ui.messages[1].content.find("pw.htm"), Text::npos);
   EXPECT_EQ(f.ui.messages[1].content.find("alias.htm"), Text::npos);
   // The re-encoding copies no page from outside either.
-  f.ui.SetText("编辑框编码转换路径", (dir / "site").string());
-  f.ui.SetText("编辑框编码后缀", ".htm");
+  f.ui.SetText(controls::kReencodeFolderBox, (dir / "site").string());
+  f.ui.SetText(controls::kReencodeSuffixBox, ".htm");
   Utf8ToGb2312Reencoding(f.ctx);
   EXPECT_FALSE(fs::exists(out / "pw.htm"));
   EXPECT_TRUE(fs::is_symlink(dir / "site" / "pw.htm"));
@@ -88,8 +89,8 @@ TEST(PageToolsOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
 
 TEST_F(PageSimplificationTest, PagesWithNothingBetweenTheMarkersStayUntouched) {
   // The initial state of the marker boxes: both empty.
-  f.ui.SetText("编辑框前标记", "");
-  f.ui.SetText("编辑框后标记", "");
+  f.ui.SetText(controls::kFrontMarkerBox, "");
+  f.ui.SetText(controls::kBackMarkerBox, "");
   f.fs.AddFile("/site/a.htm", "whole content");
   f.fs.AddFile("/site/empty.htm", "");
   SimplificationSummary s = SimplifyPagesInFolder(f.ctx, "/site", ".htm");
@@ -135,11 +136,11 @@ TEST_F(PageSimplificationTest, RefusesAnEmptyOrMissingFolder) {
   f.fs.AddFile("/a.htm", "<body>at the root</body>");
   for (Text folder : {Text(), Text("/missing")}) {
     f.ui.messages.clear();
-    f.ui.SetText("编辑框精简网页", folder);
+    f.ui.SetText(controls::kSimplifyFolderBox, folder);
     PageSimplification(f.ctx);
     ASSERT_EQ(f.ui.messages.size(), 1u);
     EXPECT_NE(f.ui.messages[0].content, Gbk("精简网页结束!"));
-    EXPECT_FALSE(f.ui.IsDisabled("按钮精简网页"));
+    EXPECT_FALSE(f.ui.IsDisabled(controls::kSimplifyButton));
   }
   EXPECT_TRUE(f.fs.Exists("/a.htm"));
   EXPECT_FALSE(f.fs.Exists("/" + Gbk("处理后")));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 
@@ -12,9 +13,9 @@ namespace {
 class ReencodingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    f.ui.SetText("编辑框编码转换路径", "/site");
-    f.ui.SetText("编辑框编码后缀", ".htm");
-    f.ui.SetDisabled("按钮编码转换", false);
+    f.ui.SetText(controls::kReencodeFolderBox, "/site");
+    f.ui.SetText(controls::kReencodeSuffixBox, ".htm");
+    f.ui.SetDisabled(controls::kReencodeButton, false);
   }
   Text Out(const char* name) { return f.fs.Contents("/site/" + Gbk("处理后") + "/" + name); }
   MemoryFixture f;
@@ -38,9 +39,9 @@ TEST_F(ReencodingTest, WritesConvertedCopiesAndLeavesThePages) {
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].content, "ok!");
   EXPECT_EQ(f.ui.messages[0].caption, Gbk("信息："));
-  EXPECT_TRUE(f.ui.IsDisabled("按钮编码转换"));
-  EXPECT_EQ(f.ui.GetText("编辑框编码转换路径"), "");
-  EXPECT_EQ(f.ui.GetText("编辑框编码后缀"), ".htm");
+  EXPECT_TRUE(f.ui.IsDisabled(controls::kReencodeButton));
+  EXPECT_EQ(f.ui.GetText(controls::kReencodeFolderBox), "");
+  EXPECT_EQ(f.ui.GetText(controls::kReencodeSuffixBox), ".htm");
 }
 
 TEST_F(ReencodingTest, SecondRunReplacesResultsAndAnEmptySuffixTakesEveryFile) {
@@ -87,12 +88,12 @@ TEST_F(ReencodingTest, LargePagesComeOutAsConvertedWhole) {
 TEST_F(ReencodingTest, RefusesAnEmptyOrMissingFolder) {
   for (Text folder : {Text(), Text("/missing")}) {
     f.ui.messages.clear();
-    f.ui.SetText("编辑框编码转换路径", folder);
+    f.ui.SetText(controls::kReencodeFolderBox, folder);
     Utf8ToGb2312Reencoding(f.ctx);
     ASSERT_EQ(f.ui.messages.size(), 1u);
     EXPECT_NE(f.ui.messages[0].content, "ok!");
     EXPECT_FALSE(f.fs.Exists("/" + Gbk("处理后")));
-    EXPECT_FALSE(f.ui.IsDisabled("按钮编码转换"));
+    EXPECT_FALSE(f.ui.IsDisabled(controls::kReencodeButton));
   }
 }
 

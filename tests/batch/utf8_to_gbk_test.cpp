@@ -1,5 +1,5 @@
 // Conversions of the re-encoding tool, pinned byte for byte.
-#include "batch/utf8_to_gbk.h"
+#include "core/utf8_to_gbk.h"
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,7 @@
 #include "chm/folder_scan.h"
 #include "chm/project_files.h"
 #include "chm/tree_paths.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "support/operation_fixture.h"
@@ -26,8 +27,8 @@ template <typename Base>
 struct ChmTab : Base {
   ChmTab() {
     this->tree.SetSelectionListener([this](int how) { OnTreeSelectionChanged(this->ctx, how); });
-    this->ui.SetDisabled("按钮CHM解包", true);
-    this->ui.SetDisabled("按钮转CHM", true);
+    this->ui.SetDisabled(chm::kUnpackButton, true);
+    this->ui.SetDisabled(chm::kCompileButton, true);
   }
 };
 using MemoryTab = ChmTab<MemoryFixture>;
@@ -46,10 +47,10 @@ TEST(ChmFolderDrop, MyBookGivesFolderFirstThenFilesInListingOrder) {
   EXPECT_EQ(Dump(t.tree), "1 0/0 0 <img>\n2 1/1 0 c.gif\n1 1/1 0 a.htm\n1 1/1 0 b.txt\n");
   EXPECT_EQ(t.state.DocumentOrderList, "img\\c.gif\r\na.htm\r\nb.txt\r\n");
   EXPECT_EQ(t.state.BookName, "MyBook");
-  EXPECT_EQ(t.ui.GetText("编辑框1"), "/books/MyBook");
+  EXPECT_EQ(t.ui.GetText(chm::kFolderBox), "/books/MyBook");
   // The compiler started later inherits the dropped folder as its directory.
   EXPECT_EQ(t.fs.CurrentDirectory(), "/books/MyBook");
-  EXPECT_TRUE(t.ui.IsDisabled("按钮CHM解包"));
+  EXPECT_TRUE(t.ui.IsDisabled(chm::kUnpackButton));
 }
 
 TEST(ChmFolderDrop, EmptiesEverythingAndTheNestedSelectionEventRearmsTheTimer) {
@@ -58,15 +59,15 @@ TEST(ChmFolderDrop, EmptiesEverythingAndTheNestedSelectionEventRearmsTheTimer) {
   t.fs.AddFile("/other/x.htm", "");
   OnChmFolderDrop(t.ctx, "/books/MyBook");
   t.tree.Select(1, 1);
-  EXPECT_EQ(t.ui.GetText("编辑框9"), "<img>\\c.gif\\");
-  t.ui.SetText("编辑框4", "project");
-  t.ui.SetText("编辑框10", "contents");
+  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "<img>\\c.gif\\");
+  t.ui.SetText(chm::kProjectBox, "project");
+  t.ui.SetText(chm::kContentsBox, "contents");
 
   OnChmFolderDrop(t.ctx, "/other/");  // a trailing separator: empty book name
-  EXPECT_EQ(t.ui.GetText("编辑框4"), "");
-  EXPECT_EQ(t.ui.GetText("编辑框10"), "");
-  EXPECT_EQ(t.ui.GetText("编辑框9"), "");  // the clearing raised the event
-  EXPECT_EQ(t.ui.Interval("时钟1"), 1000);  // ... which armed the timer again
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), "");
+  EXPECT_EQ(t.ui.GetText(chm::kContentsBox), "");
+  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "");  // the clearing raised the event
+  EXPECT_EQ(t.ui.Interval(chm::kPreviewTimer), 1000);  // ... which armed the timer again
   EXPECT_EQ(t.tree.Selection(), -1);
   EXPECT_EQ(Dump(t.tree), "1 1/1 0 x.htm\n");
   EXPECT_EQ(t.state.BookName, "");
@@ -102,18 +103,18 @@ TEST(ChmFolderDrop, ChmFileArmsTheUnpackButtonAndLeavesTheRest) {
   t.fs.AddFile("/books/x.CHM", "ITSF");
   OnChmFolderDrop(t.ctx, "/books/MyBook");
   OnChmFolderDrop(t.ctx, "/books/x.CHM");
-  EXPECT_FALSE(t.ui.IsDisabled("按钮CHM解包"));
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kUnpackButton));
   EXPECT_EQ(t.tree.Count(), 0);
   EXPECT_EQ(t.state.BookName, "MyBook");  // kept from the folder drop
   EXPECT_EQ(t.state.DocumentOrderList, "");
-  EXPECT_EQ(t.ui.GetText("编辑框1"), "/books/x.CHM");
+  EXPECT_EQ(t.ui.GetText(chm::kFolderBox), "/books/x.CHM");
   OnChmFolderDrop(t.ctx, "/books/MyBook");  // a later folder drop leaves it enabled
-  EXPECT_FALSE(t.ui.IsDisabled("按钮CHM解包"));
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kUnpackButton));
 
   MemoryTab u;
   u.fs.AddFile("/books/notes.txt", "");
   OnChmFolderDrop(u.ctx, "/books/notes.txt");
-  EXPECT_TRUE(u.ui.IsDisabled("按钮CHM解包"));
+  EXPECT_TRUE(u.ui.IsDisabled(chm::kUnpackButton));
 }
 
 TEST(ChmFolderDrop, FolderThatCannotBeEnteredGivesAnEmptyTreeButABookName) {
@@ -196,30 +197,30 @@ TEST(TreeSelection, PutsTheRawPathIntoTheHomeBoxAndArmsTheTimerOnce) {
   MemoryTab t;
   test::Build(t.tree, {{1, "<ch1>"}, {2, "page.htm"}, {1, "a.htm"}});
   t.tree.Select(1, 1);
-  EXPECT_EQ(t.ui.GetText("编辑框9"), "<ch1>\\page.htm\\");
-  EXPECT_TRUE(t.ui.AlwaysShowSelection("树型框1"));
-  EXPECT_EQ(t.ui.Interval("时钟1"), 1000);
+  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "<ch1>\\page.htm\\");
+  EXPECT_TRUE(t.ui.AlwaysShowSelection(chm::kTree));
+  EXPECT_EQ(t.ui.Interval(chm::kPreviewTimer), 1000);
   t.tree.Select(2, 0);  // a second change within the second does not restart the timer
-  EXPECT_EQ(t.ui.GetText("编辑框9"), "a.htm\\");
+  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "a.htm\\");
   EXPECT_EQ(t.ui.timer_restarts, 1);
   t.tree.Select(-1);
-  EXPECT_EQ(t.ui.GetText("编辑框9"), "");
+  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "");
 }
 
 TEST(NoOwnContents, TogglesTheButtonsAndNeverDisablesCompiling) {
   MemoryTab t;
-  t.ui.SetTicked("选择框不建目录", true);
+  t.ui.SetTicked(chm::kNoOwnContentsBox, true);
   OnNoOwnContentsToggled(t.ctx);
-  EXPECT_TRUE(t.ui.IsDisabled("按钮建工程"));
-  EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
-  t.ui.SetTicked("选择框不建目录", false);
+  EXPECT_TRUE(t.ui.IsDisabled(chm::kBuildButton));
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kCompileButton));
+  t.ui.SetTicked(chm::kNoOwnContentsBox, false);
   OnNoOwnContentsToggled(t.ctx);
-  EXPECT_FALSE(t.ui.IsDisabled("按钮建工程"));
-  EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kBuildButton));
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kCompileButton));
 
   MemoryTab u;
   OnNoOwnContentsToggled(u.ctx);  // cleared without ever being ticked
-  EXPECT_TRUE(u.ui.IsDisabled("按钮转CHM"));
+  EXPECT_TRUE(u.ui.IsDisabled(chm::kCompileButton));
 }
 
 // On disk: hidden files count, links back into the tree are not followed
@@ -283,7 +284,7 @@ TEST(ChmFolderDropOnDisk, LinksOutAndReadOnlyProjectFilesAreRefusedAndReported) 
   EXPECT_NE(t.ui.messages[0].content.find("outdir"), Text::npos);
   EXPECT_NE(t.ui.messages[0].content.find("outlink.htm"), Text::npos);
 
-  t.ui.SetText("编辑框9", "a.htm");
+  t.ui.SetText(chm::kHomePageBox, "a.htm");
   RefreshProjectPreview(t.ctx);
   BuildContents(t.ctx);
   ASSERT_EQ(t.ui.messages.size(), 2u);

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/program_state.h"
+#include "chm/tree_item_snapshot.h"
 #include "runtime/tree_model.h"
 
 namespace qm::literal {

@@ -6,9 +6,10 @@
 
 #include "chm/compile.h"
 #include "chm/document_tree.h"
-#include "convert/book_page.h"
+#include "core/book_page.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
+#include "core/control_names.h"
 #include "literal_tree_ops.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
@@ -44,14 +45,14 @@ Text Project(const Text& book, const Text& home, const Text& files) {
 struct ChmTab : MemoryFixture {
   ChmTab() {
     tree.SetSelectionListener([this](int how) { OnTreeSelectionChanged(ctx, how); });
-    ui.SetDisabled("按钮转CHM", true);
+    ui.SetDisabled(chm::kCompileButton, true);
     fs.AddFile("/books/MyBook/img/c.gif", "GIF");
     fs.AddFile("/books/MyBook/b.txt", "text");
     fs.AddFile("/books/MyBook/a.htm", "<p>");
   }
   // The timer ticks when it is armed.
   void Tick() {
-    if (ui.Interval("时钟1") > 0) RefreshProjectPreview(ctx);
+    if (ui.Interval(chm::kPreviewTimer) > 0) RefreshProjectPreview(ctx);
   }
 };
 
@@ -144,14 +145,14 @@ TEST(ProjectPreview, FollowsTheNodeSelectedAtTheTick) {
   t.tree.Select(2, 1);  // within the same second
   EXPECT_EQ(t.ui.timer_restarts, 1);
   t.Tick();
-  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
-  EXPECT_EQ(t.ui.Interval("时钟1"), 0);
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  EXPECT_EQ(t.ui.Interval(chm::kPreviewTimer), 0);
   t.tree.Select(0, 1);  // a folder node gives the folder's own path
   t.Tick();
-  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "img", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), Project("MyBook", "img", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
   t.tree.Select(1, 1);
   t.Tick();
-  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "img\\c.gif", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), Project("MyBook", "img\\c.gif", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
 }
 
 TEST(ProjectPreview, NothingSelectedEmptiesTheBoxAndStopsTheTimer) {
@@ -159,10 +160,10 @@ TEST(ProjectPreview, NothingSelectedEmptiesTheBoxAndStopsTheTimer) {
   OnChmFolderDrop(t.ctx, "/books/MyBook");
   t.tree.Select(2, 1);
   OnChmFolderDrop(t.ctx, "/books/MyBook");  // clears the selection, re-arming the timer
-  t.ui.SetText("编辑框4", "left over");
+  t.ui.SetText(chm::kProjectBox, "left over");
   t.Tick();
-  EXPECT_EQ(t.ui.GetText("编辑框4"), "");
-  EXPECT_EQ(t.ui.Interval("时钟1"), 0);
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), "");
+  EXPECT_EQ(t.ui.Interval(chm::kPreviewTimer), 0);
 }
 
 TEST(ProjectPreview, BookNameHoldingAPlaceholderIsReplacedAgain) {
@@ -179,7 +180,7 @@ TEST(ProjectPreview, FileListKeepsTheDocumentsOfTheLastDropAfterEditing) {
   OnDeleteItemClicked(t.ctx);  // b.txt goes; a.htm is selected now
   OnFilterClicked(t.ctx);      // c.gif goes
   t.Tick();
-  EXPECT_EQ(t.ui.GetText("编辑框4"), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
   BuildContents(t.ctx);
   EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"), kHeader + Folder("img") + "\r\n" +
                                                             Document("a", "a.htm") + "\r\n" + kFooter);
@@ -190,17 +191,17 @@ TEST(BuildContents, WritesBothFilesFromTheBoxesAndEnablesCompiling) {
   OnChmFolderDrop(t.ctx, "/books/MyBook");
   t.tree.Select(2, 1);
   t.Tick();
-  t.ui.SetText("编辑框4", t.ui.GetText("编辑框4") + Gbk("; 手改"));  // edited by hand
-  t.ui.SetText("编辑框10", "stale");
+  t.ui.SetText(chm::kProjectBox, t.ui.GetText(chm::kProjectBox) + Gbk("; 手改"));  // edited by hand
+  t.ui.SetText(chm::kContentsBox, "stale");
   BuildContents(t.ctx);
   const Text contents = kHeader + Folder("img") + "\r\n<UL>\r\n" + Document("c.gif", "img\\c.gif") + "\r\n" +
                         "\r\n</UL>\r\n" + Document("a", "a.htm") + "\r\n" + Document("b.txt", "b.txt") + "\r\n" +
                         kFooter;
-  EXPECT_EQ(t.ui.GetText("编辑框10"), contents);
+  EXPECT_EQ(t.ui.GetText(chm::kContentsBox), contents);
   EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"), contents);
-  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhp"), t.ui.GetText("编辑框4"));
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhp"), t.ui.GetText(chm::kProjectBox));
   EXPECT_TRUE(EndsWith(t.fs.Contents("/books/MyBook/MyBook.hhp"), Gbk("; 手改")));
-  EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kCompileButton));
   EXPECT_TRUE(t.ui.messages.empty());
 }
 
@@ -227,7 +228,7 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
   OnChmFolderDrop(t.ctx, "/books/T");
   BuildContents(t.ctx);
   const Text by_file = t.fs.Contents("/books/T/T.hhc");
-  t.ui.SetTicked("选择框网页标题", true);
+  t.ui.SetTicked(chm::kPageTitleBox, true);
   BuildContents(t.ctx);
   const Text by_title = t.fs.Contents("/books/T/T.hhc");
   EXPECT_EQ(by_file, ContentsText(t.tree));
@@ -274,13 +275,13 @@ TEST(BuildContents, FailedWritesAreReportedAndLeaveOldFilesWhole) {
   ASSERT_EQ(t.ui.messages.size(), 1u);
   EXPECT_NE(t.ui.messages[0].content.find("MyBook.hhc"), Text::npos);
   EXPECT_NE(t.ui.messages[0].content.find("MyBook.hhp"), Text::npos);
-  EXPECT_FALSE(t.ui.IsDisabled("按钮转CHM"));
-  EXPECT_EQ(t.ui.GetText("编辑框10").substr(0, kHeader.size()), kHeader);
+  EXPECT_FALSE(t.ui.IsDisabled(chm::kCompileButton));
+  EXPECT_EQ(t.ui.GetText(chm::kContentsBox).substr(0, kHeader.size()), kHeader);
 
   // A folder box that names no folder any more: the boxes keep their texts.
   ChmTab u;
   OnChmFolderDrop(u.ctx, "/books/MyBook");
-  u.ui.SetText("编辑框1", "/gone");
+  u.ui.SetText(chm::kFolderBox, "/gone");
   BuildContents(u.ctx);
   EXPECT_FALSE(u.fs.Exists("/gone/MyBook.hhc"));
   EXPECT_EQ(u.ui.messages.size(), 1u);
@@ -290,7 +291,7 @@ TEST(BuildContents, FailedWritesAreReportedAndLeaveOldFilesWhole) {
   ChmTab v;
   const Text hint = Gbk("  ---拖进来---");
   v.fs.AddDirectory(hint);
-  v.ui.SetText("编辑框1", hint);
+  v.ui.SetText(chm::kFolderBox, hint);
   BuildContents(v.ctx);
   CompileChm(v.ctx);
   EXPECT_FALSE(v.fs.Exists(hint + "/.hhc"));

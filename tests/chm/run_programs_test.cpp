@@ -10,6 +10,7 @@
 
 #include "chm/compile.h"
 #include "chm/unpacking.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 
@@ -27,7 +28,7 @@ RunResult Exited(int status) {
 struct CompileTest : ::testing::Test, MemoryFixture {
   CompileTest() {
     fs.AddDirectory("/books/MyBook");
-    ui.SetText("编辑框1", "/books/MyBook");
+    ui.SetText(chm::kFolderBox, "/books/MyBook");
     state.BookName = "MyBook";
     // A compiler that writes the book, as hhc.exe does.
     processes.on_run = [this](const Text&, bool) {
@@ -50,25 +51,25 @@ TEST_F(CompileTest, RunsTheCompilerOnTheProjectAndWaits) {
 }
 
 TEST_F(CompileTest, NoOwnContentsRemovesTheContentsNameInAnyCaseAndWritesTheProject) {
-  ui.SetTicked("选择框不建目录", true);
-  ui.SetText("编辑框4", "Contents file=MyBook.hhc\r\n[WINDOWS]\r\nmain=\"t\",\"MYBOOK.HHC\",,\r\n");
+  ui.SetTicked(chm::kNoOwnContentsBox, true);
+  ui.SetText(chm::kProjectBox, "Contents file=MyBook.hhc\r\n[WINDOWS]\r\nmain=\"t\",\"MYBOOK.HHC\",,\r\n");
   CompileChm(ctx);
   const Text expected = "Contents file=\r\n[WINDOWS]\r\nmain=\"t\",\"\",,\r\n";
-  EXPECT_EQ(ui.GetText("编辑框4"), expected);
+  EXPECT_EQ(ui.GetText(chm::kProjectBox), expected);
   EXPECT_EQ(fs.Contents("/books/MyBook/MyBook.hhp"), expected);
   EXPECT_EQ(ui.messages.back().content, "ok");
 }
 
 TEST_F(CompileTest, EmptyBookNameTakesOutEveryContentsFileAndNamesDotHhp) {
   state.BookName.clear();
-  ui.SetTicked("选择框不建目录", true);
-  ui.SetText("编辑框4", "a.hhc b.HHC");
+  ui.SetTicked(chm::kNoOwnContentsBox, true);
+  ui.SetText(chm::kProjectBox, "a.hhc b.HHC");
   processes.on_run = [this](const Text&, bool) {
     fs.AddFile("/books/MyBook/.chm", "x");
     return Exited(0);
   };
   CompileChm(ctx);
-  EXPECT_EQ(ui.GetText("编辑框4"), "a b");
+  EXPECT_EQ(ui.GetText(chm::kProjectBox), "a b");
   EXPECT_EQ(processes.runs[0].command_line, "hhc.exe \"/books/MyBook/.hhp\"");
 }
 
@@ -128,7 +129,7 @@ TEST(CompileOutcome, TheBookTheProjectNamesAnyModificationTime) {
   DiskFixture f;
   const Text folder = f.dir.path() + "/Book";
   ASSERT_TRUE(f.fs.CreateDirectory(folder));
-  f.ui.SetText("编辑框1", folder);
+  f.ui.SetText(chm::kFolderBox, folder);
   f.state.BookName = "Book";
   Text written;
   f.processes.on_run = [&](const Text&, bool) {
@@ -161,8 +162,8 @@ TEST(CompileOutcome, TheBookTheProjectNamesAnyModificationTime) {
 TEST_F(CompileTest, UnwritableProjectFileIsReportedAndTheOldOneKept) {
   fs.AddFile("/books/MyBook/MyBook.hhp", "old project");
   fs.SetReadOnly("/books/MyBook");
-  ui.SetTicked("选择框不建目录", true);
-  ui.SetText("编辑框4", "new project");
+  ui.SetTicked(chm::kNoOwnContentsBox, true);
+  ui.SetText(chm::kProjectBox, "new project");
   CompileChm(ctx);
   EXPECT_EQ(fs.Contents("/books/MyBook/MyBook.hhp"), "old project");
   EXPECT_TRUE(processes.runs.empty());
@@ -174,7 +175,7 @@ struct UnpackTest : ::testing::Test, MemoryFixture {
     processes.on_run = [](const Text&, bool) { return Exited(0); };
   }
   Text Unpack(const Text& path) {
-    ui.SetText("编辑框1", path);
+    ui.SetText(chm::kFolderBox, path);
     processes.runs.clear();
     ChmUnpacking(ctx);
     return processes.runs.empty() ? Text() : processes.runs.back().command_line;
@@ -208,7 +209,7 @@ TEST_F(UnpackTest, SpacesAreRemovedByRenamingTheFile) {
   EXPECT_FALSE(fs.Exists("/books/my book.CHM"));
   EXPECT_EQ(fs.Contents("/books/mybook.CHM"), "book");
   // The box keeps the text with spaces.
-  EXPECT_EQ(ui.GetText("编辑框1"), "/books/my book.CHM");
+  EXPECT_EQ(ui.GetText(chm::kFolderBox), "/books/my book.CHM");
 }
 
 TEST_F(UnpackTest, RenameNeverReplacesAnotherFile) {
@@ -234,7 +235,7 @@ TEST_F(UnpackTest, TargetThatIsNoFolderOfItsOwnIsRefused) {
   ASSERT_TRUE(f.fs.CreateDirectory(folder + "/out"));
   ASSERT_EQ(::symlink("out", NativeName(folder + "/c").c_str()), 0);
   f.fs.Write(folder + "/c.chm", "ITSF");
-  f.ui.SetText("编辑框1", folder + "/c.chm");
+  f.ui.SetText(chm::kFolderBox, folder + "/c.chm");
   ChmUnpacking(f.ctx);
   EXPECT_TRUE(f.processes.runs.empty());
   EXPECT_NE(f.ui.messages.back().content.find(Gbk("链接")), Text::npos);

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "convert/control_names.h"
-#include "convert/page_images.h"
-#include "convert/page_templates.h"
+#include "core/control_names.h"
+#include "core/page_images.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/text_decoding.h"
+#include "core/text_decoding.h"
 #include "support/virtual_file_system.h"
 
 namespace qm {

@@ -1,14 +1,14 @@
 // Building the pages of a paged book: numbers, backup folder, titles, the
 // body with and without wrapping and decoration, links and contents page.
 
-#include "convert/book_page.h"
+#include "core/book_page.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "convert/decoration_check.h"
-#include "convert/page_templates.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 
 namespace qm {

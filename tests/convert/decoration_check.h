@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "convert/page_templates.h"
+#include "core/page_templates.h"
 #include "runtime/text.h"
 
 namespace qm {

@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "convert/batch_conversion.h"
-#include "convert/control_names.h"
-#include "convert/page_templates.h"
+#include "core/control_names.h"
+#include "core/page_templates.h"
 #include "convert/paged_book.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"

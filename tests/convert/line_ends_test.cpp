@@ -1,7 +1,7 @@
 // Line ends: a lone LF is a line end wherever CR LF is one, and texts whose
 // LFs all follow a CR give exactly what replacing CR LF gave before.
 
-#include "convert/line_ends.h"
+#include "core/line_ends.h"
 
 #include <gtest/gtest.h>
 

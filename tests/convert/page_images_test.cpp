@@ -1,7 +1,7 @@
 // The images carried in the program: right format, size and colours, and
 // complete files (a GIF ends with its trailer, a JPEG with EOI).
 
-#include "convert/page_images.h"
+#include "core/page_images.h"
 
 #include <gtest/gtest.h>
 

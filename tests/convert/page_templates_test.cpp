@@ -1,7 +1,7 @@
 // The templates are written into pages byte for byte: pin their sizes, line
 // structure, placeholders and a few GBK bytes.
 
-#include "convert/page_templates.h"
+#include "core/page_templates.h"
 
 #include <gtest/gtest.h>
 

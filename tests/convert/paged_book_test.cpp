@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include "convert/book_page.h"
-#include "convert/control_names.h"
+#include "core/book_page.h"
+#include "core/control_names.h"
 #include "convert/decoration_check.h"
-#include "convert/page_images.h"
-#include "convert/page_templates.h"
+#include "core/page_images.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 

@@ -2,7 +2,7 @@
 // in, on real-world shapes, and that every encoding of the same text gives
 // the same code page 936 bytes.
 
-#include "convert/text_decoding.h"
+#include "core/text_decoding.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "convert/control_names.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 

@@ -8,11 +8,12 @@
 #include "batch/page_simplifier.h"
 #include "batch/reencoding.h"
 #include "batch/text_between_markers.h"
-#include "batch/utf8_to_gbk.h"
+#include "core/control_names.h"
+#include "core/utf8_to_gbk.h"
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/unpacking.h"
-#include "convert/page_templates.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
 #include "runtime/process.h"
@@ -58,9 +59,9 @@ class FileNameScenario : public Scenario {
     Untouched(stage.fs, JoinPath(folder, "a.htm"), "4");
     Untouched(stage.fs, JoinPath(folder, "plain.doc"), "6");
     Untouched(stage.fs, JoinPath(folder, "txtsub/x.txt"), "7");
-    stage.ui.SetText("编辑框路径改字符", folder);
-    stage.ui.SetText("编辑框原字符", "txt");
-    stage.ui.SetText("编辑框新字符", "htm");
+    stage.ui.SetText(controls::kRenameFolderBox, folder);
+    stage.ui.SetText(controls::kOldNameTextBox, "txt");
+    stage.ui.SetText(controls::kNewNameTextBox, "htm");
   }
 };
 
@@ -102,10 +103,10 @@ class SimplifierScenario : public Scenario {
          [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
     Untouched(stage.fs, JoinPath(folder, "sub/s.htm"), "<body>in a sub-folder</body>");
     Untouched(stage.fs, JoinPath(folder, "notes.txt"), "<body>other suffix</body>");
-    stage.ui.SetText("编辑框精简网页", folder);
-    stage.ui.SetText("编辑框后缀", ".htm");
-    stage.ui.SetText("编辑框前标记", "<body>");
-    stage.ui.SetText("编辑框后标记", "</body>");
+    stage.ui.SetText(controls::kSimplifyFolderBox, folder);
+    stage.ui.SetText(controls::kSimplifySuffixBox, ".htm");
+    stage.ui.SetText(controls::kFrontMarkerBox, "<body>");
+    stage.ui.SetText(controls::kBackMarkerBox, "</body>");
   }
 };
 
@@ -137,8 +138,8 @@ class ReencodingScenario : public Scenario {
            return InPlace(probe, f) || Holds(probe, f.path, fresh);
          },
          [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
-    stage.ui.SetText("编辑框编码转换路径", folder);
-    stage.ui.SetText("编辑框编码后缀", ".htm");
+    stage.ui.SetText(controls::kReencodeFolderBox, folder);
+    stage.ui.SetText(controls::kReencodeSuffixBox, ".htm");
   }
 };
 
@@ -164,7 +165,7 @@ class UnpackingScenario : public Scenario {
            return !probe(f.path) && Holds(probe, joined, f.bytes);
          });
     Untouched(stage.fs, JoinPath(folder, "other.chm"), "ITSF book two");
-    stage.ui.SetText("编辑框1", spaced);
+    stage.ui.SetText(chm::kFolderBox, spaced);
     // The unpacker stands in for hh.exe: it succeeds when it can read the
     // book its command line names.
     FileSystem& fs = stage.fs;
@@ -187,7 +188,7 @@ class ContentsScenario : public Scenario {
   std::string Name() const override { return "BuildContents"; }
   void Run(Context& ctx) override {
     OnChmFolderDrop(ctx, folder_);
-    ctx.controls.SetText("编辑框9", "a.htm");
+    ctx.controls.SetText(chm::kHomePageBox, "a.htm");
     RefreshProjectPreview(ctx);
     BuildContents(ctx);
     // The build says nothing when it succeeds: this closing message lets the

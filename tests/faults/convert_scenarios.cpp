@@ -5,8 +5,8 @@
 #include "faults/convert_scenarios.h"
 
 #include "convert/batch_conversion.h"
-#include "convert/book_page.h"
-#include "convert/control_names.h"
+#include "core/book_page.h"
+#include "core/control_names.h"
 #include "convert/framed_page.h"
 #include "convert/paged_book.h"
 #include "runtime/encoding.h"

@@ -14,9 +14,9 @@
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "convert/batch_conversion.h"
-#include "convert/control_names.h"
 #include "convert/framed_page.h"
-#include "convert/page_templates.h"
+#include "core/control_names.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/process.h"
 #include "support/operation_fixture.h"
@@ -87,10 +87,10 @@ TEST_F(HostileNamesTest, AnEarlierResultWithALongNameIsReplacedWhole) {
   Put(name, "<body>new</body>");
   stdfs::create_directory(folder + "/处理后");
   Put("处理后/" + name, "earlier result");
-  f.ui.SetText("编辑框精简网页", FolderText());
-  f.ui.SetText("编辑框后缀", ".htm");
-  f.ui.SetText("编辑框前标记", "<body>");
-  f.ui.SetText("编辑框后标记", "</body>");
+  f.ui.SetText(controls::kSimplifyFolderBox, FolderText());
+  f.ui.SetText(controls::kSimplifySuffixBox, ".htm");
+  f.ui.SetText(controls::kFrontMarkerBox, "<body>");
+  f.ui.SetText(controls::kBackMarkerBox, "</body>");
 
   PageSimplification(f.ctx);
 
@@ -114,7 +114,7 @@ TEST(HostileCompileCommandTest, TheProjectPathComesBackWhole) {
   for (const Text& folder : folders) {
     MemoryFixture f;
     f.fs.AddDirectory(folder);
-    f.ui.SetText("编辑框1", folder);
+    f.ui.SetText(chm::kFolderBox, folder);
     f.state.BookName = "book\"1";
     CompileChm(f.ctx);
     ASSERT_EQ(f.processes.runs.size(), 1u);
@@ -155,7 +155,7 @@ TEST(HostileProjectNamesTest, NoNameRewritesTheProjectOrSendsTheBookAway) {
     ASSERT_EQ(f.ui.messages.size(), 1u) << name;
     EXPECT_NE(f.ui.messages[0].content.find("z.htm\\n[OPTIONS]"), Text::npos) << name;
     EXPECT_EQ(f.tree.Count(), 1) << name;  // a.htm only
-    f.ui.SetText("编辑框9", "a.htm");
+    f.ui.SetText(chm::kHomePageBox, "a.htm");
     RefreshProjectPreview(ctx);
     BuildContents(ctx);
     CompileChm(ctx);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
+#include "core/context.h"
 #include "faults/tally.h"
 #include "support/memory_controls.h"
 #include "support/recording_process_runner.h"

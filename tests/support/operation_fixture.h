@@ -3,7 +3,7 @@
 // real one over a scratch folder), controls that remember what was written
 // and shown, a recording process runner, a tree and fixed random numbers.
 
-#include "app/context.h"
+#include "core/context.h"
 #include "runtime/real_file_system.h"
 #include "support/memory_controls.h"
 #include "support/recording_process_runner.h"

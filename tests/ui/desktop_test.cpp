@@ -15,7 +15,8 @@
 #include <fstream>
 
 #include "app/scoped_env.h"
-#include "app/window_layout.h"
+#include "core/control_names.h"
+#include "core/window_layout.h"
 #include "support/temp_dir.h"
 #include "ui/qt_app.h"
 #include "ui/progress_dialog.h"
@@ -62,15 +63,15 @@ TEST_F(DesktopTest, ChoosingAFolderDoesWhatDroppingItDoes) {
   for (const FolderBox& f : FolderBoxes()) {
     SCOPED_TRACE(std::string(f.box));
     auto chosen = NewShell();
-    chosen->Window().Button("单选框精简网页")->click();  // another tool is selected
+    chosen->Window().Button(controls::kSimplifyModeRadio)->click();  // another tool is selected
     chosen->Window().ChooseFolder(f.box, book);
     Settle();
     auto dropped = NewShell();
-    dropped->Window().Button("单选框精简网页")->click();
+    dropped->Window().Button(controls::kSimplifyModeRadio)->click();
     if (!f.radio.empty()) {
       // The user selects the box's tool and drops the folder on the page.
       dropped->Window().Button(f.radio)->click();
-      dropped->Window().DropFiles("选择夹1", {book});
+      dropped->Window().DropFiles(controls::kTabControl, {book});
     } else {
       dropped->Window().DropFiles(f.box, {book});
     }
@@ -87,17 +88,17 @@ TEST_F(DesktopTest, APathOnTheCommandLineIsDroppedOnTheChmFolderBox) {
   shell->OpenPaths({"书"});
   Settle();
   EXPECT_EQ(shell->Window().Tabs().currentIndex(), 1);
-  EXPECT_EQ(shell->Ui().GetText("编辑框1"), dir.path() + "/" + shell->State().BookName);
+  EXPECT_EQ(shell->Ui().GetText(chm::kFolderBox), dir.path() + "/" + shell->State().BookName);
   EXPECT_EQ(shell->Tree().Count(), 2);
 }
 
 TEST_F(DesktopTest, TabLeavesTheOrderListWithoutTypingATab) {
   auto shell = NewShell();
   shell->Window().show();
-  QWidget* list = shell->Window().Control("编辑框11");
+  QWidget* list = shell->Window().Control(controls::kOrderListBox);
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Tab);
-  EXPECT_EQ(shell->Ui().GetText("编辑框11"), "");
+  EXPECT_EQ(shell->Ui().GetText(controls::kOrderListBox), "");
   EXPECT_NE(QApplication::focusWidget(), list);
 }
 
@@ -118,11 +119,11 @@ TEST_F(DesktopTest, WhileAnOperationRunsOnlyTheProgressDialogTakesInput) {
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   // A click on the window and a drop on it do nothing while the work runs.
-  QAbstractButton* build = window.Button("按钮建工程");
+  QAbstractButton* build = window.Button(chm::kBuildButton);
   int clicks = 0;
   QObject::connect(build, &QAbstractButton::clicked, [&] { ++clicks; });
   QTest::mouseClick(build, Qt::LeftButton);
-  window.DropFiles("编辑框1", {book});
+  window.DropFiles(chm::kFolderBox, {book});
   EXPECT_TRUE(progress.Step(1, 2, "b.txt"));
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(clicks, 0);

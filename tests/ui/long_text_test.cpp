@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "ui/box_filler.h"
 #include "ui/main_window.h"
@@ -40,7 +41,7 @@ class LongTextTest : public ::testing::Test {
     TestApp();
     window = std::make_unique<MainWindow>(tree, events);
     window->show();
-    box = qobject_cast<QPlainTextEdit*>(window->Control("编辑框10"));
+    box = qobject_cast<QPlainTextEdit*>(window->Control(chm::kContentsBox));
     ASSERT_NE(box, nullptr);
   }
   void RunEventsUntilWhole() {
@@ -54,28 +55,28 @@ class LongTextTest : public ::testing::Test {
 
 TEST_F(LongTextTest, ArrivesWholeAndUneditedWhileTheTextPropertyIsExactAllAlong) {
   const Text text = LongContents("第章");
-  window->SetEditText("编辑框10", text);
-  EXPECT_EQ(window->EditText("编辑框10"), text);
+  window->SetEditText(chm::kContentsBox, text);
+  EXPECT_EQ(window->EditText(chm::kContentsBox), text);
   EXPECT_TRUE(box->isReadOnly());
   EXPECT_LT(box->document()->characterCount(), Shown(text).size());
   RunEventsUntilWhole();
   EXPECT_FALSE(box->isReadOnly());
   EXPECT_EQ(box->toPlainText(), Shown(text));
-  EXPECT_EQ(window->EditText("编辑框10"), text);
+  EXPECT_EQ(window->EditText(chm::kContentsBox), text);
   // Typing afterwards counts as the user's edit again.
   box->moveCursor(QTextCursor::End);
   box->insertPlainText("x");
-  EXPECT_EQ(window->EditText("编辑框10"), text + "x");
+  EXPECT_EQ(window->EditText(chm::kContentsBox), text + "x");
 }
 
 TEST_F(LongTextTest, ANewTextReplacesOneStillArriving) {
-  window->SetEditText("编辑框10", LongContents("旧"));
+  window->SetEditText(chm::kContentsBox, LongContents("旧"));
   QCoreApplication::processEvents();
   const Text second = LongContents("新");
-  window->SetEditText("编辑框10", second);
+  window->SetEditText(chm::kContentsBox, second);
   RunEventsUntilWhole();
   EXPECT_EQ(box->toPlainText(), Shown(second));
-  window->SetEditText("编辑框10", "short\r\ntext");
+  window->SetEditText(chm::kContentsBox, "short\r\ntext");
   EXPECT_FALSE(box->isReadOnly());
   EXPECT_EQ(box->toPlainText(), QString("short\ntext"));
 }

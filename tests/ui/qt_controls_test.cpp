@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "ui/main_window.h"
 #include "ui/qt_app.h"
@@ -35,23 +36,23 @@ class QtControlsTest : public ::testing::Test {
 };
 
 TEST_F(QtControlsTest, PropertiesByControlName) {
-  ui.SetText("编辑框4", "[OPTIONS]\r\nTitle=x");
-  EXPECT_EQ(ui.GetText("编辑框4"), "[OPTIONS]\r\nTitle=x");
-  ui.SetDisabled("按钮转CHM", false);
-  EXPECT_FALSE(ui.IsDisabled("按钮转CHM"));
-  ui.SetDisabled("按钮建工程", true);
-  EXPECT_TRUE(ui.IsDisabled("按钮建工程"));
-  ui.SetInterval("时钟1", 1000);
-  EXPECT_EQ(ui.Interval("时钟1"), 1000);
-  ui.SetAlwaysShowSelection("树型框1", true);
-  EXPECT_TRUE(ui.AlwaysShowSelection("树型框1"));
-  EXPECT_FALSE(ui.IsTicked("选择框不建目录"));
-  window.Button("选择框不建目录")->click();
-  EXPECT_TRUE(ui.IsTicked("选择框不建目录"));
+  ui.SetText(chm::kProjectBox, "[OPTIONS]\r\nTitle=x");
+  EXPECT_EQ(ui.GetText(chm::kProjectBox), "[OPTIONS]\r\nTitle=x");
+  ui.SetDisabled(chm::kCompileButton, false);
+  EXPECT_FALSE(ui.IsDisabled(chm::kCompileButton));
+  ui.SetDisabled(chm::kBuildButton, true);
+  EXPECT_TRUE(ui.IsDisabled(chm::kBuildButton));
+  ui.SetInterval(chm::kPreviewTimer, 1000);
+  EXPECT_EQ(ui.Interval(chm::kPreviewTimer), 1000);
+  ui.SetAlwaysShowSelection(chm::kTree, true);
+  EXPECT_TRUE(ui.AlwaysShowSelection(chm::kTree));
+  EXPECT_FALSE(ui.IsTicked(chm::kNoOwnContentsBox));
+  window.Button(chm::kNoOwnContentsBox)->click();
+  EXPECT_TRUE(ui.IsTicked(chm::kNoOwnContentsBox));
   // Unknown names read as empty and change nothing.
   EXPECT_EQ(ui.GetText("编辑框99"), "");
   EXPECT_FALSE(ui.IsDisabled("按钮99"));
-  ui.SetText("按钮转网页", "x");
+  ui.SetText(controls::kBookConvertButton, "x");
 }
 
 TEST_F(QtControlsTest, MessageBoxesArePrintedAndAnsweredOkInScriptMode) {

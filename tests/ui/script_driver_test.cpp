@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/scoped_env.h"
+#include "core/control_names.h"
 #include "support/temp_dir.h"
 #include "ui/qt_app.h"
 #include "ui/shell.h"
@@ -70,8 +71,8 @@ TEST_F(ScriptDriverTest, EscEndsTheScriptWithClosed) {
 TEST_F(ScriptDriverTest, ErrorsNameTheLineAndExitWith2) {
   EXPECT_EQ(Run("# comment\n\nshow 编辑框1\nfrobnicate\nshow 编辑框1\n"), 2);
   EXPECT_EQ(err.str(), "error: line 4: unknown command \"frobnicate\"\n");
-  EXPECT_EQ(out.str().find("编辑框1"), 0u);
-  EXPECT_EQ(out.str().find("编辑框1", 1), std::string::npos);
+  EXPECT_EQ(out.str().find(chm::kFolderBox), 0u);
+  EXPECT_EQ(out.str().find(chm::kFolderBox, 1), std::string::npos);
 }
 
 TEST_F(ScriptDriverTest, SelectingAMissingTreeItemIsAWrongArgument) {

@@ -10,7 +10,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "app/window_layout.h"
+#include "core/control_names.h"
+#include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/qt_app.h"
 #include "ui/tree_box.h"
@@ -36,8 +37,8 @@ class WindowTest : public ::testing::Test {
   void SetUp() override {
     TestApp();
     window = std::make_unique<MainWindow>(tree, events);
-    window->RegisterDropArea("拖放对象1", "选择夹1");
-    window->RegisterDropArea("拖放对象2", "编辑框1");
+    window->RegisterDropArea(controls::kWebDropArea, controls::kTabControl);
+    window->RegisterDropArea(controls::kChmDropArea, chm::kFolderBox);
     window->show();
     QCoreApplication::sendPostedEvents();
     window->PlacePageControls();
@@ -66,7 +67,7 @@ TEST_F(WindowTest, FixedWindowWithEveryControlNamedAndPlaced) {
   EXPECT_EQ(window->size(), QSize(kClientWidth, kClientHeight));
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-  QWidget* tabs = window->Control("选择夹1");
+  QWidget* tabs = window->Control(controls::kTabControl);
   for (const ControlInfo& c : WindowControls()) {
     if (c.kind == ControlKind::kTimer || c.kind == ControlKind::kDropTarget) continue;
     QWidget* w = window->Control(c.name);
@@ -87,20 +88,20 @@ TEST_F(WindowTest, FixedWindowWithEveryControlNamedAndPlaced) {
     EXPECT_EQ(at, QPoint(c.left, c.top)) << c.name;
     EXPECT_EQ(w->isEnabled(), !c.disabled) << c.name;
   }
-  EXPECT_EQ(window->Timer().objectName().toStdString(), "时钟1");
-  EXPECT_TRUE(window->Control("编辑框9")->isHidden());
+  EXPECT_EQ(window->Timer().objectName().toStdString(), chm::kPreviewTimer);
+  EXPECT_TRUE(window->Control(chm::kHomePageBox)->isHidden());
   EXPECT_EQ(window->Tabs().currentIndex(), 0);
   EXPECT_EQ(window->Tabs().tabText(1), QString("CHM制作"));
 }
 
 TEST_F(WindowTest, StartTextsStylesAndTicks) {
-  EXPECT_EQ(window->EditText("编辑框1"), Gbk("  ---拖进来---"));
-  EXPECT_EQ(window->EditText("编辑框新类型"), ".htm");
-  EXPECT_EQ(window->EditText("编辑框11"), "");
-  auto* box = static_cast<QLineEdit*>(window->Control("编辑框21"));
+  EXPECT_EQ(window->EditText(chm::kFolderBox), Gbk("  ---拖进来---"));
+  EXPECT_EQ(window->EditText(controls::kNewExtensionBox), ".htm");
+  EXPECT_EQ(window->EditText(controls::kOrderListBox), "");
+  auto* box = static_cast<QLineEdit*>(window->Control(controls::kBookFolderBox));
   EXPECT_EQ(box->palette().color(QPalette::Text), QColor(128, 0, 0));
   EXPECT_EQ(box->palette().color(QPalette::Base), QColor(236, 236, 236));
-  auto* order = static_cast<QPlainTextEdit*>(window->Control("编辑框11"));
+  auto* order = static_cast<QPlainTextEdit*>(window->Control(controls::kOrderListBox));
   EXPECT_NE(order->palette().color(QPalette::Base), QColor(236, 236, 236));
   for (const ControlInfo& c : WindowControls()) {
     if (c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox) {
@@ -112,48 +113,48 @@ TEST_F(WindowTest, StartTextsStylesAndTicks) {
 }
 
 TEST_F(WindowTest, RadioButtonsFormOneGroup) {
-  window->Button("单选框TXT2HTMa")->click();
-  window->Button("单选框精简网页")->click();
-  EXPECT_FALSE(window->Button("单选框TXT2HTMa")->isChecked());
-  EXPECT_TRUE(window->Button("单选框精简网页")->isChecked());
-  window->Button("按钮转网页")->click();
-  window->Button("选择框不建目录")->click();
-  window->Button("按钮转CHM")->click();  // disabled: no event
+  window->Button(controls::kBatchModeRadio)->click();
+  window->Button(controls::kSimplifyModeRadio)->click();
+  EXPECT_FALSE(window->Button(controls::kBatchModeRadio)->isChecked());
+  EXPECT_TRUE(window->Button(controls::kSimplifyModeRadio)->isChecked());
+  window->Button(controls::kBookConvertButton)->click();
+  window->Button(chm::kNoOwnContentsBox)->click();
+  window->Button(chm::kCompileButton)->click();  // disabled: no event
   EXPECT_EQ(events.clicks,
             (std::vector<std::string>{"单选框TXT2HTMa", "单选框精简网页", "按钮转网页", "选择框不建目录"}));
 }
 
 TEST_F(WindowTest, EditBoxesGiveBackTheirBytesUntilTheUserEdits) {
   Text odd = "a\xB0\r\nb\x80";
-  window->SetEditText("编辑框11", odd);
-  window->SetEditText("编辑框21", Gbk("目录"));
-  EXPECT_EQ(window->EditText("编辑框11"), odd);
-  EXPECT_EQ(window->EditText("编辑框21"), Gbk("目录"));
+  window->SetEditText(controls::kOrderListBox, odd);
+  window->SetEditText(controls::kBookFolderBox, Gbk("目录"));
+  EXPECT_EQ(window->EditText(controls::kOrderListBox), odd);
+  EXPECT_EQ(window->EditText(controls::kBookFolderBox), Gbk("目录"));
 
-  window->SetEditText("编辑框11", "one\r\ntwo");
-  auto* order = static_cast<QPlainTextEdit*>(window->Control("编辑框11"));
+  window->SetEditText(controls::kOrderListBox, "one\r\ntwo");
+  auto* order = static_cast<QPlainTextEdit*>(window->Control(controls::kOrderListBox));
   order->moveCursor(QTextCursor::End);
-  Key("编辑框11", Qt::Key_Return);  // a multi-line box takes Enter
+  Key(controls::kOrderListBox, Qt::Key_Return);  // a multi-line box takes Enter
   TypeChars(order, QString::fromUtf8("三"));
-  EXPECT_EQ(window->EditText("编辑框11"), "one\r\ntwo\r\n" + Gbk("三"));
+  EXPECT_EQ(window->EditText(controls::kOrderListBox), "one\r\ntwo\r\n" + Gbk("三"));
 
-  auto* line = static_cast<QLineEdit*>(window->Control("编辑框21"));
+  auto* line = static_cast<QLineEdit*>(window->Control(controls::kBookFolderBox));
   line->setFocus();
   line->end(false);
   TypeChars(line, "x");
-  EXPECT_EQ(window->EditText("编辑框21"), Gbk("目录x"));
+  EXPECT_EQ(window->EditText(controls::kBookFolderBox), Gbk("目录x"));
   EXPECT_FALSE(events.closed);
 }
 
 TEST_F(WindowTest, EscClosesTheWindowFromAnyControl) {
-  Key("编辑框11", Qt::Key_Escape);
+  Key(controls::kOrderListBox, Qt::Key_Escape);
   EXPECT_TRUE(events.closed);
   EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(WindowTest, EscInTheTreeClosesToo) {
   window->Tabs().setCurrentIndex(1);
-  Key("树型框1", Qt::Key_Escape);
+  Key(chm::kTree, Qt::Key_Escape);
   EXPECT_TRUE(events.closed);
 }
 
@@ -162,7 +163,7 @@ TEST_F(WindowTest, DropsGoToTheInnermostRegisteredArea) {
   Drop("标签4", {"/books/b"});
   Drop("选择夹1", {"/books/c"});
   Drop("编辑框1", {"/books/d"});
-  Drop("树型框1", {"/books/e"});
+  Drop(chm::kTree, {"/books/e"});
   Drop("按钮转CHM", {"/books/f"});
   using P = std::pair<std::string, Text>;
   EXPECT_EQ(events.drops, (std::vector<P>{{"拖放对象1", "/books/a"},
@@ -172,11 +173,11 @@ TEST_F(WindowTest, DropsGoToTheInnermostRegisteredArea) {
                                           {"拖放对象1", "/books/e"},
                                           {"拖放对象1", "/books/f"}}));
   // A drop does not paste the path into the edit box under it.
-  EXPECT_EQ(window->EditText("编辑框21"), Gbk("  ---拖进来---"));
+  EXPECT_EQ(window->EditText(controls::kBookFolderBox), Gbk("  ---拖进来---"));
 }
 
 TEST_F(WindowTest, SeveralFilesArriveCrLfJoinedWithNamesKept) {
-  Drop("编辑框1", {"/书/a b", "/x", "/bad\xFFname"});
+  Drop(chm::kFolderBox, {"/书/a b", "/x", "/bad\xFFname"});
   ASSERT_EQ(events.drops.size(), 1u);
   EXPECT_EQ(events.drops[0].second,
             Gbk("/书/a b") + "\r\n/x\r\n" + TextFromNativeName("/bad\xFFname") + "\r\n");
@@ -231,7 +232,7 @@ TEST_F(WindowTest, LabelsAndGroupBoxesDragTheWindow) {
     EXPECT_EQ(window->pos(), before + QPoint(30, 20)) << grip;
   }
   QPoint before = window->pos();
-  QTest::mouseClick(window->Control("编辑框21"), Qt::LeftButton);
+  QTest::mouseClick(window->Control(controls::kBookFolderBox), Qt::LeftButton);
   EXPECT_EQ(window->pos(), before);
 }
 

@@ -7,7 +7,7 @@
 namespace hh {
 namespace {
 
-const char* describeMspackError(int code) {
+const char* DescribeMspackError(int code) {
   switch (code) {
     case MSPACK_ERR_OK: return "no error";
     case MSPACK_ERR_ARGS: return "bad arguments";
@@ -41,11 +41,11 @@ ChmBook::ChmBook(const std::string& path) {
   header_ = decompressor_->open(decompressor_, path.c_str());
   if (!header_) {
     const int code = decompressor_->last_error(decompressor_);
-    error_ = code == MSPACK_ERR_OPEN && !io_.openError().empty() ? io_.openError() : describeMspackError(code);
+    error_ = code == MSPACK_ERR_OPEN && !io_.open_error().empty() ? io_.open_error() : DescribeMspackError(code);
     return;
   }
   for (mschmd_file* f = header_->files; f; f = f->next)
-    if (!isBookkeepingName(f->filename)) files_.push_back(f);
+    if (!IsBookkeepingName(f->filename)) files_.push_back(f);
   std::stable_sort(files_.begin(), files_.end(), [](const mschmd_file* a, const mschmd_file* b) {
     if (a->section->id != b->section->id) return a->section->id < b->section->id;
     return a->offset < b->offset;
@@ -57,27 +57,27 @@ ChmBook::~ChmBook() {
   if (decompressor_) mspack_destroy_chm_decompressor(decompressor_);
 }
 
-unsigned long long ChmBook::totalBytes() const {
+unsigned long long ChmBook::TotalBytes() const {
   unsigned long long total = 0;
   for (const mschmd_file* f : files_) total += static_cast<unsigned long long>(f->length);
   return total;
 }
 
-bool ChmBook::runsPastTheEnd(const mschmd_file* file) const {
+bool ChmBook::RunsPastTheEnd(const mschmd_file* file) const {
   if (file->section->id != 0) return false;
   const off_t start = header_->sec0.offset + file->offset;
   return file->offset < 0 || file->length < 0 || start > header_->length || file->length > header_->length - start;
 }
 
-std::string ChmBook::extract(mschmd_file* file, int fd) {
-  io_.routeOutputTo(fd);
+std::string ChmBook::Extract(mschmd_file* file, int fd) {
+  io_.RouteOutputTo(fd);
   const int rc = decompressor_->extract(decompressor_, file, MspackIo::kOutputName);
   // The last buffer is written when libmspack closes the output, inside
   // extract: take its error before the routing is reset (which clears it).
-  std::string error = io_.outputError();
-  io_.routeOutputTo(-1);
+  std::string error = io_.output_error();
+  io_.RouteOutputTo(-1);
   if (!error.empty()) return error;
-  return rc == MSPACK_ERR_OK ? std::string() : describeMspackError(rc);
+  return rc == MSPACK_ERR_OK ? std::string() : DescribeMspackError(rc);
 }
 
 }  // namespace hh

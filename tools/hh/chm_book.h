@@ -22,7 +22,7 @@ class ChmBook {
   bool ok() const { return header_ != nullptr; }
   const std::string& error() const { return error_; }
   /// True when the directory was damaged and entries may be missing.
-  bool damaged() const { return io_.directoryDamaged(); }
+  bool damaged() const { return io_.directory_damaged(); }
   /// Warnings the decoder gave while opening.
   const std::vector<std::string>& warnings() const { return io_.messages(); }
 
@@ -30,17 +30,17 @@ class ChmBook {
   /// then offset: the order in which compressed data is decoded only once.
   const std::vector<mschmd_file*>& files() const { return files_; }
   /// Sum of the lengths of files().
-  unsigned long long totalBytes() const;
+  unsigned long long TotalBytes() const;
 
   /// True when `file` is stored uncompressed and its declared length runs
   /// past the end of the book: its data is damaged, however much room the
   /// disk has.
-  bool runsPastTheEnd(const mschmd_file* file) const;
+  bool RunsPastTheEnd(const mschmd_file* file) const;
 
   /// Writes the content of `file` (one of files()) to `fd`. Returns an empty
   /// string on success, otherwise what went wrong; `fd` may then hold part
   /// of the content.
-  std::string extract(mschmd_file* file, int fd);
+  std::string Extract(mschmd_file* file, int fd);
 
  private:
   MspackIo io_;

@@ -26,34 +26,34 @@ struct Stretch {
   std::size_t end = 0;
   std::size_t written = 0, refused = 0, failed = 0;
   std::ostringstream log;
-  std::function<bool(std::size_t, const std::string&)> beforeFile;
+  std::function<bool(std::size_t, const std::string&)> before_file;
 };
 
-void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
+void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   const std::vector<mschmd_file*>& files = book.files();
   bool stopped = false;
   for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
     mschmd_file* file = files[i];
-    if (stretch.beforeFile && !stretch.beforeFile(files.size(), file->filename)) break;
-    const SanitizedName name = sanitizeEntryName(file->filename);
+    if (stretch.before_file && !stretch.before_file(files.size(), file->filename)) break;
+    const SanitizedName name = SanitizeEntryName(file->filename);
     if (!name.ok) {
       ++stretch.refused;
-      stretch.log << "hh.exe: refused entry \"" << printableName(file->filename) << "\": " << name.reason << '\n';
+      stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename) << "\": " << name.reason << '\n';
       continue;
     }
     // A file that cannot fit stops the run: many entries may share the same
     // data, and writing them would fill the disk to no purpose. Every file
     // not unpacked is still named.
-    if (book.runsPastTheEnd(file)) {
+    if (book.RunsPastTheEnd(file)) {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": its data runs past the end of the book\n";
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": its data runs past the end of the book\n";
       continue;
     }
     if (!stopped) {
-      const unsigned long long free = target.freeBytes();
+      const unsigned long long free = target.FreeBytes();
       if (static_cast<unsigned long long>(file->length) > free) {
         stopped = true;
-        stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": it needs "
+        stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": it needs "
                     << file->length << " bytes and the disk has " << free << " free; unpacking stops here\n";
         ++stretch.failed;
         continue;
@@ -61,17 +61,17 @@ void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
     }
     if (stopped) {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": unpacking stopped, the disk is full\n";
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": unpacking stopped, the disk is full\n";
       continue;
     }
     PendingFile pending;
-    WriteStatus status = target.begin(name.components, pending);
+    WriteStatus status = target.Begin(name.components, pending);
     if (status.ok) {
-      const std::string error = book.extract(file, pending.file.get());
+      const std::string error = book.Extract(file, pending.file.get());
       if (error.empty()) {
-        status = target.commit(pending);
+        status = target.Commit(pending);
       } else {
-        target.abandon(pending);
+        target.Abandon(pending);
         status = {false, false, error};
       }
     }
@@ -79,39 +79,39 @@ void unpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
       ++stretch.written;
     } else if (status.refused) {
       ++stretch.refused;
-      stretch.log << "hh.exe: refused entry \"" << printableName(file->filename) << "\": " << printableName(status.message) << '\n';
+      stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename) << "\": " << PrintableName(status.message) << '\n';
     } else {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << printableName(file->filename) << "\": " << printableName(status.message) << '\n';
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": " << PrintableName(status.message) << '\n';
     }
   }
 }
 
 // A second worker opens the book on its own: decoder state is per book.
-void unpackStretchSeparately(const std::string& chmPath, std::size_t expectedFiles, TargetFolder* target,
+void UnpackStretchSeparately(const std::string& chm_path, std::size_t expected_files, TargetFolder* target,
                              Stretch& stretch) {
-  ChmBook book(chmPath);
-  if (!book.ok() || book.files().size() != expectedFiles || !target) {
+  ChmBook book(chm_path);
+  if (!book.ok() || book.files().size() != expected_files || !target) {
     stretch.failed += stretch.end - stretch.begin;
-    stretch.log << "hh.exe: " << chmPath << ": cannot open the book a second time\n";
+    stretch.log << "hh.exe: " << chm_path << ": cannot open the book a second time\n";
     return;
   }
-  unpackStretch(book, *target, stretch);
+  UnpackStretch(book, *target, stretch);
 }
 
-unsigned chooseWorkers(const ChmBook& book, const UnpackOptions& options) {
+unsigned ChooseWorkers(const ChmBook& book, const UnpackOptions& options) {
   unsigned workers = options.workers;
   if (workers == 0)
-    workers = book.totalBytes() < kParallelThreshold
+    workers = book.TotalBytes() < kParallelThreshold
                   ? 1
                   : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
   return static_cast<unsigned>(std::clamp<std::size_t>(workers, 1, std::max<std::size_t>(1, book.files().size())));
 }
 
 // Cuts the content order into stretches holding about equal bytes.
-std::vector<std::unique_ptr<Stretch>> planStretches(const ChmBook& book, unsigned workers) {
+std::vector<std::unique_ptr<Stretch>> PlanStretches(const ChmBook& book, unsigned workers) {
   std::vector<std::unique_ptr<Stretch>> stretches;
-  const unsigned long long total = book.totalBytes();
+  const unsigned long long total = book.TotalBytes();
   const std::vector<mschmd_file*>& files = book.files();
   unsigned long long seen = 0;
   std::size_t begin = 0;
@@ -131,22 +131,22 @@ std::vector<std::unique_ptr<Stretch>> planStretches(const ChmBook& book, unsigne
 
 }  // namespace
 
-UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log,
+UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, std::ostream& log,
                        const UnpackOptions& options) {
   UnpackReport report;
-  ChmBook book(chmPath);
-  for (const std::string& warning : book.warnings()) log << "hh.exe: " << chmPath << ": " << printableName(warning) << '\n';
+  ChmBook book(chm_path);
+  for (const std::string& warning : book.warnings()) log << "hh.exe: " << chm_path << ": " << PrintableName(warning) << '\n';
   if (!book.ok()) {
-    report.error = chmPath + ": " + book.error();
+    report.error = chm_path + ": " + book.error();
     return report;
   }
   report.opened = true;
   report.damaged = book.damaged();
 
-  std::string folderError;
-  std::unique_ptr<TargetFolder> target = TargetFolder::open(folder, folderError);
+  std::string folder_error;
+  std::unique_ptr<TargetFolder> target = TargetFolder::Open(folder, folder_error);
   if (!target) {
-    report.error = folderError;
+    report.error = folder_error;
     return report;
   }
 
@@ -155,29 +155,29 @@ UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, st
   // written, rather than filling the disk.
   unsigned long long need = 0;
   for (const mschmd_file* file : book.files())
-    if (!book.runsPastTheEnd(file)) need += static_cast<unsigned long long>(file->length);
-  if (const unsigned long long free = target->freeBytes(); need > free) {
-    report.error = chmPath + ": its files need " + std::to_string(need) + " bytes and the disk has " +
+    if (!book.RunsPastTheEnd(file)) need += static_cast<unsigned long long>(file->length);
+  if (const unsigned long long free = target->FreeBytes(); need > free) {
+    report.error = chm_path + ": its files need " + std::to_string(need) + " bytes and the disk has " +
                    std::to_string(free) + " free; nothing was unpacked";
     return report;
   }
 
-  std::vector<std::unique_ptr<Stretch>> stretches = planStretches(book, chooseWorkers(book, options));
-  for (auto& stretch : stretches) stretch->beforeFile = options.beforeFile;
+  std::vector<std::unique_ptr<Stretch>> stretches = PlanStretches(book, ChooseWorkers(book, options));
+  for (auto& stretch : stretches) stretch->before_file = options.before_file;
   std::vector<std::unique_ptr<TargetFolder>> siblings;
   std::vector<std::thread> threads;
-  std::vector<std::size_t> leftOver;  // stretches no thread could be started for
+  std::vector<std::size_t> left_over;  // stretches no thread could be started for
   for (std::size_t w = 1; w < stretches.size(); ++w) {
-    siblings.push_back(target->sibling(static_cast<unsigned>(w)));
+    siblings.push_back(target->Sibling(static_cast<unsigned>(w)));
     try {
-      threads.emplace_back(unpackStretchSeparately, std::cref(chmPath), book.files().size(),
+      threads.emplace_back(UnpackStretchSeparately, std::cref(chm_path), book.files().size(),
                            siblings.back().get(), std::ref(*stretches[w]));
     } catch (const std::system_error&) {
-      leftOver.push_back(w);
+      left_over.push_back(w);
     }
   }
-  unpackStretch(book, *target, *stretches[0]);
-  for (std::size_t w : leftOver) unpackStretchSeparately(chmPath, book.files().size(), siblings[w - 1].get(), *stretches[w]);
+  UnpackStretch(book, *target, *stretches[0]);
+  for (std::size_t w : left_over) UnpackStretchSeparately(chm_path, book.files().size(), siblings[w - 1].get(), *stretches[w]);
   for (std::thread& t : threads) t.join();
 
   for (const auto& stretch : stretches) {

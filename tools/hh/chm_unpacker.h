@@ -28,10 +28,10 @@ struct UnpackOptions {
   /// Asked before each file, from any worker thread, with the number of
   /// stored files and the file's stored name; false stops that worker there,
   /// so every file is either written whole or not touched.
-  std::function<bool(std::size_t total, const std::string& name)> beforeFile;
+  std::function<bool(std::size_t total, const std::string& name)> before_file;
 };
 
-/// Unpacks `chmPath` into `folder`.
+/// Unpacks `chm_path` into `folder`.
 ///
 /// The book is opened first; a file that is no CHM book gives an error and
 /// creates nothing. Then `folder` and its parents are created when missing,
@@ -41,7 +41,7 @@ struct UnpackOptions {
 /// one stretch of that order. Each file is written to a temporary name and
 /// renamed into place only when complete. Every refused or failed entry,
 /// and every warning, is written as one line to `log`, in content order.
-UnpackReport unpackChm(const std::string& chmPath, const std::string& folder, std::ostream& log,
+UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, std::ostream& log,
                        const UnpackOptions& options = {});
 
 }  // namespace hh

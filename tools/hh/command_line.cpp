@@ -7,20 +7,20 @@
 namespace hh {
 namespace {
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equalsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   return true;
 }
 
-bool endsWithChm(const std::string& s) {
-  return s.size() >= 4 && equalsIgnoringAsciiCase(s.substr(s.size() - 4), ".chm");
+bool EndsWithChm(const std::string& s) {
+  return s.size() >= 4 && EqualsIgnoringAsciiCase(s.substr(s.size() - 4), ".chm");
 }
 
-std::string joinWords(const std::vector<std::string>& words, std::size_t from, std::size_t to) {
+std::string JoinWords(const std::vector<std::string>& words, std::size_t from, std::size_t to) {
   std::string joined;
   for (std::size_t i = from; i < to; ++i) {
     if (i > from) joined += ' ';
@@ -29,15 +29,15 @@ std::string joinWords(const std::vector<std::string>& words, std::size_t from, s
   return joined;
 }
 
-ParseResult accept(std::string folder, std::string file) {
+ParseResult Accept(std::string folder, std::string file) {
   ParseResult r;
   r.ok = true;
   r.request.folder = std::move(folder);
-  r.request.chmFile = std::move(file);
+  r.request.chm_file = std::move(file);
   return r;
 }
 
-ParseResult reject(std::string message) {
+ParseResult Reject(std::string message) {
   ParseResult r;
   r.message = std::move(message);
   return r;
@@ -45,52 +45,52 @@ ParseResult reject(std::string message) {
 
 // Splits words (already past the option) into FOLDER and FILE when the
 // caller did not quote paths that hold spaces.
-ParseResult splitUnquoted(const std::vector<std::string>& words, const FileProbe& isFile) {
+ParseResult SplitUnquoted(const std::vector<std::string>& words, const FileProbe& is_file) {
   const std::size_t n = words.size();
   // The main program always names the file FOLDER + ".chm".
   for (std::size_t k = 1; k < n; ++k) {
-    std::string folder = joinWords(words, 0, k);
-    std::string file = joinWords(words, k, n);
+    std::string folder = JoinWords(words, 0, k);
+    std::string file = JoinWords(words, k, n);
     if (file.size() == folder.size() + 4 && file.compare(0, folder.size(), folder) == 0 &&
-        endsWithChm(file))
-      return accept(std::move(folder), std::move(file));
+        EndsWithChm(file))
+      return Accept(std::move(folder), std::move(file));
   }
   // Otherwise the split whose file part exists, ".chm" names first.
-  for (bool wantChm : {true, false}) {
+  for (bool want_chm : {true, false}) {
     std::vector<std::size_t> hits;
     for (std::size_t k = 1; k < n; ++k) {
-      std::string file = joinWords(words, k, n);
-      if ((!wantChm || endsWithChm(file)) && isFile(file)) hits.push_back(k);
+      std::string file = JoinWords(words, k, n);
+      if ((!want_chm || EndsWithChm(file)) && is_file(file)) hits.push_back(k);
     }
     if (hits.size() == 1)
-      return accept(joinWords(words, 0, hits[0]), joinWords(words, hits[0], n));
+      return Accept(JoinWords(words, 0, hits[0]), JoinWords(words, hits[0], n));
     if (hits.size() > 1)
-      return reject("cannot tell the folder from the file in \"" + joinWords(words, 0, n) +
+      return Reject("cannot tell the folder from the file in \"" + JoinWords(words, 0, n) +
                     "\": several splits name existing files; quote the paths");
   }
-  return reject("cannot tell the folder from the file in \"" + joinWords(words, 0, n) +
+  return Reject("cannot tell the folder from the file in \"" + JoinWords(words, 0, n) +
                 "\": no split names an existing file");
 }
 
 }  // namespace
 
-ParseResult parseCommandLine(const std::vector<std::string>& args, const FileProbe& isFile) {
-  if (args.empty() || !equalsIgnoringAsciiCase(args[0], "-decompile"))
-    return reject(args.empty() ? "no option given" : "unknown option \"" + args[0] + "\"");
+ParseResult ParseCommandLine(const std::vector<std::string>& args, const FileProbe& is_file) {
+  if (args.empty() || !EqualsIgnoringAsciiCase(args[0], "-decompile"))
+    return Reject(args.empty() ? "no option given" : "unknown option \"" + args[0] + "\"");
   std::vector<std::string> words(args.begin() + 1, args.end());
-  if (words.size() < 2) return reject("-decompile needs a folder and a file");
+  if (words.size() < 2) return Reject("-decompile needs a folder and a file");
   if (words.size() == 2) {
-    if (words[0].empty() || words[1].empty()) return reject("empty folder or file name");
-    return accept(words[0], words[1]);
+    if (words[0].empty() || words[1].empty()) return Reject("empty folder or file name");
+    return Accept(words[0], words[1]);
   }
-  return splitUnquoted(words, isFile);
+  return SplitUnquoted(words, is_file);
 }
 
-bool isRegularFile(const std::string& path) {
+bool IsRegularFile(const std::string& path) {
   struct stat st{};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string usageText() { return "usage: hh.exe -decompile FOLDER FILE.chm"; }
+std::string UsageText() { return "usage: hh.exe -decompile FOLDER FILE.chm"; }
 
 }  // namespace hh

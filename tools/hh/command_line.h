@@ -7,10 +7,10 @@
 
 namespace hh {
 
-/// What the user asked for: unpack `chmFile` into `folder`.
+/// What the user asked for: unpack `chm_file` into `folder`.
 struct DecompileRequest {
   std::string folder;
-  std::string chmFile;
+  std::string chm_file;
 };
 
 /// Outcome of parsing: `ok` with a request, or a message saying what is wrong.
@@ -30,14 +30,14 @@ using FileProbe = std::function<bool(const std::string&)>;
 /// paths with spaces unquoted (the Windows habit): the words are joined back
 /// with single spaces and split where FILE is FOLDER + ".chm" (extension in
 /// any case); failing that, where exactly one split names an existing file
-/// (`isFile`), preferring names that end in ".chm". When no split or several
+/// (`is_file`), preferring names that end in ".chm". When no split or several
 /// splits qualify the result is not ok and `message` says why.
-ParseResult parseCommandLine(const std::vector<std::string>& args, const FileProbe& isFile);
+ParseResult ParseCommandLine(const std::vector<std::string>& args, const FileProbe& is_file);
 
 /// True when `path` names an existing regular file (symbolic links followed).
-bool isRegularFile(const std::string& path);
+bool IsRegularFile(const std::string& path);
 
 /// One-line usage text.
-std::string usageText();
+std::string UsageText();
 
 }  // namespace hh

@@ -10,7 +10,7 @@ namespace hh {
 
 /// True for the format's own bookkeeping streams, which are never unpacked:
 /// names beginning with "::", "/#" or "/$".
-bool isBookkeepingName(std::string_view stored);
+bool IsBookkeepingName(std::string_view stored);
 
 /// A stored name turned into path components below the target folder, or the
 /// reason it is refused.
@@ -28,11 +28,11 @@ struct SanitizedName {
 /// absolute after the root ("//x", "\x", a drive such as "C:"), any ".."
 /// component, a name with no file component, and a name ending in a
 /// separator (a folder, not a file). Bytes are otherwise kept as stored.
-SanitizedName sanitizeEntryName(std::string_view stored);
+SanitizedName SanitizeEntryName(std::string_view stored);
 
 /// A stored name as it may be printed on a terminal: control characters
 /// (C0, DEL and the C1 range), bytes that are not UTF-8, '"' and '\\' are
 /// written as \xNN (\\ and \" for the last two); the rest is kept.
-std::string printableName(std::string_view stored);
+std::string PrintableName(std::string_view stored);
 
 }  // namespace hh

@@ -31,65 +31,65 @@ constexpr std::uint32_t kIndexEntriesStart = 0x08;
 constexpr std::uint32_t kMaxChunks = 100000;
 constexpr std::uint32_t kMaxChunkSize = 8192;
 
-std::uint32_t le32(const unsigned char* p) {
+std::uint32_t Le32(const unsigned char* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint64_t le64(const unsigned char* p) {
-  return le32(p) | (static_cast<std::uint64_t>(le32(p + 4)) << 32);
+std::uint64_t Le64(const unsigned char* p) {
+  return Le32(p) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32);
 }
-ByteOverlay le32Overlay(off_t offset, std::uint32_t value) {
+ByteOverlay Le32Overlay(off_t offset, std::uint32_t value) {
   ByteOverlay o{offset, {}};
   for (int i = 0; i < 4; ++i) o.bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
   return o;
 }
 
-bool readExactly(int fd, unsigned char* data, std::size_t length, off_t at) {
+bool ReadExactly(int fd, unsigned char* data, std::size_t length, off_t at) {
   return ::pread(fd, data, length, at) == static_cast<ssize_t>(length);
 }
 
 }  // namespace
 
-std::vector<ByteOverlay> headerRepairs(int fd) {
+std::vector<ByteOverlay> HeaderRepairs(int fd) {
   std::vector<ByteOverlay> repairs;
   unsigned char head[0x58];
-  if (!readExactly(fd, head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0 ||
+  if (!ReadExactly(fd, head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0 ||
       std::memcmp(head + 0x18, kGuid1, 16) != 0)
     return repairs;
   if (std::memcmp(head + kGuid2Offset, kGuid1, 16) == 0)
     repairs.push_back({kGuid2Offset, std::vector<unsigned char>(kGuid2, kGuid2 + 16)});
 
-  const std::uint64_t directoryHeader = le64(head + kDirectoryHeaderOffset);
+  const std::uint64_t directory_header = Le64(head + kDirectoryHeaderOffset);
   unsigned char itsp[kDirectoryHeaderSize];
-  if (directoryHeader > static_cast<std::uint64_t>(INT64_MAX / 2) ||
-      !readExactly(fd, itsp, sizeof itsp, static_cast<off_t>(directoryHeader)) || std::memcmp(itsp, "ITSP", 4) != 0)
+  if (directory_header > static_cast<std::uint64_t>(INT64_MAX / 2) ||
+      !ReadExactly(fd, itsp, sizeof itsp, static_cast<off_t>(directory_header)) || std::memcmp(itsp, "ITSP", 4) != 0)
     return repairs;
-  const std::uint32_t chunkSize = le32(itsp + kChunkSizeField);
-  const std::uint32_t chunks = le32(itsp + kChunkCountField);
-  if (chunkSize < 4 || chunkSize > kMaxChunkSize || chunks == 0 || chunks > kMaxChunks) return repairs;
+  const std::uint32_t chunk_size = Le32(itsp + kChunkSizeField);
+  const std::uint32_t chunks = Le32(itsp + kChunkCountField);
+  if (chunk_size < 4 || chunk_size > kMaxChunkSize || chunks == 0 || chunks > kMaxChunks) return repairs;
 
-  const off_t firstChunk = static_cast<off_t>(directoryHeader) + kDirectoryHeaderSize;
+  const off_t first_chunk = static_cast<off_t>(directory_header) + kDirectoryHeaderSize;
   std::uint32_t first = UINT32_MAX, last = 0;
   for (std::uint32_t i = 0; i < chunks; ++i) {
     unsigned char signature[4];
     // A directory that cannot be read whole is damaged: leave it to the decoder.
-    if (!readExactly(fd, signature, 4, firstChunk + static_cast<off_t>(i) * chunkSize)) return repairs;
+    if (!ReadExactly(fd, signature, 4, first_chunk + static_cast<off_t>(i) * chunk_size)) return repairs;
     if (std::memcmp(signature, "PMGL", 4) != 0) continue;
     first = std::min(first, i);
     last = i;
   }
-  const std::uint32_t headerFirst = le32(itsp + kFirstListingField);
-  const std::uint32_t headerLast = le32(itsp + kLastListingField);
-  if (first == UINT32_MAX || headerFirst > headerLast) return repairs;
+  const std::uint32_t header_first = Le32(itsp + kFirstListingField);
+  const std::uint32_t header_last = Le32(itsp + kLastListingField);
+  if (first == UINT32_MAX || header_first > header_last) return repairs;
   // Only ever widen the range: chunks in it that are not listings are skipped anyway.
-  if (first < headerFirst || last > headerLast) {
-    const off_t base = static_cast<off_t>(directoryHeader);
-    repairs.push_back(le32Overlay(base + kFirstListingField, std::min(first, headerFirst)));
-    repairs.push_back(le32Overlay(base + kLastListingField, std::max(last, headerLast)));
+  if (first < header_first || last > header_last) {
+    const off_t base = static_cast<off_t>(directory_header);
+    repairs.push_back(Le32Overlay(base + kFirstListingField, std::min(first, header_first)));
+    repairs.push_back(Le32Overlay(base + kLastListingField, std::max(last, header_last)));
   }
   return repairs;
 }
 
-void applyOverlays(const std::vector<ByteOverlay>& overlays, unsigned char* data, off_t at, std::size_t length) {
+void ApplyOverlays(const std::vector<ByteOverlay>& overlays, unsigned char* data, off_t at, std::size_t length) {
   const off_t end = at + static_cast<off_t>(length);
   for (const ByteOverlay& o : overlays) {
     const off_t from = std::max(at, o.offset);
@@ -104,7 +104,7 @@ namespace hh {
 namespace {
 
 // Reads a variable-length number of the directory; false past `end`.
-bool readEncint(const std::vector<unsigned char>& chunk, std::size_t& at, std::size_t end, std::uint64_t& value) {
+bool ReadEncint(const std::vector<unsigned char>& chunk, std::size_t& at, std::size_t end, std::uint64_t& value) {
   value = 0;
   for (int i = 0; i < 9 && at < end; ++i) {
     const unsigned char b = chunk[at++];
@@ -114,62 +114,108 @@ bool readEncint(const std::vector<unsigned char>& chunk, std::size_t& at, std::s
   return false;
 }
 
-}  // namespace
+// The directory as its ITSP header describes it.
+struct DirectoryShape {
+  off_t first_chunk = 0;
+  std::uint32_t chunk_size = 0;
+  std::uint32_t chunks = 0;
+  std::uint32_t first_listing = 0;
+  std::uint32_t last_listing = 0;
+  std::uint32_t index_root = 0;
+};
 
-std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
-  auto read = [&](unsigned char* data, std::size_t length, off_t at) {
-    if (!readExactly(fd, data, length, at)) return false;
-    applyOverlays(overlays, data, at, length);
+// Reads the book's bytes as the overlays correct them, one chunk at a time.
+class ChunkReader {
+ public:
+  ChunkReader(int fd, const std::vector<ByteOverlay>& overlays) : fd_(fd), overlays_(overlays) {}
+
+  bool Read(unsigned char* data, std::size_t length, off_t at) const {
+    if (!ReadExactly(fd_, data, length, at)) return false;
+    ApplyOverlays(overlays_, data, at, length);
     return true;
-  };
-  unsigned char head[0x58];
-  if (!read(head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0) return {};
-  const std::uint64_t directoryHeader = le64(head + kDirectoryHeaderOffset);
-  unsigned char itsp[kDirectoryHeaderSize];
-  if (directoryHeader > static_cast<std::uint64_t>(INT64_MAX / 2) ||
-      !read(itsp, sizeof itsp, static_cast<off_t>(directoryHeader)) || std::memcmp(itsp, "ITSP", 4) != 0)
-    return {};
-  const std::uint32_t chunkSize = le32(itsp + kChunkSizeField);
-  const std::uint32_t chunks = le32(itsp + kChunkCountField);
-  if (chunkSize <= kListingNextField + 4 || chunkSize > kMaxChunkSize || chunks == 0 || chunks > kMaxChunks) return {};
-  const off_t firstChunk = static_cast<off_t>(directoryHeader) + kDirectoryHeaderSize;
-  // Each chunk is read at most once per walk, so the check takes time in
-  // proportion to the directory (itself bounded by the file).
-  std::vector<unsigned char> chunk(chunkSize);
-  auto load = [&](std::uint32_t n) {
-    return n < chunks && read(chunk.data(), chunkSize, firstChunk + static_cast<off_t>(n) * chunkSize);
-  };
-
-  // The listing chunks as a lookup walks them: from the first by "next".
-  std::vector<char> seen(chunks, 0);
-  for (std::uint32_t n = le32(itsp + kFirstListingField); n <= le32(itsp + kLastListingField);
-       n = le32(chunk.data() + kListingNextField)) {
-    if (!load(n) || std::memcmp(chunk.data(), "PMGL", 4) != 0) break;
-    if (seen[n]) return "the book's directory is damaged: its listing chunks form a loop";
-    seen[n] = 1;
   }
 
-  // The index chunks from the root down: no path may come back to a chunk
-  // on it. Colours: 0 unvisited, 1 on the current path, 2 done.
-  const std::uint32_t root = le32(itsp + kIndexRootField);
-  if (root >= chunks) return {};
-  std::vector<char> colour(chunks, 0);
+  /// Reads the headers; false when they do not describe a directory the
+  /// decoder would walk.
+  bool ReadShape() {
+    unsigned char head[0x58];
+    if (!Read(head, sizeof head, 0) || std::memcmp(head, "ITSF", 4) != 0) return false;
+    const std::uint64_t directory_header = Le64(head + kDirectoryHeaderOffset);
+    unsigned char itsp[kDirectoryHeaderSize];
+    if (directory_header > static_cast<std::uint64_t>(INT64_MAX / 2) ||
+        !Read(itsp, sizeof itsp, static_cast<off_t>(directory_header)) || std::memcmp(itsp, "ITSP", 4) != 0)
+      return false;
+    shape_.chunk_size = Le32(itsp + kChunkSizeField);
+    shape_.chunks = Le32(itsp + kChunkCountField);
+    if (shape_.chunk_size <= kListingNextField + 4 || shape_.chunk_size > kMaxChunkSize || shape_.chunks == 0 ||
+        shape_.chunks > kMaxChunks)
+      return false;
+    shape_.first_chunk = static_cast<off_t>(directory_header) + kDirectoryHeaderSize;
+    shape_.first_listing = Le32(itsp + kFirstListingField);
+    shape_.last_listing = Le32(itsp + kLastListingField);
+    shape_.index_root = Le32(itsp + kIndexRootField);
+    chunk_.resize(shape_.chunk_size);
+    return true;
+  }
+
+  /// Reads chunk `n` into chunk(); false past the directory or on a read error.
+  bool Load(std::uint32_t n) {
+    return n < shape_.chunks &&
+           Read(chunk_.data(), shape_.chunk_size, shape_.first_chunk + static_cast<off_t>(n) * shape_.chunk_size);
+  }
+
+  const DirectoryShape& shape() const { return shape_; }
+  const std::vector<unsigned char>& chunk() const { return chunk_; }
+
+ private:
+  int fd_;
+  const std::vector<ByteOverlay>& overlays_;
+  DirectoryShape shape_;
+  std::vector<unsigned char> chunk_;
+};
+
+// True when the listing chunks, walked as a lookup walks them (from the
+// first by "next"), come back to one already seen.
+bool ListingChunksLoop(ChunkReader& reader) {
+  const DirectoryShape& shape = reader.shape();
+  std::vector<char> seen(shape.chunks, 0);
+  for (std::uint32_t n = shape.first_listing; n <= shape.last_listing;
+       n = Le32(reader.chunk().data() + kListingNextField)) {
+    if (!reader.Load(n) || std::memcmp(reader.chunk().data(), "PMGL", 4) != 0) break;
+    if (seen[n]) return true;
+    seen[n] = 1;
+  }
+  return false;
+}
+
+// The chunks index chunk `n` points at; none when it is not an index chunk.
+std::vector<std::uint32_t> IndexChildren(ChunkReader& reader, std::uint32_t n) {
+  std::vector<std::uint32_t> children;
+  if (!reader.Load(n) || std::memcmp(reader.chunk().data(), "PMGI", 4) != 0) return children;
+  const std::vector<unsigned char>& chunk = reader.chunk();
+  const std::uint32_t chunk_size = reader.shape().chunk_size;
+  const std::uint32_t free = Le32(chunk.data() + kFreeSpaceField);
+  const std::size_t end = free < chunk_size - kIndexEntriesStart ? chunk_size - free : kIndexEntriesStart;
+  std::size_t at = kIndexEntriesStart;
+  std::uint64_t length, target;
+  while (at < end && ReadEncint(chunk, at, end, length) && length <= end - at) {
+    at += length;
+    if (!ReadEncint(chunk, at, end, target)) break;
+    if (target < reader.shape().chunks) children.push_back(static_cast<std::uint32_t>(target));
+  }
+  return children;
+}
+
+// True when a path from the root index chunk down comes back to a chunk
+// on it. Colours: 0 unvisited, 1 on the current path, 2 done.
+bool IndexChunksLoop(ChunkReader& reader) {
+  const std::uint32_t root = reader.shape().index_root;
+  if (root >= reader.shape().chunks) return false;
+  std::vector<char> colour(reader.shape().chunks, 0);
   std::vector<std::pair<std::uint32_t, std::vector<std::uint32_t>>> path;  // chunk, children left
   auto enter = [&](std::uint32_t n) {
     colour[n] = 1;
-    std::vector<std::uint32_t> children;
-    if (load(n) && std::memcmp(chunk.data(), "PMGI", 4) == 0) {
-      const std::uint32_t free = le32(chunk.data() + kFreeSpaceField);
-      const std::size_t end = free < chunkSize - kIndexEntriesStart ? chunkSize - free : kIndexEntriesStart;
-      std::size_t at = kIndexEntriesStart;
-      std::uint64_t length, target;
-      while (at < end && readEncint(chunk, at, end, length) && length <= end - at) {
-        at += length;
-        if (!readEncint(chunk, at, end, target)) break;
-        if (target < chunks) children.push_back(static_cast<std::uint32_t>(target));
-      }
-    }
-    path.emplace_back(n, std::move(children));
+    path.emplace_back(n, IndexChildren(reader, n));
   };
   enter(root);
   while (!path.empty()) {
@@ -181,9 +227,21 @@ std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
     }
     const std::uint32_t next = children.back();
     children.pop_back();
-    if (colour[next] == 1) return "the book's directory is damaged: its index chunks form a loop";
+    if (colour[next] == 1) return true;
     if (colour[next] == 0) enter(next);
   }
+  return false;
+}
+
+}  // namespace
+
+std::string DirectoryLoop(int fd, const std::vector<ByteOverlay>& overlays) {
+  // Each chunk is read at most once per walk, so the check takes time in
+  // proportion to the directory (itself bounded by the file).
+  ChunkReader reader(fd, overlays);
+  if (!reader.ReadShape()) return {};
+  if (ListingChunksLoop(reader)) return "the book's directory is damaged: its listing chunks form a loop";
+  if (IndexChunksLoop(reader)) return "the book's directory is damaged: its index chunks form a loop";
   return {};
 }
 

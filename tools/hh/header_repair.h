@@ -25,16 +25,16 @@ struct ByteOverlay {
 ///   trusts the header silently loses them).
 /// Returns nothing for a file that is not a CHM book or cannot be read; the
 /// decoder then reports it as usual.
-std::vector<ByteOverlay> headerRepairs(int fd);
+std::vector<ByteOverlay> HeaderRepairs(int fd);
 
 /// Why a lookup in the book's directory would never end, or empty when it
 /// ends: the listing chunks' "next" links or the index chunks' entries form
 /// a loop. libmspack follows both without noticing loops, so such a book is
 /// refused before it is opened. Reads the file as `overlays` correct it;
 /// takes time in proportion to the directory's size.
-std::string directoryLoop(int fd, const std::vector<ByteOverlay>& overlays);
+std::string DirectoryLoop(int fd, const std::vector<ByteOverlay>& overlays);
 
 /// Copies the parts of `overlays` that fall into [at, at + length) over `data`.
-void applyOverlays(const std::vector<ByteOverlay>& overlays, unsigned char* data, off_t at, std::size_t length);
+void ApplyOverlays(const std::vector<ByteOverlay>& overlays, unsigned char* data, off_t at, std::size_t length);
 
 }  // namespace hh

@@ -12,9 +12,9 @@
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const hh::ParseResult parsed = hh::parseCommandLine(args, hh::isRegularFile);
+  const hh::ParseResult parsed = hh::ParseCommandLine(args, hh::IsRegularFile);
   if (!parsed.ok) {
-    std::cerr << "hh.exe: " << parsed.message << '\n' << hh::usageText() << '\n';
+    std::cerr << "hh.exe: " << parsed.message << '\n' << hh::UsageText() << '\n';
     return 2;
   }
 
@@ -22,14 +22,14 @@ int main(int argc, char** argv) {
   std::atomic<std::size_t> started{0};
   std::atomic<std::size_t> total{0};
   hh::UnpackOptions options;
-  options.beforeFile = [&](std::size_t files, const std::string& name) {
+  options.before_file = [&](std::size_t files, const std::string& name) {
     if (progress_pipe::stop_requested.load()) return false;
     total = files;
     progress_pipe::Report(started++, files, name);
     return true;
   };
   const hh::UnpackReport report =
-      hh::unpackChm(parsed.request.chmFile, parsed.request.folder, std::cerr, options);
+      hh::UnpackChm(parsed.request.chm_file, parsed.request.folder, std::cerr, options);
   if (progress_pipe::stop_requested.load()) {
     progress_pipe::Report(report.written, total.load(), {});
     std::cerr << "hh.exe: stopped; " << report.written << " files written, the rest not\n";

@@ -15,7 +15,7 @@
 #include <new>
 
 #include "header_repair.h"
-#include "unique_fd.h"
+#include "runtime/unique_fd.h"
 
 namespace hh {
 namespace {
@@ -28,98 +28,98 @@ struct MspackIo::File : mspack_file {
   MspackIo* owner = nullptr;
   bool writing = false;
   int fd = -1;
-  UniqueFd ownedFd;  // the book, for reading; outputs belong to the caller
+  qm::UniqueFd owned_fd;  // the book, for reading; outputs belong to the caller
   off_t position = 0;
   off_t size = 0;
   std::vector<ByteOverlay> overlays;  // header corrections, see header_repair.h
   std::unique_ptr<unsigned char[]> buffer;  // kBufferSize bytes, left uninitialised
-  off_t bufferStart = 0;
-  std::size_t bufferLength = 0;  // reading: valid bytes; writing: pending bytes
+  off_t buffer_start = 0;
+  std::size_t buffer_length = 0;  // reading: valid bytes; writing: pending bytes
   bool failed = false;
 
-  ssize_t readAt(unsigned char* data, std::size_t length, off_t at) const {
+  ssize_t ReadAt(unsigned char* data, std::size_t length, off_t at) const {
     ssize_t n;
     do n = ::pread(fd, data, length, at);
     while (n < 0 && errno == EINTR);
-    if (n > 0) applyOverlays(overlays, data, at, static_cast<std::size_t>(n));
+    if (n > 0) ApplyOverlays(overlays, data, at, static_cast<std::size_t>(n));
     return n;
   }
 
-  bool flush() {
+  bool Flush() {
     std::size_t done = 0;
-    while (done < bufferLength) {
-      ssize_t n = ::write(fd, buffer.get() + done, bufferLength - done);
+    while (done < buffer_length) {
+      ssize_t n = ::write(fd, buffer.get() + done, buffer_length - done);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        owner->outputError_ = std::string("write failed: ") + (n < 0 ? std::strerror(errno) : "no space");
+        owner->output_error_ = std::string("write failed: ") + (n < 0 ? std::strerror(errno) : "no space");
         failed = true;
         return false;
       }
       done += static_cast<std::size_t>(n);
     }
-    bufferLength = 0;
+    buffer_length = 0;
     return true;
   }
 };
 
 MspackIo::MspackIo() {
-  table_.sys.open = &MspackIo::openFile;
-  table_.sys.close = &MspackIo::closeFile;
-  table_.sys.read = &MspackIo::readFile;
-  table_.sys.write = &MspackIo::writeFile;
-  table_.sys.seek = &MspackIo::seekFile;
-  table_.sys.tell = &MspackIo::tellFile;
-  table_.sys.message = &MspackIo::message;
-  table_.sys.alloc = &MspackIo::allocate;
-  table_.sys.free = &MspackIo::release;
-  table_.sys.copy = &MspackIo::copy;
+  table_.sys.open = &MspackIo::OpenFile;
+  table_.sys.close = &MspackIo::CloseFile;
+  table_.sys.read = &MspackIo::ReadFile;
+  table_.sys.write = &MspackIo::WriteFile;
+  table_.sys.seek = &MspackIo::SeekFile;
+  table_.sys.tell = &MspackIo::TellFile;
+  table_.sys.message = &MspackIo::Message;
+  table_.sys.alloc = &MspackIo::Allocate;
+  table_.sys.free = &MspackIo::Release;
+  table_.sys.copy = &MspackIo::Copy;
   table_.sys.null_ptr = nullptr;
   table_.owner = this;
 }
 
-void MspackIo::routeOutputTo(int fd) {
-  routedFd_ = fd;
-  outputError_.clear();
+void MspackIo::RouteOutputTo(int fd) {
+  routed_fd_ = fd;
+  output_error_.clear();
 }
 
-void MspackIo::note(std::string text) {
+void MspackIo::Note(std::string text) {
   // libmspack says so when it dropped directory entries it could not read.
   if (text.find("corrupt") != std::string::npos || text.find("invalid section") != std::string::npos)
     damaged_ = true;
   messages_.push_back(std::move(text));
 }
 
-mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode) try {
+mspack_file* MspackIo::OpenFile(mspack_system* self, const char* name, int mode) try {
   MspackIo* owner = reinterpret_cast<Table*>(self)->owner;
   auto file = new File;
   file->owner = owner;
   if (mode == MSPACK_SYS_OPEN_READ) {
     // Non-blocking: a FIFO given as the book must not wait for a writer.
-    file->ownedFd.reset(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    file->owned_fd.reset(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st{};
-    if (!file->ownedFd.valid() || ::fstat(file->ownedFd.get(), &st) != 0) {
-      owner->openError_ = std::strerror(errno);
+    if (!file->owned_fd.valid() || ::fstat(file->owned_fd.get(), &st) != 0) {
+      owner->open_error_ = std::strerror(errno);
       delete file;
       return nullptr;
     }
     if (!S_ISREG(st.st_mode)) {
-      owner->openError_ = "not a regular file";
+      owner->open_error_ = "not a regular file";
       delete file;
       return nullptr;
     }
-    owner->openError_.clear();
-    file->fd = file->ownedFd.get();
+    owner->open_error_.clear();
+    file->fd = file->owned_fd.get();
     file->size = st.st_size;
-    file->overlays = headerRepairs(file->fd);
-    if (std::string loop = directoryLoop(file->fd, file->overlays); !loop.empty()) {
-      owner->openError_ = loop;
+    file->overlays = HeaderRepairs(file->fd);
+    if (std::string loop = DirectoryLoop(file->fd, file->overlays); !loop.empty()) {
+      owner->open_error_ = loop;
       delete file;
       return nullptr;
     }
   } else if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kOutputName) == 0 &&
-             owner->routedFd_ >= 0) {
+             owner->routed_fd_ >= 0) {
     file->writing = true;
-    file->fd = std::exchange(owner->routedFd_, -1);
+    file->fd = std::exchange(owner->routed_fd_, -1);
   } else {
     delete file;
     return nullptr;
@@ -131,22 +131,22 @@ mspack_file* MspackIo::openFile(mspack_system* self, const char* name, int mode)
   return nullptr;
 }
 
-void MspackIo::closeFile(mspack_file* handle) {
+void MspackIo::CloseFile(mspack_file* handle) {
   auto file = static_cast<File*>(handle);
-  if (file->writing && !file->failed) file->flush();
+  if (file->writing && !file->failed) file->Flush();
   delete file;
 }
 
-int MspackIo::readFile(mspack_file* handle, void* destination, int bytes) {
+int MspackIo::ReadFile(mspack_file* handle, void* destination, int bytes) {
   auto file = static_cast<File*>(handle);
   if (file->writing || bytes < 0) return -1;
   auto out = static_cast<unsigned char*>(destination);
   std::size_t want = static_cast<std::size_t>(bytes), done = 0;
   while (done < want) {
-    const off_t bufferEnd = file->bufferStart + static_cast<off_t>(file->bufferLength);
-    if (file->position >= file->bufferStart && file->position < bufferEnd) {
-      std::size_t from = static_cast<std::size_t>(file->position - file->bufferStart);
-      std::size_t n = std::min(want - done, file->bufferLength - from);
+    const off_t buffer_end = file->buffer_start + static_cast<off_t>(file->buffer_length);
+    if (file->position >= file->buffer_start && file->position < buffer_end) {
+      std::size_t from = static_cast<std::size_t>(file->position - file->buffer_start);
+      std::size_t n = std::min(want - done, file->buffer_length - from);
       std::memcpy(out + done, file->buffer.get() + from, n);
       done += n;
       file->position += static_cast<off_t>(n);
@@ -154,17 +154,17 @@ int MspackIo::readFile(mspack_file* handle, void* destination, int bytes) {
     }
     ssize_t n;
     if (want - done >= kBufferSize) {  // large reads skip the buffer
-      n = file->readAt(out + done, want - done, file->position);
+      n = file->ReadAt(out + done, want - done, file->position);
       if (n > 0) {
         done += static_cast<std::size_t>(n);
         file->position += n;
         continue;
       }
     } else {
-      n = file->readAt(file->buffer.get(), kBufferSize, file->position);
+      n = file->ReadAt(file->buffer.get(), kBufferSize, file->position);
       if (n > 0) {
-        file->bufferStart = file->position;
-        file->bufferLength = static_cast<std::size_t>(n);
+        file->buffer_start = file->position;
+        file->buffer_length = static_cast<std::size_t>(n);
         continue;
       }
     }
@@ -174,23 +174,23 @@ int MspackIo::readFile(mspack_file* handle, void* destination, int bytes) {
   return static_cast<int>(done);
 }
 
-int MspackIo::writeFile(mspack_file* handle, void* source, int bytes) {
+int MspackIo::WriteFile(mspack_file* handle, void* source, int bytes) {
   auto file = static_cast<File*>(handle);
   if (!file->writing || file->failed || bytes < 0) return -1;
   auto in = static_cast<const unsigned char*>(source);
   std::size_t left = static_cast<std::size_t>(bytes);
   while (left > 0) {
-    std::size_t n = std::min(left, kBufferSize - file->bufferLength);
-    std::memcpy(file->buffer.get() + file->bufferLength, in, n);
-    file->bufferLength += n;
+    std::size_t n = std::min(left, kBufferSize - file->buffer_length);
+    std::memcpy(file->buffer.get() + file->buffer_length, in, n);
+    file->buffer_length += n;
     in += n;
     left -= n;
-    if (file->bufferLength == kBufferSize && !file->flush()) return -1;
+    if (file->buffer_length == kBufferSize && !file->Flush()) return -1;
   }
   return bytes;
 }
 
-int MspackIo::seekFile(mspack_file* handle, off_t offset, int mode) {
+int MspackIo::SeekFile(mspack_file* handle, off_t offset, int mode) {
   auto file = static_cast<File*>(handle);
   if (file->writing) return -1;
   off_t base = 0;
@@ -205,9 +205,9 @@ int MspackIo::seekFile(mspack_file* handle, off_t offset, int mode) {
   return 0;
 }
 
-off_t MspackIo::tellFile(mspack_file* handle) { return static_cast<File*>(handle)->position; }
+off_t MspackIo::TellFile(mspack_file* handle) { return static_cast<File*>(handle)->position; }
 
-void MspackIo::message(mspack_file* handle, const char* format, ...) {
+void MspackIo::Message(mspack_file* handle, const char* format, ...) {
   char text[512];
   va_list args;
   va_start(args, format);
@@ -215,7 +215,7 @@ void MspackIo::message(mspack_file* handle, const char* format, ...) {
   va_end(args);
   if (handle) {
     try {
-      static_cast<File*>(handle)->owner->note(text);
+      static_cast<File*>(handle)->owner->Note(text);
     } catch (const std::bad_alloc&) {
       std::fprintf(stderr, "hh.exe: %s\n", text);
     }
@@ -224,9 +224,9 @@ void MspackIo::message(mspack_file* handle, const char* format, ...) {
   }
 }
 
-void* MspackIo::allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
-void MspackIo::release(void* pointer) { std::free(pointer); }
-void MspackIo::copy(void* source, void* destination, size_t bytes) {
+void* MspackIo::Allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
+void MspackIo::Release(void* pointer) { std::free(pointer); }
+void MspackIo::Copy(void* source, void* destination, size_t bytes) {
   std::memcpy(destination, source, bytes);
 }
 

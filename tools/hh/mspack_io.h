@@ -13,7 +13,7 @@ namespace hh {
 class MspackIo {
  public:
   /// The name to pass to libmspack's extract(): output then goes to the
-  /// descriptor given to routeOutputTo().
+  /// descriptor given to RouteOutputTo().
   static constexpr const char* kOutputName = "<hh.exe output>";
 
   MspackIo();
@@ -26,17 +26,17 @@ class MspackIo {
 
   /// Sends the next file libmspack opens for writing to `fd` (not owned,
   /// not closed) and clears the previous output error.
-  void routeOutputTo(int fd);
-  /// True when writing the routed output failed; outputError() says why.
-  bool outputFailed() const { return !outputError_.empty(); }
-  const std::string& outputError() const { return outputError_; }
+  void RouteOutputTo(int fd);
+  /// True when writing the routed output failed; output_error() says why.
+  bool output_failed() const { return !output_error_.empty(); }
+  const std::string& output_error() const { return output_error_; }
 
   /// Why the last attempt to open the book for reading failed (empty if it did not).
-  const std::string& openError() const { return openError_; }
+  const std::string& open_error() const { return open_error_; }
 
   /// True when libmspack reported that the book's directory is damaged
   /// (entries lost or skipped) even though it opened the book.
-  bool directoryDamaged() const { return damaged_; }
+  bool directory_damaged() const { return damaged_; }
   /// Every message libmspack sent, in order.
   const std::vector<std::string>& messages() const { return messages_; }
 
@@ -47,23 +47,23 @@ class MspackIo {
   };
   struct File;
 
-  static mspack_file* openFile(mspack_system* self, const char* name, int mode);
-  static void closeFile(mspack_file* file);
-  static int readFile(mspack_file* file, void* buffer, int bytes);
-  static int writeFile(mspack_file* file, void* buffer, int bytes);
-  static int seekFile(mspack_file* file, off_t offset, int mode);
-  static off_t tellFile(mspack_file* file);
-  static void message(mspack_file* file, const char* format, ...);
-  static void* allocate(mspack_system* self, size_t bytes);
-  static void release(void* pointer);
-  static void copy(void* source, void* destination, size_t bytes);
+  static mspack_file* OpenFile(mspack_system* self, const char* name, int mode);
+  static void CloseFile(mspack_file* file);
+  static int ReadFile(mspack_file* file, void* buffer, int bytes);
+  static int WriteFile(mspack_file* file, void* buffer, int bytes);
+  static int SeekFile(mspack_file* file, off_t offset, int mode);
+  static off_t TellFile(mspack_file* file);
+  static void Message(mspack_file* file, const char* format, ...);
+  static void* Allocate(mspack_system* self, size_t bytes);
+  static void Release(void* pointer);
+  static void Copy(void* source, void* destination, size_t bytes);
 
-  void note(std::string text);
+  void Note(std::string text);
 
   Table table_;
-  int routedFd_ = -1;
-  std::string outputError_;
-  std::string openError_;
+  int routed_fd_ = -1;
+  std::string output_error_;
+  std::string open_error_;
   bool damaged_ = false;
   std::vector<std::string> messages_;
 };

@@ -13,13 +13,13 @@ namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-std::string systemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-WriteStatus failure(std::string message) { return {false, false, std::move(message)}; }
-WriteStatus refusal(std::string message) { return {false, true, std::move(message)}; }
+WriteStatus Failure(std::string message) { return {false, false, std::move(message)}; }
+WriteStatus Refusal(std::string message) { return {false, true, std::move(message)}; }
 
 // mkdir -p: creates every missing folder of `path`.
-bool makeFolderChain(const std::string& path) {
+bool MakeFolderChain(const std::string& path) {
   for (std::size_t pos = 1; pos <= path.size(); ++pos) {
     if (pos != path.size() && path[pos] != '/') continue;
     std::string prefix = path.substr(0, pos);
@@ -30,42 +30,42 @@ bool makeFolderChain(const std::string& path) {
 
 }  // namespace
 
-TargetFolder::TargetFolder(UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag)
-    : root_(std::move(root)), rootDev_(rootDev), rootIno_(rootIno), tag_(tag) {}
+TargetFolder::TargetFolder(qm::UniqueFd root, dev_t root_dev, ino_t root_ino, unsigned tag)
+    : root_(std::move(root)), root_dev_(root_dev), root_ino_(root_ino), tag_(tag) {}
 
-std::unique_ptr<TargetFolder> TargetFolder::open(const std::string& path, std::string& error) {
+std::unique_ptr<TargetFolder> TargetFolder::Open(const std::string& path, std::string& error) {
   if (path.empty()) {
     error = "empty folder name";
     return nullptr;
   }
-  if (!makeFolderChain(path)) {
-    error = systemError("cannot create folder " + path);
+  if (!MakeFolderChain(path)) {
+    error = SystemError("cannot create folder " + path);
     return nullptr;
   }
-  UniqueFd fd(::open(path.c_str(), kFolderFlags));
+  qm::UniqueFd fd(::open(path.c_str(), kFolderFlags));
   struct stat st{};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
-    error = systemError("cannot open folder " + path);
+    error = SystemError("cannot open folder " + path);
     return nullptr;
   }
   return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), st.st_dev, st.st_ino, 0));
 }
 
-std::unique_ptr<TargetFolder> TargetFolder::sibling(unsigned tag) const {
-  UniqueFd fd(::dup(root_.get()));
+std::unique_ptr<TargetFolder> TargetFolder::Sibling(unsigned tag) const {
+  qm::UniqueFd fd(::dup(root_.get()));
   if (!fd.valid()) return nullptr;
-  return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), rootDev_, rootIno_, tag));
+  return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), root_dev_, root_ino_, tag));
 }
 
 // Walks up from a folder through ".." until it meets the root of this target
 // (inside) or the file system's root (outside).
-bool TargetFolder::isInside(int folderFd) const {
-  UniqueFd current(::dup(folderFd));
+bool TargetFolder::IsInside(int folder_fd) const {
+  qm::UniqueFd current(::dup(folder_fd));
   for (int depth = 0; current.valid() && depth < 4096; ++depth) {
     struct stat st{};
     if (::fstat(current.get(), &st) != 0) return false;
-    if (st.st_dev == rootDev_ && st.st_ino == rootIno_) return true;
-    UniqueFd parent(::openat(current.get(), "..", kFolderFlags));
+    if (st.st_dev == root_dev_ && st.st_ino == root_ino_) return true;
+    qm::UniqueFd parent(::openat(current.get(), "..", kFolderFlags));
     struct stat up{};
     if (!parent.valid() || ::fstat(parent.get(), &up) != 0) return false;
     if (up.st_dev == st.st_dev && up.st_ino == st.st_ino) return false;
@@ -74,125 +74,125 @@ bool TargetFolder::isInside(int folderFd) const {
   return false;
 }
 
-WriteStatus TargetFolder::openFolder(const std::vector<std::string>& components, UniqueFd& out) {
+WriteStatus TargetFolder::OpenFolder(const std::vector<std::string>& components, qm::UniqueFd& out) {
   std::string relative;
   for (std::size_t i = 0; i + 1 < components.size(); ++i) relative += components[i] + '/';
-  if (cachedFd_.valid() && relative == cachedPath_) {
-    out.reset(::dup(cachedFd_.get()));
-    if (!out.valid()) return failure(systemError("cannot open folder " + relative));
+  if (cached_fd_.valid() && relative == cached_path_) {
+    out.reset(::dup(cached_fd_.get()));
+    if (!out.valid()) return Failure(SystemError("cannot open folder " + relative));
     return {};
   }
 
-  UniqueFd current(::dup(root_.get()));
+  qm::UniqueFd current(::dup(root_.get()));
   std::string walked;
   for (std::size_t i = 0; i + 1 < components.size(); ++i) {
     const char* name = components[i].c_str();
     walked += components[i] + '/';
-    UniqueFd next(::openat(current.get(), name, kFolderFlags | O_NOFOLLOW));
+    qm::UniqueFd next(::openat(current.get(), name, kFolderFlags | O_NOFOLLOW));
     if (!next.valid() && errno == ENOENT) {
       if (::mkdirat(current.get(), name, 0777) != 0 && errno != EEXIST)
-        return failure(systemError("cannot create folder " + walked));
+        return Failure(SystemError("cannot create folder " + walked));
       next.reset(::openat(current.get(), name, kFolderFlags | O_NOFOLLOW));
     }
     if (!next.valid()) {
-      const int openErrno = errno;
+      const int open_errno = errno;
       struct stat st{};
       if (::fstatat(current.get(), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
         next.reset(::openat(current.get(), name, kFolderFlags));
-        if (!next.valid() || !isInside(next.get()))
-          return refusal("folder " + walked + " is a symbolic link that leads outside the target folder");
+        if (!next.valid() || !IsInside(next.get()))
+          return Refusal("folder " + walked + " is a symbolic link that leads outside the target folder");
       } else {
-        errno = openErrno;
-        return failure(systemError("cannot open folder " + walked));
+        errno = open_errno;
+        return Failure(SystemError("cannot open folder " + walked));
       }
     }
     current = std::move(next);
   }
-  cachedPath_ = relative;
-  cachedFd_.reset(::dup(current.get()));
+  cached_path_ = relative;
+  cached_fd_.reset(::dup(current.get()));
   out = std::move(current);
   return {};
 }
 
-WriteStatus TargetFolder::begin(const std::vector<std::string>& components, PendingFile& out) {
-  if (components.empty()) return refusal("no file name");
-  WriteStatus status = openFolder(components, out.dir);
+WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, PendingFile& out) {
+  if (components.empty()) return Refusal("no file name");
+  WriteStatus status = OpenFolder(components, out.dir);
   if (!status.ok) return status;
-  out.finalName = components.back();
+  out.final_name = components.back();
   // A new name is written in place: nothing can be lost, so no temporary
   // file and no rename. A name that is taken (a file, a link, anything)
   // gets the temporary file that replaces it in one step at the end.
-  out.file.reset(::openat(out.dir.get(), out.finalName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+  out.file.reset(::openat(out.dir.get(), out.final_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                           0666));
   if (out.file.valid()) {
-    out.tempName = out.finalName;
+    out.temp_name = out.final_name;
     out.direct = true;
     return {};
   }
-  if (errno != EEXIST) return failure(systemError("cannot create " + out.finalName));
+  if (errno != EEXIST) return Failure(SystemError("cannot create " + out.final_name));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    out.tempName = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
-                   std::to_string(++tempCounter_) + ".tmp";
-    out.file.reset(::openat(out.dir.get(), out.tempName.c_str(),
+    out.temp_name = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
+                   std::to_string(++temp_counter_) + ".tmp";
+    out.file.reset(::openat(out.dir.get(), out.temp_name.c_str(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.file.valid()) return {};
     if (errno != EEXIST) break;
   }
-  return failure(systemError("cannot create a temporary file for " + out.finalName));
+  return Failure(SystemError("cannot create a temporary file for " + out.final_name));
 }
 
-WriteStatus TargetFolder::commit(PendingFile& file) {
+WriteStatus TargetFolder::Commit(PendingFile& file) {
   if (file.direct) {
     if (::close(file.file.release()) != 0) {
-      const std::string message = systemError("cannot write " + file.finalName);
-      abandon(file);
-      return failure(message);
+      const std::string message = SystemError("cannot write " + file.final_name);
+      Abandon(file);
+      return Failure(message);
     }
-    file.tempName.clear();
+    file.temp_name.clear();
     return {};
   }
   struct stat existing{};
   const bool replacing =
-      ::fstatat(file.dir.get(), file.finalName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+      ::fstatat(file.dir.get(), file.final_name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   if (replacing && S_ISDIR(existing.st_mode)) {
-    abandon(file);
-    return failure("a folder named " + file.finalName + " is in the way");
+    Abandon(file);
+    return Failure("a folder named " + file.final_name + " is in the way");
   }
   // A read-only page stays as it is, as on Windows, where it cannot be replaced.
   if (replacing && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0) {
-    abandon(file);
-    return failure(file.finalName + " is read-only and was not replaced");
+    Abandon(file);
+    return Failure(file.final_name + " is read-only and was not replaced");
   }
   // Someone's file is about to be replaced: its successor must be on disk first.
   if (replacing && S_ISREG(existing.st_mode) && ::fsync(file.file.get()) != 0) {
-    const std::string message = systemError("cannot flush " + file.finalName);
-    abandon(file);
-    return failure(message);
+    const std::string message = SystemError("cannot flush " + file.final_name);
+    Abandon(file);
+    return Failure(message);
   }
   if (::close(file.file.release()) != 0) {
-    const std::string message = systemError("cannot write " + file.finalName);
-    abandon(file);
-    return failure(message);
+    const std::string message = SystemError("cannot write " + file.final_name);
+    Abandon(file);
+    return Failure(message);
   }
-  if (::renameat(file.dir.get(), file.tempName.c_str(), file.dir.get(), file.finalName.c_str()) != 0) {
-    const std::string message = systemError("cannot rename into " + file.finalName);
-    abandon(file);
-    return failure(message);
+  if (::renameat(file.dir.get(), file.temp_name.c_str(), file.dir.get(), file.final_name.c_str()) != 0) {
+    const std::string message = SystemError("cannot rename into " + file.final_name);
+    Abandon(file);
+    return Failure(message);
   }
-  file.tempName.clear();
+  file.temp_name.clear();
   return {};
 }
 
-unsigned long long TargetFolder::freeBytes() const {
+unsigned long long TargetFolder::FreeBytes() const {
   struct statvfs st{};
   if (::fstatvfs(root_.get(), &st) != 0) return ~0ull;
   return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
 }
 
-void TargetFolder::abandon(PendingFile& file) {
+void TargetFolder::Abandon(PendingFile& file) {
   file.file.reset();
-  if (file.dir.valid() && !file.tempName.empty()) ::unlinkat(file.dir.get(), file.tempName.c_str(), 0);
-  file.tempName.clear();
+  if (file.dir.valid() && !file.temp_name.empty()) ::unlinkat(file.dir.get(), file.temp_name.c_str(), 0);
+  file.temp_name.clear();
 }
 
 }  // namespace hh

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "unique_fd.h"
+#include "runtime/unique_fd.h"
 
 namespace hh {
 
@@ -22,10 +22,10 @@ struct WriteStatus {
 
 /// A file being written under a temporary name.
 struct PendingFile {
-  UniqueFd dir;   ///< folder that will hold the file
-  UniqueFd file;  ///< the file being written, open for writing
-  std::string tempName;  ///< the name it is written under (removed if abandoned)
-  std::string finalName;
+  qm::UniqueFd dir;   ///< folder that will hold the file
+  qm::UniqueFd file;  ///< the file being written, open for writing
+  std::string temp_name;  ///< the name it is written under (removed if abandoned)
+  std::string final_name;
   bool direct = false;  ///< written under its final name: no file had that name
 };
 
@@ -33,11 +33,11 @@ class TargetFolder {
  public:
   /// Creates `path` and its missing parents and opens it. Returns null and
   /// sets `error` when the path cannot be created or is not a folder.
-  static std::unique_ptr<TargetFolder> open(const std::string& path, std::string& error);
+  static std::unique_ptr<TargetFolder> Open(const std::string& path, std::string& error);
 
   /// Another writer on the same folder, for a second thread: temporary
   /// names carry `tag` so writers never collide. Null when out of descriptors.
-  std::unique_ptr<TargetFolder> sibling(unsigned tag) const;
+  std::unique_ptr<TargetFolder> Sibling(unsigned tag) const;
 
   /// Prepares to write the file at `components` (relative, already
   /// sanitized, at least one). Creates missing folders on the way, never
@@ -46,36 +46,36 @@ class TargetFolder {
   /// nothing has the final name yet the file is created under it (never
   /// replacing anything); otherwise a temporary file is created beside it.
   /// On failure nothing is left behind except folders already created.
-  WriteStatus begin(const std::vector<std::string>& components, PendingFile& out);
+  WriteStatus Begin(const std::vector<std::string>& components, PendingFile& out);
 
   /// Finishes a file written under its final name, or renames a fully
   /// written temporary file to its final name, replacing the file (or
   /// symbolic link, which is not followed) of that name. An existing file
   /// is replaced only after the new content is flushed to disk. On failure
   /// the file written is removed and any old file stays.
-  WriteStatus commit(PendingFile& file);
+  WriteStatus Commit(PendingFile& file);
 
   /// Removes the file of an unfinished write (the temporary one, or the new
   /// file under the final name).
-  void abandon(PendingFile& file);
+  void Abandon(PendingFile& file);
 
   /// Bytes still free for this process on the folder's file system; the
   /// largest value when that cannot be asked.
-  unsigned long long freeBytes() const;
+  unsigned long long FreeBytes() const;
 
  private:
-  TargetFolder(UniqueFd root, dev_t rootDev, ino_t rootIno, unsigned tag);
-  WriteStatus openFolder(const std::vector<std::string>& components, UniqueFd& out);
-  bool isInside(int folderFd) const;
+  TargetFolder(qm::UniqueFd root, dev_t root_dev, ino_t root_ino, unsigned tag);
+  WriteStatus OpenFolder(const std::vector<std::string>& components, qm::UniqueFd& out);
+  bool IsInside(int folder_fd) const;
 
-  UniqueFd root_;
-  dev_t rootDev_;
-  ino_t rootIno_;
+  qm::UniqueFd root_;
+  dev_t root_dev_;
+  ino_t root_ino_;
   // The folder of the last file: books store files folder by folder.
-  std::string cachedPath_;
-  UniqueFd cachedFd_;
+  std::string cached_path_;
+  qm::UniqueFd cached_fd_;
   unsigned tag_;
-  unsigned long tempCounter_ = 0;
+  unsigned long temp_counter_ = 0;
 };
 
 }  // namespace hh

@@ -87,11 +87,12 @@ int CompareChmNames(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Bytes BuildDirectory(const std::vector<DirectoryEntry>& sorted_entries, std::uint32_t lcid) {
-  std::vector<Bytes> chunks;
-  std::vector<ChunkRef> level;
+namespace {
 
-  // Listing chunks.
+// Appends the listing chunks of all entries to `chunks` and their first
+// names to `level`; returns how many there are.
+std::uint32_t AddListingChunks(const std::vector<DirectoryEntry>& sorted_entries, std::vector<Bytes>& chunks,
+                               std::vector<ChunkRef>& level) {
   std::vector<ChunkBuilder> listing;
   std::vector<std::string> first_names;
   listing.push_back({kPmglHeaderSize, {}, {}});
@@ -114,35 +115,34 @@ Bytes BuildDirectory(const std::vector<DirectoryEntry>& sorted_entries, std::uin
     chunks.push_back(listing[i].Finish("PMGL", rest));
     level.push_back({first_names[i], i});
   }
+  return listing_count;
+}
 
-  // Index chunks, level by level, until one chunk covers everything. Even a
-  // second listing chunk needs an index: some readers only search the root.
-  std::uint32_t depth = 1;
-  std::uint32_t root = kNone;
-  while (level.size() > 1) {
-    std::vector<ChunkRef> upper;
-    ChunkBuilder current{kPmgiHeaderSize, {}, {}};
-    std::string current_first;
-    auto flush = [&]() {
-      auto number = static_cast<std::uint32_t>(chunks.size());
-      chunks.push_back(current.Finish("PMGI", {}));
-      upper.push_back({current_first, number});
-      current = ChunkBuilder{kPmgiHeaderSize, {}, {}};
-    };
-    for (const ChunkRef& ref : level) {
-      Bytes entry = IndexEntry(ref.first_name, ref.number);
-      if (!current.starts.empty() && !current.Fits(entry.size())) flush();
-      if (current.starts.empty()) current_first = ref.first_name;
-      current.Add(entry);
-    }
-    flush();
-    level = std::move(upper);
-    ++depth;
-    root = level.front().number;
+// Appends the index chunks that point at the chunks of `level`; returns
+// the level above.
+std::vector<ChunkRef> AddIndexLevel(const std::vector<ChunkRef>& level, std::vector<Bytes>& chunks) {
+  std::vector<ChunkRef> upper;
+  ChunkBuilder current{kPmgiHeaderSize, {}, {}};
+  std::string current_first;
+  auto flush = [&]() {
+    auto number = static_cast<std::uint32_t>(chunks.size());
+    chunks.push_back(current.Finish("PMGI", {}));
+    upper.push_back({current_first, number});
+    current = ChunkBuilder{kPmgiHeaderSize, {}, {}};
+  };
+  for (const ChunkRef& ref : level) {
+    Bytes entry = IndexEntry(ref.first_name, ref.number);
+    if (!current.starts.empty() && !current.Fits(entry.size())) flush();
+    if (current.starts.empty()) current_first = ref.first_name;
+    current.Add(entry);
   }
+  flush();
+  return upper;
+}
 
-  Bytes out;
-  out.reserve(kItspHeaderSize + chunks.size() * kChunkSize);
+// The ITSP header in front of the chunks.
+void PutDirectoryHeader(Bytes& out, std::uint32_t depth, std::uint32_t root, std::uint32_t listing_count,
+                        std::size_t chunk_count, std::uint32_t lcid) {
   PutText(out, "ITSP");
   PutU32(out, 1);                // version
   PutU32(out, kItspHeaderSize);  // header length
@@ -154,13 +154,35 @@ Bytes BuildDirectory(const std::vector<DirectoryEntry>& sorted_entries, std::uin
   PutU32(out, 0);                  // first listing chunk
   PutU32(out, listing_count - 1);  // last listing chunk
   PutU32(out, kNone);
-  PutU32(out, static_cast<std::uint32_t>(chunks.size()));
+  PutU32(out, static_cast<std::uint32_t>(chunk_count));
   PutU32(out, lcid);
   PutGuid(out, kDirectoryGuid);
   PutU32(out, kItspHeaderSize);
   PutU32(out, kNone);
   PutU32(out, kNone);
   PutU32(out, kNone);
+}
+
+}  // namespace
+
+Bytes BuildDirectory(const std::vector<DirectoryEntry>& sorted_entries, std::uint32_t lcid) {
+  std::vector<Bytes> chunks;
+  std::vector<ChunkRef> level;
+  const std::uint32_t listing_count = AddListingChunks(sorted_entries, chunks, level);
+
+  // Index chunks, level by level, until one chunk covers everything. Even a
+  // second listing chunk needs an index: some readers only search the root.
+  std::uint32_t depth = 1;
+  std::uint32_t root = kNone;
+  while (level.size() > 1) {
+    level = AddIndexLevel(level, chunks);
+    ++depth;
+    root = level.front().number;
+  }
+
+  Bytes out;
+  out.reserve(kItspHeaderSize + chunks.size() * kChunkSize);
+  PutDirectoryHeader(out, depth, root, listing_count, chunks.size(), lcid);
   for (const Bytes& c : chunks) out.insert(out.end(), c.begin(), c.end());
   return out;
 }

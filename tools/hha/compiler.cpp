@@ -1,9 +1,11 @@
 #include "compiler.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <optional>
+#include <random>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -22,6 +25,7 @@
 #include "page_references.h"
 #include "reader_names.h"
 #include "runtime/encoding.h"
+#include "runtime/unique_fd.h"
 #include "project.h"
 #include "sitemap_links.h"
 #include "system_files.h"
@@ -279,11 +283,11 @@ class SpoolFile {
  public:
   explicit SpoolFile(const std::string& dir) {
     std::string pattern = dir + "/.hha-spool-XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd >= 0) {
+    qm::UniqueFd fd(::mkstemp(pattern.data()));
+    if (fd.valid()) {
       ::unlink(pattern.c_str());
-      file_ = ::fdopen(fd, "w+b");
-      if (!file_) ::close(fd);
+      file_ = ::fdopen(fd.get(), "w+b");
+      if (file_) fd.release();
     }
   }
   ~SpoolFile() {
@@ -364,66 +368,56 @@ std::optional<std::string> CompiledFilePath(const std::string& root, const std::
   return folder + "/" + parts.back();
 }
 
-}  // namespace
-
-CompileResult CompileProject(const std::string& project_path, const MessageSink& sink,
-                             const CompileOptions& options) {
-  CompileResult result;
-  auto fail = [&](const std::string& why) {
-    result.status = Status::Fail(why);
-    sink(Severity::Error, why);
-    return result;
-  };
-
-  // A folder (or device) reads as an empty project, which would replace an
-  // earlier book with an empty one: only a regular file is a project.
+// Reads and parses the project file. A folder (or device) reads as an empty
+// project, which would replace an earlier book with an empty one: only a
+// regular file is a project.
+Status LoadProject(const std::string& project_path, HhpProject& project) {
   struct stat project_stat {};
   if (::stat(project_path.c_str(), &project_stat) == 0 && !S_ISREG(project_stat.st_mode))
-    return fail("the project " + Printable(project_path) + " is not a regular file");
+    return Status::Fail("the project " + Printable(project_path) + " is not a regular file");
   std::string text;
-  if (!ReadWholeFile(project_path, text)) return fail("cannot read the project file " + Printable(project_path));
+  if (!ReadWholeFile(project_path, text))
+    return Status::Fail("cannot read the project file " + Printable(project_path));
   if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
     // A project saved as UTF-8 by an editor: read it as the code page 936
     // text the rest of the book expects, with the main program's name
     // escapes for characters that code page 936 lacks, so no name is lost.
     text = qm::TextFromNativeName(std::string_view(text).substr(3));
   }
-  HhpProject project = ParseProject(text);
-  for (const std::string& w : project.warnings) {
-    ++result.warnings;
-    sink(Severity::Warning, w);
-  }
+  project = ParseProject(text);
+  return Status::Ok();
+}
 
-  fs::path project_fs(project_path);
-  std::string root = project_fs.parent_path().empty() ? "." : project_fs.parent_path().string();
-
-  // The compiled file, relative to the project's folder.
-  std::string output;
+// The compiled file's path, relative to the project's folder `root`; the
+// project file's own name with ".chm" when the project names none.
+Status ResolveOutputPath(const HhpProject& project, const std::string& root, const std::string& project_stem,
+                         std::string& output) {
   if (project.compiled_file.empty()) {
-    output = root + "/" + project_fs.stem().string() + ".chm";
+    output = root + "/" + project_stem + ".chm";
   } else {
     // A name on disk may hold any bytes, so a book name without a GBK form
     // is written under its exact UTF-8 (or raw) name.
     if (HasForgedEscape(project.compiled_file))
-      return fail("the compiled file name \"" + Shown(project.compiled_file) + "\" holds a malformed name escape");
+      return Status::Fail("the compiled file name \"" + Shown(project.compiled_file) +
+                          "\" holds a malformed name escape");
     std::string name = NameFromProject(project.compiled_file);
     if (name.size() >= 2 && name[1] == ':')
-      return fail("the compiled file \"" + Shown(project.compiled_file) + "\" is a Windows drive path");
-    std::optional<std::string> inside = CompiledFilePath(root, name, project_fs.stem().string());
+      return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" is a Windows drive path");
+    std::optional<std::string> inside = CompiledFilePath(root, name, project_stem);
     if (!inside)
-      return fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
+      return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
     output = *inside;
   }
-  if (output.empty() || output.back() == '/') return fail("the compiled file has no name");
-  result.output_path = output;
-  std::string output_dir = fs::path(output).parent_path().string();
-  if (output_dir.empty()) output_dir = ".";
+  if (output.empty() || output.back() == '/') return Status::Fail("the compiled file has no name");
+  return Status::Ok();
+}
 
-  FileList list(root, output, sink, result.warnings);
+// Puts the project's files, contents, index and default topic on the list
+// and fills the #SYSTEM facts that name them.
+SystemInfo GatherFiles(const HhpProject& project, const std::string& output, FileList& list,
+                       ReaderNames& reader_names) {
   for (const std::string& entry : project.files)
     if (!list.Add(entry, "file")) list.LeaveOut(Shown(entry));
-
-  ReaderNames reader_names;
   SystemInfo system;
   system.lcid = project.language;
   system.title = ReaderText(project.title);
@@ -437,8 +431,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
       AddLinkedPages(list, *name, "contents file");
     }
   } else {
-    ++result.warnings;
-    sink(Severity::Warning, "the project names no contents file; the book has no table of contents");
+    list.Warn("the project names no contents file; the book has no table of contents");
   }
   if (!project.index_file.empty()) {
     if (auto name = list.Add(project.index_file, "index file")) {
@@ -452,25 +445,34 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     else
       list.LeaveOut(Shown(project.default_topic));
   } else {
-    ++result.warnings;
-    sink(Severity::Warning, "the project names no default topic");
+    list.Warn("the project names no default topic");
+  }
+  return system;
+}
+
+// The compressed section and the directory entries of what it holds.
+class BookSection {
+ public:
+  BookSection(LzxSectionWriter& section, ContainerLayout& layout) : section_(section), layout_(layout) {}
+
+  /// Compresses `data` as the file `name`.
+  Status Store(const std::string& name, const Bytes& data) {
+    layout_.entries.push_back({name, 1, section_.uncompressed_size(), data.size()});
+    return section_.Write(data.data(), data.size());
   }
 
-  // Compress the bookkeeping files and every page into section 1.
-  struct stat dir_info {};
-  if (::stat(output_dir.c_str(), &dir_info) != 0 || !S_ISDIR(dir_info.st_mode))
-    return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
-  SpoolFile spool(output_dir);
-  if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
-  LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },
-                           options.compression);
-  ContainerLayout layout;
-  layout.lcid = project.language;
-  layout.timestamp = static_cast<std::uint32_t>(std::time(nullptr));
-  auto store = [&](const std::string& name, const Bytes& data) -> Status {
-    layout.entries.push_back({name, 1, section.uncompressed_size(), data.size()});
-    return section.Write(data.data(), data.size());
-  };
+  LzxSectionWriter& section() { return section_; }
+  ContainerLayout& layout() { return layout_; }
+
+ private:
+  LzxSectionWriter& section_;
+  ContainerLayout& layout_;
+};
+
+// Stores #WINDOWS and #STRINGS for the project's windows, with their texts
+// and file names as readers take them.
+Status StoreWindows(HhpProject& project, const SystemInfo& system, const FileList& list, ReaderNames& reader_names,
+                    BookSection& book) {
   for (WindowDefinition& w : project.windows) {
     w.caption = ReaderText(w.caption);
     w.jump1_text = ReaderText(w.jump1_text);
@@ -484,67 +486,80 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   for (WindowDefinition& w : project.windows)
     for (std::string* name : {&w.contents_file, &w.index_file, &w.default_file, &w.home_file})
       *name = list.Respelled(*name);
-  if (!project.windows.empty()) {
-    auto reader_name = [&](const std::string& gbk, WindowFileKind kind) -> std::string {
-      if (gbk.empty()) return {};
-      BookPath p = ToBookPath(gbk);
-      if (!p.ok) return {};
-      return reader_names.For(p.name, kind == WindowFileKind::Contents ? "contents"
-                                      : kind == WindowFileKind::Index  ? "index"
-                                                                       : "home");
-    };
-    WindowFiles wf = BuildWindowFiles(project.windows, reader_name);
-    if (Status s = store("/#WINDOWS", wf.windows); !s.ok) return fail(s.message);
-    if (Status s = store("/#STRINGS", wf.strings); !s.ok) return fail(s.message);
+  if (project.windows.empty()) return Status::Ok();
+  auto reader_name = [&](const std::string& gbk, WindowFileKind kind) -> std::string {
+    if (gbk.empty()) return {};
+    BookPath p = ToBookPath(gbk);
+    if (!p.ok) return {};
+    return reader_names.For(p.name, kind == WindowFileKind::Contents ? "contents"
+                                    : kind == WindowFileKind::Index  ? "index"
+                                                                     : "home");
+  };
+  WindowFiles wf = BuildWindowFiles(project.windows, reader_name);
+  if (Status s = book.Store("/#WINDOWS", wf.windows); !s.ok) return s;
+  return book.Store("/#STRINGS", wf.strings);
+}
+
+// What became of one file of the list.
+enum class Stored { kYes, kNotOpened, kUnreadable, kFailed };
+
+// Compresses the file `f`, from its rewritten text or from disk; a page's
+// bytes are kept in `page` for its references.
+Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, std::vector<std::uint8_t>& buffer,
+                    std::string& page, Status& status) {
+  if (f.content) {
+    status = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
+    return status.ok ? Stored::kYes : Stored::kFailed;
   }
-  for (const ReaderNames::LeadOnPage& page : reader_names.lead_on_pages())
-    if (Status s = store("/" + page.internal, Bytes(page.content.begin(), page.content.end())); !s.ok)
-      return fail(s.message);
+  std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
+  if (!in) return Stored::kNotOpened;
+  std::size_t n;
+  while (status.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+    status = section.Write(buffer.data(), n);
+    if (is_page) page.append(reinterpret_cast<const char*>(buffer.data()), n);
+  }
+  bool read_error = std::ferror(in) != 0;
+  std::fclose(in);
+  if (!status.ok) return Stored::kFailed;
+  return read_error ? Stored::kUnreadable : Stored::kYes;
+}
+
+// Compresses every file of the list; files found in pages join the list
+// while it is walked.
+Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, const MessageSink& sink,
+                  CompileResult& result) {
   std::unordered_set<std::string> known;
   for (const BookFile& f : list.files()) known.insert(AsciiLower(f.name));
   std::vector<std::uint8_t> buffer(1 << 16);
   std::string page;
-  // Files found in pages join the list while it is walked.
+  LzxSectionWriter& section = book.section();
   for (std::size_t i = 0; i < list.files().size(); ++i) {
     const BookFile f = list.files()[i];
     sink(Severity::Progress, std::to_string(i) + " " + std::to_string(list.files().size()) + " " + f.name);
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();
-    if (f.content) {
-      if (Status s = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
-          !s.ok)
-        return fail(s.message);
-    } else {
-      std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
-      if (!in) {
-        list.Warn("cannot open " + Printable(f.disk_path) + "; it is not in the book");
-        list.LeaveOut(Printable(f.name));
-        continue;
-      }
-      std::size_t n;
-      Status s;
-      while (s.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-        s = section.Write(buffer.data(), n);
-        if (is_page) page.append(reinterpret_cast<const char*>(buffer.data()), n);
-      }
-      bool read_error = std::ferror(in) != 0;
-      std::fclose(in);
-      if (!s.ok) return fail(s.message);
-      if (read_error) {
-        list.Warn("cannot read " + Printable(f.disk_path) + "; it is not in the book");
-        list.LeaveOut(Printable(f.name));
-        continue;
-      }
+    Status status;
+    Stored stored = CompressFile(f, is_page, section, buffer, page, status);
+    if (stored == Stored::kFailed) return status;
+    if (stored != Stored::kYes) {
+      list.Warn(std::string(stored == Stored::kNotOpened ? "cannot open " : "cannot read ") + Printable(f.disk_path) +
+                "; it is not in the book");
+      list.LeaveOut(Printable(f.name));
+      continue;
     }
-    layout.entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
+    book.layout().entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
     ++result.files_stored;
     if (project.display_progress) sink(Severity::Info, f.name);
     if (is_page) AddReferencedFiles(list, f.name, page, known);
   }
-  // Internal names hold a copy of the file they stand for (a contents or
-  // index file, a page at the root): readers such as 7-Zip refuse two
-  // entries that share bytes.
+  return Status::Ok();
+}
+
+// Internal names hold a copy of the file they stand for (a contents or
+// index file, a page at the root): readers such as 7-Zip refuse two
+// entries that share bytes.
+Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection& book) {
   for (const ReaderNames::Alias& alias : reader_names.aliases()) {
     for (const BookFile& f : list.files()) {
       if (f.name != alias.stored) continue;
@@ -553,50 +568,123 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
         text = *f.content;
       else if (!ReadWholeFile(f.disk_path, text))
         break;
-      if (Status s = store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return fail(s.message);
+      if (Status s = book.Store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return s;
       break;
     }
   }
-  if (Status s = section.Finish(); !s.ok) return fail(s.message);
-  result.left_out = list.left_out();
+  return Status::Ok();
+}
 
+// Compresses the bookkeeping files and every page into section 1.
+Status CompressBook(HhpProject& project, const SystemInfo& system, FileList& list, ReaderNames& reader_names,
+                    BookSection& book, const MessageSink& sink, CompileResult& result) {
+  if (Status s = StoreWindows(project, system, list, reader_names, book); !s.ok) return s;
+  for (const ReaderNames::LeadOnPage& page : reader_names.lead_on_pages())
+    if (Status s = book.Store("/" + page.internal, Bytes(page.content.begin(), page.content.end())); !s.ok) return s;
+  if (Status s = StoreFiles(project, list, book, sink, result); !s.ok) return s;
+  if (Status s = StoreAliases(reader_names, list, book); !s.ok) return s;
+  return book.section().Finish();
+}
+
+// The bytes before the compressed stream: headers, directory, #SYSTEM.
+ContainerHead AssembleContainer(ContainerLayout layout, const LzxSectionWriter& section, const SystemInfo& system) {
   layout.uncompressed_files.push_back({"/#SYSTEM", BuildSystemFile(system)});
   layout.uncompressed_size = section.uncompressed_size();
   layout.compressed_size = section.compressed_size();
   layout.frame_offsets = section.frame_offsets();
   AddFolderEntries(layout.entries);
-  ContainerHead head = BuildContainerHead(std::move(layout));
-  if (!head.status.ok) return fail(head.status.message);
+  return BuildContainerHead(std::move(layout));
+}
 
-  // A read-only book stays as it is, as on Windows, where it cannot be replaced.
+// Creates a new file `base` + ".tmp-" + six letters for writing. The mode
+// is 0644 less the process's umask, as for any file a program creates.
+qm::UniqueFd CreateTemporaryBeside(const std::string& base, std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::mt19937_64 pick(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                       (static_cast<std::uint64_t>(::getpid()) << 32));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = base + ".tmp-";
+    for (int i = 0; i < 6; ++i) name += kLetters[pick() % (sizeof kLetters - 1)];
+    qm::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.valid() || errno != EEXIST) return fd;
+  }
+  return {};
+}
+
+// Writes head and the spooled stream beside `output`, then puts the file in
+// place in one step. A read-only book stays as it is, as on Windows, where
+// it cannot be replaced.
+Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& spool) {
   if (struct stat existing{}; ::lstat(output.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-                              (existing.st_mode & S_IWUSR) == 0) {
-    return fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
-  }
-
-  // Write beside the target, then put it in place in one step.
-  std::string temp = output + ".tmp-XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return fail("cannot create the compiled file " + Printable(output));
-  std::FILE* out = ::fdopen(fd, "wb");
+                              (existing.st_mode & S_IWUSR) == 0)
+    return Status::Fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
+  std::string temp;
+  qm::UniqueFd fd = CreateTemporaryBeside(output, temp);
+  if (!fd.valid()) return Status::Fail("cannot create the compiled file " + Printable(output));
+  std::FILE* out = ::fdopen(fd.get(), "wb");
   if (!out) {
-    ::close(fd);
+    fd.reset();
     ::unlink(temp.c_str());
-    return fail("cannot create the compiled file " + Printable(output));
+    return Status::Fail("cannot create the compiled file " + Printable(output));
   }
+  fd.release();
   Status written = Status::Ok();
-  if (std::fwrite(head.bytes.data(), 1, head.bytes.size(), out) != head.bytes.size())
+  if (std::fwrite(head.data(), 1, head.size(), out) != head.size())
     written = Status::Fail("cannot write the compiled file " + Printable(output));
   if (written.ok) written = spool.CopyTo(out);
   if (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0) written = Status::Fail("cannot write " + Printable(output));
   if (std::fclose(out) != 0 && written.ok) written = Status::Fail("cannot write " + Printable(output));
-  ::chmod(temp.c_str(), 0644 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
   if (written.ok && std::rename(temp.c_str(), output.c_str()) != 0)
     written = Status::Fail("cannot put the compiled file in place at " + Printable(output));
-  if (!written.ok) {
-    ::unlink(temp.c_str());
-    return fail(written.message);
+  if (!written.ok) ::unlink(temp.c_str());
+  return written;
+}
+
+}  // namespace
+
+CompileResult CompileProject(const std::string& project_path, const MessageSink& sink,
+                             const CompileOptions& options) {
+  CompileResult result;
+  auto fail = [&](const std::string& why) {
+    result.status = Status::Fail(why);
+    sink(Severity::Error, why);
+    return result;
+  };
+  HhpProject project;
+  if (Status s = LoadProject(project_path, project); !s.ok) return fail(s.message);
+  for (const std::string& w : project.warnings) {
+    ++result.warnings;
+    sink(Severity::Warning, w);
   }
+  fs::path project_fs(project_path);
+  std::string root = project_fs.parent_path().empty() ? "." : project_fs.parent_path().string();
+  std::string output;
+  if (Status s = ResolveOutputPath(project, root, project_fs.stem().string(), output); !s.ok) return fail(s.message);
+  result.output_path = output;
+  std::string output_dir = fs::path(output).parent_path().string();
+  if (output_dir.empty()) output_dir = ".";
+
+  FileList list(root, output, sink, result.warnings);
+  ReaderNames reader_names;
+  const SystemInfo system = GatherFiles(project, output, list, reader_names);
+
+  struct stat dir_info {};
+  if (::stat(output_dir.c_str(), &dir_info) != 0 || !S_ISDIR(dir_info.st_mode))
+    return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
+  SpoolFile spool(output_dir);
+  if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
+  LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },
+                           options.compression);
+  ContainerLayout layout;
+  layout.lcid = project.language;
+  layout.timestamp = static_cast<std::uint32_t>(std::time(nullptr));
+  BookSection book(section, layout);
+  if (Status s = CompressBook(project, system, list, reader_names, book, sink, result); !s.ok) return fail(s.message);
+  result.left_out = list.left_out();
+
+  ContainerHead head = AssembleContainer(std::move(layout), section, system);
+  if (!head.status.ok) return fail(head.status.message);
+  if (Status s = WriteAtomically(output, head.bytes, spool); !s.ok) return fail(s.message);
 
   result.uncompressed_bytes = section.uncompressed_size();
   result.output_bytes = head.bytes.size() + section.compressed_size();

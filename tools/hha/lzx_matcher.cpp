@@ -48,6 +48,128 @@ struct Candidate {
   int gain = 0;
 };
 
+// The hash chains over one call's data: positions below `inserted` are in
+// them.
+struct Chains {
+  std::vector<std::int32_t>& head;
+  std::vector<std::int32_t>& prev;
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t inserted = 0;
+
+  void InsertUpTo(std::size_t end) {
+    for (; inserted < end; ++inserted) {
+      if (inserted + 2 >= size) continue;
+      std::uint32_t h = Hash3(data + inserted);
+      prev[inserted] = head[h];
+      head[h] = static_cast<std::int32_t>(inserted);
+    }
+  }
+};
+
+// The best match at `pos` at one of the repeated offsets.
+Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit, const RepeatedOffsets& r) {
+  Candidate best;
+  for (int i = 0; i < 3; ++i) {
+    if (r[i] > pos) continue;
+    std::size_t len = MatchLength(data + pos, data + pos - r[i], limit);
+    if (len >= static_cast<std::size_t>(kMinMatch)) {
+      int g = Gain(len, 0, true);
+      if (g > best.gain) best = {len, r[i], i, g};
+    }
+  }
+  return best;
+}
+
+// Walks the hash chain at `pos` and replaces `best` with a longer match
+// that gains more.
+void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const RepeatedOffsets& r,
+                      const ParseOptions& options, Candidate& best) {
+  const std::uint8_t* data = chains.data;
+  chains.InsertUpTo(pos);
+  std::int32_t cand = chains.head[Hash3(data + pos)];
+  int chain = options.max_chain;
+  std::size_t best_new = 2;
+  while (cand >= 0 && chain-- > 0) {
+    std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
+    if (dist > kMaxDistance) break;
+    const std::uint8_t* c = data + cand;
+    if (c[best_new] == data[pos + best_new] && c[0] == data[pos]) {
+      std::size_t len = MatchLength(data + pos, c, limit);
+      if (len > best_new) {
+        best_new = len;
+        int slot = SlotOf(dist + 2);
+        int g = Gain(len, slot, false);
+        if (g > best.gain) {
+          int rep = -1;
+          for (int i = 0; i < 3; ++i)
+            if (r[i] == dist) rep = i;
+          best = {len, dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
+        }
+        if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
+      }
+    }
+    cand = chains.prev[cand];
+  }
+}
+
+// The best match at `pos` that stays inside its frame.
+Candidate BestAt(Chains& chains, std::size_t pos, std::size_t frame_end, const RepeatedOffsets& r,
+                 const ParseOptions& options) {
+  std::size_t limit = std::min<std::size_t>(kMaxMatch, frame_end - pos);
+  if (limit < static_cast<std::size_t>(kMinMatch)) return Candidate();
+  Candidate best = BestRepeated(chains.data, pos, limit, r);
+  if (limit >= 3 && pos + 2 < chains.size) ImproveFromChain(chains, pos, limit, r, options, best);
+  return best;
+}
+
+// Appends the token of match `m` and updates the repeated offsets.
+void EmitMatch(const Candidate& m, RepeatedOffsets& reps, std::vector<Token>& tokens) {
+  std::uint32_t value;
+  if (m.rep >= 0) {
+    value = static_cast<std::uint32_t>(m.rep) << 16;
+    std::swap(reps[0], reps[m.rep]);
+  } else {
+    std::uint32_t formatted = m.distance + 2;
+    int slot = SlotOf(formatted);
+    value = (static_cast<std::uint32_t>(slot) << 16) | (formatted - PositionBase(slot));
+    reps[2] = reps[1];
+    reps[1] = reps[0];
+    reps[0] = m.distance;
+  }
+  tokens.push_back({static_cast<std::uint32_t>(m.length), value});
+}
+
+// Parses [pos, frame_end): a match is taken unless the next position has a
+// clearly better one (lazy evaluation), in which case a literal goes first.
+void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const ParseOptions& options,
+                RepeatedOffsets& reps, std::vector<Token>& tokens) {
+  const std::uint8_t* data = chains.data;
+  Candidate pending;  // best match at pos, when already known
+  bool have_pending = false;
+  while (pos < frame_end) {
+    Candidate cur = have_pending ? pending : BestAt(chains, pos, frame_end, reps, options);
+    have_pending = false;
+    if (cur.length == 0) {
+      tokens.push_back({0, data[pos]});
+      ++pos;
+      continue;
+    }
+    if (options.lazy && cur.length < static_cast<std::size_t>(options.nice_length) && pos + 1 < frame_end) {
+      Candidate next = BestAt(chains, pos + 1, frame_end, reps, options);
+      if (next.gain > cur.gain + kLiteralBits / 2) {
+        tokens.push_back({0, data[pos]});
+        ++pos;
+        pending = next;
+        have_pending = true;
+        continue;
+      }
+    }
+    EmitMatch(cur, reps, tokens);
+    pos += cur.length;
+  }
+}
+
 }  // namespace
 
 MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize) {}
@@ -57,103 +179,13 @@ ParsedInterval MatchFinder::Parse(const std::uint8_t* data, std::size_t size, co
   out.tokens.reserve(size / 3 + 16);
   std::fill(head_.begin(), head_.end(), -1);
   RepeatedOffsets reps = {1, 1, 1};
-  std::size_t inserted = 0;  // positions below this are in the hash chains
-
-  auto insert_up_to = [&](std::size_t end) {
-    for (; inserted < end; ++inserted) {
-      if (inserted + 2 >= size) continue;
-      std::uint32_t h = Hash3(data + inserted);
-      prev_[inserted] = head_[h];
-      head_[h] = static_cast<std::int32_t>(inserted);
-    }
-  };
-
-  auto best_at = [&](std::size_t pos, std::size_t frame_end, const RepeatedOffsets& r) {
-    Candidate best;
-    std::size_t limit = std::min<std::size_t>(kMaxMatch, frame_end - pos);
-    if (limit < static_cast<std::size_t>(kMinMatch)) return best;
-    for (int i = 0; i < 3; ++i) {
-      if (r[i] > pos) continue;
-      std::size_t len = MatchLength(data + pos, data + pos - r[i], limit);
-      if (len >= static_cast<std::size_t>(kMinMatch)) {
-        int g = Gain(len, 0, true);
-        if (g > best.gain) best = {len, r[i], i, g};
-      }
-    }
-    if (limit >= 3 && pos + 2 < size) {
-      insert_up_to(pos);
-      std::int32_t cand = head_[Hash3(data + pos)];
-      int chain = options.max_chain;
-      std::size_t best_new = 2;
-      while (cand >= 0 && chain-- > 0) {
-        std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
-        if (dist > kMaxDistance) break;
-        const std::uint8_t* c = data + cand;
-        if (c[best_new] == data[pos + best_new] && c[0] == data[pos]) {
-          std::size_t len = MatchLength(data + pos, c, limit);
-          if (len > best_new) {
-            best_new = len;
-            int slot = SlotOf(dist + 2);
-            int g = Gain(len, slot, false);
-            if (g > best.gain) {
-              int rep = -1;
-              for (int i = 0; i < 3; ++i)
-                if (r[i] == dist) rep = i;
-              best = {len, dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
-            }
-            if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
-          }
-        }
-        cand = prev_[cand];
-      }
-    }
-    return best;
-  };
-
-  auto emit_match = [&](const Candidate& m) {
-    std::uint32_t value;
-    if (m.rep >= 0) {
-      value = static_cast<std::uint32_t>(m.rep) << 16;
-      std::swap(reps[0], reps[m.rep]);
-    } else {
-      std::uint32_t formatted = m.distance + 2;
-      int slot = SlotOf(formatted);
-      value = (static_cast<std::uint32_t>(slot) << 16) | (formatted - PositionBase(slot));
-      reps[2] = reps[1];
-      reps[1] = reps[0];
-      reps[0] = m.distance;
-    }
-    out.tokens.push_back({static_cast<std::uint32_t>(m.length), value});
-  };
-
+  Chains chains{head_, prev_, data, size};
   std::size_t pos = 0;
   for (std::size_t frame_begin = 0; frame_begin < size || (size == 0 && out.frame_start.empty());
        frame_begin += kFrameSize) {
     std::size_t frame_end = std::min<std::size_t>(size, frame_begin + kFrameSize);
     out.frame_start.push_back(out.tokens.size());
-    Candidate pending;  // best match at pos, when already known
-    bool have_pending = false;
-    while (pos < frame_end) {
-      Candidate cur = have_pending ? pending : best_at(pos, frame_end, reps);
-      have_pending = false;
-      if (cur.length == 0) {
-        out.tokens.push_back({0, data[pos]});
-        ++pos;
-        continue;
-      }
-      if (options.lazy && cur.length < static_cast<std::size_t>(options.nice_length) && pos + 1 < frame_end) {
-        Candidate next = best_at(pos + 1, frame_end, reps);
-        if (next.gain > cur.gain + kLiteralBits / 2) {
-          out.tokens.push_back({0, data[pos]});
-          ++pos;
-          pending = next;
-          have_pending = true;
-          continue;
-        }
-      }
-      emit_match(cur);
-      pos += cur.length;
-    }
+    ParseFrame(chains, pos, frame_end, options, reps, out.tokens);
     out.reps_after_frame.push_back(reps);
     if (size == 0) break;
   }

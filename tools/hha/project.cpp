@@ -120,9 +120,113 @@ const WindowDefinition* HhpProject::DefaultWindow() const {
   return &windows.front();
 }
 
+namespace {
+
+// Which of the options a default window can stand in for the project gave.
+struct GivenOptions {
+  bool contents = false;
+  bool index = false;
+  bool topic = false;
+};
+
+Section SectionNamed(std::string_view name) {
+  if (EqualsNoCase(name, "OPTIONS")) return Section::Options;
+  if (EqualsNoCase(name, "WINDOWS")) return Section::Windows;
+  if (EqualsNoCase(name, "FILES")) return Section::Files;
+  return Section::Other;
+}
+
+// Takes an option the compiler uses; false when `key` is not one of them.
+bool TakeBuiltOption(HhpProject& p, std::string_view key, const std::string& value, GivenOptions& given) {
+  if (EqualsNoCase(key, "Compiled file")) {
+    p.compiled_file = value;
+  } else if (EqualsNoCase(key, "Contents file")) {
+    p.contents_file = value;
+    given.contents = true;
+  } else if (EqualsNoCase(key, "Index file")) {
+    p.index_file = value;
+    given.index = true;
+  } else if (EqualsNoCase(key, "Default topic")) {
+    p.default_topic = value;
+    given.topic = true;
+  } else if (EqualsNoCase(key, "Default Window")) {
+    p.default_window = value;
+  } else if (EqualsNoCase(key, "Title")) {
+    p.title = value;
+  } else if (EqualsNoCase(key, "Default Font")) {
+    p.default_font = value;
+  } else if (EqualsNoCase(key, "Display compile progress")) {
+    p.display_progress = IsYes(value);
+  } else if (EqualsNoCase(key, "Language")) {
+    auto n = ParseNumber(value);
+    if (n && *n != 0)
+      p.language = *n;
+    else
+      p.warnings.push_back("Language \"" + Shown(value) + "\" not understood; 0x804 is used");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Warns about an option the compiler does not build, when it asks for
+// something the book will lack, and about an unknown option.
+void WarnAboutOption(HhpProject& p, std::string_view key, const std::string& value) {
+  if (EqualsNoCase(key, "Full-text search") || EqualsNoCase(key, "Binary TOC") ||
+      EqualsNoCase(key, "Binary Index") || EqualsNoCase(key, "Create CHI file") ||
+      EqualsNoCase(key, "Auto Index")) {
+    if (IsYes(value))
+      p.warnings.push_back("option \"" + std::string(key) + "=" + value +
+                           "\" is not built; the book is compiled without it");
+  } else if (EqualsNoCase(key, "Auto TOC")) {
+    if (ParseNumber(value).value_or(0) != 0)
+      p.warnings.push_back("option \"Auto TOC\" is not built; the contents file is used as written");
+  } else if (EqualsNoCase(key, "Compatibility") || EqualsNoCase(key, "Display compile notes") ||
+             EqualsNoCase(key, "Enhanced decompilation") || EqualsNoCase(key, "Flat") ||
+             EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Sample staging path") ||
+             EqualsNoCase(key, "Sample list file") || EqualsNoCase(key, "Full text search stop list file") ||
+             EqualsNoCase(key, "Custom tab") || EqualsNoCase(key, "Prefix") ||
+             EqualsNoCase(key, "CITATION") || EqualsNoCase(key, "COPYRIGHT")) {
+    if (!value.empty() && (EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Custom tab") ||
+                           EqualsNoCase(key, "Full text search stop list file")))
+      p.warnings.push_back("option \"" + std::string(key) + "\" is not built and is ignored");
+  } else {
+    p.warnings.push_back("unknown option \"" + Shown(key) + "\" ignored");
+  }
+}
+
+// One line of [OPTIONS].
+void ParseOptionLine(HhpProject& p, std::string_view line, std::size_t line_no, GivenOptions& given) {
+  std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) {
+    p.warnings.push_back("line " + std::to_string(line_no) + ": option without \"=\" ignored: " + Shown(line));
+    return;
+  }
+  std::string_view key = Trim(line.substr(0, eq));
+  std::string value(Trim(line.substr(eq + 1)));
+  if (!TakeBuiltOption(p, key, value, given)) WarnAboutOption(p, key, value);
+}
+
+// The default window stands in for the options the project leaves out.
+void ApplyDefaultWindow(HhpProject& p, const GivenOptions& given) {
+  const WindowDefinition* win = p.DefaultWindow();
+  if (!p.default_window.empty() && !win)
+    p.warnings.push_back("default window \"" + Shown(p.default_window) + "\" is not defined in [WINDOWS]");
+  if (win) {
+    if (!given.contents) p.contents_file = win->contents_file;
+    if (!given.index) p.index_file = win->index_file;
+    if (!given.topic) p.default_topic = !win->default_file.empty() ? win->default_file : win->home_file;
+    // Readers show the title in their window bar; the window's caption is
+    // the book's name in projects that give no title of their own.
+    if (p.title.empty()) p.title = win->caption;
+  }
+}
+
+}  // namespace
+
 HhpProject ParseProject(std::string_view text) {
   HhpProject p;
-  bool has_contents = false, has_index = false, has_topic = false;
+  GivenOptions given;
   Section section = Section::None;
   std::string section_name;
   bool warned_section = false;
@@ -138,14 +242,7 @@ HhpProject ParseProject(std::string_view text) {
     if (line.front() == '[' && line.back() == ']') {
       section_name = std::string(line.substr(1, line.size() - 2));
       warned_section = false;
-      if (EqualsNoCase(section_name, "OPTIONS"))
-        section = Section::Options;
-      else if (EqualsNoCase(section_name, "WINDOWS"))
-        section = Section::Windows;
-      else if (EqualsNoCase(section_name, "FILES"))
-        section = Section::Files;
-      else
-        section = Section::Other;
+      section = SectionNamed(section_name);
       continue;
     }
 
@@ -162,62 +259,9 @@ HhpProject ParseProject(std::string_view text) {
         p.windows.push_back(ParseWindowDefinition(line.substr(0, eq), line.substr(eq + 1)));
         break;
       }
-      case Section::Options: {
-        std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) {
-          p.warnings.push_back("line " + std::to_string(line_no) + ": option without \"=\" ignored: " + Shown(line));
-          break;
-        }
-        std::string_view key = Trim(line.substr(0, eq));
-        std::string value(Trim(line.substr(eq + 1)));
-        if (EqualsNoCase(key, "Compiled file")) {
-          p.compiled_file = value;
-        } else if (EqualsNoCase(key, "Contents file")) {
-          p.contents_file = value;
-          has_contents = true;
-        } else if (EqualsNoCase(key, "Index file")) {
-          p.index_file = value;
-          has_index = true;
-        } else if (EqualsNoCase(key, "Default topic")) {
-          p.default_topic = value;
-          has_topic = true;
-        } else if (EqualsNoCase(key, "Default Window")) {
-          p.default_window = value;
-        } else if (EqualsNoCase(key, "Title")) {
-          p.title = value;
-        } else if (EqualsNoCase(key, "Default Font")) {
-          p.default_font = value;
-        } else if (EqualsNoCase(key, "Display compile progress")) {
-          p.display_progress = IsYes(value);
-        } else if (EqualsNoCase(key, "Language")) {
-          auto n = ParseNumber(value);
-          if (n && *n != 0)
-            p.language = *n;
-          else
-            p.warnings.push_back("Language \"" + Shown(value) + "\" not understood; 0x804 is used");
-        } else if (EqualsNoCase(key, "Full-text search") || EqualsNoCase(key, "Binary TOC") ||
-                   EqualsNoCase(key, "Binary Index") || EqualsNoCase(key, "Create CHI file") ||
-                   EqualsNoCase(key, "Auto Index")) {
-          if (IsYes(value))
-            p.warnings.push_back("option \"" + std::string(key) + "=" + value +
-                                 "\" is not built; the book is compiled without it");
-        } else if (EqualsNoCase(key, "Auto TOC")) {
-          if (ParseNumber(value).value_or(0) != 0)
-            p.warnings.push_back("option \"Auto TOC\" is not built; the contents file is used as written");
-        } else if (EqualsNoCase(key, "Compatibility") || EqualsNoCase(key, "Display compile notes") ||
-                   EqualsNoCase(key, "Enhanced decompilation") || EqualsNoCase(key, "Flat") ||
-                   EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Sample staging path") ||
-                   EqualsNoCase(key, "Sample list file") || EqualsNoCase(key, "Full text search stop list file") ||
-                   EqualsNoCase(key, "Custom tab") || EqualsNoCase(key, "Prefix") ||
-                   EqualsNoCase(key, "CITATION") || EqualsNoCase(key, "COPYRIGHT")) {
-          if (!value.empty() && (EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Custom tab") ||
-                                 EqualsNoCase(key, "Full text search stop list file")))
-            p.warnings.push_back("option \"" + std::string(key) + "\" is not built and is ignored");
-        } else {
-          p.warnings.push_back("unknown option \"" + Shown(key) + "\" ignored");
-        }
+      case Section::Options:
+        ParseOptionLine(p, line, line_no, given);
         break;
-      }
       case Section::Other:
         if (!warned_section) {
           p.warnings.push_back("section [" + Shown(section_name) + "] is not built and is ignored");
@@ -229,18 +273,7 @@ HhpProject ParseProject(std::string_view text) {
         break;
     }
   }
-
-  const WindowDefinition* win = p.DefaultWindow();
-  if (!p.default_window.empty() && !win)
-    p.warnings.push_back("default window \"" + Shown(p.default_window) + "\" is not defined in [WINDOWS]");
-  if (win) {
-    if (!has_contents) p.contents_file = win->contents_file;
-    if (!has_index) p.index_file = win->index_file;
-    if (!has_topic) p.default_topic = !win->default_file.empty() ? win->default_file : win->home_file;
-    // Readers show the title in their window bar; the window's caption is
-    // the book's name in projects that give no title of their own.
-    if (p.title.empty()) p.title = win->caption;
-  }
+  ApplyDefaultWindow(p, given);
   return p;
 }
 

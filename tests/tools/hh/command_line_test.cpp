@@ -7,7 +7,7 @@
 namespace {
 
 hh::ParseResult parse(const std::vector<std::string>& args, std::set<std::string> files = {}) {
-  return hh::parseCommandLine(args, [&](const std::string& p) { return files.count(p) > 0; });
+  return hh::ParseCommandLine(args, [&](const std::string& p) { return files.count(p) > 0; });
 }
 
 TEST(HhCommandLine, TakesFolderAndFileWithOptionInAnyCase) {
@@ -15,7 +15,7 @@ TEST(HhCommandLine, TakesFolderAndFileWithOptionInAnyCase) {
     auto r = parse({option, "/books/a", "/books/a.chm"});
     ASSERT_TRUE(r.ok) << option;
     EXPECT_EQ(r.request.folder, "/books/a");
-    EXPECT_EQ(r.request.chmFile, "/books/a.chm");
+    EXPECT_EQ(r.request.chm_file, "/books/a.chm");
   }
 }
 
@@ -31,14 +31,14 @@ TEST(HhCommandLine, RejoinsUnquotedPathsWhereFileIsFolderPlusChm) {
   auto r = parse({"-decompile", "/my", "books/big", "book", "/my", "books/big", "book.CHM"});
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.request.folder, "/my books/big book");
-  EXPECT_EQ(r.request.chmFile, "/my books/big book.CHM");
+  EXPECT_EQ(r.request.chm_file, "/my books/big book.CHM");
 }
 
 TEST(HhCommandLine, RejoinsUnquotedPathsAtTheSplitNamingAnExistingFile) {
   auto r = parse({"-decompile", "/out", "dir", "/in", "put.chm"}, {"/in put.chm"});
   ASSERT_TRUE(r.ok) << r.message;
   EXPECT_EQ(r.request.folder, "/out dir");
-  EXPECT_EQ(r.request.chmFile, "/in put.chm");
+  EXPECT_EQ(r.request.chm_file, "/in put.chm");
 
   // No split names a file: refused rather than guessed.
   EXPECT_FALSE(parse({"-decompile", "/out", "dir", "/in", "put.chm"}).ok);

@@ -7,7 +7,7 @@ namespace {
 using Parts = std::vector<std::string>;
 
 Parts accepted(const std::string& stored) {
-  auto r = hh::sanitizeEntryName(stored);
+  auto r = hh::SanitizeEntryName(stored);
   EXPECT_TRUE(r.ok) << stored << ": " << r.reason;
   return r.components;
 }
@@ -15,9 +15,9 @@ Parts accepted(const std::string& stored) {
 TEST(HhEntryName, BookkeepingStreamsAreRecognised) {
   for (const char* name : {"::DataSpace/NameList", "/#SYSTEM", "/#TOPICS", "/$FIftiMain",
                            "/$WWKeywordLinks/Property"})
-    EXPECT_TRUE(hh::isBookkeepingName(name)) << name;
+    EXPECT_TRUE(hh::IsBookkeepingName(name)) << name;
   for (const char* name : {"/index.htm", "/a#b.htm", "/sub/#x.htm", "/_#_README_#_", ":x"})
-    EXPECT_FALSE(hh::isBookkeepingName(name)) << name;
+    EXPECT_FALSE(hh::IsBookkeepingName(name)) << name;
 }
 
 TEST(HhEntryName, RootMapsToFolderAndSeparatorsSplit) {
@@ -35,7 +35,7 @@ TEST(HhEntryName, NamesLeavingTheFolderAreRefused) {
   for (const char* name : {"/../evil.htm", "..", "/sub/../../evil.htm", "/a/..", "/..\\evil.htm",
                            "\\..\\evil.htm", "//etc/passwd", "/\\server\\share\\x", "\\x.htm",
                            "/C:/evil.htm", "C:\\evil.htm", "/c:evil.htm"}) {
-    auto r = hh::sanitizeEntryName(name);
+    auto r = hh::SanitizeEntryName(name);
     EXPECT_FALSE(r.ok) << name;
     EXPECT_FALSE(r.reason.empty()) << name;
   }
@@ -43,7 +43,7 @@ TEST(HhEntryName, NamesLeavingTheFolderAreRefused) {
 
 TEST(HhEntryName, NamesWithoutAFileAreRefused) {
   for (const char* name : {"", "/", "/.", "/sub/", "/sub/.", "/sub\\"})
-    EXPECT_FALSE(hh::sanitizeEntryName(name).ok) << name;
+    EXPECT_FALSE(hh::SanitizeEntryName(name).ok) << name;
 }
 
 }  // namespace

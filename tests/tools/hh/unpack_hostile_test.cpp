@@ -24,7 +24,7 @@ TEST(HhUnpackHostile, NamesLeavingTheFolderAreRefusedAndNothingIsWrittenOutside)
   EXPECT_NE(run.exitCode, 0);
   for (const char* name : {"/../evil.htm", "/sub/../../evil2.htm", "//evil3.htm", "/..\\evil4.htm", "/C:/evil5.htm",
                            "/../\x1b]0;owned\x07\n.htm"})
-    EXPECT_NE(run.errors.find("refused entry \"" + hh::printableName(name) + "\""), std::string::npos) << name;
+    EXPECT_NE(run.errors.find("refused entry \"" + hh::PrintableName(name) + "\""), std::string::npos) << name;
   // Stored names reach the terminal escaped: no escape sequence, no extra line.
   EXPECT_EQ(run.errors.find('\x1b'), std::string::npos);
   EXPECT_NE(run.errors.find("\\x1B]0;owned\\x07\\x0A.htm"), std::string::npos) << run.errors;

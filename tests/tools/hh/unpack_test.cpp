@@ -111,7 +111,7 @@ TEST(HhUnpack, SeveralWorkersWriteTheSameFiles) {
   std::ostringstream log;
   hh::UnpackOptions options;
   options.workers = 3;
-  auto report = hh::unpackChm((dir / "book.chm").string(), (dir / "out").string(), log, options);
+  auto report = hh::UnpackChm((dir / "book.chm").string(), (dir / "out").string(), log, options);
   EXPECT_EQ(report.written, 300u) << log.str();
   EXPECT_EQ(report.refused, 1u);
   EXPECT_FALSE(report.complete());
@@ -168,7 +168,7 @@ TEST_F(HhUnpackCompressed, WorkersStartingMidStreamDecodeTheSameBytes) {
   std::ostringstream log;
   hh::UnpackOptions options;
   options.workers = 4;
-  auto report = hh::unpackChm((*source_ / "book.chm").string(), (dir / "out").string(), log, options);
+  auto report = hh::UnpackChm((*source_ / "book.chm").string(), (dir / "out").string(), log, options);
   EXPECT_TRUE(report.complete()) << log.str();
   expectPagesIntact(dir / "out");
 }

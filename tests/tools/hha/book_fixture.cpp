@@ -4,15 +4,20 @@
 
 #include <random>
 
-#include "gbk.h"
 #include "runtime/encoding.h"
 
 namespace hha_test {
 
 std::string Gbk(const std::string& utf8) {
-  auto r = hha::Utf8ToGbk(utf8);
-  EXPECT_TRUE(r.has_value()) << utf8;
-  return r.value_or(std::string());
+  std::string gbk = qm::GbkFromUtf8(utf8);
+  EXPECT_EQ(qm::Utf8FromGbk(gbk), utf8) << "no code page 936 form";
+  return gbk;
+}
+
+std::optional<std::string> Utf8OfGbk(std::string_view gbk) {
+  std::string utf8 = qm::Utf8FromGbk(gbk);
+  if (utf8.find("\xEF\xBF\xBD") != std::string::npos) return std::nullopt;
+  return utf8;
 }
 
 namespace {

@@ -2,7 +2,9 @@
 // contents files from the same templates, code page 936 names).
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,9 @@ std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std:
 
 /// UTF-8 -> code page 936 for test texts (aborts the test on failure).
 std::string Gbk(const std::string& utf8);
+
+/// Code page 936 -> UTF-8; nullopt when the bytes are not code page 936 text.
+std::optional<std::string> Utf8OfGbk(std::string_view gbk);
 
 /// Deterministic page content: an HTML page of roughly `size` bytes, ASCII
 /// or GBK text depending on `chinese`.

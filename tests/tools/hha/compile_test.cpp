@@ -1,5 +1,7 @@
 // Whole books compiled from CHM-tab projects and read back by libmspack,
 // extract_chmLib and 7-Zip.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +9,6 @@
 #include "book_fixture.h"
 #include "chm_reader.h"
 #include "compiler.h"
-#include "gbk.h"
 #include "sitemap_links.h"
 #include "support/temp_dir.h"
 
@@ -186,7 +187,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
   EXPECT_EQ(static_cast<unsigned char>(locale[0]) | (static_cast<unsigned char>(locale[1]) << 8), 0x804);
 
   auto open = [&](const std::string& name_string) -> std::string {
-    auto decoded = hha::GbkToUtf8(name_string);
+    auto decoded = hha_test::Utf8OfGbk(name_string);
     EXPECT_TRUE(decoded && files->count("/" + *decoded)) << "code page 936 reader misses " << name_string;
     EXPECT_TRUE(files->count("/" + name_string)) << "raw-byte reader misses " << name_string;
     return files->count("/" + name_string) ? files->at("/" + name_string) : std::string();
@@ -196,7 +197,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
     std::size_t at = page.find("href=\"");
     if (at == std::string::npos) return page;
     std::string link = page.substr(at + 6, page.find('"', at + 6) - at - 6);
-    auto decoded = hha::GbkToUtf8(link);
+    auto decoded = hha_test::Utf8OfGbk(link);
     return decoded && files->count("/" + *decoded) ? files->at("/" + *decoded) : std::string();
   };
   EXPECT_EQ(open(sys[0]), expected_["/名字.hhc"]);
@@ -212,7 +213,7 @@ TEST_F(ChineseBook, EveryNameStringOpensInBothKindsOfReader) {
     for (const std::string& local : hha::SitemapLocalLinks(files->at(sitemap))) {
       std::string file(hha::LinkFilePart(local));
       if (file.rfind("http:", 0) == 0) continue;
-      auto decoded = hha::GbkToUtf8(file);
+      auto decoded = hha_test::Utf8OfGbk(file);
       ASSERT_TRUE(decoded.has_value()) << local;
       EXPECT_TRUE(files->count("/" + *decoded)) << "Local " << *decoded << " not found";
       if (decoded->find('/') != std::string::npos) ++nested;
@@ -232,6 +233,16 @@ TEST_F(ChineseBook, RecompilingReplacesTheBookAndNeverStoresItInside) {
   ExpectSameFiles(expected_, BookFiles(*files), "libmspack");
   for (const auto& e : fs::directory_iterator(book_))
     EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << "temporary file left behind";
+}
+
+TEST_F(ChineseBook, TheBookGetsTheModeOfAnyNewFile) {
+  const mode_t old_mask = ::umask(027);
+  Compiled c = Compile(project_);
+  ::umask(old_mask);
+  ASSERT_TRUE(c.result.status.ok);
+  struct stat st {};
+  ASSERT_EQ(::stat(c.result.output_path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(ChineseBook, WithoutOwnContentsTheBookHasNoContentsFile) {

@@ -10,7 +10,6 @@
 #include "book_paths.h"
 #include "chm_reader.h"
 #include "compiler.h"
-#include "gbk.h"
 #include "names.h"
 #include "sitemap_links.h"
 #include "runtime/encoding.h"
@@ -69,7 +68,7 @@ std::string HtmlUnescaped(const std::string& value) {
 // Empty when the value is not code page 936 text.
 std::string LocalAsReadersOpenIt(const std::string& local) {
   const std::string value = HtmlUnescaped(local);
-  auto decoded = hha::GbkToUtf8(hha::LinkFilePart(value));
+  auto decoded = hha_test::Utf8OfGbk(hha::LinkFilePart(value));
   if (!decoded) return {};
   std::string out;
   for (std::size_t i = 0; i < decoded->size(); ++i) {

@@ -1,11 +1,11 @@
-#include "batch/utf8_to_gbk.h"
+#include "core/utf8_to_gbk.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
-#include "batch/code_page_936.h"
+#include "core/code_page_936.h"
 #include "runtime/encoding.h"
 
 namespace qm {

@@ -1,6 +1,6 @@
-#include "convert/page_images.h"
+#include "core/page_images.h"
 
-#include "convert/page_image_data.h"
+#include "core/page_image_data.h"
 
 namespace qm {
 namespace {

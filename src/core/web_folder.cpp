@@ -1,4 +1,4 @@
-#include "convert/web_folder.h"
+#include "core/web_folder.h"
 
 #include "runtime/encoding.h"
 

@@ -1,7 +1,7 @@
-#include "convert/book_page.h"
+#include "core/book_page.h"
 
-#include "convert/line_ends.h"
-#include "convert/page_templates.h"
+#include "core/line_ends.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
 

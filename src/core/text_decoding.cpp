@@ -1,6 +1,6 @@
-#include "convert/text_decoding.h"
+#include "core/text_decoding.h"
 
-#include "batch/utf8_to_gbk.h"
+#include "core/utf8_to_gbk.h"
 #include "runtime/encoding.h"
 
 #include <algorithm>

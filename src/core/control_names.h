@@ -1,9 +1,17 @@
 #pragma once
-// Names of the web-pages tab's controls that the conversion and batch tools use.
+// The names of the window's controls that code refers to, one constant per
+// control. The window layout table (window_layout.cpp) names its controls
+// with these constants, so a name is written once.
 
 #include <string_view>
 
 namespace qm::controls {
+
+// The tab control and its two drop areas.
+inline constexpr std::string_view kTabControl = "选择夹1";
+inline constexpr std::string_view kWebDropArea = "拖放对象1";
+inline constexpr std::string_view kChmDropArea = "拖放对象2";
+inline constexpr std::string_view kGuideLink = "超级链接框1";
 
 // Paged book ("TXT2HTM(B)").
 inline constexpr std::string_view kBookModeRadio = "单选框TXT2HTMb";
@@ -11,6 +19,7 @@ inline constexpr std::string_view kBookFolderBox = "编辑框21";
 inline constexpr std::string_view kOrderListBox = "编辑框11";
 inline constexpr std::string_view kWrapLinesBox = "选择框自动换行";
 inline constexpr std::string_view kDecorateBox = "选择框自动加花";
+inline constexpr std::string_view kBookConvertButton = "按钮转网页";
 
 // Page simplifier.
 inline constexpr std::string_view kSimplifyModeRadio = "单选框精简网页";
@@ -42,3 +51,28 @@ inline constexpr std::string_view kBatchConvertButton = "按钮批量转换";
 inline constexpr std::string_view kBatchUndoButton = "按钮取消转换";
 
 }  // namespace qm::controls
+
+// The CHM tab.
+namespace qm::chm {
+
+inline constexpr std::string_view kFolderBox = "编辑框1";
+inline constexpr std::string_view kTree = "树型框1";
+inline constexpr std::string_view kHomePageBox = "编辑框9";
+inline constexpr std::string_view kContentsBox = "编辑框10";
+inline constexpr std::string_view kProjectBox = "编辑框4";
+inline constexpr std::string_view kPreviewTimer = "时钟1";
+inline constexpr std::string_view kUnpackButton = "按钮CHM解包";
+inline constexpr std::string_view kNoOwnContentsBox = "选择框不建目录";
+inline constexpr std::string_view kPageTitleBox = "选择框网页标题";
+inline constexpr std::string_view kBuildButton = "按钮建工程";
+inline constexpr std::string_view kCompileButton = "按钮转CHM";
+inline constexpr std::string_view kMoveUpButton = "按钮上移";
+inline constexpr std::string_view kMoveDownButton = "按钮下移";
+inline constexpr std::string_view kDeleteItemButton = "按钮删除节点";
+inline constexpr std::string_view kDeleteChildrenButton = "按钮删除子节点";
+inline constexpr std::string_view kFilterButton = "按钮过滤";
+
+/// The preview timer's period while armed.
+inline constexpr int kPreviewDelayMs = 1000;
+
+}  // namespace qm::chm

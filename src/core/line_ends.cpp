@@ -1,4 +1,4 @@
-#include "convert/line_ends.h"
+#include "core/line_ends.h"
 
 namespace qm {
 

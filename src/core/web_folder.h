@@ -4,7 +4,7 @@
 // folder would otherwise make the tool write at the root or in the current
 // directory.
 
-#include "app/context.h"
+#include "core/context.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "convert/page_templates.h"
+#include "core/page_templates.h"
 
 #include <initializer_list>
 

@@ -1,11 +1,12 @@
-// Owns one POSIX file descriptor and closes it once.
+// Owns one POSIX file descriptor and closes it once. Used by the child
+// process runner, the compiler library and the unpacker.
 #pragma once
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace hh {
+namespace qm {
 
 class UniqueFd {
  public:
@@ -34,4 +35,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace hh
+}  // namespace qm

@@ -28,6 +28,18 @@ enum class ControlKind {
 inline constexpr std::string_view kWebPage = "网页制作";
 inline constexpr std::string_view kChmPage = "CHM制作";
 
+/// How an edit box looks; all false for other controls.
+struct EditStyle {
+  /// Enter makes a new line; CR LF separates lines.
+  bool multi_line = false;
+  /// A multi-line box without line wrapping.
+  bool horizontal_scroll_bar = false;
+  /// Text drawn dark red (RGB 128, 0, 0), as the drop boxes draw it.
+  bool dark_red_text = false;
+  /// The light grey background (RGB 236, 236, 236).
+  bool grey_background = false;
+};
+
 struct ControlInfo {
   std::string_view name;
   ControlKind kind;
@@ -38,6 +50,7 @@ struct ControlInfo {
   std::string_view text;
   bool disabled = false;
   bool hidden = false;
+  EditStyle style;
 };
 
 /// Every control of the main window, parents before their children.
@@ -68,7 +81,7 @@ std::span<const FolderBox> FolderBoxes();
 /// outside the tab control.
 std::string_view PageOf(std::string_view name);
 
-// Edit-box styles.
+// Edit-box styles, from the entries' `style`.
 /// Multi-line boxes (Enter makes a new line; CR LF separates lines).
 bool IsMultiLine(std::string_view edit_box);
 /// Multi-line boxes with a horizontal scroll bar (no line wrapping).

@@ -1,4 +1,4 @@
-#include "batch/code_page_936.h"
+#include "core/code_page_936.h"
 
 #include <iconv.h>
 

@@ -4,7 +4,7 @@
 // numbers and the program-wide state. The window passes the real ones;
 // tests pass in-memory ones.
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "runtime/controls.h"
 #include "runtime/file_system.h"
 #include "runtime/process.h"
