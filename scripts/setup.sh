@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmere needs (only the missing ones) and
-# builds the project into build/.
+# builds the project into build/, or into FOLDER with the given CMake
+# options: scripts/setup.sh [FOLDER [CMAKE_OPTION...]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=${1:-build}
+[ $# -gt 0 ] && shift
 
 packages=(
   build-essential cmake pkg-config
@@ -28,12 +31,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >build-configure.log 2>&1 || {
-  cat build-configure.log; echo "Configuring failed."; exit 1; }
-rm -f build-configure.log
-echo "Building Quillmere..."
-if ! cmake --build build -j"$jobs" >build/build.log 2>&1; then
-  grep -E 'error|Error' build/build.log | head -40
-  echo "Build failed (full log: build/build.log)."
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$build-configure.log" 2>&1 || {
+  cat "$build-configure.log"; echo "Configuring failed."; exit 1; }
+rm -f "$build-configure.log"
+echo "Building Quillmere into $build..."
+if ! cmake --build "$build" -j"$jobs" >"$build/build.log" 2>&1; then
+  grep -E 'error|Error' "$build/build.log" | head -40
+  echo "Build failed (full log: $build/build.log)."
   exit 1
 fi

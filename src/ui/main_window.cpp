@@ -38,12 +38,11 @@ QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_
 
 std::string Name(const QObject* o) { return o->objectName().toStdString(); }
 
-// The user's guide: the installed copy (PREFIX/share/doc/quillmere beside
-// PREFIX/bin), else the one in the source tree the program was built from.
+// The user's guide: PREFIX/share/doc/quillmere beside PREFIX/bin, where both
+// an installation and the build folder keep it.
 QString GuideAddress() {
-  QString installed = QCoreApplication::applicationDirPath() + "/../share/doc/quillmere/README.md";
-  if (QFileInfo::exists(installed)) return QUrl::fromLocalFile(QFileInfo(installed).canonicalFilePath()).toString();
-  return QStringLiteral(QUILLMERE_DOC_URL);
+  QFileInfo guide(QCoreApplication::applicationDirPath() + "/../share/doc/quillmere/README.md");
+  return QUrl::fromLocalFile(guide.exists() ? guide.canonicalFilePath() : guide.absoluteFilePath()).toString();
 }
 
 // Where the hyperlinks lead.

@@ -6,8 +6,20 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # drive: runs the script driver on standard input, output to $SCRATCH/out.txt.
 drive() { "$QUILLMERE" --script - >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt" || { cat "$SCRATCH/err.txt" >&2; fail "driver exited $?"; }; }
 
-# expect_line TEXT: the driver's output holds this exact line.
-expect_line() { grep -Fxq -- "$1" "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "missing line: $1"; }; }
+# expect_line TEXT: the driver's output holds this exact line below the line
+# the previous expect_line matched in the same output, so that the checks
+# follow the order of the output and a line printed by an earlier step
+# cannot satisfy a later check. A new output (one whose inode, size or time
+# differs) starts again from its first line.
+expect_line() {
+  local out="$SCRATCH/out.txt" stamp found
+  stamp=$(stat -c '%i %s %y' "$out")
+  if [ "$stamp" != "${expect_stamp:-}" ]; then expect_stamp=$stamp; expect_after=0; fi
+  found=$(want="$1" after="$expect_after" LC_ALL=C awk \
+    'NR > ENVIRON["after"] + 0 && $0 == ENVIRON["want"] { print NR; exit }' "$out")
+  [ -n "$found" ] || { cat "$out" >&2; fail "missing line (after line $expect_after): $1"; }
+  expect_after=$found
+}
 
 # expect_no_line TEXT: the driver's output lacks this exact line.
 expect_no_line() { ! grep -Fxq -- "$1" "$SCRATCH/out.txt" || fail "unexpected line: $1"; }
