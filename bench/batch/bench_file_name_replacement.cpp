@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
                           [&, argv_rename] { return RunChild(argv_rename).ok && all_renamed(theirs_dir); },
                           [&] { restore(theirs_dir); }});
   }
-  contenders.push_back({"floor: one rename call per file", [&] {
+  contenders.push_back({"floor: one rename call per file",
+                        [&] {
                           bool ok = true;
                           for (std::size_t i = 0; i < names.size(); ++i)
                             ok = ::syscall(SYS_renameat2, AT_FDCWD, (floor_dir + "/" + names[i]).c_str(), AT_FDCWD,

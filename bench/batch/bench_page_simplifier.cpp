@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "batch/page_simplifier.h"
 #include "batch/tool_folder.h"
-#include "core/page_templates.h"
 #include "bench_support.h"
+#include "core/context.h"
+#include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/process.h"
 #include "runtime/real_file_system.h"
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> argv_cp = {"cp"};
   for (const std::string& name : names) argv_cp.push_back(pristine + "/" + name);
   argv_cp.push_back(copy);
-  contenders.push_back({"cp", [argv_cp] { return RunChild(argv_cp).ok; }, [&] {
+  contenders.push_back({"cp", [argv_cp] { return RunChild(argv_cp).ok; },
+                        [&] {
                           MoveAside(copy, trash);
                           fs::create_directory(copy);
                         }});
@@ -116,7 +117,6 @@ int main(int argc, char** argv) {
     contenders[0].ok = false;
   }
   const std::string label = SizeLabel(single_mb, megabytes, pages, "page", "pages of 30 KB");
-  PrintRow("simplify pages", {label, megabytes}, contenders[0], &contenders[1], OwnPeakMegabytes(),
-           "<= 1.5, < 50 MB");
+  PrintRow("simplify pages", {label, megabytes}, contenders[0], &contenders[1], OwnPeakMegabytes(), "<= 1.5, < 50 MB");
   return contenders[0].ok ? 0 : 1;
 }

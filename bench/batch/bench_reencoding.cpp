@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "batch/reencoding.h"
-#include "core/utf8_to_gbk.h"
 #include "bench_support.h"
+#include "core/utf8_to_gbk.h"
 #include "runtime/encoding.h"
 #include "runtime/real_file_system.h"
 
@@ -94,7 +94,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> all = {"iconv", "-f", "UTF-8", "-t", "GBK"};
     for (const std::string& name : names) all.push_back(site + "/" + name);
     const std::string all_out = scratch.path() + "/all.gbk";
-    contenders.push_back({"iconv, all files concatenated", [all, all_out] { return RunChild(all, ChildSetUp{{}, {}, all_out, {}}).ok; },
+    contenders.push_back({"iconv, all files concatenated",
+                          [all, all_out] {
+                            return RunChild(all, ChildSetUp{{}, {}, all_out, {}}).ok;
+                          },
                           [&, all_out] { MoveAside(all_out, scratch.path() + "/trash"); }});
   }
   // The floor writes into the same folder as ours: where ext4 puts a new

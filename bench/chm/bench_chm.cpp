@@ -7,13 +7,13 @@
 // with the script driver. Usage: bench_chm [--scale 1|4|16] [--keep]
 // [--rounds N] [--folder DIR] (DIR: a tree that an earlier --keep run left,
 // reused as is)
-#include "common/bench_row.h"
-#include "common/child_run.h"
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include "common/bench_row.h"
+#include "common/child_run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -27,10 +27,10 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/tree_operations.h"
+#include "core/context.h"
 #include "runtime/real_file_system.h"
 #include "support/memory_controls.h"
 #include "support/temp_dir.h"
@@ -79,7 +79,6 @@ double Seconds(const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-
 // Runs `find FOLDER` with its output thrown away; the time it takes.
 double TimeFind(const std::string& folder) { return qm::bench::RunChild({"find", folder}).seconds; }
 
@@ -117,7 +116,10 @@ void BenchWindow(const fs::path& book, const fs::path& scratch, int rounds, cons
   std::vector<Contender> runs = {
       {"start", [&] { return TimeScript(program.string(), start, scratch) >= 0; }},
       {"drop", [&] { return TimeScript(program.string(), drop, scratch) >= 0; }},
-      {"find", [&] { return qm::bench::RunChild({"find", book.string()}).ok; }},
+      {"find",
+       [&] {
+         return qm::bench::RunChild({"find", book.string()}).ok;
+       }},
   };
   qm::bench::RunInterleaved(runs, rounds);
   // The drop alone: each round's drop script less its start-only script.
@@ -126,7 +128,7 @@ void BenchWindow(const fs::path& book, const fs::path& scratch, int rounds, cons
     window.seconds.push_back(runs[1].seconds[r] - runs[0].seconds[r]);
   window.ok = runs[0].ok && runs[1].ok;
   if (!window.ok) ++failures;
-  struct rusage usage{};
+  struct rusage usage {};
   ::getrusage(RUSAGE_CHILDREN, &usage);
   qm::bench::PrintRow("CHM tab drop, in the window", size, window, &runs[2], usage.ru_maxrss / 1024.0,
                       "<= 2, < 200 MB");
@@ -140,9 +142,10 @@ struct Bench {
   qm::Random random;
   qm::ProgramState state;
   qm::Context ctx{fs, ui, ui, ui, processes, tree, random, state};
-  Bench() { tree.SetSelectionListener([this](int how) { qm::OnTreeSelectionChanged(ctx, how); }); }
+  Bench() {
+    tree.SetSelectionListener([this](int how) { qm::OnTreeSelectionChanged(ctx, how); });
+  }
 };
-
 
 }  // namespace
 
@@ -220,12 +223,11 @@ int main(int argc, char** argv) {
   const double peak_mb = qm::bench::OwnPeakMegabytes();
   const qm::bench::Size size{std::to_string(files) + " files, " + std::to_string(items) + " items", items / 1000.0,
                              "1,000 items"};
-  qm::bench::PrintRow("CHM tab drop (scan, tree, order list)", size, op[kDrop], &op[kFind], peak_mb,
-                      "<= 2, < 200 MB");
+  qm::bench::PrintRow("CHM tab drop (scan, tree, order list)", size, op[kDrop], &op[kFind], peak_mb, "<= 2, < 200 MB");
   qm::bench::PrintRow("select + project preview", size, op[kPreview], nullptr, peak_mb, "< 50 ms");
   qm::bench::PrintRow("BuildContents (.hhc and .hhp)", size, op[kBuild], nullptr, peak_mb, "< 50 ms");
-  qm::bench::PrintRow("move a " + std::to_string(moved_size) + "-item folder down", size, op[kDown], nullptr,
-                      peak_mb, "< 50 ms");
+  qm::bench::PrintRow("move a " + std::to_string(moved_size) + "-item folder down", size, op[kDown], nullptr, peak_mb,
+                      "< 50 ms");
   qm::bench::PrintRow("move it up again", size, op[kUp], nullptr, peak_mb, "< 50 ms");
   qm::bench::PrintRow("FilterTree", size, op[kFilter], nullptr, peak_mb, "< 50 ms");
   qm::bench::PrintRow("DeleteChildren of " + std::to_string(deleted_size) + " items", size, op[kDelete], nullptr,

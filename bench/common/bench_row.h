@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -103,9 +103,9 @@ inline void PrintRow(const std::string& workload, const Size& size, const Conten
     }
   }
   if (peak_megabytes > 0) std::snprintf(peak, sizeof peak, "%.1f", peak_megabytes);
-  std::printf("@row %s|%s|%.3f|%s|%.4f|%.0f|%s|%s|%s|%s|%s|%s|%s\n", workload.c_str(), size.label.c_str(),
-              size.amount, size.unit.c_str(), ours.Median(), ours.SpreadPercent(), name.c_str(), base, base_spread,
-              ratio, peak, target.c_str(), ours.ok ? "ok" : "FAILED");
+  std::printf("@row %s|%s|%.3f|%s|%.4f|%.0f|%s|%s|%s|%s|%s|%s|%s\n", workload.c_str(), size.label.c_str(), size.amount,
+              size.unit.c_str(), ours.Median(), ours.SpreadPercent(), name.c_str(), base, base_spread, ratio, peak,
+              target.c_str(), ours.ok ? "ok" : "FAILED");
   std::fflush(stdout);
 }
 

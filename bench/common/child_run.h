@@ -47,10 +47,10 @@ struct ChildMeasure {
 
 /// Where a child reads and writes, and what it finds in its environment.
 struct ChildSetUp {
-  std::filesystem::path cwd;         // empty: here
-  std::string stdin_path;            // empty: inherited
-  std::string stdout_path;           // empty: thrown away (as is stderr)
-  std::vector<std::string> env;      // "NAME=value" set over this process's
+  std::filesystem::path cwd;     // empty: here
+  std::string stdin_path;        // empty: inherited
+  std::string stdout_path;       // empty: thrown away (as is stderr)
+  std::vector<std::string> env;  // "NAME=value" set over this process's
 };
 
 /// Runs `args` (the program searched in PATH, no shell) as `set_up` says,
@@ -87,8 +87,8 @@ inline ChildMeasure RunChild(const std::vector<std::string>& args, const ChildSe
     ::wait4(pid, &status, 0, &usage);
     m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     m.peak_kb = usage.ru_maxrss;
-    m.cpu_seconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                    (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    m.cpu_seconds =
+        usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
   std::filesystem::current_path(here);

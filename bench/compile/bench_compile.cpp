@@ -3,9 +3,9 @@
 // of text pages and the same book with three files in ten images.
 //   bench_compile [--scale S] [--keep DIR]   125 x S pages of 20 KB (scale 16:
 //   2,000 pages, 41 MB)
+#include <unistd.h>
 #include "common/bench_row.h"
 #include "common/child_run.h"
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -69,7 +69,8 @@ class Prose {
       }
     }
     return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
-           "<title>page</title></head><body>\r\n" + body + "\r\n</body></html>\r\n";
+           "<title>page</title></head><body>\r\n" +
+           body + "\r\n</body></html>\r\n";
   }
 
  private:
@@ -131,14 +132,15 @@ std::uintmax_t MakeBook(const std::string& root, int pages, std::size_t page_kb,
   // Ours: the project exactly as the CHM tab writes it (code page 936).
   Write(fs::path(root) / "book.hhp",
         Gbk("[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=book.chm\r\n"
-            "Default topic=" + listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files));
+            "Default topic=" +
+            listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files));
   // chmcmd's: UTF-8 names (it does not convert), and the contents named in
   // [OPTIONS], since it ignores the one in [WINDOWS].
   Write(fs::path(root) / "ref.hhc", contents);
   Write(fs::path(root) / "ref.hhp",
         "[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=ref.chm\r\n"
-        "Contents file=ref.hhc\r\nLanguage=0x804\r\nDefault topic=" + listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" +
-            window + "\r\n[FILES]\r\n\r\n" + files);
+        "Contents file=ref.hhc\r\nLanguage=0x804\r\nDefault topic=" +
+            listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files);
   return total;
 }
 
@@ -178,7 +180,10 @@ int main(int argc, char** argv) {
                     [&] { fs::remove(root + "/book.chm"); }});
     // chmcmd is slow; the warm-up of ours has read the same pages.
     if (!chmcmd.empty())
-      runs.push_back({"chmcmd", [&] { return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok; },
+      runs.push_back({"chmcmd",
+                      [&] {
+                        return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok;
+                      },
                       [&] { fs::remove(root + "/ref.chm"); }, false});
     qm::bench::RunInterleaved(runs);
     char label[64];

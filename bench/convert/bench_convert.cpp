@@ -19,14 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "batch/bench_support.h"
 #include "convert/batch_conversion.h"
-#include "core/book_page.h"
-#include "core/control_names.h"
 #include "convert/framed_page.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
+#include "core/book_page.h"
+#include "core/context.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/real_file_system.h"
 #include "support/memory_controls.h"
@@ -101,11 +101,11 @@ void LinkTree(const fs::path& from, const fs::path& to) {
 // created exclusively holding as many bytes as its converted form, and the
 // text moved into `moved_to` (empty: deleted instead).
 struct FileFloor {
-  std::vector<fs::path> sources;     // the files to read
-  std::vector<fs::path> targets;     // the new files
-  std::vector<std::size_t> sizes;    // the bytes of each new file
-  std::vector<fs::path> moved_to;    // where each source goes; empty: deleted
-  long draws = 0;                    // random numbers drawn besides
+  std::vector<fs::path> sources;   // the files to read
+  std::vector<fs::path> targets;   // the new files
+  std::vector<std::size_t> sizes;  // the bytes of each new file
+  std::vector<fs::path> moved_to;  // where each source goes; empty: deleted
+  long draws = 0;                  // random numbers drawn besides
 
   bool Run(Random& random) const {
     static std::vector<char> buffer(1 << 20, 'x');
@@ -143,7 +143,10 @@ long LineEnds(const fs::path& path) {
 }
 
 Contender CopyTree(const fs::path& from, const fs::path& to) {
-  return {"cp -r", [from, to] { return RunChild({"cp", "-r", from.string(), to.string()}).ok; },
+  return {"cp -r",
+          [from, to] {
+            return RunChild({"cp", "-r", from.string(), to.string()}).ok;
+          },
           [to] { MoveAside(to.string(), (to.parent_path() / "trash").string()); }};
 }
 
@@ -205,7 +208,8 @@ int main(int argc, char** argv) {
   for (const auto& entry : fs::directory_iterator(pristine_book)) book_lines += LineEnds(entry.path()) + 1;
   FileFloor book_floor;
   const fs::path floor_book = scratch / "book-floor";
-  book_run.push_back({"floor", [&] { return book_floor.Run(random); }, [&] {
+  book_run.push_back({"floor", [&] { return book_floor.Run(random); },
+                      [&] {
                         LinkTree(pristine_book, floor_book);
                         MoveAside((scratch / "bak-floor").string(), (scratch / "trash").string());
                         fs::create_directories(scratch / "bak-floor");

@@ -3,20 +3,20 @@
 // book (125 x S pages of 20 KB of GBK text) is compiled with hhc.exe when it
 // sits beside this program, otherwise with Free Pascal's chmcmd.
 //   bench_unpack [--scale S] [--keep DIR]
-#include "common/bench_row.h"
-#include "common/child_run.h"
-#include "batch/bench_support.h"
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "batch/bench_support.h"
+#include "common/bench_row.h"
+#include "common/child_run.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -62,8 +62,10 @@ std::string makePage(int index, unsigned& seed) {
     }
     return w;
   }();
-  std::string page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
-                     "<title>" + std::to_string(index) + "</title></head><body><p>";
+  std::string page =
+      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
+      "<title>" +
+      std::to_string(index) + "</title></head><body><p>";
   while (page.size() < kPageBytes - 20) {
     seed = seed * 1103515245 + 12345;
     page += words[(seed >> 8) % words.size()];
@@ -127,8 +129,8 @@ int main(int argc, char** argv) {
   }
   ::sync();
   const std::string chm = (src / "book.chm").string();
-  std::printf("book: %s, %.1f MB compiled, %d pages of %zu KB\n", chm.c_str(),
-              fs::file_size(chm) / 1048576.0, kPages, kPageBytes / 1024);
+  std::printf("book: %s, %.1f MB compiled, %d pages of %zu KB\n", chm.c_str(), fs::file_size(chm) / 1048576.0, kPages,
+              kPageBytes / 1024);
 
   long hh_peak = 0;
   std::vector<qm::bench::Contender> tools;
@@ -148,7 +150,8 @@ int main(int argc, char** argv) {
   };
   add("hh.exe", {hh.string(), "-decompile", (work / "out0").string(), chm}, work / "out0");
   if (!sevenZip.empty()) add("7z x", {sevenZip, "x", "-y", "-o" + (work / "out1").string(), chm}, work / "out1");
-  if (qm::bench::HaveProgram("extract_chmLib")) add("extract_chmLib", {"extract_chmLib", chm, (work / "out2").string()}, work / "out2");
+  if (qm::bench::HaveProgram("extract_chmLib"))
+    add("extract_chmLib", {"extract_chmLib", chm, (work / "out2").string()}, work / "out2");
   // Five rounds: a run of a small book takes a few milliseconds, which
   // the shared machine's load moves by as much.
   qm::bench::RunInterleaved(tools, 5);
@@ -164,7 +167,6 @@ int main(int argc, char** argv) {
   std::snprintf(label, sizeof label, "%d pages of 20 KB", kPages);
   const qm::bench::Size size{label, kPages * (kPageBytes / 1e6)};
   for (std::size_t t = 1; t < tools.size(); ++t)
-    qm::bench::PrintRow("unpack", size, tools[0], &tools[t], hh_peak / 1024.0,
-                        t == 1 ? "<= 0.8 (7z), < 50 MB" : "-");
+    qm::bench::PrintRow("unpack", size, tools[0], &tools[t], hh_peak / 1024.0, t == 1 ? "<= 0.8 (7z), < 50 MB" : "-");
   return tools[0].ok ? 0 : 1;
 }

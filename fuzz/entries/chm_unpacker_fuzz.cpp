@@ -72,8 +72,7 @@ int FuzzChmUnpacker(const std::uint8_t* data, std::size_t size) {
       Fail("the unpacker left the temporary file " + Escaped(entry));
   }
   if (!report.opened) {
-    Check(ListTree(area) == std::vector<std::string>{"book.chm"},
-          "a file that is no book made the folder " + folder);
+    Check(ListTree(area) == std::vector<std::string>{"book.chm"}, "a file that is no book made the folder " + folder);
   }
   std::string after;
   Check(ReadWholeFile(book_path, after) && after == book, "the unpacker changed the book it read");

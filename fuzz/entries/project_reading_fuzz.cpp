@@ -38,8 +38,7 @@ void CheckBookPath(const std::string& gbk, const char* what) {
   }
 }
 
-void ReadProjectAndContents(std::string_view project_text, std::string_view contents_text,
-                            hha::HhpProject& project) {
+void ReadProjectAndContents(std::string_view project_text, std::string_view contents_text, hha::HhpProject& project) {
   project = hha::ParseProject(project_text);
   project.DefaultWindow();
   for (const std::string& f : project.files) CheckBookPath(f, "[FILES] entry");
@@ -81,8 +80,7 @@ bool IsLeftOverTemporary(const std::string& relative, const std::string& book_na
 // Compiles the project in a fresh book folder holding three small pages,
 // the project as book.hhp and the contents under the name the project
 // gives it. Projects that would write their book elsewhere are skipped.
-void CompileInScratch(std::string_view project_text, std::string_view contents_text,
-                      const hha::HhpProject& project) {
+void CompileInScratch(std::string_view project_text, std::string_view contents_text, const hha::HhpProject& project) {
   if (!project.compiled_file.empty() && !IsPlainName(project.compiled_file)) return;
   const std::string& scratch = ScratchRoot();
   if (!Check(!scratch.empty(), "cannot make a scratch folder")) return;
@@ -111,15 +109,14 @@ void CompileInScratch(std::string_view project_text, std::string_view contents_t
 
   hha::CompileOptions options;
   options.compression.threads = 1;  // a book of a few pages: no threads to start
-  const hha::CompileResult result =
-      hha::CompileProject(book + "/book.hhp", [](hha::Severity, const std::string&) {}, options);
+  const hha::CompileResult result = hha::CompileProject(
+      book + "/book.hhp", [](hha::Severity, const std::string&) {}, options);
 
   const std::string book_name = result.output_path.substr(result.output_path.rfind('/') + 1);
   for (const std::string& entry : ListTree(scratch)) {
     const bool inside = entry == "project/" || entry.rfind("project/book/", 0) == 0;
     Check(inside, "the compiler wrote " + Escaped(entry) + " outside the book's folder");
-    if (IsLeftOverTemporary(entry, book_name, ours))
-      Fail("the compiler left the temporary file " + Escaped(entry));
+    if (IsLeftOverTemporary(entry, book_name, ours)) Fail("the compiler left the temporary file " + Escaped(entry));
   }
   if (result.status.ok) {
     struct stat st {};

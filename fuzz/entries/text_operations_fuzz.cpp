@@ -47,9 +47,8 @@ TextCase Decode(const std::uint8_t* data, std::size_t size) {
 }
 
 std::string Describe(const TextCase& c) {
-  return "text " + Escaped(c.text) + " sub " + Escaped(c.sub) + " replacement " + Escaped(c.replacement) +
-         " start " + std::to_string(c.start) + " count " + std::to_string(c.count) + " max " +
-         std::to_string(c.max);
+  return "text " + Escaped(c.text) + " sub " + Escaped(c.sub) + " replacement " + Escaped(c.replacement) + " start " +
+         std::to_string(c.start) + " count " + std::to_string(c.count) + " max " + std::to_string(c.max);
 }
 
 std::string Joined(const std::vector<std::string>& pieces) {
@@ -75,15 +74,13 @@ void CheckFinds(const TextCase& c) {
 void CheckReplace(const TextCase& c) {
   for (bool case_sensitive : {true, false}) {
     const std::string got = ReplaceSubtext(c.text, c.sub, c.replacement, c.start, c.count, case_sensitive);
-    const std::string want =
-        reference::ReplaceSubtext(c.text, c.sub, c.replacement, c.start, c.count, case_sensitive);
+    const std::string want = reference::ReplaceSubtext(c.text, c.sub, c.replacement, c.start, c.count, case_sensitive);
     Check(got == want, std::string("ReplaceSubtext") + (case_sensitive ? "" : " (ignoring case)") + " gave " +
                            Escaped(got) + ", the model " + Escaped(want) + ": " + Describe(c));
   }
   // Replacing a sub by itself changes nothing.
   const std::string same = ReplaceSubtext(c.text, c.sub, c.sub, c.start, c.count, true);
-  Check(same == c.text, "ReplaceSubtext of a sub by itself changed the text to " + Escaped(same) + ": " +
-                            Describe(c));
+  Check(same == c.text, "ReplaceSubtext of a sub by itself changed the text to " + Escaped(same) + ": " + Describe(c));
 }
 
 void CheckSplitAndTrim(const TextCase& c) {
@@ -93,8 +90,8 @@ void CheckSplitAndTrim(const TextCase& c) {
   for (const std::string* t : {&c.text, &c.sub}) {
     const std::string trimmed = TrimTrailingSpaces(*t);
     const std::string model = reference::TrimTrailingSpaces(*t);
-    Check(trimmed == model, "TrimTrailingSpaces of " + Escaped(*t) + " gave " + Escaped(trimmed) +
-                                ", the model " + Escaped(model));
+    Check(trimmed == model,
+          "TrimTrailingSpaces of " + Escaped(*t) + " gave " + Escaped(trimmed) + ", the model " + Escaped(model));
   }
 }
 

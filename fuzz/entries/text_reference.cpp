@@ -51,8 +51,8 @@ long FindTextBackwards(const std::string& text, const std::string& sub, long lim
   return last;
 }
 
-std::string ReplaceSubtext(const std::string& text, const std::string& find, const std::string& replacement,
-                           long start, long count, bool case_sensitive) {
+std::string ReplaceSubtext(const std::string& text, const std::string& find, const std::string& replacement, long start,
+                           long count, bool case_sensitive) {
   if (text.empty() || find.empty()) return text;
   if (start < 1) start = 1;
   if (start > static_cast<long>(text.size())) return text;

@@ -22,8 +22,8 @@ long FindTextBackwards(const std::string& text, const std::string& sub, long lim
 
 /// Replacement of up to `count` occurrences (count < 0: all) scanning from
 /// the 1-based `start`; the scan resumes after each match.
-std::string ReplaceSubtext(const std::string& text, const std::string& find, const std::string& replacement,
-                           long start, long count, bool case_sensitive);
+std::string ReplaceSubtext(const std::string& text, const std::string& find, const std::string& replacement, long start,
+                           long count, bool case_sensitive);
 
 /// The pieces between separators; see SplitText in runtime/text.h.
 std::vector<std::string> SplitText(const std::string& text, const std::string& separator, long max_count);

@@ -86,8 +86,8 @@ std::string UriListFromLocalPaths(const std::vector<std::string>& paths) {
     out += path.empty() || path.front() != '/' ? "file:" : "file://";
     for (char ch : path) {
       auto b = static_cast<unsigned char>(ch);
-      bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-                   b == '-' || b == '.' || b == '_' || b == '~' || b == '/';
+      bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+                   b == '_' || b == '~' || b == '/';
       if (plain) {
         out.push_back(ch);
       } else {

@@ -10,10 +10,10 @@
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
 #include "chm/unpacking.h"
-#include "core/control_names.h"
 #include "convert/batch_conversion.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
+#include "core/control_names.h"
 
 namespace qm {
 namespace {

@@ -15,12 +15,10 @@ struct VerbInfo {
 };
 
 constexpr VerbInfo kVerbs[] = {
-    {"page", ScriptVerb::kPage, 1},     {"choose", ScriptVerb::kChoose, 1},
-    {"tick", ScriptVerb::kTick, 1},     {"untick", ScriptVerb::kUntick, 1},
-    {"type", ScriptVerb::kType, 2},     {"click", ScriptVerb::kClick, 1},
-    {"drop", ScriptVerb::kDrop, 2},     {"select", ScriptVerb::kSelect, 1},
-    {"wait", ScriptVerb::kWait, 1},     {"key", ScriptVerb::kKey, 2},
-    {"show", ScriptVerb::kShow, 1},     {"tree", ScriptVerb::kTree, 0},
+    {"page", ScriptVerb::kPage, 1},     {"choose", ScriptVerb::kChoose, 1}, {"tick", ScriptVerb::kTick, 1},
+    {"untick", ScriptVerb::kUntick, 1}, {"type", ScriptVerb::kType, 2},     {"click", ScriptVerb::kClick, 1},
+    {"drop", ScriptVerb::kDrop, 2},     {"select", ScriptVerb::kSelect, 1}, {"wait", ScriptVerb::kWait, 1},
+    {"key", ScriptVerb::kKey, 2},       {"show", ScriptVerb::kShow, 1},     {"tree", ScriptVerb::kTree, 0},
     {"state", ScriptVerb::kState, 0},
 };
 
@@ -40,11 +38,10 @@ bool KindFits(ScriptVerb verb, ControlKind kind) {
     case ScriptVerb::kType: return kind == K::kEditBox;
     case ScriptVerb::kClick: return kind == K::kButton;
     case ScriptVerb::kDrop:
-    case ScriptVerb::kKey:
-      return kind != K::kTimer && kind != K::kDropTarget && kind != K::kWebView;
+    case ScriptVerb::kKey: return kind != K::kTimer && kind != K::kDropTarget && kind != K::kWebView;
     case ScriptVerb::kShow:
-      return kind == K::kEditBox || kind == K::kButton || kind == K::kCheckBox ||
-             kind == K::kRadioButton || kind == K::kTimer || kind == K::kTreeBox;
+      return kind == K::kEditBox || kind == K::kButton || kind == K::kCheckBox || kind == K::kRadioButton ||
+             kind == K::kTimer || kind == K::kTreeBox;
     default: return false;
   }
 }
@@ -169,16 +166,15 @@ bool ParseSecondArgument(const ScriptArguments& args, ScriptCommand& cmd, std::s
 
 // A command on a control: the control must exist and have the type the
 // command needs.
-ScriptLineResult ParseControlCommand(ScriptLineResult result, std::string_view word,
-                                     const ScriptArguments& args) {
+ScriptLineResult ParseControlCommand(ScriptLineResult result, std::string_view word, const ScriptArguments& args) {
   ScriptCommand& cmd = result.command;
   const ControlInfo* control = FindControl(args.first);
   if (!control) return Refuse("unknown control \"" + std::string(args.first) + "\"");
   cmd.control = std::string(args.first);
   cmd.kind = control->kind;
   if (!KindFits(cmd.verb, control->kind)) {
-    return Refuse(std::string(word) + " needs " + std::string(NeededKind(cmd.verb)) + "; " +
-                  cmd.control + " is a " + std::string(KindName(control->kind)));
+    return Refuse(std::string(word) + " needs " + std::string(NeededKind(cmd.verb)) + "; " + cmd.control + " is a " +
+                  std::string(KindName(control->kind)));
   }
   std::string error;
   if (!ParseSecondArgument(args, cmd, &error)) return Refuse(error);

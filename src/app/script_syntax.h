@@ -13,8 +13,19 @@
 namespace qm {
 
 enum class ScriptVerb {
-  kPage, kChoose, kTick, kUntick, kType, kClick, kDrop,
-  kSelect, kWait, kKey, kShow, kTree, kState,
+  kPage,
+  kChoose,
+  kTick,
+  kUntick,
+  kType,
+  kClick,
+  kDrop,
+  kSelect,
+  kWait,
+  kKey,
+  kShow,
+  kTree,
+  kState,
 };
 
 enum class ScriptKey { kEsc, kEnter };
@@ -22,18 +33,18 @@ enum class ScriptKey { kEsc, kEnter };
 /// One checked script line.
 struct ScriptCommand {
   ScriptVerb verb = ScriptVerb::kTree;
-  std::string control;              // control name (UTF-8), or the page name
+  std::string control;                     // control name (UTF-8), or the page name
   ControlKind kind = ControlKind::kLabel;  // the control's type
-  Text text;                        // `type`: the decoded GBK text
-  std::vector<std::string> paths;   // `drop`: the paths as file-system bytes
-  long long number = 0;             // `select`, `wait`
-  ScriptKey key = ScriptKey::kEsc;  // `key`
+  Text text;                               // `type`: the decoded GBK text
+  std::vector<std::string> paths;          // `drop`: the paths as file-system bytes
+  long long number = 0;                    // `select`, `wait`
+  ScriptKey key = ScriptKey::kEsc;         // `key`
 };
 
 struct ScriptLineResult {
-  bool skip = false;   // blank line or comment
-  bool ok = false;     // a command that may run
-  std::string error;   // why the line is refused (UTF-8)
+  bool skip = false;  // blank line or comment
+  bool ok = false;    // a command that may run
+  std::string error;  // why the line is refused (UTF-8)
   ScriptCommand command;
 };
 

@@ -61,9 +61,7 @@ std::optional<ByteSet> ReadIfPresent(FileSystem& fs, const Text& path) {
 
 }  // namespace
 
-Text DateText(const DateTime& date) {
-  return ToText(date.year) + "-" + ToText(date.month) + "-" + ToText(date.day);
-}
+Text DateText(const DateTime& date) { return ToText(date.year) + "-" + ToText(date.month) + "-" + ToText(date.day); }
 
 Text TodayDateText() { return DateText(Now()); }
 
@@ -109,8 +107,7 @@ WorkingFiles LoadWorkingFiles(FileSystem& fs, const Text& folder) {
   return files;
 }
 
-void OnMainWindowCreated(Context& ctx, DropRegistrar& drops, const WorkingFiles& files,
-                         InstalledHook installed) {
+void OnMainWindowCreated(Context& ctx, DropRegistrar& drops, const WorkingFiles& files, InstalledHook installed) {
   drops.RegisterDropArea(controls::kWebDropArea, controls::kTabControl);
   drops.RegisterDropArea(controls::kChmDropArea, chm::kFolderBox);
   ctx.state.DateText = TodayDateText();

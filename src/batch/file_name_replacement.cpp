@@ -50,8 +50,8 @@ Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_te
   return out;
 }
 
-NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder,
-                                          const Text& old_text, const Text& new_text, Progress& progress) {
+NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, const Text& old_text,
+                                          const Text& new_text, Progress& progress) {
   NameReplacementSummary summary;
   if (old_text.empty()) return summary;  // no name can change
   const std::vector<Text> names = FindFiles(fs, InToolFolder(folder, "*"));
@@ -79,9 +79,9 @@ void FileNameCharReplacement(Context& ctx) {
   NameReplacementSummary summary = ReplaceInFileNames(ctx.fs, folder, old_text, new_text, ctx.progress);
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(Gbk("批量更名 ok!"), Gbk("批量更名 ok!")), 0, Gbk("提示"));
   if (summary.failed > 0) {
-    ctx.dialogs.MessageBox(Gbk("有 ") + ToText(summary.failed) +
-                               Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。"),
-                           0, Gbk("提示"));
+    ctx.dialogs.MessageBox(
+        Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。"), 0,
+        Gbk("提示"));
   }
   ctx.controls.SetDisabled(controls::kRenameButton, true);
   ctx.controls.SetText(controls::kRenameFolderBox, Text());

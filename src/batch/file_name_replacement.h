@@ -35,8 +35,7 @@ Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_te
 /// contains the path separator (which would move the file elsewhere).
 /// Each name is reported to `progress` first; a stop leaves later names as
 /// they are.
-NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder,
-                                          const Text& old_text, const Text& new_text,
-                                          Progress& progress = NoProgress());
+NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, const Text& old_text,
+                                          const Text& new_text, Progress& progress = NoProgress());
 
 }  // namespace qm

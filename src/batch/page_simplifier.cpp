@@ -25,13 +25,11 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
   }
   if (s.failed > 0) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("有 ") + ToText(s.failed) +
-              Gbk(" 个网页无法读取，或无法写入“处理后”，没有处理，留在原目录中。");
+    report += Gbk("有 ") + ToText(s.failed) + Gbk(" 个网页无法读取，或无法写入“处理后”，没有处理，留在原目录中。");
   }
   if (s.not_removed > 0) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("有 ") + ToText(s.not_removed) +
-              Gbk(" 个网页已写入“处理后”，但原网页无法删除。");
+    report += Gbk("有 ") + ToText(s.not_removed) + Gbk(" 个网页已写入“处理后”，但原网页无法删除。");
   }
   if (Text links = OutsideLinksReport(s.outside_links); !links.empty()) {
     if (!report.empty()) report += "\r\n";
@@ -95,8 +93,7 @@ PageOutcome PageSimplifier::Simplify(const Text& page, const Text& result) {
   return written ? PageOutcome::kWritten : PageOutcome::kFailed;
 }
 
-SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
-                                            const Text& suffix) {
+SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, const Text& suffix) {
   SimplificationSummary summary;
   Text front = ctx.controls.GetText(controls::kFrontMarkerBox);
   Text back = ctx.controls.GetText(controls::kBackMarkerBox);
@@ -115,14 +112,9 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
       continue;
     }
     switch (simplifier.Simplify(path, InToolFolder(output, name))) {
-      case PageOutcome::kNothingKept:
-        ++summary.nothing_kept;
-        continue;
-      case PageOutcome::kFailed:
-        ++summary.failed;
-        continue;
-      case PageOutcome::kWritten:
-        break;
+      case PageOutcome::kNothingKept: ++summary.nothing_kept; continue;
+      case PageOutcome::kFailed: ++summary.failed; continue;
+      case PageOutcome::kWritten: break;
     }
     ++(ctx.fs.Delete(path) ? summary.simplified : summary.not_removed);
   }

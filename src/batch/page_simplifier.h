@@ -1,9 +1,9 @@
 #pragma once
-#include "core/context.h"
-#include "batch/text_between_markers.h"
 #include <cstddef>
 #include <string>
 #include <vector>
+#include "batch/text_between_markers.h"
+#include "core/context.h"
 
 #include "runtime/file_system.h"
 #include "runtime/text.h"
@@ -21,10 +21,10 @@ void PageSimplification(Context& ctx);
 
 /// What one run of SimplifyPagesInFolder did.
 struct SimplificationSummary {
-  int simplified = 0;  // pages moved into 处理后 as framed pages
-  int nothing_kept = 0;  // pages left in place: nothing between the markers
-  int failed = 0;  // pages left in place: unreadable, or their copy not written
-  int not_removed = 0;  // pages copied whose original could not be deleted
+  int simplified = 0;               // pages moved into 处理后 as framed pages
+  int nothing_kept = 0;             // pages left in place: nothing between the markers
+  int failed = 0;                   // pages left in place: unreadable, or their copy not written
+  int not_removed = 0;              // pages copied whose original could not be deleted
   std::vector<Text> outside_links;  // links to files outside the folder, left alone
 };
 
@@ -41,8 +41,7 @@ struct SimplificationSummary {
 /// in the second message). leftbg.gif is written into 处理后 in every run.
 /// Pages are read and written in pieces (PageSimplifier), so that a page of
 /// any size takes a few megabytes of memory.
-SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder,
-                                            const Text& suffix);
+SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, const Text& suffix);
 
 /// What became of one page in PageSimplifier::Simplify.
 enum class PageOutcome { kWritten, kNothingKept, kFailed };

@@ -51,8 +51,7 @@ PageOutcome ReencodePage(FileSystem& fs, const Text& page, const Text& result, s
 
 }  // namespace
 
-ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix,
-                                        Progress& progress) {
+ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, const Text& suffix, Progress& progress) {
   ReencodingSummary summary;
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
@@ -90,8 +89,7 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage("ok!", "ok!"));
   int failed = summary.unreadable + summary.unwritten;
   if (failed > 0) {
-    ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) +
-                           Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。"));
+    ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) + Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。"));
   }
   if (Text links = OutsideLinksReport(summary.outside_links); !links.empty()) ctx.dialogs.MessageBox(links);
   ctx.controls.SetDisabled(controls::kReencodeButton, true);

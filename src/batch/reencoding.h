@@ -1,7 +1,7 @@
 #pragma once
+#include <vector>
 #include "core/context.h"
 #include "core/utf8_to_gbk.h"
-#include <vector>
 
 #include "runtime/file_system.h"
 #include "runtime/text.h"
@@ -20,9 +20,9 @@ void Utf8ToGb2312Reencoding(Context& ctx);
 
 /// What one run of ReencodePagesInFolder did.
 struct ReencodingSummary {
-  int converted = 0;   // pages written into 处理后
-  int unreadable = 0;  // pages that could not be read: nothing written
-  int unwritten = 0;   // pages whose result could not be written
+  int converted = 0;                // pages written into 处理后
+  int unreadable = 0;               // pages that could not be read: nothing written
+  int unwritten = 0;                // pages whose result could not be written
   std::vector<Text> outside_links;  // links to files outside the folder: nothing written
 };
 

@@ -15,7 +15,10 @@ constexpr std::size_t kNone = std::string_view::npos;
 // case too (a looser test than the marker match, never a stricter one).
 struct ByteTest {
   explicit ByteTest(char c)
-      : a(c), b(c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c) {}
+      : a(c),
+        b(c >= 'a' && c <= 'z'   ? static_cast<char>(c - 32)
+          : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32)
+                                 : c) {}
   bool operator()(char c) const { return c == a || c == b; }
   char a, b;
 };
@@ -37,7 +40,8 @@ std::size_t NextCandidate(std::string_view text, std::size_t from, std::string_v
     __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + p + to_last));
     __m128i hit = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(a, f1), _mm_cmpeq_epi8(a, f2)),
                                 _mm_or_si128(_mm_cmpeq_epi8(z, l1), _mm_cmpeq_epi8(z, l2)));
-    if (int bits = _mm_movemask_epi8(hit)) return p + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits)));
+    if (int bits = _mm_movemask_epi8(hit))
+      return p + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits)));
   }
 #endif
   for (; p + to_last < text.size(); ++p)
@@ -96,8 +100,11 @@ Text TextBetweenMarkers(std::string_view text, std::string_view front, std::stri
 // marker matches at the first byte, and a text without bytes has no back
 // marker either.
 MarkerCutter::MarkerCutter(std::string_view front, std::string_view back)
-    : front_(front), back_(back),
-      phase_(back.empty() ? Phase::kNone : front.empty() ? Phase::kBack : Phase::kFront) {}
+    : front_(front),
+      back_(back),
+      phase_(back.empty()    ? Phase::kNone
+             : front.empty() ? Phase::kBack
+                             : Phase::kFront) {}
 
 void MarkerCutter::Feed(std::string_view piece, bool last, const Keep& keep) {
   if (finished()) return;

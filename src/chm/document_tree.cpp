@@ -1,8 +1,8 @@
 #include "chm/document_tree.h"
 
-#include "core/control_names.h"
 #include "chm/folder_scan.h"
 #include "chm/tree_paths.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -36,7 +36,8 @@ Text LeftOutMessage(const std::vector<Text>& left_out) {
       else message += c;
     }
   }
-  if (left_out.size() > kShown) message += "\r\n" + Gbk("……共 ") + ToText(static_cast<long>(left_out.size())) + Gbk(" 个");
+  if (left_out.size() > kShown)
+    message += "\r\n" + Gbk("……共 ") + ToText(static_cast<long>(left_out.size())) + Gbk(" 个");
   return message;
 }
 

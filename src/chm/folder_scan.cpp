@@ -28,8 +28,7 @@ struct Scan {
   // files, and a link leading out of the folder would put files from
   // elsewhere into the book.
   bool Admissible(const Text& folder, const DirectoryEntry& entry) {
-    bool fine = !HoldsLineBreak(entry.name) &&
-                (!entry.link || InsideFolder(ctx.fs, entry.name, root));
+    bool fine = !HoldsLineBreak(entry.name) && (!entry.link || InsideFolder(ctx.fs, entry.name, root));
     if (!fine && left_out) left_out->push_back(folder + entry.name);
     return fine;
   }

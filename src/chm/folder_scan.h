@@ -22,7 +22,6 @@ bool HoldsLineBreak(const Text& name);
 /// without children. Entries whose names hold CR or LF, and links whose
 /// real path lies outside `folder`, are left out; their paths are added to
 /// `left_out` when given.
-bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent,
-                        std::vector<Text>* left_out = nullptr);
+bool ScanFolderIntoTree(Context& ctx, Text& folder, int parent, std::vector<Text>* left_out = nullptr);
 
 }  // namespace qm

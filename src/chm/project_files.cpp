@@ -1,9 +1,9 @@
 #include "chm/project_files.h"
 
-#include "core/control_names.h"
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
 #include "chm/tree_paths.h"
+#include "core/control_names.h"
 #include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -41,9 +41,7 @@ Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".htm
 // references so that the contents file stays well-formed and shows the name
 // as it is, then characters without a GBK form as decimal references (after
 // the quoting, which would otherwise take their "&#" for the name's own).
-Text FileEntryName(const Text& name) {
-  return NameWithReferences(QuotedAttributeText(name), ReferenceForm::kDecimal);
-}
+Text FileEntryName(const Text& name) { return NameWithReferences(QuotedAttributeText(name), ReferenceForm::kDecimal); }
 
 }  // namespace
 

@@ -5,19 +5,19 @@
 namespace qm {
 
 const Text& ProjectTemplate() {
-  static const Text text = Gbk(
-      "[OPTIONS]\r\n"
-      "Display compile progress=no\r\n"
-      "Default Window=win\r\n"
-      "Compiled file=名字.chm\r\n"
-      "Default topic=主页\r\n"
-      "\r\n"
-      "[WINDOWS]\r\n"
-      "win=\"名字\",\"名字.hhc\",,\"主页\",\"主页\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n"
-      "\r\n"
-      "[FILES]\r\n"
-      "\r\n"
-      "DDDDD");
+  static const Text text =
+      Gbk("[OPTIONS]\r\n"
+          "Display compile progress=no\r\n"
+          "Default Window=win\r\n"
+          "Compiled file=名字.chm\r\n"
+          "Default topic=主页\r\n"
+          "\r\n"
+          "[WINDOWS]\r\n"
+          "win=\"名字\",\"名字.hhc\",,\"主页\",\"主页\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n"
+          "\r\n"
+          "[FILES]\r\n"
+          "\r\n"
+          "DDDDD");
   return text;
 }
 

@@ -1,7 +1,7 @@
 #include "chm/tree_editing.h"
 
-#include "core/control_names.h"
 #include "chm/tree_operations.h"
+#include "core/control_names.h"
 
 namespace qm {
 

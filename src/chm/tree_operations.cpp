@@ -59,9 +59,7 @@ int FindSibling(const TreeModel& tree, int index, bool backwards) {
   return after < tree.Count() && tree.Depth(after) == tree.Depth(index) ? after : -1;
 }
 
-int CountDescendants(const TreeModel& tree, int index) {
-  return index == -1 ? -1 : tree.DescendantCount(index);
-}
+int CountDescendants(const TreeModel& tree, int index) { return index == -1 ? -1 : tree.DescendantCount(index); }
 
 void DeleteTreeItem(TreeModel& tree, int index) {
   if (IsItem(tree, index)) tree.Delete(index);
@@ -92,8 +90,7 @@ void FilterTree(TreeModel& tree) {
 }
 
 TreeItemSnapshot TakeItemSnapshot(const TreeModel& tree, int index) {
-  return {tree.ItemText(index), tree.Image(index), tree.SelectedImage(index), tree.Data(index),
-          tree.Depth(index)};
+  return {tree.ItemText(index), tree.Image(index), tree.SelectedImage(index), tree.Data(index), tree.Depth(index)};
 }
 
 void ApplyItemSnapshot(TreeModel& tree, int index, const TreeItemSnapshot& snapshot) {
@@ -107,8 +104,7 @@ void CollectSubtree(const TreeModel& tree, int index, std::vector<TreeItemSnapsh
   list.clear();
   list.push_back(TakeItemSnapshot(tree, index));
   const int depth = tree.Depth(index);
-  for (int i = index + 1; i < tree.Count() && tree.Depth(i) > depth; ++i)
-    list.push_back(TakeItemSnapshot(tree, i));
+  for (int i = index + 1; i < tree.Count() && tree.Depth(i) > depth; ++i) list.push_back(TakeItemSnapshot(tree, i));
 }
 
 void RebuildSubtree(TreeModel& tree, int index, const std::vector<TreeItemSnapshot>& list) {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "core/control_names.h"
 #include "convert/file_steps.h"
 #include "convert/framed_page.h"
+#include "core/control_names.h"
 #include "core/page_images.h"
 #include "core/text_decoding.h"
 #include "core/web_folder.h"
@@ -26,8 +26,8 @@ struct FolderWalk {
   const Text& new_extension;
   ConversionReport report;
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
-  long recoded = 0;                   // pages made from UTF-8 or UTF-16 texts
-  long done = 0;                      // files looked at so far
+  long recoded = 0;                  // pages made from UTF-8 or UTF-16 texts
+  long done = 0;                     // files looked at so far
 };
 
 // True when a file or folder is at `path`.
@@ -80,8 +80,8 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     if (!walk.ctx.progress.Step(walk.done++, 0, JoinPath(folder, name))) return;
     // A linked file is read only when it lies inside the dropped folder:
     // a file elsewhere would land in the folder as a page.
-    if (entry.link && (walk.open_folders.empty() ||
-                       !InsideFolder(fs, JoinPath(folder, name), walk.open_folders.front()))) {
+    if (entry.link &&
+        (walk.open_folders.empty() || !InsideFolder(fs, JoinPath(folder, name), walk.open_folders.front()))) {
       walk.report.Add(JoinPath(folder, name), Gbk("是指向文件夹之外的链接，未转换"));
       continue;
     }
@@ -108,8 +108,8 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
 
 }  // namespace
 
-ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
-                               const Text& new_extension, long* recoded) {
+ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension, const Text& new_extension,
+                               long* recoded) {
   FolderWalk walk{ctx, old_extension, new_extension, {}, {}};
   ConvertOneFolder(walk, folder);
   if (recoded) *recoded = walk.recoded;

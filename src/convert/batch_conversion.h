@@ -1,6 +1,6 @@
 #pragma once
-#include "core/context.h"
 #include "convert/conversion_report.h"
+#include "core/context.h"
 
 namespace qm {
 
@@ -25,8 +25,8 @@ void BatchPageConversion(Context& ctx);
 /// run included), that holds a 0 byte after decoding, or that is a link to
 /// a file outside `folder` gets no page and stays in place. Returns what could not be done, and stores in `recoded`
 /// (when given) how many pages came from UTF-8 or UTF-16 texts.
-ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension,
-                               const Text& new_extension, long* recoded = nullptr);
+ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension, const Text& new_extension,
+                               long* recoded = nullptr);
 
 /// "取 消": turns every ".htm" page of the folder in 编辑框txt2htm (not its
 /// sub-folders) back into a ".txt" text file, then "取消转换ok!" (or the

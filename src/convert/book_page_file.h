@@ -49,9 +49,9 @@ class BookPageFile {
   bool ReadPiece(std::uint64_t offset, std::string* out);
   FileSystem& fs_;
   const std::size_t piece_size_;
-  Text path_;           // the chosen text file; empty: none
-  std::string first_;   // its first piece
-  std::string piece_;   // the piece being read after the first
+  Text path_;          // the chosen text file; empty: none
+  std::string first_;  // its first piece
+  std::string piece_;  // the piece being read after the first
   std::string decoded_;
   Text page_;
   BookPageBuilder builder_;

@@ -4,14 +4,13 @@
 
 namespace qm {
 
-FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to,
-                        std::string_view contents) {
+FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to, std::string_view contents) {
   if (fs.ReplaceWith(from, to)) return {true, true};
   return WriteThenDelete(fs, to, contents, from);
 }
 
-FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents,
-                         const Text& source, bool keep_source) {
+FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
+                         bool keep_source) {
   FileStep step;
   step.copied = WriteFileSafely(fs, target, contents);
   if (step.copied && !keep_source) step.removed = fs.Delete(source);

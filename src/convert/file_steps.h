@@ -20,14 +20,13 @@ struct FileStep {
 /// (another file system), they are written to `to` through a temporary file
 /// and `from` is deleted afterwards. When nothing could be put at `to`,
 /// `from` is left untouched.
-FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to,
-                        std::string_view contents);
+FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to, std::string_view contents);
 
 /// Writes `contents` to `target` through a temporary file, replacing a file
 /// there, and then deletes `source` unless `keep_source` is set. `source` is
 /// untouched when the write fails.
-FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents,
-                         const Text& source, bool keep_source = false);
+FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
+                         bool keep_source = false);
 
 /// Creates `target` exclusively holding `contents` and then deletes
 /// `source`. Nothing is replaced: when anything (a link included) is at

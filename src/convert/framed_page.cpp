@@ -14,8 +14,7 @@ Text TextFromPage(const ByteSet& page) {
   ByteSet data = ReplaceSubByteSet(page, FramedPageHead());
   data = ReplaceSubByteSet(data, PlainPageHead());
   Text text = ToText(data);
-  for (std::string_view close : {std::string_view("<br>"), std::string_view(FramedPageTail()),
-                                 kPlainPageTail}) {
+  for (std::string_view close : {std::string_view("<br>"), std::string_view(FramedPageTail()), kPlainPageTail}) {
     text = ReplaceSubtext(text, close, "\r\n", 1, -1, /*case_sensitive=*/false);
   }
   return text;

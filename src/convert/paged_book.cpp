@@ -17,11 +17,11 @@
 
 #include "convert/paged_book.h"
 
-#include "core/book_page.h"
 #include "convert/book_page_file.h"
-#include "core/control_names.h"
 #include "convert/conversion_report.h"
 #include "convert/file_steps.h"
+#include "core/book_page.h"
+#include "core/control_names.h"
 #include "core/page_images.h"
 #include "core/web_folder.h"
 #include "runtime/encoding.h"
@@ -49,8 +49,8 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
 // already (then it stays, reported). No text is chosen (an empty page) when
 // it is missing, cannot be read (then it stays) or the entry is not a bare
 // file name (reported).
-void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name,
-                  ConversionReport& report, BookPageFile& text) {
+void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name, ConversionReport& report,
+                  BookPageFile& text) {
   text.Close();
   // Entries are bare names of the folder's files: a path would read a file
   // elsewhere into the book and move it into the backup folder.
@@ -122,8 +122,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     // The backup keeps the file's own bytes; the page gets them in GBK.
     TakeTextFile(ctx.fs, folder, backup, entries[i], report, text);
     Text page_name = PageFileName(i);
-    if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options,
-                        ctx.random)) {
+    if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options, ctx.random)) {
       report.Add(page_name, Gbk("网页无法写入"));
     }
   }

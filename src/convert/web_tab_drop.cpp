@@ -10,9 +10,7 @@ namespace {
 
 // A path that does not exist gives the attributes -1, which carry the
 // directory bit: only an existing entry that is not a folder fails the test.
-bool IsFolder(FileSystem& fs, const Text& path) {
-  return (fs.Attributes(path) & kDirectory) != 0;
-}
+bool IsFolder(FileSystem& fs, const Text& path) { return (fs.Attributes(path) & kDirectory) != 0; }
 
 }  // namespace
 

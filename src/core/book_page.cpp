@@ -179,8 +179,7 @@ class PageAssembly {
   /// over the page.
   static void AppendFilled(Text& out, std::string_view value, const std::vector<Fill>& fills, std::size_t from) {
     bool any = false;
-    for (std::size_t k = from; k < fills.size() && !any; ++k)
-      any = value.find(fills[k].find) != std::string_view::npos;
+    for (std::size_t k = from; k < fills.size() && !any; ++k) any = value.find(fills[k].find) != std::string_view::npos;
     if (!any) {
       out += value;
       return;
@@ -337,8 +336,8 @@ bool BookPageBuilder::Build(const Text& name, const Pieces& pieces, long index, 
   return ok;
 }
 
-Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
-                   const Text& date, const BookPageOptions& options, Random& random) {
+Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count, const Text& date,
+                   const BookPageOptions& options, Random& random) {
   bool given = false;
   auto whole = [&](std::string_view* piece) {
     *piece = data.View();

@@ -55,8 +55,8 @@ struct BookPageOptions {
 /// whose text file holds `data`. The body ends before the first 0 byte and
 /// is inserted without escaping; placeholders are filled in the order title,
 /// body, previous, contents, next, date, each over the whole page.
-Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count,
-                   const Text& date, const BookPageOptions& options, Random& random);
+Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count, const Text& date,
+                   const BookPageOptions& options, Random& random);
 
 /// Builds book pages whose texts arrive in pieces, keeping its buffers from
 /// page to page, so that a text of any size is turned into its page with

@@ -71,20 +71,20 @@ struct Composition {
   char16_t composed;
 };
 
-constexpr char16_t kGrave = 0x0300, kAcute = 0x0301, kCircumflex = 0x0302, kMacron = 0x0304,
-                   kDiaeresis = 0x0308, kCaron = 0x030C;
+constexpr char16_t kGrave = 0x0300, kAcute = 0x0301, kCircumflex = 0x0302, kMacron = 0x0304, kDiaeresis = 0x0308,
+                   kCaron = 0x030C;
 
 // The precomposed lower-case Latin letters of the pinyin row of code page
 // 936, by base letter and mark.
 constexpr Composition kCompositions[] = {
-    {u'a', kMacron, u'ā'},    {u'a', kAcute, u'á'},  {u'a', kCaron, u'ǎ'}, {u'a', kGrave, u'à'},
-    {u'e', kMacron, u'ē'},    {u'e', kAcute, u'é'},  {u'e', kCaron, u'ě'}, {u'e', kGrave, u'è'},
-    {u'e', kCircumflex, u'ê'}, {u'i', kMacron, u'ī'}, {u'i', kAcute, u'í'}, {u'i', kCaron, u'ǐ'},
-    {u'i', kGrave, u'ì'},     {u'o', kMacron, u'ō'}, {u'o', kAcute, u'ó'}, {u'o', kCaron, u'ǒ'},
-    {u'o', kGrave, u'ò'},     {u'u', kMacron, u'ū'}, {u'u', kAcute, u'ú'}, {u'u', kCaron, u'ǔ'},
-    {u'u', kGrave, u'ù'},     {u'u', kDiaeresis, u'ü'}, {u'ü', kMacron, u'ǖ'}, {u'ü', kAcute, u'ǘ'},
-    {u'ü', kCaron, u'ǚ'},     {u'ü', kGrave, u'ǜ'},  {u'n', kAcute, u'ń'}, {u'n', kCaron, u'ň'},
-    {u'n', kGrave, u'ǹ'},     {u'm', kAcute, u'ḿ'},
+    {u'a', kMacron, u'ā'},     {u'a', kAcute, u'á'},     {u'a', kCaron, u'ǎ'},  {u'a', kGrave, u'à'},
+    {u'e', kMacron, u'ē'},     {u'e', kAcute, u'é'},     {u'e', kCaron, u'ě'},  {u'e', kGrave, u'è'},
+    {u'e', kCircumflex, u'ê'}, {u'i', kMacron, u'ī'},    {u'i', kAcute, u'í'},  {u'i', kCaron, u'ǐ'},
+    {u'i', kGrave, u'ì'},      {u'o', kMacron, u'ō'},    {u'o', kAcute, u'ó'},  {u'o', kCaron, u'ǒ'},
+    {u'o', kGrave, u'ò'},      {u'u', kMacron, u'ū'},    {u'u', kAcute, u'ú'},  {u'u', kCaron, u'ǔ'},
+    {u'u', kGrave, u'ù'},      {u'u', kDiaeresis, u'ü'}, {u'ü', kMacron, u'ǖ'}, {u'ü', kAcute, u'ǘ'},
+    {u'ü', kCaron, u'ǚ'},      {u'ü', kGrave, u'ǜ'},     {u'n', kAcute, u'ń'},  {u'n', kCaron, u'ň'},
+    {u'n', kGrave, u'ǹ'},      {u'm', kAcute, u'ḿ'},
 };
 
 }  // namespace

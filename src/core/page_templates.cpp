@@ -80,8 +80,8 @@ const std::vector<Text>& DecorationAlphabet() {
     std::vector<Text> t;
     for (char c : std::string_view("\\*+^$()[]{}|")) t.emplace_back(1, c);
     for (char c = 'a'; c <= 'z'; ++c) t.emplace_back(1, c);
-    for (std::string_view c : {"（", "）", "-", "－", "＝", "=", "_", " ", ":", "＋", "~", "&", "`",
-                               "'", "#", "@", "%", "/"}) {
+    for (std::string_view c :
+         {"（", "）", "-", "－", "＝", "=", "_", " ", ":", "＋", "~", "&", "`", "'", "#", "@", "%", "/"}) {
       t.push_back(Gbk(c));
     }
     return t;

@@ -121,7 +121,7 @@ TextEncoding DetectTextEncoding(std::string_view data) {
 }
 
 TextDecoder::TextDecoder(TextEncoding encoding) : encoding_(encoding) {
-  mark_left_ = encoding == TextEncoding::kUtf8Marked                                    ? 3
+  mark_left_ = encoding == TextEncoding::kUtf8Marked                                      ? 3
                : encoding == TextEncoding::kUtf16Le || encoding == TextEncoding::kUtf16Be ? 2
                                                                                           : 0;
 }
@@ -188,8 +188,8 @@ namespace {
 // True when `charset` (lower case) names code page 936 or a charset it
 // belongs to.
 bool IsGbkCharset(std::string_view charset) {
-  return charset == "gb2312" || charset == "gbk" || charset == "gb18030" || charset == "cp936" ||
-         charset == "x-gbk" || charset == "windows-936";
+  return charset == "gb2312" || charset == "gbk" || charset == "gb18030" || charset == "cp936" || charset == "x-gbk" ||
+         charset == "windows-936";
 }
 
 // The charset a page declares: the name after its first "charset" and "="

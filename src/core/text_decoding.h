@@ -12,11 +12,11 @@
 namespace qm {
 
 enum class TextEncoding {
-  kGbk,          // no mark, not UTF-8 (or pure ASCII): used as it is
-  kUtf8,         // no mark, valid UTF-8 with at least one multi-byte sequence
-  kUtf8Marked,   // starts with the UTF-8 byte-order mark
-  kUtf16Le,      // starts with FF FE
-  kUtf16Be,      // starts with FE FF
+  kGbk,         // no mark, not UTF-8 (or pure ASCII): used as it is
+  kUtf8,        // no mark, valid UTF-8 with at least one multi-byte sequence
+  kUtf8Marked,  // starts with the UTF-8 byte-order mark
+  kUtf16Le,     // starts with FF FE
+  kUtf16Be,     // starts with FE FF
 };
 
 /// The encoding of a text file's bytes, found in one pass over them. An

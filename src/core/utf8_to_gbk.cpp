@@ -19,8 +19,7 @@ inline void PutUnit(char*& out, char16_t u) {
 }
 
 inline char16_t UnitAt(std::string_view w, std::size_t k) {
-  return static_cast<char16_t>(static_cast<unsigned char>(w[2 * k]) |
-                               static_cast<unsigned char>(w[2 * k + 1]) << 8);
+  return static_cast<char16_t>(static_cast<unsigned char>(w[2 * k]) | static_cast<unsigned char>(w[2 * k + 1]) << 8);
 }
 
 // Decodes the sequence at p[i] and moves i past it. Each maximal part of an
@@ -33,8 +32,7 @@ inline char16_t UnitAt(std::string_view w, std::size_t k) {
   }
   // The common case of a page in Chinese: a complete three-byte sequence
   // whose lead byte allows any continuation bytes.
-  if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < len && (p[i + 1] & 0xC0) == 0x80 &&
-      (p[i + 2] & 0xC0) == 0x80) {
+  if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < len && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
     char32_t cp = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
     i += 3;
     return cp;
@@ -215,8 +213,8 @@ std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_
     }
     // Runs of three-byte characters (the Chinese ones) with a two-byte
     // form. No mark folds into such a character, so none is looked for.
-    while (i < limit && i + 2 < len && p[i] >= 0xE1 && p[i] <= 0xEF && p[i] != 0xED &&
-           (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+    while (i < limit && i + 2 < len && p[i] >= 0xE1 && p[i] <= 0xEF && p[i] != 0xED && (p[i + 1] & 0xC0) == 0x80 &&
+           (p[i + 2] & 0xC0) == 0x80) {
       std::uint16_t code = table[(p[i] & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)];
       if (code < 0x100 || code == kNoCp936Form) break;
       o[0] = static_cast<char>(code >> 8);

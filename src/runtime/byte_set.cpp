@@ -9,8 +9,8 @@ Text ToText(const ByteSet& data) {
   return n == std::string::npos ? data.bytes : data.bytes.substr(0, n);
 }
 
-ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::string_view replacement,
-                          long start, long count) {
+ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::string_view replacement, long start,
+                          long count) {
   const std::string& in = data.bytes;
   if (in.empty() || find.empty() || count == 0) return data;
   if (start < 1) start = 1;

@@ -25,7 +25,7 @@ struct ByteSet {
 Text ToText(const ByteSet& data);
 
 /// As ReplaceSubtext, byte-exact, with no two-byte character rule.
-ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find,
-                          std::string_view replacement = {}, long start = 1, long count = -1);
+ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::string_view replacement = {}, long start = 1,
+                          long count = -1);
 
 }  // namespace qm

@@ -42,9 +42,7 @@ class Dialogs {
   /// Shows a modal message box and returns the button pressed (OK is 0).
   /// `flags` are the Windows button and icon bits (0: one OK button).
   virtual int MessageBox(const Text& content, int flags, const Text& caption) = 0;
-  int MessageBox(const Text& content, int flags = 0) {
-    return MessageBox(content, flags, DefaultMessageCaption());
-  }
+  int MessageBox(const Text& content, int flags = 0) { return MessageBox(content, flags, DefaultMessageCaption()); }
 };
 
 class Cursor {

@@ -114,9 +114,7 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
     if ((t & 0xC0) != 0x80) return 0;
     c = (c << 6) | (t & 0x3F);
   }
-  if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
-      (c >= 0xD800 && c <= 0xDFFF))
-    return 0;
+  if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) return 0;
   *cp = c;
   return n;
 }

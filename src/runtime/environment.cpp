@@ -49,9 +49,7 @@ std::string UserDir(const std::string& key, const std::string& fallback) {
 
 }  // namespace
 
-Text ReadEnvironmentVariable(std::string_view name) {
-  return TextFromNativeName(Env(std::string(name).c_str()));
-}
+Text ReadEnvironmentVariable(std::string_view name) { return TextFromNativeName(Env(std::string(name).c_str())); }
 
 Text ReadRegistryText(long root, std::string_view key_path, std::string_view value) {
   if (root != kCurrentUserRoot || key_path != kShellFoldersKey) return {};

@@ -142,8 +142,6 @@ std::vector<Text> FindFiles(FileSystem& fs, const Text& pattern, int filter) {
   return names;
 }
 
-bool FileExists(FileSystem& fs, const Text& pattern) {
-  return !FindEntries(fs, pattern, 0x37).empty();
-}
+bool FileExists(FileSystem& fs, const Text& pattern) { return !FindEntries(fs, pattern, 0x37).empty(); }
 
 }  // namespace qm

@@ -74,8 +74,7 @@ inline constexpr int kNoFilter = -1;
 std::vector<Text> FindFiles(FileSystem& fs, const Text& pattern, int filter = kNoFilter);
 
 /// Like FindFiles, with each entry's attributes.
-std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern,
-                                        int filter = kNoFilter);
+std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern, int filter = kNoFilter);
 
 /// True when a search for `pattern` finds at least one entry of any kind.
 bool FileExists(FileSystem& fs, const Text& pattern);

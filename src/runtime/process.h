@@ -11,12 +11,12 @@
 namespace qm {
 
 struct RunResult {
-  bool started = false;    // the program could be found and started
-  bool finished = false;   // it ended while we waited
-  int exit_status = -1;    // its exit status when it ended normally, else -1
-  bool stopped = false;    // the user asked to stop it, and it was ended
-  bool stalled = false;    // it made no progress for too long and was ended
-  std::string log_path;    // where its output went, when it has a log
+  bool started = false;        // the program could be found and started
+  bool finished = false;       // it ended while we waited
+  int exit_status = -1;        // its exit status when it ended normally, else -1
+  bool stopped = false;        // the user asked to stop it, and it was ended
+  bool stalled = false;        // it made no progress for too long and was ended
+  std::string log_path;        // where its output went, when it has a log
   std::vector<Text> left_out;  // files it reported left out ("LEFT NAME" lines)
 };
 
@@ -58,8 +58,7 @@ std::vector<Text> SplitCommandLine(const Text& command_line);
 /// the stall time is ended the same way and the result says so.
 class RealProcessRunner : public ProcessRunner {
  public:
-  explicit RealProcessRunner(std::vector<std::string> search_folders)
-      : search_folders_(std::move(search_folders)) {}
+  explicit RealProcessRunner(std::vector<std::string> search_folders) : search_folders_(std::move(search_folders)) {}
   RunResult Run(const Text& command_line, bool wait, int show_mode = 2) override;
 
   /// The UTF-8 path of the program that `name` (UTF-8) names, or empty.

@@ -6,8 +6,7 @@
 namespace qm {
 
 void Random::Seed() {
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now().time_since_epoch())
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
                 .count();
   ++seedings_;
   engine_.seed(static_cast<std::uint64_t>(ms) * 0x9E3779B97F4A7C15ULL ^ (seedings_ << 17) ^ seedings_);

@@ -2,11 +2,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <wctype.h>
-#include <locale.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -92,10 +92,10 @@ namespace {
 // A name's sort key, compared one UTF-16 unit at a time: an ASCII name is
 // its own key once upper-cased, so only other names get a key built.
 struct NtfsKey {
-  const char* ascii = nullptr;      // the name, when it is ASCII
-  const char16_t* wide = nullptr;   // the built key otherwise
+  const char* ascii = nullptr;     // the name, when it is ASCII
+  const char16_t* wide = nullptr;  // the built key otherwise
   std::size_t size = 0;
-  std::size_t index = 0;            // of the entry
+  std::size_t index = 0;  // of the entry
 
   char16_t operator[](std::size_t i) const {
     if (!ascii) return wide[i];
@@ -315,8 +315,7 @@ std::vector<DirectoryEntry> RealFileSystem::ListKinds(const Text& folder) { retu
 bool RealFileSystem::Rename(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return false;
   std::string a = Native(from), b = Native(to);
-  if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
+  if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot rename without replacing: link, then unlink,
   // which also never replaces (files only).

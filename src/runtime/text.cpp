@@ -6,13 +6,10 @@
 namespace qm {
 namespace {
 
-inline unsigned char Lower(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
+inline unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
 
 // Whether `sub` matches `text` at byte offset `i`.
-inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub,
-                      bool ignore_case) {
+inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub, bool ignore_case) {
   if (i + sub.size() > text.size()) return false;
   if (!ignore_case) return std::memcmp(text.data() + i, sub.data(), sub.size()) == 0;
   for (std::size_t k = 0; k < sub.size(); ++k) {
@@ -129,8 +126,7 @@ long FindText(std::string_view text, std::string_view sub, long start, bool igno
   return -1;
 }
 
-long FindTextBackwards(std::string_view text, std::string_view sub, long limit,
-                       bool ignore_case) {
+long FindTextBackwards(std::string_view text, std::string_view sub, long limit, bool ignore_case) {
   std::size_t end = text.size();
   if (limit > 0) end = std::min(end, static_cast<std::size_t>(limit - 1));
   // An empty sub matches at every character start, so it too ends on the
@@ -142,8 +138,8 @@ long FindTextBackwards(std::string_view text, std::string_view sub, long limit,
   return last;
 }
 
-Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_view replacement,
-                    long start, long count, bool case_sensitive) {
+Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_view replacement, long start, long count,
+                    bool case_sensitive) {
   if (text.empty() || find.empty()) return Text(text);
   if (start < 1) start = 1;
   if (start > TextLength(text) || count == 0) return Text(text);

@@ -37,32 +37,28 @@ inline std::size_t CharWidthAt(std::string_view text, std::size_t i) {
 /// `start`, scanning character by character; -1 when there is none. An empty
 /// `sub` gives 1 when the searched part is non-empty, else -1. With
 /// `ignore_case`, ASCII letters compare without regard to case.
-long FindText(std::string_view text, std::string_view sub, long start = 1,
-              bool ignore_case = false);
+long FindText(std::string_view text, std::string_view sub, long start = 1, bool ignore_case = false);
 
 /// 1-based position of the last occurrence of `sub`, scanning character by
 /// character. With `limit` > 0 only occurrences lying wholly within the first
 /// limit - 1 bytes count; an empty `sub` gives the last character start
 /// of that part. -1 when there is none.
-long FindTextBackwards(std::string_view text, std::string_view sub, long limit = 0,
-                       bool ignore_case = false);
+long FindTextBackwards(std::string_view text, std::string_view sub, long limit = 0, bool ignore_case = false);
 
 /// Replaces occurrences of `find` by `replacement`, scanning character by
 /// character from the 1-based `start`; after `count` replacements (count < 0:
 /// all) the rest is copied unchanged. With `case_sensitive` false, ASCII
 /// letters match without regard to case. An empty text or an empty `find`
 /// gives the text unchanged.
-Text ReplaceSubtext(std::string_view text, std::string_view find,
-                    std::string_view replacement = {}, long start = 1, long count = -1,
-                    bool case_sensitive = true);
+Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_view replacement = {}, long start = 1,
+                    long count = -1, bool case_sensitive = true);
 
 /// The pieces between separators, found character by character. Empty pieces
 /// between two separators or before a leading separator count; the piece
 /// after the last separator is added only when non-empty. With max_count > 0
 /// splitting stops after that many pieces and the rest is dropped. An empty
 /// separator gives the whole text as one piece; an empty text gives none.
-std::vector<Text> SplitText(std::string_view text, std::string_view separator = ",",
-                            long max_count = -1);
+std::vector<Text> SplitText(std::string_view text, std::string_view separator = ",", long max_count = -1);
 
 /// Calls `piece` with each piece that SplitText(text, separator) gives, in
 /// order, as views into `text`, without copying them.

@@ -251,9 +251,7 @@ int TreeModel::RowOf(int index) const {
 
 const void* TreeModel::Handle(int index) const { return Valid(index) ? order_[index].get() : nullptr; }
 
-int TreeModel::IndexOf(const void* handle) const {
-  return handle ? static_cast<const Node*>(handle)->index : -1;
-}
+int TreeModel::IndexOf(const void* handle) const { return handle ? static_cast<const Node*>(handle)->index : -1; }
 
 int TreeModel::Selection() const { return selected_ ? selected_->index : -1; }
 

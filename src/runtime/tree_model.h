@@ -66,8 +66,7 @@ class TreeModel {
   /// Appends an item as the last child of `parent` (-1: last top-level item)
   /// and returns its index; -1 when `parent` is not an item. A negative
   /// `selected_image` means "the same as `image`".
-  int Add(int parent, const Text& text, int image = 0, int selected_image = -1,
-          long long data = 0);
+  int Add(int parent, const Text& text, int image = 0, int selected_image = -1, long long data = 0);
   /// Deletes the item with its whole subtree; nothing for a bad index. When
   /// the selection was inside it, the selection moves to the item's next
   /// sibling, else its parent, else its previous sibling, and the selection
@@ -125,9 +124,7 @@ class TreeModel {
   /// Selects the item (-1: none). When the selection changes, the selection
   /// listener runs at once with `how` (0 keyboard, 1 mouse, 2 otherwise).
   void Select(int index, int how = 2);
-  void SetSelectionListener(std::function<void(int how)> listener) {
-    selection_listener_ = std::move(listener);
-  }
+  void SetSelectionListener(std::function<void(int how)> listener) { selection_listener_ = std::move(listener); }
   void AddObserver(TreeObserver* observer) { observers_.push_back(observer); }
   void RemoveObserver(TreeObserver* observer);
 

@@ -7,8 +7,8 @@
 namespace qm {
 namespace {
 
-inline bool SameChar(std::string_view a, std::size_t i, std::size_t wa, std::string_view b,
-                     std::size_t j, std::size_t wb) {
+inline bool SameChar(std::string_view a, std::size_t i, std::size_t wa, std::string_view b, std::size_t j,
+                     std::size_t wb) {
   if (wa != wb) return false;
   if (wa == 2) return a[i] == b[j] && a[i + 1] == b[j + 1];
   auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
@@ -47,9 +47,7 @@ bool Match(std::string_view name, std::string_view pat) {
 
 }  // namespace
 
-bool HasWildcard(std::string_view pattern) {
-  return pattern.find_first_of("*?") != std::string_view::npos;
-}
+bool HasWildcard(std::string_view pattern) { return pattern.find_first_of("*?") != std::string_view::npos; }
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
@@ -64,8 +62,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   if (name_dot == std::string_view::npos) return false;
   std::string_view name_ext = name.substr(name_dot + 1);
   if (name_ext.size() <= 3) return false;
-  return Match(name.substr(0, name_dot), pattern.substr(0, dot)) &&
-         Match(name_ext.substr(0, 3), ext);
+  return Match(name.substr(0, name_dot), pattern.substr(0, dot)) && Match(name_ext.substr(0, 3), ext);
 }
 
 }  // namespace qm

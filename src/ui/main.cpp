@@ -82,20 +82,14 @@ int RunScript(int argc, char** argv, const std::string& script) {
 int main(int argc, char** argv) {
   const qm::CommandLine line = qm::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (line.action) {
-    case qm::CommandLine::Action::kHelp:
-      std::cout << qm::HelpText();
-      return 0;
-    case qm::CommandLine::Action::kVersion:
-      std::cout << qm::VersionText();
-      return 0;
+    case qm::CommandLine::Action::kHelp: std::cout << qm::HelpText(); return 0;
+    case qm::CommandLine::Action::kVersion: std::cout << qm::VersionText(); return 0;
     case qm::CommandLine::Action::kError:
       std::cerr << "quillmere: " << line.error << "\n"
                 << "usage: quillmere [PATH...] | --script FILE | --help | --version\n";
       return 2;
-    case qm::CommandLine::Action::kScript:
-      return RunScript(argc, argv, line.script);
-    case qm::CommandLine::Action::kWindow:
-      break;
+    case qm::CommandLine::Action::kScript: return RunScript(argc, argv, line.script);
+    case qm::CommandLine::Action::kWindow: break;
   }
   return RunWindow(argc, argv, line.paths);
 }

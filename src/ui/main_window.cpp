@@ -13,8 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QMimeData>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -84,9 +84,8 @@ Text TypedText(const QString& shown, bool multi_line) {
 }  // namespace
 
 MainWindow::MainWindow(TreeModel& tree, WindowEvents& events)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       tree_(tree),
       events_(events) {
   setObjectName("MainWindow");
@@ -221,14 +220,11 @@ QWidget* MainWindow::MakeControl(const ControlInfo& entry, QWidget* parent) {
   const QString text = Q(entry.text);
   const std::string name(entry.name);
   switch (entry.kind) {
-    case ControlKind::kTabControl:
-      return MakeTabs(parent);
+    case ControlKind::kTabControl: return MakeTabs(parent);
     case ControlKind::kRadioButton:
     case ControlKind::kCheckBox:
-    case ControlKind::kButton:
-      return MakeButton(entry, parent);
-    case ControlKind::kGroupBox:
-      return new QGroupBox(parent);
+    case ControlKind::kButton: return MakeButton(entry, parent);
+    case ControlKind::kGroupBox: return new QGroupBox(parent);
     case ControlKind::kLabel: {
       auto* l = new QLabel(text, parent);
       l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -262,8 +258,7 @@ QWidget* MainWindow::MakeControl(const ControlInfo& entry, QWidget* parent) {
       connect(timer_, &QTimer::timeout, this, [this, name] { events_.OnTimerTick(name); });
       return nullptr;
     }
-    case ControlKind::kDropTarget:
-      return nullptr;
+    case ControlKind::kDropTarget: return nullptr;
     case ControlKind::kWebView: {
       // The web view is left out; its place beyond the right edge is kept.
       auto* w = new QWidget(parent);
@@ -280,13 +275,11 @@ void MainWindow::MakeEditBox(const ControlInfo& entry, QWidget* parent) {
   QWidget* widget;
   if (entry.style.multi_line) {
     auto* e = new QPlainTextEdit(parent);
-    e->setLineWrapMode(entry.style.horizontal_scroll_bar ? QPlainTextEdit::NoWrap
-                                                         : QPlainTextEdit::WidgetWidth);
+    e->setLineWrapMode(entry.style.horizontal_scroll_bar ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Tab moves the focus on; it never goes into a file name.
     e->setTabChangesFocus(true);
-    e->setHorizontalScrollBarPolicy(entry.style.horizontal_scroll_bar ? Qt::ScrollBarAlwaysOn
-                                                                     : Qt::ScrollBarAlwaysOff);
+    e->setHorizontalScrollBarPolicy(entry.style.horizontal_scroll_bar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     e->setPlainText(DisplayText(box.text, true));
     connect(e, &QPlainTextEdit::textChanged, this, [this, name] {
       if (!setting_text_) edits_.at(name).edited = true;
@@ -419,8 +412,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Move:
     case QEvent::Resize:
-      if (watched == pages_[0] || watched == pages_[1] ||
-          (pages_[0] && watched == pages_[0]->parentWidget())) {
+      if (watched == pages_[0] || watched == pages_[1] || (pages_[0] && watched == pages_[0]->parentWidget())) {
         PlacePageControls();
       }
       break;
@@ -441,8 +433,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop:
       if (Mine(watched)) return HandleDrag(static_cast<QWidget*>(watched), event);
       break;
-    default:
-      break;
+    default: break;
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -451,8 +442,8 @@ bool MainWindow::HandleWindowDrag(QWidget* receiver, QEvent* event) {
   auto* mouse = static_cast<QMouseEvent*>(event);
   if (event->type() == QEvent::MouseButtonPress) {
     const ControlInfo* entry = FindControl(Name(receiver));
-    bool grips = receiver == this ||
-                 (entry && (entry->kind == ControlKind::kLabel || entry->kind == ControlKind::kGroupBox));
+    bool grips =
+        receiver == this || (entry && (entry->kind == ControlKind::kLabel || entry->kind == ControlKind::kGroupBox));
     if (!grips || mouse->button() != Qt::LeftButton) return false;
     if (windowHandle() && windowHandle()->startSystemMove()) return true;
     // Without the window manager's help the window follows the mouse.

@@ -4,9 +4,9 @@
 #include <QEvent>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QWidget>
 #include <QWindow>
 #include <algorithm>
-#include <QWidget>
 
 #include "runtime/encoding.h"
 
@@ -34,10 +34,8 @@ bool IsUserInput(QEvent::Type type) {
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
-    case QEvent::Close:
-      return true;
-    default:
-      return false;
+    case QEvent::Close: return true;
+    default: return false;
   }
 }
 

@@ -59,9 +59,7 @@ bool ScriptDriver::Execute(const ScriptCommand& cmd, std::string* error) {
     return true;
   };
   switch (cmd.verb) {
-    case ScriptVerb::kPage:
-      window.Tabs().setCurrentIndex(cmd.control == kWebPage ? 0 : 1);
-      return true;
+    case ScriptVerb::kPage: window.Tabs().setCurrentIndex(cmd.control == kWebPage ? 0 : 1); return true;
     case ScriptVerb::kChoose:
     case ScriptVerb::kClick: {
       QAbstractButton* b = window.Button(cmd.control);
@@ -83,26 +81,13 @@ bool ScriptDriver::Execute(const ScriptCommand& cmd, std::string* error) {
       }
       return true;
     }
-    case ScriptVerb::kDrop:
-      Drop(cmd);
-      return true;
-    case ScriptVerb::kSelect:
-      return Select(cmd, error);
-    case ScriptVerb::kWait:
-      Wait(cmd.number);
-      return true;
-    case ScriptVerb::kKey:
-      PressKey(cmd);
-      return true;
-    case ScriptVerb::kShow:
-      Show(cmd);
-      return true;
-    case ScriptVerb::kTree:
-      PrintTree();
-      return true;
-    case ScriptVerb::kState:
-      PrintState();
-      return true;
+    case ScriptVerb::kDrop: Drop(cmd); return true;
+    case ScriptVerb::kSelect: return Select(cmd, error);
+    case ScriptVerb::kWait: Wait(cmd.number); return true;
+    case ScriptVerb::kKey: PressKey(cmd); return true;
+    case ScriptVerb::kShow: Show(cmd); return true;
+    case ScriptVerb::kTree: PrintTree(); return true;
+    case ScriptVerb::kState: PrintState(); return true;
   }
   return true;
 }
@@ -120,8 +105,8 @@ bool ScriptDriver::Select(const ScriptCommand& cmd, std::string* error) {
 void ScriptDriver::PrintTree() {
   TreeModel& tree = shell_.Tree();
   for (int i = 0; i < tree.Count(); ++i) {
-    Print(std::to_string(i) + " " + std::to_string(tree.Depth(i)) + " " + std::to_string(tree.Image(i)) +
-          "/" + std::to_string(tree.SelectedImage(i)) + " " + std::to_string(tree.Data(i)) + " " +
+    Print(std::to_string(i) + " " + std::to_string(tree.Depth(i)) + " " + std::to_string(tree.Image(i)) + "/" +
+          std::to_string(tree.SelectedImage(i)) + " " + std::to_string(tree.Data(i)) + " " +
           FormatScriptText(tree.ItemText(i)));
   }
   Print("end");
@@ -158,23 +143,17 @@ void ScriptDriver::Show(const ScriptCommand& cmd) {
     case ControlKind::kEditBox:
       Print(name + " text=\"" + FormatScriptText(ui.GetText(name)) + "\" disabled=" + Flag(ui.IsDisabled(name)));
       break;
-    case ControlKind::kButton:
-      Print(name + " disabled=" + Flag(ui.IsDisabled(name)));
-      break;
+    case ControlKind::kButton: Print(name + " disabled=" + Flag(ui.IsDisabled(name))); break;
     case ControlKind::kCheckBox:
     case ControlKind::kRadioButton:
       Print(name + " ticked=" + Flag(ui.IsTicked(name)) + " disabled=" + Flag(ui.IsDisabled(name)));
       break;
-    case ControlKind::kTimer:
-      Print(name + " interval=" + std::to_string(ui.Interval(name)));
-      break;
+    case ControlKind::kTimer: Print(name + " interval=" + std::to_string(ui.Interval(name))); break;
     case ControlKind::kTreeBox:
-      Print(name + " selection=" + std::to_string(shell_.Tree().Selection()) +
-            " always_show_selection=" + Flag(ui.AlwaysShowSelection(name)) +
-            " count=" + std::to_string(shell_.Tree().Count()));
+      Print(name + " selection=" + std::to_string(shell_.Tree().Selection()) + " always_show_selection=" +
+            Flag(ui.AlwaysShowSelection(name)) + " count=" + std::to_string(shell_.Tree().Count()));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

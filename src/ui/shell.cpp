@@ -16,8 +16,7 @@ namespace {
 void MakeExecutable(const Text& path) {
   std::error_code ec;
   namespace fs = std::filesystem;
-  fs::permissions(NativeName(path),
-                  fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+  fs::permissions(NativeName(path), fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
                   fs::perm_options::add, ec);
 }
 
@@ -42,8 +41,7 @@ std::string LogFolder() {
 
 }  // namespace
 
-Shell::Shell(std::function<void(const std::string&)> print)
-    : processes_(ProgramFolders()), print_(std::move(print)) {
+Shell::Shell(std::function<void(const std::string&)> print) : processes_(ProgramFolders()), print_(std::move(print)) {
   processes_.SetLogFolder(LogFolder());
 }
 
@@ -65,16 +63,13 @@ void Shell::Start() {
   processes_.SetProgress(progress);
   ctx_ = std::make_unique<Context>(
       Context{fs_, *controls_, *controls_, *controls_, processes_, tree_, random_, state_, *progress});
-  tree_.SetSelectionListener([this](int how) {
-    Dispatch([&] { RunSelectionEvent(*ctx_, chm::kTree, how); });
-  });
+  tree_.SetSelectionListener([this](int how) { Dispatch([&] { RunSelectionEvent(*ctx_, chm::kTree, how); }); });
   Dispatch([&] {
     // The working files travel beside the program in the build tree and in
     // the helper folder of an installation.
     std::string own = OwnFolder();
     std::string carried = std::filesystem::exists(own + "/hhc.exe") ? own : HelperFolder();
-    OnMainWindowCreated(*ctx_, *window_, LoadWorkingFiles(fs_, TextFromNativeName(carried)),
-                        &MakeExecutable);
+    OnMainWindowCreated(*ctx_, *window_, LoadWorkingFiles(fs_, TextFromNativeName(carried)), &MakeExecutable);
   });
   window_->show();
   window_->Centre();

@@ -31,9 +31,7 @@ class TreeItemModel : public QAbstractItemModel, public TreeObserver {
   /// Called when the tree's selection moves (tree item index, -1: none),
   /// so that the view can follow; not called while a reset is open, but
   /// once from Settle.
-  void SetSelectionFollower(std::function<void(int index)> follower) {
-    follower_ = std::move(follower);
-  }
+  void SetSelectionFollower(std::function<void(int index)> follower) { follower_ = std::move(follower); }
   /// Lets a reset keep the view's expanded items: `is_expanded` is asked
   /// about each item with children when a reset starts, and `expand` is
   /// called at Settle for each of those that still exists.

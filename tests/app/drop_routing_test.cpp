@@ -10,8 +10,7 @@ TEST(DropAreasTest, TheInnermostRegisteredAreaReceivesTheDrop) {
   areas.Register("拖放对象1", "选择夹1");
   areas.Register("拖放对象2", "编辑框1");
   EXPECT_EQ(areas.TargetFor({"编辑框1", "CHM制作", "选择夹1"}), "拖放对象2");
-  EXPECT_EQ(areas.TargetFor({"qt_scrollarea_viewport", "编辑框11", "分组框2", "网页制作", "选择夹1"}),
-            "拖放对象1");
+  EXPECT_EQ(areas.TargetFor({"qt_scrollarea_viewport", "编辑框11", "分组框2", "网页制作", "选择夹1"}), "拖放对象1");
   EXPECT_EQ(areas.TargetFor({"树型框1", "CHM制作", "选择夹1"}), "拖放对象1");
   EXPECT_EQ(areas.TargetFor({"MainWindow"}), "");
   EXPECT_EQ(areas.TargetFor({}), "");
@@ -39,8 +38,9 @@ TEST(UriListTest, LocalFilesArePercentDecodedToRawBytes) {
       "file://otherhost/share/z\r\n"
       "file:///bad%FFbyte\n"
       "\r\n";
-  EXPECT_EQ(LocalPathsFromUriList(list),
-            (std::vector<std::string>{"/home/u/书/a b.txt", "/srv/x%y", "/bad\xFF" "byte"}));
+  EXPECT_EQ(LocalPathsFromUriList(list), (std::vector<std::string>{"/home/u/书/a b.txt", "/srv/x%y",
+                                                                   "/bad\xFF"
+                                                                   "byte"}));
 }
 
 TEST(UriListTest, PathsSurviveTheRoundTrip) {

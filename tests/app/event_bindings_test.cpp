@@ -4,8 +4,6 @@
 
 #include <set>
 
-#include "core/control_names.h"
-#include "core/window_layout.h"
 #include "batch/file_name_replacement.h"
 #include "batch/page_simplifier.h"
 #include "batch/reencoding.h"
@@ -17,6 +15,8 @@
 #include "convert/batch_conversion.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
+#include "core/control_names.h"
+#include "core/window_layout.h"
 
 namespace qm {
 namespace {
@@ -27,13 +27,20 @@ TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
     PlainOperation op;
   };
   const Expected clicks[] = {
-      {controls::kBatchConvertButton, &BatchPageConversion},   {controls::kBatchUndoButton, &UndoBatchConversion},
-      {controls::kReencodeButton, &Utf8ToGb2312Reencoding}, {controls::kRenameButton, &FileNameCharReplacement},
-      {controls::kBookConvertButton, &PagedBookConversion},     {controls::kSimplifyButton, &PageSimplification},
-      {chm::kNoOwnContentsBox, &OnNoOwnContentsToggled}, {chm::kBuildButton, &BuildContents},
-      {chm::kUnpackButton, &ChmUnpacking},           {chm::kCompileButton, &CompileChm},
-      {chm::kMoveUpButton, &OnMoveUpClicked},           {chm::kMoveDownButton, &OnMoveDownClicked},
-      {chm::kDeleteItemButton, &OnDeleteItemClicked},   {chm::kDeleteChildrenButton, &OnDeleteChildrenClicked},
+      {controls::kBatchConvertButton, &BatchPageConversion},
+      {controls::kBatchUndoButton, &UndoBatchConversion},
+      {controls::kReencodeButton, &Utf8ToGb2312Reencoding},
+      {controls::kRenameButton, &FileNameCharReplacement},
+      {controls::kBookConvertButton, &PagedBookConversion},
+      {controls::kSimplifyButton, &PageSimplification},
+      {chm::kNoOwnContentsBox, &OnNoOwnContentsToggled},
+      {chm::kBuildButton, &BuildContents},
+      {chm::kUnpackButton, &ChmUnpacking},
+      {chm::kCompileButton, &CompileChm},
+      {chm::kMoveUpButton, &OnMoveUpClicked},
+      {chm::kMoveDownButton, &OnMoveDownClicked},
+      {chm::kDeleteItemButton, &OnDeleteItemClicked},
+      {chm::kDeleteChildrenButton, &OnDeleteChildrenClicked},
       {chm::kFilterButton, &OnFilterClicked},
   };
   for (const Expected& e : clicks) {
@@ -66,7 +73,10 @@ TEST(EventBindingsTest, BindingsNameExistingControlsOfTheRightTypeOnce) {
         EXPECT_NE(b.plain, nullptr);
         break;
       case EventKind::kTick: EXPECT_EQ(c->kind, ControlKind::kTimer); break;
-      case EventKind::kFilesDropped: EXPECT_EQ(c->kind, ControlKind::kDropTarget); EXPECT_NE(b.drop, nullptr); break;
+      case EventKind::kFilesDropped:
+        EXPECT_EQ(c->kind, ControlKind::kDropTarget);
+        EXPECT_NE(b.drop, nullptr);
+        break;
       case EventKind::kSelectionChanged: EXPECT_EQ(c->kind, ControlKind::kTreeBox); break;
     }
   }

@@ -105,7 +105,9 @@ TEST(ScriptOutputTest, GbkTextsAreShownAsUtf8WithEscapes) {
   // it, the euro byte of code page 936 and the name escape byte.
   EXPECT_EQ(FormatScriptText("ab\xB0"), "ab\\xB0");
   EXPECT_EQ(FormatScriptText("\xB0\x30z"), "\\xB00z");
-  EXPECT_EQ(FormatScriptText("\x80" "A"), "\\x80A");
+  EXPECT_EQ(FormatScriptText("\x80"
+                             "A"),
+            "\\x80A");
   EXPECT_EQ(FormatScriptText("\xFF\xB0\xA1"), "\\xFF啊");
 }
 

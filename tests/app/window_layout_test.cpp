@@ -25,15 +25,14 @@ TEST(WindowLayoutTest, StartStatesOfTheTables) {
     if (c.disabled) disabled.insert(c.name);
   }
   EXPECT_EQ(disabled, (std::set<std::string_view>{"按钮批量转换", "按钮取消转换", "按钮编码转换", "按钮量改字符",
-                                                   "按钮精简网页", "按钮CHM解包", "按钮转CHM"}));
+                                                  "按钮精简网页", "按钮CHM解包", "按钮转CHM"}));
   EXPECT_TRUE(FindControl("编辑框9")->hidden);
   EXPECT_EQ(FindControl("编辑框原类型")->text, ".txt");
   EXPECT_EQ(FindControl("编辑框原字符")->text, "txt");
   EXPECT_EQ(FindControl("编辑框1")->text, "  ---拖进来---");
   EXPECT_EQ(FindControl("按钮取消转换")->text, "取 消");
   const ControlInfo* tabs = FindControl("选择夹1");
-  EXPECT_EQ((std::vector<int>{tabs->left, tabs->top, tabs->width, tabs->height}),
-            (std::vector<int>{0, -3, 688, 358}));
+  EXPECT_EQ((std::vector<int>{tabs->left, tabs->top, tabs->width, tabs->height}), (std::vector<int>{0, -3, 688, 358}));
 }
 
 TEST(WindowLayoutTest, EditBoxStyles) {

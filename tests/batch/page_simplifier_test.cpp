@@ -53,8 +53,7 @@ TEST_F(PageSimplificationTest, MovesTheCutPagesIntoTheOutputFolder) {
   ASSERT_EQ(f.ui.messages.size(), 2u);
   EXPECT_EQ(f.ui.messages[0].content, Gbk("精简网页结束!"));
   EXPECT_EQ(f.ui.messages[0].caption, Gbk("信息："));
-  EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 1 个网页在前标记和后标记之间没有内容")),
-            Text::npos);
+  EXPECT_NE(f.ui.messages[1].content.find(Gbk("有 1 个网页在前标记和后标记之间没有内容")), Text::npos);
 }
 
 TEST(PageToolsOnDisk, ALinkToAPageOutsideStaysAndIsListed) {
@@ -155,12 +154,36 @@ TEST_F(PageSimplificationTest, RefusesAnEmptyOrMissingFolder) {
 // also send it through the writer in pieces; an earlier result is
 // replaced only by a complete one, and no temporary file stays behind.
 TEST(PageSimplifierPieces, StreamedPagesMatchTheWholePageCut) {
-  const std::vector<Text> tokens = {"<body>", "<BODY>", "</body>", "</Body >", "<!-- <body> -->", "<script>if(a<b)</script>",
-                                    "\r\n", "x", "Y", "<", "/", ">", "b", "\xB0\xA1", "\xD5\xFD\xCE\xC4", "\xB0<", "\xB0",
-                                    "\xA1X", "\xE4\xB8\xAD", std::string("\0", 1)};
-  const std::vector<std::pair<Text, Text>> markers = {
-      {"<body>", "</body>"}, {"", "</BODY>"}, {"<body>", ""}, {"b", "y"}, {"<", ">"}, {"\xB0", "\xA1X"},
-      {"\xD5\xFD", "\xCE\xC4"}, {"\xD5\xFD\xCE\xC4", "\xA1X"}, {"<!--", "-->"}, {"x", "x"}};
+  const std::vector<Text> tokens = {"<body>",
+                                    "<BODY>",
+                                    "</body>",
+                                    "</Body >",
+                                    "<!-- <body> -->",
+                                    "<script>if(a<b)</script>",
+                                    "\r\n",
+                                    "x",
+                                    "Y",
+                                    "<",
+                                    "/",
+                                    ">",
+                                    "b",
+                                    "\xB0\xA1",
+                                    "\xD5\xFD\xCE\xC4",
+                                    "\xB0<",
+                                    "\xB0",
+                                    "\xA1X",
+                                    "\xE4\xB8\xAD",
+                                    std::string("\0", 1)};
+  const std::vector<std::pair<Text, Text>> markers = {{"<body>", "</body>"},
+                                                      {"", "</BODY>"},
+                                                      {"<body>", ""},
+                                                      {"b", "y"},
+                                                      {"<", ">"},
+                                                      {"\xB0", "\xA1X"},
+                                                      {"\xD5\xFD", "\xCE\xC4"},
+                                                      {"\xD5\xFD\xCE\xC4", "\xA1X"},
+                                                      {"<!--", "-->"},
+                                                      {"x", "x"}};
   std::mt19937 rng(15);
   const Text result = "/out/p.htm";
   for (int example = 0; example < 400; ++example) {

@@ -78,8 +78,7 @@ TEST_F(ReencodingTest, LargePagesComeOutAsConvertedWhole) {
   const std::string pages[] = {chinese, "ab" + chinese, chinese.substr(0, 64 * 1024),
                                chinese.substr(0, (1 << 20) + 64 * 1024),
                                chinese.substr(0, 1100 * 1024) + std::string(1, '\0') + chinese};
-  for (std::size_t k = 0; k < std::size(pages); ++k)
-    f.fs.AddFile("/site/" + std::to_string(k) + ".htm", pages[k]);
+  for (std::size_t k = 0; k < std::size(pages); ++k) f.fs.AddFile("/site/" + std::to_string(k) + ".htm", pages[k]);
   EXPECT_EQ(ReencodePagesInFolder(f.fs, "/site", ".htm").converted, 5);
   for (std::size_t k = 0; k < std::size(pages); ++k)
     EXPECT_EQ(Out((std::to_string(k) + ".htm").c_str()), Utf8ToGbkText(ByteSet(pages[k]))) << k;

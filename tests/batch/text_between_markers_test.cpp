@@ -42,12 +42,19 @@ TEST(TextBetweenMarkers, MissingOrAdjacentMarkersGiveNothing) {
 
 TEST(TextBetweenMarkers, MatchesOnlyAtCharacterStarts) {
   // 0xB0 0xA1 is one GBK character: its second byte never starts a marker.
-  Text page = Gbk("前") + "\xB0\xA1" "X" "\xA1" "Y";
+  Text page = Gbk("前") +
+              "\xB0\xA1"
+              "X"
+              "\xA1"
+              "Y";
   EXPECT_EQ(TextBetweenMarkers(page, "\xA1X", "Y"), "");
   // A marker right after a lead byte is taken as that character's second
   // byte (as in a UTF-8 page scanned as GBK) and missed.
   EXPECT_EQ(TextBetweenMarkers(page, "X", "Y"), "");
-  EXPECT_EQ(TextBetweenMarkers("X\xB0" "YY", "x", "y"), "\xB0Y");
+  EXPECT_EQ(TextBetweenMarkers("X\xB0"
+                               "YY",
+                               "x", "y"),
+            "\xB0Y");
   Text chinese = Gbk("正文开始中间正文结束");
   EXPECT_EQ(TextBetweenMarkers(chinese, Gbk("开始"), Gbk("正文")), Gbk("中间"));
 }

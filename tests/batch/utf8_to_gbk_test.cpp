@@ -26,8 +26,7 @@ ByteSet Units(std::u16string units) {
 }
 
 TEST(Utf8ToUtf16, DecodesEveryLengthOfSequence) {
-  EXPECT_EQ(Utf8ToUtf16(ByteSet("A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80")),
-            Units(u"A\u00E9\u4E2D\U0001F600"));
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80")), Units(u"A\u00E9\u4E2D\U0001F600"));
   EXPECT_EQ(Utf8ToUtf16(ByteSet()), ByteSet());
   // A byte-order mark stays a character at this step.
   EXPECT_EQ(Utf8ToUtf16(ByteSet("\xEF\xBB\xBFx")), Units(u"\uFEFFx"));
@@ -35,7 +34,9 @@ TEST(Utf8ToUtf16, DecodesEveryLengthOfSequence) {
 
 TEST(Utf8ToUtf16, EachMaximalIllFormedPartBecomesOneReplacementCharacter) {
   // A stray continuation byte and bytes that never start a sequence.
-  EXPECT_EQ(Utf8ToUtf16(ByteSet("a\x80" "b\xFF" "c\xC0\x80")),
+  EXPECT_EQ(Utf8ToUtf16(ByteSet("a\x80"
+                                "b\xFF"
+                                "c\xC0\x80")),
             Units(u"a\uFFFDb\uFFFDc\uFFFD\uFFFD"));
   // A three-byte sequence cut short by an ASCII byte and at the end.
   EXPECT_EQ(Utf8ToUtf16(ByteSet("\xE4\xB8z\xE4\xB8")), Units(u"\uFFFDz\uFFFD"));
@@ -51,14 +52,16 @@ TEST(Utf8ToUtf16, EachMaximalIllFormedPartBecomesOneReplacementCharacter) {
 
 TEST(Utf16ToGbkText, WritesAsciiAndChineseAsCodePage936) {
   EXPECT_EQ(Utf16ToGbkText(Units(u"<p>\u4E2D\u6587</p>")), "<p>\xD6\xD0\xCE\xC4</p>");
-  EXPECT_EQ(Utf16ToGbkText(Units(u"\u20AC")), "\x80");  // the one-byte euro sign
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\u20AC")), "\x80");              // the one-byte euro sign
   EXPECT_EQ(Utf16ToGbkText(ByteSet(std::string("a\0b", 3))), "a");  // the odd byte is ignored
 }
 
 TEST(Utf16ToGbkText, CharactersWithoutAFormBecomeQuestionMarks) {
   EXPECT_EQ(Utf16ToGbkText(Units(u"x\uFFFDy\u00C0z")), "x?y?z");
-  EXPECT_EQ(Utf16ToGbkText(Units(u"\U0001F600!")), "?!");     // surrogate pair: one "?"
-  EXPECT_EQ(Utf16ToGbkText(Units(u"\xD800" u"a\xDC00")), "?a?");  // lone surrogates
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\U0001F600!")), "?!");  // surrogate pair: one "?"
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\xD800"
+                                 u"a\xDC00")),
+            "?a?");  // lone surrogates
 }
 
 // Every character of the Basic Multilingual Plane on its own, against ICU's
@@ -101,7 +104,7 @@ TEST(Utf16ToGbkText, ComposesBaseAndMarkWhereCodePage936HasTheLetter) {
   EXPECT_EQ(Utf16ToGbkText(Units(u"e\u0301")), "\xA8\xA6");        // é
   EXPECT_EQ(Utf16ToGbkText(Units(u"a\u030C")), "\xA8\xA3");        // ǎ
   EXPECT_EQ(Utf16ToGbkText(Units(u"u\u0308\u0304")), "\xA8\xB5");  // ü then ǖ
-  EXPECT_EQ(Utf16ToGbkText(Units(u"\u00FC\u030C")), "\xA8\xB7");      // ǚ
+  EXPECT_EQ(Utf16ToGbkText(Units(u"\u00FC\u030C")), "\xA8\xB7");   // ǚ
   // No upper-case letters with marks: base and mark one after the other.
   EXPECT_EQ(Utf16ToGbkText(Units(u"E\u0301")), "E?");
   // A mark with no base letter before it.
@@ -112,7 +115,9 @@ TEST(Utf8ToGbkText, ConvertsPagesWithTheWindowsResults) {
   std::string ascii = "<html><meta charset=\"utf-8\">\r\nplain text\t~</html>";
   EXPECT_EQ(Convert(ascii), ascii);
   EXPECT_EQ(Convert("\xE4\xB8\xAD\xE6\x96\x87"), "\xD6\xD0\xCE\xC4");  // 中文
-  EXPECT_EQ(Convert("caf" "e\xCC\x81"), "caf\xA8\xA6");
+  EXPECT_EQ(Convert("caf"
+                    "e\xCC\x81"),
+            "caf\xA8\xA6");
   EXPECT_EQ(Convert("\xE2\x82\xAC\xE2\x99\xAB"), "\x80?");  // € and a note without a form
   EXPECT_EQ(Convert(""), "");
   // A page already in GBK is decoded as UTF-8 all the same.
@@ -127,9 +132,24 @@ TEST(Utf8ToGbkText, DropsAByteOrderMarkAtTheStartOnly) {
 // Random mixes of ASCII, Chinese, pinyin letters with combining marks,
 // characters above U+FFFF, stray bytes, cut sequences and zero bytes.
 std::string RandomUtf8(std::mt19937& rng, int most_pieces) {
-  const std::string pieces[] = {"a", "e", "u", "\xC3\xBC", "\xCC\x81", "\xCC\x84", "\xCC\x8C", "\xE4\xB8\xAD",
-                                "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF0\x90\x8C\x80", "\x80", "\xE4\xB8",
-                                "\xED\xA0\x80", "\xC0\xAF", std::string(1, '\0'), "plain ascii text ", "\r\n"};
+  const std::string pieces[] = {"a",
+                                "e",
+                                "u",
+                                "\xC3\xBC",
+                                "\xCC\x81",
+                                "\xCC\x84",
+                                "\xCC\x8C",
+                                "\xE4\xB8\xAD",
+                                "\xE2\x82\xAC",
+                                "\xF0\x9F\x98\x80",
+                                "\xF0\x90\x8C\x80",
+                                "\x80",
+                                "\xE4\xB8",
+                                "\xED\xA0\x80",
+                                "\xC0\xAF",
+                                std::string(1, '\0'),
+                                "plain ascii text ",
+                                "\r\n"};
   std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), count(0, most_pieces);
   std::string utf8;
   for (int n = count(rng); n > 0; --n) utf8 += pieces[pick(rng)];

@@ -66,7 +66,7 @@ TEST(ChmFolderDrop, EmptiesEverythingAndTheNestedSelectionEventRearmsTheTimer) {
   OnChmFolderDrop(t.ctx, "/other/");  // a trailing separator: empty book name
   EXPECT_EQ(t.ui.GetText(chm::kProjectBox), "");
   EXPECT_EQ(t.ui.GetText(chm::kContentsBox), "");
-  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "");  // the clearing raised the event
+  EXPECT_EQ(t.ui.GetText(chm::kHomePageBox), "");      // the clearing raised the event
   EXPECT_EQ(t.ui.Interval(chm::kPreviewTimer), 1000);  // ... which armed the timer again
   EXPECT_EQ(t.tree.Selection(), -1);
   EXPECT_EQ(Dump(t.tree), "1 1/1 0 x.htm\n");

@@ -6,9 +6,9 @@
 
 #include "chm/compile.h"
 #include "chm/document_tree.h"
-#include "core/book_page.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
+#include "core/book_page.h"
 #include "core/control_names.h"
 #include "literal_tree_ops.h"
 #include "runtime/encoding.h"
@@ -37,9 +37,8 @@ Text Document(const Text& name, const Text& local) {
 }
 Text Project(const Text& book, const Text& home, const Text& files) {
   return "[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=" + book +
-         ".chm\r\nDefault topic=" + home + "\r\n\r\n[WINDOWS]\r\nwin=\"" + book + "\",\"" + book + ".hhc\",,\"" +
-         home + "\",\"" + home + "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n\r\n[FILES]\r\n\r\n" +
-         files;
+         ".chm\r\nDefault topic=" + home + "\r\n\r\n[WINDOWS]\r\nwin=\"" + book + "\",\"" + book + ".hhc\",,\"" + home +
+         "\",\"" + home + "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n\r\n[FILES]\r\n\r\n" + files;
 }
 
 struct ChmTab : MemoryFixture {
@@ -59,8 +58,8 @@ struct ChmTab : MemoryFixture {
 TEST(ContentsFile, WorkedExampleByteForByte) {
   TreeModel tree;
   test::Build(tree, {{1, "<img>"}, {2, "c.gif"}, {1, "a.htm"}});
-  EXPECT_EQ(ContentsText(tree), kHeader + Folder("img") + "\r\n<UL>\r\n" + Document("c.gif", "img\\c.gif") +
-                                    "\r\n" + "\r\n</UL>\r\n" + Document("a", "a.htm") + "\r\n" + kFooter);
+  EXPECT_EQ(ContentsText(tree), kHeader + Folder("img") + "\r\n<UL>\r\n" + Document("c.gif", "img\\c.gif") + "\r\n" +
+                                    "\r\n</UL>\r\n" + Document("a", "a.htm") + "\r\n" + kFooter);
 }
 
 TEST(ContentsFile, EmptyTreeAndChildlessFolders) {
@@ -81,8 +80,7 @@ TEST(ContentsFile, ClosesOneToThreeLevelsAndNoneForAFallOfFour) {
   test::Build(tree, {{1, "<a>"}, {2, "<b>"}, {3, "x.htm"}, {1, "y.htm"}});
   EXPECT_NE(ContentsText(tree).find(after("a\\b\\x.htm") + "\r\n</UL>\r\n</UL>\r\n" + next), Text::npos);
   test::Build(tree, {{1, "<a>"}, {2, "<b>"}, {3, "<c>"}, {4, "x.htm"}, {1, "y.htm"}});
-  EXPECT_NE(ContentsText(tree).find(after("a\\b\\c\\x.htm") + "\r\n</UL>\r\n</UL>\r\n</UL>\r\n" + next),
-            Text::npos);
+  EXPECT_NE(ContentsText(tree).find(after("a\\b\\c\\x.htm") + "\r\n</UL>\r\n</UL>\r\n</UL>\r\n" + next), Text::npos);
   test::Build(tree, {{1, "<a>"}, {2, "<b>"}, {3, "<c>"}, {4, "<d>"}, {5, "x.htm"}, {1, "y.htm"}});
   EXPECT_NE(ContentsText(tree).find(after("a\\b\\c\\d\\x.htm") + next), Text::npos);
   // The last document: its depth falls to 0, and the footer closes once more.
@@ -182,8 +180,8 @@ TEST(ProjectPreview, FileListKeepsTheDocumentsOfTheLastDropAfterEditing) {
   t.Tick();
   EXPECT_EQ(t.ui.GetText(chm::kProjectBox), Project("MyBook", "a.htm", "img\\c.gif\r\na.htm\r\nb.txt\r\n"));
   BuildContents(t.ctx);
-  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"), kHeader + Folder("img") + "\r\n" +
-                                                            Document("a", "a.htm") + "\r\n" + kFooter);
+  EXPECT_EQ(t.fs.Contents("/books/MyBook/MyBook.hhc"),
+            kHeader + Folder("img") + "\r\n" + Document("a", "a.htm") + "\r\n" + kFooter);
 }
 
 TEST(BuildContents, WritesBothFilesFromTheBoxesAndEnablesCompiling) {
@@ -233,19 +231,19 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
   const Text by_title = t.fs.Contents("/books/T/T.hhc");
   EXPECT_EQ(by_file, ContentsText(t.tree));
   const Text night = TextFromNativeName("夜・雨.htm");
-  for (const auto& [file_name, title_name, local] : std::vector<std::array<Text, 3>>{
-           {"000", Gbk("感遇") + "&#12539;" + Gbk("其一"), "000.htm"},
-           {"p", Gbk("第一 &amp; &quot;二&quot;"), "ch\\p.htm"},
-           {"q", "q", "q.html"},
-           {"index", "index", "index.htm"},
-           {Gbk("夜") + "&#12539;" + Gbk("雨"), Gbk("夜") + "&#12539;" + Gbk("雨"), night},
-           {"pic.gif", "pic.gif", "pic.gif"},
-           {"u8", Gbk("中文") + "&#12539;" + Gbk("标题") + "&#128512;", "u8.htm"},
-           {"u8b", Gbk("中文"), "u8b.htm"},
-           {"u8c", "x&#65533;y", "u8c.htm"},
-           {"gb", Gbk("涓枃"), "gb.htm"},
-           {"c", "real &lt;x&gt; & y", "c.htm"},
-           {"c2", "c2", "c2.htm"}}) {
+  for (const auto& [file_name, title_name, local] :
+       std::vector<std::array<Text, 3>>{{"000", Gbk("感遇") + "&#12539;" + Gbk("其一"), "000.htm"},
+                                        {"p", Gbk("第一 &amp; &quot;二&quot;"), "ch\\p.htm"},
+                                        {"q", "q", "q.html"},
+                                        {"index", "index", "index.htm"},
+                                        {Gbk("夜") + "&#12539;" + Gbk("雨"), Gbk("夜") + "&#12539;" + Gbk("雨"), night},
+                                        {"pic.gif", "pic.gif", "pic.gif"},
+                                        {"u8", Gbk("中文") + "&#12539;" + Gbk("标题") + "&#128512;", "u8.htm"},
+                                        {"u8b", Gbk("中文"), "u8b.htm"},
+                                        {"u8c", "x&#65533;y", "u8c.htm"},
+                                        {"gb", Gbk("涓枃"), "gb.htm"},
+                                        {"c", "real &lt;x&gt; & y", "c.htm"},
+                                        {"c2", "c2", "c2.htm"}}) {
     EXPECT_NE(by_file.find(Document(file_name, local)), Text::npos) << local;
     EXPECT_NE(by_title.find(Document(title_name, local)), Text::npos) << local;
   }

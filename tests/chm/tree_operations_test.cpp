@@ -91,8 +91,7 @@ TEST(MoveButtons, DocumentMovesUpPastAFolderWithAllItsChildren) {
   Build(t.tree, {{1, "a.htm"}, {1, "<ch1>"}, {2, "<sub>"}, {3, "s.htm"}, {2, "x.htm"}, {1, "b.htm"}});
   t.tree.Select(5);
   OnMoveUpClicked(t.ctx);
-  EXPECT_EQ(Dump(t.tree),
-            "1 1/1 0 a.htm\n1 1/1 0 b.htm\n1 0/0 0 <ch1>\n2 0/0 0 <sub>\n3 1/1 0 s.htm\n2 1/1 0 x.htm\n");
+  EXPECT_EQ(Dump(t.tree), "1 1/1 0 a.htm\n1 1/1 0 b.htm\n1 0/0 0 <ch1>\n2 0/0 0 <sub>\n3 1/1 0 s.htm\n2 1/1 0 x.htm\n");
   EXPECT_EQ(t.tree.Selection(), 1);
   t.tree.SetData(1, 42);  // item data travels with the move
   OnMoveDownClicked(t.ctx);
@@ -218,8 +217,8 @@ TEST_P(RandomTrees, FastOperationsMatchTheStepByStepOnes) {
     switch (operation) {
       case 0:
         fast_result = FindSibling(fast.tree, target, false) * 1000 + FindSibling(fast.tree, target, true);
-        slow_result = literal::FindSibling(slow.tree, target, false) * 1000 +
-                      literal::FindSibling(slow.tree, target, true);
+        slow_result =
+            literal::FindSibling(slow.tree, target, false) * 1000 + literal::FindSibling(slow.tree, target, true);
         fast_result = fast_result * 100 + CountDescendants(fast.tree, target);
         slow_result = slow_result * 100 + literal::CountDescendants(slow.tree, target);
         break;

@@ -17,8 +17,7 @@ std::string Dump(const TreeModel& tree) {
   std::string out;
   for (int i = 0; i < tree.Count(); ++i) {
     out += std::to_string(tree.Depth(i)) + " " + std::to_string(tree.Image(i)) + "/" +
-           std::to_string(tree.SelectedImage(i)) + " " + std::to_string(tree.Data(i)) + " " +
-           tree.ItemText(i) + "\n";
+           std::to_string(tree.SelectedImage(i)) + " " + std::to_string(tree.Data(i)) + " " + tree.ItemText(i) + "\n";
   }
   return out;
 }
@@ -36,9 +35,9 @@ std::string DumpStructure(const TreeModel& tree) {
 }
 
 void BuildRandom(TreeModel& tree, std::mt19937& rng, int size, int max_depth) {
-  static const std::vector<Text> kDocuments = {
-      "a.htm", "b.txt", "X.HTM", "c.html", "d.gif", "e.Html", "f\\", "g<h>.htm",
-      "CCCCCC.htm", "AAAAAA.txt", "\xD6\xD0.htm", "\xB1\x5C", "no", ".htm.html", ">x<"};
+  static const std::vector<Text> kDocuments = {"a.htm",        "b.txt",    "X.HTM",    "c.html",     "d.gif",
+                                               "e.Html",       "f\\",      "g<h>.htm", "CCCCCC.htm", "AAAAAA.txt",
+                                               "\xD6\xD0.htm", "\xB1\x5C", "no",       ".htm.html",  ">x<"};
   static const std::vector<Text> kFolders = {"<img>", "<ch1>", "<a.htm>", "<x\\>", "<\xCE\xC4>", "<>"};
   tree.Clear();
   std::vector<int> path;  // the latest item at each depth

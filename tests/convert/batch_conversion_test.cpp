@@ -69,8 +69,13 @@ TEST_F(BatchConversionTest, FullWidthTrailingSpacesGoAndATextWithAZeroByteStays)
 
 TEST_F(BatchConversionTest, TextsInTheirOwnEncodingAndNothingReplaced) {
   f.fs.AddFile("/w/u8.txt", "第一行\n第二行😀\n");
-  f.fs.AddFile("/w/u16.txt", std::string("\xFF\xFE" "A\0\n\0" "B\0", 8));
-  f.fs.AddFile("/w/nul16.txt", std::string("\xFF\xFE" "A\0\0\0", 6));
+  f.fs.AddFile("/w/u16.txt", std::string("\xFF\xFE"
+                                         "A\0\n\0"
+                                         "B\0",
+                                         8));
+  f.fs.AddFile("/w/nul16.txt", std::string("\xFF\xFE"
+                                           "A\0\0\0",
+                                           6));
   f.fs.AddFile("/w/gbk.txt", Gbk("山雨\r\n"));
   f.fs.AddFile("/w/mine.txt", "text");
   f.fs.AddFile("/w/mine.htm", "my own page");

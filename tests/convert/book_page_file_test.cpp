@@ -26,12 +26,21 @@ std::string Utf16(const std::u16string& units, bool big_endian) {
 }
 
 TEST(BookPageFile, PiecesGiveThePageOfTheWholeText) {
-  const std::vector<std::string> gbk = {"\r\n", "\r", "\n", "<br>", "<b", "r>", "<pre>", "[GOP]", "[time]", "[GO",
-                                        "P]", "\xB0\xA1", "\xB0", std::string(1, '\0'), "text ", "[PART0]</pre>", "["};
-  const std::vector<std::string> utf8 = {"\xE4\xB8\xAD", "e\xCC\x81", "\xCC\x81", "\xF0\x9F\x98\x80", "\r\n", "<br>",
-                                         "[time]", "a", "\xE4\xB8", "\xC3\xA9", "\n", std::string(1, '\0')};
-  const std::vector<std::u16string> utf16 = {u"\u4E2D", u"e", u"\u0301", u"\U0001F600", u"\r\n", u"<br>",
-                                             u"\xDC00", u"\xD800", std::u16string(1, u'\0'), u"\r", u"[GON]"};
+  const std::vector<std::string> gbk = {"\r\n",   "\r",
+                                        "\n",     "<br>",
+                                        "<b",     "r>",
+                                        "<pre>",  "[GOP]",
+                                        "[time]", "[GO",
+                                        "P]",     "\xB0\xA1",
+                                        "\xB0",   std::string(1, '\0'),
+                                        "text ",  "[PART0]</pre>",
+                                        "["};
+  const std::vector<std::string> utf8 = {"\xE4\xB8\xAD", "e\xCC\x81", "\xCC\x81", "\xF0\x9F\x98\x80",
+                                         "\r\n",         "<br>",      "[time]",   "a",
+                                         "\xE4\xB8",     "\xC3\xA9",  "\n",       std::string(1, '\0')};
+  const std::vector<std::u16string> utf16 = {
+      u"\u4E2D", u"e",    u"\u0301", u"\U0001F600", u"\r\n", u"<br>", u"\xDC00", u"\xD800", std::u16string(1, u'\0'),
+      u"\r",     u"[GON]"};
   const std::vector<Text> names = {"a.txt", "[PART0].txt", "[PART0]</pre>.txt", "[time]"};
   std::mt19937 rng(15);
   auto pick = [&rng](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
@@ -68,8 +77,7 @@ TEST(BookPageFile, PiecesGiveThePageOfTheWholeText) {
     ours.Seed(round);
     model.Seed(round);
     ASSERT_TRUE(file.WritePage("/p.htm", name, index, count, "2024-5-7", options, ours));
-    const Text whole =
-        BuildBookPage(name, DecodeTextFile(ByteSet(raw)).gbk, index, count, "2024-5-7", options, model);
+    const Text whole = BuildBookPage(name, DecodeTextFile(ByteSet(raw)).gbk, index, count, "2024-5-7", options, model);
     ASSERT_EQ(fs.Contents("/p.htm"), whole) << "round " << round << ", pieces of " << piece_size;
     ASSERT_EQ(fs.Files().size(), 2u) << "round " << round;  // no temporary file left
   }

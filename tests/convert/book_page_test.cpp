@@ -59,12 +59,11 @@ TEST(BookTitles, PageTitleKeepsUpperCaseExtensionContentsEntryDoesNot) {
 }
 
 TEST(BookTitles, NamesBecomeHtmlTextWithoutDoubleEscapes) {
-  const std::pair<Text, Text> cases[] = {
-      {"01<!--.txt", "01&lt;!--"},
-      {"<script>alert(1)</script>.txt", "&lt;script&gt;alert(1)&lt;/script&gt;"},
-      {"a&amp;b.txt", "a&amp;amp;b"},
-      {TextFromNativeName("<\xF0\x9F\x98\x80>&.txt"), "&lt;&#x1F600;&gt;&amp;"},
-      {Gbk("中文.txt"), Gbk("中文")}};
+  const std::pair<Text, Text> cases[] = {{"01<!--.txt", "01&lt;!--"},
+                                         {"<script>alert(1)</script>.txt", "&lt;script&gt;alert(1)&lt;/script&gt;"},
+                                         {"a&amp;b.txt", "a&amp;amp;b"},
+                                         {TextFromNativeName("<\xF0\x9F\x98\x80>&.txt"), "&lt;&#x1F600;&gt;&amp;"},
+                                         {Gbk("中文.txt"), Gbk("中文")}};
   for (const auto& [name, title] : cases) {
     EXPECT_EQ(ContentsEntryTitle(name), title);
     EXPECT_EQ(BookPageTitle(name), title);
@@ -73,13 +72,11 @@ TEST(BookTitles, NamesBecomeHtmlTextWithoutDoubleEscapes) {
 
 class BookPageTest : public ::testing::Test {
  protected:
-  Text Page(const Text& name, std::string_view data, long index, long count, bool wrap,
-            bool decorate) {
+  Text Page(const Text& name, std::string_view data, long index, long count, bool wrap, bool decorate) {
     BookPageOptions options;
     options.wrap_lines = wrap;
     options.decorate = decorate;
-    return BuildBookPage(name, ByteSet(std::string(data)), index, count, "2024-5-7", options,
-                         random_);
+    return BuildBookPage(name, ByteSet(std::string(data)), index, count, "2024-5-7", options, random_);
   }
   Random random_;
 };
@@ -89,7 +86,9 @@ TEST_F(BookPageTest, WithoutWrappingTheBodyStaysInsidePre) {
   EXPECT_EQ(Between(page, "<pre><span class=text1>", "</pre></span>"), "A\r\nB");
   EXPECT_EQ(Between(page, kTitleCell, "</div></td></tr>"), "a");
   EXPECT_EQ(page.find("[time]"), Text::npos);
-  EXPECT_NE(page.find("\xA3\xBA" "2024-5-7</font>"), Text::npos);
+  EXPECT_NE(page.find("\xA3\xBA"
+                      "2024-5-7</font>"),
+            Text::npos);
 }
 
 TEST_F(BookPageTest, DecorationAloneChangesNothing) {
@@ -100,8 +99,7 @@ TEST_F(BookPageTest, WrappingReplacesLineBreaksAndRemovesPre) {
   Text page = Page("a.txt", "A\r\nB", 0, 1, true, false);
   EXPECT_EQ(page.find("<pre>"), Text::npos);
   EXPECT_EQ(page.find("</pre>"), Text::npos);
-  EXPECT_EQ(Between(page, "<tr><td><span class=text1>", "</span></td></tr>"),
-            "A<br>&nbsp;&nbsp;&nbsp;B");
+  EXPECT_EQ(Between(page, "<tr><td><span class=text1>", "</span></td></tr>"), "A<br>&nbsp;&nbsp;&nbsp;B");
 }
 
 TEST_F(BookPageTest, WrappingRemovesPreInsideTheTextToo) {
@@ -145,8 +143,7 @@ TEST_F(BookPageTest, LinksOfFirstMiddleLastAndOnlyPage) {
 
 TEST_F(BookPageTest, PlaceholdersInTheTextAreFilledToo) {
   Text page = Page("[GON].txt", "[time] [GOP]", 1, 2, false, false);
-  EXPECT_EQ(Between(page, "<pre><span class=text1>", "</pre></span>"),
-            "2024-5-7 " + PreviousPageLink("000"));
+  EXPECT_EQ(Between(page, "<pre><span class=text1>", "</pre></span>"), "2024-5-7 " + PreviousPageLink("000"));
   EXPECT_EQ(Between(page, kTitleCell, "</div></td></tr>"), "");
 }
 
@@ -170,10 +167,17 @@ Text PageByWholePageFills(const Text& name, const Text& data, long index, long c
 // Names and texts made of placeholders, line ends, markup, two-byte
 // characters, stray first bytes and zero bytes give the same page.
 TEST(BookPage, EqualsTheWholePageFills) {
-  const std::string pieces[] = {"[PART1]", "[PART0]</pre>", "[PART0]", "<pre>", "</pre>", "[GOP]", "[GOI]",
-                                "[GON]",   "[time]",        "[GO",     "P]",    "\r\n", "<br>",  "<b",
-                                "r>",      "\xB0\xA1",      "\xB0",     "[",     "]",     ".txt",  "text ",
-                                std::string(1, '\0')};
+  const std::string pieces[] = {"[PART1]", "[PART0]</pre>",
+                                "[PART0]", "<pre>",
+                                "</pre>",  "[GOP]",
+                                "[GOI]",   "[GON]",
+                                "[time]",  "[GO",
+                                "P]",      "\r\n",
+                                "<br>",    "<b",
+                                "r>",      "\xB0\xA1",
+                                "\xB0",    "[",
+                                "]",       ".txt",
+                                "text ",   std::string(1, '\0')};
   std::mt19937 rng(17);
   std::uniform_int_distribution<int> pick(0, std::size(pieces) - 1), length(0, 12);
   auto make = [&] {
@@ -199,8 +203,8 @@ TEST(BookPage, EqualsTheWholePageFills) {
 TEST(ContentsPage, ListsEveryEntryAfterTheHeading) {
   Text page = BuildContentsPage({"a.txt", "", "X.TXT"}, "2024-5-7");
   Text list = Between(page, kListCell, "</span></td></tr>");
-  EXPECT_EQ(list, ContentsHeading() + ContentsEntry("000", "a") + ContentsEntry("001", "") +
-                      ContentsEntry("002", "X") + "</table><BR>");
+  EXPECT_EQ(list, ContentsHeading() + ContentsEntry("000", "a") + ContentsEntry("001", "") + ContentsEntry("002", "X") +
+                      "</table><BR>");
   for (const char* gone : {"[PART1]", "[PART0]", "[GOP]", "[GOI]", "[GON]", "[time]", "<pre>"}) {
     EXPECT_EQ(page.find(gone), Text::npos) << gone;
   }

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "convert/batch_conversion.h"
+#include "convert/paged_book.h"
 #include "core/control_names.h"
 #include "core/page_templates.h"
-#include "convert/paged_book.h"
 #include "runtime/encoding.h"
 #include "support/operation_fixture.h"
 
@@ -111,7 +111,10 @@ TEST(DiskConversion, LinksToFilesOutsideStayAndAreListedLinksInsideWork) {
 TEST(DiskConversion, NeitherDirectionReplacesAFileOrCutsAKeptOne) {
   DiskFixture f;
   fs::path top = fs::path(f.dir.path()) / "w";
-  const std::string utf16("\xFF\xFE" "A\0\n\0", 6);
+  const std::string utf16(
+      "\xFF\xFE"
+      "A\0\n\0",
+      6);
   Put(top / "u16.txt", utf16);  // holds 0 bytes, but converts once decoded
   Put(top / "zero.txt", std::string("z\0tail", 6));
   Put(top / "a.txt", "mine");
@@ -126,9 +129,13 @@ TEST(DiskConversion, NeitherDirectionReplacesAFileOrCutsAKeptOne) {
   UndoBatchConversion(f.ctx);
   // u16.txt went to a page and came back as a GBK text.
   EXPECT_EQ(Get(top / "u16.txt"), "A\r\n\r\n\r\n");
-  for (const auto& [name, data] : std::vector<std::pair<const char*, std::string>>{
-           {"zero.txt", std::string("z\0tail", 6)}, {"zero.htm", std::string("<p>z\0tail", 10)},
-           {"a.txt", "mine"}, {"a.htm", "my page"}, {"notes.txt", "my notes"}, {"notes.htm", "<br>page"}}) {
+  for (const auto& [name, data] :
+       std::vector<std::pair<const char*, std::string>>{{"zero.txt", std::string("z\0tail", 6)},
+                                                        {"zero.htm", std::string("<p>z\0tail", 10)},
+                                                        {"a.txt", "mine"},
+                                                        {"a.htm", "my page"},
+                                                        {"notes.txt", "my notes"},
+                                                        {"notes.htm", "<br>page"}}) {
     EXPECT_EQ(Get(top / name), data) << name;
   }
   ASSERT_EQ(f.ui.messages.size(), 2u);

@@ -31,8 +31,7 @@ GifInfo ReadGifHeader(const ByteSet& image) {
   info.colours = 1 << ((packed & 7) + 1);
   for (int i = 0; i < info.colours; ++i) {
     std::size_t at = 13 + 3 * i;
-    info.palette.push_back((static_cast<unsigned char>(b[at]) << 16) |
-                           (static_cast<unsigned char>(b[at + 1]) << 8) |
+    info.palette.push_back((static_cast<unsigned char>(b[at]) << 16) | (static_cast<unsigned char>(b[at + 1]) << 8) |
                            static_cast<unsigned char>(b[at + 2]));
   }
   return info;

@@ -59,12 +59,9 @@ TEST(PageTemplates, OtherTemplatesHaveTheirSizes) {
 
 TEST(PageTemplates, FragmentsHaveTheirBytes) {
   EXPECT_EQ(kWrapLineBreak.size(), 22u);
-  EXPECT_EQ(PreviousPageLink("009"),
-            "<a href=009.htm><font size=\"2\">\xC9\xCF\xD2\xBB\xD2\xB3</font></a>");
-  EXPECT_EQ(NextPageLink("1000"),
-            "<a href=1000.htm><font size=\"2\">\xCF\xC2\xD2\xBB\xD2\xB3</font></a>");
-  EXPECT_EQ(ContentsPageLink(),
-            "<a href=\"index.htm\"><font size=\"2\">\xC4\xBF\xC2\xBC\xD2\xB3</font></a>");
+  EXPECT_EQ(PreviousPageLink("009"), "<a href=009.htm><font size=\"2\">\xC9\xCF\xD2\xBB\xD2\xB3</font></a>");
+  EXPECT_EQ(NextPageLink("1000"), "<a href=1000.htm><font size=\"2\">\xCF\xC2\xD2\xBB\xD2\xB3</font></a>");
+  EXPECT_EQ(ContentsPageLink(), "<a href=\"index.htm\"><font size=\"2\">\xC4\xBF\xC2\xBC\xD2\xB3</font></a>");
   EXPECT_EQ(ContentsEntry("010", "x"),
             "<img src=\"icon.gif\">      <A HREF=010.htm><font size=4>x</font></A><BR><BR>\r\n");
 }
@@ -76,9 +73,8 @@ TEST(DecorationAlphabet, HoldsTheFiftySixCharactersInOrder) {
   for (int i = 0; i < 12; ++i) ascii_head += a[i];
   EXPECT_EQ(ascii_head, "\\*+^$()[]{}|");
   for (int i = 0; i < 26; ++i) EXPECT_EQ(a[12 + i], Text(1, static_cast<char>('a' + i)));
-  const std::vector<Text> tail = {"\xA3\xA8", "\xA3\xA9", "-", "\xA3\xAD", "\xA3\xBD", "=",
-                                  "_",        " ",        ":", "\xA3\xAB", "~",        "&",
-                                  "`",        "'",        "#", "@",        "%",        "/"};
+  const std::vector<Text> tail = {"\xA3\xA8", "\xA3\xA9", "-", "\xA3\xAD", "\xA3\xBD", "=", "_", " ", ":",
+                                  "\xA3\xAB", "~",        "&", "`",        "'",        "#", "@", "%", "/"};
   EXPECT_EQ(std::vector<Text>(a.begin() + 38, a.end()), tail);
 }
 

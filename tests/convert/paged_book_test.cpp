@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "convert/decoration_check.h"
 #include "core/book_page.h"
 #include "core/control_names.h"
-#include "convert/decoration_check.h"
 #include "core/page_images.h"
 #include "core/page_templates.h"
 #include "runtime/encoding.h"
@@ -29,7 +29,9 @@ class PagedBookTest : public ::testing::Test {
   }
 
   void List(std::string_view order) { f.ui.SetText(controls::kOrderListBox, Text(order)); }
-  std::string File(std::string_view name) const { return f.fs.Contents(std::string(kFolder) + "/" + std::string(name)); }
+  std::string File(std::string_view name) const {
+    return f.fs.Contents(std::string(kFolder) + "/" + std::string(name));
+  }
   bool Has(std::string_view path) const { return f.fs.Exists(Text(path)); }
   Text LastMessage() const { return f.ui.messages.empty() ? "<none>" : f.ui.messages.back().content; }
   bool Wrote() const {
@@ -69,8 +71,7 @@ TEST_F(PagedBookTest, ThreeTextsBecomeLinkedPagesAndMoveToBackup) {
   const Text& index = ContentsPageLink();
   EXPECT_NE(File("000.htm").find("<td><p align=\"right\" > " + index + " " + NextPageLink("001") + "</td>"),
             std::string::npos);
-  EXPECT_NE(File("001.htm").find(PreviousPageLink("000") + " " + index + " " + NextPageLink("002")),
-            std::string::npos);
+  EXPECT_NE(File("001.htm").find(PreviousPageLink("000") + " " + index + " " + NextPageLink("002")), std::string::npos);
   EXPECT_NE(File("002.htm").find(PreviousPageLink("001") + " " + index + " </td>"), std::string::npos);
   EXPECT_EQ(File("002.htm").find(Gbk("下一页")), std::string::npos);
 
@@ -120,8 +121,7 @@ TEST_F(PagedBookTest, LongListNumbersPagesPastOneThousand) {
   EXPECT_EQ(title("010.htm"), "n10");
   EXPECT_EQ(title("100.htm"), "n100");
   EXPECT_EQ(title("1000.htm"), "n1000");
-  EXPECT_NE(File("100.htm").find(PreviousPageLink("099") + " " + ContentsPageLink() + " " +
-                                 NextPageLink("101")),
+  EXPECT_NE(File("100.htm").find(PreviousPageLink("099") + " " + ContentsPageLink() + " " + NextPageLink("101")),
             std::string::npos);
   EXPECT_NE(File("1000.htm").find(PreviousPageLink("999")), std::string::npos);
   EXPECT_FALSE(Has("/books/novel/1001.htm"));
@@ -285,9 +285,7 @@ TEST_F(PagedBookTest, FullDiskDuringTheCopyKeepsTheText) {
   // The backup folder is on another disk: the text cannot be renamed and
   // its copy does not fit.
   f.fs.AddFile("/books/novel/a.txt", std::string(1000, 'a'));
-  f.fs.fail = [](std::string_view call, const Text& path) {
-    return call == "replace" && path == "/books/novel/a.txt";
-  };
+  f.fs.fail = [](std::string_view call, const Text& path) { return call == "replace" && path == "/books/novel/a.txt"; };
   f.fs.capacity = 1000 + DividerImage().Length() + PaperImage().Length() + BulletImage().Length() + 500;
   List("a.txt");
   PagedBookConversion(f.ctx);
@@ -298,9 +296,7 @@ TEST_F(PagedBookTest, FullDiskDuringTheCopyKeepsTheText) {
 
 TEST_F(PagedBookTest, TextIsCopiedWhenItCannotBeRenamed) {
   f.fs.AddFile("/books/novel/a.txt", "A");
-  f.fs.fail = [](std::string_view call, const Text& path) {
-    return call == "replace" && path == "/books/novel/a.txt";
-  };
+  f.fs.fail = [](std::string_view call, const Text& path) { return call == "replace" && path == "/books/novel/a.txt"; };
   List("a.txt");
   PagedBookConversion(f.ctx);
   EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "A");

@@ -38,25 +38,24 @@ TEST(TextDecoding, RealWorldShapes) {
       {"empty", "", E::kGbk, ""},
       {"GBK prose", prose, E::kGbk, prose},
       // 陆 is C2 BD, a well-formed UTF-8 sequence, inside GBK prose.
-      {"GBK prose holding UTF-8-like runs", Gbk("陆") + prose + Gbk("陆续"), E::kGbk,
-       Gbk("陆") + prose + Gbk("陆续")},
+      {"GBK prose holding UTF-8-like runs", Gbk("陆") + prose + Gbk("陆续"), E::kGbk, Gbk("陆") + prose + Gbk("陆续")},
       {"two-character GBK 联通", Gbk("联通"), E::kGbk, Gbk("联通")},
       {"two-character GBK 中文", Gbk("中文"), E::kGbk, Gbk("中文")},
       {"GBK ending in a lone lead byte", "abc\xD6", E::kGbk, "abc\xD6"},
       {"ASCII and a cut UTF-8 sequence only", "abc\xE4\xB8", E::kGbk, "abc\xE4\xB8"},
       {"UTF-8 with LF", "第一章 山雨\n第二行\n", E::kUtf8, Gbk("第一章 山雨\n第二行\n")},
       {"UTF-8 with a mark", "\xEF\xBB\xBF第一章", E::kUtf8Marked, Gbk("第一章")},
-      {"UTF-8 with a mark, ill-formed inside", "\xEF\xBB\xBF" "a\xFF", E::kUtf8Marked, "a&#xFFFD;"},
+      {"UTF-8 with a mark, ill-formed inside",
+       "\xEF\xBB\xBF"
+       "a\xFF",
+       E::kUtf8Marked, "a&#xFFFD;"},
       {"UTF-8 cut inside a character", std::string("第一章") + std::string("山", 2), E::kUtf8,
        Gbk("第一章") + "&#xFFFD;"},
-      {"UTF-8 without GBK forms", "感遇・其一 😀", E::kUtf8,
-       Gbk("感遇") + "&#x30FB;" + Gbk("其一 ") + "&#x1F600;"},
+      {"UTF-8 without GBK forms", "感遇・其一 😀", E::kUtf8, Gbk("感遇") + "&#x30FB;" + Gbk("其一 ") + "&#x1F600;"},
       {"UTF-16 LE", Utf16(u"第一章 😀\r\n", false), E::kUtf16Le, Gbk("第一章 ") + "&#x1F600;\r\n"},
       {"UTF-16 BE", Utf16(u"第一章 😀\r\n", true), E::kUtf16Be, Gbk("第一章 ") + "&#x1F600;\r\n"},
-      {"UTF-16 holding U+0000", Utf16(std::u16string(u"a\0b", 3), false), E::kUtf16Le,
-       std::string("a\0b", 3)},
-      {"UTF-16 with a lone surrogate and an odd byte", Utf16(u"\xD800x", false) + "z", E::kUtf16Le,
-       "&#xFFFD;x"},
+      {"UTF-16 holding U+0000", Utf16(std::u16string(u"a\0b", 3), false), E::kUtf16Le, std::string("a\0b", 3)},
+      {"UTF-16 with a lone surrogate and an odd byte", Utf16(u"\xD800x", false) + "z", E::kUtf16Le, "&#xFFFD;x"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DetectTextEncoding(c.bytes), c.encoding) << c.what;
@@ -73,16 +72,11 @@ TEST(TextDecoding, EveryEncodingOfATextGivesTheSameGbk) {
     std::string gbk;
   };
   const Piece pieces[] = {
-      {u"a", "a", "a"},
-      {u"\r\n", "\r\n", "\r\n"},
-      {u"\n", "\n", "\n"},
-      {u"山", "山", Gbk("山")},
-      {u"雨", "雨", Gbk("雨")},
-      {u"，", "，", Gbk("，")},
-      {u"é", "é", Gbk("é")},
-      {u"ü\u0301", "ü\xCC\x81", Gbk("ǘ")},  // composed where code page 936 has the letter
-      {u"😀", "😀", "&#x1F600;"},
-      {u"\u30FB", "・", "&#x30FB;"},
+      {u"a", "a", "a"},         {u"\r\n", "\r\n", "\r\n"},
+      {u"\n", "\n", "\n"},      {u"山", "山", Gbk("山")},
+      {u"雨", "雨", Gbk("雨")}, {u"，", "，", Gbk("，")},
+      {u"é", "é", Gbk("é")},    {u"ü\u0301", "ü\xCC\x81", Gbk("ǘ")},  // composed where code page 936 has the letter
+      {u"😀", "😀", "&#x1F600;"}, {u"\u30FB", "・", "&#x30FB;"},
       {u"\u20AC", "€", "\x80"},
   };
   std::mt19937 rng(17);

@@ -22,8 +22,7 @@ class WebTabDropTest : public ::testing::Test {
     f.fs.AddFile("/b/notes.doc", "");
     f.fs.AddFile("/b/sub.txt/inner.txt", "");  // a folder named like a text
     f.fs.AddFile("/one.htm", "");
-    for (auto button : {kSimplifyButton, kReencodeButton, kRenameButton, kBatchConvertButton,
-                        kBatchUndoButton}) {
+    for (auto button : {kSimplifyButton, kReencodeButton, kRenameButton, kBatchConvertButton, kBatchUndoButton}) {
       f.ui.SetDisabled(button, true);
     }
     f.ui.SetText(kOrderListBox, "old list\r\n");

@@ -8,12 +8,12 @@
 #include "batch/page_simplifier.h"
 #include "batch/reencoding.h"
 #include "batch/text_between_markers.h"
-#include "core/control_names.h"
-#include "core/utf8_to_gbk.h"
 #include "chm/document_tree.h"
 #include "chm/project_files.h"
 #include "chm/unpacking.h"
+#include "core/control_names.h"
 #include "core/page_templates.h"
+#include "core/utf8_to_gbk.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
 #include "runtime/process.h"
@@ -34,9 +34,7 @@ class FileNameScenario : public Scenario {
  public:
   std::string Name() const override { return "FileNameCharReplacement"; }
   void Run(Context& ctx) override { FileNameCharReplacement(ctx); }
-  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
-    return SecondMessage(messages);
-  }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override { return SecondMessage(messages); }
 
  protected:
   void Build(const Stage& stage, const Text& root) override {
@@ -96,11 +94,10 @@ class SimplifierScenario : public Scenario {
     File(stage.fs, JoinPath(folder, "zero.htm"), std::string("<body>zz</body>\0tail", 20), kept, done);
     // A result of an earlier run is replaced only by a complete one.
     std::string fresh = result(first);
-    File(stage.fs, JoinPath(folder, Gbk("处理后/p1.htm")), "earlier result",
-         [fresh](const Probe& probe, const FileAtRisk& f) {
-           return InPlace(probe, f) || Holds(probe, f.path, fresh);
-         },
-         [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
+    File(
+        stage.fs, JoinPath(folder, Gbk("处理后/p1.htm")), "earlier result",
+        [fresh](const Probe& probe, const FileAtRisk& f) { return InPlace(probe, f) || Holds(probe, f.path, fresh); },
+        [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
     Untouched(stage.fs, JoinPath(folder, "sub/s.htm"), "<body>in a sub-folder</body>");
     Untouched(stage.fs, JoinPath(folder, "notes.txt"), "<body>other suffix</body>");
     stage.ui.SetText(controls::kSimplifyFolderBox, folder);
@@ -133,11 +130,10 @@ class ReencodingScenario : public Scenario {
     File(stage.fs, JoinPath(folder, "a.htm"), "plain ascii", InPlace, done);
     File(stage.fs, JoinPath(folder, "e.htm"), "", InPlace, done);
     std::string fresh = result(utf8);
-    File(stage.fs, JoinPath(folder, Gbk("处理后/u.htm")), "earlier result",
-         [fresh](const Probe& probe, const FileAtRisk& f) {
-           return InPlace(probe, f) || Holds(probe, f.path, fresh);
-         },
-         [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
+    File(
+        stage.fs, JoinPath(folder, Gbk("处理后/u.htm")), "earlier result",
+        [fresh](const Probe& probe, const FileAtRisk& f) { return InPlace(probe, f) || Holds(probe, f.path, fresh); },
+        [fresh](const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, fresh); });
     stage.ui.SetText(controls::kReencodeFolderBox, folder);
     stage.ui.SetText(controls::kReencodeSuffixBox, ".htm");
   }
@@ -157,13 +153,12 @@ class UnpackingScenario : public Scenario {
     Folder(stage.fs, folder);
     Text spaced = JoinPath(folder, "my book.chm");
     Text joined = JoinPath(folder, "mybook.chm");
-    File(stage.fs, spaced, "ITSF book one",
-         [joined](const Probe& probe, const FileAtRisk& f) {
-           return InPlace(probe, f) || Holds(probe, joined, f.bytes);
-         },
-         [joined](const Probe& probe, const FileAtRisk& f) {
-           return !probe(f.path) && Holds(probe, joined, f.bytes);
-         });
+    File(
+        stage.fs, spaced, "ITSF book one",
+        [joined](const Probe& probe, const FileAtRisk& f) {
+          return InPlace(probe, f) || Holds(probe, joined, f.bytes);
+        },
+        [joined](const Probe& probe, const FileAtRisk& f) { return !probe(f.path) && Holds(probe, joined, f.bytes); });
     Untouched(stage.fs, JoinPath(folder, "other.chm"), "ITSF book two");
     stage.ui.SetText(chm::kFolderBox, spaced);
     // The unpacker stands in for hh.exe: it succeeds when it can read the
@@ -195,9 +190,7 @@ class ContentsScenario : public Scenario {
     // harness tell a quiet success from a run that reported trouble.
     ctx.dialogs.MessageBox("built");
   }
-  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
-    return messages.size() != 1;
-  }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override { return messages.size() != 1; }
 
  protected:
   void Build(const Stage& stage, const Text& root) override {

@@ -5,10 +5,10 @@
 #include "faults/convert_scenarios.h"
 
 #include "convert/batch_conversion.h"
-#include "core/book_page.h"
-#include "core/control_names.h"
 #include "convert/framed_page.h"
 #include "convert/paged_book.h"
+#include "core/book_page.h"
+#include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
 
@@ -23,9 +23,7 @@ class PagedBookScenario : public Scenario {
  public:
   std::string Name() const override { return "PagedBookConversion"; }
   void Run(Context& ctx) override { PagedBookConversion(ctx); }
-  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
-    return !OnlyMessageIs(messages, "ok");
-  }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override { return !OnlyMessageIs(messages, "ok"); }
 
  protected:
   void Build(const Stage& stage, const Text& root) override {
@@ -88,7 +86,7 @@ class BatchConversionScenario : public Scenario {
     Folder(stage.fs, folder);
     Folder(stage.fs, sub);
     Folder(stage.fs, hidden);
-    Text(*page_of)(const Text&) = [](const Text& path) {
+    Text (*page_of)(const Text&) = [](const Text& path) {
       return JoinPath(FolderOf(path), BaseName(NameOf(path)) + ".htm");
     };
     // In place, or turned into exactly its framed page.
@@ -126,7 +124,7 @@ class UndoScenario : public Scenario {
     Text sub = JoinPath(folder, "sub");
     Folder(stage.fs, folder);
     Folder(stage.fs, sub);
-    Text(*text_of)(const Text&) = [](const Text& path) {
+    Text (*text_of)(const Text&) = [](const Text& path) {
       return JoinPath(FolderOf(path), ReplaceSubtext(NameOf(path), ".htm") + ".txt");
     };
     // In place, or turned back into exactly the text the undo makes of it.
@@ -137,8 +135,7 @@ class UndoScenario : public Scenario {
       return !probe(f.path) && Holds(probe, text_of(f.path), TextFromPage(ByteSet(f.bytes)));
     };
     File(stage.fs, JoinPath(folder, "a.htm"), FramedPage(ByteSet("A\r\nB")), kept, done);
-    File(stage.fs, JoinPath(folder, Gbk("第一章.htm")), FramedPage(ByteSet(Gbk("第一章\r\n正文"))), kept,
-         done);
+    File(stage.fs, JoinPath(folder, Gbk("第一章.htm")), FramedPage(ByteSet(Gbk("第一章\r\n正文"))), kept, done);
     File(stage.fs, JoinPath(folder, "index.htm"), "<html><body>foreign</body></html>", kept, done);
     Untouched(stage.fs, JoinPath(sub, "s.htm"), "a page in a sub-folder");
     Untouched(stage.fs, JoinPath(folder, "leftbg.gif"), "GIF89a");
@@ -149,9 +146,7 @@ class UndoScenario : public Scenario {
 }  // namespace
 
 std::unique_ptr<Scenario> MakePagedBookScenario() { return std::make_unique<PagedBookScenario>(); }
-std::unique_ptr<Scenario> MakeBatchConversionScenario() {
-  return std::make_unique<BatchConversionScenario>();
-}
+std::unique_ptr<Scenario> MakeBatchConversionScenario() { return std::make_unique<BatchConversionScenario>(); }
 std::unique_ptr<Scenario> MakeUndoScenario() { return std::make_unique<UndoScenario>(); }
 
 }  // namespace qm::faults

@@ -45,7 +45,8 @@ class CarelessMove : public Scenario {
 
 TEST(FaultHarnessTest, CleanRunOfTheCarelessMoveLosesNothing) {
   CarelessMove move;
-  RunReport report = RunInMemory(move, [](MemoryFixture&, Moved&) {}, true);
+  RunReport report = RunInMemory(
+      move, [](MemoryFixture&, Moved&) {}, true);
   EXPECT_EQ(report.at_risk, 2);
   EXPECT_TRUE(report.lost.empty());
   EXPECT_TRUE(report.silent.empty());
@@ -55,7 +56,8 @@ TEST(FaultHarnessTest, FullDiskCatchesTheCarelessMoveLosingAFile) {
   CarelessMove move;
   // Room for three more bytes: a.txt's copy is cut short and a.txt deleted;
   // that frees room enough for b.txt's copy.
-  RunReport report = RunInMemory(move, [](MemoryFixture& f, Moved&) { f.fs.capacity = 9 + 3; }, true);
+  RunReport report = RunInMemory(
+      move, [](MemoryFixture& f, Moved&) { f.fs.capacity = 9 + 3; }, true);
   EXPECT_EQ(report.lost, (std::vector<std::string>{"/w/in/a.txt"}));
 }
 

@@ -38,8 +38,8 @@ class RecordingFs : public RealFileSystem {
   void Note(const Text& path) { written.insert(path); }
 };
 
-using Plant = std::function<void(const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written,
-                                 const Scenario& scenario)>;
+using Plant = std::function<void(const OutsideFolder& outside, const std::string& in,
+                                 const std::vector<std::string>& written, const Scenario& scenario)>;
 
 // Arranges the scenario under `disk`/in, plants, runs and checks. The names
 // the run wrote come back relative to "in", for planting the next run.
@@ -88,26 +88,30 @@ std::vector<std::string> PlantingNames(const std::vector<std::string>& written) 
 const std::vector<std::pair<std::string, Plant>>& Plants() {
   static const std::vector<std::pair<std::string, Plant>> plants = {
       {kPlantedLinks,
-       [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written, const Scenario&) {
+       [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written,
+          const Scenario&) {
          for (const std::string& name : PlantingNames(written))
            if (Missing(in + "/" + name)) ::symlink(outside.Bait().c_str(), (in + "/" + name).c_str());
        }},
       {kDanglingLinks,
-       [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written, const Scenario&) {
+       [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written,
+          const Scenario&) {
          int n = 0;
          for (const std::string& name : PlantingNames(written))
            if (Missing(in + "/" + name))
              ::symlink((outside.Path() + "/nowhere-" + std::to_string(n++)).c_str(), (in + "/" + name).c_str());
        }},
       {kFifos,
-       [](const OutsideFolder&, const std::string& in, const std::vector<std::string>& written, const Scenario& scenario) {
+       [](const OutsideFolder&, const std::string& in, const std::vector<std::string>& written,
+          const Scenario& scenario) {
          for (const std::string& name : PlantingNames(written))
            if (Missing(in + "/" + name)) ::mkfifo((in + "/" + name).c_str(), 0644);
          for (const FileAtRisk& file : scenario.AtRisk())
            ::mkfifo(NativeName(JoinPath(FolderOf(file.path), "fifo-" + NameOf(file.path))).c_str(), 0644);
        }},
       {kLinkedFolders,
-       [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written, const Scenario& scenario) {
+       [](const OutsideFolder& outside, const std::string& in, const std::vector<std::string>& written,
+          const Scenario& scenario) {
          // The folder of the first file at risk is the one the user drops;
          // every other folder the run writes into goes outside, a link
          // taking its place, and a link to the outside folder joins it.
@@ -139,7 +143,8 @@ class HostileDiskTest : public ::testing::TestWithParam<std::string> {};
 TEST_P(HostileDiskTest, PlantsNeverLeadOutsideOrLoseAFile) {
   std::unique_ptr<Scenario> scenario = MakeScenario(GetParam());
   std::vector<std::string> written;
-  RunReport clean = RunPlanted(*scenario, [](auto&&...) {}, {}, &written);
+  RunReport clean = RunPlanted(
+      *scenario, [](auto&&...) {}, {}, &written);
   ASSERT_TRUE(clean.lost.empty() && clean.outside.empty());
   ASSERT_FALSE(written.empty());
   for (const auto& [fault, plant] : Plants()) {

@@ -29,9 +29,7 @@ namespace stdfs = std::filesystem;
 class HostileNamesTest : public ::testing::Test {
  protected:
   // A folder whose name holds shell characters and an emoji.
-  HostileNamesTest() : folder(f.dir.path() + "/-rf $(touch pwned); a\"b 📚") {
-    stdfs::create_directory(folder);
-  }
+  HostileNamesTest() : folder(f.dir.path() + "/-rf $(touch pwned); a\"b 📚") { stdfs::create_directory(folder); }
   void Put(const std::string& name, const std::string& data) {
     std::ofstream(folder + "/" + name, std::ios::binary) << data;
   }
@@ -52,8 +50,12 @@ class HostileNamesTest : public ::testing::Test {
 };
 
 TEST_F(HostileNamesTest, BatchConversionAndUndoRoundTripEveryName) {
-  const std::string longest(247, 'l');                        // 251 bytes with ".txt"
-  const std::string chinese = [] { std::string s; for (int i = 0; i < 82; ++i) s += "长"; return s; }();
+  const std::string longest(247, 'l');  // 251 bytes with ".txt"
+  const std::string chinese = [] {
+    std::string s;
+    for (int i = 0; i < 82; ++i) s += "长";
+    return s;
+  }();
   const std::string stray = "bad\xff\xfe";
   Put(longest + ".txt", "long");
   Put(chinese + ".txt", "chinese");  // 250 bytes on disk, 168 as GBK
@@ -66,16 +68,16 @@ TEST_F(HostileNamesTest, BatchConversionAndUndoRoundTripEveryName) {
   BatchPageConversion(f.ctx);
 
   ASSERT_EQ(f.ui.messages.back().content, Gbk("转换ok!"));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.htm", "leftbg.gif", longest + ".htm",
-                                                chinese + ".htm", "📚 $(touch pwned2).htm"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.htm", "leftbg.gif", longest + ".htm", chinese + ".htm",
+                                               "📚 $(touch pwned2).htm"}));
   EXPECT_EQ(Get(longest + ".htm"), FramedPage(ByteSet("long")));
   EXPECT_EQ(Get(stray + ".htm"), FramedPage(ByteSet("stray")));
 
   UndoBatchConversion(f.ctx);
 
   ASSERT_EQ(f.ui.messages.back().content, Gbk("取消转换ok!"));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.txt", "leftbg.gif", longest + ".txt",
-                                                chinese + ".txt", "📚 $(touch pwned2).txt"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"bad\xff\xfe.txt", "leftbg.gif", longest + ".txt", chinese + ".txt",
+                                               "📚 $(touch pwned2).txt"}));
   EXPECT_EQ(Get(chinese + ".txt"), "chinese\r\n");
   EXPECT_EQ(Get("📚 $(touch pwned2).txt"), "emoji\r\n");
   EXPECT_FALSE(stdfs::exists(f.dir.path() + "/pwned"));
@@ -109,8 +111,8 @@ namespace {
 // the folder is called: quotes, backslashes before quotes, a trailing
 // backslash, and a two-byte character whose second byte is 0x5C.
 TEST(HostileCompileCommandTest, TheProjectPathComesBackWhole) {
-  const Text folders[] = {"/b/a \"quoted\" book", "/b/back\\\"slash", "/b/ends in\\",
-                          "/b/" + Text("\x81\x5C") + "\"", "/b/-rf $(touch pwned); `x`"};
+  const Text folders[] = {"/b/a \"quoted\" book", "/b/back\\\"slash", "/b/ends in\\", "/b/" + Text("\x81\x5C") + "\"",
+                          "/b/-rf $(touch pwned); `x`"};
   for (const Text& folder : folders) {
     MemoryFixture f;
     f.fs.AddDirectory(folder);
@@ -173,8 +175,8 @@ TEST(HostileProjectNamesTest, NoNameRewritesTheProjectOrSendsTheBookAway) {
     EXPECT_TRUE(stdfs::is_regular_file(folder + "/" + name + ".chm")) << name;
     // The book unpacks whole, contents file included.
     const std::string unpacked = scratch.path() + "/../" + tag + "-unpacked";
-    RunResult unpack = programs.Run(TextFromNativeName("hh.exe -decompile \"" + unpacked + "\" \"" + folder + "/" +
-                                                       name + ".chm\""), true);
+    RunResult unpack = programs.Run(
+        TextFromNativeName("hh.exe -decompile \"" + unpacked + "\" \"" + folder + "/" + name + ".chm\""), true);
     EXPECT_EQ(unpack.exit_status, 0) << name;
     EXPECT_TRUE(stdfs::exists(unpacked + "/a.htm")) << name;
     stdfs::remove_all(unpacked);

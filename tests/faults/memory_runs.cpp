@@ -80,8 +80,7 @@ CleanRun MeasureCleanRun(Scenario& scenario) {
     clean.peak_bytes = std::max(clean.peak_bytes, StoredBytes(f.fs));
     if (call == "read") ++clean.reads;
     Text abs = f.fs.Absolute(path);
-    if (f.fs.Exists(abs) && !f.fs.IsDirectory(abs) && !at_risk.count(abs) &&
-        !HoldsUsersBytes(scenario, f.fs, abs)) {
+    if (f.fs.Exists(abs) && !f.fs.IsDirectory(abs) && !at_risk.count(abs) && !HoldsUsersBytes(scenario, f.fs, abs)) {
       clean.own_file_calls.push_back(static_cast<int>(f.fs.log.size()));
     }
     return false;

@@ -35,8 +35,8 @@ RunReport RunInMemory(Scenario& scenario, const Arm& arm, bool check_messages);
 
 /// What a clean run does on the in-memory disk.
 struct CleanRun {
-  int calls = 0;           // file-system calls
-  int mutating_calls = 0;  // writes, renames, replaces, deletes, folder creations
+  int calls = 0;              // file-system calls
+  int mutating_calls = 0;     // writes, renames, replaces, deletes, folder creations
   long long start_bytes = 0;  // bytes of all files before the run
   long long peak_bytes = 0;   // the most bytes all files held during the run
   int reads = 0;              // file reads

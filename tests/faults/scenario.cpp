@@ -39,8 +39,8 @@ void Scenario::Untouched(FileSystem& fs, const Text& path, std::string_view byte
   File(fs, path, bytes, in_place, in_place);
 }
 
-RunReport CheckFiles(const Scenario& scenario, const Probe& probe,
-                     const std::vector<ShownMessage>& messages, bool check_messages) {
+RunReport CheckFiles(const Scenario& scenario, const Probe& probe, const std::vector<ShownMessage>& messages,
+                     bool check_messages) {
   RunReport report;
   bool told = scenario.ToldTrouble(messages);
   for (const FileAtRisk& file : scenario.AtRisk()) {
@@ -69,7 +69,6 @@ std::unique_ptr<Scenario> MakeScenario(const std::string& name) {
 }
 
 }  // namespace qm::faults
-
 
 namespace qm::faults {
 

@@ -88,8 +88,8 @@ class Scenario {
 /// are nowhere they rightly may be is lost; with `check_messages`, a file
 /// whose job was not done while `messages` claim plain success (or no
 /// message was shown) is left undone silently.
-RunReport CheckFiles(const Scenario& scenario, const Probe& probe,
-                     const std::vector<ShownMessage>& messages, bool check_messages);
+RunReport CheckFiles(const Scenario& scenario, const Probe& probe, const std::vector<ShownMessage>& messages,
+                     bool check_messages);
 
 /// Every operation of the suite, freshly made.
 std::vector<std::unique_ptr<Scenario>> AllScenarios();

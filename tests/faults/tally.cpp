@@ -19,8 +19,8 @@ void Tally::Add(const std::string& operation, const std::string& fault, const Ru
 std::string Tally::Line() const {
   std::string line = "fault suite: " + std::to_string(operations_.size()) + " operations x " +
                      std::to_string(faults_.size()) + " faults = " + std::to_string(runs_) + " runs, " +
-                     std::to_string(at_risk_) + " files at risk, " + std::to_string(lost_) +
-                     " files lost, " + std::to_string(outside_) + " files written outside the folder";
+                     std::to_string(at_risk_) + " files at risk, " + std::to_string(lost_) + " files lost, " +
+                     std::to_string(outside_) + " files written outside the folder";
   if (silent_ > 0) line += ", " + std::to_string(silent_) + " files left undone without a message";
   return line;
 }
@@ -56,8 +56,7 @@ class TallyPrinter : public ::testing::Environment {
   }
 };
 
-[[maybe_unused]] ::testing::Environment* const kPrinter =
-    ::testing::AddGlobalTestEnvironment(new TallyPrinter);
+[[maybe_unused]] ::testing::Environment* const kPrinter = ::testing::AddGlobalTestEnvironment(new TallyPrinter);
 
 }  // namespace
 }  // namespace qm::faults

@@ -11,8 +11,8 @@ namespace qm::faults {
 /// What one run left behind.
 struct RunReport {
   int at_risk = 0;
-  std::vector<std::string> lost;    // files at risk whose bytes are nowhere
-  std::vector<std::string> silent;  // files left undone without a word to the user
+  std::vector<std::string> lost;     // files at risk whose bytes are nowhere
+  std::vector<std::string> silent;   // files left undone without a word to the user
   std::vector<std::string> outside;  // files written, changed or removed outside the folder
 };
 
@@ -42,8 +42,7 @@ Tally& SuiteTally();
 
 /// Counts one run in the suite's tally and fails the current test for every
 /// file lost or left undone silently; `detail` names the fault point.
-void Record(const std::string& operation, const std::string& fault, const std::string& detail,
-            const RunReport& report);
+void Record(const std::string& operation, const std::string& fault, const std::string& detail, const RunReport& report);
 
 /// Names of the fault kinds, as the tally counts them.
 inline constexpr char kUnreadable[] = "unreadable files";

@@ -17,8 +17,7 @@ Tmpfs::Tmpfs(long long bytes) {
     return;
   }
   std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-  if (::mount("quillmere-faults", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
-              options.c_str()) == 0) {
+  if (::mount("quillmere-faults", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0) {
     mounted_ = true;
   } else {
     error_ = std::string("mount tmpfs: ") + std::strerror(errno);

@@ -114,8 +114,9 @@ bool SoundBook(const std::string& chm, const std::string& scratch) {
 
 // One hhc.exe run on a book folder after `plant`; the earlier book at
 // book.chm (when there is one) is the file at risk.
-RunReport CompileRun(const std::function<void(const std::string& book, const OutsideFolder&)>& plant,
-                     bool earlier_book, const std::string& base, const std::function<void()>& after_run = [] {}) {
+RunReport CompileRun(
+    const std::function<void(const std::string& book, const OutsideFolder&)>& plant, bool earlier_book,
+    const std::string& base, const std::function<void()>& after_run = [] {}) {
   OutsideFolder outside(base + "/outside");
   const std::string book = base + "/in/book";
   MakeBookFolder(book, outside);
@@ -143,9 +144,9 @@ RunReport CompileRun(const std::function<void(const std::string& book, const Out
 
 // One hh.exe run unpacking `chm` into a folder after `plant`; an earlier
 // out/a.htm is the file at risk: it stays, or is replaced by the whole page.
-RunReport UnpackRun(const std::string& chm, const std::function<void(const std::string& out, const OutsideFolder&)>& plant,
-                    const std::string& base, const std::string& book_arg = {},
-                    const std::function<void()>& after_run = [] {}) {
+RunReport UnpackRun(
+    const std::string& chm, const std::function<void(const std::string& out, const OutsideFolder&)>& plant,
+    const std::string& base, const std::string& book_arg = {}, const std::function<void()>& after_run = [] {}) {
   OutsideFolder outside(base + "/outside");
   const std::string out = base + "/in/out";
   stdfs::create_directories(out);
@@ -164,7 +165,8 @@ RunReport UnpackRun(const std::string& chm, const std::function<void(const std::
   for (const auto& [name, bytes] : Tree(out)) {
     auto page = kPages.find(name);
     if (name == "a.htm" && bytes == previous) complete = false;
-    else if (page == kPages.end() || page->second != bytes) report.silent.push_back(out + "/" + name + " (half or foreign)");
+    else if (page == kPages.end() || page->second != bytes)
+      report.silent.push_back(out + "/" + name + " (half or foreign)");
   }
   for (const auto& [name, bytes] : kPages)
     if (!IsPlainFile(out + "/" + name)) complete = false;
@@ -184,7 +186,8 @@ std::vector<std::pair<std::string, Planter>> NamePlants(const std::vector<std::s
     };
   };
   return {
-      {kPlantedLinks, each([](const std::string& p, const OutsideFolder& o, int) { ::symlink(o.Bait().c_str(), p.c_str()); })},
+      {kPlantedLinks,
+       each([](const std::string& p, const OutsideFolder& o, int) { ::symlink(o.Bait().c_str(), p.c_str()); })},
       {kDanglingLinks, each([](const std::string& p, const OutsideFolder& o, int n) {
          ::symlink((o.Path() + "/nowhere-" + std::to_string(n)).c_str(), p.c_str());
        })},
@@ -198,10 +201,13 @@ TEST(ToolsOnHostileDisk, HhcStoresNothingFromOutsideAndWritesNothingThere) {
     Record("hhc.exe", fault, "real disk", CompileRun(plant, false, base.path()));
   }
   TempDir base;
-  Record("hhc.exe", kReadOnlyDisk, "real disk", CompileRun([](const std::string& book, const OutsideFolder&) {
-    ::chmod((book + "/book.chm").c_str(), 0444);
-    ::chmod(book.c_str(), 0555);
-  }, true, base.path()));
+  Record("hhc.exe", kReadOnlyDisk, "real disk",
+         CompileRun(
+             [](const std::string& book, const OutsideFolder&) {
+               ::chmod((book + "/book.chm").c_str(), 0444);
+               ::chmod(book.c_str(), 0555);
+             },
+             true, base.path()));
   // Read-only as on Windows: the earlier book stays, even for root.
   EXPECT_EQ(Slurp(base.path() + "/in/book/book.chm"), "earlier book");
 }
@@ -217,18 +223,23 @@ TEST(ToolsOnHostileDisk, HhWritesOnlyWholeFilesInsideItsFolder) {
     Record("hh.exe", fault, "real disk", UnpackRun(chm, plant, base.path()));
   }
   TempDir linked, fifo, read_only;
-  Record("hh.exe", kLinkedFolders, "real disk", UnpackRun(chm, [](const std::string& out, const OutsideFolder& o) {
-    ::symlink(o.Path().c_str(), (out + "/sub").c_str());
-  }, linked.path()));
+  Record(
+      "hh.exe", kLinkedFolders, "real disk",
+      UnpackRun(
+          chm,
+          [](const std::string& out, const OutsideFolder& o) { ::symlink(o.Path().c_str(), (out + "/sub").c_str()); },
+          linked.path()));
   ::mkfifo((fifo.path() + "/fifo.chm").c_str(), 0644);
-  RunReport from_fifo = UnpackRun(chm, [](auto&&...) {}, fifo.path(), fifo.path() + "/fifo.chm");
+  RunReport from_fifo = UnpackRun(
+      chm, [](auto&&...) {}, fifo.path(), fifo.path() + "/fifo.chm");
   from_fifo.silent.erase(std::remove_if(from_fifo.silent.begin(), from_fifo.silent.end(),
                                         [](const std::string& s) { return s.find("hung") == std::string::npos; }),
                          from_fifo.silent.end());  // refusing the FIFO is the point; it must not hang
   Record("hh.exe", kFifos, "FIFO as the book", from_fifo);
-  Record("hh.exe", kReadOnlyDisk, "real disk", UnpackRun(chm, [](const std::string& out, const OutsideFolder&) {
-    ::chmod((out + "/a.htm").c_str(), 0444);
-  }, read_only.path()));
+  Record("hh.exe", kReadOnlyDisk, "real disk",
+         UnpackRun(
+             chm, [](const std::string& out, const OutsideFolder&) { ::chmod((out + "/a.htm").c_str(), 0444); },
+             read_only.path()));
   EXPECT_EQ(Slurp(read_only.path() + "/in/out/a.htm"), "previous page");  // read-only stays, even for root
 }
 

@@ -19,8 +19,14 @@ TEST(TextReference, FindsAtCharacterStartsOnly) {
   EXPECT_EQ(ref::FindText("ab", "b", 1, false), 2);
   EXPECT_EQ(ref::FindText("ab", "x", 1, false), -1);
   EXPECT_EQ(ref::FindText("", "", 1, false), -1);
-  EXPECT_EQ(ref::FindText("\xB0\xA1" "A", "\xA1", 1, false), -1);
-  EXPECT_EQ(ref::FindText("\xB0\xA1" "A", "a", 1, true), 3);
+  EXPECT_EQ(ref::FindText("\xB0\xA1"
+                          "A",
+                          "\xA1", 1, false),
+            -1);
+  EXPECT_EQ(ref::FindText("\xB0\xA1"
+                          "A",
+                          "a", 1, true),
+            3);
   // The second byte of a two-byte character never folds its case.
   EXPECT_EQ(ref::FindText("\xB0\x41", "\xB0\x61", 1, true), -1);
   // A start on a second byte begins a new character there.

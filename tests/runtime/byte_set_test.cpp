@@ -13,9 +13,13 @@ TEST(ByteSet, ToTextCutsAtTheFirstZeroByte) {
 }
 
 TEST(ByteSet, ReplaceIsByteExactWithoutTheTwoByteRule) {
-  ByteSet wide_then_a("\xB0\xA1" "A");
+  ByteSet wide_then_a(
+      "\xB0\xA1"
+      "A");
   // Unlike ReplaceSubtext, the second byte of a character is matched.
-  EXPECT_EQ(ReplaceSubByteSet(wide_then_a, "\xA1", "x").bytes, "\xB0x" "A");
+  EXPECT_EQ(ReplaceSubByteSet(wide_then_a, "\xA1", "x").bytes,
+            "\xB0x"
+            "A");
   // No case folding.
   EXPECT_EQ(ReplaceSubByteSet(ByteSet("ABa"), "a", "x").bytes, "ABx");
   ByteSet data(std::string("a\0a\0a", 5));

@@ -40,7 +40,10 @@ TEST(Encoding, ConvertsBetweenUtf8AndGbk) {
   EXPECT_EQ(Gbk("a😀b"), "a?b");
   EXPECT_EQ(Gbk("a\xC3(b"), "a?(b");
   // Not GBK: the replacement character, and the conversion goes on.
-  EXPECT_EQ(Utf8FromGbk("a\xFF" "b"), "a\uFFFD" "b");
+  EXPECT_EQ(Utf8FromGbk("a\xFF"
+                        "b"),
+            "a\uFFFD"
+            "b");
   EXPECT_EQ(Utf8FromGbk("\xD6\xD0\xD6"), "中\uFFFD");
 }
 
@@ -56,10 +59,19 @@ TEST(NativeNames, EveryCharacterSurvivesTheRoundTrip) {
 }
 
 TEST(NativeNames, RandomByteStringsSurviveTheRoundTrip) {
-  static const char* const kPieces[] = {
-      "a", "/", ".", "\xE2\x82\xAC" /* euro */, "\xF0\x9F\x98\x80" /* emoji */,
-      "\xE4\xB8\xAD" /* 中 */, "\xC3\xA9", "\xFF", "\x80", "\xC3", "\xE4\xB8",
-      "\xED\xA0\x80" /* a surrogate */, "\xEF\xBC\xA1"};
+  static const char* const kPieces[] = {"a",
+                                        "/",
+                                        ".",
+                                        "\xE2\x82\xAC" /* euro */,
+                                        "\xF0\x9F\x98\x80" /* emoji */,
+                                        "\xE4\xB8\xAD" /* 中 */,
+                                        "\xC3\xA9",
+                                        "\xFF",
+                                        "\x80",
+                                        "\xC3",
+                                        "\xE4\xB8",
+                                        "\xED\xA0\x80" /* a surrogate */,
+                                        "\xEF\xBC\xA1"};
   std::mt19937 rng(4711);
   for (int n = 0; n < 50000; ++n) {
     std::string name;
@@ -92,8 +104,7 @@ TEST(NativeNames, EscapesKeepTheCharacterGridOfTheTextOperations) {
 }
 
 TEST(NativeNames, EscapesReachPagesAsCharacterReferences) {
-  EXPECT_EQ(NameWithReferences(TextFromNativeName("感遇・其一.txt")),
-            Gbk("感遇") + "&#x30FB;" + Gbk("其一.txt"));
+  EXPECT_EQ(NameWithReferences(TextFromNativeName("感遇・其一.txt")), Gbk("感遇") + "&#x30FB;" + Gbk("其一.txt"));
   EXPECT_EQ(NameWithReferences(TextFromNativeName("€😀\xC3ǅ中.txt")),
             "&#x20AC;&#x1F600;&#xFFFD;&#x1C5;" + Gbk("中.txt"));
   EXPECT_EQ(NameWithReferences(Gbk("中文/a.txt")), Gbk("中文/a.txt"));

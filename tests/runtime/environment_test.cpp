@@ -19,8 +19,8 @@ namespace {
 class EnvironmentTest : public ::testing::Test {
  protected:
   EnvironmentTest() {
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                             "XDG_DESKTOP_DIR", "XDG_DOCUMENTS_DIR", "QM_TEST_VAR"}) {
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_DESKTOP_DIR",
+                             "XDG_DOCUMENTS_DIR", "QM_TEST_VAR"}) {
       const char* v = std::getenv(name);
       saved_[name] = v ? std::optional<std::string>(v) : std::nullopt;
       ::unsetenv(name);
@@ -38,9 +38,7 @@ class EnvironmentTest : public ::testing::Test {
     std::filesystem::create_directories(home() + "/.config");
     std::ofstream(home() + "/.config/user-dirs.dirs") << text;
   }
-  static Text Shell(std::string_view value) {
-    return ReadRegistryText(kCurrentUserRoot, kShellFoldersKey, value);
-  }
+  static Text Shell(std::string_view value) { return ReadRegistryText(kCurrentUserRoot, kShellFoldersKey, value); }
 
   TempDir tmp_;
   std::map<std::string, std::optional<std::string>> saved_;
@@ -53,9 +51,10 @@ TEST_F(EnvironmentTest, VariablesReadAsGbkTextsOrEmpty) {
 }
 
 TEST_F(EnvironmentTest, ShellFoldersComeFromUserDirsWithHomeExpanded) {
-  UserDirs("# written by xdg-user-dirs-update\n"
-           "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
-           "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
+  UserDirs(
+      "# written by xdg-user-dirs-update\n"
+      "XDG_DESKTOP_DIR=\"$HOME/桌面\"\n"
+      "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n");
   EXPECT_EQ(Shell("Desktop"), Gbk(home() + "/桌面"));
   EXPECT_EQ(Shell("Personal"), "/srv/docs");
   // The variable beats the file.

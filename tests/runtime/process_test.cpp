@@ -42,8 +42,7 @@ TEST(SplitCommandLine, QuotesAndBackslashesFollowCommandLineToArgvW) {
 }
 
 TEST(SplitCommandLine, TheProgramNameTakesNoEscapes) {
-  EXPECT_EQ(SplitCommandLine(R"("C:\Program Files\x.exe" -a)"),
-            (Args{R"(C:\Program Files\x.exe)", "-a"}));
+  EXPECT_EQ(SplitCommandLine(R"("C:\Program Files\x.exe" -a)"), (Args{R"(C:\Program Files\x.exe)", "-a"}));
   EXPECT_EQ(SplitCommandLine(R"(C:\dir\"x.exe a)"), (Args{R"(C:\dir\"x.exe)", "a"}));
   EXPECT_EQ(SplitCommandLine(R"("a b"c d)"), (Args{"a b", "c", "d"}));
   EXPECT_EQ(SplitCommandLine(R"(a"b c"d)"), (Args{R"(a"b)", R"(cd)"}));
@@ -64,8 +63,7 @@ class ProcessTest : public ::testing::Test {
     const char* path = std::getenv("PATH");
     saved_path_ = path ? path : "";
     saved_cwd_ = std::filesystem::current_path();
-    for (const char* sub : {"own", "system", "onpath", "cwd", "out"})
-      std::filesystem::create_directory(Dir(sub));
+    for (const char* sub : {"own", "system", "onpath", "cwd", "out"}) std::filesystem::create_directory(Dir(sub));
     ::setenv("PATH", (Dir("onpath") + ":/usr/bin:/bin").c_str(), 1);
   }
   ~ProcessTest() override {
@@ -126,8 +124,7 @@ TEST_F(ProcessTest, NeverRunsAProgramPlantedInTheCurrentDirectory) {
 }
 
 TEST_F(ProcessTest, PassesArgumentsAsUtf8AndInheritsTheCurrentDirectory) {
-  Program("own", "args", "for a in \"$@\"; do echo \"[$a]\"; done > " + Out("args") + "; pwd > " +
-                             Out("pwd"));
+  Program("own", "args", "for a in \"$@\"; do echo \"[$a]\"; done > " + Out("args") + "; pwd > " + Out("pwd"));
   std::filesystem::current_path(Dir("cwd"));
   RunResult r = Runner().Run(Gbk("args \"a b\" 中文 x\\\"y"), true);
   EXPECT_TRUE(r.started);
@@ -152,8 +149,7 @@ TEST_F(ProcessTest, WaitsAndReportsTheExitStatus) {
 TEST_F(ProcessTest, WithoutTheWaitFlagReturnsWhileTheChildStillRuns) {
   // The child runs until the test lets it go (or 20 s pass).
   std::string go = Out("go");
-  Program("own", "blocked",
-          "i=0; while [ ! -e " + go + " ] && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done");
+  Program("own", "blocked", "i=0; while [ ! -e " + go + " ] && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done");
   RunResult r = Runner().Run("blocked", false);
   EXPECT_TRUE(r.started);
   EXPECT_FALSE(r.finished);

@@ -30,9 +30,7 @@ std::set<std::string> NamesOnDisk(const std::string& folder) {
   return names;
 }
 
-void WriteRaw(const std::string& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
-}
+void WriteRaw(const std::string& path, const std::string& data) { std::ofstream(path, std::ios::binary) << data; }
 
 class RealFileSystemTest : public ::testing::Test {
  protected:
@@ -72,8 +70,7 @@ TEST_F(RealFileSystemTest, NamesWithoutAGbkFormAreListedReadAndRenamedLosslessly
     Text renamed = ReplaceSubtext(name, ".txt", Gbk("（新）.htm"));
     ASSERT_TRUE(fs.Rename(disk.Path(name), disk.Path(renamed)));
   }
-  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"book😀（新）.htm", "bad\xC3(（新）.htm",
-                                                      "€（新）.htm"}));
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"book😀（新）.htm", "bad\xC3(（新）.htm", "€（新）.htm"}));
   EXPECT_EQ(ReadAll(fs, disk.Path(TextFromNativeName("book😀（新）.htm"))), "smile");
   // And into and out of a folder whose own name has no GBK form.
   ASSERT_TRUE(fs.CreateDirectory(disk.Path(TextFromNativeName("dir😀"))));
@@ -168,7 +165,8 @@ TEST_F(RealFileSystemTest, ListKindsIsListWithoutOnlyTheReadOnlyBitOfFoldersAndF
 // the punctuation between the cases) and Chinese names, so that names with
 // and without a built key meet.
 TEST(SortLikeNtfs, OrdersGeneratedNamesByUpperCasedUtf16ThenBytes) {
-  const std::vector<std::string> pieces = {"a", "A", "b", "Z", "z", "_", "[", "~", "0", ".", " ", "中", "文", "\xEF\xBD\x81"};
+  const std::vector<std::string> pieces = {"a", "A", "b", "Z", "z",  "_",  "[",
+                                           "~", "0", ".", " ", "中", "文", "\xEF\xBD\x81"};
   auto key = [](const Text& name) {
     std::u16string k;
     const std::string utf8 = NativeName(name);

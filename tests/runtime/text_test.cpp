@@ -8,10 +8,14 @@ namespace qm {
 namespace {
 
 // "啊" (0xB0 0xA1) followed by the letter A.
-const Text kWideThenA = "\xB0\xA1" "A";
+const Text kWideThenA =
+    "\xB0\xA1"
+    "A";
 
 TEST(TextSlices, ClipAtBothEndsAndGiveEmptyForBadArguments) {
-  EXPECT_EQ(TextLength("\xD6\xD0" "a"), 3);
+  EXPECT_EQ(TextLength("\xD6\xD0"
+                       "a"),
+            3);
   EXPECT_EQ(TextLeft("abc", 2), "ab");
   EXPECT_EQ(TextLeft("abc", 9), "abc");
   EXPECT_EQ(TextLeft("abc", 0), "");
@@ -44,7 +48,10 @@ TEST(FindText, EdgeCases) {
 
 TEST(FindText, NeverMatchesOnTheSecondByteOfACharacter) {
   EXPECT_EQ(FindText(kWideThenA, "\xA1"), -1);
-  EXPECT_EQ(FindText(kWideThenA, "\xA1" "A"), -1);
+  EXPECT_EQ(FindText(kWideThenA,
+                     "\xA1"
+                     "A"),
+            -1);
   EXPECT_EQ(FindText(kWideThenA, "A"), 3);
   EXPECT_EQ(FindTextBackwards(kWideThenA, "\xA1"), -1);
   // "\xB0\xA1\xA1\xA1": two characters; "\xA1\xA1" only as the second one.
@@ -123,7 +130,10 @@ TEST(TrimTrailingSpaces, RemovesAsciiAndFullWidthSpacesAtTheEndOnly) {
 TEST(TextMisc, CompareNumbersAndLowerCase) {
   EXPECT_EQ(ToText(-42), "-42");
   EXPECT_EQ(ToText(0), "0");
-  EXPECT_EQ(AsciiLower("AbC\xB0\x41" "D"), "abc\xB0\x41" "d");
+  EXPECT_EQ(AsciiLower("AbC\xB0\x41"
+                       "D"),
+            "abc\xB0\x41"
+            "d");
   EXPECT_TRUE(EndsWith("a.htm", ".htm"));
   EXPECT_FALSE(EndsWith("m", ".htm"));
 }
@@ -239,9 +249,9 @@ class TextModelCheck : public ::testing::Test {
   // bytes alone and in pairs, the full-width space, and characters whose
   // second byte is an ASCII letter.
   Text Piece() {
-    static const char* const kPieces[] = {
-        "a", "A", "b", "B", ",", ",", " ", "\r\n", "\xA1", "\xB0", "\xB0\xA1",
-        "\xA1\xA1", "\xB0\x41", "\xB0\x61", "\xD6\xD0", "\x81", "\xFF"};
+    static const char* const kPieces[] = {"a",        "A",        "b",        "B",    ",",        ",",
+                                          " ",        "\r\n",     "\xA1",     "\xB0", "\xB0\xA1", "\xA1\xA1",
+                                          "\xB0\x41", "\xB0\x61", "\xD6\xD0", "\x81", "\xFF"};
     return kPieces[rng_() % std::size(kPieces)];
   }
   Text RandomText(int max_pieces) {
@@ -292,8 +302,8 @@ TEST_F(TextModelCheck, ReplaceSubtextAgreesWithTheModel) {
     bool cs = rng_() % 2;
     const Text before = t;
     ASSERT_EQ(ReplaceSubtext(t, f, r, start, count, cs), model::Replace(t, f, r, start, count, cs))
-        << testing::PrintToString(t) << " " << testing::PrintToString(f) << " start " << start
-        << " count " << count << " cs " << cs;
+        << testing::PrintToString(t) << " " << testing::PrintToString(f) << " start " << start << " count " << count
+        << " cs " << cs;
     ASSERT_EQ(t, before);
   }
 }

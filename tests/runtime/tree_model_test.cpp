@@ -23,9 +23,7 @@ class SmallTree : public ::testing::Test {
     int b = tree.Add(-1, "B");
     tree.Add(b, "B1");
     tree.Add(-1, "C");
-    tree.SetSelectionListener([this](int how) {
-      events.push_back({tree.Selection(), tree.Count(), how});
-    });
+    tree.SetSelectionListener([this](int how) { events.push_back({tree.Selection(), tree.Count(), how}); });
   }
   struct Event {
     int selection, count, how;
@@ -191,10 +189,8 @@ TEST_F(SmallTree, ObserversHearEveryChangeBeforeAndAfter) {
   tree.Clear();
   tree.RemoveObserver(&observer);
   tree.Add(-1, "unheard");
-  EXPECT_EQ(observer.log, (std::vector<std::string>{
-                              "+? 3 1 n6", "+! n7", "+? -1 3 n7", "+! n8", "s 4 n8",
-                              "-? -1 1 n8", "-! n5", "s 3 n5", "c 0 n5", "c 1 n5", "0? n5",
-                              "0! n0"}));
+  EXPECT_EQ(observer.log, (std::vector<std::string>{"+? 3 1 n6", "+! n7", "+? -1 3 n7", "+! n8", "s 4 n8", "-? -1 1 n8",
+                                                    "-! n5", "s 3 n5", "c 0 n5", "c 1 n5", "0? n5", "0! n0"}));
 }
 
 // A plain tree of child lists, walked from the root on every question.

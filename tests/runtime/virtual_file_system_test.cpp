@@ -25,14 +25,11 @@ TEST_F(VirtualFileSystemTest, PathsAreNormalised) {
   EXPECT_EQ(fs.Absolute("a.txt"), "/book/sub/a.txt");
   EXPECT_EQ(fs.Absolute(".."), "/book");
   EXPECT_TRUE(fs.IsDirectory("/book"));
-  EXPECT_EQ(fs.Files(), (std::map<Text, std::string>{{"/book/page.htm", "old"},
-                                                     {"/book/sub/a.txt", "a"}}));
+  EXPECT_EQ(fs.Files(), (std::map<Text, std::string>{{"/book/page.htm", "old"}, {"/book/sub/a.txt", "a"}}));
 }
 
 TEST_F(VirtualFileSystemTest, TheFailHookFailsOneCallWithoutEffectAndTheLogRecordsIt) {
-  fs.fail = [](std::string_view call, const Text& path) {
-    return call == "write" && path == "/book/page.htm";
-  };
+  fs.fail = [](std::string_view call, const Text& path) { return call == "write" && path == "/book/page.htm"; };
   EXPECT_FALSE(fs.Write("/book/page.htm", "new"));
   EXPECT_EQ(fs.Contents("/book/page.htm"), "old");
   EXPECT_TRUE(fs.Write("/book/other.htm", "other"));

@@ -18,8 +18,8 @@
 #include "core/control_names.h"
 #include "core/window_layout.h"
 #include "support/temp_dir.h"
-#include "ui/qt_app.h"
 #include "ui/progress_dialog.h"
+#include "ui/qt_app.h"
 #include "ui/shell.h"
 
 namespace qm {
@@ -47,7 +47,8 @@ class DesktopTest : public ::testing::Test {
       std::string name(c.name);
       if (c.kind == ControlKind::kEditBox) s += name + "=" + shell.Ui().GetText(name) + "\n";
       if (c.kind == ControlKind::kButton || c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox)
-        s += name + " " + std::to_string(shell.Ui().IsDisabled(name)) + std::to_string(shell.Ui().IsTicked(name)) + "\n";
+        s +=
+            name + " " + std::to_string(shell.Ui().IsDisabled(name)) + std::to_string(shell.Ui().IsTicked(name)) + "\n";
     }
     return s + "tree " + std::to_string(shell.Tree().Count()) + "\n";
   }

@@ -24,8 +24,7 @@ struct NoEvents : WindowEvents {
 // About 30,000 lines of contents with Chinese names: several slices.
 Text LongContents(const char* name) {
   Text text;
-  for (int i = 0; i < 30000; ++i)
-    text += Gbk("<PARAM name=\"Name\" value=\"") + Gbk(name) + ToText(i) + "\">\r\n";
+  for (int i = 0; i < 30000; ++i) text += Gbk("<PARAM name=\"Name\" value=\"") + Gbk(name) + ToText(i) + "\">\r\n";
   return text;
 }
 

@@ -179,8 +179,7 @@ TEST_F(WindowTest, DropsGoToTheInnermostRegisteredArea) {
 TEST_F(WindowTest, SeveralFilesArriveCrLfJoinedWithNamesKept) {
   Drop(chm::kFolderBox, {"/书/a b", "/x", "/bad\xFFname"});
   ASSERT_EQ(events.drops.size(), 1u);
-  EXPECT_EQ(events.drops[0].second,
-            Gbk("/书/a b") + "\r\n/x\r\n" + TextFromNativeName("/bad\xFFname") + "\r\n");
+  EXPECT_EQ(events.drops[0].second, Gbk("/书/a b") + "\r\n/x\r\n" + TextFromNativeName("/bad\xFFname") + "\r\n");
 }
 
 TEST_F(WindowTest, TimerIntervalSemantics) {
@@ -225,8 +224,8 @@ TEST_F(WindowTest, LabelsAndGroupBoxesDragTheWindow) {
     QWidget* w = window->Control(grip);
     QPoint before = window->pos();
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-    QMouseEvent move(QEvent::MouseMove, QPointF(32, 22), w->mapToGlobal(QPointF(32, 22)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(32, 22), w->mapToGlobal(QPointF(32, 22)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(w, &move);
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, QPoint(32, 22));
     EXPECT_EQ(window->pos(), before + QPoint(30, 20)) << grip;

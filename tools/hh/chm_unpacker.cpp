@@ -46,22 +46,24 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
     // not unpacked is still named.
     if (book.RunsPastTheEnd(file)) {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": its data runs past the end of the book\n";
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename)
+                  << "\": its data runs past the end of the book\n";
       continue;
     }
     if (!stopped) {
       const unsigned long long free = target.FreeBytes();
       if (static_cast<unsigned long long>(file->length) > free) {
         stopped = true;
-        stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": it needs "
-                    << file->length << " bytes and the disk has " << free << " free; unpacking stops here\n";
+        stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": it needs " << file->length
+                    << " bytes and the disk has " << free << " free; unpacking stops here\n";
         ++stretch.failed;
         continue;
       }
     }
     if (stopped) {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": unpacking stopped, the disk is full\n";
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename)
+                  << "\": unpacking stopped, the disk is full\n";
       continue;
     }
     PendingFile pending;
@@ -79,10 +81,12 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
       ++stretch.written;
     } else if (status.refused) {
       ++stretch.refused;
-      stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename) << "\": " << PrintableName(status.message) << '\n';
+      stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename)
+                  << "\": " << PrintableName(status.message) << '\n';
     } else {
       ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": " << PrintableName(status.message) << '\n';
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename)
+                  << "\": " << PrintableName(status.message) << '\n';
     }
   }
 }
@@ -102,9 +106,8 @@ void UnpackStretchSeparately(const std::string& chm_path, std::size_t expected_f
 unsigned ChooseWorkers(const ChmBook& book, const UnpackOptions& options) {
   unsigned workers = options.workers;
   if (workers == 0)
-    workers = book.TotalBytes() < kParallelThreshold
-                  ? 1
-                  : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+    workers =
+        book.TotalBytes() < kParallelThreshold ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
   return static_cast<unsigned>(std::clamp<std::size_t>(workers, 1, std::max<std::size_t>(1, book.files().size())));
 }
 
@@ -119,7 +122,8 @@ std::vector<std::unique_ptr<Stretch>> PlanStretches(const ChmBook& book, unsigne
     std::size_t end = begin;
     const unsigned long long goal = total * w / workers;
     if (w == workers) end = files.size();
-    while (end < files.size() && (seen < goal || end == begin)) seen += static_cast<unsigned long long>(files[end++]->length);
+    while (end < files.size() && (seen < goal || end == begin))
+      seen += static_cast<unsigned long long>(files[end++]->length);
     auto stretch = std::make_unique<Stretch>();
     stretch->begin = begin;
     stretch->end = end;
@@ -135,7 +139,8 @@ UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, s
                        const UnpackOptions& options) {
   UnpackReport report;
   ChmBook book(chm_path);
-  for (const std::string& warning : book.warnings()) log << "hh.exe: " << chm_path << ": " << PrintableName(warning) << '\n';
+  for (const std::string& warning : book.warnings())
+    log << "hh.exe: " << chm_path << ": " << PrintableName(warning) << '\n';
   if (!book.ok()) {
     report.error = chm_path + ": " + book.error();
     return report;
@@ -170,14 +175,15 @@ UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, s
   for (std::size_t w = 1; w < stretches.size(); ++w) {
     siblings.push_back(target->Sibling(static_cast<unsigned>(w)));
     try {
-      threads.emplace_back(UnpackStretchSeparately, std::cref(chm_path), book.files().size(),
-                           siblings.back().get(), std::ref(*stretches[w]));
+      threads.emplace_back(UnpackStretchSeparately, std::cref(chm_path), book.files().size(), siblings.back().get(),
+                           std::ref(*stretches[w]));
     } catch (const std::system_error&) {
       left_over.push_back(w);
     }
   }
   UnpackStretch(book, *target, *stretches[0]);
-  for (std::size_t w : left_over) UnpackStretchSeparately(chm_path, book.files().size(), siblings[w - 1].get(), *stretches[w]);
+  for (std::size_t w : left_over)
+    UnpackStretchSeparately(chm_path, book.files().size(), siblings[w - 1].get(), *stretches[w]);
   for (std::thread& t : threads) t.join();
 
   for (const auto& stretch : stretches) {

@@ -51,8 +51,7 @@ ParseResult SplitUnquoted(const std::vector<std::string>& words, const FileProbe
   for (std::size_t k = 1; k < n; ++k) {
     std::string folder = JoinWords(words, 0, k);
     std::string file = JoinWords(words, k, n);
-    if (file.size() == folder.size() + 4 && file.compare(0, folder.size(), folder) == 0 &&
-        EndsWithChm(file))
+    if (file.size() == folder.size() + 4 && file.compare(0, folder.size(), folder) == 0 && EndsWithChm(file))
       return Accept(std::move(folder), std::move(file));
   }
   // Otherwise the split whose file part exists, ".chm" names first.
@@ -62,8 +61,7 @@ ParseResult SplitUnquoted(const std::vector<std::string>& words, const FileProbe
       std::string file = JoinWords(words, k, n);
       if ((!want_chm || EndsWithChm(file)) && is_file(file)) hits.push_back(k);
     }
-    if (hits.size() == 1)
-      return Accept(JoinWords(words, 0, hits[0]), JoinWords(words, hits[0], n));
+    if (hits.size() == 1) return Accept(JoinWords(words, 0, hits[0]), JoinWords(words, hits[0], n));
     if (hits.size() > 1)
       return Reject("cannot tell the folder from the file in \"" + JoinWords(words, 0, n) +
                     "\": several splits name existing files; quote the paths");
@@ -87,7 +85,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args, const FilePro
 }
 
 bool IsRegularFile(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 

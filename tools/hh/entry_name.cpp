@@ -26,8 +26,7 @@ bool IsBookkeepingName(std::string_view stored) {
 SanitizedName SanitizeEntryName(std::string_view stored) {
   std::string_view rest = stored;
   if (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
-  if (!rest.empty() && IsSeparator(rest.front()))
-    return Refuse("absolute name outside the book's root");
+  if (!rest.empty() && IsSeparator(rest.front())) return Refuse("absolute name outside the book's root");
   if (rest.empty()) return Refuse("empty name");
   if (IsSeparator(rest.back()) || rest == "." || rest.ends_with("/.") || rest.ends_with("\\."))
     return Refuse("names a folder, not a file");
@@ -39,8 +38,7 @@ SanitizedName SanitizeEntryName(std::string_view stored) {
     while (end < rest.size() && !IsSeparator(rest[end])) ++end;
     std::string_view component = rest.substr(start, end - start);
     if (component == "..") return Refuse("\"..\" would leave the target folder");
-    if (r.components.empty() && IsDriveName(component))
-      return Refuse("absolute name with a drive");
+    if (r.components.empty() && IsDriveName(component)) return Refuse("absolute name with a drive");
     if (!component.empty() && component != ".") r.components.emplace_back(component);
     start = end + 1;
   }

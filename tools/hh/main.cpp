@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "../progress_pipe.h"
 #include "chm_unpacker.h"
 #include "command_line.h"
-#include "../progress_pipe.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
     progress_pipe::Report(started++, files, name);
     return true;
   };
-  const hh::UnpackReport report =
-      hh::UnpackChm(parsed.request.chm_file, parsed.request.folder, std::cerr, options);
+  const hh::UnpackReport report = hh::UnpackChm(parsed.request.chm_file, parsed.request.folder, std::cerr, options);
   if (progress_pipe::stop_requested.load()) {
     progress_pipe::Report(report.written, total.load(), {});
     std::cerr << "hh.exe: stopped; " << report.written << " files written, the rest not\n";
@@ -40,8 +39,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (report.complete()) return 0;
-  std::cerr << "hh.exe: " << report.written << " files written, " << report.refused
-            << " refused, " << report.failed << " failed";
+  std::cerr << "hh.exe: " << report.written << " files written, " << report.refused << " refused, " << report.failed
+            << " failed";
   if (report.damaged) std::cerr << "; the book's directory is damaged, files may be missing";
   std::cerr << '\n';
   return 1;

@@ -31,7 +31,7 @@ struct MspackIo::File : mspack_file {
   qm::UniqueFd owned_fd;  // the book, for reading; outputs belong to the caller
   off_t position = 0;
   off_t size = 0;
-  std::vector<ByteOverlay> overlays;  // header corrections, see header_repair.h
+  std::vector<ByteOverlay> overlays;        // header corrections, see header_repair.h
   std::unique_ptr<unsigned char[]> buffer;  // kBufferSize bytes, left uninitialised
   off_t buffer_start = 0;
   std::size_t buffer_length = 0;  // reading: valid bytes; writing: pending bytes
@@ -84,8 +84,7 @@ void MspackIo::RouteOutputTo(int fd) {
 
 void MspackIo::Note(std::string text) {
   // libmspack says so when it dropped directory entries it could not read.
-  if (text.find("corrupt") != std::string::npos || text.find("invalid section") != std::string::npos)
-    damaged_ = true;
+  if (text.find("corrupt") != std::string::npos || text.find("invalid section") != std::string::npos) damaged_ = true;
   messages_.push_back(std::move(text));
 }
 
@@ -96,7 +95,7 @@ mspack_file* MspackIo::OpenFile(mspack_system* self, const char* name, int mode)
   if (mode == MSPACK_SYS_OPEN_READ) {
     // Non-blocking: a FIFO given as the book must not wait for a writer.
     file->owned_fd.reset(::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st{};
+    struct stat st {};
     if (!file->owned_fd.valid() || ::fstat(file->owned_fd.get(), &st) != 0) {
       owner->open_error_ = std::strerror(errno);
       delete file;
@@ -116,8 +115,7 @@ mspack_file* MspackIo::OpenFile(mspack_system* self, const char* name, int mode)
       delete file;
       return nullptr;
     }
-  } else if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kOutputName) == 0 &&
-             owner->routed_fd_ >= 0) {
+  } else if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(name, kOutputName) == 0 && owner->routed_fd_ >= 0) {
     file->writing = true;
     file->fd = std::exchange(owner->routed_fd_, -1);
   } else {
@@ -226,8 +224,6 @@ void MspackIo::Message(mspack_file* handle, const char* format, ...) {
 
 void* MspackIo::Allocate(mspack_system*, size_t bytes) { return std::malloc(bytes); }
 void MspackIo::Release(void* pointer) { std::free(pointer); }
-void MspackIo::Copy(void* source, void* destination, size_t bytes) {
-  std::memcpy(destination, source, bytes);
-}
+void MspackIo::Copy(void* source, void* destination, size_t bytes) { std::memcpy(destination, source, bytes); }
 
 }  // namespace hh

@@ -43,7 +43,7 @@ std::unique_ptr<TargetFolder> TargetFolder::Open(const std::string& path, std::s
     return nullptr;
   }
   qm::UniqueFd fd(::open(path.c_str(), kFolderFlags));
-  struct stat st{};
+  struct stat st {};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
     error = SystemError("cannot open folder " + path);
     return nullptr;
@@ -62,11 +62,11 @@ std::unique_ptr<TargetFolder> TargetFolder::Sibling(unsigned tag) const {
 bool TargetFolder::IsInside(int folder_fd) const {
   qm::UniqueFd current(::dup(folder_fd));
   for (int depth = 0; current.valid() && depth < 4096; ++depth) {
-    struct stat st{};
+    struct stat st {};
     if (::fstat(current.get(), &st) != 0) return false;
     if (st.st_dev == root_dev_ && st.st_ino == root_ino_) return true;
     qm::UniqueFd parent(::openat(current.get(), "..", kFolderFlags));
-    struct stat up{};
+    struct stat up {};
     if (!parent.valid() || ::fstat(parent.get(), &up) != 0) return false;
     if (up.st_dev == st.st_dev && up.st_ino == st.st_ino) return false;
     current = std::move(parent);
@@ -96,7 +96,7 @@ WriteStatus TargetFolder::OpenFolder(const std::vector<std::string>& components,
     }
     if (!next.valid()) {
       const int open_errno = errno;
-      struct stat st{};
+      struct stat st {};
       if (::fstatat(current.get(), name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
         next.reset(::openat(current.get(), name, kFolderFlags));
         if (!next.valid() || !IsInside(next.get()))
@@ -122,8 +122,8 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   // A new name is written in place: nothing can be lost, so no temporary
   // file and no rename. A name that is taken (a file, a link, anything)
   // gets the temporary file that replaces it in one step at the end.
-  out.file.reset(::openat(out.dir.get(), out.final_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          0666));
+  out.file.reset(
+      ::openat(out.dir.get(), out.final_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (out.file.valid()) {
     out.temp_name = out.final_name;
     out.direct = true;
@@ -132,9 +132,9 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   if (errno != EEXIST) return Failure(SystemError("cannot create " + out.final_name));
   for (int attempt = 0; attempt < 100; ++attempt) {
     out.temp_name = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
-                   std::to_string(++temp_counter_) + ".tmp";
-    out.file.reset(::openat(out.dir.get(), out.temp_name.c_str(),
-                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+                    std::to_string(++temp_counter_) + ".tmp";
+    out.file.reset(
+        ::openat(out.dir.get(), out.temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.file.valid()) return {};
     if (errno != EEXIST) break;
   }
@@ -151,9 +151,8 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
     file.temp_name.clear();
     return {};
   }
-  struct stat existing{};
-  const bool replacing =
-      ::fstatat(file.dir.get(), file.final_name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  struct stat existing {};
+  const bool replacing = ::fstatat(file.dir.get(), file.final_name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   if (replacing && S_ISDIR(existing.st_mode)) {
     Abandon(file);
     return Failure("a folder named " + file.final_name + " is in the way");
@@ -184,7 +183,7 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
 }
 
 unsigned long long TargetFolder::FreeBytes() const {
-  struct statvfs st{};
+  struct statvfs st {};
   if (::fstatvfs(root_.get(), &st) != 0) return ~0ull;
   return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
 }

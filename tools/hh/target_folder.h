@@ -22,8 +22,8 @@ struct WriteStatus {
 
 /// A file being written under a temporary name.
 struct PendingFile {
-  qm::UniqueFd dir;   ///< folder that will hold the file
-  qm::UniqueFd file;  ///< the file being written, open for writing
+  qm::UniqueFd dir;       ///< folder that will hold the file
+  qm::UniqueFd file;      ///< the file being written, open for writing
   std::string temp_name;  ///< the name it is written under (removed if abandoned)
   std::string final_name;
   bool direct = false;  ///< written under its final name: no file had that name

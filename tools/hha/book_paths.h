@@ -10,7 +10,7 @@ namespace hha {
 
 struct BookPath {
   bool ok = false;
-  std::string name;   // UTF-8, "/" separators, no leading "/": "ch1/page.htm"
+  std::string name;  // UTF-8, "/" separators, no leading "/": "ch1/page.htm"
   // The same path as it is spelled on disk. It differs from `name` only for
   // names that are not UTF-8 on disk but valid code page 936 (archives made
   // on Windows unpack to such names): those are stored under their code

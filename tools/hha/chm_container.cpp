@@ -37,7 +37,7 @@ Bytes ControlData() {
   Bytes b;
   PutU32(b, 6);  // DWORDs that follow
   PutText(b, "LZXC");
-  PutU32(b, 2);                                  // version: sizes in 32 KB units
+  PutU32(b, 2);  // version: sizes in 32 KB units
   PutU32(b, lzx::kResetInterval / lzx::kFrameSize);
   PutU32(b, lzx::kWindowSize / lzx::kFrameSize);
   PutU32(b, 1);  // cache size
@@ -94,9 +94,8 @@ ContainerHead BuildContainerHead(ContainerLayout layout) {
   }
   entries.push_back({storage + "Content", 0, offset, layout.compressed_size});
 
-  std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) {
-    return CompareChmNames(a.name, b.name) < 0;
-  });
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return CompareChmNames(a.name, b.name) < 0; });
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (entries[i].name.size() > kMaxNameBytes)
       return {Status::Fail("name too long for the book: " + entries[i].name), {}};

@@ -10,7 +10,7 @@ constexpr std::uint8_t kDirectoryGuid[16] = {0x6A, 0x92, 0x02, 0x5D, 0x2E, 0x21,
 constexpr std::uint32_t kItspHeaderSize = 0x54;
 constexpr std::uint32_t kPmglHeaderSize = 0x14;
 constexpr std::uint32_t kPmgiHeaderSize = 0x08;
-constexpr std::uint32_t kQuickRefDensity = 2;                   // stored in the header
+constexpr std::uint32_t kQuickRefDensity = 2;                             // stored in the header
 constexpr std::size_t kEntriesPerQuickRef = 1 + (1 << kQuickRefDensity);  // 5
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
 

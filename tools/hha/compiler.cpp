@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
-#include <sstream>
 #include <optional>
 #include <random>
+#include <set>
+#include <sstream>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -23,10 +23,10 @@
 #include "chm_container.h"
 #include "names.h"
 #include "page_references.h"
+#include "project.h"
 #include "reader_names.h"
 #include "runtime/encoding.h"
 #include "runtime/unique_fd.h"
-#include "project.h"
 #include "sitemap_links.h"
 #include "system_files.h"
 
@@ -183,7 +183,8 @@ class FileList {
   }
 
   static bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   }
@@ -194,7 +195,7 @@ class FileList {
   std::size_t& warnings_;
   std::vector<BookFile> files_;
   std::vector<std::string> left_out_;
-  std::unordered_map<std::string, std::size_t> index_;  // folded name -> files_ position
+  std::unordered_map<std::string, std::size_t> index_;      // folded name -> files_ position
   std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
 };
 
@@ -270,8 +271,7 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
       continue;
     }
     known.insert(AsciiLower(p.name));
-    if (found)
-      list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
+    if (found) list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
     else
       list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(p.name) +
                 "\", which is not found; it is not in the book");
@@ -405,7 +405,8 @@ Status ResolveOutputPath(const HhpProject& project, const std::string& root, con
       return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" is a Windows drive path");
     std::optional<std::string> inside = CompiledFilePath(root, name, project_stem);
     if (!inside)
-      return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
+      return Status::Fail("the compiled file \"" + Shown(project.compiled_file) +
+                          "\" lies outside the project's folder");
     output = *inside;
   }
   if (output.empty() || output.back() == '/') return Status::Fail("the compiled file has no name");
@@ -442,8 +443,7 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   if (!project.default_topic.empty()) {
     if (auto name = list.Add(project.default_topic, "default topic"))
       system.default_topic = reader_names.For(*name, "home");
-    else
-      list.LeaveOut(Shown(project.default_topic));
+    else list.LeaveOut(Shown(project.default_topic));
   } else {
     list.Warn("the project names no default topic");
   }
@@ -564,10 +564,8 @@ Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection
     for (const BookFile& f : list.files()) {
       if (f.name != alias.stored) continue;
       std::string text;
-      if (f.content)
-        text = *f.content;
-      else if (!ReadWholeFile(f.disk_path, text))
-        break;
+      if (f.content) text = *f.content;
+      else if (!ReadWholeFile(f.disk_path, text)) break;
       if (Status s = book.Store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return s;
       break;
     }
@@ -615,8 +613,8 @@ qm::UniqueFd CreateTemporaryBeside(const std::string& base, std::string& name) {
 // place in one step. A read-only book stays as it is, as on Windows, where
 // it cannot be replaced.
 Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& spool) {
-  if (struct stat existing{}; ::lstat(output.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
-                              (existing.st_mode & S_IWUSR) == 0)
+  if (struct stat existing{};
+      ::lstat(output.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0)
     return Status::Fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
   std::string temp;
   qm::UniqueFd fd = CreateTemporaryBeside(output, temp);
@@ -642,8 +640,7 @@ Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& 
 
 }  // namespace
 
-CompileResult CompileProject(const std::string& project_path, const MessageSink& sink,
-                             const CompileOptions& options) {
+CompileResult CompileProject(const std::string& project_path, const MessageSink& sink, const CompileOptions& options) {
   CompileResult result;
   auto fail = [&](const std::string& why) {
     result.status = Status::Fail(why);

@@ -7,8 +7,8 @@
 
 extern "C" __attribute__((visibility("default"))) int HhaApiVersion(void) { return HHA_API_VERSION; }
 
-extern "C" __attribute__((visibility("default"))) int HhaCompileProject(const char* project_path,
-                                                                        HhaMessageSink sink, void* context) {
+extern "C" __attribute__((visibility("default"))) int HhaCompileProject(const char* project_path, HhaMessageSink sink,
+                                                                        void* context) {
   auto send = [&](int kind, const std::string& text) {
     if (sink) sink(context, kind, text.c_str());
   };

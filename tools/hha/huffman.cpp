@@ -27,8 +27,7 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
     lengths[s] = 1;
     return lengths;
   }
-  std::stable_sort(leaves.begin(), leaves.end(),
-                   [](const Item& a, const Item& b) { return a.weight < b.weight; });
+  std::stable_sort(leaves.begin(), leaves.end(), [](const Item& a, const Item& b) { return a.weight < b.weight; });
 
   // Level 0 is the deepest (code length max_bits); each further level merges
   // the leaves with the packages formed from pairs of the level below.
@@ -58,10 +57,8 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
     std::size_t packages = 0;
     for (std::size_t i = 0; i < take && i < levels[level].size(); ++i) {
       const Item& it = levels[level][i];
-      if (it.symbol >= 0)
-        ++lengths[it.symbol];
-      else
-        ++packages;
+      if (it.symbol >= 0) ++lengths[it.symbol];
+      else ++packages;
     }
     take = 2 * packages;
   }

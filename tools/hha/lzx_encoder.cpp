@@ -141,14 +141,11 @@ void WriteVerbatimBlock(BitWriter& bits, const ParsedInterval& parsed, std::size
 
 // One uncompressed block over data[0, size); repeated offsets carried over
 // to the blocks that follow it.
-void WriteUncompressedBlock(BitWriter& bits, const std::uint8_t* data, std::size_t size,
-                            const RepeatedOffsets& reps, std::size_t frame_split,
-                            std::vector<std::size_t>& frame_offsets) {
+void WriteUncompressedBlock(BitWriter& bits, const std::uint8_t* data, std::size_t size, const RepeatedOffsets& reps,
+                            std::size_t frame_split, std::vector<std::size_t>& frame_offsets) {
   WriteBlockHeader(bits, kUncompressed, size);
-  if (bits.Aligned())
-    bits.Put(0, 16);  // the decoder always skips 1 to 16 bits here
-  else
-    bits.AlignTo16();
+  if (bits.Aligned()) bits.Put(0, 16);  // the decoder always skips 1 to 16 bits here
+  else bits.AlignTo16();
   for (std::uint32_t r : reps)
     for (int i = 0; i < 4; ++i) bits.PutByte(static_cast<std::uint8_t>(r >> (8 * i)));
   for (std::size_t i = 0; i < size; ++i) {

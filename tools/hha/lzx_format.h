@@ -25,7 +25,7 @@ constexpr std::uint32_t kMaxDistance = 65533;
 
 enum BlockType : std::uint32_t { kVerbatim = 1, kAligned = 2, kUncompressed = 3 };
 
-inline constexpr std::uint8_t kExtraBits[kPositionSlots] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6,
+inline constexpr std::uint8_t kExtraBits[kPositionSlots] = {0, 0, 0, 0, 1, 1, 2,  2,  3,  3,  4,  4,  5,  5,  6,  6,
                                                             7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13, 14, 14};
 
 inline constexpr std::array<std::uint32_t, kPositionSlots> kPositionBases = [] {

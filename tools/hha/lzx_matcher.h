@@ -19,9 +19,9 @@ struct Token {
 using RepeatedOffsets = std::array<std::uint32_t, 3>;
 
 struct ParseOptions {
-  int max_chain = 48;     // hash-chain candidates looked at per position
-  int nice_length = 96;   // a match this long is taken at once
-  bool lazy = true;       // look one position ahead before taking a match
+  int max_chain = 48;    // hash-chain candidates looked at per position
+  int nice_length = 96;  // a match this long is taken at once
+  bool lazy = true;      // look one position ahead before taking a match
 };
 
 /// Tokens of one interval, split at its 32 KB frames.

@@ -73,10 +73,8 @@ std::string WithPercentEncodedEscapes(std::string_view gbk, std::string_view enc
       continue;
     }
     std::size_t width = qm::CharWidthAt(gbk, i);
-    if (encoded.find(gbk[i]) != std::string_view::npos)
-      percent(out, static_cast<unsigned char>(gbk[i]));
-    else
-      out.append(gbk.substr(i, width));
+    if (encoded.find(gbk[i]) != std::string_view::npos) percent(out, static_cast<unsigned char>(gbk[i]));
+    else out.append(gbk.substr(i, width));
     i += width;
   }
   return out;
@@ -91,8 +89,7 @@ std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool w
   // or fragment.
   const std::string_view encoded = whole_name ? "%\"?#" : "%\"";
   if (qm::HasNameEscape(value)) native = qm::NativeName(value);
-  if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty())
-    value = native;
+  if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
   else if (!native.empty() || (names_stored_file && value.find_first_of(encoded) != std::string::npos))
     value = WithPercentEncodedEscapes(value, encoded);
   for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))

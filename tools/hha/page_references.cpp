@@ -1,14 +1,13 @@
 #include "page_references.h"
 
-#include "sitemap_links.h"
 #include "runtime/text.h"
+#include "sitemap_links.h"
 
 namespace hha {
 namespace {
 
 bool IsNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-         c == ':';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':';
 }
 
 }  // namespace

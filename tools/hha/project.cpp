@@ -45,10 +45,8 @@ std::vector<std::string> SplitFields(std::string_view value) {
   int brackets = 0;
   for (char c : value) {
     if (quoted) {
-      if (c == '"')
-        quoted = false;
-      else
-        current += c;
+      if (c == '"') quoted = false;
+      else current += c;
     } else if (c == '"') {
       quoted = true;
     } else if (c == '[') {
@@ -159,10 +157,8 @@ bool TakeBuiltOption(HhpProject& p, std::string_view key, const std::string& val
     p.display_progress = IsYes(value);
   } else if (EqualsNoCase(key, "Language")) {
     auto n = ParseNumber(value);
-    if (n && *n != 0)
-      p.language = *n;
-    else
-      p.warnings.push_back("Language \"" + Shown(value) + "\" not understood; 0x804 is used");
+    if (n && *n != 0) p.language = *n;
+    else p.warnings.push_back("Language \"" + Shown(value) + "\" not understood; 0x804 is used");
   } else {
     return false;
   }
@@ -172,9 +168,8 @@ bool TakeBuiltOption(HhpProject& p, std::string_view key, const std::string& val
 // Warns about an option the compiler does not build, when it asks for
 // something the book will lack, and about an unknown option.
 void WarnAboutOption(HhpProject& p, std::string_view key, const std::string& value) {
-  if (EqualsNoCase(key, "Full-text search") || EqualsNoCase(key, "Binary TOC") ||
-      EqualsNoCase(key, "Binary Index") || EqualsNoCase(key, "Create CHI file") ||
-      EqualsNoCase(key, "Auto Index")) {
+  if (EqualsNoCase(key, "Full-text search") || EqualsNoCase(key, "Binary TOC") || EqualsNoCase(key, "Binary Index") ||
+      EqualsNoCase(key, "Create CHI file") || EqualsNoCase(key, "Auto Index")) {
     if (IsYes(value))
       p.warnings.push_back("option \"" + std::string(key) + "=" + value +
                            "\" is not built; the book is compiled without it");
@@ -185,8 +180,8 @@ void WarnAboutOption(HhpProject& p, std::string_view key, const std::string& val
              EqualsNoCase(key, "Enhanced decompilation") || EqualsNoCase(key, "Flat") ||
              EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Sample staging path") ||
              EqualsNoCase(key, "Sample list file") || EqualsNoCase(key, "Full text search stop list file") ||
-             EqualsNoCase(key, "Custom tab") || EqualsNoCase(key, "Prefix") ||
-             EqualsNoCase(key, "CITATION") || EqualsNoCase(key, "COPYRIGHT")) {
+             EqualsNoCase(key, "Custom tab") || EqualsNoCase(key, "Prefix") || EqualsNoCase(key, "CITATION") ||
+             EqualsNoCase(key, "COPYRIGHT")) {
     if (!value.empty() && (EqualsNoCase(key, "Error log file") || EqualsNoCase(key, "Custom tab") ||
                            EqualsNoCase(key, "Full text search stop list file")))
       p.warnings.push_back("option \"" + std::string(key) + "\" is not built and is ignored");
@@ -247,9 +242,7 @@ HhpProject ParseProject(std::string_view text) {
     }
 
     switch (section) {
-      case Section::Files:
-        p.files.push_back(std::string(line));
-        break;
+      case Section::Files: p.files.push_back(std::string(line)); break;
       case Section::Windows: {
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
@@ -259,9 +252,7 @@ HhpProject ParseProject(std::string_view text) {
         p.windows.push_back(ParseWindowDefinition(line.substr(0, eq), line.substr(eq + 1)));
         break;
       }
-      case Section::Options:
-        ParseOptionLine(p, line, line_no, given);
-        break;
+      case Section::Options: ParseOptionLine(p, line, line_no, given); break;
       case Section::Other:
         if (!warned_section) {
           p.warnings.push_back("section [" + Shown(section_name) + "] is not built and is ignored");

@@ -50,8 +50,8 @@ std::string ReaderNames::For(const std::string& stored, std::string_view kind) {
     std::string link = AttributeText(qm::GbkFromUtf8(stored));
     pages_.push_back({internal,
                       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
-                      "<meta http-equiv=\"refresh\" content=\"0; URL=" + link + "\"></head><body><a href=\"" + link +
-                          "\">" + link + "</a></body></html>"});
+                      "<meta http-equiv=\"refresh\" content=\"0; URL=" +
+                          link + "\"></head><body><a href=\"" + link + "\">" + link + "</a></body></html>"});
   } else {
     aliases_.push_back({internal, stored});
   }

@@ -43,7 +43,7 @@ class ReaderNames {
 
  private:
   std::map<std::string, std::string> given_;  // stored name -> internal name
-  std::set<std::string> taken_;                // internal names given
+  std::set<std::string> taken_;               // internal names given
   std::vector<Alias> aliases_;
   std::vector<LeadOnPage> pages_;
 };

@@ -46,8 +46,7 @@ bool IsDbcsLanguage(std::uint32_t lcid) {
     case 0x11:  // Japanese
     case 0x12:  // Korean
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "hha_api.h"
 #include "../progress_pipe.h"
+#include "hha_api.h"
 
 namespace {
 

@@ -13,8 +13,7 @@ Parts accepted(const std::string& stored) {
 }
 
 TEST(HhEntryName, BookkeepingStreamsAreRecognised) {
-  for (const char* name : {"::DataSpace/NameList", "/#SYSTEM", "/#TOPICS", "/$FIftiMain",
-                           "/$WWKeywordLinks/Property"})
+  for (const char* name : {"::DataSpace/NameList", "/#SYSTEM", "/#TOPICS", "/$FIftiMain", "/$WWKeywordLinks/Property"})
     EXPECT_TRUE(hh::IsBookkeepingName(name)) << name;
   for (const char* name : {"/index.htm", "/a#b.htm", "/sub/#x.htm", "/_#_README_#_", ":x"})
     EXPECT_FALSE(hh::IsBookkeepingName(name)) << name;
@@ -32,9 +31,9 @@ TEST(HhEntryName, RootMapsToFolderAndSeparatorsSplit) {
 }
 
 TEST(HhEntryName, NamesLeavingTheFolderAreRefused) {
-  for (const char* name : {"/../evil.htm", "..", "/sub/../../evil.htm", "/a/..", "/..\\evil.htm",
-                           "\\..\\evil.htm", "//etc/passwd", "/\\server\\share\\x", "\\x.htm",
-                           "/C:/evil.htm", "C:\\evil.htm", "/c:evil.htm"}) {
+  for (const char* name :
+       {"/../evil.htm", "..", "/sub/../../evil.htm", "/a/..", "/..\\evil.htm", "\\..\\evil.htm", "//etc/passwd",
+        "/\\server\\share\\x", "\\x.htm", "/C:/evil.htm", "C:\\evil.htm", "/c:evil.htm"}) {
     auto r = hh::SanitizeEntryName(name);
     EXPECT_FALSE(r.ok) << name;
     EXPECT_FALSE(r.reason.empty()) << name;

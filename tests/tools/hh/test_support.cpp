@@ -32,8 +32,7 @@ std::vector<std::string> listFiles(const std::filesystem::path& root) {
   std::error_code ec;
   for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
        !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-    if (!it->is_directory() || it->is_symlink())
-      names.push_back(std::filesystem::relative(it->path(), root).string());
+    if (!it->is_directory() || it->is_symlink()) names.push_back(std::filesystem::relative(it->path(), root).string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -30,7 +30,7 @@ std::vector<std::string> listFiles(const std::filesystem::path& root);
 struct RunResult {
   bool exited = false;  ///< ended normally (not killed by a signal)
   int exitCode = -1;
-  std::string errors;   ///< everything written to stderr
+  std::string errors;  ///< everything written to stderr
 };
 
 /// True when Free Pascal's chmcmd is installed.

@@ -57,9 +57,9 @@ TEST(HhUnpackDamaged, TruncatedBooksNeverCrashOrLeaveHalfFiles) {
 
 TEST(HhUnpackDamaged, EntryBeyondTheDataFailsAndKeepsTheOldFile) {
   std::vector<StoredEntry> entries = kSmallBook;
-  entries.push_back({"/over.htm", "", 0, 8000, 4000});       // runs past the end of the file
-  entries.push_back({"/huge.htm", "", 0, 0, 1ull << 40});    // absurd length
-  entries.push_back({"/packed.htm", "", 1, 0, 100});        // compressed section that is not there
+  entries.push_back({"/over.htm", "", 0, 8000, 4000});     // runs past the end of the file
+  entries.push_back({"/huge.htm", "", 0, 0, 1ull << 40});  // absurd length
+  entries.push_back({"/packed.htm", "", 1, 0, 100});       // compressed section that is not there
   hhtest::ScratchDir dir;
   fs::create_directories(dir / "out");
   hhtest::writeBytes(dir / "out/over.htm", "previous");
@@ -82,7 +82,8 @@ TEST(HhUnpackDamaged, DirectoryChunkLoopsEndTheRun) {
   // Enough entries for two listing chunks; the compressed one makes the
   // decoder look up its bookkeeping files, which this book lacks.
   std::vector<StoredEntry> entries = {{"/packed.htm", "", 1, 0, 100}};
-  for (int i = 0; i < 200; ++i) entries.push_back({"/page-" + std::string(20, 'x') + std::to_string(1000 + i) + ".htm", "p"});
+  for (int i = 0; i < 200; ++i)
+    entries.push_back({"/page-" + std::string(20, 'x') + std::to_string(1000 + i) + ".htm", "p"});
   const std::string sound = hhtest::buildChm(entries);
   constexpr std::size_t kItsp = hhtest::kFirstChunkOffset - 0x54;
   auto put32 = [](std::string& book, std::size_t at, std::uint32_t v) {

@@ -13,9 +13,10 @@ using hhtest::StoredEntry;
 TEST(HhUnpackHostile, NamesLeavingTheFolderAreRefusedAndNothingIsWrittenOutside) {
   hhtest::ScratchDir dir;
   const std::vector<StoredEntry> entries = {
-      {"/../evil.htm", "x"},         {"/sub/../../evil2.htm", "x"}, {"//evil3.htm", "x"},
-      {"/..\\evil4.htm", "x"},       {"/C:/evil5.htm", "x"},        {"/good.htm", "good"},
-      {"/sub/fine.htm", "fine"},     {"/../\x1b]0;owned\x07\n.htm", "x"},
+      {"/../evil.htm", "x"},     {"/sub/../../evil2.htm", "x"},
+      {"//evil3.htm", "x"},      {"/..\\evil4.htm", "x"},
+      {"/C:/evil5.htm", "x"},    {"/good.htm", "good"},
+      {"/sub/fine.htm", "fine"}, {"/../\x1b]0;owned\x07\n.htm", "x"},
   };
   hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));
 

@@ -73,8 +73,8 @@ TEST(HhUnpack, AcceptsTheWindowsFormWithUnquotedSpaces) {
 TEST(HhUnpack, ManyFilesAcrossSeveralDirectoryChunks) {
   std::vector<StoredEntry> entries;
   for (int i = 0; i < 600; ++i)
-    entries.push_back({"/pages/chapter" + std::to_string(i % 7) + "/page" + std::to_string(i) + ".htm",
-                       "page " + std::to_string(i)});
+    entries.push_back(
+        {"/pages/chapter" + std::to_string(i % 7) + "/page" + std::to_string(i) + ".htm", "page " + std::to_string(i)});
   hhtest::ScratchDir dir;
   hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));
   auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
@@ -103,7 +103,8 @@ TEST(HhUnpack, ReadsBooksWhoseHeaderMisnamesTheListingChunks) {
 TEST(HhUnpack, SeveralWorkersWriteTheSameFiles) {
   std::vector<StoredEntry> entries;
   for (int i = 0; i < 300; ++i)
-    entries.push_back({"/d" + std::to_string(i % 5) + "/p" + std::to_string(i) + ".htm", std::string(100 + i, 'a' + i % 26)});
+    entries.push_back(
+        {"/d" + std::to_string(i % 5) + "/p" + std::to_string(i) + ".htm", std::string(100 + i, 'a' + i % 26)});
   entries.push_back({"/../evil.htm", "x"});
   hhtest::ScratchDir dir;
   hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));

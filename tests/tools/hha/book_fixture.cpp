@@ -30,15 +30,21 @@ std::string ProjectUtf8(const std::string& book, const std::string& home, const 
       "[OPTIONS]\r\n"
       "Display compile progress=no\r\n"
       "Default Window=win\r\n"
-      "Compiled file=" + book + ".chm\r\n"
-      "Default topic=" + home + "\r\n"
+      "Compiled file=" +
+      book +
+      ".chm\r\n"
+      "Default topic=" +
+      home +
+      "\r\n"
       "\r\n"
       "[WINDOWS]\r\n"
-      "win=\"" + book + "\",\"" + book + ".hhc\",,\"" + home + "\",\"" + home +
+      "win=\"" +
+      book + "\",\"" + book + ".hhc\",,\"" + home + "\",\"" + home +
       "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n"
       "\r\n"
       "[FILES]\r\n"
-      "\r\n" + list;
+      "\r\n" +
+      list;
   return text;
 }
 
@@ -79,18 +85,20 @@ std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std:
 }
 
 std::string PageContent(unsigned seed, std::size_t size, bool chinese) {
-  static const char* kAscii[] = {"the ", "river ", "night ", "said ", "and ", "of ", "light ", "a ", "chapter ", "\r\n"};
+  static const char* kAscii[] = {"the ", "river ", "night ", "said ",    "and ",
+                                 "of ",  "light ", "a ",     "chapter ", "\r\n"};
   static const std::vector<std::string> kChinese = [] {
     std::vector<std::string> words;
-    for (const char* w : {"的", "江水", "夜色", "他说", "和", "一个", "明月", "第", "章", "。\r\n"}) words.push_back(Gbk(w));
+    for (const char* w : {"的", "江水", "夜色", "他说", "和", "一个", "明月", "第", "章", "。\r\n"})
+      words.push_back(Gbk(w));
     return words;
   }();
   std::mt19937 rng(seed);
   std::string body;
   std::uniform_int_distribution<int> pick(0, 9);
   while (body.size() < size) body += chinese ? kChinese[pick(rng)] : std::string(kAscii[pick(rng)]);
-  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"></head><body>" +
-         body + "</body></html>";
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"></head><body>" + body +
+         "</body></html>";
 }
 
 }  // namespace hha_test

@@ -116,8 +116,7 @@ std::optional<FileMap> ReadWithExtractChmLib(const std::string& chm_path, const 
   return FilesBelow(folder);
 }
 
-std::optional<FileMap> ReadWith7z(const std::string& program, const std::string& chm_path,
-                                  const std::string& folder) {
+std::optional<FileMap> ReadWith7z(const std::string& program, const std::string& chm_path, const std::string& folder) {
   if (!Run({program, "x", "-y", "-o" + folder, chm_path})) return std::nullopt;
   return FilesBelow(folder);
 }

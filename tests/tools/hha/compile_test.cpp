@@ -65,8 +65,7 @@ void ExpectSameFiles(const FileMap& expected, const FileMap& actual, const std::
     }
     EXPECT_TRUE(it->second == content) << reader << " changed " << name;
   }
-  for (const auto& [name, content] : actual)
-    EXPECT_TRUE(expected.count(name)) << reader << " has unexpected " << name;
+  for (const auto& [name, content] : actual) EXPECT_TRUE(expected.count(name)) << reader << " has unexpected " << name;
 }
 
 // Reads the book with each reader that is installed; a missing reader
@@ -110,19 +109,19 @@ class ChineseBook : public ::testing::Test {
  protected:
   void SetUp() override {
     book_ = dir_.path() + "/名字";
-    expected_ = WriteBook(book_, {
-                                     {"第一章/第1页.htm", hha_test::PageContent(1, 30000, true)},
-                                     {"第一章/第2页.htm", hha_test::PageContent(2, 70000, true)},
-                                     {"第一章/第一节/深.htm",
-                                      Gbk("<p><img src=\"../../img/图.gif\"><a href=\"#top\">t</a>"
-                                          "<a href=\"http://example.com/x.htm\">w</a>"
-                                          "<link href=\"../../img/%E5%9B%BE.gif\"><link href=\"缺.css\"></p>")},
-                                     {"img/图.gif", std::string("GIF89a\0\x03", 8)},
-                                     {"index.htm", hha_test::PageContent(3, 5000, false)},
-                                     {"img/pic.gif", std::string("GIF89a\0\x01\x02\xff", 10)},
-                                     {"empty.css", ""},
-                                     {"extra.htm", hha_test::PageContent(4, 2000, false)},
-                                 });
+    expected_ = WriteBook(
+        book_, {
+                   {"第一章/第1页.htm", hha_test::PageContent(1, 30000, true)},
+                   {"第一章/第2页.htm", hha_test::PageContent(2, 70000, true)},
+                   {"第一章/第一节/深.htm", Gbk("<p><img src=\"../../img/图.gif\"><a href=\"#top\">t</a>"
+                                                "<a href=\"http://example.com/x.htm\">w</a>"
+                                                "<link href=\"../../img/%E5%9B%BE.gif\"><link href=\"缺.css\"></p>")},
+                   {"img/图.gif", std::string("GIF89a\0\x03", 8)},
+                   {"index.htm", hha_test::PageContent(3, 5000, false)},
+                   {"img/pic.gif", std::string("GIF89a\0\x01\x02\xff", 10)},
+                   {"empty.css", ""},
+                   {"extra.htm", hha_test::PageContent(4, 2000, false)},
+               });
     // The contents links extra.htm, which [FILES] does not list.
     std::string contents = hha_test::TabContents({{"第1页", "第一章\\第1页.htm"},
                                                   {"深", "第一章\\第一节\\深.htm"},
@@ -287,10 +286,9 @@ TEST(CompileBooks, ThreeThousandFilesNeedSeveralListingChunksAndAnIndex) {
 
   std::string chm = hha_test::ReadFile(c.result.output_path);
   auto u32 = [&](std::size_t at) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(chm[at]) |
-                                      (static_cast<unsigned char>(chm[at + 1]) << 8) |
-                                      (static_cast<unsigned char>(chm[at + 2]) << 16) |
-                                      (static_cast<unsigned char>(chm[at + 3]) << 24));
+    return static_cast<std::uint32_t>(
+        static_cast<unsigned char>(chm[at]) | (static_cast<unsigned char>(chm[at + 1]) << 8) |
+        (static_cast<unsigned char>(chm[at + 2]) << 16) | (static_cast<unsigned char>(chm[at + 3]) << 24));
   };
   const std::size_t itsp = 0x78;
   EXPECT_EQ(chm.substr(itsp, 4), "ITSP");
@@ -355,8 +353,9 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
 TEST(CompileBooks, ProjectSavedAsUtf8IsReadLikeTheTabsOwn) {
   qm::TempDir dir;
   FileMap expected = WriteBook(dir.path(), {{"章/一.htm", "one"}});
-  hha_test::WriteFile(dir.path() + "/u.hhp",
-                      "\xEF\xBB\xBF[OPTIONS]\r\nCompiled file=u.chm\r\nDefault topic=章\\一.htm\r\n[FILES]\r\n章\\一.htm\r\n");
+  hha_test::WriteFile(
+      dir.path() + "/u.hhp",
+      "\xEF\xBB\xBF[OPTIONS]\r\nCompiled file=u.chm\r\nDefault topic=章\\一.htm\r\n[FILES]\r\n章\\一.htm\r\n");
   Compiled c = Compile(dir.path() + "/u.hhp");
   ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
   auto files = hha_test::ReadWithMspack(c.result.output_path);

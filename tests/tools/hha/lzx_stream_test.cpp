@@ -125,10 +125,11 @@ TEST_P(LzxStreamTest, DecodesToTheInput) {
 }
 
 const Case kCases[] = {
-    {"text", 0},      {"text", 1},         {"text", 32767},      {"text", 32768},    {"text", 65535},
-    {"text", 65536},  {"text", 65537},     {"gbk", 100000},      {"random", 1},      {"random", 32768},
-    {"random", 65537}, {"zeros", 65536},   {"zeros", 200000},    {"runs", 150000},   {"image", 131072},
-    {"mixed", 98304}, {"textnoise", 65536}, {"textnoise", 131072}, {"text", 3000000},   {"gbk", 2500000},     {"random", 1000000},
+    {"text", 0},         {"text", 1},          {"text", 32767},       {"text", 32768},   {"text", 65535},
+    {"text", 65536},     {"text", 65537},      {"gbk", 100000},       {"random", 1},     {"random", 32768},
+    {"random", 65537},   {"zeros", 65536},     {"zeros", 200000},     {"runs", 150000},  {"image", 131072},
+    {"mixed", 98304},    {"textnoise", 65536}, {"textnoise", 131072}, {"text", 3000000}, {"gbk", 2500000},
+    {"random", 1000000},
 };
 
 INSTANTIATE_TEST_SUITE_P(Sizes, LzxStreamTest,
@@ -144,7 +145,9 @@ TEST(LzxStream, CompressesTextAndNeverGrowsMuchOnNoise) {
   qm::TempDir dir;
   std::string text = Text(1 << 20, 5, false);
   std::string noise = RandomBytes(1 << 20, 9);
-  auto size_of = [&](const std::string& d) { return hha_test::ReadFile(WrapInBook(dir.path(), d, Method::Compress)).size(); };
+  auto size_of = [&](const std::string& d) {
+    return hha_test::ReadFile(WrapInBook(dir.path(), d, Method::Compress)).size();
+  };
   EXPECT_LT(size_of(text), text.size() / 3);
   EXPECT_LT(size_of(noise), noise.size() + noise.size() / 50);
 }

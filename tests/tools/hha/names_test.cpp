@@ -11,8 +11,8 @@
 #include "chm_reader.h"
 #include "compiler.h"
 #include "names.h"
-#include "sitemap_links.h"
 #include "runtime/encoding.h"
+#include "sitemap_links.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -45,8 +45,7 @@ const std::string kBackslashChar = "乗";
 // An attribute value as HTML readers decode it: the references that the
 // test's names could form, with or without their ";".
 std::string HtmlUnescaped(const std::string& value) {
-  static const std::pair<const char*, char> kReferences[] = {
-      {"&amp", '&'}, {"&quot", '"'}, {"&lt", '<'}, {"&gt", '>'}};
+  static const std::pair<const char*, char> kReferences[] = {{"&amp", '&'}, {"&quot", '"'}, {"&lt", '<'}, {"&gt", '>'}};
   std::string out;
   for (std::size_t i = 0; i < value.size();) {
     bool decoded = false;
@@ -138,13 +137,13 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
     opened.push_back(name);
   }
   EXPECT_EQ(opened, (std::vector<std::string>{"/" + home, "/linked 🎈.htm", "/章😀/中文.htm", "/第一章/感遇・其一.htm",
-                                               "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm", "/k\"l.htm",
-                                               "/d?x.htm", "/第一章/e#f.htm", "/a&lt;b.htm", "/&lt;dir&gt;/in.htm",
-                                               "/e&quot.htm"}));
+                                              "/a.htm", "/100%41 ・.htm", "/第一章/100%41.htm", "/k\"l.htm", "/d?x.htm",
+                                              "/第一章/e#f.htm", "/a&lt;b.htm", "/&lt;dir&gt;/in.htm", "/e&quot.htm"}));
   EXPECT_NE(stored_contents.find("value=\"d%3Fx.htm\""), std::string::npos);
   EXPECT_NE(stored_contents.find("value=\"a.htm\""), std::string::npos) << "other values keep their bytes";
-  EXPECT_NE(stored_contents.find("value=\"" + hha_test::Gbk("第一章/感遇") + "%E3%83%BB" + hha_test::Gbk("其一.htm#s\"")),
-            std::string::npos);
+  EXPECT_NE(
+      stored_contents.find("value=\"" + hha_test::Gbk("第一章/感遇") + "%E3%83%BB" + hha_test::Gbk("其一.htm#s\"")),
+      std::string::npos);
   EXPECT_EQ(hha_test::FirstMissingByFastFind(c.result.output_path, *files), "");
 
   // The reader's window shows the book name in its code page: the emoji,
@@ -167,7 +166,8 @@ TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles
   Compiled c = Compile(dir.path() + "/b.hhp");
   ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
   // Both places that name it say why it is left out, with the byte shown.
-  EXPECT_EQ(CountContaining(c.warnings, "\"bad\\xE9 page.htm\" skipped: the name holds bytes that are neither UTF-8"), 2u);
+  EXPECT_EQ(CountContaining(c.warnings, "\"bad\\xE9 page.htm\" skipped: the name holds bytes that are neither UTF-8"),
+            2u);
   EXPECT_EQ(CountContaining(c.warnings, "linked from the contents file"), 1u);
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());

@@ -1,7 +1,7 @@
 // hhc.exe as the main program runs it: one project path, exit status and
 // messages; hha.dll loaded from the program's own folder.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
