@@ -29,6 +29,34 @@ struct Stretch {
   std::function<bool(std::size_t, const std::string&)> before_file;
 };
 
+// Writes one entry under its sanitized name (replacing an existing file
+// only by a complete one) and counts and logs the outcome in `stretch`.
+void UnpackOneFile(ChmBook& book, TargetFolder& target, Stretch& stretch, mschmd_file* file,
+                   const SanitizedName& name) {
+  PendingFile pending;
+  WriteStatus status = target.Begin(name.components, pending);
+  if (status.ok) {
+    const std::string error = book.Extract(file, pending.file.get());
+    if (error.empty()) {
+      status = target.Commit(pending);
+    } else {
+      target.Abandon(pending);
+      status = {false, false, error};
+    }
+  }
+  if (status.ok) {
+    ++stretch.written;
+  } else if (status.refused) {
+    ++stretch.refused;
+    stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename)
+                << "\": " << PrintableName(status.message) << '\n';
+  } else {
+    ++stretch.failed;
+    stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename)
+                << "\": " << PrintableName(status.message) << '\n';
+  }
+}
+
 void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   const std::vector<mschmd_file*>& files = book.files();
   bool stopped = false;
@@ -66,28 +94,7 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
                   << "\": unpacking stopped, the disk is full\n";
       continue;
     }
-    PendingFile pending;
-    WriteStatus status = target.Begin(name.components, pending);
-    if (status.ok) {
-      const std::string error = book.Extract(file, pending.file.get());
-      if (error.empty()) {
-        status = target.Commit(pending);
-      } else {
-        target.Abandon(pending);
-        status = {false, false, error};
-      }
-    }
-    if (status.ok) {
-      ++stretch.written;
-    } else if (status.refused) {
-      ++stretch.refused;
-      stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename)
-                  << "\": " << PrintableName(status.message) << '\n';
-    } else {
-      ++stretch.failed;
-      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename)
-                  << "\": " << PrintableName(status.message) << '\n';
-    }
+    UnpackOneFile(book, target, stretch, file, name);
   }
 }
 
