@@ -125,9 +125,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
 void PageSimplification(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kSimplifyFolderBox);
   Text suffix = ctx.controls.GetText(controls::kSimplifySuffixBox);
-  Text refusal = FolderRefusal(ctx.fs, folder);
-  if (refusal.empty()) refusal = ProcessedFolderRefusal(ctx.fs, folder);
-  if (!refusal.empty()) {
+  if (Text refusal = ProcessingToolRefusal(ctx.fs, folder); !refusal.empty()) {
     ctx.dialogs.MessageBox(refusal);
     return;
   }

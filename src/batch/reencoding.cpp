@@ -79,9 +79,7 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
 void Utf8ToGb2312Reencoding(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kReencodeFolderBox);
   Text suffix = ctx.controls.GetText(controls::kReencodeSuffixBox);
-  Text refusal = FolderRefusal(ctx.fs, folder);
-  if (refusal.empty()) refusal = ProcessedFolderRefusal(ctx.fs, folder);
-  if (!refusal.empty()) {
+  if (Text refusal = ProcessingToolRefusal(ctx.fs, folder); !refusal.empty()) {
     ctx.dialogs.MessageBox(refusal);
     return;
   }

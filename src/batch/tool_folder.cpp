@@ -39,4 +39,9 @@ Text OutsideLinksReport(const std::vector<Text>& names) {
   return report;
 }
 
+Text ProcessingToolRefusal(FileSystem& fs, const Text& folder) {
+  Text refusal = FolderRefusal(fs, folder);
+  return refusal.empty() ? ProcessedFolderRefusal(fs, folder) : refusal;
+}
+
 }  // namespace qm

@@ -27,6 +27,10 @@ Text ProcessedFolder(const Text& folder);
 /// it could lead anywhere outside the folder.
 Text ProcessedFolderRefusal(FileSystem& fs, const Text& folder);
 
+/// Why a tool that writes its results to 处理后 cannot work on `folder`
+/// (FolderRefusal, then ProcessedFolderRefusal); empty when it can.
+Text ProcessingToolRefusal(FileSystem& fs, const Text& folder);
+
 /// True when `entry`, found in `folder`, is a link that leads outside
 /// `folder`: the page tools leave it alone rather than copy a file from
 /// elsewhere into the folder.
