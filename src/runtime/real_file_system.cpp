@@ -212,10 +212,15 @@ bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_
   if (fd < 0) return false;
   struct stat st;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  out->resize(ok ? length : 0);
+  // Only what the file holds is asked for: a small file read in large
+  // pieces neither clears a whole piece of memory nor reads twice.
+  const std::uint64_t size = ok ? static_cast<std::uint64_t>(st.st_size) : 0;
+  const std::size_t want =
+      offset >= size ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(length, size - offset));
+  out->resize(want);
   std::size_t got = 0;
-  while (ok && got < length) {
-    ssize_t n = ::pread(fd, out->data() + got, length - got, static_cast<off_t>(offset + got));
+  while (ok && got < want) {
+    ssize_t n = ::pread(fd, out->data() + got, want - got, static_cast<off_t>(offset + got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ok = false;
     if (n <= 0) break;
