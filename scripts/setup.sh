@@ -15,7 +15,8 @@ packages=(
   libchm-bin 7zip fp-utils
   fonts-wqy-microhei
   xvfb xauth
-  appstream libqt6svg6
+  appstream libqt6svg6 qt6-translations-l10n
+  xdg-utils desktop-file-utils
   rename
 )
 missing=()

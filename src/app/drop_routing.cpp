@@ -1,5 +1,7 @@
 #include "app/drop_routing.h"
 
+#include "core/control_names.h"
+#include "core/window_layout.h"
 #include "runtime/text.h"
 
 namespace qm {
@@ -41,6 +43,28 @@ std::string_view DropAreas::AreaOf(std::string_view drop_target) const {
     if (target == drop_target) return area;
   }
   return {};
+}
+
+DropPlan PlanDrop(const DropAreas& areas, const std::vector<std::string>& chain, bool local_paths, bool tool_selected) {
+  DropPlan plan;
+  if (!local_paths) {
+    plan.refusal = "只能拖入本机的文件夹或文件。";
+    return plan;
+  }
+  plan.target = areas.TargetFor(chain);
+  if (plan.target.empty()) {
+    plan.refusal = "这里不接受拖放：请把文件夹拖到“网页制作”页或“网页文件夹”框上。";
+    return plan;
+  }
+  if (plan.target != controls::kWebDropArea) return plan;
+  for (const std::string& control : chain) {
+    for (const FolderBox& f : FolderBoxes()) {
+      if (f.box == control && !f.radio.empty()) plan.radio = f.radio;
+    }
+    if (!plan.radio.empty()) return plan;
+  }
+  if (!tool_selected) plan.refusal = "没有选择工具：请先选中一个工具的单选框，或把文件夹直接拖到工具的目录框上。";
+  return plan;
 }
 
 Text JoinDroppedPaths(const std::vector<Text>& paths) {

@@ -27,6 +27,27 @@ class DropAreas {
   std::vector<std::pair<std::string, std::string>> areas_;  // target, control
 };
 
+/// What a drop of items on the window does.
+struct DropPlan {
+  /// The drop target whose operation takes the items; empty: none.
+  std::string_view target;
+  /// The tool to select before that operation runs, because the items
+  /// were dropped on its folder box; empty: none.
+  std::string_view radio;
+  /// Why the drop cannot be used, for the status line (UTF-8); empty when
+  /// it can.
+  std::string_view refusal;
+};
+
+/// Plans a drop on the control whose name and ancestors' names are `chain`
+/// (innermost first). `local_paths`: the items include local files;
+/// `tool_selected`: a tool's radio button on the page "网页制作" is
+/// selected. Items that are not local files go nowhere; a drop on a tool's
+/// folder box selects that tool; a drop on the page "网页制作" with no tool
+/// selected still reaches its operation, which only clears the order list,
+/// and says why nothing else happened.
+DropPlan PlanDrop(const DropAreas& areas, const std::vector<std::string>& chain, bool local_paths, bool tool_selected);
+
 /// The dropped items as one Text: a single path as it is; several paths
 /// each followed by CR LF, in the file manager's order.
 Text JoinDroppedPaths(const std::vector<Text>& paths);

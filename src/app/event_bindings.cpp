@@ -7,6 +7,7 @@
 #include "batch/reencoding.h"
 #include "chm/compile.h"
 #include "chm/document_tree.h"
+#include "chm/finished_book.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
 #include "chm/unpacking.h"
@@ -42,6 +43,9 @@ const std::array kBindings = {
     Click(chm::kDeleteItemButton, &OnDeleteItemClicked),
     Click(chm::kDeleteChildrenButton, &OnDeleteChildrenClicked),
     Click(chm::kFilterButton, &OnFilterClicked),
+    Click(chm::kUndoButton, &OnUndoClicked),
+    Click(chm::kOpenBookButton, &OnOpenBookClicked),
+    Click(chm::kOpenFolderButton, &OnOpenFolderClicked),
     EventBinding{chm::kPreviewTimer, EventKind::kTick, &RefreshProjectPreview, nullptr, nullptr},
     EventBinding{controls::kChmDropArea, EventKind::kFilesDropped, nullptr, &OnChmFolderDrop, nullptr},
 };

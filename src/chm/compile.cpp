@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "chm/compiled_project.h"
+#include "chm/finished_book.h"
 #include "chm/project_files.h"
 #include "chm/run_outcome.h"
+#include "chm/tree_history.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -12,34 +14,6 @@
 
 namespace qm {
 namespace {
-
-// `arg` in quotes as one argument of a command line that is split by the
-// Windows rules: a quote inside becomes backslash-quote, and the backslashes
-// right before a quote (or before the closing one) are doubled; the
-// second byte of a two-byte character is never taken for a backslash. A folder
-// name holding a quote then still reaches the compiler whole.
-Text QuotedArgument(const Text& arg) {
-  Text out = "\"";
-  std::size_t backslashes = 0;
-  for (std::size_t i = 0; i < arg.size(); ++i) {
-    char c = arg[i];
-    if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < arg.size()) {
-      // A two-byte character: its second byte is never a backslash.
-      out.append(arg, i++, 2);
-      backslashes = 0;
-      continue;
-    }
-    if (c == '\\') {
-      ++backslashes;
-    } else {
-      if (c == '"') out.append(backslashes + 1, '\\');
-      backslashes = 0;
-    }
-    out += c;
-  }
-  out.append(backslashes, '\\');
-  return out + "\"";
-}
 
 // Compile without our own contents file: takes the book's .hhc out of the
 // project text (any letter case) and writes the project file again. It is
@@ -80,7 +54,7 @@ Text LeftOutPages(const Text& project, const RunResult& run) {
 }  // namespace
 
 void CompileChm(Context& ctx) {
-  if (!RequireBookFolder(ctx)) return;
+  if (!RequireBookFolder(ctx) || !BuildContentsIfTreeEdited(ctx)) return;
   const Text folder = ctx.controls.GetText(chm::kFolderBox);
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
@@ -101,7 +75,7 @@ void CompileChm(Context& ctx) {
   const long long before = ctx.fs.ModifiedTime(compiled);
   FileId before_id;
   const bool existed = ctx.fs.Identify(compiled, &before_id);
-  const Text command = "hhc.exe " + QuotedArgument(project_path);
+  const Text command = "hhc.exe " + QuotedCommandArgument(project_path);
   RunResult run = ctx.processes.Run(command, true, 1);
 
   // "ok" only when the compiler ran, succeeded and wrote the book it names:
@@ -115,6 +89,7 @@ void CompileChm(Context& ctx) {
                         (ctx.fs.Identify(compiled, &after_id) && !(after_id == before_id)));
   if (failure.empty() && !written) failure = Gbk("编译没有生成文件：") + compiled;
   if (failure.empty()) failure = LeftOutPages(project, run);
+  if (failure.empty()) OfferFinishedBook(ctx, compiled, folder);
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
 }
 

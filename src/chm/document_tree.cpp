@@ -1,6 +1,7 @@
 #include "chm/document_tree.h"
 
 #include "chm/folder_scan.h"
+#include "chm/tree_history.h"
 #include "chm/tree_paths.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
@@ -53,6 +54,7 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
   ctx.controls.SetText(kContentsBox, {});
   ctx.state.DocumentOrderList.clear();
   ctx.tree.Clear();
+  ForgetTreeEdits(ctx.state);
   ctx.controls.SetText(kFolderBox, dropped);
 
   if ((attributes & kDirectory) != 0) {

@@ -2,6 +2,7 @@
 
 #include "chm/page_titles.h"
 #include "chm/project_templates.h"
+#include "chm/tree_history.h"
 #include "chm/tree_paths.h"
 #include "core/control_names.h"
 #include "core/web_folder.h"
@@ -113,6 +114,7 @@ void BuildContents(Context& ctx) {
   const Text contents_path = base + ".hhc";
   if (!WriteFileSafely(ctx.fs, contents_path, ctx.controls.GetText(kContentsBox)))
     problems += Gbk("无法写入目录文件：") + contents_path;
+  else MarkTreeBuilt(ctx.state);
   const Text project_path = base + ".hhp";
   const Text project = ctx.controls.GetText(kProjectBox);
   if (project.empty()) {

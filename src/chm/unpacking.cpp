@@ -2,6 +2,7 @@
 
 #include "core/control_names.h"
 
+#include "chm/finished_book.h"
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
@@ -46,6 +47,7 @@ void ChmUnpacking(Context& ctx) {
   RunResult run = ctx.processes.Run(command, true);
   Text failure = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
   if (run.stopped && !run.stalled) failure = ctx.progress.ClosingMessage("ok");
+  if (failure.empty()) OfferFinishedBook(ctx, {}, f + b);
   ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
 }
 

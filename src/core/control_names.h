@@ -71,6 +71,9 @@ inline constexpr std::string_view kMoveDownButton = "按钮下移";
 inline constexpr std::string_view kDeleteItemButton = "按钮删除节点";
 inline constexpr std::string_view kDeleteChildrenButton = "按钮删除子节点";
 inline constexpr std::string_view kFilterButton = "按钮过滤";
+inline constexpr std::string_view kUndoButton = "按钮撤销";
+inline constexpr std::string_view kOpenBookButton = "按钮打开书";
+inline constexpr std::string_view kOpenFolderButton = "按钮打开文件夹";
 
 /// The preview timer's period while armed.
 inline constexpr int kPreviewDelayMs = 1000;

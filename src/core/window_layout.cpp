@@ -24,82 +24,138 @@ constexpr EditStyle kGreyLines = {.multi_line = true, .grey_background = true};
 constexpr EditStyle kGreyWideLines = {.multi_line = true, .horizontal_scroll_bar = true, .grey_background = true};
 
 const std::array kControls = {
-    C(controls::kTabControl, K::kTabControl, "", 0, -3, 688, 358),
+    C(controls::kTabControl, K::kTabControl, "", 0, -3, 688, 358)
+        .Tip("“网页制作”把文本变成网页并批量整理文件；“CHM制作”由网页文件夹建目录并编译成 CHM 书。"),
     // Page "网页制作": TXT2HTM(A).
     C("分组框1", K::kGroupBox, kWebPage, 8, 29, 162, 87),
-    C(controls::kBatchModeRadio, K::kRadioButton, kWebPage, 47, 28, 81, 16, "TXT2HTM(A)"),
+    C(controls::kBatchModeRadio, K::kRadioButton, kWebPage, 47, 28, 81, 16, "TXT2HTM(A)")
+        .Tip("TXT2HTM(A)"
+             "：把一个文件夹（含子文件夹）里的每个文本文件各转成一个带框架的网页。选中它，或直接把文件夹拖到本组的目录"
+             "框上。"),
     C("标签15", K::kLabel, "分组框1", 7, 16, 32, 24, "目录："),
-    C(controls::kBatchFolderBox, K::kEditBox, "分组框1", 46, 18, 106, 16, kDropHint, false, false, kDropBox),
+    C(controls::kBatchFolderBox, K::kEditBox, "分组框1", 46, 18, 106, 16, kDropHint, false, false, kDropBox)
+        .Tip("要批量转换的文件夹：拖到这里，或点右端的“…”选择；之后“批量转换”可用。"),
     C("标签14", K::kLabel, "分组框1", 7, 40, 40, 24, "原类型"),
-    C(controls::kOldExtensionBox, K::kEditBox, "分组框1", 47, 39, 30, 18, ".txt", false, false, kGrey),
+    C(controls::kOldExtensionBox, K::kEditBox, "分组框1", 47, 39, 30, 18, ".txt", false, false, kGrey)
+        .Tip("要转换的文本文件的后缀，例如 .txt。"),
     C("标签7", K::kLabel, "分组框1", 7, 63, 40, 18, "新类型"),
-    C(controls::kNewExtensionBox, K::kEditBox, "分组框1", 47, 62, 30, 18, ".htm", false, false, kGrey),
-    C(controls::kBatchConvertButton, K::kButton, "分组框1", 95, 38, 56, 21, "批量转换", true),
-    C(controls::kBatchUndoButton, K::kButton, "分组框1", 95, 62, 56, 18, "取 消", true),
+    C(controls::kNewExtensionBox, K::kEditBox, "分组框1", 47, 62, 30, 18, ".htm", false, false, kGrey)
+        .Tip("生成的网页的后缀，例如 .htm；网页写在原文件旁边。"),
+    C(controls::kBatchConvertButton, K::kButton, "分组框1", 95, 38, 56, 21, "批量转换", true)
+        .Tip("把目录里所有“原类型”文件转成“新类型”网页，写在原文件旁边；需要先拖入文件夹。"),
+    C(controls::kBatchUndoButton, K::kButton, "分组框1", 95, 62, 56, 18, "取 消", true)
+        .Tip("撤销上一次批量转换：删掉它生成的网页，原文本不动。"),
     // utf8-gb2312.
     C("分组框分割2", K::kGroupBox, kWebPage, 8, 147, 162, 80),
-    C(controls::kReencodeModeRadio, K::kRadioButton, kWebPage, 47, 148, 88, 16, "utf8-gb2312"),
+    C(controls::kReencodeModeRadio, K::kRadioButton, kWebPage, 47, 148, 88, 16, "utf8-gb2312")
+        .Tip("utf8-gb2312：把 UTF-8 编码的网页改写成 GB2312 编码。选中它，或直接把文件夹拖到本组的目录框上。"),
     C("标签16", K::kLabel, "分组框分割2", 6, 26, 32, 16, "目录："),
-    C(controls::kReencodeFolderBox, K::kEditBox, "分组框分割2", 45, 25, 103, 16, {}, false, false, kGrey),
+    C(controls::kReencodeFolderBox, K::kEditBox, "分组框分割2", 45, 25, 103, 16, {}, false, false, kGrey)
+        .Tip("要改编码的网页所在的文件夹；结果写到它下面的“处理后”文件夹，原文件不动。"),
     C("标签8", K::kLabel, "分组框分割2", 5, 47, 33, 16, "后缀："),
-    C(controls::kReencodeSuffixBox, K::kEditBox, "分组框分割2", 45, 46, 31, 18, ".htm", false, false, kGrey),
-    C(controls::kReencodeButton, K::kButton, "分组框分割2", 90, 45, 56, 20, "编码转换", true),
+    C(controls::kReencodeSuffixBox, K::kEditBox, "分组框分割2", 45, 46, 31, 18, ".htm", false, false, kGrey)
+        .Tip("只处理这个后缀的文件，例如 .htm。"),
+    C(controls::kReencodeButton, K::kButton, "分组框分割2", 90, 45, 56, 20, "编码转换", true)
+        .Tip("把目录里的网页从 UTF-8 改写成 GB2312，写到“处理后”文件夹；需要先拖入文件夹。"),
     // File-name replacement.
     C("分组框6", K::kGroupBox, kWebPage, 8, 261, 162, 92),
-    C(controls::kRenameModeRadio, K::kRadioButton, kWebPage, 48, 262, 80, 14, "量改文件名"),
+    C(controls::kRenameModeRadio, K::kRadioButton, kWebPage, 48, 262, 80, 14, "量改文件名")
+        .Tip("量改文件名：把文件夹里每个文件名中的一段文字换成另一段（例如把 txt 换成 "
+             "htm）。选中它，或直接把文件夹拖到本组的目录框上。"),
     C("标签19", K::kLabel, "分组框6", 8, 16, 32, 24, "目录："),
-    C(controls::kRenameFolderBox, K::kEditBox, "分组框6", 48, 18, 98, 16, {}, false, false, kGrey),
+    C(controls::kRenameFolderBox, K::kEditBox, "分组框6", 48, 18, 98, 16, {}, false, false, kGrey)
+        .Tip("要改文件名的文件夹：拖到这里，或点右端的“…”选择。"),
     C("标签18", K::kLabel, "分组框6", 8, 40, 40, 24, "原类型"),
-    C(controls::kOldNameTextBox, K::kEditBox, "分组框6", 49, 42, 30, 18, "txt", false, false, kGrey),
+    C(controls::kOldNameTextBox, K::kEditBox, "分组框6", 49, 42, 30, 18, "txt", false, false, kGrey)
+        .Tip("文件名里要被替换的文字，例如 txt。"),
     C("标签17", K::kLabel, "分组框6", 8, 63, 40, 24, "新类型"),
-    C(controls::kNewNameTextBox, K::kEditBox, "分组框6", 49, 65, 30, 18, "htm", false, false, kGrey),
-    C(controls::kRenameButton, K::kButton, "分组框6", 88, 49, 56, 29, "量 改", true),
+    C(controls::kNewNameTextBox, K::kEditBox, "分组框6", 49, 65, 30, 18, "htm", false, false, kGrey)
+        .Tip("替换成的文字，例如 htm。"),
+    C(controls::kRenameButton, K::kButton, "分组框6", 88, 49, 56, 29, "量 改", true)
+        .Tip("把目录里所有文件名中的“原类型”文字换成“新类型”文字，文件就地改名；需要先拖入文件夹。"),
     // TXT2HTM(B), the paged book.
     C("分组框2", K::kGroupBox, kWebPage, 176, 28, 344, 325),
-    C(controls::kBookModeRadio, K::kRadioButton, kWebPage, 195, 29, 81, 16, "TXT2HTM(B)"),
+    C(controls::kBookModeRadio, K::kRadioButton, kWebPage, 195, 29, 81, 16, "TXT2HTM(B)")
+        .Tip("TXT2HTM(B)：把一个文件夹里的文本按顺序做成一本分页的书（000.htm、001.htm…和目录页 "
+             "index.htm）。选中它，或直接把文件夹拖到本组的目录框上。"),
     C("标签21", K::kLabel, "分组框2", 11, 20, 32, 16, "目录："),
-    C(controls::kBookFolderBox, K::kEditBox, "分组框2", 58, 20, 150, 16, kDropHint, false, false, kDropBox),
-    C(controls::kWrapLinesBox, K::kCheckBox, "分组框2", 240, 16, 68, 16, "自动换行"),
-    C(controls::kDecorateBox, K::kCheckBox, "分组框2", 240, 40, 68, 16, "自动加花"),
-    C(controls::kBookConvertButton, K::kButton, "分组框2", 96, 48, 71, 24, "转网页"),
+    C(controls::kBookFolderBox, K::kEditBox, "分组框2", 58, 20, 150, 16, kDropHint, false, false, kDropBox)
+        .Tip("要做成分页书的文本文件夹：拖到这里，或点右端的“…”选择；下面随即列出文本的顺序。"),
+    C(controls::kWrapLinesBox, K::kCheckBox, "分组框2", 240, 16, 68, 16, "自动换行")
+        .Tip("把文本的每一行都变成网页里的一行（不勾选时按段落排版）。"),
+    C(controls::kDecorateBox, K::kCheckBox, "分组框2", 240, 40, 68, 16, "自动加花")
+        .Tip("给每行加上花饰图案；只在勾选了“自动换行”时起作用。"),
+    C(controls::kBookConvertButton, K::kButton, "分组框2", 96, 48, 71, 24, "转网页")
+        .Tip("按下面的顺序把文本写成 000.htm…和目录页 index.htm，放在同一文件夹；原文本移到子文件夹 bak。"),
     C("标签4", K::kLabel, "分组框2", 16, 79, 264, 16, "目录中文档顺序（需要时用手工编辑来排序）："),
-    C(controls::kOrderListBox, K::kEditBox, "分组框2", 8, 95, 337, 224, {}, false, false, kWhiteLines),
+    C(controls::kOrderListBox, K::kEditBox, "分组框2", 8, 95, 337, 224, {}, false, false, kWhiteLines)
+        .Tip("书中各页的顺序，每行一个文本文件名；可以手工调整行的先后再“转网页”。"),
     // Page simplifier.
     C("分组框7", K::kGroupBox, kWebPage, 536, 240, 144, 112),
-    C(controls::kSimplifyModeRadio, K::kRadioButton, kWebPage, 546, 239, 68, 15, "精简网页"),
+    C(controls::kSimplifyModeRadio, K::kRadioButton, kWebPage, 546, 239, 68, 15, "精简网页")
+        .Tip("精简网页：把每个网页中“前标记”到“后标记”之间的内容删掉（例如广告）。选中它，或直接把文件夹拖到本组的目录"
+             "框上。"),
     C("标签9", K::kLabel, "分组框7", 6, 21, 32, 16, "目录："),
-    C(controls::kSimplifyFolderBox, K::kEditBox, "分组框7", 47, 20, 87, 16, {}, false, false, kGrey),
+    C(controls::kSimplifyFolderBox, K::kEditBox, "分组框7", 47, 20, 87, 16, {}, false, false, kGrey)
+        .Tip("要精简的网页所在的文件夹；结果写到它下面的“处理后”文件夹，原文件不动。"),
     C("标签10", K::kLabel, "分组框7", 6, 41, 40, 16, "原后缀"),
-    C(controls::kSimplifySuffixBox, K::kEditBox, "分组框7", 47, 42, 29, 16, ".htm", false, false, kGrey),
-    C(controls::kSimplifyButton, K::kButton, "分组框7", 78, 40, 56, 20, "批量处理", true),
+    C(controls::kSimplifySuffixBox, K::kEditBox, "分组框7", 47, 42, 29, 16, ".htm", false, false, kGrey)
+        .Tip("只处理这个后缀的文件，例如 .htm。"),
+    C(controls::kSimplifyButton, K::kButton, "分组框7", 78, 40, 56, 20, "批量处理", true)
+        .Tip("把目录里每个网页中两个标记之间的内容删掉，写到“处理后”文件夹；需要先拖入文件夹。"),
     C("标签11", K::kLabel, "分组框7", 6, 63, 40, 16, "前标记"),
-    C(controls::kFrontMarkerBox, K::kEditBox, "分组框7", 47, 64, 87, 16, {}, false, false, kGrey),
+    C(controls::kFrontMarkerBox, K::kEditBox, "分组框7", 47, 64, 87, 16, {}, false, false, kGrey)
+        .Tip("要删掉的一段从这段文字开始（连同它）。"),
     C("标签12", K::kLabel, "分组框7", 6, 83, 40, 16, "后标记"),
-    C(controls::kBackMarkerBox, K::kEditBox, "分组框7", 47, 83, 87, 16, {}, false, false, kGrey),
+    C(controls::kBackMarkerBox, K::kEditBox, "分组框7", 47, 83, 87, 16, {}, false, false, kGrey)
+        .Tip("要删掉的一段到这段文字结束（连同它）。"),
     // The promotional panel.
     C("标签1", K::kLabel, kWebPage, 520, 35, 168, 16, "Quillmere 文本电子书工具"),
-    C(controls::kGuideLink, K::kHyperlink, kWebPage, 536, 51, 144, 32, "使用说明"),
+    C(controls::kGuideLink, K::kHyperlink, kWebPage, 536, 51, 144, 32, "使用说明").Tip("在浏览器中打开中文使用说明。"),
     C("标签2", K::kLabel, kWebPage, 528, 131, 72, 16, "CHM 格式："),
     C("标签3", K::kLabel, kWebPage, 568, 147, 120, 16, "HTML Help 1.x"),
-    C("超级链接框2", K::kHyperlink, kWebPage, 536, 176, 144, 32, "HTML Help 资料"),
+    C("超级链接框2", K::kHyperlink, kWebPage, 536, 176, 144, 32, "HTML Help 资料")
+        .Tip("在浏览器中打开 HTML Help 的资料网页。"),
     C(controls::kWebDropArea, K::kDropTarget, kWebPage, 0, 0, 0, 0),
     // Page "CHM制作".
     C("标签22", K::kLabel, kChmPage, 11, 37, 69, 16, "网页文件夹："),
-    C(chm::kFolderBox, K::kEditBox, kChmPage, 80, 35, 171, 20, kDropHint, false, false, kDropBox),
-    C(chm::kNoOwnContentsBox, K::kCheckBox, kChmPage, 274, 27, 80, 17, "不自建目录"),
-    C(chm::kPageTitleBox, K::kCheckBox, kChmPage, 274, 45, 80, 17, "用网页标题"),
-    C(chm::kBuildButton, K::kButton, kChmPage, 363, 32, 69, 24, "建CHM目录"),
-    C(chm::kUnpackButton, K::kButton, kChmPage, 473, 32, 52, 24, "CHM解包", true),
-    C(chm::kCompileButton, K::kButton, kChmPage, 526, 32, 64, 24, "转CHM", true),
-    C(chm::kTree, K::kTreeBox, kChmPage, 8, 62, 224, 259),
-    C(chm::kContentsBox, K::kEditBox, kChmPage, 240, 63, 224, 260, {}, false, false, kGreyWideLines),
-    C(chm::kProjectBox, K::kEditBox, kChmPage, 472, 63, 206, 259, {}, false, false, kGreyLines),
-    C(chm::kMoveUpButton, K::kButton, kChmPage, 8, 328, 32, 24, "上移"),
-    C(chm::kMoveDownButton, K::kButton, kChmPage, 42, 328, 32, 24, "下移"),
-    C(chm::kDeleteItemButton, K::kButton, kChmPage, 76, 328, 56, 24, "删除节点"),
-    C(chm::kDeleteChildrenButton, K::kButton, kChmPage, 133, 328, 68, 24, "删除子节点"),
-    C(chm::kFilterButton, K::kButton, kChmPage, 202, 328, 38, 24, "过滤"),
-    C(chm::kHomePageBox, K::kEditBox, kChmPage, 472, 331, 80, 20, {}, false, true),
+    C(chm::kFolderBox, K::kEditBox, kChmPage, 80, 35, 171, 20, kDropHint, false, false, kDropBox)
+        .Tip("要做成 CHM 书的网页文件夹：拖到这里，或点右端的“…”选择；左边的树随即列出其中的网页。拖入 .chm "
+             "文件则可以解包。"),
+    C(chm::kNoOwnContentsBox, K::kCheckBox, kChmPage, 274, 27, 80, 17, "不自建目录")
+        .Tip("勾选后不用左边的树生成目录文件，直接用工程文件编译。"),
+    C(chm::kPageTitleBox, K::kCheckBox, kChmPage, 274, 45, 80, 17, "用网页标题")
+        .Tip("建目录时用每个网页的标题（HTML 的 title）作目录项的名字，而不用文件名。"),
+    C(chm::kBuildButton, K::kButton, kChmPage, 363, 32, 69, 24, "建CHM目录")
+        .Tip("用左边的树写出目录文件（书名.hhc）和工程文件（书名.hhp），放在网页文件夹里；先在树上点一页作为主页。"),
+    C(chm::kUnpackButton, K::kButton, kChmPage, 473, 32, 52, 24, "CHM解包", true)
+        .Tip("把拖入的 .chm 书解包到它旁边与书同名的文件夹。"),
+    C(chm::kCompileButton, K::kButton, kChmPage, 526, 32, 64, 24, "转CHM", true)
+        .Tip("编译成 CHM 书（书名.chm），放在网页文件夹里。树改过而还没有“建CHM目录”时，先自动重建目录。"),
+    C(chm::kTree, K::kTreeBox, kChmPage, 8, 62, 224, 259)
+        .Tip("书的目录。点一页作为主页（粗体显示）；在同级中拖动节点可换位置；Delete 删除，Ctrl+↑/↓ 移动，Ctrl+Z "
+             "撤销。"),
+    C(chm::kContentsBox, K::kEditBox, kChmPage, 240, 63, 224, 260, {}, false, false, kGreyWideLines)
+        .Tip("目录文件（.hhc）的内容，由“建CHM目录”按树生成。"),
+    C(chm::kProjectBox, K::kEditBox, kChmPage, 472, 63, 206, 259, {}, false, false, kGreyLines)
+        .Tip("工程文件（.hhp）的内容：在树上点一页约一秒后生成，可以手工修改。"),
+    C(chm::kMoveUpButton, K::kButton, kChmPage, 8, 328, 32, 24, "上移")
+        .Tip("把选中的节点连同它下面的节点在同级中上移一位（Ctrl+↑）。"),
+    C(chm::kMoveDownButton, K::kButton, kChmPage, 42, 328, 32, 24, "下移")
+        .Tip("把选中的节点连同它下面的节点在同级中下移一位（Ctrl+↓）。"),
+    C(chm::kDeleteItemButton, K::kButton, kChmPage, 76, 328, 56, 24, "删除节点")
+        .Tip("从树中删掉选中的节点和它下面的全部节点（Delete）；文件不会被删除。"),
+    C(chm::kDeleteChildrenButton, K::kButton, kChmPage, 133, 328, 68, 24, "删除子节点")
+        .Tip("删掉选中节点下面的全部节点，节点本身保留；文件不会被删除。"),
+    C(chm::kFilterButton, K::kButton, kChmPage, 202, 328, 38, 24, "过滤")
+        .Tip("删掉树中所有不是网页（.htm/.html）又没有下级的节点；文件不会被删除。"),
+    C(chm::kUndoButton, K::kButton, kChmPage, 244, 328, 40, 24, "撤销")
+        .Tip("撤销上一次对树的修改（Ctrl+Z），最多可撤销最近 50 次。"),
+    C(chm::kHomePageBox, K::kEditBox, kChmPage, 472, 331, 80, 20, {}, false, true).Tip("主页的路径。"),
+    C(chm::kOpenBookButton, K::kButton, kChmPage, 530, 328, 64, 24, "打开书")
+        .Tip("用系统的 CHM 阅读器打开刚编译好的书。"),
+    C(chm::kOpenFolderButton, K::kButton, kChmPage, 598, 328, 80, 24, "打开文件夹")
+        .Tip("用文件管理器打开刚编译好的书或刚解包出的网页所在的文件夹。"),
     C(chm::kPreviewTimer, K::kTimer, kChmPage, 0, 0, 0, 0),
     C(controls::kChmDropArea, K::kDropTarget, kChmPage, 0, 0, 0, 0),
     // Outside the tab control, beyond the window's right edge.

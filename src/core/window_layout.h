@@ -51,6 +51,16 @@ struct ControlInfo {
   bool disabled = false;
   bool hidden = false;
   EditStyle style;
+  /// What the control does, what it needs and where results go (UTF-8),
+  /// shown when the mouse rests on it; empty for none.
+  std::string_view tooltip;
+
+  /// This entry with `tip` as its tooltip.
+  constexpr ControlInfo Tip(std::string_view tip) const {
+    ControlInfo c = *this;
+    c.tooltip = tip;
+    return c;
+  }
 };
 
 /// Every control of the main window, parents before their children.

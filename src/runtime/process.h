@@ -46,6 +46,13 @@ class ProcessRunner {
 /// two-byte character is never taken as a backslash.
 std::vector<Text> SplitCommandLine(const Text& command_line);
 
+/// `arg` in quotes as one argument of a command line that SplitCommandLine
+/// splits: a quote inside becomes backslash-quote, and the backslashes
+/// right before a quote (or before the closing one) are doubled; the second
+/// byte of a two-byte character is never taken for a backslash. A path
+/// holding quotes then still reaches the program whole.
+Text QuotedCommandArgument(const Text& arg);
+
 /// Runs programs on this machine. A bare program name is looked up in
 /// `search_folders` in order, then in PATH; never in the current directory.
 ///

@@ -14,6 +14,7 @@
 #include "ui/look.h"
 #include "ui/script_driver.h"
 #include "ui/shell.h"
+#include "ui/translations.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ int RunWindow(int argc, char** argv, const std::vector<std::string>& paths) {
   QtMessageHandler previous = qInstallMessageHandler(&NoDisplayHandler);
   QApplication app(qt_argc, argv);
   qInstallMessageHandler(previous);
+  qm::LoadQtTranslations(app);
   qm::ApplyLook(app);
   qm::Shell shell;
   shell.Start();

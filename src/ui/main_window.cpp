@@ -23,25 +23,25 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "app/window_growth.h"
 #include "core/control_names.h"
 #include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/box_filler.h"
+#include "ui/folder_line_edit.h"
 #include "ui/tree_box.h"
 
 namespace qm {
 namespace {
 
-constexpr char kRectProperty[] = "qm_rect";
-
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
 std::string Name(const QObject* o) { return o->objectName().toStdString(); }
 
-// The user's guide: PREFIX/share/doc/quillmere beside PREFIX/bin, where both
-// an installation and the build folder keep it.
+// The user's guide: PREFIX/share/doc/quillmere/docs beside PREFIX/bin, where
+// both an installation and the build folder keep it.
 QString GuideAddress() {
-  QFileInfo guide(QCoreApplication::applicationDirPath() + "/../share/doc/quillmere/README.md");
+  QFileInfo guide(QCoreApplication::applicationDirPath() + "/../share/doc/quillmere/docs/guide.html");
   return QUrl::fromLocalFile(guide.exists() ? guide.canonicalFilePath() : guide.absoluteFilePath()).toString();
 }
 
@@ -81,16 +81,25 @@ Text TypedText(const QString& shown, bool multi_line) {
   return GbkFromUtf8(out);
 }
 
+bool IsFolderBox(std::string_view name) {
+  for (const FolderBox& f : FolderBoxes()) {
+    if (f.box == name) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(TreeModel& tree, WindowEvents& events)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       tree_(tree),
       events_(events) {
   setObjectName("MainWindow");
   setWindowTitle(Q(kWindowTitle));
-  setFixedSize(kClientWidth, kClientHeight);
+  // The start size is the smallest; the window grows from there.
+  setMinimumSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
   filler_ = new BoxFiller(setting_text_, this);
   Build();
   qApp->installEventFilter(this);
@@ -116,18 +125,45 @@ void MainWindow::Build() {
       // grows to the right just enough to show its whole caption.
       rect.setWidth(std::max(rect.width(), w->sizeHint().width()));
     }
-    if (parent == pages_[0] || parent == pages_[1]) {
-      // Placed by PlacePageControls once the tab control has laid out its
-      // pages.
-      w->setProperty(kRectProperty, rect);
-    }
+    // Page controls are placed again by PlacePageControls once the tab
+    // control has laid out its pages.
     w->setGeometry(rect);
+    if (!entry.tooltip.empty()) w->setToolTip(Q(entry.tooltip));
     w->setEnabled(!entry.disabled);
     if (entry.hidden) w->hide();
     if (entry.kind == ControlKind::kRadioButton) radios->addButton(static_cast<QRadioButton*>(w));
   }
-  for (const FolderBox& f : FolderBoxes()) AddFolderChooser(f.box);
+  for (const FolderBox& f : FolderBoxes()) {
+    AddFolderChooser(f.box);
+    UpdateFolderTip(f.box);
+  }
+  status_ = new QLabel(tabs_);
+  status_->setObjectName(QStringLiteral("状态栏"));
+  status_->setContentsMargins(8, 0, 8, 0);
+  QPalette p = status_->palette();
+  p.setColor(QPalette::WindowText, QColor(128, 0, 0));
+  status_->setPalette(p);
+  tabs_->setCornerWidget(status_, Qt::TopRightCorner);
 }
+
+void MainWindow::UpdateFolderTip(std::string_view name) {
+  auto it = edits_.find(name);
+  const ControlInfo* entry = FindControl(name);
+  if (it == edits_.end() || !it->second.line || !entry || !IsFolderBox(name)) return;
+  QString tip = Q(entry->tooltip);
+  const QString path = it->second.line->text();
+  if (!path.isEmpty() && path != Q(entry->text)) tip = path + QStringLiteral("\n\n") + tip;
+  it->second.line->setToolTip(tip);
+}
+
+void MainWindow::ShowStatus(const QString& text) {
+  status_->setText(text);
+  status_->setToolTip(text);
+}
+
+QString MainWindow::Status() const { return status_->text(); }
+
+void MainWindow::ShowTitle(const Text& title) { setWindowTitle(QString::fromStdString(Utf8FromGbk(title))); }
 
 // The "…" button at the right end of the box and an entry at the top of
 // its context menu open a folder chooser.
@@ -250,6 +286,7 @@ QWidget* MainWindow::MakeControl(const ControlInfo& entry, QWidget* parent) {
       p.setColor(QPalette::Text, Qt::black);
       tree_box_->setPalette(p);
       tree_box_->SetAlwaysShowSelection(false);
+      tree_box_->SetDragListener([this](int item, int onto) { events_.OnTreeItemDragged(item, onto); });
       return tree_box_;
     }
     case ControlKind::kTimer: {
@@ -287,10 +324,13 @@ void MainWindow::MakeEditBox(const ControlInfo& entry, QWidget* parent) {
     box.multi = e;
     widget = e;
   } else {
-    auto* e = new QLineEdit(parent);
+    auto* e = IsFolderBox(name) ? new FolderLineEdit(parent) : new QLineEdit(parent);
     e->setText(DisplayText(box.text, false));
     e->setCursorPosition(0);
-    connect(e, &QLineEdit::textEdited, this, [this, name] { edits_.at(name).edited = true; });
+    connect(e, &QLineEdit::textEdited, this, [this, name] {
+      edits_.at(name).edited = true;
+      UpdateFolderTip(name);
+    });
     box.line = e;
     widget = e;
   }
@@ -331,6 +371,7 @@ void MainWindow::SetEditText(std::string_view name, const Text& text) {
     box.line->setText(DisplayText(text, false));
     box.line->setCursorPosition(0);
     setting_text_ = false;
+    UpdateFolderTip(name);
   }
 }
 
@@ -392,15 +433,29 @@ void MainWindow::Centre() {
 }
 
 void MainWindow::PlacePageControls() {
-  for (QWidget* page : pages_) {
-    QPoint offset = page->mapTo(tabs_, QPoint(0, 0));
-    for (QObject* child : page->children()) {
-      auto* w = qobject_cast<QWidget*>(child);
-      if (!w) continue;
-      QVariant rect = w->property(kRectProperty);
-      if (rect.isValid()) w->setGeometry(rect.toRect().translated(-offset));
+  if (!tabs_) return;
+  const int extra_width = width() - kClientWidth, extra_height = height() - kClientHeight;
+  for (const ControlInfo& entry : WindowControls()) {
+    QWidget* w = Control(entry.name);
+    if (!w) continue;
+    const ControlRect r = GrownRect(entry, extra_width, extra_height);
+    QRect rect(r.left, r.top, r.width, r.height);
+    if (entry.kind == ControlKind::kRadioButton || entry.kind == ControlKind::kCheckBox) {
+      // The indicator of this style is wider than the classic one: a box
+      // grows to the right just enough to show its whole caption.
+      rect.setWidth(std::max(rect.width(), w->sizeHint().width()));
     }
+    if (entry.parent == kWebPage || entry.parent == kChmPage) {
+      QWidget* page = pages_[entry.parent == kWebPage ? 0 : 1];
+      rect.translate(-page->mapTo(tabs_, QPoint(0, 0)));
+    }
+    if (w->geometry() != rect) w->setGeometry(rect);
   }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlacePageControls();
 }
 
 bool MainWindow::Mine(QObject* object) const {
@@ -422,6 +477,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         close();
         return true;
       }
+      if (watched == tree_box_ && TreeShortcut(static_cast<QKeyEvent*>(event))) return true;
       break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:
@@ -462,32 +518,62 @@ bool MainWindow::HandleWindowDrag(QWidget* receiver, QEvent* event) {
 
 bool MainWindow::HandleDrag(QWidget* receiver, QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);
-  std::string target(DropTargetAt(receiver));
+  std::vector<std::string> chain;
+  for (QWidget* w = receiver; w && w != this; w = w->parentWidget()) chain.push_back(Name(w));
   const QMimeData* mime = drop->mimeData();
   std::vector<std::string> paths;
-  if (!target.empty() && mime && mime->hasFormat("text/uri-list")) {
+  if (mime && mime->hasFormat("text/uri-list"))
     paths = LocalPathsFromUriList(mime->data("text/uri-list").toStdString());
+  bool tool_selected = false;
+  for (const FolderBox& f : FolderBoxes()) {
+    if (QAbstractButton* radio = Button(f.radio); radio && radio->isChecked()) tool_selected = true;
   }
-  if (paths.empty()) {
-    // Not files, or not over a registered area: nobody takes the drop
-    // (and an edit box does not paste it as text).
+  const DropPlan plan = PlanDrop(drop_areas_, chain, !paths.empty(), tool_selected);
+  if (plan.target.empty()) {
+    // Nobody takes the drop (and an edit box does not paste it as text);
+    // the status line says why.
+    ShowStatus(Q(plan.refusal));
     drop->ignore();
     return true;
   }
   drop->setDropAction(Qt::CopyAction);
   drop->accept();
   if (event->type() != QEvent::Drop) return true;
+  ShowStatus(Q(plan.refusal));
   std::vector<Text> texts;
   texts.reserve(paths.size());
   for (const std::string& p : paths) texts.push_back(TextFromNativeName(p));
   Text dropped = JoinDroppedPaths(texts);
-  // The handler runs once the file manager has been told the drop is done.
+  // The handler runs once the file manager has been told the drop is done;
+  // a drop on a tool's folder box selects that tool first.
   QMetaObject::invokeMethod(
-      this, [this, target, dropped] { events_.OnFilesDropped(target, dropped); }, Qt::QueuedConnection);
+      this,
+      [this, target = std::string(plan.target), radio_name = std::string(plan.radio), dropped] {
+        if (QAbstractButton* radio = Button(radio_name); radio && !radio->isChecked()) radio->click();
+        events_.OnFilesDropped(target, dropped);
+      },
+      Qt::QueuedConnection);
+  return true;
+}
+
+bool MainWindow::TreeShortcut(QKeyEvent* key) {
+  std::string_view button;
+  const bool control = key->modifiers() & Qt::ControlModifier;
+  if (key->key() == Qt::Key_Delete && !control) button = chm::kDeleteItemButton;
+  else if (key->key() == Qt::Key_Up && control) button = chm::kMoveUpButton;
+  else if (key->key() == Qt::Key_Down && control) button = chm::kMoveDownButton;
+  else if (key->key() == Qt::Key_Z && control) button = chm::kUndoButton;
+  QAbstractButton* b = Button(button);
+  if (!b) return false;
+  if (b->isEnabled()) b->click();
   return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!events_.MayClose()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   events_.OnWindowClosed();
 }

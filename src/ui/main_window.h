@@ -21,6 +21,8 @@
 #include "runtime/tree_model.h"
 
 class QAbstractButton;
+class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -38,6 +40,14 @@ class WindowEvents {
   virtual void OnTimerTick(std::string_view timer) = 0;
   virtual void OnFilesDropped(std::string_view drop_target, const Text& dropped) = 0;
   virtual void OnWindowClosed() = 0;
+  /// Asked before the window closes (close button or Esc); false keeps it
+  /// open.
+  virtual bool MayClose() { return true; }
+  /// The user dragged tree item `item` and let it go on item `onto`.
+  virtual void OnTreeItemDragged(int item, int onto) {
+    (void)item;
+    (void)onto;
+  }
 };
 
 class MainWindow : public QWidget, public DropRegistrar {
@@ -88,15 +98,26 @@ class MainWindow : public QWidget, public DropRegistrar {
   // DropRegistrar.
   void RegisterDropArea(std::string_view drop_target, std::string_view control) override;
 
+  /// Shows `text` in the status line at the right of the tab bar (empty:
+  /// clears it).
+  void ShowStatus(const QString& text);
+  QString Status() const;
+
+  /// Names the open folder or book in the title bar (WindowTitleFor).
+  void ShowTitle(const Text& title);
+
   /// Places the window in the middle of its screen.
   void Centre();
-  /// Places the controls of both pages (the coordinates of page controls
-  /// are relative to the tab control's rectangle).
+  /// Places every control for the window's present size: at the start
+  /// size where the layout table puts it, larger or moved along when the
+  /// window is larger (GrownRect). The coordinates of page controls are
+  /// relative to the tab control's rectangle.
   void PlacePageControls();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   struct EditBox {
@@ -114,6 +135,11 @@ class MainWindow : public QWidget, public DropRegistrar {
   void MakeEditBox(const ControlInfo& entry, QWidget* parent);
   void AddFolderChooser(std::string_view box);
   void AskForFolder(std::string_view box);
+  /// A folder box's tooltip: the full path it holds, then what it is for.
+  void UpdateFolderTip(std::string_view box);
+  /// Delete, Ctrl+Up, Ctrl+Down and Ctrl+Z in the tree click the button
+  /// that does the same; true when `key` was one of them.
+  bool TreeShortcut(QKeyEvent* key);
   bool HandleDrag(QWidget* receiver, QEvent* event);
   bool HandleWindowDrag(QWidget* receiver, QEvent* event);
   bool Mine(QObject* object) const;
@@ -124,6 +150,7 @@ class MainWindow : public QWidget, public DropRegistrar {
   QWidget* pages_[2] = {nullptr, nullptr};
   TreeBox* tree_box_ = nullptr;
   QTimer* timer_ = nullptr;
+  QLabel* status_ = nullptr;
   BoxFiller* filler_ = nullptr;
   int interval_ = 0;
   std::map<std::string, QWidget*, std::less<>> controls_;

@@ -6,8 +6,12 @@
 
 #include "app/event_bindings.h"
 #include "app/startup.h"
+#include "app/window_title.h"
+#include "chm/tree_editing.h"
+#include "chm/tree_history.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
+#include "ui/tree_box.h"
 
 namespace qm {
 namespace {
@@ -87,7 +91,13 @@ void Shell::Dispatch(F&& operation) {
   --depth_;
   if (depth_ > 0) return;
   if (progress_dialog_) progress_dialog_->Close();
-  if (window_) window_->Settle();
+  if (window_) {
+    window_->Settle();
+    // The title bar names the open folder or book; the tree marks the home
+    // page.
+    window_->ShowTitle(WindowTitleFor(ctx_->controls.GetText(chm::kFolderBox)));
+    window_->Tree().Model().MarkHomePage(HomePageItem(*ctx_));
+  }
   if (!deferred_drops_.empty()) {
     // A drop that arrived while the operation ran is handled after it.
     auto [target, dropped] = deferred_drops_.front();
@@ -122,6 +132,17 @@ void Shell::OnFilesDropped(std::string_view drop_target, const Text& dropped) {
     return;
   }
   Dispatch([&] { RunDropEvent(*ctx_, drop_target, dropped); });
+}
+
+bool Shell::MayClose() {
+  if (!ctx_ || depth_ > 0) return true;
+  bool may = true;
+  Dispatch([&] { may = MayCloseWindow(*ctx_); });
+  return may;
+}
+
+void Shell::OnTreeItemDragged(int item, int onto) {
+  Dispatch([&] { DragTreeItem(*ctx_, item, onto); });
 }
 
 void Shell::OnWindowClosed() {

@@ -53,6 +53,8 @@ class Shell : public WindowEvents {
   void OnTimerTick(std::string_view timer) override;
   void OnFilesDropped(std::string_view drop_target, const Text& dropped) override;
   void OnWindowClosed() override;
+  bool MayClose() override;
+  void OnTreeItemDragged(int item, int onto) override;
 
  private:
   template <typename F>

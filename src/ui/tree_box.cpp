@@ -1,6 +1,8 @@
 #include "ui/tree_box.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -111,6 +113,38 @@ void TreeBox::keyPressEvent(QKeyEvent* event) {
   keyboard_ = true;
   QTreeView::keyPressEvent(event);
   keyboard_ = false;
+}
+
+void TreeBox::mousePressEvent(QMouseEvent* event) {
+  QTreeView::mousePressEvent(event);
+  dragging_ = false;
+  pressed_item_ = event->button() == Qt::LeftButton ? model_.ItemFor(indexAt(event->position().toPoint())) : -1;
+  press_at_ = event->position().toPoint();
+}
+
+void TreeBox::mouseMoveEvent(QMouseEvent* event) {
+  if (pressed_item_ >= 0 && (event->buttons() & Qt::LeftButton)) {
+    if (!dragging_ &&
+        (event->position().toPoint() - press_at_).manhattanLength() >= QApplication::startDragDistance()) {
+      dragging_ = true;
+      viewport()->setCursor(Qt::DragMoveCursor);
+    }
+    if (dragging_) return;  // the selection stays on the dragged item
+  }
+  QTreeView::mouseMoveEvent(event);
+}
+
+void TreeBox::mouseReleaseEvent(QMouseEvent* event) {
+  const bool dropped = dragging_ && event->button() == Qt::LeftButton;
+  const int item = pressed_item_;
+  dragging_ = false;
+  pressed_item_ = -1;
+  viewport()->unsetCursor();
+  QTreeView::mouseReleaseEvent(event);
+  if (!dropped) return;
+  const int onto = model_.ItemFor(indexAt(event->position().toPoint()));
+  if (onto >= 0 && onto != item && tree_.Parent(onto) == tree_.Parent(item) && drag_listener_)
+    drag_listener_(item, onto);
 }
 
 void TreeBox::Follow(int index) {

@@ -5,6 +5,7 @@
 // selection event), and a selection the program makes shows in the view.
 
 #include <QTreeView>
+#include <functional>
 
 #include "runtime/tree_model.h"
 #include "ui/tree_item_model.h"
@@ -24,9 +25,16 @@ class TreeBox : public QTreeView {
   /// When off, the selection is not highlighted while the box lacks focus.
   void SetAlwaysShowSelection(bool on);
 
+  /// Runs when the user drags an item with the mouse and lets it go on
+  /// another item of the same parent: (dragged item, item let go on).
+  void SetDragListener(std::function<void(int, int)> listener) { drag_listener_ = std::move(listener); }
+
  protected:
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void Follow(int index);
@@ -36,6 +44,10 @@ class TreeBox : public QTreeView {
   bool following_ = false;  // the view is being set from the TreeModel
   bool keyboard_ = false;   // a key press is moving the selection
   bool always_show_selection_ = false;
+  std::function<void(int, int)> drag_listener_;
+  int pressed_item_ = -1;  // the item the left button went down on
+  QPoint press_at_;
+  bool dragging_ = false;
 };
 
 }  // namespace qm

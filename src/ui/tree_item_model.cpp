@@ -1,5 +1,7 @@
 #include "ui/tree_item_model.h"
 
+#include <QFont>
+
 #include <QIcon>
 
 #include "runtime/encoding.h"
@@ -64,7 +66,23 @@ QVariant TreeItemModel::data(const QModelIndex& index, int role) const {
   if (item < 0) return {};
   if (role == Qt::DisplayRole) return QString::fromStdString(Utf8FromGbk(tree_.ItemText(item)));
   if (role == Qt::DecorationRole) return IconFor(tree_.Image(item), tree_.SelectedImage(item));
+  if (item == home_page_ && role == Qt::FontRole) {
+    QFont bold;
+    bold.setBold(true);
+    return bold;
+  }
+  if (item == home_page_ && role == Qt::ToolTipRole) return QStringLiteral("主页");
   return {};
+}
+
+void TreeItemModel::MarkHomePage(int item) {
+  if (item == home_page_) return;
+  const int before = home_page_;
+  home_page_ = item;
+  for (int changed : {before, item}) {
+    QModelIndex i = resetting_ ? QModelIndex() : IndexFor(changed);
+    if (i.isValid()) emit dataChanged(i, i, {Qt::FontRole, Qt::ToolTipRole});
+  }
 }
 
 Qt::ItemFlags TreeItemModel::flags(const QModelIndex& index) const {

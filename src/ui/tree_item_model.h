@@ -55,6 +55,9 @@ class TreeItemModel : public QAbstractItemModel, public TreeObserver {
   int columnCount(const QModelIndex& parent = {}) const override;
   bool hasChildren(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+
+  /// Shows tree item `item` as the home page (bold; -1: none).
+  void MarkHomePage(int item);
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   // TreeObserver.
@@ -76,6 +79,7 @@ class TreeItemModel : public QAbstractItemModel, public TreeObserver {
 
   TreeModel& tree_;
   bool resetting_ = false;
+  int home_page_ = -1;
   std::function<void(int)> follower_;
   std::function<bool(const QModelIndex&)> is_expanded_;
   std::function<void(const QModelIndex&)> expand_;

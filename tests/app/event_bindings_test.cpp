@@ -9,6 +9,7 @@
 #include "batch/reencoding.h"
 #include "chm/compile.h"
 #include "chm/document_tree.h"
+#include "chm/finished_book.h"
 #include "chm/project_files.h"
 #include "chm/tree_editing.h"
 #include "chm/unpacking.h"
@@ -42,6 +43,9 @@ TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
       {chm::kDeleteItemButton, &OnDeleteItemClicked},
       {chm::kDeleteChildrenButton, &OnDeleteChildrenClicked},
       {chm::kFilterButton, &OnFilterClicked},
+      {chm::kUndoButton, &OnUndoClicked},
+      {chm::kOpenBookButton, &OnOpenBookClicked},
+      {chm::kOpenFolderButton, &OnOpenFolderClicked},
   };
   for (const Expected& e : clicks) {
     const EventBinding* b = FindBinding(e.control, EventKind::kClick);

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "chm/compile.h"
+#include "chm/finished_book.h"
 #include "chm/unpacking.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
@@ -249,6 +250,42 @@ TEST_F(UnpackTest, FailuresAreReported) {
   processes.on_run = [](const Text&, bool) { return Exited(1); };
   Unpack("/books/a.chm");
   EXPECT_NE(ui.messages.back().content, "ok");
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// "打开书" and "打开文件夹" hand what the last successful compile or unpack
+// wrote to the desktop's opener; before that, and after a failure, they say
+// there is nothing yet.
+TEST_F(CompileTest, TheFinishedBookAndItsFolderOpenOnTheDesktop) {
+  OnOpenBookClicked(ctx);
+  OnOpenFolderClicked(ctx);
+  EXPECT_EQ(ui.messages.size(), 2u);
+  EXPECT_TRUE(processes.runs.empty());
+  CompileChm(ctx);
+  EXPECT_EQ(ui.messages.back().content, "ok");
+  processes.runs.clear();
+  OnOpenBookClicked(ctx);
+  OnOpenFolderClicked(ctx);
+  ASSERT_EQ(processes.runs.size(), 2u);
+  EXPECT_EQ(processes.runs[0].command_line, "xdg-open \"/books/MyBook/MyBook.chm\"");
+  EXPECT_EQ(processes.runs[1].command_line, "xdg-open \"/books/MyBook\"");
+  EXPECT_FALSE(processes.runs[0].wait);
+}
+
+TEST_F(UnpackTest, TheUnpackedFolderOpensOnTheDesktop) {
+  fs.AddFile("/books/plain.chm", "x");
+  fs.AddDirectory("/books/plain");
+  Unpack("/books/plain.chm");
+  processes.runs.clear();
+  OnOpenFolderClicked(ctx);
+  OnOpenBookClicked(ctx);  // an unpack makes no book
+  ASSERT_EQ(processes.runs.size(), 1u);
+  EXPECT_EQ(processes.runs[0].command_line, "xdg-open \"/books/plain\"");
 }
 
 }  // namespace

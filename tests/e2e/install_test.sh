@@ -17,7 +17,23 @@ desktop="$prefix/share/applications/quillmere.desktop"
 for line in "[Desktop Entry]" "Type=Application" "Name=Quillmere" "Exec=quillmere %F" "Icon=quillmere" "Categories=Office;Publishing;"; do
   grep -Fxq -- "$line" "$desktop" || fail "the menu entry lacks $line"
 done
-grep -q '^MimeType=.*inode/directory;.*application/vnd.ms-htmlhelp;' "$desktop" || fail "the menu entry declares no folder and CHM types"
+grep -q '^MimeType=' "$desktop" && fail "the menu entry claims file types (it would become their default application)"
+grep -q '^Name\[zh_CN\]=' "$desktop" && grep -q '^Comment\[zh_CN\]=' "$desktop" || fail "the menu entry has no Chinese name and comment"
+if command -v xdg-mime >/dev/null && command -v update-desktop-database >/dev/null; then
+  # A fresh account whose desktop has a file manager and a CHM viewer: after
+  # installing Quillmere into the account, they stay the default handlers.
+  system="$SCRATCH/system/applications"
+  mkdir -p "$system" "$SCRATCH/data/applications" "$SCRATCH/config"
+  printf '[Desktop Entry]\nType=Application\nName=PCManFM\nExec=pcmanfm %%U\nMimeType=inode/directory;\n' >"$system/pcmanfm.desktop"
+  printf '[Desktop Entry]\nType=Application\nName=KchmViewer\nExec=kchmviewer %%U\nMimeType=application/vnd.ms-htmlhelp;application/x-chm;\n' >"$system/kchmviewer.desktop"
+  cp "$desktop" "$SCRATCH/data/applications/"
+  update-desktop-database "$system" "$SCRATCH/data/applications"
+  for pair in inode/directory=pcmanfm.desktop application/vnd.ms-htmlhelp=kchmviewer.desktop; do
+    got=$(env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION XDG_DATA_HOME="$SCRATCH/data" XDG_CONFIG_HOME="$SCRATCH/config" \
+      XDG_DATA_DIRS="$SCRATCH/system" xdg-mime query default "${pair%%=*}")
+    [ "$got" = "${pair#*=}" ] || fail "the default for ${pair%%=*} is '$got', not ${pair#*=}"
+  done
+fi
 icon="$prefix/share/icons/hicolor/scalable/apps/quillmere.svg"
 [ -s "$icon" ] && grep -q '<svg' "$icon" || fail "no scalable icon"
 metainfo="$prefix/share/metainfo/io.github.quillmere.quillmere.metainfo.xml"
@@ -28,6 +44,7 @@ fi
 man -l "$prefix/share/man/man1/quillmere.1" 2>/dev/null | grep -q -- '--script' || [ -s "$prefix/share/man/man1/quillmere.1" ] || fail "no manual page"
 [ -f "$prefix/share/doc/quillmere/README.md" ] || fail "the guide is not installed"
 [ -f "$prefix/share/doc/quillmere/docs/screenshot-progress.png" ] || fail "the guide's pictures are not installed"
+grep -q '使用说明' "$prefix/share/doc/quillmere/docs/guide.html" || fail "the Chinese user's guide is not installed"
 
 # The installed program on its own: no build folder on PATH, working files
 # in a fresh system directory.

@@ -6,13 +6,16 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/window_growth.h"
 #include "core/control_names.h"
 #include "core/window_layout.h"
 #include "runtime/encoding.h"
+#include "ui/folder_line_edit.h"
 #include "ui/qt_app.h"
 #include "ui/tree_box.h"
 
@@ -62,11 +65,12 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(WindowTest, FixedWindowWithEveryControlNamedAndPlaced) {
+TEST_F(WindowTest, StartWindowWithEveryControlNamedAndPlaced) {
   EXPECT_EQ(window->windowTitle(), QString("Quillmere"));
   EXPECT_EQ(window->size(), QSize(kClientWidth, kClientHeight));
-  EXPECT_EQ(window->minimumSize(), window->maximumSize());
-  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  // The start size is the smallest; the window may grow and be maximised.
+  EXPECT_EQ(window->minimumSize(), QSize(kClientWidth, kClientHeight));
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
   QWidget* tabs = window->Control(controls::kTabControl);
   for (const ControlInfo& c : WindowControls()) {
     if (c.kind == ControlKind::kTimer || c.kind == ControlKind::kDropTarget) continue;
@@ -233,6 +237,70 @@ TEST_F(WindowTest, LabelsAndGroupBoxesDragTheWindow) {
   QPoint before = window->pos();
   QTest::mouseClick(window->Control(controls::kBookFolderBox), Qt::LeftButton);
   EXPECT_EQ(window->pos(), before);
+}
+
+TEST_F(WindowTest, AGrownWindowGrowsItsBoxesAndMovesItsButtonsAlong) {
+  window->resize(kClientWidth + 317, kClientHeight + 211);
+  QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(window->size(), QSize(kClientWidth + 317, kClientHeight + 211));
+  QWidget* tabs = window->Control(controls::kTabControl);
+  for (const ControlInfo& c : WindowControls()) {
+    QWidget* w = window->Control(c.name);
+    if (!w || c.kind == ControlKind::kRadioButton || c.kind == ControlKind::kCheckBox) continue;
+    const ControlRect r = GrownRect(c, 317, 211);
+    const bool on_page = c.parent == kWebPage || c.parent == kChmPage;
+    EXPECT_EQ(QRect(on_page ? w->mapTo(tabs, QPoint(0, 0)) : w->pos(), w->size()),
+              QRect(r.left, r.top, r.width, r.height))
+        << c.name;
+  }
+  EXPECT_GT(window->Tree().width(), FindControl(chm::kTree)->width);
+  EXPECT_GT(window->Control(controls::kOrderListBox)->height(), FindControl(controls::kOrderListBox)->height);
+}
+
+TEST_F(WindowTest, ADropOnAToolsFolderBoxSelectsThatToolAndAnUnusableOneSaysWhy) {
+  Drop("标签4", {"/books/a"});  // no tool selected: the order list is cleared, and why
+  EXPECT_TRUE(window->Status().contains(QString::fromUtf8("没有选择工具")));
+  Drop(controls::kSimplifyFolderBox, {"/books/b"});
+  EXPECT_TRUE(window->Button(controls::kSimplifyModeRadio)->isChecked());
+  EXPECT_EQ(window->Status(), QString());
+  Drop(controls::kRenameFolderBox, {"/books/c"});
+  EXPECT_TRUE(window->Button(controls::kRenameModeRadio)->isChecked());
+  using P = std::pair<std::string, Text>;
+  EXPECT_EQ(events.drops,
+            (std::vector<P>{{"拖放对象1", "/books/a"}, {"拖放对象1", "/books/b"}, {"拖放对象1", "/books/c"}}));
+  // Text from another program is no file: refused with a reason.
+  QMimeData text;
+  text.setText("hello");
+  QWidget* box = window->Control(controls::kBookFolderBox);
+  QDragEnterEvent enter(box->rect().center(), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(box, &enter);
+  EXPECT_FALSE(enter.isAccepted());
+  EXPECT_TRUE(window->Status().contains(QString::fromUtf8("只能拖入本机")));
+}
+
+TEST_F(WindowTest, TreeKeysPressTheButtonsUnderTheTree) {
+  window->Tabs().setCurrentIndex(1);
+  QWidget* t = window->Control(chm::kTree);
+  t->setFocus();
+  QTest::keyClick(t, Qt::Key_Delete);
+  QTest::keyClick(t, Qt::Key_Up, Qt::ControlModifier);
+  QTest::keyClick(t, Qt::Key_Down, Qt::ControlModifier);
+  QTest::keyClick(t, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(t, Qt::Key_Down);  // plain arrows still move the selection
+  EXPECT_EQ(events.clicks, (std::vector<std::string>{"按钮删除节点", "按钮上移", "按钮下移", "按钮撤销"}));
+}
+
+TEST_F(WindowTest, FolderBoxesElideTheMiddleAndShowTheFullPathAsTooltip) {
+  const std::string path = "/home/user/书/一个很长很长的文件夹名字/第一卷/第二部分/正文";
+  window->SetEditText(chm::kFolderBox, Gbk(path));
+  auto* box = static_cast<FolderLineEdit*>(window->Control(chm::kFolderBox));
+  EXPECT_TRUE(box->toolTip().startsWith(QString::fromStdString(path + "\n")));
+  const QString shown = box->ShownText(120);
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith("/h")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(QString::fromUtf8("正文"))) << shown.toStdString();
+  EXPECT_EQ(window->EditText(chm::kFolderBox), Gbk(path));  // the text itself is whole
+  EXPECT_FALSE(window->Control(chm::kBuildButton)->toolTip().isEmpty());
 }
 
 }  // namespace
