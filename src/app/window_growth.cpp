@@ -25,11 +25,11 @@ struct PageGrowth {
 // button, left of its check boxes) and the height (below the re-encoding
 // group, above the simplifier); the order list grows both ways.
 // "CHM制作": the tree, the contents box and the project box take a third of
-// the width each (the lines pass between the buttons above and below them)
-// and all of the height.
+// the width each (the lines pass between the buttons above and below them,
+// so that the buttons stay in groups) and all of the height.
 constexpr PageGrowth kPages[] = {
     {kWebPage, {{{360.5, 3}, {0, 0}, {0, 0}}}, {230.5, 3}},
-    {kChmPage, {{{201.5, 1}, {358.5, 1}, {525.5, 1}}}, {200.5, 3}},
+    {kChmPage, {{{201.5, 1}, {286.5, 1}, {597.5, 1}}}, {200.5, 3}},
 };
 
 // How far a page coordinate moves: the shares of the lines before it.

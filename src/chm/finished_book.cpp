@@ -28,9 +28,7 @@ void OfferFinishedBook(Context& ctx, const Text& book, const Text& folder) {
   ctx.state.FinishedFolder = folder;
 }
 
-void OnOpenBookClicked(Context& ctx) {
-  OpenOnDesktop(ctx, ctx.state.FinishedBook, "还没有编译好的书：先按“转CHM”。");
-}
+void OnOpenBookClicked(Context& ctx) { OpenOnDesktop(ctx, ctx.state.FinishedBook, "还没有编译好的书：先按“转CHM”。"); }
 
 void OnOpenFolderClicked(Context& ctx) {
   OpenOnDesktop(ctx, ctx.state.FinishedFolder, "还没有编译好的书或解包出的网页。");

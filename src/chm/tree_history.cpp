@@ -94,9 +94,9 @@ bool BuildContentsIfTreeEdited(Context& ctx) {
 
 bool MayCloseWindow(Context& ctx) {
   if (!HasUnbuiltTreeEdits(ctx.state)) return true;
-  const Text question = Gbk(
-      "目录树改过之后还没有用“建CHM目录”写入，关闭后这些修改就没有了。\r\n"
-      "仍要关闭吗？");
+  const Text question =
+      Gbk("目录树改过之后还没有用“建CHM目录”写入，关闭后这些修改就没有了。\r\n"
+          "仍要关闭吗？");
   return ctx.dialogs.MessageBox(question, 4 | 0x20) == kYes;
 }
 

@@ -152,9 +152,9 @@ const std::array kControls = {
     C(chm::kUndoButton, K::kButton, kChmPage, 244, 328, 40, 24, "撤销")
         .Tip("撤销上一次对树的修改（Ctrl+Z），最多可撤销最近 50 次。"),
     C(chm::kHomePageBox, K::kEditBox, kChmPage, 472, 331, 80, 20, {}, false, true).Tip("主页的路径。"),
-    C(chm::kOpenBookButton, K::kButton, kChmPage, 530, 328, 64, 24, "打开书")
+    C(chm::kOpenBookButton, K::kButton, kChmPage, 300, 328, 64, 24, "打开书")
         .Tip("用系统的 CHM 阅读器打开刚编译好的书。"),
-    C(chm::kOpenFolderButton, K::kButton, kChmPage, 598, 328, 80, 24, "打开文件夹")
+    C(chm::kOpenFolderButton, K::kButton, kChmPage, 368, 328, 80, 24, "打开文件夹")
         .Tip("用文件管理器打开刚编译好的书或刚解包出的网页所在的文件夹。"),
     C(chm::kPreviewTimer, K::kTimer, kChmPage, 0, 0, 0, 0),
     C(controls::kChmDropArea, K::kDropTarget, kChmPage, 0, 0, 0, 0),

@@ -12,9 +12,7 @@ constexpr int kActionWidth = 20;
 
 }  // namespace
 
-QString FolderLineEdit::ShownText(int width) const {
-  return fontMetrics().elidedText(text(), Qt::ElideMiddle, width);
-}
+QString FolderLineEdit::ShownText(int width) const { return fontMetrics().elidedText(text(), Qt::ElideMiddle, width); }
 
 void FolderLineEdit::paintEvent(QPaintEvent* event) {
   QStyleOptionFrame option;

@@ -36,6 +36,9 @@ namespace {
 
 QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
 
+// A tooltip as rich text, so that a long one wraps into a few lines.
+QString TipText(const QString& plain) { return plain.isEmpty() ? plain : "<p>" + plain.toHtmlEscaped() + "</p>"; }
+
 std::string Name(const QObject* o) { return o->objectName().toStdString(); }
 
 // The user's guide: PREFIX/share/doc/quillmere/docs beside PREFIX/bin, where
@@ -128,7 +131,7 @@ void MainWindow::Build() {
     // Page controls are placed again by PlacePageControls once the tab
     // control has laid out its pages.
     w->setGeometry(rect);
-    if (!entry.tooltip.empty()) w->setToolTip(Q(entry.tooltip));
+    w->setToolTip(TipText(Q(entry.tooltip)));
     w->setEnabled(!entry.disabled);
     if (entry.hidden) w->hide();
     if (entry.kind == ControlKind::kRadioButton) radios->addButton(static_cast<QRadioButton*>(w));
@@ -150,9 +153,9 @@ void MainWindow::UpdateFolderTip(std::string_view name) {
   auto it = edits_.find(name);
   const ControlInfo* entry = FindControl(name);
   if (it == edits_.end() || !it->second.line || !entry || !IsFolderBox(name)) return;
-  QString tip = Q(entry->tooltip);
+  QString tip = TipText(Q(entry->tooltip));
   const QString path = it->second.line->text();
-  if (!path.isEmpty() && path != Q(entry->text)) tip = path + QStringLiteral("\n\n") + tip;
+  if (!path.isEmpty() && path != Q(entry->text)) tip = TipText(path) + tip;
   it->second.line->setToolTip(tip);
 }
 

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   QWidget* button = window.Control(qm::controls::kBookConvertButton);
   QToolTip::showText(button->mapToGlobal(button->rect().center()), button->toolTip(), button);
   area = window.frameGeometry();
-  if (!SaveScreen(folder, "screenshot-tooltip.png", area.adjusted(0, 0, 0, 60))) return 1;
+  if (!SaveScreen(folder, "screenshot-tooltip.png", area.adjusted(0, 0, 160, 60))) return 1;
   QToolTip::hideText();
 
   // The folder chooser, in the user's language.

@@ -12,8 +12,7 @@ namespace {
 ControlRect TableRect(const ControlInfo& c) { return {c.left, c.top, c.width, c.height}; }
 
 bool Overlap(const ControlRect& a, const ControlRect& b) {
-  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-         b.top < a.top + a.height;
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
 }
 
 bool Windowed(const ControlInfo& c) {
