@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QUrl>
 
 #include "app/window_growth.h"
 #include "core/control_names.h"
@@ -29,7 +31,9 @@ struct RecordingEvents : WindowEvents {
     drops.emplace_back(std::string(target), dropped);
   }
   void OnWindowClosed() override { closed = true; }
+  void OnTreeItemDragged(int item, int onto) override { dragged.emplace_back(item, onto); }
   std::vector<std::string> clicks;
+  std::vector<std::pair<int, int>> dragged;
   std::vector<std::pair<std::string, Text>> drops;
   int ticks = 0;
   bool closed = false;
@@ -301,6 +305,36 @@ TEST_F(WindowTest, FolderBoxesElideTheMiddleAndShowTheFullPathAsTooltip) {
   EXPECT_TRUE(shown.endsWith(QString::fromUtf8("正文"))) << shown.toStdString();
   EXPECT_EQ(window->EditText(chm::kFolderBox), Gbk(path));  // the text itself is whole
   EXPECT_FALSE(window->Control(chm::kBuildButton)->toolTip().isEmpty());
+}
+
+TEST_F(WindowTest, TheGuideLinkOpensTheChineseGuideInstalledBesideTheProgram) {
+  const QString html = static_cast<QLabel*>(window->Control(controls::kGuideLink))->text();
+  const QString address = html.section('"', 1, 1);
+  EXPECT_TRUE(address.endsWith("/share/doc/quillmere/docs/guide.html")) << address.toStdString();
+  EXPECT_TRUE(QFileInfo(QUrl(address).toLocalFile()).isFile()) << address.toStdString();
+}
+
+TEST_F(WindowTest, DraggingANodeOntoASiblingReportsTheDrag) {
+  window->Tabs().setCurrentIndex(1);
+  int a = tree.Add(-1, "<a>");
+  tree.Add(a, "x.htm", 1);
+  tree.Add(-1, "y.htm", 1);
+  tree.Add(-1, "z.htm", 1);
+  window->Settle();
+  TreeBox& view = window->Tree();
+  view.expandAll();
+  auto centre = [&](int item) { return view.visualRect(view.Model().IndexFor(item)).center(); };
+  auto drag = [&](int from, int to) {
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre(from));
+    QTest::mouseMove(view.viewport(), centre(from) + QPoint(0, 12));
+    QTest::mouseMove(view.viewport(), centre(to));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre(to));
+  };
+  drag(3, 0);  // z.htm onto <a>
+  drag(1, 2);  // x.htm inside <a> onto y.htm: no siblings
+  QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, centre(2));  // a click is no drag
+  EXPECT_EQ(events.dragged, (std::vector<std::pair<int, int>>{{3, 0}}));
+  EXPECT_EQ(tree.Selection(), 2);
 }
 
 }  // namespace
