@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 #include "ui/progress_dialog.h"
 #include "ui/qt_app.h"
 #include "ui/shell.h"
+#include "ui/tree_box.h"
 
 namespace qm {
 namespace {
@@ -155,6 +157,20 @@ TEST_F(DesktopTest, EveryBoxIsReadableWhateverTheDesktopTheme) {
     QColor bg = c.kind == ControlKind::kLabel ? p.color(QPalette::Window) : p.color(QPalette::Base);
     EXPECT_GT(bg.lightness() - fg.lightness(), 120) << c.name;  // dark text on a light ground
   }
+}
+
+TEST_F(DesktopTest, TheTitleBarNamesTheOpenBookAndTheTreeMarksTheHomePage) {
+  auto shell = NewShell();
+  EXPECT_EQ(shell->Window().windowTitle(), QString("Quillmere"));
+  shell->OpenPaths({book});
+  Settle();
+  EXPECT_EQ(shell->Window().windowTitle(), QString::fromStdString("书 (" + book + ") - Quillmere"));
+  TreeBox& view = shell->Window().Tree();
+  view.SelectByUser(1);
+  Settle();
+  const QModelIndex home = view.Model().IndexFor(1);
+  EXPECT_TRUE(view.Model().data(home, Qt::FontRole).value<QFont>().bold());
+  EXPECT_FALSE(view.Model().data(view.Model().IndexFor(0), Qt::FontRole).value<QFont>().bold());
 }
 
 }  // namespace
