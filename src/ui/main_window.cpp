@@ -532,17 +532,17 @@ bool MainWindow::HandleDrag(QWidget* receiver, QEvent* event) {
     if (QAbstractButton* radio = Button(f.radio); radio && radio->isChecked()) tool_selected = true;
   }
   const DropPlan plan = PlanDrop(drop_areas_, chain, !paths.empty(), tool_selected);
+  // While the user drags over the window the status line already says why
+  // a drop there would not be used.
+  ShowStatus(Q(plan.refusal));
   if (plan.target.empty()) {
-    // Nobody takes the drop (and an edit box does not paste it as text);
-    // the status line says why.
-    ShowStatus(Q(plan.refusal));
+    // Nobody takes the drop (and an edit box does not paste it as text).
     drop->ignore();
     return true;
   }
   drop->setDropAction(Qt::CopyAction);
   drop->accept();
   if (event->type() != QEvent::Drop) return true;
-  ShowStatus(Q(plan.refusal));
   std::vector<Text> texts;
   texts.reserve(paths.size());
   for (const std::string& p : paths) texts.push_back(TextFromNativeName(p));
