@@ -7,6 +7,7 @@
 //   bench_convert --single-mb M     paged book of one text of M MB
 
 #include "common/bench_row.h"
+#include "common/memory_context.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -36,11 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace qm;
 using namespace qm::bench;
-
-class NoProcesses : public ProcessRunner {
- public:
-  RunResult Run(const Text&, bool, int) override { return {}; }
-};
 
 // Writes to `path` a GBK text of `size` bytes: lines of Chinese
 // characters and ASCII words ended by CR LF, different for every seed.

@@ -10,24 +10,17 @@
 
 #include "batch/bench_support.h"
 #include "common/bench_row.h"
+#include "common/memory_context.h"
 #include "convert/chapter_splitting.h"
 #include "core/chapter_rule_text.h"
-#include "core/context.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
-#include "runtime/real_file_system.h"
-#include "support/memory_controls.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace qm;
 using namespace qm::bench;
-
-class NoProcesses : public ProcessRunner {
- public:
-  RunResult Run(const Text&, bool, int) override { return {}; }
-};
 
 // The default rule for csplit: GNU basic syntax, the same classes and
 // words, the exclusions left out.
@@ -78,13 +71,9 @@ int main(int argc, char** argv) {
   WriteNovel(utf8 / "novel.txt", gbk / "novel.txt", static_cast<std::size_t>(mb * 1e6));
   const double megabytes = fs::file_size(utf8 / "novel.txt") / 1e6;
 
-  RealFileSystem disk;
-  MemoryControls ui;
-  NoProcesses processes;
-  TreeModel tree;
-  Random random;
-  ProgramState state;
-  Context ctx{disk, ui, ui, ui, processes, tree, random, state};
+  DiskContext run_in;
+  Context& ctx = run_in.ctx;
+  MemoryControls& ui = run_in.ui;
   ui.SetText(controls::kChapterRuleBox, Gbk(kDefaultChapterRuleUtf8));
 
   auto ours = [&](const fs::path& folder) {

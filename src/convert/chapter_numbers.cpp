@@ -152,8 +152,7 @@ bool NaturalNameLess(std::string_view a, std::string_view b) {
 }
 
 void SortNaturally(std::vector<Text>* names) {
-  std::stable_sort(names->begin(), names->end(),
-                   [](const Text& a, const Text& b) { return NaturalNameLess(a, b); });
+  std::stable_sort(names->begin(), names->end(), [](const Text& a, const Text& b) { return NaturalNameLess(a, b); });
 }
 
 }  // namespace qm

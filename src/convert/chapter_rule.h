@@ -39,11 +39,11 @@ class ChapterRule {
 
 /// What a heading line says.
 struct HeadingInfo {
-  Text title;            // the line without spaces at either end
-  bool volume = false;   // its unit is 卷, 部, 篇 or 集
-  bool numbered = false; // it carries a number (第十二章, 12章)
+  Text title;             // the line without spaces at either end
+  bool volume = false;    // its unit is 卷, 部, 篇 or 集
+  bool numbered = false;  // it carries a number (第十二章, 12章)
   long long number = 0;
-  Text unit;             // the unit after the number (GBK), when numbered
+  Text unit;  // the unit after the number (GBK), when numbered
 };
 
 /// Reads a heading line (code page 936): spaces (ASCII, full-width) at

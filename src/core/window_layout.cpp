@@ -149,6 +149,7 @@ std::span<const FolderBox> FolderBoxes() {
       {controls::kRenameFolderBox, controls::kRenameModeRadio},
       {controls::kBookFolderBox, controls::kBookModeRadio},
       {controls::kSimplifyFolderBox, controls::kSimplifyModeRadio},
+      {controls::kSplitPathBox, controls::kSplitModeRadio},
       {chm::kFolderBox, ""},
   };
   return kBoxes;

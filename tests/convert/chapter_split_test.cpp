@@ -46,17 +46,17 @@ TEST(ChapterRuleTest, DefaultRuleTellsHeadingsFromProse) {
       {"楔子 旧事", true},
       {"番外一 小师妹", true},
       {"完本感言", true},
-      {"第一封信", false},                             // 封 is no unit
-      {"2024", false},                                 // a number alone
-      {"１２３", false},                               // full-width too
-      {"一部分人留了下来", false},                     // 部分
-      {"第三节课上他睡着了", false},                   // 节课
-      {"五回合之后", false},                           // 回合
-      {"三集合在一起", false},                         // 集合
-      {"第一章 他走了。", false},                      // a sentence end
-      {"     第一章 五个空格", false},                 // more than 4 spaces
+      {"第一封信", false},              // 封 is no unit
+      {"2024", false},                  // a number alone
+      {"１２３", false},                // full-width too
+      {"一部分人留了下来", false},      // 部分
+      {"第三节课上他睡着了", false},    // 节课
+      {"五回合之后", false},            // 回合
+      {"三集合在一起", false},          // 集合
+      {"第一章 他走了。", false},       // a sentence end
+      {"     第一章 五个空格", false},  // more than 4 spaces
       {"第一章 这个标题一共有三十五个字这个标题一共有三十五个字这个标题一共有", false},
-      {"他说第一章写得好", false},                     // not at the start
+      {"他说第一章写得好", false},  // not at the start
   };
   for (const auto& [line, heading] : lines) EXPECT_EQ(rule.Matches(Gbk(line)), heading) << line;
 
@@ -75,8 +75,8 @@ TEST(ChapterRuleTest, DefaultRuleTellsHeadingsFromProse) {
 
 TEST(ChapterNumbersTest, ChineseAndArabicNumeralsReadAsNumbers) {
   const std::pair<const char*, long long> numbers[] = {
-      {"十", 10},      {"十二", 12},      {"二十", 20},        {"一百零五", 105}, {"两千", 2000},
-      {"一万两千", 12000}, {"二〇二四", 2024}, {"壹佰贰拾叁", 123}, {"１２", 12},     {"007", 7},
+      {"十", 10},          {"十二", 12},       {"二十", 20},        {"一百零五", 105}, {"两千", 2000},
+      {"一万两千", 12000}, {"二〇二四", 2024}, {"壹佰贰拾叁", 123}, {"１２", 12},      {"007", 7},
   };
   for (const auto& [text, value] : numbers) {
     NumberRun run;
@@ -115,14 +115,14 @@ TEST(ChapterNumbersTest, OrderListFollowsTheTickBox) {
 // A generated novel: maybe a preface, then headings of every kind between
 // prose that holds lines the rule must pass over; line ends CR LF or LF.
 struct Novel {
-  Text text;      // GBK
+  Text text;  // GBK
   long headings = 0;
   bool preface = false;
 };
 
 Novel MakeNovel(std::mt19937& random) {
-  const char* prose[] = {"他推开门，雨下得正大。", "第一封信", "2024", "一部分人留了下来，", "  ", "",
-                         "“走吧。”她说。", "三集合在一起走"};
+  const char* prose[] = {"他推开门，雨下得正大。", "第一封信",      "2024", "一部分人留了下来，", "  ", "",
+                         "“走吧。”她说。",         "三集合在一起走"};
   const char* headings[] = {"第%d章 山雨", "第%d章", "  第%d回 夜行", "序章", "第%d卷 风起", "番外 小事"};
   Novel novel;
   const char* eol = random() % 2 ? "\r\n" : "\n";

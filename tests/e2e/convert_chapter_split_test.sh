@@ -39,7 +39,7 @@ chapter('序章 起风', 10)
 for volume, (name, first) in enumerate([('第一卷 风起', 1), ('第二卷 雨落', 301)]):
     chapter(name, 2)
     for n in range(first, first + 300):
-        chapter('第%s章 第%d回的雨' % (chinese(n), n), 40)
+        chapter('第%s章 第%d回的雨' % (chinese(n), n), 52)
 text = '\r\n'.join(lines) + '\r\n'
 for enc, folder in (('gbk', 'gbk'), ('utf-8', 'utf8')):
     os.makedirs(os.path.join(scratch, folder))
@@ -70,6 +70,7 @@ page CHM制作
 drop 编辑框1 $SCRATCH/gbk/山雨
 tick 选择框网页标题
 select 0
+wait 1200
 click 按钮建工程
 click 按钮转CHM
 SCRIPT
@@ -84,7 +85,7 @@ python3 - "$book" "$SCRATCH/heads.txt" <<'PY' || fail "contents or links out of 
 import re, sys
 book, heads = sys.argv[1], open(sys.argv[2]).read().split('\n')[:-1]
 hhc = open(book + '/山雨.hhc', 'rb').read().decode('gbk')
-names = re.findall(r'<param name="Name" value="([^"]*)">\s*<param name="Local" value="(\d+)\.htm">', hhc)
+names = re.findall(r'<param name="Name" value="([^"]*)">\s*<param name="Local" value="(\d+)\.htm">', hhc, re.I)
 assert [n for n, _ in names] == heads, 'contents: %r' % [n for n, _ in names][:8]
 assert [int(l) for _, l in names] == list(range(len(heads)))
 for i, head in enumerate(heads):
@@ -95,7 +96,8 @@ for i, head in enumerate(heads):
 PY
 
 # A real text: the song poems joined into one file. The default rule finds
-# no heading (and says so); a rule of its own splits it at the titles.
+# no heading (and says so); a rule of its own splits it at the poems'
+# titles ("题目:《塞上》").
 song=/usr/share/games/fortunes/song100
 if [ -r "$song" ]; then
   mkdir "$SCRATCH/real"
@@ -105,11 +107,23 @@ page 网页制作
 choose 单选框分章节
 drop 选择夹1 $SCRATCH/real/宋词.txt
 click 按钮分章节
-type 编辑框分章规则 ^《.+》
+type 编辑框分章规则 ^题目:《.+》$
 click 按钮分章节
+click 按钮转网页
+page CHM制作
+drop 编辑框1 $SCRATCH/real/宋词(2)
+tick 选择框网页标题
+select 0
+wait 1200
+click 按钮建工程
+click 按钮转CHM
 SCRIPT
   grep -q "没有一行符合分章规则" "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "no-match not reported"; }
-  poems=$(grep -c '^.\[32m《' "$song")
+  poems=$(sed 's/\x1b\[[0-9;]*m//g' "$song" | grep -c '^题目:《.*》$')
   grep -q "分成 $poems 个文本，在 $SCRATCH/real/宋词(2)" "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "song100 not split into $poems"; }
-  cat "$SCRATCH/real/宋词(2)"/*.txt | cmp -s - "$SCRATCH/real/宋词.txt" || fail "song100: outputs joined differ"
+  cat "$SCRATCH/real/bak"/*.txt | cmp -s - "$SCRATCH/real/宋词.txt" || fail "song100: outputs joined differ"
+  [ -f "$SCRATCH/real/宋词(2)/宋词(2).chm" ] || fail "song100: no compiled book"
+  titled=$(iconv -f GBK -t UTF-8 "$SCRATCH/real/宋词(2)/宋词(2).hhc" | grep -ci 'name="Name" value="题目：《')
+  # (a file name cannot hold ":", so the title has its full-width form)
+  [ "$titled" -eq "$poems" ] || fail "song100: $titled of $poems contents entries named by their titles"
 fi
