@@ -16,7 +16,6 @@
 namespace qm {
 namespace {
 
-constexpr std::size_t kNumberWidth = 4;
 constexpr std::size_t kNameTitleBytes = 80;  // of the heading in a file name
 constexpr std::size_t kShownNotes = 20;
 
@@ -147,8 +146,8 @@ bool CreateBookFolder(FileSystem& fs, const Text& path, Text* folder) {
 // The splitting of one text, line by line.
 class Splitter {
  public:
-  Splitter(FileSystem& fs, ChapterRule& rule, Text book, NovelSplit& out)
-      : fs_(fs), rule_(rule), book_(std::move(book)), out_(out) {}
+  Splitter(FileSystem& fs, ChapterRule& rule, Text book, std::size_t digits, NovelSplit& out)
+      : fs_(fs), rule_(rule), book_(std::move(book)), digits_(digits), out_(out) {}
 
   // Takes the next decoded piece; a line cut by its end waits for the next.
   bool Add(std::string_view piece) {
@@ -178,7 +177,7 @@ class Splitter {
     if (ok_ && !headings_) {
       // No heading at all: the one text is the whole book, named after it.
       out_.no_heading = true;
-      Text whole = NumberPrefix(0, kNumberWidth) + " " + NamePart(book_) + ".txt";
+      Text whole = NumberPrefix(0, digits_) + " " + NamePart(book_) + ".txt";
       if (out_.names.front() != whole) {
         ok_ = fs_.Rename(JoinPath(out_.folder, out_.names.front()), JoinPath(out_.folder, whole));
         if (ok_) out_.names.front() = whole;
@@ -222,7 +221,7 @@ class Splitter {
     file_.reset();
     if (!ok_) return;
     if (chapter && next_ == 0) next_ = 1;
-    Text name = NumberPrefix(next_++, kNumberWidth) + " " + NamePart(title) + ".txt";
+    Text name = NumberPrefix(next_++, digits_) + " " + NamePart(title) + ".txt";
     out_.names.push_back(name);
     file_ = std::make_unique<ChapterFile>(fs_, JoinPath(out_.folder, name));
   }
@@ -230,6 +229,7 @@ class Splitter {
   FileSystem& fs_;
   ChapterRule& rule_;
   const Text book_;
+  const std::size_t digits_;
   NovelSplit& out_;
   long headings_ = 0;
   std::unique_ptr<ChapterFile> file_;
@@ -239,13 +239,15 @@ class Splitter {
   bool ok_ = true;
 };
 
-// Names with more than 4 digits' worth of texts get the wider number, so
-// that every name has the same width and listings keep the order.
-bool WidenNumbers(FileSystem& fs, NovelSplit& out) {
-  std::size_t width = ToText(static_cast<long long>(out.names.size())).size();
-  if (width <= kNumberWidth) return true;
+// Names of more texts than `digits` digits can number get the wider number,
+// so that every name has the same width and listings keep the order.
+bool WidenNumbers(FileSystem& fs, NovelSplit& out, std::size_t digits) {
+  // The last number is the largest.
+  const std::size_t width = out.names.empty() ? 0 : out.names.back().find(' ');
+  if (width <= digits) return true;
   for (Text& name : out.names) {
     std::size_t space = name.find(' ');
+    if (space >= width) continue;
     Text wider = Text(width - space, '0') + name;
     if (!fs.Rename(JoinPath(out.folder, name), JoinPath(out.folder, wider))) return false;
     name = wider;
@@ -255,7 +257,8 @@ bool WidenNumbers(FileSystem& fs, NovelSplit& out) {
 
 }  // namespace
 
-NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::size_t piece_size) {
+NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::size_t piece_size,
+                      std::size_t least_digits) {
   NovelSplit out;
   std::string piece, decoded;
   if (!fs.ReadPart(path, 0, piece_size, &piece)) {
@@ -279,7 +282,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
     out.failure = Gbk("无法在它旁边建立新文件夹");
     return out;
   }
-  Splitter splitter(fs, rule, BookOf(path), out);
+  Splitter splitter(fs, rule, BookOf(path), least_digits, out);
   offset = 0;
   for (;;) {
     if (!fs.ReadPart(path, offset, piece_size, &piece)) {
@@ -292,7 +295,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
     if (piece.size() < piece_size) break;
   }
   if (splitter.ok()) splitter.Add(decoder.Finish(&decoded));
-  if (!splitter.Finish() || !WidenNumbers(fs, out)) {
+  if (!splitter.Finish() || !WidenNumbers(fs, out, least_digits)) {
     out.failure = Gbk("无法写入新文件夹，其中的文本不完整");
   }
   return out;

@@ -34,6 +34,8 @@ struct NovelSplit {
 /// ChapterTextHeading reads back); characters a
 /// file name cannot hold become their full-width forms. Nothing existing is
 /// replaced; `path` is only read.
-NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::size_t piece_size = 1 << 20);
+/// `least_digits` is the least width of the numbers (4; tests take less).
+NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::size_t piece_size = 1 << 20,
+                      std::size_t least_digits = 4);
 
 }  // namespace qm
