@@ -155,14 +155,11 @@ int main(int argc, char** argv) {
   if (!scratch_folder.ok()) return 1;
   const fs::path scratch = scratch_folder.path();
 
-  RealFileSystem disk;
-  MemoryControls ui;
-  NoProcesses processes;
-  TreeModel tree;
-  Random random;
-  ProgramState state;
-  state.DateText = "2024-5-7";
-  Context ctx{disk, ui, ui, ui, processes, tree, random, state};
+  DiskContext run_in;
+  run_in.state.DateText = "2024-5-7";
+  Context& ctx = run_in.ctx;
+  MemoryControls& ui = run_in.ui;
+  Random& random = run_in.random;
   bool all_ok = true;
 
   // Paged book, wrapping and decoration on.

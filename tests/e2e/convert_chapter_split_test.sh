@@ -60,20 +60,22 @@ grep -q "分成 604 个文本，在 $SCRATCH/utf8/山雨" "$SCRATCH/out.txt" || 
 cat "$SCRATCH/utf8/山雨"/*.txt | cmp -s - <(iconv -f UTF-8 -t GBK "$SCRATCH/utf8/山雨.txt") || fail "UTF-8 novel: outputs joined differ"
 
 # GBK: the whole road, with the pages' titles in the contents.
-drive <<SCRIPT
-page 网页制作
-choose 单选框分章节
-drop 选择夹1 $SCRATCH/gbk/山雨.txt
-click 按钮分章节
+# titled_book_script FOLDER: the script lines that make pages of the split
+# texts and compile FOLDER with its contents named by the pages' titles.
+titled_book_script() {
+  cat <<SCRIPT
 click 按钮转网页
 page CHM制作
-drop 编辑框1 $SCRATCH/gbk/山雨
+drop 编辑框1 $1
 tick 选择框网页标题
 select 0
 wait 1200
 click 按钮建工程
 click 按钮转CHM
 SCRIPT
+}
+{ printf 'page 网页制作\nchoose 单选框分章节\ndrop 选择夹1 %s\nclick 按钮分章节\n' "$SCRATCH/gbk/山雨.txt"
+  titled_book_script "$SCRATCH/gbk/山雨"; } | drive
 grep -q "分成 604 个文本" "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "GBK novel not split"; }
 grep -q "缺\|重新开始\|没有一行" "$SCRATCH/out.txt" && { cat "$SCRATCH/out.txt" >&2; fail "numbering notes for a novel without gaps"; }
 [ "$(grep -c '^message 信息：: ok$' "$SCRATCH/out.txt")" -eq 2 ] || { cat "$SCRATCH/out.txt" >&2; fail "转网页 or 转CHM did not say ok"; }
@@ -102,22 +104,15 @@ song=/usr/share/games/fortunes/song100
 if [ -r "$song" ]; then
   mkdir "$SCRATCH/real"
   sed 's/\x1b\[[0-9;]*m//g' "$song" | iconv -f UTF-8 -t GBK -c >"$SCRATCH/real/宋词.txt"
-  drive <<SCRIPT
+  { cat <<SCRIPT
 page 网页制作
 choose 单选框分章节
 drop 选择夹1 $SCRATCH/real/宋词.txt
 click 按钮分章节
 type 编辑框分章规则 ^题目:《.+》$
 click 按钮分章节
-click 按钮转网页
-page CHM制作
-drop 编辑框1 $SCRATCH/real/宋词(2)
-tick 选择框网页标题
-select 0
-wait 1200
-click 按钮建工程
-click 按钮转CHM
 SCRIPT
+    titled_book_script "$SCRATCH/real/宋词(2)"; } | drive
   grep -q "没有一行符合分章规则" "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "no-match not reported"; }
   poems=$(sed 's/\x1b\[[0-9;]*m//g' "$song" | grep -c '^题目:《.*》$')
   grep -q "分成 $poems 个文本，在 $SCRATCH/real/宋词(2)" "$SCRATCH/out.txt" || { cat "$SCRATCH/out.txt" >&2; fail "song100 not split into $poems"; }
