@@ -239,12 +239,14 @@ class Splitter {
   bool ok_ = true;
 };
 
-// Names of more texts than `digits` digits can number get the wider number,
-// so that every name has the same width and listings keep the order.
+// Every number keeps a leading zero, which tells a chapter text's name from
+// a name that merely begins with a number (ChapterTextHeading): when the
+// largest number has no room for it, every name gets one digit more than
+// that number has, so that all names have the same width and listings keep
+// the order.
 bool WidenNumbers(FileSystem& fs, NovelSplit& out, std::size_t digits) {
-  // The last number is the largest.
-  const std::size_t width = out.names.empty() ? 0 : out.names.back().find(' ');
-  if (width <= digits) return true;
+  if (out.names.empty() || out.names.back()[0] == '0') return true;
+  const std::size_t width = out.names.back().find(' ') + 1;  // the last number is the largest
   for (Text& name : out.names) {
     std::size_t space = name.find(' ');
     if (space >= width) continue;

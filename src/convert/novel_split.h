@@ -29,8 +29,8 @@ struct NovelSplit {
 /// text. Text before the first heading is the first output ("前言"), unless
 /// it is only blank lines, which go with the first chapter; a text without
 /// any heading is one output named after the book. Output names
-/// are a zero-padded number (at least 4 digits, so that any listing keeps
-/// the order), a space and the heading ("0003 第二章 山雨.txt", which
+/// are a zero-padded number (at least 4 digits and always a leading zero,
+/// so that any listing keeps the order), a space and the heading ("0003 第二章 山雨.txt", which
 /// ChapterTextHeading reads back); characters a
 /// file name cannot hold become their full-width forms. Nothing existing is
 /// replaced; `path` is only read.

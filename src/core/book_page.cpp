@@ -52,7 +52,10 @@ Text ChapterTextHeading(std::string_view name) {
   constexpr std::size_t kLeastDigits = 4;
   std::size_t digits = 0;
   while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
-  if (digits < kLeastDigits || name.size() <= digits + 5 || name[digits] != ' ' || !name.ends_with(".txt")) return {};
+  if (digits < kLeastDigits || name[0] != '0' || name.size() <= digits + 5 || name[digits] != ' ' ||
+      !name.ends_with(".txt")) {
+    return {};
+  }
   std::string_view heading = name.substr(digits + 1, name.size() - digits - 5);
   if (heading.front() == ' ') return {};
   return Text(heading);

@@ -29,8 +29,9 @@ Text PageFileName(long n);
 Text BackupFolder(const Text& web_folder);
 
 /// The heading that a chapter text's name carries, as the chapter splitter
-/// writes them: "0003 第二章 山雨.txt" (at least four ASCII digits, a space,
-/// the heading, ".txt") gives "第二章 山雨". Empty for any other name.
+/// writes them: "0003 第二章 山雨.txt" (at least four ASCII digits, the first
+/// a zero, a space, the heading, ".txt") gives "第二章 山雨". Empty for any
+/// other name ("2024 年度总结.txt" keeps its title).
 Text ChapterTextHeading(std::string_view name);
 
 /// A page's title: for a chapter text (ChapterTextHeading) its heading;

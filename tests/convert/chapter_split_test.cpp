@@ -215,18 +215,21 @@ TEST_F(ChapterSplittingTest, TextWithoutHeadingsAndBadRulesAreReported) {
   EXPECT_FALSE(f.fs.Exists(Gbk("/n/山雨(2)")));
 }
 
-TEST(NovelSplitTest, ManyChaptersGetWiderNumbers) {
-  // With numbers of at least one digit, as 10,000 chapters do with four.
+TEST(NovelSplitTest, NumbersKeepALeadingZero) {
+  // With numbers of at least two digits, as 1,000 chapters do with four.
   VirtualFileSystem fs;
   Text text;
   for (int i = 1; i <= 10; ++i) text += Gbk("第") + ToText(i) + Gbk("章\n");
-  fs.AddFile("/n/big.txt", text);
+  fs.AddFile("/n/ten.txt", text);
+  fs.AddFile("/n/nine.txt", text.substr(0, text.find(Gbk("第10章"))));
   ChapterRule rule = DefaultRule();
-  NovelSplit split = SplitNovel(fs, "/n/big.txt", rule, 1 << 20, 1);
-  EXPECT_EQ(split.names.front(), Gbk("01 第1章.txt"));
-  EXPECT_EQ(fs.Contents(Gbk("/n/big/01 第1章.txt")), Gbk("第1章\n"));
-  EXPECT_EQ(fs.Contents(Gbk("/n/big/10 第10章.txt")), Gbk("第10章\n"));
-  EXPECT_EQ(SplitNovel(fs, "/n/big.txt", rule, 1 << 20, 2).names.back(), Gbk("10 第10章.txt"));  // no wider
+  NovelSplit split = SplitNovel(fs, "/n/ten.txt", rule, 1 << 20, 2);
+  EXPECT_EQ(split.names.front(), Gbk("001 第1章.txt"));
+  EXPECT_EQ(fs.Contents(Gbk("/n/ten/001 第1章.txt")), Gbk("第1章\n"));
+  EXPECT_EQ(fs.Contents(Gbk("/n/ten/010 第10章.txt")), Gbk("第10章\n"));
+  EXPECT_EQ(SplitNovel(fs, "/n/nine.txt", rule, 1 << 20, 2).names.back(), Gbk("09 第9章.txt"));
+  EXPECT_EQ(ChapterTextHeading(Gbk("0010 第10章.txt")), Gbk("第10章"));
+  EXPECT_EQ(ChapterTextHeading(Gbk("2024 年度总结.txt")), "");
 }
 
 }  // namespace
