@@ -59,15 +59,16 @@ void ChapterSplitting(Context& ctx) {
                                                              : Gbk("找不到要分章节的文本：") + paths);
     return;
   }
-  Text message = Gbk("分章节完成：");
+  Text lines;
   const long count = static_cast<long>(texts.size());
   std::vector<NovelSplit> done;
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, texts[i])) break;
     NovelSplit split = SplitNovel(ctx.fs, texts[i], rule);
-    message += "\r\n" + SplitSummary(texts[i], split);
+    lines += "\r\n" + SplitSummary(texts[i], split);
     if (split.failure.empty()) done.push_back(std::move(split));
   }
+  Text message = (done.empty() ? Gbk("分章节没有完成：") : Gbk("分章节完成：")) + lines;
   if (done.size() == 1 && count == 1) {
     Text list;
     for (const Text& name : done.front().names) list += name + "\r\n";
