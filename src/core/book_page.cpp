@@ -428,7 +428,13 @@ bool BookPageHeading(std::string_view page, Text* heading) {
   std::string_view after =
       std::string_view(page_template).substr(after_start, page_template.find("\r\n", after_start) - after_start);
   std::size_t start = page.find(before);
-  if (start == std::string_view::npos) return true;
+  if (start == std::string_view::npos) {
+    // Only the template's own first line, with its fixed <title>, marks a
+    // book page without its heading's surroundings; another page that
+    // merely begins the same way keeps its own title.
+    std::string_view fixed_line = std::string_view(page_template).substr(0, page_template.find("\r\n"));
+    return page.starts_with(fixed_line);
+  }
   start += before.size();
   std::size_t end = page.find(after, start);
   if (end != std::string_view::npos) *heading = page.substr(start, end - start);

@@ -114,9 +114,10 @@ class BookPageBuilder {
 };
 
 /// True when `page` is a page of a paged book (it begins with the book
-/// template's first line, whatever its <title> holds); then `heading`
-/// receives the title the page was given (what filled "[PART1]", empty on
-/// the contents page).
+/// template's first line, whatever its <title> holds, and holds the text
+/// around the heading, or begins with the template's own first line); then
+/// `heading` receives the title the page was given (what filled "[PART1]",
+/// empty on the contents page).
 bool BookPageHeading(std::string_view page, Text* heading);
 
 /// The contents page listing `entries` in order, each linked to its page.

@@ -361,6 +361,9 @@ TEST_F(PagedBookTest, ChapterTextsGiveTheirHeadingsAsTitles) {
   Text heading;
   ASSERT_TRUE(BookPageHeading(page, &heading));
   EXPECT_EQ(heading, Gbk("第二章 山雨"));
+  // A page of someone else's that begins like a book page keeps its own title.
+  EXPECT_FALSE(
+      BookPageHeading(page.substr(0, page.find("<title>")) + "<title>own</title></head><body></body>", &heading));
   EXPECT_NE(File("001.htm").find("<div align=\"center\">0004</div>"), std::string::npos);
 }
 
