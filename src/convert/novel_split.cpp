@@ -17,7 +17,9 @@ namespace qm {
 namespace {
 
 constexpr std::size_t kNameTitleBytes = 80;  // of the heading in a file name
-constexpr std::size_t kShownNotes = 20;
+// A line longer than this is no heading: it goes on as prose in parts of
+// this size, so that a text without line ends takes no more memory.
+constexpr std::size_t kLongestLine = 1 << 20;
 
 // One output text, written as it grows: created exclusively with its first
 // megabyte, then appended to.
@@ -162,6 +164,10 @@ class Splitter {
       }
     }
     if (ok_) carry_.append(piece.substr(from));
+    if (ok_ && carry_.size() > kLongestLine) {
+      Line(carry_, /*may_be_heading=*/false);
+      carry_.clear();
+    }
     return ok_;
   }
 
@@ -189,11 +195,11 @@ class Splitter {
   bool ok() const { return ok_; }
 
  private:
-  void Line(std::string_view line) {
+  void Line(std::string_view line, bool may_be_heading = true) {
     std::string_view content = line;
     if (content.ends_with('\n')) content.remove_suffix(1);
     if (content.ends_with('\r')) content.remove_suffix(1);
-    if (rule_.Matches(content)) {
+    if (may_be_heading && rule_.Matches(content)) {
       ++headings_;
       HeadingInfo heading = ReadHeading(content);
       watch_.See(heading, &out_.notes);
@@ -244,7 +250,7 @@ class Splitter {
 // largest number has no room for it, every name gets one digit more than
 // that number has, so that all names have the same width and listings keep
 // the order.
-bool WidenNumbers(FileSystem& fs, NovelSplit& out, std::size_t digits) {
+bool WidenNumbers(FileSystem& fs, NovelSplit& out) {
   if (out.names.empty() || out.names.back()[0] == '0') return true;
   const std::size_t width = out.names.back().find(' ') + 1;  // the last number is the largest
   for (Text& name : out.names) {
@@ -297,7 +303,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
     if (piece.size() < piece_size) break;
   }
   if (splitter.ok()) splitter.Add(decoder.Finish(&decoded));
-  if (!splitter.Finish() || !WidenNumbers(fs, out, least_digits)) {
+  if (!splitter.Finish() || !WidenNumbers(fs, out)) {
     out.failure = Gbk("无法写入新文件夹，其中的文本不完整");
   }
   return out;

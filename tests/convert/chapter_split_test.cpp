@@ -175,6 +175,13 @@ TEST(NovelSplitTest, OutputsJoinedAreTheInputAndKeepItsOrder) {
       EXPECT_EQ(split.names.front(), Gbk("0000 前言.txt"));
     }
   }
+  // A text without line ends, longer than any line is held, stays whole.
+  VirtualFileSystem fs;
+  const Text long_line = Gbk("第一章 山雨") + Text(3 << 20, 'x') + "\r\n" + Gbk("第二章 夜");
+  fs.AddFile("/n/long.txt", long_line);
+  NovelSplit split = SplitNovel(fs, "/n/long.txt", rule);
+  ASSERT_EQ(split.names.size(), 2u);
+  EXPECT_EQ(fs.Contents("/n/long/" + split.names[0]) + fs.Contents("/n/long/" + split.names[1]), long_line);
 }
 
 class ChapterSplittingTest : public ::testing::Test {
