@@ -17,7 +17,7 @@ logs=build/bench-logs
 rm -rf "$logs"
 mkdir -p "$logs"
 
-all=(bench_convert bench_reencoding bench_page_simplifier bench_file_name_replacement
+all=(bench_convert bench_split bench_reencoding bench_page_simplifier bench_file_name_replacement
      bench_chm bench_compile bench_unpack)
 with_single_text=" bench_convert bench_reencoding bench_page_simplifier "
 if [ $# -gt 0 ]; then benches=("$@"); else benches=("${all[@]}"); fi
@@ -31,6 +31,7 @@ for b in "${benches[@]}"; do
   fi
   runs=("--scale 1" "--scale 4" "--scale 16")
   [[ "$with_single_text" == *" $b "* ]] && runs+=("--single-mb 100")
+  [ "$b" = bench_split ] && runs=("--single-mb 100")  # one novel, no scales
   for args in "${runs[@]}"; do
     echo "== $b $args" >&2
     # shellcheck disable=SC2086

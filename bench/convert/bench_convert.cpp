@@ -7,6 +7,7 @@
 //   bench_convert --single-mb M     paged book of one text of M MB
 
 #include "common/bench_row.h"
+#include "common/memory_context.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -36,11 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace qm;
 using namespace qm::bench;
-
-class NoProcesses : public ProcessRunner {
- public:
-  RunResult Run(const Text&, bool, int) override { return {}; }
-};
 
 // Writes to `path` a GBK text of `size` bytes: lines of Chinese
 // characters and ASCII words ended by CR LF, different for every seed.
@@ -159,14 +155,11 @@ int main(int argc, char** argv) {
   if (!scratch_folder.ok()) return 1;
   const fs::path scratch = scratch_folder.path();
 
-  RealFileSystem disk;
-  MemoryControls ui;
-  NoProcesses processes;
-  TreeModel tree;
-  Random random;
-  ProgramState state;
-  state.DateText = "2024-5-7";
-  Context ctx{disk, ui, ui, ui, processes, tree, random, state};
+  DiskContext run_in;
+  run_in.state.DateText = "2024-5-7";
+  Context& ctx = run_in.ctx;
+  MemoryControls& ui = run_in.ui;
+  Random& random = run_in.random;
   bool all_ok = true;
 
   // Paged book, wrapping and decoration on.

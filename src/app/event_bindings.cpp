@@ -12,6 +12,7 @@
 #include "chm/tree_editing.h"
 #include "chm/unpacking.h"
 #include "convert/batch_conversion.h"
+#include "convert/chapter_splitting.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
 #include "core/control_names.h"
@@ -31,6 +32,7 @@ const std::array kBindings = {
     Click(controls::kRenameButton, &FileNameCharReplacement),
     Click(controls::kBookConvertButton, &PagedBookConversion),
     Click(controls::kSimplifyButton, &PageSimplification),
+    Click(controls::kSplitButton, &ChapterSplitting),
     EventBinding{controls::kWebDropArea, EventKind::kFilesDropped, nullptr, &OnWebTabDrop, nullptr},
     // Page "CHM制作".
     Click(chm::kNoOwnContentsBox, &OnNoOwnContentsToggled),

@@ -1,12 +1,14 @@
 // "转网页": the listed text files of the web folder become numbered, linked
 // pages 000.htm, 001.htm, ... and a contents page index.htm, dressed in the
-// book template, with three images beside them; the text files move into
-// the backup folder.
+// book template (with the maker's header and notice from 编辑框页眉 and
+// 编辑框声明), with three images beside them; the text files move into the
+// backup folder.
 //
 // Nothing is lost on the way: a text file leaves the web folder only by a
 // rename into the backup folder, or after its copy there is completely
 // written. A listed file that is missing (listed twice, or converted by an
-// earlier run) gets an empty page and leaves its backup copy alone; a text
+// earlier run) gets an empty page, is named in the closing message and
+// leaves its backup copy alone; a text
 // whose name the backup folder already holds gets its page but stays. What
 // could not be done is listed in the closing message instead of "ok".
 //
@@ -69,6 +71,8 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     int attributes = fs.Attributes(source);
     if (attributes != -1 && (attributes & kDirectory) == 0) {
       report.Add(name, Gbk("无法读取，原文件未动"));
+    } else if (attributes == -1 && !fs.IsLink(source)) {
+      report.Add(name, Gbk("文件夹中没有这个文件，它的网页是空的"));
     }
     return;
   }
@@ -109,6 +113,8 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   BookPageOptions options;
   options.wrap_lines = ctx.controls.IsTicked(controls::kWrapLinesBox);
   options.decorate = options.wrap_lines && ctx.controls.IsTicked(controls::kDecorateBox);
+  options.header = ctx.controls.GetText(controls::kHeaderBox);
+  options.notice = ctx.controls.GetText(controls::kNoticeBox);
 
   ConversionReport report;
   WriteBookImages(ctx.fs, folder, report);
@@ -127,7 +133,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     }
   }
 
-  Text contents = BuildContentsPage(entries, ctx.state.DateText);
+  Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
   if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     report.Add("index.htm", Gbk("网页无法写入"));
   }

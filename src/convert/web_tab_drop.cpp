@@ -1,5 +1,6 @@
 #include "convert/web_tab_drop.h"
 
+#include "convert/chapter_numbers.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -20,6 +21,7 @@ void ListTextFiles(Context& ctx, const Text& folder) {
   pattern += "*.txt";
   std::vector<Text> names = FindFiles(ctx.fs, pattern);
   if (names.empty()) return;
+  if (ctx.controls.IsTicked(controls::kNaturalOrderBox)) SortNaturally(&names);
   Text list = ctx.controls.GetText(controls::kOrderListBox);
   for (const Text& name : names) list += name + "\r\n";
   ctx.controls.SetText(controls::kOrderListBox, list);
@@ -52,6 +54,9 @@ void OnWebTabDrop(Context& ctx, const Text& dropped) {
     if (IsFolder(ctx.fs, dropped)) ui.SetDisabled(controls::kBatchConvertButton, false);
     ui.SetDisabled(controls::kBatchUndoButton, false);
     ui.SetText(controls::kBatchFolderBox, dropped);
+  } else if (ui.IsTicked(controls::kSplitModeRadio)) {
+    ui.SetText(controls::kSplitPathBox, dropped);
+    ui.SetDisabled(controls::kSplitButton, false);
   }
 }
 

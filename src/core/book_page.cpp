@@ -48,10 +48,56 @@ Text NameAsHtmlText(const Text& name) {
 
 }  // namespace
 
-Text BookPageTitle(const Text& name) { return NameAsHtmlText(ReplaceSubtext(name, ".txt")); }
+Text ChapterTextHeading(std::string_view name) {
+  constexpr std::size_t kLeastDigits = 4;
+  std::size_t digits = 0;
+  while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+  if (digits < kLeastDigits || name[0] != '0' || name.size() <= digits + 5 || name[digits] != ' ' ||
+      !name.ends_with(".txt")) {
+    return {};
+  }
+  std::string_view heading = name.substr(digits + 1, name.size() - digits - 5);
+  if (heading.front() == ' ') return {};
+  return Text(heading);
+}
+
+Text BookPageTitle(const Text& name) {
+  Text heading = ChapterTextHeading(name);
+  return NameAsHtmlText(heading.empty() ? ReplaceSubtext(name, ".txt") : heading);
+}
 
 Text ContentsEntryTitle(const Text& name) {
-  return NameAsHtmlText(ReplaceSubtext(name, ".txt", {}, 1, -1, /*case_sensitive=*/false));
+  Text heading = ChapterTextHeading(name);
+  return NameAsHtmlText(heading.empty() ? ReplaceSubtext(name, ".txt", {}, 1, -1, /*case_sensitive=*/false) : heading);
+}
+
+namespace {
+
+// A maker's text for the page: control characters (which would break the
+// page's lines and the page assembly's markers) are left out.
+Text MakersText(const Text& text) {
+  Text out;
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x20) out += c;
+  return out;
+}
+
+}  // namespace
+
+Text BookTemplateFor(const BookPageOptions& options, bool title_in_head) {
+  static const Text header = Gbk(kBookHeaderUtf8), book_notice = Gbk(kBookNoticeUtf8);
+  Text page = BookPageTemplate();
+  if (title_in_head) page = ReplaceSubtext(page, "<title>" + header + "</title>", "<title>[PART1]</title>");
+  if (options.header) page = ReplaceSubtext(page, header, MakersText(*options.header));
+  if (options.notice) {
+    Text notice = MakersText(*options.notice);
+    if (notice.empty()) {
+      page = ReplaceSubtext(page, Text(kNoticeOpen) + book_notice + Text(kNoticeClose));
+    } else {
+      page = ReplaceSubtext(page, book_notice, notice);
+    }
+  }
+  return page;
 }
 
 ByteSet WrapLines(const ByteSet& data) {
@@ -151,10 +197,12 @@ struct Fill {
 // the page is made in one pass: the template with a marker byte (1, 2, ...)
 // where each fill's value lands, made once by running the fills over the
 // template, then each value with only the later fills applied to it.
+}  // namespace
+
 class PageAssembly {
  public:
-  explicit PageAssembly(const std::vector<std::string_view>& placeholders) {
-    marked_ = BookPageTemplate();
+  PageAssembly(const Text& page_template, const std::vector<std::string_view>& placeholders) {
+    marked_ = page_template;
     for (std::size_t k = 0; k < placeholders.size(); ++k) {
       marked_ = ReplaceSubtext(marked_, placeholders[k], Text(1, static_cast<char>(k + 1)));
     }
@@ -193,6 +241,8 @@ class PageAssembly {
   Text marked_;
 };
 
+namespace {
+
 // The fills of a page in their order, the body's second; only the values
 // differ from page to page.
 std::vector<Fill> PageFills(bool wrap_lines) {
@@ -203,13 +253,15 @@ std::vector<Fill> PageFills(bool wrap_lines) {
   return {{"[PART1]", {}}, {"[PART0]", {}}, {"[GOP]", {}}, {"[GOI]", {}}, {"[GON]", {}}, {"[time]", {}}};
 }
 
+PageAssembly MakeAssembly(const Text& page_template, bool wrap_lines) {
+  std::vector<std::string_view> placeholders;
+  for (const Fill& fill : PageFills(wrap_lines)) placeholders.push_back(fill.find);
+  return PageAssembly(page_template, placeholders);
+}
+
 const PageAssembly& AssemblyFor(bool wrap_lines) {
-  auto make = [](bool wrap) {
-    std::vector<std::string_view> placeholders;
-    for (const Fill& fill : PageFills(wrap)) placeholders.push_back(fill.find);
-    return PageAssembly(placeholders);
-  };
-  static const PageAssembly wrapped = make(true), plain = make(false);
+  static const PageAssembly wrapped = MakeAssembly(BookPageTemplate(), true),
+                            plain = MakeAssembly(BookPageTemplate(), false);
   return wrap_lines ? wrapped : plain;
 }
 
@@ -315,7 +367,18 @@ bool BookPageBuilder::Build(const Text& name, const Pieces& pieces, long index, 
     Feed({}, true, body, false);
     fills[1].value = body;
   }
-  AssemblyFor(options.wrap_lines).Append(page, fills.size(), [&](Text& out, std::size_t k) {
+  const PageAssembly* assembly = &AssemblyFor(options.wrap_lines);
+  const bool title_in_head = !ChapterTextHeading(name).empty();
+  if (options.header || options.notice || title_in_head) {
+    Text page_template = BookTemplateFor(options, title_in_head);
+    if (!assembly_ || template_wraps_ != options.wrap_lines || template_ != page_template) {
+      assembly_ = std::make_shared<const PageAssembly>(MakeAssembly(page_template, options.wrap_lines));
+      template_ = std::move(page_template);
+      template_wraps_ = options.wrap_lines;
+    }
+    assembly = assembly_.get();
+  }
+  assembly->Append(page, fills.size(), [&](Text& out, std::size_t k) {
     if (k != 1 || body_in_title) {
       PageAssembly::AppendFilled(out, fills[k].value, fills, k + 1);
       return;
@@ -350,8 +413,11 @@ Text BuildBookPage(const Text& name, const ByteSet& data, long index, long count
 
 bool BookPageHeading(std::string_view page, Text* heading) {
   const Text& page_template = BookPageTemplate();
-  std::string_view first_line = std::string_view(page_template).substr(0, page_template.find("\r\n"));
-  if (!page.starts_with(first_line)) return false;
+  // The first line up to its <title>, and the title's close on that line.
+  std::string_view head = std::string_view(page_template).substr(0, page_template.find("<title>") + 7);
+  if (!page.starts_with(head)) return false;
+  std::size_t line_end = page.find("\r\n");
+  if (page.substr(0, line_end).find("</title>", head.size()) == std::string_view::npos) return false;
   heading->clear();
   // The heading stands between the template's text around "[PART1]": from
   // the start of the line before it to the end of its own line.
@@ -362,15 +428,21 @@ bool BookPageHeading(std::string_view page, Text* heading) {
   std::string_view after =
       std::string_view(page_template).substr(after_start, page_template.find("\r\n", after_start) - after_start);
   std::size_t start = page.find(before);
-  if (start == std::string_view::npos) return true;
+  if (start == std::string_view::npos) {
+    // Only the template's own first line, with its fixed <title>, marks a
+    // book page without its heading's surroundings; another page that
+    // merely begins the same way keeps its own title.
+    std::string_view fixed_line = std::string_view(page_template).substr(0, page_template.find("\r\n"));
+    return page.starts_with(fixed_line);
+  }
   start += before.size();
   std::size_t end = page.find(after, start);
   if (end != std::string_view::npos) *heading = page.substr(start, end - start);
   return true;
 }
 
-Text BuildContentsPage(const std::vector<Text>& entries, const Text& date) {
-  Text page = BookPageTemplate();
+Text BuildContentsPage(const std::vector<Text>& entries, const Text& date, const BookPageOptions& options) {
+  Text page = options.header || options.notice ? BookTemplateFor(options, false) : BookPageTemplate();
   for (std::string_view placeholder : {"[PART1]", "[GOP]", "[GOI]", "[GON]"}) {
     page = ReplaceSubtext(page, placeholder);
   }

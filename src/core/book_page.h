@@ -4,6 +4,8 @@
 // work; the paged book operation does the file steps.
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,13 +28,21 @@ Text PageFileName(long n);
 /// folder with a trailing separator gets "bak" inside it.
 Text BackupFolder(const Text& web_folder);
 
-/// A page's title: the entry's name with every ".txt" removed, matched
+/// The heading that a chapter text's name carries, as the chapter splitter
+/// writes them: "0003 第二章 山雨.txt" (at least four ASCII digits, the first
+/// a zero, a space, the heading, ".txt") gives "第二章 山雨". Empty for any
+/// other name ("2024 年度总结.txt" keeps its title).
+Text ChapterTextHeading(std::string_view name);
+
+/// A page's title: for a chapter text (ChapterTextHeading) its heading;
+/// otherwise the entry's name with every ".txt" removed, matched
 /// case-sensitively, "&", "<" and ">" as "&amp;", "&lt;" and "&gt;", and
 /// characters without a GBK form (name escapes) written as character
 /// references.
 Text BookPageTitle(const Text& name);
 
-/// A contents entry's title: the name with every ".txt" removed, matched
+/// A contents entry's title: a chapter text's heading, else the name with
+/// every ".txt" removed, matched
 /// without regard to ASCII case, "&", "<" and ">" as entity references,
 /// and name escapes written as character references.
 Text ContentsEntryTitle(const Text& name);
@@ -49,7 +59,16 @@ Text Decorate(const Text& text, Random& random);
 struct BookPageOptions {
   bool wrap_lines = false;  // line breaks become HTML breaks, no <pre>
   bool decorate = false;    // hidden decoration (only with wrap_lines)
+  /// The maker's header and notice, written in place of the template's
+  /// kBookHeader and kBookNotice (control characters left out); an empty
+  /// notice leaves out the notice's whole element. Absent: the template's.
+  std::optional<Text> header, notice;
 };
+
+/// The book template for `options` (header and notice). With
+/// `title_in_head` the page's <title> holds the page title ("[PART1]")
+/// instead of the header.
+Text BookTemplateFor(const BookPageOptions& options, bool title_in_head);
 
 /// The page of entry `index` (0-based) of `count` entries, named `name`,
 /// whose text file holds `data`. The body ends before the first 0 byte and
@@ -79,6 +98,11 @@ class BookPageBuilder {
 
  private:
   void Feed(std::string_view piece, bool last, Text& out, bool with_later_fills);
+  // The page made from a template other than the plain book template (a
+  // header, notice or title of its own), kept for the next page.
+  Text template_;
+  bool template_wraps_ = false;
+  std::shared_ptr<const class PageAssembly> assembly_;
   bool wrap_ = false, decorate_ = false;
   bool ended_ = false;       // a 0 byte ended the text
   bool held_cr_ = false;     // a CR ended the last piece; a LF may follow
@@ -90,12 +114,13 @@ class BookPageBuilder {
 };
 
 /// True when `page` is a page of a paged book (it begins with the book
-/// template's first line, whose <title> is the same fixed text on every
-/// page); then `heading` receives the title the page was given (what filled
-/// "[PART1]", empty on the contents page).
+/// template's first line, whatever its <title> holds, and holds the text
+/// around the heading, or begins with the template's own first line); then
+/// `heading` receives the title the page was given (what filled "[PART1]",
+/// empty on the contents page).
 bool BookPageHeading(std::string_view page, Text* heading);
 
 /// The contents page listing `entries` in order, each linked to its page.
-Text BuildContentsPage(const std::vector<Text>& entries, const Text& date);
+Text BuildContentsPage(const std::vector<Text>& entries, const Text& date, const BookPageOptions& options = {});
 
 }  // namespace qm

@@ -94,6 +94,35 @@ const std::uint16_t* Cp936Table() {
   return table.get();
 }
 
+const char16_t* Cp936ToUtf16Table() {
+  static const std::unique_ptr<char16_t[]> table = [] {
+    auto t = std::make_unique<char16_t[]>(0x10000);
+    for (unsigned c = 0; c < 0x10000; ++c) t[c] = c < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
+    const std::uint16_t* forward = Cp936Table();
+    for (unsigned u = 0x80; u < 0x10000; ++u) {
+      std::uint16_t code = forward[u];
+      if (code != kNoCp936Form && code >= 0x80 && t[code] == u'\uFFFD') t[code] = static_cast<char16_t>(u);
+    }
+    return t;
+  }();
+  return table.get();
+}
+
+void AppendGbkAsUtf16(std::string_view gbk, std::u16string* out) {
+  const char16_t* table = Cp936ToUtf16Table();
+  const std::size_t size = gbk.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    auto b = static_cast<unsigned char>(gbk[i]);
+    if (b < 0x80) {
+      out->push_back(static_cast<char16_t>(b));
+    } else if (b == 0x80 || b == 0xFF || i + 1 == size) {
+      out->push_back(table[b]);
+    } else {
+      out->push_back(table[b << 8 | static_cast<unsigned char>(gbk[++i])]);
+    }
+  }
+}
+
 char16_t ComposeForCp936(char16_t base, char16_t mark) {
   for (const Composition& c : kCompositions) {
     if (c.base == base && c.mark == mark) return Cp936Table()[c.composed] != kNoCp936Form ? c.composed : 0;

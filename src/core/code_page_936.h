@@ -3,6 +3,8 @@
 // Plane, as the re-encoding tool writes them.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -27,5 +29,15 @@ const std::uint16_t* Cp936Table();
 /// ü ǖ ǘ ǚ ǜ, and ń ň ǹ ḿ where the table has them), so only these are
 /// composed; every other pair is converted one character after the other.
 char16_t ComposeForCp936(char16_t base, char16_t mark);
+
+/// The other way: a table of 65,536 entries indexed by a code page 936
+/// character (a byte below 0x80, or lead * 256 + trail) giving its UTF-16
+/// code unit, U+FFFD where Cp936Table gives no character that code.
+const char16_t* Cp936ToUtf16Table();
+
+/// Appends the UTF-16 form of the code page 936 text `gbk` to `out`, one
+/// code unit per character; a lead byte without its trail byte and a byte of
+/// 0x80 or 0xFF on its own become U+FFFD.
+void AppendGbkAsUtf16(std::string_view gbk, std::u16string* out);
 
 }  // namespace qm

@@ -20,6 +20,15 @@ inline constexpr std::string_view kOrderListBox = "编辑框11";
 inline constexpr std::string_view kWrapLinesBox = "选择框自动换行";
 inline constexpr std::string_view kDecorateBox = "选择框自动加花";
 inline constexpr std::string_view kBookConvertButton = "按钮转网页";
+inline constexpr std::string_view kNaturalOrderBox = "选择框自然排序";
+inline constexpr std::string_view kHeaderBox = "编辑框页眉";
+inline constexpr std::string_view kNoticeBox = "编辑框声明";
+
+// Chapter splitter.
+inline constexpr std::string_view kSplitModeRadio = "单选框分章节";
+inline constexpr std::string_view kSplitPathBox = "编辑框分章路径";
+inline constexpr std::string_view kChapterRuleBox = "编辑框分章规则";
+inline constexpr std::string_view kSplitButton = "按钮分章节";
 
 // Page simplifier.
 inline constexpr std::string_view kSimplifyModeRadio = "单选框精简网页";

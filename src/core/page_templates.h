@@ -35,6 +35,16 @@ const Text& PlainPageHead();
 /// The text that closes a plain page.
 inline constexpr std::string_view kPlainPageTail = "</BODY></HTML>";
 
+/// The header of every book page (in its <title> and above its text) and
+/// the notice under it, as the book template writes them (UTF-8; the window
+/// shows them as the start texts of the boxes that change them), and the
+/// element the notice stands in.
+inline constexpr std::string_view kBookHeaderUtf8 = "倾情制作";
+inline constexpr std::string_view kBookNoticeUtf8 =
+    "声明:本电子书仅供读者试看,请在下载24小时内删除,不得用作商业用途,如果喜欢请购买正版图书!!!";
+inline constexpr std::string_view kNoticeOpen = "<font size=\"2\" color=\"#00FFFF\">";
+inline constexpr std::string_view kNoticeClose = "</font><br>";
+
 // Book fragments.
 /// Put in place of each CR LF of a text when lines are wrapped.
 inline constexpr std::string_view kWrapLineBreak = "<br>&nbsp;&nbsp;&nbsp;";

@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "core/chapter_rule_text.h"
 #include "core/control_names.h"
+#include "core/page_templates.h"
 
 namespace qm {
 namespace {
@@ -88,8 +90,16 @@ const std::array kControls = {
     C(controls::kBookConvertButton, K::kButton, "分组框2", 96, 48, 71, 24, "转网页")
         .Tip("按下面的顺序把文本写成 000.htm…和目录页 index.htm，放在同一文件夹；原文本移到子文件夹 bak。"),
     C("标签4", K::kLabel, "分组框2", 16, 79, 264, 16, "目录中文档顺序（需要时用手工编辑来排序）："),
-    C(controls::kOrderListBox, K::kEditBox, "分组框2", 8, 95, 337, 224, {}, false, false, kWhiteLines)
+    C(controls::kOrderListBox, K::kEditBox, "分组框2", 8, 95, 337, 180, {}, false, false, kWhiteLines)
         .Tip("书中各页的顺序，每行一个文本文件名；可以手工调整行的先后再“转网页”。"),
+    C("标签页眉", K::kLabel, "分组框2", 8, 282, 36, 16, "页眉："),
+    C(controls::kHeaderBox, K::kEditBox, "分组框2", 44, 280, 120, 18, kBookHeaderUtf8, false, false, kGrey)
+        .Tip("每页最上面的一行字；保持“倾情制作”时网页与以前一样。"),
+    C(controls::kNaturalOrderBox, K::kCheckBox, "分组框2", 190, 280, 120, 18, "按章节序号排序")
+        .Tip("拖入文件夹时按文件名中的章节序号（含中文数字）排列顺序：第2章在第10章前。"),
+    C("标签声明", K::kLabel, "分组框2", 8, 304, 36, 16, "声明："),
+    C(controls::kNoticeBox, K::kEditBox, "分组框2", 44, 302, 292, 18, kBookNoticeUtf8, false, false, kGrey)
+        .Tip("写进每页的声明文字；清空则各页不留声明。"),
     // Page simplifier.
     C("分组框7", K::kGroupBox, kWebPage, 536, 240, 144, 112),
     C(controls::kSimplifyModeRadio, K::kRadioButton, kWebPage, 546, 239, 68, 15, "精简网页")
@@ -112,10 +122,23 @@ const std::array kControls = {
     // The promotional panel.
     C("标签1", K::kLabel, kWebPage, 520, 35, 168, 16, "Quillmere 文本电子书工具"),
     C(controls::kGuideLink, K::kHyperlink, kWebPage, 536, 51, 144, 32, "使用说明").Tip("在浏览器中打开中文使用说明。"),
-    C("标签2", K::kLabel, kWebPage, 528, 131, 72, 16, "CHM 格式："),
-    C("标签3", K::kLabel, kWebPage, 568, 147, 120, 16, "HTML Help 1.x"),
-    C("超级链接框2", K::kHyperlink, kWebPage, 536, 176, 144, 32, "HTML Help 资料")
+    C("标签2", K::kLabel, kWebPage, 528, 188, 72, 16, "CHM 格式："),
+    C("标签3", K::kLabel, kWebPage, 600, 188, 80, 16, "HTML Help 1.x"),
+    C("超级链接框2", K::kHyperlink, kWebPage, 536, 206, 144, 32, "HTML Help 资料")
         .Tip("在浏览器中打开 HTML Help 的资料网页。"),
+    // Chapter splitter.
+    C("分组框分章节", K::kGroupBox, kWebPage, 536, 88, 144, 96),
+    C(controls::kSplitModeRadio, K::kRadioButton, kWebPage, 546, 87, 60, 15, "分章节")
+        .Tip("分章节：把一整部小说文本按章拆成每章一个文本，放在它旁边以书名命名的新文件夹里。选中它，或把文本拖到本组的框上。"),
+    C("标签分章路径", K::kLabel, "分组框分章节", 6, 21, 40, 16, "文本："),
+    C(controls::kSplitPathBox, K::kEditBox, "分组框分章节", 47, 20, 87, 16, {}, false, false, kGrey)
+        .Tip("要分章的小说文本（或装着文本的文件夹）：拖到这里，或点右端的“…”选择。"),
+    C("标签分章规则", K::kLabel, "分组框分章节", 6, 42, 40, 16, "章节："),
+    C(controls::kChapterRuleBox, K::kEditBox, "分组框分章节", 47, 41, 87, 16, kDefaultChapterRuleUtf8, false, false,
+      kGrey)
+        .Tip("认出章节标题行的规则（正则表达式），例如“第……章”；可以改了再分一次。"),
+    C(controls::kSplitButton, K::kButton, "分组框分章节", 78, 64, 56, 22, "分章节", true)
+        .Tip("按规则把文本拆成每章一个文本（GB2312），写进它旁边的新文件夹，原文本不动；需要先拖入文本。"),
     C(controls::kWebDropArea, K::kDropTarget, kWebPage, 0, 0, 0, 0),
     // Page "CHM制作".
     C("标签22", K::kLabel, kChmPage, 11, 37, 69, 16, "网页文件夹："),
@@ -189,6 +212,7 @@ std::span<const FolderBox> FolderBoxes() {
       {controls::kRenameFolderBox, controls::kRenameModeRadio},
       {controls::kBookFolderBox, controls::kBookModeRadio},
       {controls::kSimplifyFolderBox, controls::kSimplifyModeRadio},
+      {controls::kSplitPathBox, controls::kSplitModeRadio},
       {chm::kFolderBox, ""},
   };
   return kBoxes;

@@ -14,6 +14,7 @@
 #include "chm/tree_editing.h"
 #include "chm/unpacking.h"
 #include "convert/batch_conversion.h"
+#include "convert/chapter_splitting.h"
 #include "convert/paged_book.h"
 #include "convert/web_tab_drop.h"
 #include "core/control_names.h"
@@ -34,6 +35,7 @@ TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
       {controls::kRenameButton, &FileNameCharReplacement},
       {controls::kBookConvertButton, &PagedBookConversion},
       {controls::kSimplifyButton, &PageSimplification},
+      {controls::kSplitButton, &ChapterSplitting},
       {chm::kNoOwnContentsBox, &OnNoOwnContentsToggled},
       {chm::kBuildButton, &BuildContents},
       {chm::kUnpackButton, &ChmUnpacking},

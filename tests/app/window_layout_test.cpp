@@ -25,7 +25,7 @@ TEST(WindowLayoutTest, StartStatesOfTheTables) {
     if (c.disabled) disabled.insert(c.name);
   }
   EXPECT_EQ(disabled, (std::set<std::string_view>{"按钮批量转换", "按钮取消转换", "按钮编码转换", "按钮量改字符",
-                                                  "按钮精简网页", "按钮CHM解包", "按钮转CHM"}));
+                                                  "按钮精简网页", "按钮CHM解包", "按钮转CHM", "按钮分章节"}));
   EXPECT_TRUE(FindControl("编辑框9")->hidden);
   EXPECT_EQ(FindControl("编辑框原类型")->text, ".txt");
   EXPECT_EQ(FindControl("编辑框原字符")->text, "txt");

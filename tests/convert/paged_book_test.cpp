@@ -126,7 +126,8 @@ TEST_F(PagedBookTest, LongListNumbersPagesPastOneThousand) {
   EXPECT_NE(File("1000.htm").find(PreviousPageLink("999")), std::string::npos);
   EXPECT_FALSE(Has("/books/novel/1001.htm"));
   EXPECT_NE(File("index.htm").find("<A HREF=1000.htm><font size=4>n1000</font>"), std::string::npos);
-  EXPECT_EQ(LastMessage(), "ok");  // missing texts are not failures
+  EXPECT_NE(LastMessage().find(Gbk("n0.txt：文件夹中没有这个文件")), Text::npos);  // missing texts are named
+  EXPECT_NE(LastMessage().find(Gbk("共 1001 个")), Text::npos);
 }
 
 TEST_F(PagedBookTest, EmptyLineInTheListTakesAPageNumber) {
@@ -189,7 +190,8 @@ TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
   EXPECT_EQ(Body("000.htm"), "");
   EXPECT_EQ(Body("001.htm"), "B");
   EXPECT_EQ(Body("002.htm"), "");
-  EXPECT_EQ(LastMessage(), "ok");
+  EXPECT_NE(LastMessage().find(Gbk("a.txt：文件夹中没有这个文件，它的网页是空的")), Text::npos);
+  EXPECT_NE(LastMessage().find(Gbk("b.txt：文件夹中没有这个文件")), Text::npos);  // the second time
 }
 
 TEST_F(PagedBookTest, EntriesThatAreNoBareFileNamesAreRefusedAndReported) {
@@ -313,6 +315,56 @@ TEST_F(PagedBookTest, UnreadableTextStaysAndIsReported) {
   EXPECT_FALSE(Has("/books/bak/a.txt"));
   EXPECT_EQ(Body("000.htm"), "");
   EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
+}
+
+TEST_F(PagedBookTest, MakersHeaderAndNoticeReplaceTheTemplatesOwn) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.AddFile("/books/novel/b.txt", "B");
+  List("a.txt\r\nb.txt");
+  // As the boxes start: every page exactly as the plain template makes it.
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(File("000.htm"), BuildBookPage("a.txt", ByteSet("A"), 0, 2, "2024-5-7", {}, f.random));
+  EXPECT_EQ(File("index.htm"), BuildContentsPage({"a.txt", "b.txt"}, "2024-5-7"));
+
+  f.fs.AddFile("/books/novel/c.txt", "C");
+  List("c.txt");
+  f.ui.SetText(controls::kHeaderBox, Gbk("小林制作"));
+  f.ui.SetText(controls::kNoticeBox, Gbk("仅供自己阅读"));
+  PagedBookConversion(f.ctx);
+  for (std::string_view page : {"000.htm", "index.htm"}) {
+    std::string text = File(page);
+    EXPECT_EQ(text.find(Gbk("倾情制作")), std::string::npos) << page;
+    EXPECT_NE(text.find(Gbk("<title>小林制作</title>")), std::string::npos) << page;
+    EXPECT_NE(text.find(Gbk("size=2 >小林制作</font>")), std::string::npos) << page;
+    EXPECT_NE(text.find(Gbk("<font size=\"2\" color=\"#00FFFF\">仅供自己阅读</font><br></div>")), std::string::npos);
+  }
+  EXPECT_EQ(Body("000.htm"), "C");
+
+  f.fs.AddFile("/books/novel/d.txt", "D");
+  List("d.txt");
+  f.ui.SetText(controls::kNoticeBox, "");
+  PagedBookConversion(f.ctx);
+  EXPECT_NE(File("000.htm").find("</table></table></div></body></html>"), std::string::npos);
+  EXPECT_EQ(File("000.htm").find("#00FFFF"), std::string::npos);
+}
+
+TEST_F(PagedBookTest, ChapterTextsGiveTheirHeadingsAsTitles) {
+  const Text name = Gbk("0003 第二章 山雨.txt");
+  f.fs.AddFile("/books/novel/" + name, Gbk("第二章 山雨\r\n"));
+  f.fs.AddFile("/books/novel/0004.txt", "x");  // no heading in the name
+  List(name + "\r\n0004.txt");
+  PagedBookConversion(f.ctx);
+  std::string page = File("000.htm");
+  EXPECT_NE(page.find(Gbk("<title>第二章 山雨</title>")), std::string::npos);
+  EXPECT_NE(page.find(Gbk("<div align=\"center\">第二章 山雨</div>")), std::string::npos);
+  EXPECT_NE(File("index.htm").find(Gbk("<font size=4>第二章 山雨</font>")), std::string::npos);
+  Text heading;
+  ASSERT_TRUE(BookPageHeading(page, &heading));
+  EXPECT_EQ(heading, Gbk("第二章 山雨"));
+  // A page of someone else's that begins like a book page keeps its own title.
+  EXPECT_FALSE(
+      BookPageHeading(page.substr(0, page.find("<title>")) + "<title>own</title></head><body></body>", &heading));
+  EXPECT_NE(File("001.htm").find("<div align=\"center\">0004</div>"), std::string::npos);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The text-to-page operations: the paged book, the batch conversion and its
-// undo. Their text files (or pages) leave the folder only as a backup copy
+// undo, and the chapter splitter. Their text files (or pages) leave the folder only as a backup copy
 // or as the page made from them.
 
 #include "faults/convert_scenarios.h"
 
 #include "convert/batch_conversion.h"
+#include "convert/chapter_rule.h"
+#include "convert/chapter_splitting.h"
 #include "convert/framed_page.h"
 #include "convert/paged_book.h"
 #include "core/book_page.h"
@@ -143,8 +145,31 @@ class UndoScenario : public Scenario {
   }
 };
 
+// The chapter splitter only reads the novel and writes into a folder of its
+// own: the novel and a file already named like the book stay as they are.
+class ChapterSplittingScenario : public Scenario {
+ public:
+  std::string Name() const override { return "ChapterSplitting"; }
+  void Run(Context& ctx) override { ChapterSplitting(ctx); }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
+    return messages.size() != 1 || messages[0].content.find(Gbk("分成 ")) == Text::npos ||
+           messages[0].content.find(Gbk("不完整")) != Text::npos;
+  }
+
+ protected:
+  void Build(const Stage& stage, const Text& root) override {
+    Text shelf = JoinPath(root, "novels");
+    Folder(stage.fs, shelf);
+    Untouched(stage.fs, JoinPath(shelf, "rain.txt"), Gbk("前面的话\r\n第一章 山雨\r\n正文。\r\n第二章 夜\r\n"));
+    Untouched(stage.fs, JoinPath(shelf, "rain"), "a file named like the book");
+    stage.ui.SetText(controls::kSplitPathBox, JoinPath(shelf, "rain.txt"));
+    stage.ui.SetText(controls::kChapterRuleBox, DefaultChapterRule());
+  }
+};
+
 }  // namespace
 
+std::unique_ptr<Scenario> MakeChapterSplittingScenario() { return std::make_unique<ChapterSplittingScenario>(); }
 std::unique_ptr<Scenario> MakePagedBookScenario() { return std::make_unique<PagedBookScenario>(); }
 std::unique_ptr<Scenario> MakeBatchConversionScenario() { return std::make_unique<BatchConversionScenario>(); }
 std::unique_ptr<Scenario> MakeUndoScenario() { return std::make_unique<UndoScenario>(); }

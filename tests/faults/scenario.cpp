@@ -77,6 +77,7 @@ std::vector<std::unique_ptr<Scenario>> AllScenarios() {
   all.push_back(MakePagedBookScenario());
   all.push_back(MakeBatchConversionScenario());
   all.push_back(MakeUndoScenario());
+  all.push_back(MakeChapterSplittingScenario());
   all.push_back(MakeFileNameScenario());
   all.push_back(MakeSimplifierScenario());
   all.push_back(MakeReencodingScenario());

@@ -1,5 +1,9 @@
 #include "support/memory_controls.h"
 
+#include "core/control_names.h"
+#include "core/page_templates.h"
+#include "runtime/encoding.h"
+
 namespace qm {
 namespace {
 
@@ -10,6 +14,11 @@ V Lookup(const Map& map, std::string_view key, V fallback) {
 }
 
 }  // namespace
+
+MemoryControls::MemoryControls() {
+  texts_[std::string(controls::kHeaderBox)] = Gbk(kBookHeaderUtf8);
+  texts_[std::string(controls::kNoticeBox)] = Gbk(kBookNoticeUtf8);
+}
 
 Text MemoryControls::GetText(std::string_view c) { return Lookup(texts_, c, Text()); }
 void MemoryControls::SetText(std::string_view c, const Text& t) { texts_[std::string(c)] = t; }

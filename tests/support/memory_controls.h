@@ -1,7 +1,8 @@
 #pragma once
 // Controls, message boxes and cursor kept in memory, for running operations
 // without a window. Every property starts as the window would have it only
-// when the test sets it; unknown controls read as empty, enabled, unticked.
+// when the test sets it (but for the header and notice boxes); unknown
+// controls read as empty, enabled, unticked.
 
 #include <map>
 #include <string>
@@ -20,6 +21,11 @@ struct ShownMessage {
 class MemoryControls : public Controls, public Dialogs, public Cursor {
  public:
   using Dialogs::MessageBox;
+
+  /// The boxes whose start text is the value an operation takes unless the
+  /// user changes it (the book's header and notice) start with it, as in
+  /// the window.
+  MemoryControls();
 
   Text GetText(std::string_view control) override;
   void SetText(std::string_view control, const Text& text) override;
