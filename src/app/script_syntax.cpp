@@ -236,7 +236,7 @@ bool DecodeScriptText(std::string_view arg, bool to_gbk, std::string* out, std::
   out->clear();
   std::string plain;  // a run of ordinary characters, converted at once
   auto flush = [&] {
-    out->append(to_gbk ? GbkFromUtf8(plain) : plain);
+    out->append(to_gbk ? TextFromWindow(plain) : plain);
     plain.clear();
   };
   for (std::size_t i = 0; i < arg.size(); ++i) {

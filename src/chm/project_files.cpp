@@ -10,6 +10,8 @@
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
 
+#include <algorithm>
+
 namespace qm {
 
 using namespace chm;
@@ -59,21 +61,26 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
     const Text& text = tree.ItemText(i);
     if (IsFolderPath(path)) {
       body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", FileEntryName(WithoutAll(text, ">", "<")));
-      body += tree.HasChildren(i) ? kOpenList : kEntryEnd;
     } else if (IsInsideFolder(path)) {
       Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
       Text name = entry_name(local, WithoutPageExtension(WithoutAll(text, ">", "<")));
       Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
       body += ReplaceSubtext(entry, "CCCCCC", QuotedAttributeText(local));
-      body += kEntryEnd;
-      // Close as many lists as the depth falls to the next item (the depth
-      // after the last item is 0); a fall of four or more closes none.
-      body += CloseLists(tree.Depth(i) - tree.Depth(i + 1));
     } else {
       Text local = WithoutFinalBackslash(path);
       Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", QuotedAttributeText(local));
       body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
+    }
+    // An item with children opens their list. After any other item, the
+    // lists it ends close: one for each level the depth falls to the next
+    // item, down to the top-level list, which the footer closes (after the
+    // last item that is all of them). So every entry stands at its own
+    // depth, whatever folders hold or however far the depth falls.
+    if (tree.HasChildren(i)) {
+      body += kOpenList;
+    } else {
       body += kEntryEnd;
+      body += CloseLists(tree.Depth(i) - std::max(1, tree.Depth(i + 1)));
     }
   });
   return ContentsHeader() + body + ContentsFooter();

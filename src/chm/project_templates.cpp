@@ -64,13 +64,11 @@ const Text& TopDocumentEntryTemplate() {
   return text;
 }
 
-std::string_view CloseLists(int levels) {
-  switch (levels) {
-    case 1: return "\r\n</UL>\r\n";
-    case 2: return "\r\n</UL>\r\n</UL>\r\n";
-    case 3: return "\r\n</UL>\r\n</UL>\r\n</UL>\r\n";
-    default: return {};
-  }
+Text CloseLists(int levels) {
+  if (levels <= 0) return {};
+  Text text = "\r\n";
+  for (int k = 0; k < levels; ++k) text += "</UL>\r\n";
+  return text;
 }
 
 }  // namespace qm

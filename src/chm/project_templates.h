@@ -25,11 +25,12 @@ const Text& NestedDocumentEntryTemplate();
 /// A top-level document; "AAAAAA" is its name, "GGGGGG" its path.
 const Text& TopDocumentEntryTemplate();
 
-/// What follows an entry: a line end; a nested list opened after a folder
-/// that has children; one, two or three nested lists closed.
+/// What follows an entry: a line end, or a nested list opened after an
+/// item that has children.
 inline constexpr std::string_view kEntryEnd = "\r\n";
 inline constexpr std::string_view kOpenList = "\r\n<UL>\r\n";
-/// The closing of `levels` nested lists (1 to 3).
-std::string_view CloseLists(int levels);
+/// The closing of `levels` nested lists, written after an entry's line end:
+/// CR LF, then "</UL>" CR LF for each level; empty for 0 or fewer.
+Text CloseLists(int levels);
 
 }  // namespace qm

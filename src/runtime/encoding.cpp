@@ -75,6 +75,27 @@ bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string*
   return true;
 }
 
+// Walks a Text: `run(part)` for each stretch without name escapes, and
+// `escape(at, native, length)` for each escape (NameEscapeAt's reading of
+// the bytes at `at`), which returns how many bytes to go on after.
+template <typename Run, typename Escape>
+void ForEachRunAndEscape(std::string_view text, Run&& run, Escape&& escape) {
+  std::size_t i = 0;
+  std::size_t start = 0;  // of the run not yet passed on
+  while (i < text.size()) {
+    if (static_cast<unsigned char>(text[i]) != 0xFF) {
+      i += CharWidthAt(text, i);
+      continue;
+    }
+    if (i > start) run(text.substr(start, i - start));
+    std::string_view native;
+    std::size_t length = NameEscapeAt(text, i, &native);
+    i += escape(i, native, length);
+    start = i;
+  }
+  if (text.size() > start) run(text.substr(start));
+}
+
 }  // namespace
 
 std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view* native) {
@@ -133,6 +154,26 @@ Text GbkFromUtf8(std::string_view utf8) {
     i += n ? n : 1;
     out.push_back('?');
   }
+  return out;
+}
+
+std::string WindowText(std::string_view text) {
+  if (!HasNameEscape(text)) return Utf8FromGbk(text);
+  std::string out;
+  out.reserve(text.size() * 3 / 2);
+  ForEachRunAndEscape(
+      text, [&](std::string_view run) { out += Utf8FromGbk(run); },
+      [&](std::size_t at, std::string_view native, std::size_t length) {
+        if (native.size() > 1) {
+          out.append(native);
+          return length;
+        }
+        out.append("\xEF\xBF\xBD");
+        // A stray byte's escape goes as a whole; a 0xFF that begins no
+        // escape goes alone.
+        const bool stray = length == 4 && static_cast<unsigned char>(text[at + 1]) == 0xC0;
+        return stray ? length : std::size_t{1};
+      });
   return out;
 }
 
@@ -236,32 +277,22 @@ Text NameWithReferences(std::string_view text, ReferenceForm form) {
 std::string NativeName(std::string_view path) {
   std::string out;
   out.reserve(path.size() + path.size() / 2);
-  std::size_t i = 0;
-  std::size_t run = 0;  // start of the plain GBK run not yet converted
-  auto flush = [&](std::size_t end) {
-    std::string_view part = path.substr(run, end - run);
-    std::size_t k = 0;
-    while (k < part.size()) {
-      k += FromGbk().Run(part.substr(k), &out);
-      if (k >= part.size()) break;
-      // A byte that is not GBK passes through unchanged.
-      out.push_back(part[k]);
-      ++k;
-    }
-  };
-  while (i < path.size()) {
-    auto b = static_cast<unsigned char>(path[i]);
-    if (b != 0xFF) {
-      i += CharWidthAt(path, i);
-      continue;
-    }
-    flush(i);
-    std::string_view native;
-    i += NameEscapeAt(path, i, &native);  // a lone 0xFF stands for nothing
-    out.append(native);
-    run = i;
-  }
-  flush(path.size());
+  ForEachRunAndEscape(
+      path,
+      [&](std::string_view part) {
+        std::size_t k = 0;
+        while (k < part.size()) {
+          k += FromGbk().Run(part.substr(k), &out);
+          if (k >= part.size()) break;
+          // A byte that is not GBK passes through unchanged.
+          out.push_back(part[k]);
+          ++k;
+        }
+      },
+      [&](std::size_t, std::string_view native, std::size_t length) {
+        out.append(native);  // a lone 0xFF stands for nothing
+        return length;
+      });
   return out;
 }
 

@@ -38,6 +38,19 @@ Text TextFromNativeName(std::string_view utf8);
 /// A path Text as the UTF-8 name to give to the system.
 std::string NativeName(std::string_view path);
 
+/// Text typed or shown in the window (UTF-8) as a Text: every character
+/// with a GBK form (the euro sign aside) in GBK, and every other one as its
+/// name escape (TextFromNativeName) instead of the "?" of GbkFromUtf8, so
+/// that WindowText gives back what was typed and a name edited by hand
+/// still names its file.
+inline Text TextFromWindow(std::string_view utf8) { return TextFromNativeName(utf8); }
+
+/// What the window shows for `text`, in UTF-8: its GBK characters
+/// converted (Utf8FromGbk), and every name escape as the character it stands
+/// for, so that a name shows as it is; a stray byte's escape, and any byte
+/// that is no GBK character, shows as U+FFFD.
+std::string WindowText(std::string_view text);
+
 /// True when `text` holds a name escape (a name without a GBK form).
 bool HasNameEscape(std::string_view text);
 

@@ -267,7 +267,7 @@ class ChildWatch {
     std::string name;
     if (!ParseProgressLine(line, &done_, &total_, &name)) return;
     last_news_ = NowMs();
-    if (!name.empty()) current_ = GbkFromUtf8(name);
+    if (!name.empty()) current_ = TextFromNativeName(name);
     if (progress_.Stopped()) progress_.Done(done_);
     else if (!progress_.Step(done_, total_, current_)) result.stopped = true;
   }

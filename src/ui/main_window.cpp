@@ -58,7 +58,7 @@ QString LinkAddress(std::string_view name) {
 
 // A multi-line box's Text as the widget shows it: CR LF becomes LF.
 QString DisplayText(const Text& text, bool multi_line) {
-  std::string utf8 = Utf8FromGbk(text);
+  std::string utf8 = WindowText(text);
   if (multi_line) {
     std::string out;
     out.reserve(utf8.size());
@@ -74,14 +74,14 @@ QString DisplayText(const Text& text, bool multi_line) {
 // What the user typed, as a Text; lines of multi-line boxes end in CR LF.
 Text TypedText(const QString& shown, bool multi_line) {
   std::string utf8 = shown.toStdString();
-  if (!multi_line) return GbkFromUtf8(utf8);
+  if (!multi_line) return TextFromWindow(utf8);
   std::string out;
   out.reserve(utf8.size() + utf8.size() / 16);
   for (char c : utf8) {
     if (c == '\n') out += "\r\n";
     else out.push_back(c);
   }
-  return GbkFromUtf8(out);
+  return TextFromWindow(out);
 }
 
 bool IsFolderBox(std::string_view name) {

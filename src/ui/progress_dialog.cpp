@@ -91,7 +91,7 @@ bool ProgressDialog::Show(long done, long total, const Text& current) {
   dialog_->setValue(total > 0 ? static_cast<int>(std::min(done, total)) : 0);
   QString count = total > 0 ? QStringLiteral("已完成 %1 / %2 个文件").arg(done).arg(total)
                             : QStringLiteral("已完成 %1 个文件").arg(done);
-  QString name = QString::fromStdString(Utf8FromGbk(current));
+  QString name = QString::fromStdString(WindowText(current));
   dialog_->setLabelText(count + "\n" + dialog_->fontMetrics().elidedText(name, Qt::ElideMiddle, 340));
   QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   return !cancel_;

@@ -13,7 +13,7 @@
 namespace qm {
 namespace {
 
-QString Q(const Text& gbk) { return QString::fromStdString(Utf8FromGbk(gbk)); }
+QString Q(const Text& text) { return QString::fromStdString(WindowText(text)); }
 
 // The answer codes of a message box's buttons.
 enum Answer { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4, kYes = 5, kNo = 6 };

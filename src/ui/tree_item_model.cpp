@@ -64,7 +64,7 @@ bool TreeItemModel::hasChildren(const QModelIndex& parent) const {
 QVariant TreeItemModel::data(const QModelIndex& index, int role) const {
   int item = ItemFor(index);
   if (item < 0) return {};
-  if (role == Qt::DisplayRole) return QString::fromStdString(Utf8FromGbk(tree_.ItemText(item)));
+  if (role == Qt::DisplayRole) return QString::fromStdString(WindowText(tree_.ItemText(item)));
   if (role == Qt::DecorationRole) return IconFor(tree_.Image(item), tree_.SelectedImage(item));
   if (item == home_page_ && role == Qt::FontRole) {
     QFont bold;

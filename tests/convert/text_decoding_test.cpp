@@ -65,6 +65,38 @@ TEST(TextDecoding, RealWorldShapes) {
   }
 }
 
+// GBK texts whose bytes are also well-formed UTF-8 (two-byte sequences
+// only) stay GBK byte for byte; UTF-8 texts of real alphabets stay UTF-8.
+TEST(TextDecoding, GbkTextsThatLookLikeUtf8StayGbk) {
+  for (const char* shape : {"小说", "山水诗", "学习", "中文", "联通", "飘飘", "偶然", "第1回 小说\r\n"}) {
+    const Text gbk = Gbk(shape);
+    EXPECT_EQ(DetectTextEncoding(gbk), E::kGbk) << shape;
+    EXPECT_EQ(DecodeTextFile(ByteSet(gbk)).gbk.bytes, gbk) << shape;
+  }
+  for (const char* utf8 : {"привет, мир", "καλημέρα", "café crème", "25°C", "Ελλάδα und Größe"})
+    EXPECT_EQ(DetectTextEncoding(utf8), E::kUtf8) << utf8;
+  // Random GB2312 characters with lead bytes C2-DF and trail bytes A1-BF,
+  // each of which is a UTF-8 sequence. Texts made only of rows C2-C8, CC and
+  // CD read as accented Latin letters ("é" is C3 A9) and combining marks,
+  // and are left out: UTF-8 wins there.
+  std::mt19937 rng(21);
+  for (int n = 0; n < 3000;) {
+    Text text;
+    bool beyond_latin_rows = false;
+    for (int k = 1 + static_cast<int>(rng() % 8); k > 0; --k) {
+      const auto lead = static_cast<unsigned char>(0xC2 + rng() % 30);
+      beyond_latin_rows = beyond_latin_rows || (lead > 0xC8 && lead != 0xCC && lead != 0xCD);
+      text += static_cast<char>(lead);
+      text += static_cast<char>(0xA1 + rng() % 31);
+      if (rng() % 4 == 0) text += " 1\r\n"[rng() % 4];
+    }
+    if (!beyond_latin_rows) continue;
+    ++n;
+    ASSERT_EQ(DetectTextEncoding(text), E::kGbk) << testing::PrintToString(text);
+    ASSERT_EQ(DecodeTextFile(ByteSet(text)).gbk.bytes, text);
+  }
+}
+
 TEST(TextDecoding, EveryEncodingOfATextGivesTheSameGbk) {
   struct Piece {
     std::u16string utf16;

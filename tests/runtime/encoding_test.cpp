@@ -53,6 +53,9 @@ TEST(NativeNames, EveryCharacterSurvivesTheRoundTrip) {
     std::string name = "a" + Utf8(c) + "b";
     Text text = TextFromNativeName(name);
     ASSERT_EQ(NativeName(text), name) << "U+" << std::hex << static_cast<unsigned>(c);
+    // The window shows it as it is, and what is typed there comes back.
+    ASSERT_EQ(WindowText(text), name) << "U+" << std::hex << static_cast<unsigned>(c);
+    ASSERT_EQ(WindowText(TextFromWindow(name)), name) << "U+" << std::hex << static_cast<unsigned>(c);
     // Whatever the character became, "b" stays a character of its own.
     ASSERT_EQ(FindTextBackwards(text, "b"), TextLength(text)) << std::hex << static_cast<unsigned>(c);
   }

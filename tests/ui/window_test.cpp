@@ -4,11 +4,13 @@
 
 #include <QAbstractButton>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTest>
 #include <QUrl>
@@ -18,6 +20,7 @@
 #include "core/window_layout.h"
 #include "runtime/encoding.h"
 #include "ui/folder_line_edit.h"
+#include "ui/progress_dialog.h"
 #include "ui/qt_app.h"
 #include "ui/tree_box.h"
 
@@ -152,6 +155,46 @@ TEST_F(WindowTest, EditBoxesGiveBackTheirBytesUntilTheUserEdits) {
   TypeChars(line, "x");
   EXPECT_EQ(window->EditText(controls::kBookFolderBox), Gbk("目录x"));
   EXPECT_FALSE(events.closed);
+}
+
+// A name with a character code page 936 lacks (U+30FB) is held as a name
+// escape; the window shows the character in the boxes, the tree and the
+// progress dialog, and an edit by hand keeps it.
+TEST_F(WindowTest, NamesWithoutAGbkFormShowAsTheyAreAndSurviveEditing) {
+  const Text name = TextFromNativeName("001感遇・其一.txt");
+  ASSERT_TRUE(HasNameEscape(name));
+  window->SetEditText(controls::kOrderListBox, name + "\r\n" + Gbk("002静夜思.txt"));
+  auto* order = static_cast<QPlainTextEdit*>(window->Control(controls::kOrderListBox));
+  EXPECT_EQ(order->toPlainText(), QString::fromUtf8("001感遇・其一.txt\n002静夜思.txt"));
+  order->moveCursor(QTextCursor::End);
+  TypeChars(order, QString::fromUtf8("・"));
+  EXPECT_EQ(window->EditText(controls::kOrderListBox), name + "\r\n" + TextFromNativeName("002静夜思.txt・"));
+
+  auto* line = static_cast<QLineEdit*>(window->Control(controls::kBookFolderBox));
+  window->SetEditText(controls::kBookFolderBox, TextFromNativeName("/书/😀"));
+  EXPECT_EQ(line->text(), QString::fromUtf8("/书/😀"));
+  line->setFocus();
+  line->end(false);
+  TypeChars(line, "x");
+  EXPECT_EQ(window->EditText(controls::kBookFolderBox), TextFromNativeName("/书/😀x"));
+
+  tree.Add(-1, name, 1);
+  window->Settle();
+  EXPECT_EQ(window->Tree().model()->index(0, 0).data().toString(), QString::fromUtf8("001感遇・其一.txt"));
+
+  ProgressDialog progress(*window);
+  progress.Begin();
+  QProgressDialog* dialog = nullptr;
+  QElapsedTimer clock;
+  clock.start();
+  while (!dialog && clock.elapsed() < 5000) {
+    progress.Step(1, 2, name);
+    dialog = window->findChild<QProgressDialog*>();
+  }
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->labelText().contains(QString::fromUtf8("001感遇・其一.txt")))
+      << dialog->labelText().toStdString();
+  progress.Close();
 }
 
 TEST_F(WindowTest, EscClosesTheWindowFromAnyControl) {
