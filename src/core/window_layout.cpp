@@ -129,7 +129,8 @@ const std::array kControls = {
     // Chapter splitter.
     C("分组框分章节", K::kGroupBox, kWebPage, 536, 88, 144, 96),
     C(controls::kSplitModeRadio, K::kRadioButton, kWebPage, 546, 87, 60, 15, "分章节")
-        .Tip("分章节：把一整部小说文本按章拆成每章一个文本，放在它旁边以书名命名的新文件夹里。选中它，或把文本拖到本组的框上。"),
+        .Tip("分章节：把一整部小说文本按章拆成每章一个文本，放在它旁边以书名命名的新文件夹里。选中它，或把文本拖到本组"
+             "的框上。"),
     C("标签分章路径", K::kLabel, "分组框分章节", 6, 21, 40, 16, "文本："),
     C(controls::kSplitPathBox, K::kEditBox, "分组框分章节", 47, 20, 87, 16, {}, false, false, kGrey)
         .Tip("要分章的小说文本（或装着文本的文件夹）：拖到这里，或点右端的“…”选择。"),
