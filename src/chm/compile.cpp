@@ -9,37 +9,10 @@
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
-
-// `arg` in quotes as one argument of a command line that is split by the
-// Windows rules: a quote inside becomes backslash-quote, and the backslashes
-// right before a quote (or before the closing one) are doubled; the
-// second byte of a two-byte character is never taken for a backslash. A folder
-// name holding a quote then still reaches the compiler whole.
-Text QuotedArgument(const Text& arg) {
-  Text out = "\"";
-  std::size_t backslashes = 0;
-  for (std::size_t i = 0; i < arg.size(); ++i) {
-    char c = arg[i];
-    if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < arg.size()) {
-      // A two-byte character: its second byte is never a backslash.
-      out.append(arg, i++, 2);
-      backslashes = 0;
-      continue;
-    }
-    if (c == '\\') {
-      ++backslashes;
-    } else {
-      if (c == '"') out.append(backslashes + 1, '\\');
-      backslashes = 0;
-    }
-    out += c;
-  }
-  out.append(backslashes, '\\');
-  return out + "\"";
-}
 
 // Compile without our own contents file: takes the book's .hhc out of the
 // project text (any letter case) and writes the project file again. It is
@@ -85,6 +58,7 @@ void CompileChm(Context& ctx) {
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
 
+  RemoveStaleTemporaryFiles(ctx.fs, folder);
   if (ctx.controls.IsTicked(chm::kNoOwnContentsBox) && !WriteProjectWithoutContents(ctx, project_path, book)) {
     return;
   }

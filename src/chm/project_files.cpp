@@ -8,6 +8,7 @@
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 
@@ -109,6 +110,7 @@ void BuildContents(Context& ctx) {
 
   const Text base = folder + Text(kPathSeparatorText) + ctx.state.BookName;
   Text problems;
+  RemoveStaleTemporaryFiles(ctx.fs, folder);
   // Each file is replaced only by a completely written new one.
   const Text contents_path = base + ".hhc";
   if (!WriteFileSafely(ctx.fs, contents_path, ctx.controls.GetText(kContentsBox)))

@@ -36,6 +36,13 @@ class ProcessRunner {
   virtual RunResult Run(const Text& command_line, bool wait, int show_mode = 2) = 0;
 };
 
+/// `arg` in quotes as one argument of a command line that is split by the
+/// Windows rules: a quote inside becomes backslash-quote, and the backslashes
+/// right before a quote (or before the closing one) are doubled; the
+/// second byte of a two-byte character is never taken for a backslash. A folder
+/// name holding a quote then still reaches the program whole.
+Text QuotedArgument(const Text& arg);
+
 /// Splits a command line by the rules of CommandLineToArgvW: white space
 /// separates arguments outside quotes; 2n backslashes before a quote give n
 /// backslashes and the quote toggles quoting; 2n+1 give n and a literal quote;

@@ -213,8 +213,10 @@ TEST_F(BatchConversionTest, UnwritablePageKeepsTheText) {
 TEST_F(BatchConversionTest, FullDiskKeepsEveryText) {
   f.fs.AddFile("/w/a.txt", std::string(300, 'a'));
   f.fs.AddFile("/w/b.txt", std::string(300, 'b'));
-  // Room for the texts, one page beside them, and a little more.
-  f.fs.capacity = 600 + static_cast<long long>(Framed(std::string(300, 'a')).size()) + 100;
+  // Room for the texts, the pages' background, one page beside them, and a
+  // little more.
+  f.fs.capacity =
+      600 + static_cast<long long>(PaleTileImage().View().size() + Framed(std::string(300, 'a')).size()) + 100;
   BatchPageConversion(f.ctx);
   EXPECT_EQ(Has("/w/a.htm") + Has("/w/b.htm"), 1);
   for (const char* name : {"a", "b"}) {

@@ -19,9 +19,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include "../book_limit.h"
 #include "book_paths.h"
 #include "chm_container.h"
 #include "names.h"
+#include "output_file.h"
 #include "page_references.h"
 #include "project.h"
 #include "reader_names.h"
@@ -236,14 +238,28 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
 // Follows the local references of the stored page `page` (images, style
 // sheets, scripts, linked pages) and adds the files they name. `known`
 // holds every name already looked at, in lower case, so each reference
-// costs one set lookup after the first.
+// costs one set lookup after the first. Of the names that lead nowhere only
+// the first kMissingNamesPerPage of a page are remembered (and reported):
+// a page of a million references to missing files keeps the compiler's
+// memory small.
+constexpr std::size_t kMissingNamesPerPage = 1000;
+
 void AddReferencedFiles(FileList& list, const std::string& page, std::string_view html,
                         std::unordered_set<std::string>& known) {
   std::size_t slash = page.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : page.substr(0, slash + 1);
-  for (const std::string& reference : PageReferences(html)) {
+  std::size_t missing = 0;
+  auto note_missing = [&](const std::string& name) {
+    if (missing > kMissingNamesPerPage) return false;
+    if (++missing > kMissingNamesPerPage) {
+      list.Warn("page \"" + Printable(page) + "\" refers to more missing or unusable files; they are not listed");
+      return false;
+    }
+    return known.insert(name).second;
+  };
+  ForEachPageReference(html, [&](std::string_view reference) {
     std::string file = LocalReference(reference);
-    if (file.empty()) continue;
+    if (file.empty()) return;
     // Pages are written in code page 936 or in UTF-8: take the reading that
     // names a file.
     std::vector<std::string> spellings = {qm::NativeName(file)};
@@ -263,19 +279,21 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
         break;
       }
     }
-    if (handled || !first) continue;
+    if (handled || !first) return;
     const BookPath& p = found ? *found : *first;
     if (!p.ok) {
-      if (!p.unstorable && known.insert(AsciiLower(folder + file)).second)
+      if (!p.unstorable && note_missing(AsciiLower(folder + file)))
         list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(file) + "\": " + p.error);
-      continue;
+      return;
     }
-    known.insert(AsciiLower(p.name));
-    if (found) list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
-    else
+    if (found) {
+      known.insert(AsciiLower(p.name));
+      list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
+    } else if (note_missing(AsciiLower(p.name))) {
       list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(p.name) +
                 "\", which is not found; it is not in the book");
-  }
+    }
+  });
 }
 
 // Writes the compressed stream to an unnamed temporary file.
@@ -526,6 +544,19 @@ Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, 
 
 // Compresses every file of the list; files found in pages join the list
 // while it is walked.
+// Refuses the file `f` when, after the `stored` bytes before it, the book
+// would hold more than hh.exe unpacks.
+Status CheckRoomFor(const BookFile& f, std::uint64_t stored) {
+  std::uint64_t size = 0;
+  struct stat st {};
+  if (f.content) size = f.content->size();
+  else if (::stat(f.disk_path.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
+  if (size <= book_limit::kMaxContentBytes - std::min(stored, book_limit::kMaxContentBytes)) return Status::Ok();
+  return Status::Fail("\"" + Printable(f.name) + "\" (" + std::to_string(size) +
+                      " bytes) would make the book hold more than " + book_limit::kShown +
+                      " of files, more than a book may hold; nothing was compiled");
+}
+
 Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, const MessageSink& sink,
                   CompileResult& result) {
   std::unordered_set<std::string> known;
@@ -539,6 +570,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();
+    if (Status s = CheckRoomFor(f, start); !s.ok) return s;
     Status status;
     Stored stored = CompressFile(f, is_page, section, buffer, page, status);
     if (stored == Stored::kFailed) return status;
@@ -660,6 +692,8 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   result.output_path = output;
   std::string output_dir = fs::path(output).parent_path().string();
   if (output_dir.empty()) output_dir = ".";
+  if (Status s = CheckOutputFile(output, project_path); !s.ok) return fail(s.message);
+  RemoveStaleTemporaryBooks(output);
 
   FileList list(root, output, sink, result.warnings);
   ReaderNames reader_names;
