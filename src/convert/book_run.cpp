@@ -9,8 +9,7 @@
 
 namespace qm {
 
-BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed,
-                     ConversionReport& report) {
+BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed) {
   RemoveStaleTemporaryFiles(fs, folder);
   RemoveStaleTemporaryFiles(fs, backup);
   BookRun run;
@@ -30,16 +29,17 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
       run.entries.push_back(name);
       ++added;
     }
-    Text note = Gbk("上次的转换中断了：已按上次的目录顺序（") + ToText(static_cast<long long>(run.entries.size())) +
-                Gbk(" 项）完成，已在备份文件夹中的文本照样做成网页");
-    if (added > 0) note += Gbk("；目录中另有 ") + ToText(static_cast<long long>(added)) + Gbk(" 项排在最后");
-    report.Add(Gbk("（续做）"), note);
+    run.note = Gbk("上次的转换中断了：这次按上次的目录顺序（") + ToText(static_cast<long long>(run.entries.size())) +
+               Gbk(" 项）做完，已在备份文件夹 bak 中的文本照样做成网页");
+    if (added > 0) run.note += Gbk("；目录中另有 ") + ToText(static_cast<long long>(added)) + Gbk(" 项排在最后");
+    run.note += Gbk("。");
     return run;
   }
   run.entries = listed;
   Text list;
   for (const Text& name : listed) {
-    const bool there = !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
+    const bool there =
+        !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
     list += (there ? "+" : "-") + name + "\r\n";
   }
   WriteFileSafely(fs, record, list);  // without it a cut-off run is simply done again

@@ -22,15 +22,15 @@ struct BookRun {
   // On a resumed run, the texts that were in the web folder when the cut-off
   // run began: those missing now were moved to the backup folder by it.
   std::set<Text> taken;
+  Text note;  // on a resumed run, what the closing message tells first
 };
 
 /// Starts a run over `listed` in `folder`. When an earlier run was cut off,
 /// its list is taken instead (names of `listed` it lacks are added at its
-/// end) and the report says so. Otherwise the list is recorded, with which
+/// end) and the run's note says so. Otherwise the list is recorded, with which
 /// texts are in the folder, before any text moves. Stale temporary files of earlier runs in the folder and in
 /// `backup` are removed.
-BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed,
-                     ConversionReport& report);
+BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed);
 
 /// The run is done: its record goes.
 void FinishBookRun(FileSystem& fs, const Text& folder);

@@ -113,7 +113,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   }
   ConversionReport report;
   const BookRun run =
-      StartBookRun(ctx.fs, folder, backup, SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n"), report);
+      StartBookRun(ctx.fs, folder, backup, SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n"));
   const std::vector<Text> entries = ReadableBookEntries(ctx.fs, folder, backup, run, report);
   BookPageOptions options;
   options.wrap_lines = ctx.controls.IsTicked(controls::kWrapLinesBox);
@@ -143,7 +143,9 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   } else if (!ctx.progress.Stopped()) {
     FinishBookRun(ctx.fs, folder);
   }
-  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage("ok")));
+  Text outcome = report.ClosingMessage("ok");
+  if (!run.note.empty()) outcome = report.Empty() ? run.note : run.note + "\r\n" + outcome;
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(outcome));
 }
 
 }  // namespace qm

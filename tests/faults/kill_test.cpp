@@ -46,7 +46,9 @@ class KillingFs : public RealFileSystem {
   long kill_at = -1;
   std::mt19937 rng{1};
 
-  bool Write(const Text& p, std::string_view d) override { return Cut(d, [&](auto b) { return RealFileSystem::Write(p, b); }); }
+  bool Write(const Text& p, std::string_view d) override {
+    return Cut(d, [&](auto b) { return RealFileSystem::Write(p, b); });
+  }
   bool CreateNew(const Text& p, std::string_view d) override {
     return Cut(d, [&](auto b) { return RealFileSystem::CreateNew(p, b); });
   }
@@ -268,7 +270,8 @@ void MakeProject(const std::string& folder) {
     WriteFile(folder + "/p" + std::to_string(i) + ".htm", page + "</body></html>");
     files += "p" + std::to_string(i) + ".htm\r\n";
   }
-  WriteFile(folder + "/book.hhp", "[OPTIONS]\r\nCompiled file=book.chm\r\nDefault topic=p0.htm\r\n\r\n[FILES]\r\n" + files);
+  WriteFile(folder + "/book.hhp",
+            "[OPTIONS]\r\nCompiled file=book.chm\r\nDefault topic=p0.htm\r\n\r\n[FILES]\r\n" + files);
 }
 
 // True when two books are the same compile but for the times of compiling

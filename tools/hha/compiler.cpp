@@ -235,28 +235,45 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
   });
 }
 
+// The references that lead to no file, remembered by a hash of their
+// lower-case names so that a name met again costs no look at the disk and
+// a page of a million such references little memory; at most kRemembered of
+// them (beyond, each is looked up again). Only the first kReportedPerPage of
+// a page are reported one by one.
+class MissingNames {
+ public:
+  static constexpr std::size_t kRemembered = std::size_t{1} << 18;
+  static constexpr std::size_t kReportedPerPage = 1000;
+
+  bool Seen(const std::string& lower) const { return hashes_.count(std::hash<std::string>{}(lower)) != 0; }
+
+  /// Notes `lower` for `page`; true when it is to be reported.
+  bool Note(const std::string& lower, const std::string& page, FileList& list) {
+    if (hashes_.size() < kRemembered) hashes_.insert(std::hash<std::string>{}(lower));
+    if (page != page_) {
+      page_ = page;
+      reported_ = 0;
+    }
+    if (++reported_ == kReportedPerPage + 1)
+      list.Warn("page \"" + Printable(page) + "\" refers to more missing or unusable files; they are not listed");
+    return reported_ <= kReportedPerPage;
+  }
+
+ private:
+  std::unordered_set<std::size_t> hashes_;
+  std::string page_;
+  std::size_t reported_ = 0;
+};
+
 // Follows the local references of the stored page `page` (images, style
 // sheets, scripts, linked pages) and adds the files they name. `known`
-// holds every name already looked at, in lower case, so each reference
-// costs one set lookup after the first. Of the names that lead nowhere only
-// the first kMissingNamesPerPage of a page are remembered (and reported):
-// a page of a million references to missing files keeps the compiler's
-// memory small.
-constexpr std::size_t kMissingNamesPerPage = 1000;
-
+// holds every name of a file already looked at, in lower case, and
+// `missing` those that lead nowhere, so each reference costs one set lookup
+// after the first.
 void AddReferencedFiles(FileList& list, const std::string& page, std::string_view html,
-                        std::unordered_set<std::string>& known) {
+                        std::unordered_set<std::string>& known, MissingNames& missing) {
   std::size_t slash = page.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : page.substr(0, slash + 1);
-  std::size_t missing = 0;
-  auto note_missing = [&](const std::string& name) {
-    if (missing > kMissingNamesPerPage) return false;
-    if (++missing > kMissingNamesPerPage) {
-      list.Warn("page \"" + Printable(page) + "\" refers to more missing or unusable files; they are not listed");
-      return false;
-    }
-    return known.insert(name).second;
-  };
   ForEachPageReference(html, [&](std::string_view reference) {
     std::string file = LocalReference(reference);
     if (file.empty()) return;
@@ -270,7 +287,8 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
       BookPath p = ToBookPathUtf8(folder + spelling);
       if (!first) first = p;
       if (!p.ok) continue;
-      if (known.count(AsciiLower(p.name))) {
+      const std::string lower = AsciiLower(p.name);
+      if (known.count(lower) || missing.Seen(lower)) {
         handled = true;
         break;
       }
@@ -282,14 +300,15 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
     if (handled || !first) return;
     const BookPath& p = found ? *found : *first;
     if (!p.ok) {
-      if (!p.unstorable && note_missing(AsciiLower(folder + file)))
+      if (const std::string lower = AsciiLower(folder + file);
+          !p.unstorable && !missing.Seen(lower) && missing.Note(lower, page, list))
         list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(file) + "\": " + p.error);
       return;
     }
     if (found) {
       known.insert(AsciiLower(p.name));
       list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
-    } else if (note_missing(AsciiLower(p.name))) {
+    } else if (missing.Note(AsciiLower(p.name), page, list)) {
       list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(p.name) +
                 "\", which is not found; it is not in the book");
     }
@@ -561,6 +580,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
                   CompileResult& result) {
   std::unordered_set<std::string> known;
   for (const BookFile& f : list.files()) known.insert(AsciiLower(f.name));
+  MissingNames missing;
   std::vector<std::uint8_t> buffer(1 << 16);
   std::string page;
   LzxSectionWriter& section = book.section();
@@ -583,7 +603,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     book.layout().entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
     ++result.files_stored;
     if (project.display_progress) sink(Severity::Info, f.name);
-    if (is_page) AddReferencedFiles(list, f.name, page, known);
+    if (is_page) AddReferencedFiles(list, f.name, page, known, missing);
   }
   return Status::Ok();
 }

@@ -27,7 +27,8 @@ bool IsChmBook(const std::string& path) {
 }  // namespace
 
 Status CheckOutputFile(const std::string& output, const std::string& project_path) {
-  struct stat out {}, project{};
+  struct stat out {
+  }, project{};
   if (::lstat(output.c_str(), &out) != 0) return Status::Ok();
   if (::stat(project_path.c_str(), &project) == 0 && ::stat(output.c_str(), &out) == 0 && SameFile(out, project))
     return Status::Fail("the compiled file " + Printable(output) +

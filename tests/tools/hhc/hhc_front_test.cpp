@@ -162,7 +162,7 @@ TEST(HhcFront, BigFilesAreRefusedAndManyReferencesTakeLittleMemory) {
   EXPECT_FALSE(fs::exists(dir.path() + "/p.chm"));
 
   std::string page = "<html>";
-  for (int i = 0; i < 1000000; ++i) page += "<img src=m" + std::to_string(i) + ".gif>";
+  for (int i = 0; i < 1000000; ++i) page += "<img src=../m" + std::to_string(i) + ".gif>";
   Write(dir.path() + "/a.htm", page + "</html>");
   Write(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=p.chm\r\n[FILES]\r\na.htm\r\n");
   pid_t pid = ::fork();
