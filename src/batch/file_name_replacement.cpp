@@ -77,12 +77,13 @@ void FileNameCharReplacement(Context& ctx) {
     return;
   }
   NameReplacementSummary summary = ReplaceInFileNames(ctx.fs, folder, old_text, new_text, ctx.progress);
-  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(Gbk("批量更名 ok!"), Gbk("批量更名 ok!")), 0, Gbk("提示"));
+  // One closing message: "ok" only when every file got its new name.
+  Text message = Gbk("批量更名 ok!");
   if (summary.failed > 0) {
-    ctx.dialogs.MessageBox(
-        Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。"), 0,
-        Gbk("提示"));
+    message =
+        Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。");
   }
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(message, Gbk("批量更名 ok!")), 0, Gbk("提示"));
   ctx.controls.SetDisabled(controls::kRenameButton, true);
   ctx.controls.SetText(controls::kRenameFolderBox, Text());
 }

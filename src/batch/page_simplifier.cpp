@@ -12,11 +12,13 @@
 #include "core/page_templates.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
 
-// The second message after "精简网页结束!", naming the pages left in place.
+// The closing message instead of "精简网页结束!" when pages were left in
+// place: it names them; empty when there are none.
 Text LeftInPlaceReport(const SimplificationSummary& s) {
   Text report;
   if (s.nothing_kept > 0) {
@@ -100,6 +102,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
   Text output = ProcessedFolder(folder);
   ctx.fs.CreateDirectory(output);  // an existing folder is simply used
   PageSimplifier simplifier(ctx.fs, front, back);
+  RemoveStaleTemporaryFiles(ctx.fs, output);
   const std::vector<DirectoryEntry> entries = FindEntries(ctx.fs, InToolFolder(folder, "*" + suffix));
   long done = 0;
   for (const DirectoryEntry& entry : entries) {
@@ -133,8 +136,9 @@ void PageSimplification(Context& ctx) {
   SimplificationSummary summary = SimplifyPagesInFolder(ctx, folder, suffix);
   ctx.cursor.RestoreCursor();
   ctx.controls.SetDisabled(controls::kSimplifyButton, true);
-  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(Gbk("精简网页结束!"), Gbk("精简网页结束!")));
-  if (Text report = LeftInPlaceReport(summary); !report.empty()) ctx.dialogs.MessageBox(report);
+  Text report = LeftInPlaceReport(summary);
+  ctx.dialogs.MessageBox(
+      ctx.progress.ClosingMessage(report.empty() ? Gbk("精简网页结束!") : report, Gbk("精简网页结束!")));
 }
 
 }  // namespace qm

@@ -8,6 +8,7 @@
 #include "batch/tool_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 
@@ -55,6 +56,7 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
   ReencodingSummary summary;
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
+  RemoveStaleTemporaryFiles(fs, output);
   std::string piece;
   Text out;
   const std::vector<DirectoryEntry> entries = FindEntries(fs, InToolFolder(folder, "*" + suffix));
@@ -84,12 +86,15 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
     return;
   }
   ReencodingSummary summary = ReencodePagesInFolder(ctx.fs, folder, suffix, ctx.progress);
-  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage("ok!", "ok!"));
-  int failed = summary.unreadable + summary.unwritten;
-  if (failed > 0) {
-    ctx.dialogs.MessageBox(Gbk("有 ") + ToText(failed) + Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。"));
+  // One closing message: "ok!" only when every page was converted.
+  Text trouble;
+  if (int failed = summary.unreadable + summary.unwritten; failed > 0) {
+    trouble = Gbk("有 ") + ToText(failed) + Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。");
   }
-  if (Text links = OutsideLinksReport(summary.outside_links); !links.empty()) ctx.dialogs.MessageBox(links);
+  if (Text links = OutsideLinksReport(summary.outside_links); !links.empty()) {
+    trouble += (trouble.empty() ? "" : "\r\n") + links;
+  }
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(trouble.empty() ? Text("ok!") : trouble, "ok!"));
   ctx.controls.SetDisabled(controls::kReencodeButton, true);
   ctx.controls.SetText(controls::kReencodeFolderBox, Text());
 }

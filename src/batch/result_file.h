@@ -6,12 +6,11 @@
 
 namespace qm {
 
-/// Writes a tool's result file. A file already at `path` is replaced only
-/// by a completely written one (temporary file, then one atomic rename). A
-/// new file is created exclusively in place, which saves the rename on big
-/// folders; if that write fails, the partial file is deleted. A link at
-/// `path` is refused, never followed. False when the result could not be
-/// written.
+/// Writes a tool's result file through a temporary file that takes its
+/// name in one atomic rename once complete: the name never holds a partial
+/// result, and a file already there is replaced only by a complete one. A
+/// link at `path` is refused, never followed. False when the result could
+/// not be written.
 bool WriteResultFile(FileSystem& fs, const Text& path, std::string_view data);
 
 }  // namespace qm

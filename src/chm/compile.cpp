@@ -11,6 +11,7 @@
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
@@ -59,6 +60,7 @@ void CompileChm(Context& ctx) {
   const Text& book = ctx.state.BookName;
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
 
+  RemoveStaleTemporaryFiles(ctx.fs, folder);
   if (ctx.controls.IsTicked(chm::kNoOwnContentsBox) && !WriteProjectWithoutContents(ctx, project_path, book)) {
     return;
   }
@@ -75,7 +77,7 @@ void CompileChm(Context& ctx) {
   const long long before = ctx.fs.ModifiedTime(compiled);
   FileId before_id;
   const bool existed = ctx.fs.Identify(compiled, &before_id);
-  const Text command = "hhc.exe " + QuotedCommandArgument(project_path);
+  const Text command = "hhc.exe " + QuotedArgument(project_path);
   RunResult run = ctx.processes.Run(command, true, 1);
 
   // "ok" only when the compiler ran, succeeded and wrote the book it names:

@@ -17,7 +17,7 @@ void OpenOnDesktop(Context& ctx, const Text& path, const char* none_yet) {
     ctx.dialogs.MessageBox(path + Gbk(" 已经不在了。"));
     return;
   }
-  RunResult run = ctx.processes.Run("xdg-open " + QuotedCommandArgument(path), false);
+  RunResult run = ctx.processes.Run("xdg-open " + QuotedArgument(path), false);
   if (!run.started) ctx.dialogs.MessageBox(Gbk("无法启动 xdg-open，没有打开：") + path);
 }
 

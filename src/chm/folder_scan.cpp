@@ -5,6 +5,7 @@
 
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
@@ -28,6 +29,8 @@ struct Scan {
   // files, and a link leading out of the folder would put files from
   // elsewhere into the book.
   bool Admissible(const Text& folder, const DirectoryEntry& entry) {
+    // A temporary file left by a write that was cut off is no page.
+    if (IsTemporaryName(entry.name)) return false;
     bool fine = !HoldsLineBreak(entry.name) && (!entry.link || InsideFolder(ctx.fs, entry.name, root));
     if (!fine && left_out) left_out->push_back(folder + entry.name);
     return fine;

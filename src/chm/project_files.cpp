@@ -9,6 +9,7 @@
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 #include <algorithm>
 
@@ -117,6 +118,7 @@ void BuildContents(Context& ctx) {
 
   const Text base = folder + Text(kPathSeparatorText) + ctx.state.BookName;
   Text problems;
+  RemoveStaleTemporaryFiles(ctx.fs, folder);
   // Each file is replaced only by a completely written new one.
   const Text contents_path = base + ".hhc";
   if (!WriteFileSafely(ctx.fs, contents_path, ctx.controls.GetText(kContentsBox)))

@@ -9,18 +9,44 @@
 
 namespace qm {
 
+namespace {
+
+// The name of a book with every ".chm" taken out (any letter case); empty
+// when what is left cannot name a folder of its own beside the book: a
+// name that leaves nothing (".chm"), or names the book's folder ("..chm")
+// or its parent ("...chm"), would unpack over files that are not the
+// book's.
+Text FolderNameOf(const Text& book_name) {
+  Text b = ReplaceSubtext(book_name, ".chm", {}, 1, -1, false);
+  if (b == "." || b == ".." || b.find(kPathSeparatorText) != Text::npos) return {};
+  return b;
+}
+
+// The closing message after hh.exe ran: its failure, or the files it did
+// not put under their own names (kept files of other bytes, second
+// entries of one name), or "ok"; after `note` when there is one.
+Text UnpackingOutcome(Context& ctx, const RunResult& run, const Text& note) {
+  Text outcome = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
+  if (run.stopped && !run.stalled) outcome = ctx.progress.ClosingMessage("ok");
+  if (outcome.empty() && !run.left_out.empty()) {
+    outcome =
+        Gbk("解包完成。以下文件没有放在原来的名字下（文件夹中已有内容不同的同名文件，原文件保留；"
+            "或书中有两项同名）：");
+    for (const Text& line : run.left_out) outcome += "\r\n" + line;
+  }
+  if (!note.empty()) return outcome.empty() ? note : note + "\r\n" + outcome;
+  return outcome.empty() ? Text("ok") : outcome;
+}
+
+}  // namespace
+
 void ChmUnpacking(Context& ctx) {
   const Text p = ctx.controls.GetText(chm::kFolderBox);
   const Text q = ReplaceSubtext(p, " ", {}, 1, -1, true);
-  const long k = FindTextBackwards(q, kPathSeparatorText);
-  const Text n = TextRight(q, TextLength(q) - k);
+  const Text n = NameOf(q);
   const Text f = ReplaceSubtext(q, n, {}, 1, -1, true);
-  const Text b = ReplaceSubtext(n, ".chm", {}, 1, -1, false);
-  // The target folder F+B must be a folder of its own beside the book: a
-  // name that leaves nothing (".chm"), or names the book's folder ("..chm")
-  // or its parent ("...chm"), would unpack over files that are not the
-  // book's. Nothing is renamed or written then.
-  if (b.empty() || b == "." || b == ".." || b.find(kPathSeparatorText) != Text::npos) {
+  const Text b = FolderNameOf(n);
+  if (b.empty()) {
     ctx.dialogs.MessageBox(p + Gbk(" 的书名去掉 .chm 后不能作为文件夹名，没有解包。"));
     return;
   }
@@ -37,18 +63,34 @@ void ChmUnpacking(Context& ctx) {
     ctx.dialogs.MessageBox(q + Gbk(" 是一个链接，没有改名，也没有解包。"));
     return;
   }
-  ctx.fs.Rename(p, q);
-  // The command names the book F+B+".chm"; on a disk that tells letter
-  // cases apart a book named BOOK.CHM is not found under that name, so the
-  // unpacker then gets the file's real (space-free) name.
-  const Text named = f + b + ".chm";
-  const Text book = ctx.fs.Attributes(named) < 0 && ctx.fs.Attributes(q) >= 0 ? q : named;
-  const Text command = "hh.exe -decompile " + f + b + " " + book;
+  Text note;
+  Text command;
+  Text folder = f + b;
+  if (q != p && !ctx.fs.Rename(p, q) && ctx.fs.Attributes(p) >= 0 && (ctx.fs.Attributes(q) >= 0 || ctx.fs.IsLink(q))) {
+    // The space-free name belongs to another file (another book, say):
+    // the dropped book is unpacked under its own name, into the folder
+    // that bears it, and nothing else is touched.
+    const Text own = FolderNameOf(NameOf(p));
+    if (own.empty() || ctx.fs.IsLink(JoinPath(FolderOf(p), own))) {
+      ctx.dialogs.MessageBox(q + Gbk(" 已是另一个文件，") + p + Gbk(" 没有改名，也没有解包。"));
+      return;
+    }
+    const Text target = JoinPath(FolderOf(p), own);
+    folder = target;
+    note = q + Gbk(" 已是另一个文件，") + p + Gbk(" 没有改名，按原名解包到 ") + target + Gbk("。");
+    command = "hh.exe -decompile " + QuotedArgument(target) + " " + QuotedArgument(p);
+  } else {
+    // The command names the book F+B+".chm"; on a disk that tells letter
+    // cases apart a book named BOOK.CHM is not found under that name, so
+    // the unpacker then gets the file's real (space-free) name.
+    const Text named = f + b + ".chm";
+    const Text book = ctx.fs.Attributes(named) < 0 && ctx.fs.Attributes(q) >= 0 ? q : named;
+    command = "hh.exe -decompile " + f + b + " " + book;
+  }
   RunResult run = ctx.processes.Run(command, true);
-  Text failure = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
-  if (run.stopped && !run.stalled) failure = ctx.progress.ClosingMessage("ok");
-  if (failure.empty()) OfferFinishedBook(ctx, {}, f + b);
-  ctx.dialogs.MessageBox(failure.empty() ? Text("ok") : failure);
+  const bool unpacked = DescribeFailedRun(run, "hh.exe", Gbk("解包")).empty() && !(run.stopped && !run.stalled);
+  if (unpacked) OfferFinishedBook(ctx, {}, folder);
+  ctx.dialogs.MessageBox(UnpackingOutcome(ctx, run, note));
 }
 
 }  // namespace qm

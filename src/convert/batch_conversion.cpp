@@ -14,6 +14,7 @@
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
@@ -60,6 +61,7 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
   FileStep step = CreateThenDelete(fs, page_path, FramedPage(text.gbk), source);
   if (!step.copied) return refuse("网页无法写入，未转换");
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
+  if (text.dropped_odd_byte) walk.report.Add(source, Gbk(kOddByteNote));
   if (!step.removed) walk.report.Add(source, Gbk("网页已写入，但原文件无法删除"));
   return true;
 }
@@ -74,6 +76,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
     walk.open_folders.push_back(id);
   }
+  RemoveStaleTemporaryFiles(fs, folder);
   bool tile_checked = false;
   for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*" + walk.old_extension))) {
     const Text& name = entry.name;
@@ -85,12 +88,16 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
       walk.report.Add(JoinPath(folder, name), Gbk("是指向文件夹之外的链接，未转换"));
       continue;
     }
-    if (!ConvertFile(walk, folder, name) || tile_checked) continue;
-    tile_checked = true;
-    Text tile = JoinPath(folder, kPaleTileImageName);
-    if (!fs.CreateNew(tile, PaleTileImage().View()) && !FileExists(fs, tile)) {
-      walk.report.Add(tile, Gbk("图片无法写入"));
+    // The pages' background goes in before the first page, so that a run
+    // cut off after its last page still leaves it beside them.
+    if (!tile_checked) {
+      tile_checked = true;
+      Text tile = JoinPath(folder, kPaleTileImageName);
+      if (!CreateFileSafely(fs, tile, PaleTileImage().View()) && !FileExists(fs, tile)) {
+        walk.report.Add(tile, Gbk("图片无法写入"));
+      }
     }
+    ConvertFile(walk, folder, name);
   }
   for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*.*"), kDirectory)) {
     if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
@@ -150,6 +157,7 @@ void BatchPageConversion(Context& ctx) {
 void UndoBatchConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
+  RemoveStaleTemporaryFiles(ctx.fs, folder);
   ConversionReport report;
   const std::vector<DirectoryEntry> pages = FindEntries(ctx.fs, JoinPath(folder, "*.htm"));
   for (std::size_t i = 0; i < pages.size(); ++i) {

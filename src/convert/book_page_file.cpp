@@ -66,6 +66,7 @@ bool BookPageFile::WritePage(const Text& page_path, const Text& name, long index
   }
   if (read_failed) return false;
   TextDecoder decoder(detector.Finish());
+  dropped_odd_byte_ = false;
 
   enum { kFirst, kMore, kDone } step = kFirst;
   BookPageBuilder::Pieces pieces = [&](std::string_view* piece) {
@@ -78,6 +79,7 @@ bool BookPageFile::WritePage(const Text& page_path, const Text& name, long index
     } else if (step == kMore) {
       step = kDone;
       *piece = decoder.Finish(&decoded_);
+      dropped_odd_byte_ = decoder.dropped_odd_byte();
     } else {
       return false;
     }

@@ -44,6 +44,9 @@ class BookPageFile {
   /// not be read to its end or the page could not be written.
   bool WritePage(const Text& page_path, const Text& name, long index, long count, const Text& date,
                  const BookPageOptions& options, Random& random);
+  /// True after WritePage when the text was UTF-16 with an odd last byte,
+  /// which the page lacks.
+  bool dropped_odd_byte() const { return dropped_odd_byte_; }
 
  private:
   bool ReadPiece(std::uint64_t offset, std::string* out);
@@ -55,6 +58,7 @@ class BookPageFile {
   std::string decoded_;
   Text page_;
   BookPageBuilder builder_;
+  bool dropped_odd_byte_ = false;
 };
 
 }  // namespace qm

@@ -9,6 +9,9 @@
 
 namespace qm {
 
+/// The report line of a UTF-16 text whose last, odd byte was dropped.
+inline constexpr char kOddByteNote[] = "UTF-16 文本的字节数为奇数，末尾多出的一个字节已舍去";
+
 class ConversionReport {
  public:
   /// Records that `name` (a file name or path, GBK) was not fully handled,

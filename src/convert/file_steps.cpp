@@ -19,13 +19,19 @@ FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view co
 
 FileStep CreateThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source) {
   FileStep step;
-  step.copied = fs.CreateNew(target, contents);
+  step.copied = CreateFileSafely(fs, target, contents);
+  // A run cut off between the two steps left exactly this file: the step
+  // is finished now.
+  if (!step.copied && !fs.IsLink(target)) {
+    std::string there;
+    step.copied = fs.Read(target, &there) && there == contents;
+  }
   if (step.copied) step.removed = fs.Delete(source);
   return step;
 }
 
 bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents) {
-  return fs.CreateNew(path, contents) || WriteFileSafely(fs, path, contents);
+  return WriteFileSafely(fs, path, contents);
 }
 
 }  // namespace qm

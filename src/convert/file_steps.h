@@ -28,15 +28,17 @@ FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to, std::s
 FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
                          bool keep_source = false);
 
-/// Creates `target` exclusively holding `contents` and then deletes
-/// `source`. Nothing is replaced: when anything (a link included) is at
-/// `target`, or the write fails, nothing is created there and `source` is
-/// untouched.
+/// Creates `target` holding `contents` (CreateFileSafely: never partial
+/// under its name) and then deletes `source`. Nothing is replaced: when
+/// anything (a link included) is at `target`, or the write fails, nothing is
+/// created there and `source` is untouched; except that a file at `target`
+/// that already holds exactly `contents` (left by a run cut off before it
+/// deleted `source`) counts as the copy.
 FileStep CreateThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source);
 
-/// Writes `contents` to `path`: created directly when nothing is there,
-/// otherwise through a temporary file (WriteFileSafely), so that a file in
-/// the way is replaced only by a completely written one.
+/// Writes `contents` to `path` through a temporary file (WriteFileSafely),
+/// so that the name never holds a partial file and a file in the way is
+/// replaced only by a completely written one.
 bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents);
 
 }  // namespace qm

@@ -20,6 +20,7 @@
 #include "convert/paged_book.h"
 
 #include "convert/book_page_file.h"
+#include "convert/book_run.h"
 #include "convert/conversion_report.h"
 #include "convert/file_steps.h"
 #include "core/book_page.h"
@@ -48,11 +49,12 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
 
 // Chooses the listed text file for the page (its first piece read) and
 // moves it into the backup folder, unless a file of its name is there
-// already (then it stays, reported). No text is chosen (an empty page) when
+// already (then it stays, reported). On a resumed run a text that an earlier
+// run already moved there is read there. No text is chosen (an empty page) when
 // it is missing, cannot be read (then it stays) or the entry is not a bare
 // file name (reported).
-void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name, ConversionReport& report,
-                  BookPageFile& text) {
+void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const Text& name, const BookRun& run,
+                  ConversionReport& report, BookPageFile& text) {
   text.Close();
   // Entries are bare names of the folder's files: a path would read a file
   // elsewhere into the book and move it into the backup folder.
@@ -67,6 +69,11 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     report.Add(name, Gbk("是指向文件夹之外的链接，未读取"));
     return;
   }
+  Text kept = JoinPath(backup, name);
+  if (MovedByEarlierRun(fs, folder, run, name)) {
+    if (!fs.IsLink(kept)) text.Open(kept);
+    return;
+  }
   if (!text.Open(source)) {
     int attributes = fs.Attributes(source);
     if (attributes != -1 && (attributes & kDirectory) == 0) {
@@ -77,7 +84,6 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     return;
   }
   // An older backup of the same name is kept: the text then stays here.
-  Text kept = JoinPath(backup, name);
   if (fs.Attributes(kept) != -1 || fs.IsLink(kept)) {
     report.Add(name, Gbk("备份文件夹中已有同名文件，原文件未动"));
     return;
@@ -109,14 +115,16 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     ctx.dialogs.MessageBox(Gbk("备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。"));
     return;
   }
-  std::vector<Text> entries = SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n");
+  ConversionReport report;
+  const BookRun run =
+      StartBookRun(ctx.fs, folder, backup, SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n"));
+  const std::vector<Text> entries = ReadableBookEntries(ctx.fs, folder, backup, run, report);
   BookPageOptions options;
   options.wrap_lines = ctx.controls.IsTicked(controls::kWrapLinesBox);
   options.decorate = options.wrap_lines && ctx.controls.IsTicked(controls::kDecorateBox);
   options.header = ctx.controls.GetText(controls::kHeaderBox);
   options.notice = ctx.controls.GetText(controls::kNoticeBox);
 
-  ConversionReport report;
   WriteBookImages(ctx.fs, folder, report);
   ctx.fs.CreateDirectory(backup);  // an existing folder is fine
   ctx.random.Seed();
@@ -126,18 +134,24 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
     // The backup keeps the file's own bytes; the page gets them in GBK.
-    TakeTextFile(ctx.fs, folder, backup, entries[i], report, text);
+    TakeTextFile(ctx.fs, folder, backup, entries[i], run, report, text);
     Text page_name = PageFileName(i);
     if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options, ctx.random)) {
       report.Add(page_name, Gbk("网页无法写入"));
+    } else if (text.dropped_odd_byte()) {
+      report.Add(entries[i], Gbk(kOddByteNote));
     }
   }
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
   if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     report.Add("index.htm", Gbk("网页无法写入"));
+  } else if (!ctx.progress.Stopped()) {
+    FinishBookRun(ctx.fs, folder);
   }
-  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage("ok")));
+  Text outcome = report.ClosingMessage("ok");
+  if (!run.note.empty()) outcome = report.Empty() ? run.note : run.note + "\r\n" + outcome;
+  ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(outcome));
 }
 
 }  // namespace qm

@@ -222,6 +222,8 @@ std::string_view TextDecoder::Finish(std::string* buffer) {
   if (encoding_ == TextEncoding::kGbk) return {};
   joined_.swap(held_);
   held_.clear();
+  dropped_odd_byte_ =
+      (encoding_ == TextEncoding::kUtf16Le || encoding_ == TextEncoding::kUtf16Be) && joined_.size() % 2;
   return Convert(joined_, true, buffer);
 }
 
@@ -306,6 +308,7 @@ DecodedText DecodedAs(ByteSet data, TextEncoding encoding) {
   std::string buffer;
   text.gbk.bytes.assign(decoder.Add(data.View(), &buffer));
   text.gbk.bytes.append(decoder.Finish(&buffer));
+  text.dropped_odd_byte = decoder.dropped_odd_byte();
   return text;
 }
 

@@ -78,6 +78,9 @@ class TextDecoder {
   std::string_view Add(std::string_view piece, std::string* buffer);
   /// The code page 936 text of what the last piece left over.
   std::string_view Finish(std::string* buffer);
+  /// True after Finish when the text was UTF-16 of an odd number of bytes:
+  /// its last byte, half a character, was dropped.
+  bool dropped_odd_byte() const { return dropped_odd_byte_; }
 
  private:
   std::string_view Convert(std::string_view data, bool last, std::string* buffer);
@@ -85,11 +88,13 @@ class TextDecoder {
   std::size_t mark_left_;  // bytes of the byte-order mark still to skip
   std::string held_;       // bytes left over from the last piece
   std::string joined_;
+  bool dropped_odd_byte_ = false;
 };
 
 struct DecodedText {
   ByteSet gbk;  // the text in code page 936; may hold 0 bytes
   TextEncoding encoding = TextEncoding::kGbk;
+  bool dropped_odd_byte = false;  // a UTF-16 text's last, odd byte was dropped
 };
 
 /// A text file's bytes in code page 936, ready for page building. A GBK

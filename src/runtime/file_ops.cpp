@@ -1,11 +1,10 @@
 #include "runtime/file_ops.h"
 
-#include <cstdio>
-#include <random>
 #include <utility>
 
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 #include "runtime/wildcard.h"
 
 namespace qm {
@@ -14,22 +13,6 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data) {
   if (path.empty()) return false;
   return fs.Write(path, data);
 }
-
-namespace {
-
-// A fresh, unpredictable name for the temporary file written beside `name`:
-// nobody can plant a link at it in advance. A name near the system's limit
-// of 255 bytes would make the temporary name too long, so it is left out.
-Text TemporaryName(const Text& name) {
-  static std::random_device device;
-  char random[20];
-  std::snprintf(random, sizeof random, "%08x%08x", device(), device());
-  Text temp = ".~" + name + "." + random + ".quillmere-tmp";
-  if (NativeName(temp).size() <= 255) return temp;
-  return ".~" + Text(random) + ".quillmere-tmp";
-}
-
-}  // namespace
 
 namespace {
 
@@ -45,27 +28,43 @@ Text CreateTemporaryBeside(FileSystem& fs, const Text& path, std::string_view da
   // the attempt.
   for (int attempt = 0; attempt < 8; ++attempt) {
     Text temp = folder.empty() ? TemporaryName(NameOf(path)) : JoinPath(folder, TemporaryName(NameOf(path)));
+    HoldTemporaryFile(fs, temp);
     if (fs.CreateNew(temp, data)) return temp;
+    ReleaseTemporaryFile(temp);
     if (fs.Attributes(temp) == -1 && !fs.IsLink(temp)) return Text();
   }
   return Text();
+}
+
+// Puts the complete temporary file `temp` at `path` (replacing a file there
+// when `replace`), or removes it.
+bool PutInPlace(FileSystem& fs, const Text& temp, const Text& path, bool replace) {
+  bool ok = replace ? fs.ReplaceWith(temp, path) : fs.Rename(temp, path);
+  if (!ok) fs.Delete(temp);
+  ReleaseTemporaryFile(temp);
+  return ok;
 }
 
 }  // namespace
 
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
   Text temp = CreateTemporaryBeside(fs, path, data);
-  if (temp.empty()) return false;
-  if (fs.ReplaceWith(temp, path)) return true;
-  fs.Delete(temp);
-  return false;
+  return !temp.empty() && PutInPlace(fs, temp, path, true);
+}
+
+bool CreateFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
+  if (fs.Attributes(path) != -1 || fs.IsLink(path)) return false;
+  Text temp = CreateTemporaryBeside(fs, path, data);
+  return !temp.empty() && PutInPlace(fs, temp, path, false);
 }
 
 SafeFileWriter::SafeFileWriter(FileSystem& fs, Text path)
     : fs_(fs), path_(std::move(path)), temp_(CreateTemporaryBeside(fs_, path_, {})) {}
 
 SafeFileWriter::~SafeFileWriter() {
-  if (!temp_.empty()) fs_.Delete(temp_);
+  if (temp_.empty()) return;
+  fs_.Delete(temp_);
+  ReleaseTemporaryFile(temp_);
 }
 
 bool SafeFileWriter::Add(std::string_view data) {
@@ -80,6 +79,7 @@ bool SafeFileWriter::Flush() {
   pending_.clear();
   if (!ok) {
     fs_.Delete(temp_);
+    ReleaseTemporaryFile(temp_);
     temp_.clear();
   }
   return ok;
@@ -89,9 +89,7 @@ bool SafeFileWriter::Commit() {
   if (temp_.empty() || !Flush()) return false;
   Text temp = std::move(temp_);
   temp_.clear();
-  if (fs_.ReplaceWith(temp, path_)) return true;
-  fs_.Delete(temp);
-  return false;
+  return PutInPlace(fs_, temp, path_, true);
 }
 
 bool InsideFolder(FileSystem& fs, const Text& path, const Text& folder) {

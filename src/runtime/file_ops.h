@@ -24,6 +24,13 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data);
 /// file is removed and `path` is left as it was.
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data);
 
+/// Creates `path` holding `data` through a temporary file beside it that
+/// takes the name only when complete, so that the name never holds a
+/// partial file, even when the program is killed midway. Nothing is
+/// replaced: false, with nothing created, when anything (a dangling link
+/// included) is at `path` or the write fails.
+bool CreateFileSafely(FileSystem& fs, const Text& path, std::string_view data);
+
 /// Writes a file in pieces with the guarantees of WriteFileSafely, for
 /// results too large to hold whole: the pieces go to a temporary file
 /// beside the path, which takes the path's place only on Commit. When the

@@ -96,6 +96,29 @@ std::size_t ReadArgument(const Text& line, std::size_t i, Text& arg) {
 
 }  // namespace
 
+Text QuotedArgument(const Text& arg) {
+  Text out = "\"";
+  std::size_t backslashes = 0;
+  for (std::size_t i = 0; i < arg.size(); ++i) {
+    char c = arg[i];
+    if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < arg.size()) {
+      // A two-byte character: its second byte is never a backslash.
+      out.append(arg, i++, 2);
+      backslashes = 0;
+      continue;
+    }
+    if (c == '\\') {
+      ++backslashes;
+    } else {
+      if (c == '"') out.append(backslashes + 1, '\\');
+      backslashes = 0;
+    }
+    out += c;
+  }
+  out.append(backslashes, '\\');
+  return out + "\"";
+}
+
 std::vector<Text> SplitCommandLine(const Text& line) {
   std::vector<Text> args;
   std::size_t i = 0, n = line.size();
@@ -403,29 +426,6 @@ RunResult RealProcessRunner::Run(const Text& command_line, bool wait, int) {
   }
   WaitBriefly(pid, result);
   return result;
-}
-
-Text QuotedCommandArgument(const Text& arg) {
-  Text out = "\"";
-  std::size_t backslashes = 0;
-  for (std::size_t i = 0; i < arg.size(); ++i) {
-    char c = arg[i];
-    if (static_cast<unsigned char>(c) >= 0x80 && i + 1 < arg.size()) {
-      // A two-byte character: its second byte is never a backslash.
-      out.append(arg, i++, 2);
-      backslashes = 0;
-      continue;
-    }
-    if (c == '\\') {
-      ++backslashes;
-    } else {
-      if (c == '"') out.append(backslashes + 1, '\\');
-      backslashes = 0;
-    }
-    out += c;
-  }
-  out.append(backslashes, '\\');
-  return out + "\"";
 }
 
 }  // namespace qm

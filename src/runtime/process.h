@@ -36,6 +36,13 @@ class ProcessRunner {
   virtual RunResult Run(const Text& command_line, bool wait, int show_mode = 2) = 0;
 };
 
+/// `arg` in quotes as one argument of a command line that is split by the
+/// Windows rules: a quote inside becomes backslash-quote, and the backslashes
+/// right before a quote (or before the closing one) are doubled; the
+/// second byte of a two-byte character is never taken for a backslash. A folder
+/// name holding a quote then still reaches the program whole.
+Text QuotedArgument(const Text& arg);
+
 /// Splits a command line by the rules of CommandLineToArgvW: white space
 /// separates arguments outside quotes; 2n backslashes before a quote give n
 /// backslashes and the quote toggles quoting; 2n+1 give n and a literal quote;
@@ -45,13 +52,6 @@ class ProcessRunner {
 /// white space. Leading white space is skipped. The second byte of a GBK
 /// two-byte character is never taken as a backslash.
 std::vector<Text> SplitCommandLine(const Text& command_line);
-
-/// `arg` in quotes as one argument of a command line that SplitCommandLine
-/// splits: a quote inside becomes backslash-quote, and the backslashes
-/// right before a quote (or before the closing one) are doubled; the second
-/// byte of a two-byte character is never taken for a backslash. A path
-/// holding quotes then still reaches the program whole.
-Text QuotedCommandArgument(const Text& arg);
 
 /// Runs programs on this machine. A bare program name is looked up in
 /// `search_folders` in order, then in PATH; never in the current directory.

@@ -9,6 +9,12 @@ namespace qm {
 
 class RealFileSystem : public FileSystem {
  public:
+  /// `durable`: a file's data is put on the disk before Rename or
+  /// ReplaceWith gives it another name, so that a power cut never leaves an
+  /// empty file under the new name. Only a test that kills the program
+  /// (which keeps what the system caches) goes without.
+  explicit RealFileSystem(bool durable = true) : durable_(durable) {}
+
   bool Read(const Text& path, std::string* out) override;
   bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
   bool Append(const Text& path, std::string_view data) override;
@@ -27,6 +33,9 @@ class RealFileSystem : public FileSystem {
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
   long long ModifiedTime(const Text& path) override;
+
+ private:
+  bool durable_;
 };
 
 /// Attribute bits for a stat result and a bare name (hidden when the name

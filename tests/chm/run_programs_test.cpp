@@ -213,12 +213,29 @@ TEST_F(UnpackTest, SpacesAreRemovedByRenamingTheFile) {
   EXPECT_EQ(ui.GetText(chm::kFolderBox), "/books/my book.CHM");
 }
 
+// When the space-free name belongs to another file, the dropped book is
+// unpacked under its own name into the folder that bears it, and the
+// message says so; the other file is neither renamed nor unpacked.
 TEST_F(UnpackTest, RenameNeverReplacesAnotherFile) {
   fs.AddFile("/books/my book.chm", "dropped");
   fs.AddFile("/books/mybook.chm", "other");
-  Unpack("/books/my book.chm");
+  EXPECT_EQ(Unpack("/books/my book.chm"), "hh.exe -decompile \"/books/my book\" \"/books/my book.chm\"");
   EXPECT_EQ(fs.Contents("/books/my book.chm"), "dropped");
   EXPECT_EQ(fs.Contents("/books/mybook.chm"), "other");
+  EXPECT_NE(ui.messages.back().content.find(Gbk("按原名解包到 /books/my book")), Text::npos);
+  ASSERT_EQ(ui.messages.size(), 1u);
+}
+
+// Files the unpacker did not put under their own names are listed instead
+// of "ok".
+TEST_F(UnpackTest, FilesKeptBesideTheBooksAreListed) {
+  processes.on_run = [](const Text&, bool) {
+    RunResult run = Exited(0);
+    run.left_out = {"a.htm -> a (b.chm).htm"};
+    return run;
+  };
+  Unpack("/books/b.chm");
+  EXPECT_NE(ui.messages.back().content.find("a.htm -> a (b.chm).htm"), Text::npos);
 }
 
 // The target folder is the book's name without ".chm" beside it: a name that

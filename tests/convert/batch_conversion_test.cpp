@@ -106,6 +106,19 @@ TEST_F(BatchConversionTest, TextsInTheirOwnEncodingAndNothingReplaced) {
   EXPECT_NE(LastMessage().find("/w/mine.htm"), Text::npos);
 }
 
+// A UTF-16 text of an odd number of bytes becomes its page without the last
+// byte, and the message lists it.
+TEST_F(BatchConversionTest, OddTrailingByteOfAUtf16TextIsListed) {
+  f.fs.AddFile("/w/odd16.txt", std::string("\xFF\xFE"
+                                           "A\0"
+                                           "B",
+                                           5));
+  BatchPageConversion(f.ctx);
+  EXPECT_EQ(File("/w/odd16.htm"), Framed("A"));
+  EXPECT_NE(LastMessage().find("odd16.txt"), Text::npos);
+  EXPECT_NE(LastMessage().find(Gbk("奇数")), Text::npos);
+}
+
 TEST_F(BatchConversionTest, NewNameIsBaseNamePlusNewExtension) {
   f.fs.AddFile("/w/a.b.txt", "1");
   f.fs.AddFile("/w/noext", "2");
@@ -213,8 +226,10 @@ TEST_F(BatchConversionTest, UnwritablePageKeepsTheText) {
 TEST_F(BatchConversionTest, FullDiskKeepsEveryText) {
   f.fs.AddFile("/w/a.txt", std::string(300, 'a'));
   f.fs.AddFile("/w/b.txt", std::string(300, 'b'));
-  // Room for the texts, one page beside them, and a little more.
-  f.fs.capacity = 600 + static_cast<long long>(Framed(std::string(300, 'a')).size()) + 100;
+  // Room for the texts, the pages' background, one page beside them, and a
+  // little more.
+  f.fs.capacity =
+      600 + static_cast<long long>(PaleTileImage().View().size() + Framed(std::string(300, 'a')).size()) + 100;
   BatchPageConversion(f.ctx);
   EXPECT_EQ(Has("/w/a.htm") + Has("/w/b.htm"), 1);
   for (const char* name : {"a", "b"}) {

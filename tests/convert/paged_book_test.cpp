@@ -306,14 +306,19 @@ TEST_F(PagedBookTest, TextIsCopiedWhenItCannotBeRenamed) {
   EXPECT_EQ(LastMessage(), "ok");
 }
 
+// A text that is there but cannot be read gets no page and no line on the
+// contents page: the book is made of the others.
 TEST_F(PagedBookTest, UnreadableTextStaysAndIsReported) {
   f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.AddFile("/books/novel/b.txt", "B");
   f.fs.SetUnreadable("/books/novel/a.txt");
-  List("a.txt");
+  List("a.txt\r\nb.txt");
   PagedBookConversion(f.ctx);
   EXPECT_TRUE(Has("/books/novel/a.txt"));
   EXPECT_FALSE(Has("/books/bak/a.txt"));
-  EXPECT_EQ(Body("000.htm"), "");
+  EXPECT_EQ(Body("000.htm"), "B");
+  EXPECT_FALSE(Has("/books/novel/001.htm"));
+  EXPECT_EQ(File("index.htm").find(">a</font>"), std::string::npos);
   EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
 }
 
@@ -365,6 +370,42 @@ TEST_F(PagedBookTest, ChapterTextsGiveTheirHeadingsAsTitles) {
   EXPECT_FALSE(
       BookPageHeading(page.substr(0, page.find("<title>")) + "<title>own</title></head><body></body>", &heading));
   EXPECT_NE(File("001.htm").find("<div align=\"center\">0004</div>"), std::string::npos);
+}
+
+// A run cut off midway (the program killed) leaves its list behind; the
+// next run, given only the texts still in the folder (as a new drop lists
+// them), finishes that list: the texts already in the backup folder keep
+// their pages and numbers, and the message says what it found.
+TEST_F(PagedBookTest, RerunAfterACutOffRunFinishesItsList) {
+  // What a run over a.txt and b.txt leaves when killed after the first page.
+  f.fs.AddFile("/books/novel/.quillmere-unfinished-book", "+a.txt\r\n+b.txt\r\n");
+  f.fs.AddFile("/books/bak/a.txt", "alpha");
+  f.fs.AddFile("/books/novel/000.htm", "page of a");
+  f.fs.AddFile("/books/novel/b.txt", "beta");
+  List("b.txt\r\n");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "alpha");
+  EXPECT_EQ(Body("001.htm"), "beta");
+  EXPECT_NE(File("index.htm").find(">a</font>"), std::string::npos);
+  EXPECT_NE(LastMessage().find(Gbk("上次的转换中断了")), Text::npos);
+  List("c.txt\r\n");  // the finished run leaves no list behind
+  f.fs.AddFile("/books/novel/c.txt", "gamma");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "gamma");
+  EXPECT_EQ(LastMessage(), "ok");
+}
+
+// A UTF-16 text of an odd number of bytes loses its last byte, and says so.
+TEST_F(PagedBookTest, OddTrailingByteOfAUtf16TextIsListed) {
+  f.fs.AddFile("/books/novel/u.txt", std::string("\xFF\xFE"
+                                                 "A\0B\0"
+                                                 "C",
+                                                 7));
+  List("u.txt");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "AB");
+  EXPECT_NE(LastMessage().find("u.txt"), Text::npos);
+  EXPECT_NE(LastMessage().find(Gbk("奇数")), Text::npos);
 }
 
 }  // namespace

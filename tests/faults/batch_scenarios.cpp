@@ -25,8 +25,11 @@ using Rule = std::function<bool(const Probe&, const FileAtRisk&)>;
 
 bool InPlace(const Probe& probe, const FileAtRisk& f) { return Holds(probe, f.path, f.bytes); }
 
-// The tools that report trouble in a second message after their own.
-bool SecondMessage(const std::vector<ShownMessage>& messages) { return messages.size() != 1; }
+// The tools close with one message: their own plain success text, or what
+// went wrong instead.
+bool NotOnly(const std::vector<ShownMessage>& messages, const Text& success) {
+  return messages.size() != 1 || messages[0].content != success;
+}
 
 Text Processed(const Text& page) { return JoinPath(JoinPath(FolderOf(page), Gbk("处理后")), NameOf(page)); }
 
@@ -34,7 +37,9 @@ class FileNameScenario : public Scenario {
  public:
   std::string Name() const override { return "FileNameCharReplacement"; }
   void Run(Context& ctx) override { FileNameCharReplacement(ctx); }
-  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override { return SecondMessage(messages); }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
+    return NotOnly(messages, Gbk("批量更名 ok!"));
+  }
 
  protected:
   void Build(const Stage& stage, const Text& root) override {
@@ -68,7 +73,7 @@ class SimplifierScenario : public Scenario {
   std::string Name() const override { return "PageSimplification"; }
   void Run(Context& ctx) override { PageSimplification(ctx); }
   bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
-    return SecondMessage(messages) || messages[0].content != Gbk("精简网页结束!");
+    return NotOnly(messages, Gbk("精简网页结束!"));
   }
 
  protected:
@@ -111,9 +116,7 @@ class ReencodingScenario : public Scenario {
  public:
   std::string Name() const override { return "Utf8ToGb2312Reencoding"; }
   void Run(Context& ctx) override { Utf8ToGb2312Reencoding(ctx); }
-  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override {
-    return SecondMessage(messages) || messages[0].content != "ok!";
-  }
+  bool ToldTrouble(const std::vector<ShownMessage>& messages) const override { return NotOnly(messages, "ok!"); }
 
  protected:
   void Build(const Stage& stage, const Text& root) override {

@@ -143,7 +143,8 @@ RunReport CompileRun(
 }
 
 // One hh.exe run unpacking `chm` into a folder after `plant`; an earlier
-// out/a.htm is the file at risk: it stays, or is replaced by the whole page.
+// out/a.htm is the file at risk: it stays (the book's page then goes beside
+// it as "a (BOOK).htm"), and is never replaced.
 RunReport UnpackRun(
     const std::string& chm, const std::function<void(const std::string& out, const OutsideFolder&)>& plant,
     const std::string& base, const std::string& book_arg = {}, const std::function<void()>& after_run = [] {}) {
@@ -160,16 +161,16 @@ RunReport UnpackRun(
   report.outside = outside.Changes();
   report.at_risk = 1;
   std::string now = IsPlainFile(out + "/a.htm") ? Slurp(out + "/a.htm") : "";
-  if (now != previous && now != kPages.at("a.htm")) report.lost.push_back(out + "/a.htm");
+  if (now != previous) report.lost.push_back(out + "/a.htm");
+  const std::string beside = "a (" + stdfs::path(chm).filename().string() + ").htm";
   bool complete = true;
   for (const auto& [name, bytes] : Tree(out)) {
-    auto page = kPages.find(name);
-    if (name == "a.htm" && bytes == previous) complete = false;
-    else if (page == kPages.end() || page->second != bytes)
-      report.silent.push_back(out + "/" + name + " (half or foreign)");
+    auto page = kPages.find(name == beside ? "a.htm" : name);
+    if (name == "a.htm" && bytes == previous) continue;
+    if (page == kPages.end() || page->second != bytes) report.silent.push_back(out + "/" + name + " (half or foreign)");
   }
   for (const auto& [name, bytes] : kPages)
-    if (!IsPlainFile(out + "/" + name)) complete = false;
+    if (!IsPlainFile(out + "/" + (name == "a.htm" ? beside : name))) complete = false;
   if (run.code == -1) report.silent.push_back(out + " (hh.exe hung)");
   else if (!complete && (run.code == 0 || run.err.empty())) report.silent.push_back(out + " (incomplete, no failure)");
   return report;

@@ -5,8 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "runtime/disks.h"
 #include "runtime/encoding.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
@@ -263,6 +268,35 @@ TYPED_TEST(FileOps, PiecesWrittenSafelyAndReadBackMakeTheWhole) {
   EXPECT_FALSE(SafeFileWriter(fs, this->P("dir.htm")).Add("x"));
   EXPECT_FALSE(fs.Append(this->P("missing.htm"), "x"));
   EXPECT_EQ(FindFiles(fs, this->P("*"), 0x37), (Names{".", "..", "dir.htm", "page.htm"}));
+}
+
+// A temporary file of a process that is gone (killed while it wrote) is
+// removed by the next run, one of a live process is not; a program ended by
+// SIGTERM while it writes a large file in pieces removes its own.
+TEST(TemporaryFiles, StaleOnesAreRemovedAndSigtermRemovesItsOwn) {
+  RealDisk d;
+  RealFileSystem& fs = d.fs;
+  pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ::waitpid(dead, nullptr, 0);
+  const Text stale = ".~a.htm." + ToText(static_cast<long long>(dead)) + "-0123abcd.quillmere-tmp";
+  const Text live = TemporaryName("b.htm");
+  ASSERT_TRUE(IsTemporaryName(stale) && IsTemporaryName(live) && !IsTemporaryName("notes.quillmere-tmp"));
+  for (const Text& name : {stale, live, Text("notes.quillmere-tmp")}) fs.Write(d.Path(name), "x");
+  EXPECT_EQ(RemoveStaleTemporaryFiles(fs, d.Root()), 1);
+  EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), (Names{".", "..", live, "notes.quillmere-tmp"}));
+
+  pid_t writer = ::fork();
+  if (writer == 0) {
+    SafeFileWriter big(fs, d.Path("big.htm"));
+    big.Add(std::string(3 << 20, 'x'));
+    ::raise(SIGTERM);
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(writer, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), (Names{".", "..", live, "notes.quillmere-tmp"}));
 }
 
 }  // namespace

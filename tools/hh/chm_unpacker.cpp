@@ -1,12 +1,15 @@
 #include "chm_unpacker.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "../book_limit.h"
 #include "chm_book.h"
 #include "entry_name.h"
 #include "target_folder.h"
@@ -26,8 +29,49 @@ struct Stretch {
   std::size_t end = 0;
   std::size_t written = 0, refused = 0, failed = 0;
   std::ostringstream log;
+  std::vector<std::string> notes;
+  const std::vector<SanitizedName>* names = nullptr;  // of every file, in content order
   std::function<bool(std::size_t, const std::string&)> before_file;
 };
+
+std::string JoinedName(const SanitizedName& name) {
+  std::string joined;
+  for (const std::string& c : name.components) joined += (joined.empty() ? "" : "/") + c;
+  return joined;
+}
+
+// The sanitized names of `files`; the second and later entries of one name
+// get "STEM (2).EXT" (the next number free in the book), noted in `notes`.
+std::vector<SanitizedName> NamesInBook(const std::vector<mschmd_file*>& files, std::vector<std::string>& notes,
+                                       std::ostream& log) {
+  std::vector<SanitizedName> names;
+  names.reserve(files.size());
+  std::set<std::string> taken;
+  for (mschmd_file* file : files) {
+    names.push_back(SanitizeEntryName(file->filename));
+    SanitizedName& name = names.back();
+    if (!name.ok || taken.insert(JoinedName(name)).second) continue;
+    const std::string first = JoinedName(name);
+    const std::string last = name.components.back();
+    std::size_t dot = last.rfind('.');
+    if (dot == 0 || dot == std::string::npos) dot = last.size();
+    for (int n = 2; !taken.insert(JoinedName(name)).second; ++n)
+      name.components.back() = last.substr(0, dot) + " (" + std::to_string(n) + ")" + last.substr(dot);
+    notes.push_back(PrintableName(first) + " -> " + PrintableName(JoinedName(name)));
+    log << "hh.exe: the book holds two entries named \"" << PrintableName(first) << "\"; the second is unpacked as \""
+        << PrintableName(JoinedName(name)) << "\"\n";
+  }
+  return names;
+}
+
+// True when the compressed data of `file` lies past the content a book may
+// hold (which hhc.exe never writes).
+bool PastBookLimit(const mschmd_file* file) {
+  if (file->section->id != 1) return false;
+  const unsigned long long offset = static_cast<unsigned long long>(file->offset);
+  const unsigned long long length = static_cast<unsigned long long>(file->length);
+  return offset > book_limit::kMaxContentBytes || length > book_limit::kMaxContentBytes - offset;
+}
 
 // Writes one entry under its sanitized name (replacing an existing file
 // only by a complete one) and counts and logs the outcome in `stretch`.
@@ -46,6 +90,13 @@ void UnpackOneFile(ChmBook& book, TargetFolder& target, Stretch& stretch, mschmd
   }
   if (status.ok) {
     ++stretch.written;
+    if (!status.beside.empty()) {
+      std::string shown = PrintableName(JoinedName(name));
+      std::string beside = PrintableName(status.beside);
+      stretch.notes.push_back(shown + " -> " + beside);
+      stretch.log << "hh.exe: kept \"" << shown << "\", which differs from the book's; the book's version is \""
+                  << beside << "\" beside it\n";
+    }
   } else if (status.refused) {
     ++stretch.refused;
     stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename)
@@ -63,7 +114,7 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
     mschmd_file* file = files[i];
     if (stretch.before_file && !stretch.before_file(files.size(), file->filename)) break;
-    const SanitizedName name = SanitizeEntryName(file->filename);
+    const SanitizedName& name = (*stretch.names)[i];
     if (!name.ok) {
       ++stretch.refused;
       stretch.log << "hh.exe: refused entry \"" << PrintableName(file->filename) << "\": " << name.reason << '\n';
@@ -72,6 +123,12 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
     // A file that cannot fit stops the run: many entries may share the same
     // data, and writing them would fill the disk to no purpose. Every file
     // not unpacked is still named.
+    if (PastBookLimit(file)) {
+      ++stretch.failed;
+      stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": it lies past the "
+                  << book_limit::kShown << " of files a book may hold\n";
+      continue;
+    }
     if (book.RunsPastTheEnd(file)) {
       ++stretch.failed;
       stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename)
@@ -167,15 +224,21 @@ UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, s
   // written, rather than filling the disk.
   unsigned long long need = 0;
   for (const mschmd_file* file : book.files())
-    if (!book.RunsPastTheEnd(file)) need += static_cast<unsigned long long>(file->length);
+    if (!book.RunsPastTheEnd(file) && !PastBookLimit(file)) need += static_cast<unsigned long long>(file->length);
   if (const unsigned long long free = target->FreeBytes(); need > free) {
     report.error = chm_path + ": its files need " + std::to_string(need) + " bytes and the disk has " +
                    std::to_string(free) + " free; nothing was unpacked";
     return report;
   }
 
+  target->SetBookName(std::filesystem::path(chm_path).filename().string());
+  target->RemoveStaleTemporaryFiles();
+  const std::vector<SanitizedName> names = NamesInBook(book.files(), report.notes, log);
   std::vector<std::unique_ptr<Stretch>> stretches = PlanStretches(book, ChooseWorkers(book, options));
-  for (auto& stretch : stretches) stretch->before_file = options.before_file;
+  for (auto& stretch : stretches) {
+    stretch->before_file = options.before_file;
+    stretch->names = &names;
+  }
   std::vector<std::unique_ptr<TargetFolder>> siblings;
   std::vector<std::thread> threads;
   std::vector<std::size_t> left_over;  // stretches no thread could be started for
@@ -198,6 +261,7 @@ UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, s
     report.refused += stretch->refused;
     report.failed += stretch->failed;
     log << stretch->log.str();
+    report.notes.insert(report.notes.end(), stretch->notes.begin(), stretch->notes.end());
   }
   return report;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace hh {
 
@@ -16,6 +17,10 @@ struct UnpackReport {
   std::size_t refused = 0;  ///< entries refused for safety (unsafe names, escaping links)
   std::size_t failed = 0;   ///< entries that could not be read or written
   std::string error;        ///< why the run stopped early (book or folder unusable)
+  /// Files not written under their own names, one line each: a file of
+  /// other bytes was already there (kept; the book's version went beside
+  /// it), or the book holds a second entry of the same name.
+  std::vector<std::string> notes;
 
   /// True only when the book was sound and every stored file was written.
   bool complete() const { return opened && error.empty() && !damaged && refused == 0 && failed == 0; }
@@ -39,7 +44,9 @@ struct UnpackOptions {
 /// its sanitized relative name, in content order (section, then offset) so
 /// that compressed data is decoded once; with several workers each decodes
 /// one stretch of that order. Each file is written to a temporary name and
-/// renamed into place only when complete. Every refused or failed entry,
+/// renamed into place only when complete; a file already in the folder is
+/// never replaced (TargetFolder::Commit), and a second entry of a name the
+/// book already holds is written as "STEM (2).EXT". Every refused or failed entry,
 /// and every warning, is written as one line to `log`, in content order.
 UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, std::ostream& log,
                        const UnpackOptions& options = {});

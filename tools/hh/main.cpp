@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
     return true;
   };
   const hh::UnpackReport report = hh::UnpackChm(parsed.request.chm_file, parsed.request.folder, std::cerr, options);
+  // The program that started the unpacker lists these in its message.
+  for (const std::string& note : report.notes) progress_pipe::ReportLeftOut(note);
   if (progress_pipe::stop_requested.load()) {
     progress_pipe::Report(report.written, total.load(), {});
     std::cerr << "hh.exe: stopped; " << report.written << " files written, the rest not\n";

@@ -1,12 +1,22 @@
 #include "target_folder.h"
 
+#include "runtime/temporary_files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <sys/syscall.h>
+
 #include <cerrno>
 #include <cstring>
+#include <vector>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
 
 namespace hh {
 namespace {
@@ -17,6 +27,51 @@ std::string SystemError(const std::string& what) { return what + ": " + std::str
 
 WriteStatus Failure(std::string message) { return {false, false, std::move(message)}; }
 WriteStatus Refusal(std::string message) { return {false, true, std::move(message)}; }
+
+// "STEM (BOOK).EXT" for the first file put beside `name`, "STEM (BOOK N).EXT"
+// for the next; a leading dot does not start an extension.
+std::string BesideName(const std::string& name, const std::string& book, int n) {
+  std::size_t dot = name.rfind('.');
+  if (dot == 0 || dot == std::string::npos) dot = name.size();
+  std::string tag = " (" + book + (n > 1 ? " " + std::to_string(n) : std::string()) + ")";
+  return name.substr(0, dot) + tag + name.substr(dot);
+}
+
+// Renames `from` to `to` in `dir`; over what is at `to` when `replace`,
+// otherwise only when nothing is there.
+bool PutInPlace(int dir, const std::string& from, const std::string& to, bool replace) {
+  if (replace) return ::renameat(dir, from.c_str(), dir, to.c_str()) == 0;
+  if (::syscall(SYS_renameat2, dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // The file system cannot rename without replacing: link, then unlink.
+  if (::linkat(dir, from.c_str(), dir, to.c_str(), 0) != 0) return false;
+  ::unlinkat(dir, from.c_str(), 0);
+  return true;
+}
+
+// True when the regular files `a` and `b` of `dir` hold the same bytes.
+bool SameBytes(int dir, const std::string& a, const std::string& b) {
+  qm::UniqueFd fa(::openat(dir, a.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  qm::UniqueFd fb(::openat(dir, b.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  struct stat sa {
+  }, sb{};
+  if (!fa.valid() || !fb.valid() || ::fstat(fa.get(), &sa) != 0 || ::fstat(fb.get(), &sb) != 0 ||
+      !S_ISREG(sb.st_mode) || sa.st_size != sb.st_size)
+    return false;
+  std::vector<char> pa(1 << 16), pb(1 << 16);
+  for (;;) {
+    ssize_t na = ::read(fa.get(), pa.data(), pa.size());
+    if (na < 0) return false;
+    if (na == 0) return true;
+    ssize_t got = 0;
+    while (got < na) {
+      ssize_t nb = ::read(fb.get(), pb.data() + got, static_cast<std::size_t>(na - got));
+      if (nb <= 0) return false;
+      got += nb;
+    }
+    if (std::memcmp(pa.data(), pb.data(), static_cast<std::size_t>(na)) != 0) return false;
+  }
+}
 
 // mkdir -p: creates every missing folder of `path`.
 bool MakeFolderChain(const std::string& path) {
@@ -54,7 +109,9 @@ std::unique_ptr<TargetFolder> TargetFolder::Open(const std::string& path, std::s
 std::unique_ptr<TargetFolder> TargetFolder::Sibling(unsigned tag) const {
   qm::UniqueFd fd(::dup(root_.get()));
   if (!fd.valid()) return nullptr;
-  return std::unique_ptr<TargetFolder>(new TargetFolder(std::move(fd), root_dev_, root_ino_, tag));
+  std::unique_ptr<TargetFolder> sibling(new TargetFolder(std::move(fd), root_dev_, root_ino_, tag));
+  sibling->book_name_ = book_name_;
+  return sibling;
 }
 
 // Walks up from a folder through ".." until it meets the root of this target
@@ -119,20 +176,11 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   WriteStatus status = OpenFolder(components, out.dir);
   if (!status.ok) return status;
   out.final_name = components.back();
-  // A new name is written in place: nothing can be lost, so no temporary
-  // file and no rename. A name that is taken (a file, a link, anything)
-  // gets the temporary file that replaces it in one step at the end.
-  out.file.reset(
-      ::openat(out.dir.get(), out.final_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (out.file.valid()) {
-    out.temp_name = out.final_name;
-    out.direct = true;
-    return {};
-  }
-  if (errno != EEXIST) return Failure(SystemError("cannot create " + out.final_name));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    out.temp_name = ".hh-" + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
-                    std::to_string(++temp_counter_) + ".tmp";
+    // The form the main program's temporary files have (with this
+    // process's id), so that a later run knows one it left when killed.
+    out.temp_name = ".~hh." + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
+                    std::to_string(++temp_counter_) + ".quillmere-tmp";
     out.file.reset(
         ::openat(out.dir.get(), out.temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.file.valid()) return {};
@@ -142,45 +190,77 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
 }
 
 WriteStatus TargetFolder::Commit(PendingFile& file) {
-  if (file.direct) {
-    if (::close(file.file.release()) != 0) {
-      const std::string message = SystemError("cannot write " + file.final_name);
-      Abandon(file);
-      return Failure(message);
-    }
-    file.temp_name.clear();
-    return {};
-  }
-  struct stat existing {};
-  const bool replacing = ::fstatat(file.dir.get(), file.final_name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-  if (replacing && S_ISDIR(existing.st_mode)) {
-    Abandon(file);
-    return Failure("a folder named " + file.final_name + " is in the way");
-  }
-  // A read-only page stays as it is, as on Windows, where it cannot be replaced.
-  if (replacing && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0) {
-    Abandon(file);
-    return Failure(file.final_name + " is read-only and was not replaced");
-  }
-  // Someone's file is about to be replaced: its successor must be on disk first.
-  if (replacing && S_ISREG(existing.st_mode) && ::fsync(file.file.get()) != 0) {
-    const std::string message = SystemError("cannot flush " + file.final_name);
-    Abandon(file);
-    return Failure(message);
-  }
   if (::close(file.file.release()) != 0) {
     const std::string message = SystemError("cannot write " + file.final_name);
     Abandon(file);
     return Failure(message);
   }
-  if (::renameat(file.dir.get(), file.temp_name.c_str(), file.dir.get(), file.final_name.c_str()) != 0) {
-    const std::string message = SystemError("cannot rename into " + file.final_name);
-    Abandon(file);
-    return Failure(message);
+  const int dir = file.dir.get();
+  WriteStatus status;
+  for (int n = 1; n < 1000; ++n) {
+    const std::string name = n == 1 ? file.final_name : BesideName(file.final_name, book_name_, n - 1);
+    struct stat existing {};
+    const bool taken = ::fstatat(dir, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (n == 1 && taken && S_ISDIR(existing.st_mode)) {
+      Abandon(file);
+      return Failure("a folder named " + file.final_name + " is in the way");
+    }
+    // A link, a FIFO or a device holds none of the user's bytes: it is
+    // replaced itself (a link never followed). A file is never replaced.
+    const bool replace = taken && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode);
+    if (!taken || (n == 1 && replace)) {
+      if (PutInPlace(dir, file.temp_name, name, replace)) {
+        if (n > 1) status.beside = name;
+        file.temp_name.clear();
+        return status;
+      }
+      if (errno != EEXIST) break;
+      --n;  // taken meanwhile: look at it again
+      continue;
+    }
+    if (S_ISREG(existing.st_mode) && SameBytes(dir, file.temp_name, name)) {
+      Abandon(file);
+      if (n > 1) status.beside = name;
+      return status;
+    }
   }
-  file.temp_name.clear();
-  return {};
+  const std::string message = SystemError("cannot put " + file.final_name + " in place");
+  Abandon(file);
+  return Failure(message);
 }
+
+namespace {
+
+// Removes the stale temporary files of `dir` and of its folders (links are
+// not followed), `depth` levels down at most.
+void RemoveStaleIn(int dir, int depth) {
+  qm::UniqueFd own(::dup(dir));
+  DIR* listing = own.valid() ? ::fdopendir(own.get()) : nullptr;
+  if (!listing) return;
+  own.release();
+  std::vector<std::string> folders;
+  while (struct dirent* e = ::readdir(listing)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(listing), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISDIR(st.st_mode)) {
+      folders.push_back(e->d_name);
+    } else if (S_ISREG(st.st_mode) && qm::IsStaleTemporaryName(e->d_name)) {
+      ::unlinkat(::dirfd(listing), e->d_name, 0);
+    }
+  }
+  if (depth > 0) {
+    for (const std::string& name : folders) {
+      qm::UniqueFd sub(::openat(::dirfd(listing), name.c_str(), kFolderFlags | O_NOFOLLOW));
+      if (sub.valid()) RemoveStaleIn(sub.get(), depth - 1);
+    }
+  }
+  ::closedir(listing);
+}
+
+}  // namespace
+
+void TargetFolder::RemoveStaleTemporaryFiles() const { RemoveStaleIn(root_.get(), 64); }
 
 unsigned long long TargetFolder::FreeBytes() const {
   struct statvfs st {};

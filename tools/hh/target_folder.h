@@ -1,6 +1,9 @@
 // The folder a book is unpacked into, and the only way files get written
 // there: every write goes to a temporary name in the final folder and is
-// renamed into place only when complete.
+// renamed into place only when complete, so that no name ever holds a
+// partial file, even when the unpacker is killed. A file already under the
+// name is never replaced: the same bytes leave it as it is, other bytes go
+// beside it under a name that tells which book they came from.
 #pragma once
 
 #include <sys/stat.h>
@@ -18,6 +21,7 @@ struct WriteStatus {
   bool ok = true;
   bool refused = false;  ///< the name was refused for safety (not an I/O failure)
   std::string message;
+  std::string beside;  ///< set when the file went beside one of other bytes: the name it got
 };
 
 /// A file being written under a temporary name.
@@ -26,7 +30,6 @@ struct PendingFile {
   qm::UniqueFd file;      ///< the file being written, open for writing
   std::string temp_name;  ///< the name it is written under (removed if abandoned)
   std::string final_name;
-  bool direct = false;  ///< written under its final name: no file had that name
 };
 
 class TargetFolder {
@@ -35,6 +38,14 @@ class TargetFolder {
   /// sets `error` when the path cannot be created or is not a folder.
   static std::unique_ptr<TargetFolder> Open(const std::string& path, std::string& error);
 
+  /// The book's file name, which names the files written beside files of
+  /// other bytes ("page (book.chm).htm").
+  void SetBookName(std::string name) { book_name_ = std::move(name); }
+
+  /// Removes, below the folder, the temporary files that earlier runs which
+  /// are no longer running left behind when they were killed.
+  void RemoveStaleTemporaryFiles() const;
+
   /// Another writer on the same folder, for a second thread: temporary
   /// names carry `tag` so writers never collide. Null when out of descriptors.
   std::unique_ptr<TargetFolder> Sibling(unsigned tag) const;
@@ -42,17 +53,18 @@ class TargetFolder {
   /// Prepares to write the file at `components` (relative, already
   /// sanitized, at least one). Creates missing folders on the way, never
   /// following a symbolic link unless it leads to a folder inside this
-  /// target folder; a link that leads outside refuses the entry. When
-  /// nothing has the final name yet the file is created under it (never
-  /// replacing anything); otherwise a temporary file is created beside it.
-  /// On failure nothing is left behind except folders already created.
+  /// target folder; a link that leads outside refuses the entry. The file
+  /// is created under a temporary name beside its final one. On failure
+  /// nothing is left behind except folders already created.
   WriteStatus Begin(const std::vector<std::string>& components, PendingFile& out);
 
-  /// Finishes a file written under its final name, or renames a fully
-  /// written temporary file to its final name, replacing the file (or
-  /// symbolic link, which is not followed) of that name. An existing file
-  /// is replaced only after the new content is flushed to disk. On failure
-  /// the file written is removed and any old file stays.
+  /// Puts the fully written temporary file under its final name when that
+  /// is free or held by what holds no bytes of the user's (a symbolic link,
+  /// replaced itself and never followed, a FIFO). A file of the same bytes
+  /// there is left as it is (the temporary one goes); a file of other bytes
+  /// is kept, and the new one is put beside it as "STEM (BOOK).EXT" (or
+  /// "STEM (BOOK N).EXT"), named in `beside` of the result. A folder in the
+  /// way is a failure. On failure the file written is removed.
   WriteStatus Commit(PendingFile& file);
 
   /// Removes the file of an unfinished write (the temporary one, or the new
@@ -74,6 +86,7 @@ class TargetFolder {
   // The folder of the last file: books store files folder by folder.
   std::string cached_path_;
   qm::UniqueFd cached_fd_;
+  std::string book_name_ = "book";
   unsigned tag_;
   unsigned long temp_counter_ = 0;
 };

@@ -19,9 +19,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include "../book_limit.h"
 #include "book_paths.h"
 #include "chm_container.h"
 #include "names.h"
+#include "output_file.h"
 #include "page_references.h"
 #include "project.h"
 #include "reader_names.h"
@@ -233,17 +235,48 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
   });
 }
 
+// The references that lead to no file, remembered by a hash of their
+// lower-case names so that a name met again costs no look at the disk and
+// a page of a million such references little memory; at most kRemembered of
+// them (beyond, each is looked up again). Only the first kReportedPerPage of
+// a page are reported one by one.
+class MissingNames {
+ public:
+  static constexpr std::size_t kRemembered = std::size_t{1} << 18;
+  static constexpr std::size_t kReportedPerPage = 1000;
+
+  bool Seen(const std::string& lower) const { return hashes_.count(std::hash<std::string>{}(lower)) != 0; }
+
+  /// Notes `lower` for `page`; true when it is to be reported.
+  bool Note(const std::string& lower, const std::string& page, FileList& list) {
+    if (hashes_.size() < kRemembered) hashes_.insert(std::hash<std::string>{}(lower));
+    if (page != page_) {
+      page_ = page;
+      reported_ = 0;
+    }
+    if (++reported_ == kReportedPerPage + 1)
+      list.Warn("page \"" + Printable(page) + "\" refers to more missing or unusable files; they are not listed");
+    return reported_ <= kReportedPerPage;
+  }
+
+ private:
+  std::unordered_set<std::size_t> hashes_;
+  std::string page_;
+  std::size_t reported_ = 0;
+};
+
 // Follows the local references of the stored page `page` (images, style
 // sheets, scripts, linked pages) and adds the files they name. `known`
-// holds every name already looked at, in lower case, so each reference
-// costs one set lookup after the first.
+// holds every name of a file already looked at, in lower case, and
+// `missing` those that lead nowhere, so each reference costs one set lookup
+// after the first.
 void AddReferencedFiles(FileList& list, const std::string& page, std::string_view html,
-                        std::unordered_set<std::string>& known) {
+                        std::unordered_set<std::string>& known, MissingNames& missing) {
   std::size_t slash = page.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : page.substr(0, slash + 1);
-  for (const std::string& reference : PageReferences(html)) {
+  ForEachPageReference(html, [&](std::string_view reference) {
     std::string file = LocalReference(reference);
-    if (file.empty()) continue;
+    if (file.empty()) return;
     // Pages are written in code page 936 or in UTF-8: take the reading that
     // names a file.
     std::vector<std::string> spellings = {qm::NativeName(file)};
@@ -254,7 +287,8 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
       BookPath p = ToBookPathUtf8(folder + spelling);
       if (!first) first = p;
       if (!p.ok) continue;
-      if (known.count(AsciiLower(p.name))) {
+      const std::string lower = AsciiLower(p.name);
+      if (known.count(lower) || missing.Seen(lower)) {
         handled = true;
         break;
       }
@@ -263,19 +297,22 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
         break;
       }
     }
-    if (handled || !first) continue;
+    if (handled || !first) return;
     const BookPath& p = found ? *found : *first;
     if (!p.ok) {
-      if (!p.unstorable && known.insert(AsciiLower(folder + file)).second)
+      if (const std::string lower = AsciiLower(folder + file);
+          !p.unstorable && !missing.Seen(lower) && missing.Note(lower, page, list))
         list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(file) + "\": " + p.error);
-      continue;
+      return;
     }
-    known.insert(AsciiLower(p.name));
-    if (found) list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
-    else
+    if (found) {
+      known.insert(AsciiLower(p.name));
+      list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
+    } else if (missing.Note(AsciiLower(p.name), page, list)) {
       list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(p.name) +
                 "\", which is not found; it is not in the book");
-  }
+    }
+  });
 }
 
 // Writes the compressed stream to an unnamed temporary file.
@@ -526,10 +563,24 @@ Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, 
 
 // Compresses every file of the list; files found in pages join the list
 // while it is walked.
+// Refuses the file `f` when, after the `stored` bytes before it, the book
+// would hold more than hh.exe unpacks.
+Status CheckRoomFor(const BookFile& f, std::uint64_t stored) {
+  std::uint64_t size = 0;
+  struct stat st {};
+  if (f.content) size = f.content->size();
+  else if (::stat(f.disk_path.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
+  if (size <= book_limit::kMaxContentBytes - std::min(stored, book_limit::kMaxContentBytes)) return Status::Ok();
+  return Status::Fail("\"" + Printable(f.name) + "\" (" + std::to_string(size) +
+                      " bytes) would make the book hold more than " + book_limit::kShown +
+                      " of files, more than a book may hold; nothing was compiled");
+}
+
 Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, const MessageSink& sink,
                   CompileResult& result) {
   std::unordered_set<std::string> known;
   for (const BookFile& f : list.files()) known.insert(AsciiLower(f.name));
+  MissingNames missing;
   std::vector<std::uint8_t> buffer(1 << 16);
   std::string page;
   LzxSectionWriter& section = book.section();
@@ -539,6 +590,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();
+    if (Status s = CheckRoomFor(f, start); !s.ok) return s;
     Status status;
     Stored stored = CompressFile(f, is_page, section, buffer, page, status);
     if (stored == Stored::kFailed) return status;
@@ -551,7 +603,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     book.layout().entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
     ++result.files_stored;
     if (project.display_progress) sink(Severity::Info, f.name);
-    if (is_page) AddReferencedFiles(list, f.name, page, known);
+    if (is_page) AddReferencedFiles(list, f.name, page, known, missing);
   }
   return Status::Ok();
 }
@@ -660,6 +712,8 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   result.output_path = output;
   std::string output_dir = fs::path(output).parent_path().string();
   if (output_dir.empty()) output_dir = ".";
+  if (Status s = CheckOutputFile(output, project_path); !s.ok) return fail(s.message);
+  RemoveStaleTemporaryBooks(output);
 
   FileList list(root, output, sink, result.warnings);
   ReaderNames reader_names;

@@ -12,8 +12,7 @@ bool IsNameChar(char c) {
 
 }  // namespace
 
-std::vector<std::string> PageReferences(std::string_view html) {
-  std::vector<std::string> out;
+void ForEachPageReference(std::string_view html, const std::function<void(std::string_view)>& visit) {
   std::size_t pos = 0;
   while ((pos = html.find('<', pos)) != std::string_view::npos) {
     if (html.compare(pos, 4, "<!--") == 0) {
@@ -32,13 +31,11 @@ std::vector<std::string> PageReferences(std::string_view html) {
       std::string_view body = html.substr(name_end, end - name_end);
       for (const TagAttribute& a : TagAttributes(body)) {
         if (a.value_at == std::string_view::npos || a.value_size == 0) continue;
-        if (a.name == "src" || a.name == "href" || a.name == "background")
-          out.emplace_back(body.substr(a.value_at, a.value_size));
+        if (a.name == "src" || a.name == "href" || a.name == "background") visit(body.substr(a.value_at, a.value_size));
       }
     }
     pos = end + 1;
   }
-  return out;
 }
 
 bool IsWebPageName(std::string_view name) {

@@ -1,15 +1,18 @@
 // The files a web page uses: images, style sheets, scripts, linked pages.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace hha {
 
-/// The values of the src, href and background attributes of every tag of
-/// `html` (tags inside comments and <base> excluded), raw bytes, in order.
-std::vector<std::string> PageReferences(std::string_view html);
+/// Calls `visit` with the value of each src, href and background attribute
+/// of every tag of `html` (tags inside comments and <base> excluded), raw
+/// bytes, in order. Nothing is gathered, so a page of a million references
+/// takes no memory for them.
+void ForEachPageReference(std::string_view html, const std::function<void(std::string_view)>& visit);
 
 /// True for a name that ends in ".htm" or ".html" (any letter case): the
 /// files whose references the compiler follows.

@@ -68,4 +68,16 @@ TEST(HhUnpackHostile, LinksInsideTheFolderAreFollowedAndFileLinksAreReplaced) {
   EXPECT_EQ(hhtest::readBytes(dir / "outside/target.txt"), "precious");
 }
 
+// hhc.exe writes no book past 2 GiB of files: an entry said to lie past
+// that is refused with a clear message, the others still unpacked.
+TEST(HhUnpackHostile, EntriesPastTheBookLimitAreRefused) {
+  hhtest::ScratchDir dir;
+  hhtest::writeBytes(dir / "book.chm",
+                     hhtest::buildChm({{"/ok.htm", "ok"}, {"/big.htm", "", 1, 0, std::uint64_t{3} << 30}}));
+  auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_NE(run.errors.find("past the 2 GiB"), std::string::npos) << run.errors;
+  EXPECT_EQ(hhtest::readBytes(dir / "out/ok.htm"), "ok");
+}
+
 }  // namespace

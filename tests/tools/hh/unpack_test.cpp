@@ -46,17 +46,34 @@ TEST(HhUnpack, WritesEveryStoredFileWithItsBytesAndSkipsBookkeeping) {
   }
 }
 
-TEST(HhUnpack, ReplacesFilesOfTheSameNameAndLeavesOtherFilesAlone) {
+// A file of the user's under a name the book uses is never replaced: the
+// same bytes stay as they are, other bytes are kept and the book's version
+// goes beside them under a name that tells where it came from (a second
+// unpack finds it there and leaves it). Two entries of one name are both
+// unpacked, the second under a changed name, and both are reported.
+TEST(HhUnpack, KeepsFilesOfOtherBytesAndWritesTheBooksBesideThem) {
   hhtest::ScratchDir dir;
-  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(kBook));
-  fs::create_directories(dir / "book");
+  std::vector<StoredEntry> entries = kBook;
+  entries.push_back({"/index.htm", "second entry of the same name"});
+  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(entries));
+  fs::create_directories(dir / "book/sub/deep");
   hhtest::writeBytes(dir / "book/index.htm", "old page");
   hhtest::writeBytes(dir / "book/notes.txt", "user's notes");
+  hhtest::writeBytes(dir / "book/sub/deep/page.htm", "<p>deep</p>");
+  fs::permissions(dir / "book/sub/deep/page.htm", fs::perms::owner_read);  // the same bytes: left as it is
 
-  auto run = hhtest::runHh({"-decompile", (dir / "book").string(), (dir / "book.chm").string()});
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
-  EXPECT_EQ(hhtest::readBytes(dir / "book/index.htm"), "<html>首页</html>");
-  EXPECT_EQ(hhtest::readBytes(dir / "book/notes.txt"), "user's notes");
+  for (int run_number = 0; run_number < 2; ++run_number) {
+    auto run = hhtest::runHh({"-decompile", (dir / "book").string(), (dir / "book.chm").string()});
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NE(run.errors.find("kept \"index.htm\""), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("two entries named \"index.htm\""), std::string::npos) << run.errors;
+    EXPECT_EQ(hhtest::readBytes(dir / "book/index.htm"), "old page");
+    EXPECT_EQ(hhtest::readBytes(dir / "book/index (book.chm).htm"), "<html>首页</html>");
+    EXPECT_EQ(hhtest::readBytes(dir / "book/index (2).htm"), "second entry of the same name");
+    EXPECT_EQ(hhtest::readBytes(dir / "book/notes.txt"), "user's notes");
+    EXPECT_EQ(hhtest::readBytes(dir / "book/sub/deep/page.htm"), "<p>deep</p>");
+    EXPECT_EQ(hhtest::listFiles(dir / "book").size(), 7u);
+  }
 }
 
 TEST(HhUnpack, AcceptsTheWindowsFormWithUnquotedSpaces) {

@@ -2,6 +2,7 @@
 // messages; hha.dll loaded from the program's own folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,6 +119,66 @@ TEST(HhcFront, WithoutItsLibraryItSaysSoAndFails) {
   r = RunHhc(copy, dir.path() + "/p.hhp", dir.path());
   EXPECT_NE(r.exit_code, 0);
   EXPECT_NE(r.err.find("hha.dll"), std::string::npos) << r.err;
+}
+
+// The compiled file replaces only an earlier book: never the project, a
+// page of the book, a file its pages refer to, or any other file that is
+// not a CHM book; the refusal says why and changes nothing.
+TEST(HhcFront, CompiledFileReplacesOnlyAnEarlierBook) {
+  qm::TempDir dir;
+  Write(dir.path() + "/a.htm", "<html><img src=pic.gif></html>");
+  Write(dir.path() + "/pic.gif", "GIF89a");
+  Write(dir.path() + "/notes.txt", "notes");
+  for (const char* target : {"p.hhp", "a.htm", "pic.gif", "notes.txt"}) {
+    const std::string project = std::string("[OPTIONS]\r\nCompiled file=") + target + "\r\n[FILES]\r\na.htm\r\n";
+    Write(dir.path() + "/p.hhp", project);
+    const std::string before = ReadAll(dir.path() + "/" + target);
+    RunResult r = RunHhc(HHC_EXE, dir.path() + "/p.hhp", dir.path());
+    EXPECT_NE(r.exit_code, 0) << target;
+    EXPECT_NE(r.err.find("was not replaced"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAll(dir.path() + "/" + target), before) << target;
+  }
+  Write(dir.path() + "/old.chm", "ITSF an earlier book");
+  Write(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=old.chm\r\n[FILES]\r\na.htm\r\n");
+  RunResult r = RunHhc(HHC_EXE, dir.path() + "/p.hhp", dir.path());
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_GT(fs::file_size(dir.path() + "/old.chm"), 100u);
+}
+
+// A file past what a book may hold (a sparse one of 4 GiB here) is refused
+// with a clear message before anything is compressed; a page of a million
+// references keeps the compiler's memory small.
+TEST(HhcFront, BigFilesAreRefusedAndManyReferencesTakeLittleMemory) {
+  qm::TempDir dir;
+  {
+    std::ofstream big(dir.path() + "/big.bin", std::ios::binary);
+    big.seekp((std::streamoff{1} << 32) + 1);
+    big << 'x';
+  }
+  Write(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=p.chm\r\n[FILES]\r\nbig.bin\r\n");
+  RunResult r = RunHhc(HHC_EXE, dir.path() + "/p.hhp", dir.path());
+  EXPECT_NE(r.exit_code, 0);
+  EXPECT_NE(r.err.find("2 GiB"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir.path() + "/p.chm"));
+
+  std::string page = "<html>";
+  for (int i = 0; i < 1000000; ++i) page += "<img src=../m" + std::to_string(i) + ".gif>";
+  Write(dir.path() + "/a.htm", page + "</html>");
+  Write(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=p.chm\r\n[FILES]\r\na.htm\r\n");
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    std::freopen("/dev/null", "w", stdout);
+    std::freopen("/dev/null", "w", stderr);
+    ::execl(HHC_EXE, HHC_EXE, (dir.path() + "/p.hhp").c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+#if !defined(__SANITIZE_ADDRESS__)
+  EXPECT_LT(usage.ru_maxrss, 100L * 1024) << "kilobytes at most";
+#endif
 }
 
 }  // namespace

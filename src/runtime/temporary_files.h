@@ -1,0 +1,38 @@
+#pragma once
+// The temporary files that results are written into before they take their
+// final names: their names, their removal when the program is told to end
+// (SIGTERM, SIGINT, SIGHUP) while one is open, and the removal of those
+// that an earlier run left behind when it was killed.
+
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+/// A fresh, unpredictable name for a temporary file beside `name`, holding
+/// this process's id: ".~NAME.PID-RANDOM.quillmere-tmp" (without NAME when
+/// that would make it too long for a file name).
+Text TemporaryName(const Text& name);
+
+/// True when `name` has the form TemporaryName gives.
+bool IsTemporaryName(const Text& name);
+
+/// True when `name` has that form and its process id names no live
+/// process: the file was left by a run that was killed.
+bool IsStaleTemporaryName(const Text& name);
+
+/// Remembers `path` (as the file system names it) as a temporary file of
+/// this process: a SIGTERM, SIGINT or SIGHUP that ends the program removes
+/// it. The first call installs the handlers for signals left at their
+/// default action.
+void HoldTemporaryFile(FileSystem& fs, const Text& path);
+
+/// Forgets `path`: it was put in place or removed.
+void ReleaseTemporaryFile(const Text& path);
+
+/// Removes from `folder` every temporary file that a run which is no longer
+/// running left behind (its process id names no live process). Only plain
+/// files and links are removed, never followed. Returns how many.
+int RemoveStaleTemporaryFiles(FileSystem& fs, const Text& folder);
+
+}  // namespace qm
