@@ -58,10 +58,9 @@ Stream Compress(const std::string& data, unsigned threads) {
 // intervals that the threads share out.
 TEST(ParallelCompression, StreamIsTheSameAtEveryBoundary) {
   const std::string data = MixedData(3 * 262144 + 40000, 1);
-  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{32767}, std::size_t{32768},
-                           std::size_t{32769}, std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
-                           std::size_t{262143}, std::size_t{262144}, std::size_t{262145}, std::size_t{3 * 262144},
-                           data.size()}) {
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{32767}, std::size_t{32768}, std::size_t{32769},
+                           std::size_t{65535}, std::size_t{65536}, std::size_t{65537}, std::size_t{262143},
+                           std::size_t{262144}, std::size_t{262145}, std::size_t{3 * 262144}, data.size()}) {
     const std::string part = data.substr(0, size);
     const Stream one = Compress(part, 1);
     for (unsigned threads : {2u, 3u}) {
@@ -115,7 +114,8 @@ std::string WriteProject(const std::string& dir, const std::vector<std::pair<std
 std::string CompileWith(const std::string& project, unsigned threads, std::uint64_t* stream_bytes = nullptr) {
   hha::CompileOptions options;
   options.compression.threads = threads;
-  hha::CompileResult r = hha::CompileProject(project, [](hha::Severity, const std::string&) {}, options);
+  hha::CompileResult r = hha::CompileProject(
+      project, [](hha::Severity, const std::string&) {}, options);
   EXPECT_TRUE(r.status.ok) << r.status.message;
   if (stream_bytes) *stream_bytes = r.uncompressed_bytes;
   return hha_test::ReadFile(r.output_path);
