@@ -34,7 +34,8 @@ class WorkPool {
   unsigned threads() const { return limit_; }
 
   /// Queues `task`; the future gives its result (or its exception) once it
-  /// has run. Tasks start in the order they are queued.
+  /// has run. Tasks start in the order they are queued. A task must not
+  /// wait for a later task of the same pool: all workers might be waiting.
   template <class F>
   auto Run(F task) -> std::future<std::invoke_result_t<F&>> {
     using Result = std::invoke_result_t<F&>;
