@@ -3,8 +3,15 @@
 # single text of 100 MB where the operation takes texts), then writes the
 # table between the bench-table markers of README.md (bench/table.sh) and
 # the cost-per-MB plot bench/cost-per-mb.svg (bench/plot.sh), both from the
-# benchmarks' output. Usage: bench/run.sh [benchmark ...]
+# benchmarks' output. Usage: bench/run.sh [--big] [benchmark ...]; --big
+# adds the compiler's large generated trees (50,000 pages, 500 MB; a few
+# minutes more).
 set -euo pipefail
+big=0
+if [ "${1:-}" = "--big" ]; then
+  big=1
+  shift
+fi
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 if ! command -v gnuplot >/dev/null; then
@@ -32,6 +39,7 @@ for b in "${benches[@]}"; do
   runs=("--scale 1" "--scale 4" "--scale 16")
   [[ "$with_single_text" == *" $b "* ]] && runs+=("--single-mb 100")
   [ "$b" = bench_split ] && runs=("--single-mb 100")  # one novel, no scales
+  [ "$b" = bench_compile ] && [ "$big" = 1 ] && runs+=("--big")
   for args in "${runs[@]}"; do
     echo "== $b $args" >&2
     # shellcheck disable=SC2086

@@ -14,16 +14,16 @@ class BitWriter {
 
   /// Appends the low `bits` bits of value (bits <= 32), high bit first.
   void Put(std::uint32_t value, int bits) {
-    if (bits == 0) return;
-    acc_ = (acc_ << bits) | (value & ((bits == 32) ? 0xFFFFFFFFu : ((1u << bits) - 1)));
+    // Fewer than 16 bits wait in acc_, so 47 at most after the shift; bits
+    // above them are never read again.
+    acc_ = (acc_ << bits) | (value & ((std::uint64_t{1} << bits) - 1));
     pending_ += bits;
     while (pending_ >= 16) {
-      auto word = static_cast<std::uint16_t>(acc_ >> (pending_ - 16));
+      pending_ -= 16;
+      auto word = static_cast<std::uint16_t>(acc_ >> pending_);
       out_.push_back(static_cast<std::uint8_t>(word));
       out_.push_back(static_cast<std::uint8_t>(word >> 8));
-      pending_ -= 16;
     }
-    acc_ &= (pending_ == 0) ? 0 : ((std::uint64_t{1} << pending_) - 1);
   }
 
   /// Pads with zero bits up to the next 16-bit boundary (nothing when there).

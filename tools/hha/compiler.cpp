@@ -354,11 +354,21 @@ class SpoolFile {
   std::FILE* file_ = nullptr;
 };
 
-std::uint64_t NowFiletime() {
+// The time a book is stamped with, in seconds since 1970: that of
+// SOURCE_DATE_EPOCH when it holds one, so that the same project gives the
+// same bytes on every run (reproducible builds), else now.
+std::uint64_t BookTime() {
+  if (const char* fixed = std::getenv("SOURCE_DATE_EPOCH"); fixed && *fixed >= '0' && *fixed <= '9') {
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long secs = std::strtoull(fixed, &end, 10);
+    if (errno == 0 && *end == '\0' && secs <= 0xFFFFFFFFull) return secs;
+  }
   using namespace std::chrono;
-  auto secs = duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
-  return (static_cast<std::uint64_t>(secs) + 11644473600ull) * 10000000ull;
+  return static_cast<std::uint64_t>(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
 }
+
+std::uint64_t BookFiletime() { return (BookTime() + 11644473600ull) * 10000000ull; }
 
 // Adds a folder entry for every folder that holds a stored file.
 void AddFolderEntries(std::vector<DirectoryEntry>& entries) {
@@ -461,7 +471,7 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   system.title = ReaderText(project.title);
   system.default_font = project.default_font;
   system.default_window = project.default_window;
-  system.filetime = NowFiletime();
+  system.filetime = BookFiletime();
   system.compiled_name = qm::GbkFromUtf8(fs::path(output).stem().string());
   if (!project.contents_file.empty()) {
     if (auto name = list.Add(project.contents_file, "contents file")) {
@@ -724,11 +734,13 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
   SpoolFile spool(output_dir);
   if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
-  LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); },
-                           options.compression);
+  // One pool for every job of the compile; compression shares it.
+  WorkPool pool(CompileThreadCount(options.compression.threads));
+  LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); }, options.compression,
+                           &pool);
   ContainerLayout layout;
   layout.lcid = project.language;
-  layout.timestamp = static_cast<std::uint32_t>(std::time(nullptr));
+  layout.timestamp = static_cast<std::uint32_t>(BookTime());
   BookSection book(section, layout);
   if (Status s = CompressBook(project, system, list, reader_names, book, sink, result); !s.ok) return fail(s.message);
   result.left_out = list.left_out();

@@ -49,21 +49,25 @@ struct Candidate {
 };
 
 // The hash chains over one call's data: positions below `inserted` are in
-// them.
+// them. An interval holds at most 64 KB, so 16 bits say where a chain goes
+// on, which keeps the tables small enough to stay in the processor's cache.
 struct Chains {
-  std::vector<std::int32_t>& head;
-  std::vector<std::int32_t>& prev;
+  std::uint16_t* head;  // per hash: 1 + the last position inserted, or 0
+  std::uint16_t* prev;  // per position: how far back its chain goes on, or 0
   const std::uint8_t* data;
   std::size_t size;
   std::size_t inserted = 0;
 
   void InsertUpTo(std::size_t end) {
-    for (; inserted < end; ++inserted) {
-      if (inserted + 2 >= size) continue;
+    // The last two positions start no three-byte string.
+    const std::size_t stop = std::min(end, size >= 2 ? size - 2 : 0);
+    for (; inserted < stop; ++inserted) {
       std::uint32_t h = Hash3(data + inserted);
-      prev[inserted] = head[h];
-      head[h] = static_cast<std::int32_t>(inserted);
+      const std::uint32_t last = head[h];
+      prev[inserted] = static_cast<std::uint16_t>(last ? inserted + 1 - last : 0);
+      head[h] = static_cast<std::uint16_t>(inserted + 1);
     }
+    if (inserted < end) inserted = end;
   }
 };
 
@@ -71,7 +75,9 @@ struct Chains {
 Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit, const RepeatedOffsets& r) {
   Candidate best;
   for (int i = 0; i < 3; ++i) {
-    if (r[i] > pos) continue;
+    // An offset equal to an earlier one finds the same match, which never
+    // gains more.
+    if (r[i] > pos || (i > 0 && r[i] == r[0]) || (i > 1 && r[i] == r[1])) continue;
     std::size_t len = MatchLength(data + pos, data + pos - r[i], limit);
     if (len >= static_cast<std::size_t>(kMinMatch)) {
       int g = Gain(len, 0, true);
@@ -86,18 +92,25 @@ Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t li
 void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const RepeatedOffsets& r,
                       const ParseOptions& options, Candidate& best) {
   const std::uint8_t* data = chains.data;
+  const std::uint16_t* prev = chains.prev;
   chains.InsertUpTo(pos);
-  std::int32_t cand = chains.head[Hash3(data + pos)];
+  const std::uint32_t latest = chains.head[Hash3(data + pos)];
+  if (latest == 0) return;
+  std::int32_t cand = static_cast<std::int32_t>(latest) - 1;
+  // Candidates further back than the largest distance end the walk, as
+  // does the end of the chain (-1).
+  const std::int32_t nearest_allowed = pos > kMaxDistance ? static_cast<std::int32_t>(pos - kMaxDistance) : 0;
+  const std::uint8_t* here = data + pos;
+  const std::uint8_t first = here[0];
   int chain = options.max_chain;
   std::size_t best_new = 2;
-  while (cand >= 0 && chain-- > 0) {
-    std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
-    if (dist > kMaxDistance) break;
+  while (cand >= nearest_allowed && chain-- > 0) {
     const std::uint8_t* c = data + cand;
-    if (c[best_new] == data[pos + best_new] && c[0] == data[pos]) {
-      std::size_t len = MatchLength(data + pos, c, limit);
+    if (c[best_new] == here[best_new] && c[0] == first) {
+      std::size_t len = MatchLength(here, c, limit);
       if (len > best_new) {
         best_new = len;
+        std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
         int slot = SlotOf(dist + 2);
         int g = Gain(len, slot, false);
         if (g > best.gain) {
@@ -109,7 +122,9 @@ void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const 
         if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
       }
     }
-    cand = chains.prev[cand];
+    const std::uint16_t back = prev[cand];
+    if (back == 0) break;
+    cand -= back;
   }
 }
 
@@ -177,9 +192,9 @@ MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSi
 ParsedInterval MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
   ParsedInterval out;
   out.tokens.reserve(size / 3 + 16);
-  std::fill(head_.begin(), head_.end(), -1);
+  std::fill(head_.begin(), head_.end(), std::uint16_t{0});
   RepeatedOffsets reps = {1, 1, 1};
-  Chains chains{head_, prev_, data, size};
+  Chains chains{head_.data(), prev_.data(), data, size};
   std::size_t pos = 0;
   for (std::size_t frame_begin = 0; frame_begin < size || (size == 0 && out.frame_start.empty());
        frame_begin += kFrameSize) {

@@ -43,8 +43,8 @@ class MatchFinder {
   ParsedInterval Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
  private:
-  std::vector<std::int32_t> head_;
-  std::vector<std::int32_t> prev_;
+  std::vector<std::uint16_t> head_;
+  std::vector<std::uint16_t> prev_;
 };
 
 }  // namespace hha::lzx

@@ -1,40 +1,57 @@
 #include "lzx_section.h"
 
 #include <algorithm>
-#include <thread>
+#include <chrono>
 
 #include "lzx_format.h"
 
 namespace hha {
 namespace {
 
-constexpr std::size_t kIntervalsPerThread = 8;
+// A piece of four intervals (256 KB) takes a few milliseconds to compress:
+// long enough that handing it over costs nothing, short enough that the
+// threads finish close together.
+constexpr std::size_t kPieceBytes = 4 * lzx::kResetInterval;
 
-unsigned ThreadCount(unsigned requested) {
-  if (requested > 0) return requested;
-  unsigned hw = std::thread::hardware_concurrency();
-  return std::clamp(hw, 1u, 4u);
+// Compresses data (whole frames) interval by interval into one stretch of
+// the stream; frame offsets are relative to its start.
+lzx::EncodedInterval CompressPiece(const Bytes& data, lzx::Method method, const lzx::ParseOptions& parse) {
+  // The parser's tables are reused by every piece the thread compresses.
+  thread_local lzx::MatchFinder finder;
+  lzx::EncodedInterval out;
+  for (std::size_t begin = 0; begin < data.size(); begin += lzx::kResetInterval) {
+    const std::size_t size = std::min<std::size_t>(lzx::kResetInterval, data.size() - begin);
+    lzx::EncodedInterval e = lzx::EncodeInterval(data.data() + begin, size, method, finder, parse);
+    for (std::size_t off : e.frame_offsets) out.frame_offsets.push_back(out.data.size() + off);
+    out.data.insert(out.data.end(), e.data.begin(), e.data.end());
+  }
+  return out;
 }
 
 }  // namespace
 
-LzxSectionWriter::LzxSectionWriter(ByteSink sink, LzxSectionOptions options)
-    : sink_(std::move(sink)), options_(options) {
-  options_.threads = ThreadCount(options_.threads);
-  batch_capacity_ = options_.threads * kIntervalsPerThread * lzx::kResetInterval;
-  batch_.reserve(batch_capacity_);
+LzxSectionWriter::LzxSectionWriter(ByteSink sink, LzxSectionOptions options, WorkPool* pool)
+    : sink_(std::move(sink)), options_(options), pool_(pool) {
+  if (!pool_) {
+    own_pool_ = std::make_unique<WorkPool>(CompileThreadCount(options_.threads));
+    pool_ = own_pool_.get();
+  }
+  piece_.reserve(kPieceBytes);
 }
 
 Status LzxSectionWriter::Write(const std::uint8_t* data, std::size_t size) {
   uncompressed_ += size;
+  return Append(data, size);
+}
+
+Status LzxSectionWriter::Append(const std::uint8_t* data, std::size_t size) {
   while (size > 0) {
-    std::size_t n = std::min(size, batch_capacity_ - batch_.size());
-    batch_.insert(batch_.end(), data, data + n);
+    std::size_t n = std::min(size, kPieceBytes - piece_.size());
+    piece_.insert(piece_.end(), data, data + n);
     data += n;
     size -= n;
-    if (batch_.size() == batch_capacity_) {
-      Status s = CompressBatch();
-      if (!s.ok) return s;
+    if (piece_.size() == kPieceBytes) {
+      if (Status s = QueuePiece(); !s.ok) return s;
     }
   }
   return Status::Ok();
@@ -44,39 +61,37 @@ Status LzxSectionWriter::Finish() {
   // Readers decode whole frames and, when a file ends exactly on a frame
   // boundary, one frame more; they expect (length + 32769) / 32768 frames.
   const std::uint64_t frames = (uncompressed_ + lzx::kFrameSize + 1) / lzx::kFrameSize;
-  const std::uint64_t padding = frames * lzx::kFrameSize - uncompressed_;
-  batch_.resize(batch_.size() + padding, 0);
-  return CompressBatch();
+  const Bytes padding(frames * lzx::kFrameSize - uncompressed_, 0);
+  if (Status s = Append(padding.data(), padding.size()); !s.ok) return s;
+  if (!piece_.empty()) {
+    if (Status s = QueuePiece(); !s.ok) return s;
+  }
+  return WriteFinished(0);
 }
 
-Status LzxSectionWriter::CompressBatch() {
-  if (batch_.empty()) return Status::Ok();
-  const std::size_t intervals = (batch_.size() + lzx::kResetInterval - 1) / lzx::kResetInterval;
-  std::vector<lzx::EncodedInterval> encoded(intervals);
-  const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(options_.threads, intervals));
-  auto work = [&](unsigned first) {
-    lzx::MatchFinder finder;
-    for (std::size_t i = first; i < intervals; i += workers) {
-      std::size_t begin = i * lzx::kResetInterval;
-      std::size_t size = std::min<std::size_t>(lzx::kResetInterval, batch_.size() - begin);
-      encoded[i] = lzx::EncodeInterval(batch_.data() + begin, size, options_.method, finder, options_.parse);
-    }
-  };
-  if (workers <= 1) {
-    work(0);
-  } else {
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < workers; ++t) pool.emplace_back(work, t);
-    work(0);
-    for (std::thread& th : pool) th.join();
+Status LzxSectionWriter::QueuePiece() {
+  const std::size_t most = 2 * static_cast<std::size_t>(pool_->threads());
+  if (Status s = WriteFinished(most - 1); !s.ok) return s;
+  in_flight_.push_back(pool_->Run([data = std::move(piece_), method = options_.method, parse = options_.parse] {
+    return CompressPiece(data, method, parse);
+  }));
+  piece_ = Bytes();
+  piece_.reserve(kPieceBytes);
+  // Pieces already done leave at once, which keeps memory low.
+  while (!in_flight_.empty() && in_flight_.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    if (Status s = WriteFinished(in_flight_.size() - 1); !s.ok) return s;
   }
-  for (const lzx::EncodedInterval& e : encoded) {
+  return Status::Ok();
+}
+
+Status LzxSectionWriter::WriteFinished(std::size_t most) {
+  while (in_flight_.size() > most) {
+    lzx::EncodedInterval e = in_flight_.front().get();
+    in_flight_.pop_front();
     for (std::size_t off : e.frame_offsets) frame_offsets_.push_back(compressed_ + off);
-    Status s = sink_(e.data.data(), e.data.size());
-    if (!s.ok) return s;
+    if (Status s = sink_(e.data.data(), e.data.size()); !s.ok) return s;
     compressed_ += e.data.size();
   }
-  batch_.clear();
   return Status::Ok();
 }
 

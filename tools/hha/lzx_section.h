@@ -1,14 +1,19 @@
-// The MSCompressed content section: a stream of data compressed interval by
-// interval (in parallel), with the frame offsets for the ResetTable.
+// The MSCompressed content section: a stream of data compressed in pieces of
+// whole reset intervals on a pool of threads and written in stream order,
+// with the frame offsets for the ResetTable.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <future>
+#include <memory>
 #include <vector>
 
 #include "lzx_encoder.h"
 #include "status.h"
+#include "work_pool.h"
 
 namespace hha {
 
@@ -18,12 +23,19 @@ using ByteSink = std::function<Status(const std::uint8_t* data, std::size_t size
 struct LzxSectionOptions {
   lzx::Method method = lzx::Method::Compress;
   lzx::ParseOptions parse;
-  unsigned threads = 0;  // 0: one per processor core, at most 4
+  /// Threads of the writer's own pool (used when it is given none);
+  /// 0: CompileThreadCount().
+  unsigned threads = 0;
 };
 
+/// Every reset interval is compressed on its own, so the stream is the same
+/// bytes whatever the number of threads.
 class LzxSectionWriter {
  public:
-  LzxSectionWriter(ByteSink sink, LzxSectionOptions options);
+  /// Compresses on `pool`, which other work may share, or on a pool of its
+  /// own when `pool` is null. At most twice as many pieces as the pool has
+  /// threads are held at once.
+  LzxSectionWriter(ByteSink sink, LzxSectionOptions options, WorkPool* pool = nullptr);
 
   /// Appends uncompressed bytes. Fails only when the sink fails.
   Status Write(const std::uint8_t* data, std::size_t size);
@@ -39,12 +51,17 @@ class LzxSectionWriter {
   const std::vector<std::uint64_t>& frame_offsets() const { return frame_offsets_; }
 
  private:
-  Status CompressBatch();
+  Status Append(const std::uint8_t* data, std::size_t size);
+  Status QueuePiece();
+  /// Writes finished pieces in order until at most `most` are left.
+  Status WriteFinished(std::size_t most);
 
   ByteSink sink_;
   LzxSectionOptions options_;
-  std::vector<std::uint8_t> batch_;
-  std::size_t batch_capacity_;
+  std::unique_ptr<WorkPool> own_pool_;
+  WorkPool* pool_;
+  std::deque<std::future<lzx::EncodedInterval>> in_flight_;
+  Bytes piece_;
   std::uint64_t uncompressed_ = 0;
   std::uint64_t compressed_ = 0;
   std::vector<std::uint64_t> frame_offsets_;

@@ -1,0 +1,61 @@
+// A small pool of worker threads shared by the compiler's jobs: the pieces
+// of the compressed section, and any other work a book needs beside them.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace hha {
+
+/// The number of threads a compile uses: the value of QUILLMERE_THREADS when
+/// it is a whole number from 1 up, else the processors this process may run
+/// on. `requested` > 0 overrides both.
+unsigned CompileThreadCount(unsigned requested = 0);
+
+class WorkPool {
+ public:
+  /// A pool of at most `threads` workers, started only as tasks arrive (so
+  /// never more than there are tasks). With `threads` <= 1 there are none:
+  /// every task runs on the caller's thread inside Run.
+  explicit WorkPool(unsigned threads);
+  /// Runs every task already queued, then stops the workers.
+  ~WorkPool();
+  WorkPool(const WorkPool&) = delete;
+  WorkPool& operator=(const WorkPool&) = delete;
+
+  /// The most workers the pool starts (at least 1).
+  unsigned threads() const { return limit_; }
+
+  /// Queues `task`; the future gives its result (or its exception) once it
+  /// has run. Tasks start in the order they are queued. A task must not
+  /// wait for a later task of the same pool: all workers might be waiting.
+  template <class F>
+  auto Run(F task) -> std::future<std::invoke_result_t<F&>> {
+    using Result = std::invoke_result_t<F&>;
+    auto job = std::make_shared<std::packaged_task<Result()>>(std::move(task));
+    std::future<Result> done = job->get_future();
+    Queue([job] { (*job)(); });
+    return done;
+  }
+
+ private:
+  void Queue(std::function<void()> task);
+  void Work();
+
+  unsigned limit_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> tasks_;
+  std::vector<std::thread> workers_;
+  unsigned idle_ = 0;
+  bool stopping_ = false;
+};
+
+}  // namespace hha
