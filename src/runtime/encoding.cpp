@@ -19,6 +19,7 @@ class Converter {
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
+  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
   // Converts `in` completely; stops at the first invalid or unconvertible
   // input and returns how many input bytes were consumed.
@@ -119,7 +120,12 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   return n;
 }
 
-Text GbkFromUtf8(std::string_view utf8) {
+namespace {
+
+// UTF-8 to code page 936; each character that has no form (or byte that is
+// not UTF-8) is handed to `replace`.
+template <typename Replace>
+Text GbkFromUtf8Replacing(std::string_view utf8, Replace replace) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t i = 0;
@@ -127,13 +133,46 @@ Text GbkFromUtf8(std::string_view utf8) {
     std::size_t used = ToGbk().Run(utf8.substr(i), &out);
     i += used;
     if (i >= utf8.size()) break;
-    // Skip the character that could not be converted and put "?" for it.
     char32_t cp;
     std::size_t n = DecodeUtf8(utf8, i, &cp);
     i += n ? n : 1;
-    out.push_back('?');
+    replace(n ? cp : char32_t{0xFFFD}, out);
   }
   return out;
+}
+
+}  // namespace
+
+Text GbkFromUtf8(std::string_view utf8) {
+  return GbkFromUtf8Replacing(utf8, [](char32_t, std::string& out) { out.push_back('?'); });
+}
+
+Text GbkFromUtf8WithReferences(std::string_view utf8) {
+  return GbkFromUtf8Replacing(utf8, [](char32_t cp, std::string& out) { out += CharacterReference(cp); });
+}
+
+std::optional<std::string> Utf8FromCharset(std::string_view bytes, const std::string& charset) {
+  Converter from("UTF-8", charset.c_str());
+  if (!from.valid()) return std::nullopt;
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2);
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    i += from.Run(bytes.substr(i), &out);
+    if (i >= bytes.size()) break;
+    out.append("\xEF\xBF\xBD");
+    ++i;
+  }
+  return out;
+}
+
+bool IsCp936Text(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t n = GbkCharLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
 }
 
 std::string Utf8FromGbk(std::string_view gbk) {
