@@ -88,6 +88,7 @@ const std::array kControls = {
     C(chm::kFolderBox, K::kEditBox, kChmPage, 80, 35, 171, 20, kDropHint, false, false, kDropBox),
     C(chm::kNoOwnContentsBox, K::kCheckBox, kChmPage, 274, 27, 80, 17, "不自建目录"),
     C(chm::kPageTitleBox, K::kCheckBox, kChmPage, 274, 45, 80, 17, "用网页标题"),
+    C(chm::kFullTextSearchBox, K::kCheckBox, kChmPage, 274, 9, 80, 17, "全文搜索"),
     C(chm::kBuildButton, K::kButton, kChmPage, 363, 32, 69, 24, "建CHM目录"),
     C(chm::kUnpackButton, K::kButton, kChmPage, 473, 32, 52, 24, "CHM解包", true),
     C(chm::kCompileButton, K::kButton, kChmPage, 526, 32, 64, 24, "转CHM", true),

@@ -35,6 +35,7 @@ TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
       {controls::kSimplifyButton, &PageSimplification},
       {chm::kNoOwnContentsBox, &OnNoOwnContentsToggled},
       {chm::kBuildButton, &BuildContents},
+      {chm::kFullTextSearchBox, &RefreshProjectPreview},
       {chm::kUnpackButton, &ChmUnpacking},
       {chm::kCompileButton, &CompileChm},
       {chm::kMoveUpButton, &OnMoveUpClicked},

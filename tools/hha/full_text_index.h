@@ -114,9 +114,10 @@ inline bool IsLetterCharacter(unsigned char lead, unsigned char trail) {
   if ((lead >= 0xAA && lead <= 0xAF) || lead >= 0xF8) return trail >= 0x40 && trail <= 0xA0 && trail != 0x7F;
   if (trail < 0xA1 || trail == 0xFF) return false;
   switch (lead) {
-    case 0xA3: return (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) || (trail >= 0xE1 && trail <= 0xFA);
-    case 0xA4: return trail <= 0xF3;  // hiragana
-    case 0xA5: return trail <= 0xF6;  // katakana
+    case 0xA3:
+      return (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) || (trail >= 0xE1 && trail <= 0xFA);
+    case 0xA4: return trail <= 0xF3;                                      // hiragana
+    case 0xA5: return trail <= 0xF6;                                      // katakana
     case 0xA6: return trail <= 0xB8 || (trail >= 0xC1 && trail <= 0xD8);  // Greek
     case 0xA7: return trail <= 0xC1 || (trail >= 0xD1 && trail <= 0xF1);  // Cyrillic
     case 0xA8: return trail <= 0xC0 || (trail >= 0xC5 && trail <= 0xE9);  // pinyin, bopomofo

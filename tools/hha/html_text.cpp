@@ -59,12 +59,11 @@ std::string Cp936Of(char32_t cp) {
 // The named references pages use most; others stay as written.
 const std::unordered_map<std::string_view, char32_t>& NamedReferences() {
   static const std::unordered_map<std::string_view, char32_t> kNames = {
-      {"amp", '&'},       {"lt", '<'},        {"gt", '>'},        {"quot", '"'},      {"apos", '\''},
-      {"nbsp", 0xA0},     {"copy", 0xA9},     {"reg", 0xAE},      {"deg", 0xB0},      {"plusmn", 0xB1},
-      {"middot", 0xB7},   {"times", 0xD7},    {"divide", 0xF7},   {"ndash", 0x2013},  {"mdash", 0x2014},
-      {"lsquo", 0x2018},  {"rsquo", 0x2019},  {"ldquo", 0x201C},  {"rdquo", 0x201D},  {"hellip", 0x2026},
-      {"bull", 0x2022},   {"trade", 0x2122},  {"larr", 0x2190},   {"rarr", 0x2192},   {"sect", 0xA7},
-      {"laquo", 0xAB},    {"raquo", 0xBB},    {"euro", 0x20AC},   {"ensp", 0x2002},   {"emsp", 0x2003},
+      {"amp", '&'},      {"lt", '<'},        {"gt", '>'},       {"quot", '"'},     {"apos", '\''},    {"nbsp", 0xA0},
+      {"copy", 0xA9},    {"reg", 0xAE},      {"deg", 0xB0},     {"plusmn", 0xB1},  {"middot", 0xB7},  {"times", 0xD7},
+      {"divide", 0xF7},  {"ndash", 0x2013},  {"mdash", 0x2014}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C},
+      {"rdquo", 0x201D}, {"hellip", 0x2026}, {"bull", 0x2022},  {"trade", 0x2122}, {"larr", 0x2190},  {"rarr", 0x2192},
+      {"sect", 0xA7},    {"laquo", 0xAB},    {"raquo", 0xBB},   {"euro", 0x20AC},  {"ensp", 0x2002},  {"emsp", 0x2003},
   };
   return kNames;
 }

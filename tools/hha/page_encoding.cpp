@@ -37,8 +37,7 @@ std::vector<Span> Declarations(const std::string& lower) {
   std::size_t body = lower.find("<body");
   std::size_t limit = body == std::string::npos ? lower.size() : body;
   auto value_after = [&](std::size_t at) {
-    while (at < limit && (lower[at] == ' ' || lower[at] == '=' || lower[at] == '"' || lower[at] == '\''))
-      ++at;
+    while (at < limit && (lower[at] == ' ' || lower[at] == '=' || lower[at] == '"' || lower[at] == '\'')) ++at;
     std::size_t end = at;
     while (end < limit && IsNameChar(lower[end])) ++end;
     if (end > at) spans.push_back({at, end - at});
@@ -120,8 +119,7 @@ void DeclareGb2312(std::string& text) {
   }
   std::size_t html = lower.find("<html");
   at = html == std::string::npos ? std::string::npos : lower.find('>', html);
-  text.insert(at == std::string::npos ? 0 : at + 1,
-              "<head>" + std::string(kDeclaration) + "</head>");
+  text.insert(at == std::string::npos ? 0 : at + 1, "<head>" + std::string(kDeclaration) + "</head>");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace hha {
 
 /// What a page holds, for the closing note and the search index.
 struct BookPage {
-  std::string text;        // the page as stored: code page 936, declaring gb2312
+  std::string text;            // the page as stored: code page 936, declaring gb2312
   std::string converted_from;  // the encoding it was converted from; empty when it was code page 936
 };
 
