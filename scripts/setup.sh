@@ -17,6 +17,7 @@ packages=(
   xvfb xauth
   appstream libqt6svg6
   rename
+  python3-chm
 )
 missing=()
 for p in "${packages[@]}"; do

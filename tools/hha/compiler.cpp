@@ -620,7 +620,9 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     if (!is_page) continue;
     AddReferencedFiles(list, f.name, page, known);
     if (f.content) stored = *f.content;
-    const std::string title = PageTitle(stored);
+    // A page without a title is named by its file name in search hits.
+    std::string title = PageTitle(stored);
+    if (title.empty()) title = qm::GbkFromUtf8(fs::path(f.name).stem().string());
     const std::uint32_t topic = tables.topics.Add(f.name, title, tables.strings);
     if (tables.index) tables.index->AddPage(topic, stored, title);
   }

@@ -61,8 +61,9 @@ void FullTextIndex::AddPage(std::uint32_t topic, std::string_view html, std::str
   ++pages_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // word id, place
   auto collect = [&](std::string_view word, std::uint32_t place) {
-    auto [it, fresh] = ids_.try_emplace(std::string(word), static_cast<std::uint32_t>(words_.size()));
-    if (fresh) {
+    auto it = ids_.find(word);
+    if (it == ids_.end()) {
+      it = ids_.emplace(std::string(word), static_cast<std::uint32_t>(words_.size())).first;
       words_.emplace_back(word);
       hits_.emplace_back();
     }
@@ -71,10 +72,9 @@ void FullTextIndex::AddPage(std::uint32_t topic, std::string_view html, std::str
     occurrence_bytes_ += word.size();
   };
   std::uint32_t place = 0;
-  ForEachTextRun(html, [&](std::string_view run) {
-    ForEachWord(run, place, collect);
-    ++place;  // a tag ends a word
-  });
+  // A tag ends a word of letters and digits but leaves the places
+  // consecutive, as the page shows its text.
+  ForEachTextRun(html, [&](std::string_view run) { ForEachWord(run, place, collect); });
   AddHits(topic, places, false);
   places.clear();
   place = 0;

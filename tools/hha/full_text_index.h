@@ -85,7 +85,11 @@ class FullTextIndex {
   };
   void AddHits(std::uint32_t topic, std::vector<std::pair<std::uint32_t, std::uint32_t>>& places, bool title);
 
-  std::unordered_map<std::string, std::uint32_t> ids_;
+  struct WordHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  std::unordered_map<std::string, std::uint32_t, WordHash, std::equal_to<>> ids_;
   std::vector<std::string> words_;
   std::vector<Word> hits_;
   std::uint32_t pages_ = 0;
