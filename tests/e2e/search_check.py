@@ -2,7 +2,7 @@
 """search_check.py BOOK.chm FOLDER WORD...: checks a compiled book the way
 python3-chm (chmlib) reads it. The book must be searchable and in a Chinese
 code page; every stored page (unpacked into FOLDER by extract_chmLib) must
-decode strictly as code page 936 and declare gb2312; and a search for each
+decode strictly as code page 936 and declare it (gb2312 or gbk); and a search for each
 WORD (a Chinese character as GBK bytes, or an ASCII word) must find exactly
 the pages whose shown text (title and body, without tags, scripts and
 styles, references decoded) holds it. Prints what is wrong; exit 1 then."""
@@ -53,8 +53,8 @@ for top, _, names in os.walk(folder):
             problems.append('%s is not code page 936: %s' % (url, e))
             continue
         head = text[:text.lower().find('<body')] if '<body' in text.lower() else text
-        if not re.search(r'charset\s*=\s*["\']?gb2312', head, re.I):
-            problems.append('%s does not declare gb2312' % url)
+        if not re.search(r'charset\s*=\s*["\']?(gb2312|gbk)', head, re.I):
+            problems.append('%s does not declare code page 936' % url)
         if url.startswith('$'):
             continue  # pages the compiler adds to lead readers on
         p = Shown()

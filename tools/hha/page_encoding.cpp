@@ -9,7 +9,24 @@
 namespace hha {
 namespace {
 
-constexpr std::string_view kDeclaration = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">";
+// True when every two-byte character of the code page 936 text `text` is
+// one of GB 2312 (lead and trail bytes 0xA1 to 0xFE, lead below 0xF8).
+bool IsGb2312Text(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) continue;
+    if (b < 0xA1 || b > 0xF7 || i + 1 >= text.size()) return false;
+    auto t = static_cast<unsigned char>(text[++i]);
+    if (t < 0xA1 || t == 0xFF) return false;
+  }
+  return true;
+}
+
+// The name a declaration gives the page's code page 936: "gb2312", which
+// every reader knows, unless the page holds characters beyond GB 2312.
+// Readers that convert with the system's strict GB 2312 converter (xchm)
+// would show such a page empty, so it is declared "gbk".
+std::string DeclaredName(std::string_view text) { return IsGb2312Text(text) ? "gb2312" : "gbk"; }
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
@@ -104,22 +121,24 @@ std::string SourceCharset(std::string_view& bytes, const std::vector<Span>& span
   return ReadsAsUtf8(bytes) ? "utf-8" : std::string();
 }
 
-// Makes every declaration of `text` name gb2312, or adds one.
-void DeclareGb2312(std::string& text) {
+// Makes every declaration of `text` name code page 936, or adds one.
+void DeclareCp936(std::string& text) {
   std::string lower = LowerAscii(text);
   std::vector<Span> spans = Declarations(lower);
+  const std::string name = DeclaredName(text);
   for (auto it = spans.rbegin(); it != spans.rend(); ++it)
-    if (!NamesCp936(lower.substr(it->at, it->size))) text.replace(it->at, it->size, "gb2312");
+    if (!NamesCp936(lower.substr(it->at, it->size))) text.replace(it->at, it->size, name);
   if (!spans.empty()) return;
+  const std::string declaration = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + name + "\">";
   std::size_t head = lower.find("<head");
   std::size_t at = head == std::string::npos ? std::string::npos : lower.find('>', head);
   if (at != std::string::npos) {
-    text.insert(at + 1, kDeclaration);
+    text.insert(at + 1, declaration);
     return;
   }
   std::size_t html = lower.find("<html");
   at = html == std::string::npos ? std::string::npos : lower.find('>', html);
-  text.insert(at == std::string::npos ? 0 : at + 1, "<head>" + std::string(kDeclaration) + "</head>");
+  text.insert(at == std::string::npos ? 0 : at + 1, "<head>" + declaration + "</head>");
 }
 
 }  // namespace
@@ -144,7 +163,7 @@ BookPage PageForBook(std::string_view bytes) {
       page.text.assign(content);  // an encoding the system cannot read: kept as it is
     }
   }
-  DeclareGb2312(page.text);
+  DeclareCp936(page.text);
   return page;
 }
 

@@ -10,7 +10,7 @@ namespace hha {
 
 /// What a page holds, for the closing note and the search index.
 struct BookPage {
-  std::string text;            // the page as stored: code page 936, declaring gb2312
+  std::string text;            // the page as stored: code page 936, declaring it
   std::string converted_from;  // the encoding it was converted from; empty when it was code page 936
 };
 
@@ -21,8 +21,10 @@ struct BookPage {
 /// wrong, else code page 936; a page that declares UTF-8 but is code page
 /// 936 text (not UTF-8) is taken as code page 936. A page in another
 /// encoding is converted, each character without a code page 936 form
-/// written as its character reference. Every charset declaration then
-/// names gb2312, and a page with none gets one at the top of its head.
+/// written as its character reference. Every charset declaration that
+/// names no code page 936 name then names gb2312 (gbk when the page holds
+/// characters beyond GB 2312, which strict GB 2312 converters refuse), and
+/// a page with none gets one at the top of its head.
 BookPage PageForBook(std::string_view bytes);
 
 /// True when books of the language `lcid` are read in code page 936.

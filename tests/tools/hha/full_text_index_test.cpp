@@ -149,8 +149,8 @@ TEST(FullTextIndex, FindsChineseWordsByConsecutivePlacesAsAPlainScanDoes) {
   std::vector<std::string> shown;  // each page's shown text: letters and " word " runs
   std::vector<std::set<std::string>> ascii_words;
   for (std::uint32_t page = 0; page < 400; ++page) {
-    std::string html = "<html><head><title>x</title><style>p{content:\"" + hanzi[0] + hanzi[1] +
-                       "\"}</style></head><body><p>";
+    std::string html =
+        "<html><head><title>x</title><style>p{content:\"" + hanzi[0] + hanzi[1] + "\"}</style></head><body><p>";
     std::string text;
     ascii_words.emplace_back();
     for (int piece = 0; piece < 30; ++piece) {
