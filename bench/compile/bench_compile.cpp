@@ -158,6 +158,16 @@ std::uintmax_t SizeOf(const std::string& path) {
   return ec ? 0 : n;
 }
 
+// chmcmd compiling ref.hhp in `root`. It is slow, so it has no warm-up:
+// the warm-up of ours has read the same pages.
+qm::bench::Contender Chmcmd(const std::string& chmcmd, const std::string& root) {
+  return {"chmcmd",
+          [chmcmd, root] {
+            return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok;
+          },
+          [root] { fs::remove(root + "/ref.chm"); }, false};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -186,13 +196,7 @@ int main(int argc, char** argv) {
                       return m.ok && SizeOf(root + "/book.chm") > 0;
                     },
                     [&] { fs::remove(root + "/book.chm"); }});
-    // chmcmd is slow; the warm-up of ours has read the same pages.
-    if (!chmcmd.empty())
-      runs.push_back({"chmcmd",
-                      [&] {
-                        return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok;
-                      },
-                      [&] { fs::remove(root + "/ref.chm"); }, false});
+    if (!chmcmd.empty()) runs.push_back(Chmcmd(chmcmd, root));
     qm::bench::RunInterleaved(runs);
     char label[64];
     std::snprintf(label, sizeof label, "%d files of 20 KB", pages);
@@ -223,12 +227,7 @@ int main(int argc, char** argv) {
                                 [&] { fs::remove(root + "/book.chm"); }};
   };
   std::vector<qm::bench::Contender> runs = {ours("search.hhp", &search_peak), ours("book.hhp", nullptr)};
-  if (!chmcmd.empty())
-    runs.push_back({"chmcmd",
-                    [&] {
-                      return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok;
-                    },
-                    [&] { fs::remove(root + "/ref.chm"); }, false});
+  if (!chmcmd.empty()) runs.push_back(Chmcmd(chmcmd, root));
   qm::bench::RunInterleaved(runs);
   char label[64];
   std::snprintf(label, sizeof label, "%d ASCII files of 20 KB", pages);

@@ -90,6 +90,26 @@ std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view*
   return std::min(1 + n + (n % 2 == 0 ? 1 : 0), path.size() - i);
 }
 
+std::string Utf8OfCodePoint(char32_t cp) {
+  std::string s;
+  if (cp < 0x80) {
+    s += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    s += static_cast<char>(0xC0 | (cp >> 6));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    s += static_cast<char>(0xE0 | (cp >> 12));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (cp >> 18));
+    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return s;
+}
+
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   auto b = static_cast<unsigned char>(s[i]);
   std::size_t n;

@@ -99,6 +99,9 @@ Text AttributeValueText(std::string_view value);
 /// book reader could look up.
 std::string BookNameOfNativeName(std::string_view native);
 
+/// The UTF-8 bytes of the code point `cp` (at most U+10FFFF).
+std::string Utf8OfCodePoint(char32_t cp);
+
 /// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
 /// and stores the code point.
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp);

@@ -27,31 +27,11 @@ std::size_t FindNoCase(std::string_view text, std::size_t at, std::string_view l
   return std::string_view::npos;
 }
 
-std::string Utf8Of(char32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
-}
-
 // The code page 936 form of `cp`; empty when it has none.
 std::string Cp936Of(char32_t cp) {
   if (cp == 0xA0) return " ";
   if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
-  std::string gbk = qm::GbkFromUtf8(Utf8Of(cp));
+  std::string gbk = qm::GbkFromUtf8(qm::Utf8OfCodePoint(cp));
   if (gbk == "?" && cp != '?') return {};
   return gbk;
 }
@@ -67,6 +47,11 @@ const std::unordered_map<std::string_view, char32_t>& NamedReferences() {
   };
   return kNames;
 }
+
+// `text` with the references replaced by their code page 936 characters
+// ("&#160;" and "&nbsp;" by a space); with `numeric_only`, only numeric
+// references to characters that are not markup or control characters.
+std::string WithReferencesDecoded(std::string_view text, bool numeric_only);
 
 }  // namespace
 
@@ -91,24 +76,7 @@ char32_t ReferenceAt(std::string_view text, std::size_t at, std::size_t* size) {
   return value <= 0x10FFFF ? value : 0;
 }
 
-std::string DecodeReferences(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t width = text[i] == '&' ? 1 : qm::CharWidthAt(text, i);
-    std::size_t size = 0;
-    char32_t cp = text[i] == '&' ? ReferenceAt(text, i, &size) : 0;
-    std::string form = cp ? Cp936Of(cp) : std::string();
-    if (!form.empty()) {
-      out += form;
-      i += size;
-    } else {
-      out.append(text.substr(i, width));
-      i += width;
-    }
-  }
-  return out;
-}
+std::string DecodeReferences(std::string_view text) { return WithReferencesDecoded(text, false); }
 
 std::string PageTitle(std::string_view html) {
   std::size_t open = FindNoCase(html, 0, "<title");
@@ -165,15 +133,21 @@ void ForEachTextRun(std::string_view html, const std::function<void(std::string_
   }
 }
 
-std::string WithCharactersForReferences(std::string_view text) {
+std::string WithCharactersForReferences(std::string_view text) { return WithReferencesDecoded(text, true); }
+
+namespace {
+
+std::string WithReferencesDecoded(std::string_view text, bool numeric_only) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
-    std::size_t width = qm::CharWidthAt(text, i);
+    std::size_t width = text[i] == '&' ? 1 : qm::CharWidthAt(text, i);
     std::size_t size = 0;
-    char32_t cp = text[i] == '&' && i + 1 < text.size() && text[i + 1] == '#' ? ReferenceAt(text, i, &size) : 0;
-    bool markup = cp == '<' || cp == '>' || cp == '&' || cp == '"' || cp == '\'' || cp < 0x20 || cp == 0x7F;
-    std::string form = cp && !markup ? Cp936Of(cp) : std::string();
+    char32_t cp = text[i] == '&' && (!numeric_only || (i + 1 < text.size() && text[i + 1] == '#'))
+                      ? ReferenceAt(text, i, &size)
+                      : 0;
+    const bool markup = cp == '<' || cp == '>' || cp == '&' || cp == '"' || cp == '\'' || cp < 0x20 || cp == 0x7F;
+    std::string form = cp && !(numeric_only && markup) ? Cp936Of(cp) : std::string();
     if (!form.empty()) {
       out += form;
       i += size;
@@ -184,5 +158,7 @@ std::string WithCharactersForReferences(std::string_view text) {
   }
   return out;
 }
+
+}  // namespace
 
 }  // namespace hha

@@ -21,7 +21,8 @@ TEST(PageForBook, EveryPageBecomesCodePage936AndSaysSo) {
   EXPECT_EQ(Stored("<?xml version=\"1.0\" encoding=\"UTF-8\"?><html><head><meta http-equiv=\"Content-Type\" "
                    "content=\"text/html; charset=UTF-8\"/></head><body>江</body></html>"),
             "<?xml version=\"1.0\" encoding=\"gb2312\"?><html><head><meta http-equiv=\"Content-Type\" "
-            "content=\"text/html; charset=gb2312\"/></head><body>" + Gbk("江") + "</body></html>");
+            "content=\"text/html; charset=gb2312\"/></head><body>" +
+                Gbk("江") + "</body></html>");
   // A byte-order mark wins over the declaration.
   EXPECT_EQ(Stored(std::string("\xFF\xFE<\0p\0>\0-N\0", 10)), "<head>" + meta + "</head><p>" + Gbk("中"));
   EXPECT_EQ(Stored("\xEF\xBB\xBF<html><head><meta charset=gb2312></head>江"),
@@ -37,9 +38,9 @@ TEST(PageForBook, EveryPageBecomesCodePage936AndSaysSo) {
   EXPECT_EQ(Stored("<p>山水诗</p>"), "<head>" + meta + "</head><p>" + Gbk("山水诗") + "</p>");
   // Characters beyond GB 2312 are declared "gbk"; a declared code page 936
   // name, and text in another declared encoding, are taken as they say.
-  EXPECT_EQ(Stored("<p>" + Gbk("鸣骹") + "</p>"),
-            "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\"></head><p>" + Gbk("鸣骹") +
-                "</p>");
+  EXPECT_EQ(
+      Stored("<p>" + Gbk("鸣骹") + "</p>"),
+      "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\"></head><p>" + Gbk("鸣骹") + "</p>");
   EXPECT_EQ(Stored("<head><meta charset=GBK></head>" + Gbk("骹")), "<head><meta charset=GBK></head>" + Gbk("骹"));
   EXPECT_EQ(Stored("<head><meta charset=big5></head>\xA4\xA4"), "<head><meta charset=gb2312></head>" + Gbk("中"));
   EXPECT_EQ(hha::PageForBook("<meta charset=utf-8>中").converted_from, "utf-8");
