@@ -6,68 +6,85 @@
 
 namespace hha {
 
-void BitWriterMsb::PutBits(std::uint32_t bits, int count) {
-  while (count > 0) {
-    if (used_ == 8) {
-      out_.push_back(0);
-      used_ = 0;
-    }
-    int take = std::min(count, 8 - used_);
-    std::uint32_t part = (bits >> (count - take)) & ((1u << take) - 1);
-    out_.back() = static_cast<std::uint8_t>(out_.back() | (part << (8 - used_ - take)));
-    used_ += take;
-    count -= take;
+void BitWriterMsb::PutBits(std::uint64_t bits, int count) {
+  pending_ = (pending_ << count) | bits;
+  count_ += count;
+  while (count_ >= 8) {
+    count_ -= 8;
+    out_.push_back(static_cast<std::uint8_t>(pending_ >> count_));
   }
+  pending_ &= (std::uint64_t{1} << count_) - 1;
+}
+
+BitWriterMsb::~BitWriterMsb() {
+  if (count_) out_.push_back(static_cast<std::uint8_t>(pending_ << (8 - count_)));
 }
 
 void BitWriterMsb::Put(std::uint32_t value, std::uint8_t root) {
   int length = 0;
   for (std::uint32_t v = value; v; v >>= 1) ++length;
   if (length <= root) {
-    PutBits(0, 1);
-    PutBits(value, root);
+    PutBits(value, root + 1);  // a zero bit, then `root` bits
     return;
   }
   const int ones = length - root;
-  PutBits((1u << ones) - 1, ones);
-  PutBits(0, 1);
-  PutBits(value, length - 1);  // the bits below the top one
+  PutBits(((std::uint64_t{1} << ones) - 1) << 1, ones + 1);               // the ones and a zero bit
+  PutBits(value & ((std::uint64_t{1} << (length - 1)) - 1), length - 1);  // the bits below the top one
 }
 
-void BitWriterMsb::Align() { used_ = 8; }
+std::uint32_t FullTextIndex::IdOf(std::string_view word) {
+  std::uint32_t* slot = nullptr;
+  if (word.size() == 2 && static_cast<unsigned char>(word[0]) >= 0x80) {
+    if (character_ids_.empty()) character_ids_.assign(65536, 0);
+    slot = &character_ids_[static_cast<unsigned char>(word[0]) * 256 + static_cast<unsigned char>(word[1])];
+    if (*slot) return *slot - 1;
+  } else if (auto it = ids_.find(word); it != ids_.end()) {
+    return it->second;
+  }
+  const auto id = static_cast<std::uint32_t>(words_.size());
+  if (slot) *slot = id + 1;
+  else ids_.emplace(std::string(word), id);
+  words_.emplace_back(word);
+  hits_.emplace_back();
+  count_.push_back(0);
+  start_.push_back(0);
+  return id;
+}
 
-void FullTextIndex::AddHits(std::uint32_t topic, std::vector<std::pair<std::uint32_t, std::uint32_t>>& places,
-                            bool title) {
-  std::stable_sort(places.begin(), places.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 0; i < places.size();) {
-    std::size_t end = i;
-    while (end < places.size() && places[end].first == places[i].first) ++end;
-    Hits& hits = title ? hits_[places[i].first].title : hits_[places[i].first].text;
+void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
+  // Groups the places by word, keeping their order, in one pass.
+  touched_.clear();
+  for (const auto& [id, place] : places_)
+    if (count_[id]++ == 0) touched_.push_back(id);
+  std::uint32_t at = 0;
+  for (std::uint32_t id : touched_) {
+    start_[id] = at;
+    at += count_[id];
+  }
+  grouped_.resize(places_.size());
+  for (const auto& [id, place] : places_) grouped_[start_[id]++] = place;
+  for (std::uint32_t id : touched_) {
+    Hits& hits = title ? hits_[id].title : hits_[id].text;
+    const std::uint32_t count = count_[id], first = start_[id] - count;
     BitWriterMsb bits(hits.codes);
     bits.Put(topic - hits.last_topic, kDocumentRoot);
-    bits.Put(static_cast<std::uint32_t>(end - i), kCountRoot);
+    bits.Put(count, kCountRoot);
     std::uint32_t last = 0;
-    for (std::size_t k = i; k < end; ++k) {
-      bits.Put(places[k].second - last, kPlaceRoot);
-      last = places[k].second;
+    for (std::uint32_t k = first; k < first + count; ++k) {
+      bits.Put(grouped_[k] - last, kPlaceRoot);
+      last = grouped_[k];
     }
     hits.last_topic = topic;
     ++hits.pages;
-    i = end;
+    count_[id] = 0;
   }
+  places_.clear();
 }
 
 void FullTextIndex::AddPage(std::uint32_t topic, std::string_view html, std::string_view title) {
   ++pages_;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // word id, place
   auto collect = [&](std::string_view word, std::uint32_t place) {
-    auto it = ids_.find(word);
-    if (it == ids_.end()) {
-      it = ids_.emplace(std::string(word), static_cast<std::uint32_t>(words_.size())).first;
-      words_.emplace_back(word);
-      hits_.emplace_back();
-    }
-    places.emplace_back(it->second, place);
+    places_.emplace_back(IdOf(word), place);
     ++occurrences_;
     occurrence_bytes_ += word.size();
   };
@@ -75,11 +92,10 @@ void FullTextIndex::AddPage(std::uint32_t topic, std::string_view html, std::str
   // A tag ends a word of letters and digits but leaves the places
   // consecutive, as the page shows its text.
   ForEachTextRun(html, [&](std::string_view run) { ForEachWord(run, place, collect); });
-  AddHits(topic, places, false);
-  places.clear();
+  AddHits(topic, false);
   place = 0;
   ForEachWord(title, place, collect);
-  AddHits(topic, places, true);
+  AddHits(topic, true);
 }
 
 namespace {
@@ -87,7 +103,7 @@ namespace {
 // One leaf entry: a word's hits in text or in titles.
 struct Entry {
   const std::string* word;
-  const Bytes* codes;
+  Bytes* codes;
   std::uint32_t pages;
   bool title;
 };
@@ -163,21 +179,26 @@ class NodeWriter {
 
 }  // namespace
 
-Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) const {
+Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
   std::vector<std::uint32_t> order(words_.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return words_[a] < words_[b]; });
   std::vector<Entry> entries;
   std::size_t longest = 0, distinct_bytes = 0;
   for (std::uint32_t id : order) {
-    const Word& w = hits_[id];
+    Word& w = hits_[id];
     if (w.text.pages) entries.push_back({&words_[id], &w.text.codes, w.text.pages, false});
     if (w.title.pages) entries.push_back({&words_[id], &w.title.codes, w.title.pages, true});
     longest = std::max(longest, words_[id].size());
     distinct_bytes += words_[id].size();
   }
 
-  Bytes out(0x400, 0);
+  // Room for everything at once, so that the codes are never copied twice.
+  std::size_t codes_bytes = 0;
+  for (const Entry& e : entries) codes_bytes += e.codes->size();
+  Bytes out;
+  out.reserve(0x400 + codes_bytes + (entries.size() * 24 / kNodeSize + 2) * kNodeSize * 2);
+  out.resize(0x400, 0);
   std::vector<std::pair<std::string, std::uint32_t>> keys;
   NodeWriter leaf(out, true);
   std::uint32_t leaves = 0;
@@ -188,12 +209,14 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) const {
     for (const Entry* e : pending) {
       const auto offset = static_cast<std::uint32_t>(out.size());
       out.insert(out.end(), e->codes->begin(), e->codes->end());
+      const std::size_t codes_size = e->codes->size();
+      Bytes().swap(*e->codes);  // the copy in `out` is the one kept
       leaf.PutWord(*e->word);
       leaf.node().push_back(e->title ? 1 : 0);
       PutLowFirstInt(leaf.node(), e->pages);
       PutU32(leaf.node(), offset);
       PutU16(leaf.node(), 0);
-      PutLowFirstInt(leaf.node(), e->codes->size());
+      PutLowFirstInt(leaf.node(), codes_size);
     }
     pending.clear();
     leaf.Close(keys);

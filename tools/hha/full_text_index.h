@@ -70,8 +70,8 @@ class FullTextIndex {
   void AddPage(std::uint32_t topic, std::string_view html, std::string_view title);
 
   /// The finished $FIftiMain for a book of the language `lcid`, written in
-  /// the code page `code_page`.
-  Bytes Finish(std::uint32_t lcid, std::uint32_t code_page) const;
+  /// the code page `code_page`. The hits are moved into it: call it once.
+  Bytes Finish(std::uint32_t lcid, std::uint32_t code_page);
 
  private:
   // Where one word is found, in text or in titles, encoded as it goes.
@@ -83,7 +83,8 @@ class FullTextIndex {
   struct Word {
     Hits text, title;
   };
-  void AddHits(std::uint32_t topic, std::vector<std::pair<std::uint32_t, std::uint32_t>>& places, bool title);
+  std::uint32_t IdOf(std::string_view word);
+  void AddHits(std::uint32_t topic, bool title);
 
   struct WordHash {
     using is_transparent = void;
@@ -92,22 +93,30 @@ class FullTextIndex {
   std::unordered_map<std::string, std::uint32_t, WordHash, std::equal_to<>> ids_;
   std::vector<std::string> words_;
   std::vector<Word> hits_;
+  std::vector<std::uint32_t> character_ids_;  // two-byte word (lead * 256 + trail) -> id + 1
+  // One page's words: (id, place) in order, and per id its count and start
+  // in `grouped_`, for grouping them by word in one pass.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> places_;
+  std::vector<std::uint32_t> count_, start_, touched_, grouped_;
   std::uint32_t pages_ = 0;
   std::uint64_t occurrences_ = 0, occurrence_bytes_ = 0;
 };
 
-/// Writes `value` as a "scale 2, root `root`" code.
+/// Writes "scale 2, root r" codes, most significant bit first; the last
+/// byte is padded with zero bits when the writer goes.
 class BitWriterMsb {
  public:
   explicit BitWriterMsb(Bytes& out) : out_(out) {}
+  ~BitWriterMsb();
+  BitWriterMsb(const BitWriterMsb&) = delete;
+  BitWriterMsb& operator=(const BitWriterMsb&) = delete;
   void Put(std::uint32_t value, std::uint8_t root);
-  /// Pads the last byte with zero bits.
-  void Align();
 
  private:
-  void PutBits(std::uint32_t bits, int count);
+  void PutBits(std::uint64_t bits, int count);  // count <= 32
   Bytes& out_;
-  int used_ = 8;  // bits used in the last byte
+  std::uint64_t pending_ = 0;  // bits not yet written, fewer than 8
+  int count_ = 0;
 };
 
 // ---- template definition
