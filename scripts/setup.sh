@@ -18,6 +18,7 @@ packages=(
   appstream libqt6svg6 qt6-translations-l10n
   xdg-utils desktop-file-utils
   rename
+  python3-chm
 )
 missing=()
 for p in "${packages[@]}"; do

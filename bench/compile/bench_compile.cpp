@@ -3,6 +3,9 @@
 // taking turns, and prints the time rows (against chmcmd, and all threads
 // against one) and the size row: a book of text pages and the same book
 // with three files in ten images.
+// Then an ASCII book with "Full-text search=Yes", against chmcmd asked for
+// the same (it cannot index code page 936 text) and against our compile
+// without it.
 //   bench_compile [--scale S] [--keep DIR]   125 x S pages of 20 KB (scale 16:
 //   2,000 pages, 41 MB)
 //   bench_compile --big [--keep DIR]   50,000 pages of 4 KB and a tree of
@@ -98,8 +101,10 @@ void Write(const fs::path& p, const std::string& bytes) {
 }
 
 // Makes the book in `root` (pages, contents, our project and chmcmd's);
-// three files in ten are images when `images`. Returns its bytes.
-std::uintmax_t MakeBook(const std::string& root, int pages, std::size_t page_kb, bool images) {
+// three files in ten are images when `images`. With `search`, every page is
+// ASCII and both projects ask for the search index; book.hhp stays without
+// it, search.hhp has it. Returns its bytes.
+std::uintmax_t MakeBook(const std::string& root, int pages, std::size_t page_kb, bool images, bool search = false) {
   Prose prose(2024);
   std::mt19937 rng(5);
   std::vector<std::string> listed_utf8;
@@ -110,7 +115,7 @@ std::uintmax_t MakeBook(const std::string& root, int pages, std::size_t page_kb,
   std::string entries;
   std::uintmax_t total = 0;
   for (int i = 0; i < pages; ++i) {
-    bool chinese = i % 2 == 1;
+    bool chinese = i % 2 == 1 && !search;
     std::string folder = "vol" + std::to_string(i / 250);
     if (images && i % 10 >= 7) {
       std::string name = "img" + std::to_string(1000 + i) + ".jpg";
@@ -136,17 +141,21 @@ std::uintmax_t MakeBook(const std::string& root, int pages, std::size_t page_kb,
   std::string window = "win=\"book\",\"book.hhc\",,\"" + listed_utf8[0] + "\",\"" + listed_utf8[0] +
                        "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n";
   // Ours: the project exactly as the CHM tab writes it (code page 936).
-  Write(fs::path(root) / "book.hhp",
-        Gbk("[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=book.chm\r\n"
-            "Default topic=" +
-            listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files));
+  const std::string ours =
+      "[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=book.chm\r\n"
+      "Default topic=" +
+      listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files;
+  Write(fs::path(root) / "book.hhp", Gbk(ours));
+  const std::string option = search ? "Full-text search=Yes\r\n" : "";
+  if (search) Write(fs::path(root) / "search.hhp", Gbk(option + ours));
   // chmcmd's: UTF-8 names (it does not convert), and the contents named in
   // [OPTIONS], since it ignores the one in [WINDOWS].
   Write(fs::path(root) / "ref.hhc", contents);
   Write(fs::path(root) / "ref.hhp",
         "[OPTIONS]\r\nDisplay compile progress=no\r\nDefault Window=win\r\nCompiled file=ref.chm\r\n"
-        "Contents file=ref.hhc\r\nLanguage=0x804\r\nDefault topic=" +
-            listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files);
+        "Contents file=ref.hhc\r\nLanguage=0x804\r\n" +
+            option + "Default topic=" + listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" +
+            files);
   return total;
 }
 
@@ -154,6 +163,16 @@ std::uintmax_t SizeOf(const std::string& path) {
   std::error_code ec;
   std::uintmax_t n = fs::file_size(path, ec);
   return ec ? 0 : n;
+}
+
+// chmcmd compiling ref.hhp in `root`. It is slow, so it has no warm-up:
+// the warm-up of ours has read the same pages.
+qm::bench::Contender Chmcmd(const std::string& chmcmd, const std::string& root) {
+  return {"chmcmd",
+          [chmcmd, root] {
+            return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok;
+          },
+          [root] { fs::remove(root + "/ref.chm"); }, false};
 }
 
 // Our compiler on `threads` threads, timed as one contender; its peak
@@ -250,13 +269,7 @@ int main(int argc, char** argv) {
     long ours_peak = 0, one_peak = 0;
     std::vector<qm::bench::Contender> runs = {Ours("ours", hhc, root, threads, ours_peak),
                                               Ours("ours on 1 thread", hhc, root, 1, one_peak)};
-    // chmcmd is slow; the warm-up of ours has read the same pages.
-    if (!chmcmd.empty())
-      runs.push_back({"chmcmd",
-                      [&] {
-                        return qm::bench::RunChild({chmcmd, "ref.hhp"}, root).ok;
-                      },
-                      [&] { fs::remove(root + "/ref.chm"); }, false});
+    if (!chmcmd.empty()) runs.push_back(Chmcmd(chmcmd, root));
     qm::bench::RunInterleaved(runs);
     char label[64];
     std::snprintf(label, sizeof label, "%d files of 20 KB", pages);
@@ -273,5 +286,33 @@ int main(int argc, char** argv) {
                 ref_bytes ? static_cast<double>(ours_bytes) / ref_bytes : 0.0);
     all_ok = all_ok && runs[0].ok && runs[1].ok;
   }
+
+  // The search index: an ASCII book, since chmcmd ends a word at every
+  // byte above 0x7F and so cannot index code page 936 text.
+  qm::TempDir scratch("bench-compile-search");
+  const std::string root = scratch.path();
+  const std::uintmax_t total = MakeBook(root, pages, page_kb, false, true);
+  ::sync();
+  long search_peak = 0;
+  auto ours = [&](const std::string& project, long* peak) {
+    return qm::bench::Contender{project,
+                                [&, project, peak] {
+                                  qm::bench::ChildMeasure m = qm::bench::RunChild({hhc, root + "/" + project}, root);
+                                  if (peak) *peak = std::max(*peak, m.peak_kb);
+                                  return m.ok && SizeOf(root + "/book.chm") > 0;
+                                },
+                                [&] { fs::remove(root + "/book.chm"); }};
+  };
+  std::vector<qm::bench::Contender> runs = {ours("search.hhp", &search_peak), ours("book.hhp", nullptr)};
+  if (!chmcmd.empty()) runs.push_back(Chmcmd(chmcmd, root));
+  qm::bench::RunInterleaved(runs);
+  char label[64];
+  std::snprintf(label, sizeof label, "%d ASCII files of 20 KB", pages);
+  const qm::bench::Size size{label, total / 1e6};
+  qm::bench::PrintRow("compile with search index", size, runs[0], runs.size() > 2 ? &runs[2] : nullptr,
+                      search_peak / 1024.0, ">= 10x faster (<= 0.1), < 100 MB");
+  runs[1].name = "ours without index";
+  qm::bench::PrintRow("search index cost", size, runs[0], &runs[1], search_peak / 1024.0, "<= 1.3");
+  all_ok = all_ok && runs[0].ok && runs[1].ok;
   return all_ok ? 0 : 1;
 }

@@ -37,6 +37,7 @@ const std::array kBindings = {
     // Page "CHM制作".
     Click(chm::kNoOwnContentsBox, &OnNoOwnContentsToggled),
     Click(chm::kBuildButton, &BuildContents),
+    Click(chm::kFullTextSearchBox, &RefreshProjectPreview),
     Click(chm::kUnpackButton, &ChmUnpacking),
     Click(chm::kCompileButton, &CompileChm),
     EventBinding{chm::kTree, EventKind::kSelectionChanged, nullptr, nullptr, &OnTreeSelectionChanged},

@@ -17,10 +17,16 @@ namespace qm {
 
 using namespace chm;
 
-Text ProjectText(const Text& book, const Text& home, const Text& files) {
+Text ProjectText(const Text& book, const Text& home, const Text& files, bool full_text_search) {
   static const Text kBookMark = Gbk("名字");
   static const Text kHomeMark = Gbk("主页");
-  Text text = ReplaceSubtext(ProjectTemplate(), kBookMark, book);
+  Text text = ProjectTemplate();
+  if (full_text_search) {
+    // Before the names go in, so that no name is taken for these.
+    text = ReplaceSubtext(text, "\r\n\r\n[WINDOWS]", "\r\nFull-text search=Yes\r\n\r\n[WINDOWS]", 1, 1);
+    text = ReplaceSubtext(text, ",0x040120,", ",0x040520,", 1, 1);
+  }
+  text = ReplaceSubtext(text, kBookMark, book);
   Text page = WithoutFinalBackslash(WithoutAll(home, "<", ">"));
   text = ReplaceSubtext(text, kHomeMark, page);
   return ReplaceSubtext(text, "DDDDD", files);
@@ -30,7 +36,8 @@ void RefreshProjectPreview(Context& ctx) {
   ctx.controls.SetText(kProjectBox, {});
   const Text home = ctx.controls.GetText(kHomePageBox);
   if (!home.empty()) {
-    ctx.controls.SetText(kProjectBox, ProjectText(ctx.state.BookName, home, ctx.state.DocumentOrderList));
+    ctx.controls.SetText(kProjectBox, ProjectText(ctx.state.BookName, home, ctx.state.DocumentOrderList,
+                                                  ctx.controls.IsTicked(kFullTextSearchBox)));
   }
   ctx.controls.SetInterval(kPreviewTimer, 0);  // one preview per arming
 }

@@ -5,7 +5,8 @@
 
 namespace qm {
 
-/// Tick of the preview timer: rewrites the project preview.
+/// Tick of the preview timer, or a click on "全文搜索": rewrites the
+/// project preview.
 void RefreshProjectPreview(Context& ctx);
 
 /// True when a book folder was dropped: the folder box names an existing
@@ -20,8 +21,9 @@ void BuildContents(Context& ctx);
 
 /// The project text for `book` with the home page taken from the selected
 /// node's raw path `home` (angle brackets and the final "\" go) and the file
-/// list `files`.
-Text ProjectText(const Text& book, const Text& home, const Text& files);
+/// list `files`. With `full_text_search` ("全文搜索" ticked) [OPTIONS] asks
+/// for the search index and the window shows the search tab.
+Text ProjectText(const Text& book, const Text& home, const Text& files, bool full_text_search = false);
 
 /// Gives a document entry's name from its local path (relative, "\"
 /// separators); an empty result keeps the name made from the file name.

@@ -73,6 +73,7 @@ inline constexpr std::string_view kPreviewTimer = "时钟1";
 inline constexpr std::string_view kUnpackButton = "按钮CHM解包";
 inline constexpr std::string_view kNoOwnContentsBox = "选择框不建目录";
 inline constexpr std::string_view kPageTitleBox = "选择框网页标题";
+inline constexpr std::string_view kFullTextSearchBox = "选择框全文搜索";
 inline constexpr std::string_view kBuildButton = "按钮建工程";
 inline constexpr std::string_view kCompileButton = "按钮转CHM";
 inline constexpr std::string_view kMoveUpButton = "按钮上移";

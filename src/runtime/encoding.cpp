@@ -19,6 +19,7 @@ class Converter {
   }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
+  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
   // Converts `in` completely; stops at the first invalid or unconvertible
   // input and returns how many input bytes were consumed.
@@ -110,6 +111,26 @@ std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view*
   return std::min(1 + n + (n % 2 == 0 ? 1 : 0), path.size() - i);
 }
 
+std::string Utf8OfCodePoint(char32_t cp) {
+  std::string s;
+  if (cp < 0x80) {
+    s += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    s += static_cast<char>(0xC0 | (cp >> 6));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    s += static_cast<char>(0xE0 | (cp >> 12));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (cp >> 18));
+    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return s;
+}
+
 std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   auto b = static_cast<unsigned char>(s[i]);
   std::size_t n;
@@ -140,7 +161,12 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
   return n;
 }
 
-Text GbkFromUtf8(std::string_view utf8) {
+namespace {
+
+// UTF-8 to code page 936; each character that has no form (or byte that is
+// not UTF-8) is handed to `replace`.
+template <typename Replace>
+Text GbkFromUtf8Replacing(std::string_view utf8, Replace replace) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t i = 0;
@@ -148,13 +174,46 @@ Text GbkFromUtf8(std::string_view utf8) {
     std::size_t used = ToGbk().Run(utf8.substr(i), &out);
     i += used;
     if (i >= utf8.size()) break;
-    // Skip the character that could not be converted and put "?" for it.
     char32_t cp;
     std::size_t n = DecodeUtf8(utf8, i, &cp);
     i += n ? n : 1;
-    out.push_back('?');
+    replace(n ? cp : char32_t{0xFFFD}, out);
   }
   return out;
+}
+
+}  // namespace
+
+Text GbkFromUtf8(std::string_view utf8) {
+  return GbkFromUtf8Replacing(utf8, [](char32_t, std::string& out) { out.push_back('?'); });
+}
+
+Text GbkFromUtf8WithReferences(std::string_view utf8) {
+  return GbkFromUtf8Replacing(utf8, [](char32_t cp, std::string& out) { out += CharacterReference(cp); });
+}
+
+std::optional<std::string> Utf8FromCharset(std::string_view bytes, const std::string& charset) {
+  Converter from("UTF-8", charset.c_str());
+  if (!from.valid()) return std::nullopt;
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2);
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    i += from.Run(bytes.substr(i), &out);
+    if (i >= bytes.size()) break;
+    out.append("\xEF\xBF\xBD");
+    ++i;
+  }
+  return out;
+}
+
+bool IsCp936Text(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    std::size_t n = GbkCharLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
 }
 
 std::string WindowText(std::string_view text) {

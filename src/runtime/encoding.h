@@ -2,6 +2,7 @@
 // Conversions between the program's GBK Texts and the UTF-8 of the outside
 // world (file names, the window, literals in the source code).
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,21 @@ namespace qm {
 /// UTF-8 to code page 936. A character without a GBK form, or a byte that is
 /// not valid UTF-8, becomes "?". Used for literals and typed text.
 Text GbkFromUtf8(std::string_view utf8);
+
+/// UTF-8 to code page 936 for the text of a web page: a character without
+/// a code page 936 form becomes its character reference ("&#x30FB;"), a
+/// byte that is not valid UTF-8 that of U+FFFD, so nothing is lost.
+Text GbkFromUtf8WithReferences(std::string_view utf8);
+
+/// `bytes` written in the character set `charset` (any name the system's
+/// converters know: "UTF-16LE", "big5", "iso-8859-1") as UTF-8; a byte
+/// that is not valid in it becomes U+FFFD. Nullopt when the character set
+/// is unknown.
+std::optional<std::string> Utf8FromCharset(std::string_view bytes, const std::string& charset);
+
+/// True when `text` is code page 936 throughout: every byte above 0x7F is
+/// the euro sign 0x80 or starts a valid two-byte character.
+bool IsCp936Text(std::string_view text);
 
 /// Code page 936 to UTF-8. A byte that is not part of a valid GBK character
 /// becomes U+FFFD. Used to show texts in the window.
@@ -95,6 +111,9 @@ Text AttributeValueText(std::string_view value);
 /// Windows unpack to). Empty when the name is neither, so it has no name a
 /// book reader could look up.
 std::string BookNameOfNativeName(std::string_view native);
+
+/// The UTF-8 bytes of the code point `cp` (at most U+10FFFF).
+std::string Utf8OfCodePoint(char32_t cp);
 
 /// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
 /// and stores the code point.

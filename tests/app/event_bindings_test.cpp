@@ -38,6 +38,7 @@ TEST(EventBindingsTest, EveryEventOfTheWindowReachesItsOperation) {
       {controls::kSplitButton, &ChapterSplitting},
       {chm::kNoOwnContentsBox, &OnNoOwnContentsToggled},
       {chm::kBuildButton, &BuildContents},
+      {chm::kFullTextSearchBox, &RefreshProjectPreview},
       {chm::kUnpackButton, &ChmUnpacking},
       {chm::kCompileButton, &CompileChm},
       {chm::kMoveUpButton, &OnMoveUpClicked},

@@ -190,6 +190,21 @@ TEST(ProjectPreview, NothingSelectedEmptiesTheBoxAndStopsTheTimer) {
   EXPECT_EQ(t.ui.Interval(chm::kPreviewTimer), 0);
 }
 
+TEST(ProjectPreview, FullTextSearchTickAsksForTheIndexAndShowsTheSearchTab) {
+  ChmTab t;
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(2, 1);
+  t.Tick();
+  const Text plain = t.ui.GetText(chm::kProjectBox);
+  t.ui.SetTicked(chm::kFullTextSearchBox, true);
+  RefreshProjectPreview(t.ctx);  // what the tick box's click runs
+  Text searchable = ReplaceSubtext(plain, "\r\n\r\n[WINDOWS]", "\r\nFull-text search=Yes\r\n\r\n[WINDOWS]");
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), ReplaceSubtext(searchable, "0x040120", "0x040520"));
+  t.ui.SetTicked(chm::kFullTextSearchBox, false);
+  RefreshProjectPreview(t.ctx);
+  EXPECT_EQ(t.ui.GetText(chm::kProjectBox), plain) << "unticked, every byte is as before";
+}
+
 TEST(ProjectPreview, BookNameHoldingAPlaceholderIsReplacedAgain) {
   EXPECT_EQ(ProjectText(Gbk("我的主页"), "<ch1>\\p.htm\\", "p\r\n"),
             Project(Gbk("我的") + "ch1\\p.htm", "ch1\\p.htm", "p\r\n"));

@@ -6,10 +6,10 @@
 book="$SCRATCH/-rf \$(touch pwned); a b\`touch pwned\` & c"
 mkdir -p "$book"
 long=$(printf '长%.0s' $(seq 70))
-printf '<p>one</p>' >"$book/-n a;b \$(touch pwned).htm"
-printf '<p>two</p>' >"$book/'q' \"q\" & |x|.htm"
-printf '<p>three</p>' >"$book/$long.htm"
-printf '<p>four</p>' >"$book/📚 emoji.htm"
+printf '%s<p>one</p>' "$gb2312_meta" >"$book/-n a;b \$(touch pwned).htm"
+printf '%s<p>two</p>' "$gb2312_meta" >"$book/'q' \"q\" & |x|.htm"
+printf '%s<p>three</p>' "$gb2312_meta" >"$book/$long.htm"
+printf '%s<p>four</p>' "$gb2312_meta" >"$book/📚 emoji.htm"
 name=$(basename "$book")
 
 drive <<SCRIPT
@@ -73,8 +73,8 @@ expect_line "message 信息：: ok"
 # names the page left out instead of "ok".
 emoji="$SCRATCH/书😀"
 mkdir -p "$emoji"
-printf '<p>home</p>' >"$emoji/首页.htm"
-printf '<p>smile</p>' >"$emoji/笑😀.htm"
+printf '%s<p>home</p>' "$gb2312_meta" >"$emoji/首页.htm"
+printf '%s<p>smile</p>' "$gb2312_meta" >"$emoji/笑😀.htm"
 printf '<p>stray</p>' >"$emoji/$(printf 'bad\xe9').htm"
 compile_book "$emoji"
 grep -F 'bad\\xE9.htm' "$SCRATCH/out.txt" | grep -q '^message 信息：: 书已编译' || { cat "$SCRATCH/out.txt" >&2; fail "the page left out is not named"; }

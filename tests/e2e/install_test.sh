@@ -52,8 +52,8 @@ QUILLMERE="$prefix/bin/quillmere"
 export PATH=/usr/bin:/bin
 book="$SCRATCH/小书"
 mkdir -p "$book"
-printf '<html><body><p>%s</p></body></html>' "$(gbk 第一页)" >"$book/page1.htm"
-printf '<html><body><p>two</p></body></html>' >"$book/page2.htm"
+printf '<html>%s<body><p>%s</p></body></html>' "$gb2312_meta" "$(gbk 第一页)" >"$book/page1.htm"
+printf '<html>%s<body><p>two</p></body></html>' "$gb2312_meta" >"$book/page2.htm"
 drive <<SCRIPT
 page CHM制作
 drop 编辑框1 $book

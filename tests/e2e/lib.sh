@@ -24,6 +24,10 @@ expect_line() {
 # expect_no_line TEXT: the driver's output lacks this exact line.
 expect_no_line() { ! grep -Fxq -- "$1" "$SCRATCH/out.txt" || fail "unexpected line: $1"; }
 
+# A page's declaration of code page 936: a page that has it is stored in a
+# book byte for byte (others are stored converted and declaring it).
+gb2312_meta='<meta http-equiv="Content-Type" content="text/html; charset=gb2312">'
+
 # gbk TEXT: writes TEXT (UTF-8) converted to GBK to standard output.
 gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
 

@@ -91,7 +91,10 @@ std::map<std::string, std::string> Tree(const std::string& folder) {
   return files;
 }
 
-const std::map<std::string, std::string> kPages = {{"a.htm", "<p>page a</p>"}, {"sub/b.htm", "<p>page b</p>"}};
+// The pages declare code page 936, so that a book stores them byte for byte.
+const std::string kHead = "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"></head>";
+const std::map<std::string, std::string> kPages = {{"a.htm", kHead + "<p>page a</p>"},
+                                                   {"sub/b.htm", kHead + "<p>page b</p>"}};
 
 // A book folder: two pages, a page that is a link to the bait outside, a
 // folder link to the outside folder, and a project listing all four.

@@ -22,8 +22,11 @@
 #include "../book_limit.h"
 #include "book_paths.h"
 #include "chm_container.h"
+#include "full_text_index.h"
+#include "html_text.h"
 #include "names.h"
 #include "output_file.h"
+#include "page_encoding.h"
 #include "page_references.h"
 #include "project.h"
 #include "reader_names.h"
@@ -31,6 +34,7 @@
 #include "runtime/unique_fd.h"
 #include "sitemap_links.h"
 #include "system_files.h"
+#include "topic_tables.h"
 
 namespace hha {
 namespace {
@@ -205,7 +209,9 @@ class FileList {
 // file's text as readers get it: every Local value in the spelling of the
 // stored name, with "/" between folders, which every reader resolves
 // ("\" is what the project's own format writes, and some readers fail on it).
-void AddLinkedPages(FileList& list, const std::string& stored, const std::string& what) {
+// In a code page 936 book, references to characters it has are written as
+// the characters (`cp936`).
+void AddLinkedPages(FileList& list, const std::string& stored, const std::string& what, bool cp936) {
   std::size_t index = 0;
   while (index < list.files().size() && list.files()[index].name != stored) ++index;
   if (index == list.files().size()) return;
@@ -228,11 +234,12 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
     if (!p.ok && !p.unstorable) continue;  // links to the web or into other books
     if (list.Add(file, "page linked from the " + what)) stored_links.insert(file);
   }
-  list.files()[index].content = RewriteLocalLinks(text, [&](std::string_view raw) {
+  std::string rewritten = RewriteLocalLinks(text, [&](std::string_view raw) {
     const std::string value = qm::AttributeValueText(raw);
     if (whole_links.count(value) && stored_links.count(value)) return LocalForReaders(value, true, true);
     return LocalForReaders(value, stored_links.count(std::string(LinkFilePart(value))) != 0);
   });
+  list.files()[index].content = cp936 ? WithCharactersForReferences(rewritten) : std::move(rewritten);
 }
 
 // The references that lead to no file, remembered by a hash of their
@@ -470,13 +477,18 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   system.lcid = project.language;
   system.title = ReaderText(project.title);
   system.default_font = project.default_font;
+  // Readers that choose the page's character set from the book's default
+  // font (xchm) need one to read Chinese pages.
+  if (system.default_font.empty() && IsCp936Language(project.language))
+    system.default_font = qm::Gbk("宋体") + ",9,134";
+  system.full_text_search = project.full_text_search;
   system.default_window = project.default_window;
   system.filetime = BookFiletime();
   system.compiled_name = qm::GbkFromUtf8(fs::path(output).stem().string());
   if (!project.contents_file.empty()) {
     if (auto name = list.Add(project.contents_file, "contents file")) {
       system.contents_file = reader_names.For(*name, "contents");
-      AddLinkedPages(list, *name, "contents file");
+      AddLinkedPages(list, *name, "contents file", IsCp936Language(project.language));
     }
   } else {
     list.Warn("the project names no contents file; the book has no table of contents");
@@ -484,7 +496,7 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   if (!project.index_file.empty()) {
     if (auto name = list.Add(project.index_file, "index file")) {
       system.index_file = reader_names.For(*name, "index");
-      AddLinkedPages(list, *name, "index file");
+      AddLinkedPages(list, *name, "index file", IsCp936Language(project.language));
     }
   }
   if (!project.default_topic.empty()) {
@@ -516,10 +528,45 @@ class BookSection {
   ContainerLayout& layout_;
 };
 
-// Stores #WINDOWS and #STRINGS for the project's windows, with their texts
-// and file names as readers take them.
+// The tables of the book's pages, filled while the pages are stored.
+struct PageTables {
+  explicit PageTables(const HhpProject& project) : cp936(IsCp936Language(project.language)) {
+    if (project.full_text_search) index.emplace();
+  }
+  StringTable strings;  // #STRINGS, for the windows and the page titles
+  TopicTables topics;
+  std::optional<FullTextIndex> index;
+  bool cp936;
+  std::size_t converted = 0;  // pages stored in another encoding than on disk
+};
+
+// The page as the book stores it: in code page 936 in a book of that code
+// page, else as it is.
+std::string StoredPage(std::string raw, PageTables& tables) {
+  if (!tables.cp936) return raw;
+  BookPage page = PageForBook(raw);
+  if (!page.converted_from.empty()) ++tables.converted;
+  return std::move(page.text);
+}
+
+// The Windows code page readers decode the words of a book of `lcid` in.
+std::uint32_t CodePageOf(std::uint32_t lcid) {
+  switch (lcid) {
+    case 0x804:
+    case 0x1004: return 936;
+    case 0x404:
+    case 0xC04:
+    case 0x1404: return 950;
+    case 0x411: return 932;
+    case 0x412: return 949;
+    default: return 1252;
+  }
+}
+
+// Stores #WINDOWS for the project's windows, with their texts and file
+// names as readers take them (their texts go to #STRINGS).
 Status StoreWindows(HhpProject& project, const SystemInfo& system, const FileList& list, ReaderNames& reader_names,
-                    BookSection& book) {
+                    BookSection& book, PageTables& tables) {
   for (WindowDefinition& w : project.windows) {
     w.caption = ReaderText(w.caption);
     w.jump1_text = ReaderText(w.jump1_text);
@@ -542,18 +589,32 @@ Status StoreWindows(HhpProject& project, const SystemInfo& system, const FileLis
                                     : kind == WindowFileKind::Index  ? "index"
                                                                      : "home");
   };
-  WindowFiles wf = BuildWindowFiles(project.windows, reader_name);
-  if (Status s = book.Store("/#WINDOWS", wf.windows); !s.ok) return s;
-  return book.Store("/#STRINGS", wf.strings);
+  return book.Store("/#WINDOWS", BuildWindowFiles(project.windows, reader_name, tables.strings));
+}
+
+// Stores the topic tables, #STRINGS and the search index once every page
+// is stored.
+Status StoreTables(const HhpProject& project, PageTables& tables, BookSection& book) {
+  if (tables.topics.size() > 0) {
+    if (Status s = book.Store("/#TOPICS", tables.topics.topics()); !s.ok) return s;
+    if (Status s = book.Store("/#URLTBL", tables.topics.url_table()); !s.ok) return s;
+    if (Status s = book.Store("/#URLSTR", tables.topics.url_strings()); !s.ok) return s;
+  }
+  if (!project.windows.empty() || tables.topics.size() > 0)
+    if (Status s = book.Store("/#STRINGS", tables.strings.bytes()); !s.ok) return s;
+  if (tables.index)
+    return book.Store("/$FIftiMain", tables.index->Finish(project.language, CodePageOf(project.language)));
+  return Status::Ok();
 }
 
 // What became of one file of the list.
 enum class Stored { kYes, kNotOpened, kUnreadable, kFailed };
 
 // Compresses the file `f`, from its rewritten text or from disk; a page's
-// bytes are kept in `page` for its references.
+// bytes on disk are kept in `page` for its references, and its stored form
+// in `stored`.
 Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, std::vector<std::uint8_t>& buffer,
-                    std::string& page, Status& status) {
+                    std::string& page, std::string& stored, PageTables& tables, Status& status) {
   if (f.content) {
     status = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
     return status.ok ? Stored::kYes : Stored::kFailed;
@@ -562,11 +623,15 @@ Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, 
   if (!in) return Stored::kNotOpened;
   std::size_t n;
   while (status.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-    status = section.Write(buffer.data(), n);
     if (is_page) page.append(reinterpret_cast<const char*>(buffer.data()), n);
+    else status = section.Write(buffer.data(), n);
   }
   bool read_error = std::ferror(in) != 0;
   std::fclose(in);
+  if (is_page && !read_error) {
+    stored = StoredPage(page, tables);
+    status = section.Write(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
+  }
   if (!status.ok) return Stored::kFailed;
   return read_error ? Stored::kUnreadable : Stored::kYes;
 }
@@ -586,13 +651,13 @@ Status CheckRoomFor(const BookFile& f, std::uint64_t stored) {
                       " of files, more than a book may hold; nothing was compiled");
 }
 
-Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, const MessageSink& sink,
-                  CompileResult& result) {
+Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, PageTables& tables,
+                  const MessageSink& sink, CompileResult& result) {
   std::unordered_set<std::string> known;
   for (const BookFile& f : list.files()) known.insert(AsciiLower(f.name));
   MissingNames missing;
   std::vector<std::uint8_t> buffer(1 << 16);
-  std::string page;
+  std::string page, stored;
   LzxSectionWriter& section = book.section();
   for (std::size_t i = 0; i < list.files().size(); ++i) {
     const BookFile f = list.files()[i];
@@ -601,11 +666,12 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     bool is_page = IsWebPageName(f.name);
     page.clear();
     if (Status s = CheckRoomFor(f, start); !s.ok) return s;
+    stored.clear();
     Status status;
-    Stored stored = CompressFile(f, is_page, section, buffer, page, status);
-    if (stored == Stored::kFailed) return status;
-    if (stored != Stored::kYes) {
-      list.Warn(std::string(stored == Stored::kNotOpened ? "cannot open " : "cannot read ") + Printable(f.disk_path) +
+    Stored outcome = CompressFile(f, is_page, section, buffer, page, stored, tables, status);
+    if (outcome == Stored::kFailed) return status;
+    if (outcome != Stored::kYes) {
+      list.Warn(std::string(outcome == Stored::kNotOpened ? "cannot open " : "cannot read ") + Printable(f.disk_path) +
                 "; it is not in the book");
       list.LeaveOut(Printable(f.name));
       continue;
@@ -613,7 +679,14 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     book.layout().entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
     ++result.files_stored;
     if (project.display_progress) sink(Severity::Info, f.name);
-    if (is_page) AddReferencedFiles(list, f.name, page, known, missing);
+    if (!is_page) continue;
+    AddReferencedFiles(list, f.name, page, known, missing);
+    if (f.content) stored = *f.content;
+    // A page without a title is named by its file name in search hits.
+    std::string title = PageTitle(stored);
+    if (title.empty()) title = qm::GbkFromUtf8(fs::path(f.name).stem().string());
+    const std::uint32_t topic = tables.topics.Add(f.name, title, tables.strings);
+    if (tables.index) tables.index->AddPage(topic, stored, title);
   }
   return Status::Ok();
 }
@@ -621,13 +694,14 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
 // Internal names hold a copy of the file they stand for (a contents or
 // index file, a page at the root): readers such as 7-Zip refuse two
 // entries that share bytes.
-Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection& book) {
+Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection& book, PageTables& tables) {
   for (const ReaderNames::Alias& alias : reader_names.aliases()) {
     for (const BookFile& f : list.files()) {
       if (f.name != alias.stored) continue;
       std::string text;
       if (f.content) text = *f.content;
       else if (!ReadWholeFile(f.disk_path, text)) break;
+      else if (IsWebPageName(f.name)) text = StoredPage(std::move(text), tables);
       if (Status s = book.Store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return s;
       break;
     }
@@ -638,11 +712,14 @@ Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection
 // Compresses the bookkeeping files and every page into section 1.
 Status CompressBook(HhpProject& project, const SystemInfo& system, FileList& list, ReaderNames& reader_names,
                     BookSection& book, const MessageSink& sink, CompileResult& result) {
-  if (Status s = StoreWindows(project, system, list, reader_names, book); !s.ok) return s;
+  PageTables tables(project);
+  if (Status s = StoreWindows(project, system, list, reader_names, book, tables); !s.ok) return s;
   for (const ReaderNames::LeadOnPage& page : reader_names.lead_on_pages())
     if (Status s = book.Store("/" + page.internal, Bytes(page.content.begin(), page.content.end())); !s.ok) return s;
-  if (Status s = StoreFiles(project, list, book, sink, result); !s.ok) return s;
-  if (Status s = StoreAliases(reader_names, list, book); !s.ok) return s;
+  if (Status s = StoreFiles(project, list, book, tables, sink, result); !s.ok) return s;
+  if (Status s = StoreAliases(reader_names, list, book, tables); !s.ok) return s;
+  if (Status s = StoreTables(project, tables, book); !s.ok) return s;
+  result.pages_converted = tables.converted;
   return book.section().Finish();
 }
 
@@ -751,9 +828,12 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
 
   result.uncompressed_bytes = section.uncompressed_size();
   result.output_bytes = head.bytes.size() + section.compressed_size();
-  sink(Severity::Info, "Compiled " + std::to_string(result.files_stored) + " files into " + Printable(output) + " (" +
-                           std::to_string(result.output_bytes) + " bytes, " + std::to_string(result.warnings) +
-                           " warnings)");
+  sink(Severity::Info,
+       "Compiled " + std::to_string(result.files_stored) + " files into " + Printable(output) + " (" +
+           std::to_string(result.output_bytes) + " bytes, " + std::to_string(result.warnings) + " warnings)" +
+           (result.pages_converted ? "; " + std::to_string(result.pages_converted) +
+                                         " pages are stored converted to code page 936, as unpacking gives them"
+                                   : std::string()));
   return result;
 }
 

@@ -16,8 +16,9 @@ struct CompileOptions {
 
 struct CompileResult {
   Status status;
-  std::string output_path;       // the .chm written (UTF-8 path)
-  std::size_t files_stored = 0;  // book files, without bookkeeping streams
+  std::string output_path;          // the .chm written (UTF-8 path)
+  std::size_t files_stored = 0;     // book files, without bookkeeping streams
+  std::size_t pages_converted = 0;  // pages stored in code page 936 rather than their own encoding
   std::size_t warnings = 0;
   std::uint64_t uncompressed_bytes = 0;
   std::uint64_t output_bytes = 0;

@@ -153,6 +153,8 @@ bool TakeBuiltOption(HhpProject& p, std::string_view key, const std::string& val
     p.title = value;
   } else if (EqualsNoCase(key, "Default Font")) {
     p.default_font = value;
+  } else if (EqualsNoCase(key, "Full-text search")) {
+    p.full_text_search = IsYes(value);
   } else if (EqualsNoCase(key, "Display compile progress")) {
     p.display_progress = IsYes(value);
   } else if (EqualsNoCase(key, "Language")) {
@@ -168,8 +170,8 @@ bool TakeBuiltOption(HhpProject& p, std::string_view key, const std::string& val
 // Warns about an option the compiler does not build, when it asks for
 // something the book will lack, and about an unknown option.
 void WarnAboutOption(HhpProject& p, std::string_view key, const std::string& value) {
-  if (EqualsNoCase(key, "Full-text search") || EqualsNoCase(key, "Binary TOC") || EqualsNoCase(key, "Binary Index") ||
-      EqualsNoCase(key, "Create CHI file") || EqualsNoCase(key, "Auto Index")) {
+  if (EqualsNoCase(key, "Binary TOC") || EqualsNoCase(key, "Binary Index") || EqualsNoCase(key, "Create CHI file") ||
+      EqualsNoCase(key, "Auto Index")) {
     if (IsYes(value))
       p.warnings.push_back("option \"" + std::string(key) + "=" + value +
                            "\" is not built; the book is compiled without it");

@@ -40,6 +40,7 @@ struct HhpProject {
   std::string default_font;
   std::uint32_t language = 0x804;
   bool display_progress = false;
+  bool full_text_search = false;  // "Full-text search=Yes": the book gets a search index
   std::vector<WindowDefinition> windows;
   std::vector<std::string> files;     // [FILES] entries in order
   std::vector<std::string> warnings;  // UTF-8 messages about ignored input

@@ -17,28 +17,18 @@ void PutStringRecord(Bytes& out, std::uint16_t code, const std::string& text) {
   PutRecord(out, code, data);
 }
 
-// #STRINGS: NUL-terminated texts; offset 0 is the empty text. A text never
-// straddles a 4 KB block, since some readers fetch it block by block.
-class StringTable {
- public:
-  StringTable() { bytes_.push_back(0); }
-  std::uint32_t Add(const std::string& s) {
-    if (s.empty()) return 0;
-    std::size_t need = s.size() + 1;
-    std::size_t in_block = bytes_.size() % 4096;
-    if (need <= 4096 && in_block + need > 4096) bytes_.resize(bytes_.size() + (4096 - in_block), 0);
-    auto at = static_cast<std::uint32_t>(bytes_.size());
-    bytes_.insert(bytes_.end(), s.begin(), s.end());
-    bytes_.push_back(0);
-    return at;
-  }
-  Bytes& bytes() { return bytes_; }
-
- private:
-  Bytes bytes_;
-};
-
 }  // namespace
+
+std::uint32_t StringTable::Add(const std::string& s) {
+  if (s.empty()) return 0;
+  std::size_t need = s.size() + 1;
+  std::size_t in_block = bytes_.size() % 4096;
+  if (need <= 4096 && in_block + need > 4096) bytes_.resize(bytes_.size() + (4096 - in_block), 0);
+  auto at = static_cast<std::uint32_t>(bytes_.size());
+  bytes_.insert(bytes_.end(), s.begin(), s.end());
+  bytes_.push_back(0);
+  return at;
+}
 
 bool IsDbcsLanguage(std::uint32_t lcid) {
   switch (lcid & 0x3FF) {
@@ -62,7 +52,7 @@ Bytes BuildSystemFile(const SystemInfo& info) {
   Bytes locale;
   PutU32(locale, info.lcid);
   PutU32(locale, IsDbcsLanguage(info.lcid) ? 1 : 0);
-  PutU32(locale, 0);  // no full-text search
+  PutU32(locale, info.full_text_search ? 1 : 0);
   PutU32(locale, 0);  // no keyword links
   PutU32(locale, 0);  // no associative links
   PutU64(locale, info.filetime);
@@ -80,12 +70,12 @@ Bytes BuildSystemFile(const SystemInfo& info) {
   return out;
 }
 
-WindowFiles BuildWindowFiles(const std::vector<WindowDefinition>& windows,
-                             const std::function<std::string(const std::string& gbk, WindowFileKind)>& reader_name) {
-  WindowFiles files;
-  StringTable strings;
-  PutU32(files.windows, static_cast<std::uint32_t>(windows.size()));
-  PutU32(files.windows, kWindowEntrySize);
+Bytes BuildWindowFiles(const std::vector<WindowDefinition>& windows,
+                       const std::function<std::string(const std::string& gbk, WindowFileKind)>& reader_name,
+                       StringTable& strings) {
+  Bytes windows_file;
+  PutU32(windows_file, static_cast<std::uint32_t>(windows.size()));
+  PutU32(windows_file, kWindowEntrySize);
   for (const WindowDefinition& w : windows) {
     Bytes e;
     std::uint32_t valid = 0;
@@ -132,10 +122,9 @@ WindowFiles BuildWindowFiles(const std::vector<WindowDefinition>& windows,
     PutU32(e, 0);                              // info types size
     PutU32(e, 0);                              // custom tabs
     e.resize(kWindowEntrySize, 0);
-    files.windows.insert(files.windows.end(), e.begin(), e.end());
+    windows_file.insert(windows_file.end(), e.begin(), e.end());
   }
-  files.strings = std::move(strings.bytes());
-  return files;
+  return windows_file;
 }
 
 }  // namespace hha

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "page_encoding.h"
 #include "runtime/encoding.h"
 
 namespace hha_test {
@@ -83,6 +84,8 @@ std::string TabProjectWithEscapes(const std::string& book, const std::string& ho
 std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std::string>>& entries) {
   return qm::TextFromNativeName(ContentsUtf8(entries));
 }
+
+std::string Stored(const std::string& page) { return hha::PageForBook(page).text; }
 
 std::string PageContent(unsigned seed, std::size_t size, bool chinese) {
   static const char* kAscii[] = {"the ", "river ", "night ", "said ",    "and ",

@@ -26,6 +26,10 @@ std::string TabProjectWithEscapes(const std::string& book, const std::string& ho
                                   const std::vector<std::string>& files);
 std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std::string>>& entries);
 
+/// A page as a code page 936 book stores it: in that code page, declaring
+/// gb2312 (the pages of these tests have no other encoding).
+std::string Stored(const std::string& page);
+
 /// UTF-8 -> code page 936 for test texts (aborts the test on failure).
 std::string Gbk(const std::string& utf8);
 

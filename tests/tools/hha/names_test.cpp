@@ -88,9 +88,9 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   const std::string folder = dir.path() + "/" + book;
   const std::string home = "章😀/页 😀.htm";
   const std::string other = kBackslashChar + "🎉.htm";
-  hha_test::WriteFile(folder + "/" + home, "<p>home</p>");
-  hha_test::WriteFile(folder + "/" + other, "<p>other</p>");
-  hha_test::WriteFile(folder + "/linked 🎈.htm", "<p>linked</p>");
+  hha_test::WriteFile(folder + "/" + home, hha_test::Stored("<p>home</p>"));
+  hha_test::WriteFile(folder + "/" + other, hha_test::Stored("<p>other</p>"));
+  hha_test::WriteFile(folder + "/linked 🎈.htm", hha_test::Stored("<p>linked</p>"));
   // Escaped, code page 936 and ASCII names side by side, nested or not; a
   // "%" that must not read as an escape, with and without escaped characters.
   // Names holding a quote (written as "&quot;" in the contents file), "?"
@@ -125,9 +125,9 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
 
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
-  EXPECT_EQ((*files)["/" + home], "<p>home</p>");
-  EXPECT_EQ((*files)["/" + other], "<p>other</p>") << "a 0x5C second byte split the name";
-  EXPECT_EQ((*files)["/linked 🎈.htm"], "<p>linked</p>");
+  EXPECT_EQ((*files)["/" + home], hha_test::Stored("<p>home</p>"));
+  EXPECT_EQ((*files)["/" + other], hha_test::Stored("<p>other</p>")) << "a 0x5C second byte split the name";
+  EXPECT_EQ((*files)["/linked 🎈.htm"], hha_test::Stored("<p>linked</p>"));
   // Every entry of the stored contents file opens in a reader.
   const std::string stored_contents = (*files)["/" + book + ".hhc"];
   std::vector<std::string> opened;
@@ -171,7 +171,7 @@ TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles
   EXPECT_EQ(CountContaining(c.warnings, "linked from the contents file"), 1u);
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
-  EXPECT_EQ((*files)["/good.htm"], "good");
+  EXPECT_EQ((*files)["/good.htm"], hha_test::Stored("good"));
   for (const auto& [name, content] : *files) EXPECT_EQ(name.find("bad"), std::string::npos) << name;
   EXPECT_EQ(c.result.files_stored, 2u);  // good.htm and b.hhc
 }
@@ -192,7 +192,7 @@ TEST(NamesWithoutGbkForm, CodePage936NamesOnDiskAreStoredUnderTheirReading) {
   EXPECT_TRUE(c.result.left_out.empty());
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
-  EXPECT_EQ((*files)["/章/第一.htm"], "first");
+  EXPECT_EQ((*files)["/章/第一.htm"], hha_test::Stored("first"));
   EXPECT_NE((*files)["/b.hhc"].find("value=\"" + folder + "/" + page + "\""), std::string::npos);
 }
 
@@ -208,7 +208,7 @@ TEST(NamesWithoutGbkForm, BookNameWithStrayBytesStillCompiles) {
   EXPECT_EQ(c.result.output_path, dir.path() + "/" + book + ".chm");
   auto files = hha_test::ReadWithMspack(c.result.output_path);
   ASSERT_TRUE(files.has_value());
-  EXPECT_EQ((*files)["/a.htm"], "a");
+  EXPECT_EQ((*files)["/a.htm"], hha_test::Stored("a"));
   // The contents file's own name is not UTF-8 either: it is left out, said so.
   EXPECT_EQ(CountContaining(c.warnings, "contents file \"b\\xE9.hhc\" skipped"), 1u);
 }
@@ -223,7 +223,7 @@ TEST(NamesWithoutGbkForm, ProjectSavedAsUtf8KeepsNamesWithoutGbkForm) {
   ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
   auto files = hha_test::ReadWithMspack(dir.path() + "/u😀.chm");
   ASSERT_TRUE(files.has_value());
-  EXPECT_EQ((*files)["/😀.htm"], "smile");
+  EXPECT_EQ((*files)["/😀.htm"], hha_test::Stored("smile"));
   EXPECT_EQ(hha_test::SystemStrings((*files)["/#SYSTEM"])[3], hha_test::Gbk("笑?"));
 }
 

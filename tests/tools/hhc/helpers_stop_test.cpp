@@ -52,7 +52,9 @@ TEST(HelperPrograms, ReportEachFileAndStopCleanly) {
   std::ofstream project(book + "/book.hhp");
   project << "[OPTIONS]\r\nCompiled file=book.chm\r\nDefault topic=p0.htm\r\n\r\n[FILES]\r\n";
   for (int i = 0; i < kPages; ++i) {
-    std::string page = "<html><body>";
+    // Declaring code page 936, the page is stored byte for byte.
+    std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"></head><body>";
     for (int k = 0; k < 150000; ++k) page.push_back(static_cast<char>('a' + random() % 26));
     std::ofstream(book + "/p" + std::to_string(i) + ".htm", std::ios::binary) << page << "</body></html>";
     project << "p" << i << ".htm\r\n";

@@ -1,0 +1,183 @@
+// The full-text search index of a book ($FIftiMain), built from the pages
+// as they are stored.
+//
+// Where the format comes from: Microsoft never published it. What is known
+// was found by taking Microsoft's books apart and is written down in the
+// public "Unofficial CHM Specification" (chmspec) notes; the readers that
+// search such books (chmlib's and pychm's search code, which xchm shares,
+// and Free Pascal's CHM units) read it the same way, and this writer keeps
+// to what all of them read:
+//  - a 1 KB header: signature 00 00 28 00, the number of pages, the offset
+//    of the root node (twice), the number of leaf nodes, the depth of the
+//    tree, the scale (always 2) and root size of the three kinds of numbers
+//    in the word location codes, the node size (4096), word statistics, and
+//    at 0x7A and 0x7E the code page and the language (LCID) of the words;
+//  - a B-tree of 4 KB nodes. A leaf node starts with the offset of the next
+//    leaf (0 for the last), a zero word and the number of unused bytes at
+//    its end; then one entry per word, sorted by their bytes (words are
+//    lower case): the word's length + 1, how many leading bytes it shares
+//    with the previous word of the node, the bytes that differ, 1 when the
+//    entry lists title hits and 0 for text hits, the number of pages
+//    (encoded integer, 7 bits a byte, low bits first), the offset of its
+//    location codes, a zero word, and the codes' length (encoded integer).
+//    An index node starts with its unused byte count (a word) and holds,
+//    per child node, the last word of the child (compressed the same way),
+//    the child's offset and a zero word. The root is the last node;
+//  - the word location codes (WLC) of an entry: per page, its number less
+//    the previous page's (pages are numbered as in #TOPICS), the number of
+//    places the word takes on it, and each place less the previous one, all
+//    in "scale 2, root r" codes (n one bits, a zero bit, then r + n - 1 bits
+//    of the value below its top bit; r bits of it when n is 0), most
+//    significant bit first; each page starts on a byte boundary.
+// Places count the words of a page in order, so a reader finds a phrase as
+// consecutive places.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "byte_io.h"
+
+namespace hha {
+
+/// The words of a code page 936 text in order, as the index takes them:
+/// runs of ASCII letters and digits in lower case (a run longer than the
+/// index keeps is left out but still counts); every two-byte character that
+/// is a letter (hanzi, kana, Greek and Cyrillic, pinyin, full-width
+/// letters, in lower case, and digits) on its own. Punctuation, symbols and
+/// other bytes only separate words. `word` gets each word and its place;
+/// `next_place` is the place of the first one and comes back after the last.
+template <typename OnWord>
+void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word);
+
+/// True for the two bytes of a code page 936 character that the index
+/// takes as a word.
+bool IsLetterCharacter(unsigned char lead, unsigned char trail);
+
+/// Builds $FIftiMain one page at a time; the pages' text is not kept.
+class FullTextIndex {
+ public:
+  /// Root sizes of the three kinds of numbers in the location codes.
+  static constexpr std::uint8_t kDocumentRoot = 1, kCountRoot = 1, kPlaceRoot = 4;
+  static constexpr std::size_t kNodeSize = 4096;
+  static constexpr std::size_t kLongestWord = 99;
+
+  /// Indexes the stored page `html` (code page 936) as page `topic` of
+  /// #TOPICS, with its title (code page 936). Topics come in rising order.
+  void AddPage(std::uint32_t topic, std::string_view html, std::string_view title);
+
+  /// The finished $FIftiMain for a book of the language `lcid`, written in
+  /// the code page `code_page`. The hits are moved into it: call it once.
+  Bytes Finish(std::uint32_t lcid, std::uint32_t code_page);
+
+ private:
+  // Where one word is found, in text or in titles, encoded as it goes.
+  struct Hits {
+    Bytes codes;
+    std::uint32_t pages = 0;
+    std::uint32_t last_topic = 0;
+  };
+  struct Word {
+    Hits text, title;
+  };
+  std::uint32_t IdOf(std::string_view word);
+  void AddHits(std::uint32_t topic, bool title);
+
+  struct WordHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  std::unordered_map<std::string, std::uint32_t, WordHash, std::equal_to<>> ids_;
+  std::vector<std::string> words_;
+  std::vector<Word> hits_;
+  std::vector<std::uint32_t> character_ids_;  // two-byte word (lead * 256 + trail) -> id + 1
+  // One page's words: (id, place) in order, and per id its count and start
+  // in `grouped_`, for grouping them by word in one pass.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> places_;
+  std::vector<std::uint32_t> count_, start_, touched_, grouped_;
+  std::uint32_t pages_ = 0;
+  std::uint64_t occurrences_ = 0, occurrence_bytes_ = 0;
+};
+
+/// Writes "scale 2, root r" codes, most significant bit first; the last
+/// byte is padded with zero bits when the writer goes.
+class BitWriterMsb {
+ public:
+  explicit BitWriterMsb(Bytes& out) : out_(out) {}
+  ~BitWriterMsb();
+  BitWriterMsb(const BitWriterMsb&) = delete;
+  BitWriterMsb& operator=(const BitWriterMsb&) = delete;
+  void Put(std::uint32_t value, std::uint8_t root);
+
+ private:
+  void PutBits(std::uint64_t bits, int count);  // count <= 32
+  Bytes& out_;
+  std::uint64_t pending_ = 0;  // bits not yet written, fewer than 8
+  int count_ = 0;
+};
+
+// ---- template definition
+
+inline bool IsLetterCharacter(unsigned char lead, unsigned char trail) {
+  if (lead >= 0xB0 && lead <= 0xF7) return trail >= 0x40 && trail != 0x7F && trail != 0xFF;  // hanzi
+  if (lead >= 0x81 && lead <= 0xA0) return trail >= 0x40 && trail != 0x7F && trail != 0xFF;  // more hanzi
+  if ((lead >= 0xAA && lead <= 0xAF) || lead >= 0xF8) return trail >= 0x40 && trail <= 0xA0 && trail != 0x7F;
+  if (trail < 0xA1 || trail == 0xFF) return false;
+  switch (lead) {
+    case 0xA3:
+      return (trail >= 0xB0 && trail <= 0xB9) || (trail >= 0xC1 && trail <= 0xDA) || (trail >= 0xE1 && trail <= 0xFA);
+    case 0xA4: return trail <= 0xF3;                                      // hiragana
+    case 0xA5: return trail <= 0xF6;                                      // katakana
+    case 0xA6: return trail <= 0xB8 || (trail >= 0xC1 && trail <= 0xD8);  // Greek
+    case 0xA7: return trail <= 0xC1 || (trail >= 0xD1 && trail <= 0xF1);  // Cyrillic
+    case 0xA8: return trail <= 0xC0 || (trail >= 0xC5 && trail <= 0xE9);  // pinyin, bopomofo
+    default: return false;
+  }
+}
+
+template <typename OnWord>
+void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) {
+  std::string run;
+  bool too_long = false;
+  auto end_run = [&] {
+    if (run.empty() && !too_long) return;
+    if (!too_long) word(std::string_view(run), next_place);
+    ++next_place;
+    run.clear();
+    too_long = false;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      bool alnum = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+      if (!alnum) {
+        end_run();
+      } else if (run.size() < FullTextIndex::kLongestWord && !too_long) {
+        run.push_back(static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
+      } else {
+        run.clear();
+        too_long = true;
+      }
+      ++i;
+      continue;
+    }
+    end_run();
+    if (b == 0x80 || b == 0xFF || i + 1 >= text.size()) {
+      ++i;
+      continue;
+    }
+    auto t = static_cast<unsigned char>(text[i + 1]);
+    if (IsLetterCharacter(b, t)) {
+      char pair[2] = {static_cast<char>(b), static_cast<char>(b == 0xA3 && t >= 0xC1 && t <= 0xDA ? t + 0x20 : t)};
+      word(std::string_view(pair, 2), next_place);
+      ++next_place;
+    }
+    i += 2;
+  }
+  end_run();
+}
+
+}  // namespace hha

@@ -1,0 +1,33 @@
+// One encoding per book: readers of a book in code page 936 (LCID 0x804)
+// decode its pages in that code page whatever the pages declare, so every
+// stored page is written in it and says so.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace hha {
+
+/// What a page holds, for the closing note and the search index.
+struct BookPage {
+  std::string text;            // the page as stored: code page 936, declaring it
+  std::string converted_from;  // the encoding it was converted from; empty when it was code page 936
+};
+
+/// The page `bytes` as a code page 936 book stores it. Its encoding is the
+/// one a byte-order mark gives, else the one its first charset declaration
+/// (<meta charset>, http-equiv content, XML declaration) names, else UTF-8
+/// when the bytes are UTF-8 and reading them as code page 936 would be
+/// wrong, else code page 936; a page that declares UTF-8 but is code page
+/// 936 text (not UTF-8) is taken as code page 936. A page in another
+/// encoding is converted, each character without a code page 936 form
+/// written as its character reference. Every charset declaration that
+/// names no code page 936 name then names gb2312 (gbk when the page holds
+/// characters beyond GB 2312, which strict GB 2312 converters refuse), and
+/// a page with none gets one at the top of its head.
+BookPage PageForBook(std::string_view bytes);
+
+/// True when books of the language `lcid` are read in code page 936.
+bool IsCp936Language(std::uint32_t lcid);
+
+}  // namespace hha
