@@ -2,6 +2,12 @@
 // at a time, cut into lines, each line tested against the rule, and each
 // line appended to the chapter text being written; a chapter is written
 // as it goes, so a text of any size takes memory for a few pieces.
+//
+// The chapters are written into a hidden temporary folder beside the text,
+// which takes the book's name only when every chapter is complete: a run cut
+// off midway (killed, the power gone) leaves no folder under the book's name
+// with some chapters missing or cut short, and the next split beside that
+// text removes what such a run left.
 
 #include "convert/novel_split.h"
 
@@ -12,6 +18,7 @@
 #include "core/text_decoding.h"
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
@@ -128,21 +135,42 @@ Text BookOf(const Text& path) {
   return name;
 }
 
-// Creates the first free folder of `book`, `book(2)`, ... beside `path`.
-bool CreateBookFolder(FileSystem& fs, const Text& path, Text* folder) {
+// Gives the finished temporary folder `temp` the first free name of
+// `book`, `book(2)`, ... beside `path`; a rename never replaces anything.
+bool NameBookFolder(FileSystem& fs, const Text& path, const Text& temp, Text* folder) {
   const Text parent = FolderOf(path);
   const Text book = BookOf(path);
   for (int k = 1; k <= 1000; ++k) {
     Text name = k == 1 ? book : book + "(" + ToText(k) + ")";
     Text candidate = parent.empty() ? name : JoinPath(parent, name);
     if (fs.Attributes(candidate) != -1 || fs.IsLink(candidate)) continue;
-    if (fs.CreateDirectory(candidate)) {
+    if (fs.Rename(temp, candidate)) {
       *folder = candidate;
       return true;
     }
-    if (fs.Attributes(candidate) == -1) return false;  // not taken, yet not made
+    if (fs.Attributes(candidate) == -1 && !fs.IsLink(candidate)) return false;  // not taken, yet not named
   }
   return false;
+}
+
+// Removes the temporary folder `folder` of a split with what it holds
+// (plain files only: a folder in it means it is not ours, and it stays).
+void RemoveSplitFolder(FileSystem& fs, const Text& folder) {
+  for (const DirectoryEntry& e : fs.List(folder)) {
+    if (e.name == "." || e.name == "..") continue;
+    fs.Delete(JoinPath(folder, e.name));
+  }
+  fs.RemoveDirectory(folder);
+}
+
+// Removes beside `path` the temporary folders of splits that were cut off.
+void RemoveStaleSplitFolders(FileSystem& fs, const Text& path) {
+  const Text parent = FolderOf(path);
+  for (const DirectoryEntry& e : fs.List(parent.empty() ? Text(".") : parent)) {
+    if ((e.attributes & kDirectory) == 0 || !IsStaleTemporaryName(e.name)) continue;
+    const Text folder = parent.empty() ? e.name : JoinPath(parent, e.name);
+    if (!fs.IsLink(folder)) RemoveSplitFolder(fs, folder);
+  }
 }
 
 // The splitting of one text, line by line.
@@ -286,25 +314,37 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
     offset += piece.size();
   }
   TextDecoder decoder(detector.Finish());
-  if (!CreateBookFolder(fs, path, &out.folder)) {
+  RemoveStaleSplitFolders(fs, path);
+  const Text parent = FolderOf(path);
+  const Text temp_name = TemporaryName(BookOf(path));
+  const Text temp = parent.empty() ? temp_name : JoinPath(parent, temp_name);
+  if (!fs.CreateDirectory(temp)) {
     out.failure = Gbk("无法在它旁边建立新文件夹");
     return out;
   }
+  out.folder = temp;
   Splitter splitter(fs, rule, BookOf(path), least_digits, out);
   offset = 0;
   for (;;) {
     if (!fs.ReadPart(path, offset, piece_size, &piece)) {
-      out.failure = Gbk("读取中断，新文件夹中的文本不完整");
-      return out;
+      out.failure = Gbk("读取中断，分出的文本不完整，没有留下");
+      break;
     }
     if (piece.empty()) break;
     offset += piece.size();
     if (!splitter.Add(decoder.Add(piece, &decoded))) break;
     if (piece.size() < piece_size) break;
   }
-  if (splitter.ok()) splitter.Add(decoder.Finish(&decoded));
-  if (!splitter.Finish() || !WidenNumbers(fs, out)) {
-    out.failure = Gbk("无法写入新文件夹，其中的文本不完整");
+  if (out.failure.empty()) {
+    if (splitter.ok()) splitter.Add(decoder.Finish(&decoded));
+    if (!splitter.Finish() || !WidenNumbers(fs, out)) out.failure = Gbk("无法写入新文件夹，分出的文本不完整，没有留下");
+  }
+  if (out.failure.empty() && !NameBookFolder(fs, path, temp, &out.folder)) {
+    out.failure = Gbk("无法给新文件夹取名，分出的文本没有留下");
+  }
+  if (!out.failure.empty()) {
+    RemoveSplitFolder(fs, temp);
+    out.folder.clear();
   }
   return out;
 }

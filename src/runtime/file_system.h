@@ -100,6 +100,10 @@ class FileSystem {
   /// Creates one folder level. Fails when it exists or its parent is missing.
   virtual bool CreateDirectory(const Text& path) = 0;
 
+  /// Removes an empty folder; fails on anything else (a link, a file, a
+  /// folder that still holds entries).
+  virtual bool RemoveDirectory(const Text& path) = 0;
+
   /// Sets the current directory used for relative paths.
   virtual bool ChangeDirectory(const Text& path) = 0;
 

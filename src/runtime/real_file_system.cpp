@@ -363,6 +363,12 @@ bool RealFileSystem::Delete(const Text& path) {
   return ::unlink(native.c_str()) == 0;
 }
 
+bool RealFileSystem::RemoveDirectory(const Text& path) {
+  if (path.empty()) return false;
+  // rmdir never follows a link and refuses a folder that is not empty.
+  return ::rmdir(Native(path).c_str()) == 0;
+}
+
 bool RealFileSystem::CreateDirectory(const Text& path) {
   if (path.empty()) return false;
   return ::mkdir(Native(path).c_str(), 0755) == 0;

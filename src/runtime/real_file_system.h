@@ -28,6 +28,7 @@ class RealFileSystem : public FileSystem {
   bool Rename(const Text& from, const Text& to) override;
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;
+  bool RemoveDirectory(const Text& path) override;
   bool CreateDirectory(const Text& path) override;
   bool ChangeDirectory(const Text& path) override;
   Text CurrentDirectory() override;

@@ -93,6 +93,9 @@ Tree Snapshot(const std::string& root) {
 }
 
 bool IsTemporaryFile(const std::string& rel) {
+  // A file in a temporary folder (a split under way) is temporary too.
+  for (const stdfs::path& part : stdfs::path(rel).parent_path())
+    if (IsTemporaryName(part.string())) return true;
   std::string name = stdfs::path(rel).filename().string();
   // The compiler's temporary books; the list of a paged book under way.
   return IsTemporaryName(name) || name.find(".tmp-") != std::string::npos || name == kUnfinishedBookName;
@@ -265,7 +268,9 @@ void MakeProject(const std::string& folder) {
   std::string files;
   std::mt19937 rng(7);
   for (int i = 0; i < 12; ++i) {
-    std::string page = "<html><body>";
+    // Declared code page 936, so the book stores each page as it is.
+    std::string page =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\"></head><body>";
     for (int w = 0; w < 1500; ++w) page += "w" + std::to_string(rng() % 5000) + " ";
     WriteFile(folder + "/p" + std::to_string(i) + ".htm", page + "</body></html>");
     files += "p" + std::to_string(i) + ".htm\r\n";

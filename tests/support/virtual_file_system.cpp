@@ -238,6 +238,18 @@ bool VirtualFileSystem::Delete(const Text& path) {
   return true;
 }
 
+bool VirtualFileSystem::RemoveDirectory(const Text& path) {
+  if (path.empty() || Fails("rmdir", path)) return false;
+  Text abs = Absolute(path);
+  auto it = nodes_.find(abs);
+  if (it == nodes_.end() || !it->second.directory || !ParentWritable(abs)) return false;
+  const Text inside = abs == "/" ? abs : abs + "/";
+  auto first = nodes_.lower_bound(inside);
+  if (first != nodes_.end() && first->first.starts_with(inside)) return false;  // not empty
+  nodes_.erase(it);
+  return true;
+}
+
 bool VirtualFileSystem::CreateDirectory(const Text& path) {
   if (path.empty() || Fails("mkdir", path)) return false;
   Text abs = Absolute(path);

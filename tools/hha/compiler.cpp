@@ -542,8 +542,8 @@ struct PageTables {
 
 // The page as the book stores it: in code page 936 in a book of that code
 // page, else as it is.
-std::string StoredPage(std::string raw, PageTables& tables) {
-  if (!tables.cp936) return raw;
+std::string StoredPage(std::string_view raw, PageTables& tables) {
+  if (!tables.cp936) return std::string(raw);
   BookPage page = PageForBook(raw);
   if (!page.converted_from.empty()) ++tables.converted;
   return std::move(page.text);
@@ -621,6 +621,10 @@ Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, 
   }
   std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
   if (!in) return Stored::kNotOpened;
+  // A page is held whole (its references are read from it): room for all
+  // of it at once, rather than growing to twice its size.
+  struct stat st {};
+  if (is_page && ::fstat(::fileno(in), &st) == 0 && st.st_size > 0) page.reserve(static_cast<std::size_t>(st.st_size));
   std::size_t n;
   while (status.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
     if (is_page) page.append(reinterpret_cast<const char*>(buffer.data()), n);

@@ -30,8 +30,24 @@ std::string DeclaredName(std::string_view text) { return IsGb2312Text(text) ? "g
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
+// The page's head in ASCII lower case: everything before its first "<body"
+// (in any case), where every declaration stands, and at most its first
+// megabyte (readers look for a declaration far sooner). Only the head is
+// copied, so that a page of any size costs little more than itself.
+std::string LowerHead(std::string_view s) {
+  static constexpr std::string_view kBody = "<body";
+  static constexpr std::size_t kLongestHead = 1 << 20;
+  s = s.substr(0, kLongestHead);
+  std::size_t end = s.size();
+  for (std::size_t at = s.find('<'); at != std::string_view::npos; at = s.find('<', at + 1)) {
+    std::size_t k = 1;
+    while (k < kBody.size() && at + k < s.size() && Lower(s[at + k]) == kBody[k]) ++k;
+    if (k == kBody.size()) {
+      end = at;
+      break;
+    }
+  }
+  std::string out(s.substr(0, end));
   for (char& c : out) c = Lower(c);
   return out;
 }
@@ -47,8 +63,8 @@ bool IsNameChar(char c) {
 }
 
 // The charset names the page's head declares: in <meta> tags and in an XML
-// declaration, up to the start of the body. `lower` is the page in ASCII
-// lower case (same offsets).
+// declaration, up to the start of the body. `lower` is the page's head in
+// ASCII lower case (LowerHead: same offsets).
 std::vector<Span> Declarations(const std::string& lower) {
   std::vector<Span> spans;
   std::size_t body = lower.find("<body");
@@ -123,7 +139,7 @@ std::string SourceCharset(std::string_view& bytes, const std::vector<Span>& span
 
 // Makes every declaration of `text` name code page 936, or adds one.
 void DeclareCp936(std::string& text) {
-  std::string lower = LowerAscii(text);
+  std::string lower = LowerHead(text);
   std::vector<Span> spans = Declarations(lower);
   const std::string name = DeclaredName(text);
   for (auto it = spans.rbegin(); it != spans.rend(); ++it)
@@ -147,7 +163,7 @@ bool IsCp936Language(std::uint32_t lcid) { return lcid == 0x804 || lcid == 0x100
 
 BookPage PageForBook(std::string_view bytes) {
   BookPage page;
-  std::string lower = LowerAscii(bytes);
+  std::string lower = LowerHead(bytes);
   std::vector<Span> spans = Declarations(lower);
   std::string_view content = bytes;
   std::string charset = SourceCharset(content, spans, lower);
