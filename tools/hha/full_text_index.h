@@ -2,8 +2,8 @@
 // as they are stored.
 //
 // Where the format comes from: Microsoft never published it. What is known
-// was found by taking Microsoft's books apart and is written down in the
-// public "Unofficial CHM Specification" (chmspec) notes; the readers that
+// was found by taking Microsoft's books apart and is written down in
+// public format notes on CHM files; the readers that
 // search such books (chmlib's and pychm's search code, which xchm shares,
 // and Free Pascal's CHM units) read it the same way, and this writer keeps
 // to what all of them read:
