@@ -150,7 +150,7 @@ const std::array kControls = {
         .Tip("勾选后不用左边的树生成目录文件，直接用工程文件编译。"),
     C(chm::kPageTitleBox, K::kCheckBox, kChmPage, 274, 45, 80, 17, "用网页标题")
         .Tip("建目录时用每个网页的标题（HTML 的 title）作目录项的名字，而不用文件名。"),
-    C(chm::kFullTextSearchBox, K::kCheckBox, kChmPage, 274, 9, 80, 17, "全文搜索")
+    C(chm::kFullTextSearchBox, K::kCheckBox, kChmPage, 598, 36, 80, 17, "全文搜索")
         .Tip("编译时给书建全文搜索索引，读者可在阅读器的“搜索”页查字词；工程文件随即写上 Full-text search=Yes。"),
     C(chm::kBuildButton, K::kButton, kChmPage, 363, 32, 69, 24, "建CHM目录")
         .Tip("用左边的树写出目录文件（书名.hhc）和工程文件（书名.hhp），放在网页文件夹里；先在树上点一页作为主页。"),
