@@ -147,7 +147,8 @@ RunReport CompileRun(
 
 // One hh.exe run unpacking `chm` into a folder after `plant`; an earlier
 // out/a.htm is the file at risk: it stays (the book's page then goes beside
-// it as "a (BOOK).htm"), and is never replaced.
+// it as "a (BOOK).htm"), and is never replaced. A planted link or FIFO at a
+// page's name stays too, with the page beside it.
 RunReport UnpackRun(
     const std::string& chm, const std::function<void(const std::string& out, const OutsideFolder&)>& plant,
     const std::string& base, const std::string& book_arg = {}, const std::function<void()>& after_run = [] {}) {
@@ -165,15 +166,19 @@ RunReport UnpackRun(
   report.at_risk = 1;
   std::string now = IsPlainFile(out + "/a.htm") ? Slurp(out + "/a.htm") : "";
   if (now != previous) report.lost.push_back(out + "/a.htm");
-  const std::string beside = "a (" + stdfs::path(chm).filename().string() + ").htm";
+  auto beside = [book = stdfs::path(chm).filename().string()](const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return name.substr(0, dot) + " (" + book + ")" + name.substr(dot);
+  };
   bool complete = true;
   for (const auto& [name, bytes] : Tree(out)) {
-    auto page = kPages.find(name == beside ? "a.htm" : name);
+    auto page = std::find_if(kPages.begin(), kPages.end(),
+                             [&](const auto& p) { return p.first == name || beside(p.first) == name; });
     if (name == "a.htm" && bytes == previous) continue;
     if (page == kPages.end() || page->second != bytes) report.silent.push_back(out + "/" + name + " (half or foreign)");
   }
   for (const auto& [name, bytes] : kPages)
-    if (!IsPlainFile(out + "/" + (name == "a.htm" ? beside : name))) complete = false;
+    if (!IsPlainFile(out + "/" + beside(name)) && (name == "a.htm" || !IsPlainFile(out + "/" + name))) complete = false;
   if (run.code == -1) report.silent.push_back(out + " (hh.exe hung)");
   else if (!complete && (run.code == 0 || run.err.empty())) report.silent.push_back(out + " (incomplete, no failure)");
   return report;

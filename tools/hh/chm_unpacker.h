@@ -18,8 +18,9 @@ struct UnpackReport {
   std::size_t failed = 0;   ///< entries that could not be read or written
   std::string error;        ///< why the run stopped early (book or folder unusable)
   /// Files not written under their own names, one line each: a file of
-  /// other bytes was already there (kept; the book's version went beside
-  /// it), or the book holds a second entry of the same name.
+  /// other bytes, a link or a FIFO was already there (kept; the book's
+  /// version went beside it), or the book holds a second entry of the same
+  /// name.
   std::vector<std::string> notes;
 
   /// True only when the book was sound and every stored file was written.

@@ -37,10 +37,8 @@ std::string BesideName(const std::string& name, const std::string& book, int n) 
   return name.substr(0, dot) + tag + name.substr(dot);
 }
 
-// Renames `from` to `to` in `dir`; over what is at `to` when `replace`,
-// otherwise only when nothing is there.
-bool PutInPlace(int dir, const std::string& from, const std::string& to, bool replace) {
-  if (replace) return ::renameat(dir, from.c_str(), dir, to.c_str()) == 0;
+// Renames `from` to `to` in `dir`, only when nothing is at `to`.
+bool PutInPlace(int dir, const std::string& from, const std::string& to) {
   if (::syscall(SYS_renameat2, dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot rename without replacing: link, then unlink.
@@ -205,11 +203,11 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
       Abandon(file);
       return Failure("a folder named " + file.final_name + " is in the way");
     }
-    // A link, a FIFO or a device holds none of the user's bytes: it is
-    // replaced itself (a link never followed). A file is never replaced.
-    const bool replace = taken && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode);
-    if (!taken || (n == 1 && replace)) {
-      if (PutInPlace(dir, file.temp_name, name, replace)) {
+    // Whatever is there is the user's and stays: a file, a link (never
+    // followed), a FIFO or a device. Only a file of the same bytes makes
+    // the book's version needless; anything else sends it beside.
+    if (!taken) {
+      if (PutInPlace(dir, file.temp_name, name)) {
         if (n > 1) status.beside = name;
         file.temp_name.clear();
         return status;

@@ -1,9 +1,10 @@
 // The folder a book is unpacked into, and the only way files get written
 // there: every write goes to a temporary name in the final folder and is
 // renamed into place only when complete, so that no name ever holds a
-// partial file, even when the unpacker is killed. A file already under the
-// name is never replaced: the same bytes leave it as it is, other bytes go
-// beside it under a name that tells which book they came from.
+// partial file, even when the unpacker is killed. Nothing already under the
+// name is ever replaced: a file of the same bytes is left as it is; beside
+// anything else (other bytes, a link, a FIFO) the book's file goes under a
+// name that tells which book it came from.
 #pragma once
 
 #include <sys/stat.h>
@@ -59,12 +60,12 @@ class TargetFolder {
   WriteStatus Begin(const std::vector<std::string>& components, PendingFile& out);
 
   /// Puts the fully written temporary file under its final name when that
-  /// is free or held by what holds no bytes of the user's (a symbolic link,
-  /// replaced itself and never followed, a FIFO). A file of the same bytes
-  /// there is left as it is (the temporary one goes); a file of other bytes
-  /// is kept, and the new one is put beside it as "STEM (BOOK).EXT" (or
-  /// "STEM (BOOK N).EXT"), named in `beside` of the result. A folder in the
-  /// way is a failure. On failure the file written is removed.
+  /// is free. A file of the same bytes there is left as it is (the
+  /// temporary one goes); anything else there (a file of other bytes, a
+  /// symbolic link, never followed, a FIFO, a device) is kept, and the new
+  /// file is put beside it as "STEM (BOOK).EXT" (or "STEM (BOOK N).EXT"),
+  /// named in `beside` of the result. A folder in the way is a failure. On
+  /// failure the file written is removed.
   WriteStatus Commit(PendingFile& file);
 
   /// Removes the file of an unfinished write (the temporary one, or the new

@@ -1,5 +1,6 @@
 // hh.exe on books whose names try to write outside the target folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "chm_writer.h"
 #include "entry_name.h"
@@ -50,21 +51,36 @@ TEST(HhUnpackHostile, FolderLinkLeadingOutsideIsNotWrittenThrough) {
   EXPECT_EQ(hhtest::readBytes(dir / "out/ok.htm"), "ok");
 }
 
-TEST(HhUnpackHostile, LinksInsideTheFolderAreFollowedAndFileLinksAreReplaced) {
+// A folder link that stays inside is followed. A link (never followed) or a
+// FIFO at a file's name is the user's and stays, like a file of other
+// bytes: the book's file goes beside it and is named. A folder in the way
+// fails that entry alone.
+TEST(HhUnpackHostile, LinksInsideTheFolderAreFollowedAndFileLinksAndFifosAreKept) {
   hhtest::ScratchDir dir;
   fs::create_directories(dir / "out/real");
+  fs::create_directories(dir / "out/dir.htm");
   fs::create_directory_symlink("real", dir / "out/alias");
   fs::create_directories(dir / "outside");
   hhtest::writeBytes(dir / "outside/target.txt", "precious");
   fs::create_symlink(dir / "outside/target.txt", dir / "out/page.htm");
-  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm({{"/alias/x.htm", "x"}, {"/page.htm", "new"}}));
+  ASSERT_EQ(::mkfifo((dir / "out/fifo.htm").c_str(), 0644), 0);
+  hhtest::writeBytes(
+      dir / "book.chm",
+      hhtest::buildChm(
+          {{"/alias/x.htm", "x"}, {"/page.htm", "new"}, {"/fifo.htm", "f"}, {"/dir.htm", "d"}, {"/ok.htm", "ok"}}));
 
   auto run = hhtest::runHh({"-decompile", (dir / "out").string(), (dir / "book.chm").string()});
-  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.exitCode, 1) << run.errors;
+  EXPECT_NE(run.errors.find("cannot unpack \"/dir.htm\": a folder named dir.htm is in the way"), std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("kept \"page.htm\""), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("kept \"fifo.htm\""), std::string::npos) << run.errors;
   EXPECT_EQ(hhtest::readBytes(dir / "out/real/x.htm"), "x");
-  // The link itself is replaced by the page; the file it pointed to is untouched.
-  EXPECT_FALSE(fs::is_symlink(dir / "out/page.htm"));
-  EXPECT_EQ(hhtest::readBytes(dir / "out/page.htm"), "new");
+  EXPECT_EQ(hhtest::readBytes(dir / "out/ok.htm"), "ok");
+  EXPECT_EQ(fs::read_symlink(dir / "out/page.htm"), dir / "outside/target.txt");
+  EXPECT_EQ(fs::status(dir / "out/fifo.htm").type(), fs::file_type::fifo);
+  EXPECT_EQ(hhtest::readBytes(dir / "out/page (book.chm).htm"), "new");
+  EXPECT_EQ(hhtest::readBytes(dir / "out/fifo (book.chm).htm"), "f");
   EXPECT_EQ(hhtest::readBytes(dir / "outside/target.txt"), "precious");
 }
 
