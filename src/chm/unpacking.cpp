@@ -38,13 +38,19 @@ Text UnpackingOutcome(Context& ctx, const RunResult& run, const Text& note) {
   return outcome.empty() ? Text("ok") : outcome;
 }
 
+// `arg` as one argument of the command line: as it is when it holds no
+// white space and no quote, in quotes otherwise.
+Text Argument(const Text& arg) { return arg.find_first_of(" \t\"") == Text::npos ? arg : QuotedArgument(arg); }
+
 }  // namespace
 
 void ChmUnpacking(Context& ctx) {
+  // Only the book's own file name loses its spaces: the book stays in its
+  // folder (F, with its separator), and the target folder is beside it.
   const Text p = ctx.controls.GetText(chm::kFolderBox);
-  const Text q = ReplaceSubtext(p, " ", {}, 1, -1, true);
-  const Text n = NameOf(q);
-  const Text f = ReplaceSubtext(q, n, {}, 1, -1, true);
+  const Text f = p.substr(0, p.size() - NameOf(p).size());
+  const Text n = ReplaceSubtext(NameOf(p), " ", {}, 1, -1, true);
+  const Text q = f + n;
   const Text b = FolderNameOf(n);
   if (b.empty()) {
     ctx.dialogs.MessageBox(p + Gbk(" 的书名去掉 .chm 后不能作为文件夹名，没有解包。"));
@@ -85,7 +91,7 @@ void ChmUnpacking(Context& ctx) {
     // the unpacker then gets the file's real (space-free) name.
     const Text named = f + b + ".chm";
     const Text book = ctx.fs.Attributes(named) < 0 && ctx.fs.Attributes(q) >= 0 ? q : named;
-    command = "hh.exe -decompile " + f + b + " " + book;
+    command = "hh.exe -decompile " + Argument(f + b) + " " + Argument(book);
   }
   RunResult run = ctx.processes.Run(command, true);
   const bool unpacked = DescribeFailedRun(run, "hh.exe", Gbk("解包")).empty() && !(run.stopped && !run.stalled);

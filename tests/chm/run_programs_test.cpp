@@ -196,8 +196,8 @@ TEST_F(UnpackTest, BuildsTheCommandLineFromThePath) {
   fs.AddFile("/books/BOOK.chm", "x");  // the command line's own name wins where it exists
   EXPECT_EQ(Unpack("/books/BOOK.CHM"), "hh.exe -decompile /books/BOOK /books/BOOK.chm");
   EXPECT_EQ(Unpack("/books/a.chm.chm"), "hh.exe -decompile /books/a /books/a.chm");
-  // Every occurrence of the file name goes, also the folder named like it.
-  EXPECT_EQ(Unpack("/books/x.chm/x.chm"), "hh.exe -decompile /books//x /books//x.chm");
+  // A folder named like the book is the book's folder all the same.
+  EXPECT_EQ(Unpack("/books/x.chm/x.chm"), "hh.exe -decompile /books/x.chm/x /books/x.chm/x.chm");
   // No separator at all: the whole text is the name.
   EXPECT_EQ(Unpack("book.chm"), "hh.exe -decompile book book.chm");
 }
@@ -211,6 +211,22 @@ TEST_F(UnpackTest, SpacesAreRemovedByRenamingTheFile) {
   EXPECT_EQ(fs.Contents("/books/mybook.CHM"), "book");
   // The box keeps the text with spaces.
   EXPECT_EQ(ui.GetText(chm::kFolderBox), "/books/my book.CHM");
+}
+
+// Only the book's own name loses its spaces: a book in a folder whose name
+// has spaces stays there and is unpacked beside itself, even when the
+// space-free folder exists and holds a book of the space-free name.
+TEST_F(UnpackTest, TheBookNeverLeavesItsFolder) {
+  fs.AddFile("/my books/b.chm", "dropped b");
+  fs.AddFile("/my books/a b.chm", "dropped ab");
+  fs.AddFile("/mybooks/ab.chm", "other");
+  EXPECT_EQ(Unpack("/my books/b.chm"), "hh.exe -decompile \"/my books/b\" \"/my books/b.chm\"");
+  EXPECT_EQ(Unpack("/my books/a b.chm"), "hh.exe -decompile \"/my books/ab\" \"/my books/ab.chm\"");
+  EXPECT_EQ(fs.Contents("/my books/b.chm"), "dropped b");
+  EXPECT_EQ(fs.Contents("/my books/ab.chm"), "dropped ab");
+  EXPECT_EQ(fs.Contents("/mybooks/ab.chm"), "other");
+  EXPECT_FALSE(fs.Exists("/mybooks/b.chm"));
+  EXPECT_EQ(ui.messages.back().content, "ok");
 }
 
 // When the space-free name belongs to another file, the dropped book is
