@@ -11,12 +11,28 @@
 #include "runtime/temporary_files.h"
 
 namespace qm {
+namespace {
+
+// Writes the run's record, naming this process as the one running it.
+void RecordBookRun(FileSystem& fs, const Text& record, const BookRun& run) {
+  WriteFileSafely(fs, record, "#" + ToText(static_cast<long long>(OwnProcessId())) + "\r\n" + run.record);
+}
+
+}  // namespace
 
 BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed) {
   RemoveStaleTemporaryFiles(fs, folder);
   RemoveStaleTemporaryFiles(fs, backup);
   BookRun run;
   const Text record = JoinPath(folder, kUnfinishedBookName);
+  // One line an entry: "+" and the name when the text is in the folder
+  // (so a cut-off run moved it to the backup folder when it is gone), "-"
+  // and the name when not.
+  auto entry_line = [&](const Text& name) {
+    const bool there =
+        !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
+    return (there ? "+" : "-") + name + "\r\n";
+  };
   std::string earlier;
   if (!fs.IsLink(record) && fs.Read(record, &earlier)) {
     // A first line "#PID" names the process whose run is under way; while it
@@ -31,8 +47,6 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
       lines.erase(lines.begin());
     }
     run.resumed = true;
-    // One line an entry: "+" and the name when the text was in the folder,
-    // "-" and the name when not.
     for (const Text& line : lines) {
       run.record += line + "\r\n";
       run.entries.push_back(line.substr(line.empty() ? 0 : 1));
@@ -42,23 +56,20 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
     for (const Text& name : listed) {
       if (std::find(run.entries.begin(), run.entries.end(), name) != run.entries.end()) continue;
       run.entries.push_back(name);
+      run.record += entry_line(name);
       ++added;
     }
     run.note = Gbk("上次的转换中断了：这次按上次的目录顺序（") + ToText(static_cast<long long>(run.entries.size())) +
                Gbk(" 项）做完，已在备份文件夹 bak 中的文本照样做成网页");
     if (added > 0) run.note += Gbk("；目录中另有 ") + ToText(static_cast<long long>(added)) + Gbk(" 项排在最后");
     run.note += Gbk("。");
-    WriteFileSafely(fs, record, "#" + ToText(static_cast<long long>(OwnProcessId())) + "\r\n" + run.record);
+    RecordBookRun(fs, record, run);
     return run;
   }
   run.entries = listed;
-  for (const Text& name : listed) {
-    const bool there =
-        !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
-    run.record += (there ? "+" : "-") + name + "\r\n";
-  }
+  for (const Text& name : listed) run.record += entry_line(name);
   // Without it a cut-off run is simply done again.
-  WriteFileSafely(fs, record, "#" + ToText(static_cast<long long>(OwnProcessId())) + "\r\n" + run.record);
+  RecordBookRun(fs, record, run);
   return run;
 }
 
