@@ -53,12 +53,14 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
   ctx.controls.SetText(kProjectBox, {});
   ctx.controls.SetText(kContentsBox, {});
   ctx.state.DocumentOrderList.clear();
+  ctx.state.BookFolder.clear();
   ctx.tree.Clear();
   ForgetTreeEdits(ctx.state);
   ctx.controls.SetText(kFolderBox, dropped);
 
   if ((attributes & kDirectory) != 0) {
-    Text book = LastPathComponent(ctx.controls.GetText(kFolderBox));
+    const Text folder_text = ctx.controls.GetText(kFolderBox);
+    Text book = LastPathComponent(folder_text);
     if (HoldsLineBreak(book)) {
       // The book's name goes into the project file's lines.
       ctx.state.BookName.clear();
@@ -71,6 +73,7 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
     if (ctx.progress.Stopped())
       ctx.dialogs.MessageBox(Gbk("已取消：目录树只列出了 ") + ToText(ctx.tree.Count()) + Gbk(" 项，其余没有列出。"));
     ctx.state.BookName = book;
+    ctx.state.BookFolder = folder_text;
     ctx.state.DocumentOrderList = DocumentOrderListOf(ctx.tree);
     if (!left_out.empty()) ctx.dialogs.MessageBox(LeftOutMessage(left_out));
   } else if (FindText(dropped, ".chm", 1, true) != -1) {

@@ -99,8 +99,15 @@ bool RequireBookFolder(Context& ctx) {
   // a book.
   static const Text hint = Gbk("  ---拖进来---");
   const Text folder = ctx.controls.GetText(kFolderBox);
-  if (folder == hint) {
+  if (folder == hint || ctx.state.BookFolder.empty()) {
     ctx.dialogs.MessageBox(Gbk("请先把文件夹拖进来！"));
+    return false;
+  }
+  // The tree, the book's name and its file list belong to the dropped
+  // folder: they are never written into another one typed into the box.
+  if (folder != ctx.state.BookFolder) {
+    ctx.dialogs.MessageBox(Gbk("文件夹框中的 ") + folder + Gbk(" 不是目录树所列的文件夹 ") + ctx.state.BookFolder +
+                           Gbk("：什么也没有写入。请把要做成书的文件夹重新拖进来。"));
     return false;
   }
   return RequireExistingFolder(ctx, folder);
@@ -108,6 +115,12 @@ bool RequireBookFolder(Context& ctx) {
 
 void BuildContents(Context& ctx) {
   if (!RequireBookFolder(ctx)) return;
+  if (ctx.state.BookName.empty()) {
+    // The files would be named ".hhc" and ".hhp", replacing whatever the
+    // folder holds under those names.
+    ctx.dialogs.MessageBox(Gbk("书名是空的（拖进来的是根文件夹）：目录文件和工程文件没有写入。"));
+    return;
+  }
   const Text folder = ctx.controls.GetText(kFolderBox);
   EntryNamer by_title;
   if (ctx.controls.IsTicked(kPageTitleBox)) {

@@ -16,7 +16,8 @@ bool RequireBookFolder(Context& ctx);
 
 /// "建CHM目录": writes the contents and project files. With "用网页标题"
 /// ticked, each page's entry is named by the page's title (PageTitle).
-/// Without a dropped book folder it writes nothing (RequireBookFolder).
+/// Without a dropped book folder (RequireBookFolder) or with an empty book
+/// name it writes nothing and says why.
 void BuildContents(Context& ctx);
 
 /// The project text for `book` with the home page taken from the selected

@@ -1,25 +1,54 @@
 #include "convert/book_run.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "core/book_page.h"
+#include "core/page_images.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
 namespace qm {
+namespace {
+
+// Writes the run's record, naming this process as the one running it.
+void RecordBookRun(FileSystem& fs, const Text& record, const BookRun& run) {
+  WriteFileSafely(fs, record, "#" + ToText(static_cast<long long>(OwnProcessId())) + "\r\n" + run.record);
+}
+
+}  // namespace
 
 BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed) {
   RemoveStaleTemporaryFiles(fs, folder);
   RemoveStaleTemporaryFiles(fs, backup);
   BookRun run;
   const Text record = JoinPath(folder, kUnfinishedBookName);
+  // One line an entry: "+" and the name when the text is in the folder
+  // (so a cut-off run moved it to the backup folder when it is gone), "-"
+  // and the name when not.
+  auto entry_line = [&](const Text& name) {
+    const bool there =
+        !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
+    return (there ? "+" : "-") + name + "\r\n";
+  };
   std::string earlier;
   if (!fs.IsLink(record) && fs.Read(record, &earlier)) {
+    // A first line "#PID" names the process whose run is under way; while it
+    // lives (and is not this one) its run is not cut off, only busy.
+    std::vector<Text> lines = SplitText(earlier, "\r\n");
+    if (!lines.empty() && !lines.front().empty() && lines.front()[0] == '#') {
+      const long owner = std::atol(lines.front().c_str() + 1);
+      if (owner != OwnProcessId() && LiveProcess(owner)) {
+        run.busy_with = owner;
+        return run;
+      }
+      lines.erase(lines.begin());
+    }
     run.resumed = true;
-    // One line an entry: "+" and the name when the text was in the folder,
-    // "-" and the name when not.
-    for (const Text& line : SplitText(earlier, "\r\n")) {
+    for (const Text& line : lines) {
+      run.record += line + "\r\n";
       run.entries.push_back(line.substr(line.empty() ? 0 : 1));
       if (!line.empty() && line[0] == '+') run.taken.insert(run.entries.back());
     }
@@ -27,26 +56,33 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
     for (const Text& name : listed) {
       if (std::find(run.entries.begin(), run.entries.end(), name) != run.entries.end()) continue;
       run.entries.push_back(name);
+      run.record += entry_line(name);
       ++added;
     }
     run.note = Gbk("上次的转换中断了：这次按上次的目录顺序（") + ToText(static_cast<long long>(run.entries.size())) +
                Gbk(" 项）做完，已在备份文件夹 bak 中的文本照样做成网页");
     if (added > 0) run.note += Gbk("；目录中另有 ") + ToText(static_cast<long long>(added)) + Gbk(" 项排在最后");
     run.note += Gbk("。");
+    RecordBookRun(fs, record, run);
     return run;
   }
   run.entries = listed;
-  Text list;
-  for (const Text& name : listed) {
-    const bool there =
-        !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
-    list += (there ? "+" : "-") + name + "\r\n";
-  }
-  WriteFileSafely(fs, record, list);  // without it a cut-off run is simply done again
+  for (const Text& name : listed) run.record += entry_line(name);
+  // Without it a cut-off run is simply done again.
+  RecordBookRun(fs, record, run);
   return run;
 }
 
 void FinishBookRun(FileSystem& fs, const Text& folder) { fs.Delete(JoinPath(folder, kUnfinishedBookName)); }
+
+void LeaveBookRun(FileSystem& fs, const Text& folder, const BookRun& run) {
+  WriteFileSafely(fs, JoinPath(folder, kUnfinishedBookName), run.record);
+}
+
+Text BusyBookRunMessage(const BookRun& run) {
+  return Gbk("另一个 Quillmere（进程 ") + ToText(static_cast<long long>(run.busy_with)) +
+         Gbk("）正在把这个文件夹转成网页：等它做完再转。这次没有转换。");
+}
 
 bool MovedByEarlierRun(FileSystem& fs, const Text& folder, const BookRun& run, const Text& name) {
   const Text source = JoinPath(folder, name);
@@ -57,7 +93,22 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
                                       ConversionReport& report) {
   std::vector<Text> readable;
   std::string probe;
+  // The names the run writes in the folder; such an entry would be replaced
+  // before it is read, or replace a page.
+  std::set<Text> written = {"index.htm", Text(kDividerImageName), Text(kPaperImageName), Text(kBulletImageName)};
+  for (long i = 0; i < static_cast<long>(run.entries.size()); ++i) written.insert(PageFileName(i));
   for (const Text& name : run.entries) {
+    if (written.count(name)) {
+      // The file is kept in the backup folder, as the listed texts are,
+      // unless a file of its name is there already.
+      const Text source = JoinPath(folder, name), kept = JoinPath(backup, name);
+      const int attributes = fs.IsLink(source) ? -1 : fs.Attributes(source);
+      fs.CreateDirectory(backup);  // an existing folder is fine
+      const bool moved = attributes != -1 && (attributes & kDirectory) == 0 && fs.Rename(source, kept);
+      report.Add(name, Gbk(moved ? "与这次要写的网页或图片同名，没有做网页，原文件已移入备份文件夹"
+                                 : "与这次要写的网页或图片同名，没有读取，没有做网页"));
+      continue;
+    }
     const Text path = JoinPath(MovedByEarlierRun(fs, folder, run, name) ? backup : folder, name);
     const int attributes = name.empty() || name.find(kPathSeparator) != Text::npos ? -1 : fs.Attributes(path);
     if (attributes != -1 && (attributes & kDirectory) == 0 && !fs.ReadPart(path, 0, 1, &probe)) {

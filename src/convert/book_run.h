@@ -22,22 +22,35 @@ struct BookRun {
   // On a resumed run, the texts that were in the web folder when the cut-off
   // run began: those missing now were moved to the backup folder by it.
   std::set<Text> taken;
-  Text note;  // on a resumed run, what the closing message tells first
+  Text note;           // on a resumed run, what the closing message tells first
+  Text record;         // the entry lines of the record, without its owner
+  long busy_with = 0;  // another live process's run is under way: nothing may be done
 };
 
 /// Starts a run over `listed` in `folder`. When an earlier run was cut off,
 /// its list is taken instead (names of `listed` it lacks are added at its
 /// end) and the run's note says so. Otherwise the list is recorded, with which
 /// texts are in the folder, before any text moves. Stale temporary files of earlier runs in the folder and in
-/// `backup` are removed.
+/// `backup` are removed. The record names this process as its owner; when
+/// it names another live process instead, nothing is recorded and the run
+/// is `busy_with` that process.
 BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed);
 
 /// The run is done: its record goes.
 void FinishBookRun(FileSystem& fs, const Text& folder);
 
+/// The run was stopped before it was done: its record stays, without an
+/// owner, for the next run (of any process) to finish.
+void LeaveBookRun(FileSystem& fs, const Text& folder, const BookRun& run);
+
+/// Why a run that is `busy_with` another process did nothing.
+Text BusyBookRunMessage(const BookRun& run);
+
 /// `entries` without the texts that are there but cannot be read (a FIFO,
-/// no permission): those get no page and no contents line, and are listed
-/// in the report. A text `run` had already moved to `backup` counts as
+/// no permission) and without entries named like a file the run writes
+/// (a page name of this run, index.htm, an image): those get no page and no
+/// contents line, and are listed in the report; a file of such a name is
+/// moved into `backup` when that holds none of its name. A text `run` had already moved to `backup` counts as
 /// there.
 std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const Text& backup, const BookRun& run,
                                       ConversionReport& report);

@@ -118,6 +118,10 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   ConversionReport report;
   const BookRun run =
       StartBookRun(ctx.fs, folder, backup, SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n"));
+  if (run.busy_with != 0) {
+    ctx.dialogs.MessageBox(BusyBookRunMessage(run));
+    return;
+  }
   const std::vector<Text> entries = ReadableBookEntries(ctx.fs, folder, backup, run, report);
   BookPageOptions options;
   options.wrap_lines = ctx.controls.IsTicked(controls::kWrapLinesBox);
@@ -149,6 +153,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   } else if (!ctx.progress.Stopped()) {
     FinishBookRun(ctx.fs, folder);
   }
+  if (ctx.progress.Stopped()) LeaveBookRun(ctx.fs, folder, run);
   Text outcome = report.ClosingMessage("ok");
   if (!run.note.empty()) outcome = report.Empty() ? run.note : run.note + "\r\n" + outcome;
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(outcome));

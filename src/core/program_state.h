@@ -26,6 +26,7 @@ struct ProgramState {
   Text DateText;           // today's date, set once when the window exists
   Text DocumentOrderList;  // relative paths of the dropped folder's documents
   Text BookName;           // last component of the dropped folder
+  Text BookFolder;         // the folder the tree was built from; empty when the last drop gave none
   TreeEditHistory TreeEdits;
   Text FinishedBook;    // the book the last compile wrote, for "打开书"
   Text FinishedFolder;  // where the last compiled book or unpacked pages lie

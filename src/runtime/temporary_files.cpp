@@ -45,11 +45,6 @@ void InstallHandlers() {
   }
 }
 
-bool LiveProcess(long pid) {
-  if (pid <= 0) return false;
-  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
 // The process id a temporary name holds; 0 when it holds none.
 long ProcessOf(std::string_view name) {
   name.remove_suffix(kSuffix.size());
@@ -67,6 +62,13 @@ long ProcessOf(std::string_view name) {
 }
 
 }  // namespace
+
+bool LiveProcess(long pid) {
+  if (pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+long OwnProcessId() { return static_cast<long>(::getpid()); }
 
 Text TemporaryName(const Text& name) {
   static std::random_device device;

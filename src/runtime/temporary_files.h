@@ -21,6 +21,12 @@ bool IsTemporaryName(const Text& name);
 /// process: the file was left by a run that was killed.
 bool IsStaleTemporaryName(const Text& name);
 
+/// True when `pid` names a live process (this one included).
+bool LiveProcess(long pid);
+
+/// This process's id.
+long OwnProcessId();
+
 /// Remembers `path` (as the file system names it) as a temporary file of
 /// this process: a SIGTERM, SIGINT or SIGHUP that ends the program removes
 /// it. The first call installs the handlers for signals left at their

@@ -129,6 +129,7 @@ TEST(Progress, BuildingTheContentsWritesNothingWhenStopped) {
   f.ui.SetText(chm::kFolderBox, "/w");
   f.ui.SetText(chm::kProjectBox, "[OPTIONS]");
   f.state.BookName = "w";
+  f.state.BookFolder = "/w";
   StopAt progress;
   progress.stop_at = 2;
   Context ctx{f.fs, f.ui, f.ui, f.ui, f.processes, f.tree, f.random, f.state, progress};

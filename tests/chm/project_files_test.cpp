@@ -339,5 +339,48 @@ TEST(BuildContents, FailedWritesAreReportedAndLeaveOldFilesWhole) {
   EXPECT_EQ(v.ui.messages[1].content, Gbk("请先把文件夹拖进来！"));
 }
 
+// The contents and project files are written only into the folder the tree
+// was built from, under the book's name: not after a refused drop, not with
+// an empty book name, not into another folder typed into the box since. The
+// user's files there stay, and the message says why.
+TEST(BuildContents, WritesOnlyForTheDroppedFolder) {
+  ChmTab t;
+  const Text refused = "/books/B\nx";
+  t.fs.AddFile(refused + "/.hhc", "user file");
+  t.fs.AddFile(refused + "/.hhp", "user project");
+  t.fs.AddFile("/books/other/MyBook.hhc", "user contents");
+  t.ui.SetTicked(chm::kNoOwnContentsBox, true);  // the compile button is on
+
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(2, 1);
+  t.Tick();
+  OnChmFolderDrop(t.ctx, refused);
+  BuildContents(t.ctx);
+  CompileChm(t.ctx);
+  EXPECT_EQ(t.fs.Contents(refused + "/.hhc"), "user file");
+  EXPECT_EQ(t.fs.Contents(refused + "/.hhp"), "user project");
+  EXPECT_EQ(t.ui.messages.back().content, Gbk("请先把文件夹拖进来！"));
+
+  OnChmFolderDrop(t.ctx, "/books/MyBook");
+  t.tree.Select(2, 1);
+  t.Tick();
+  t.ui.SetText(chm::kFolderBox, "/books/other");
+  const std::size_t before = t.ui.messages.size();
+  BuildContents(t.ctx);
+  CompileChm(t.ctx);
+  EXPECT_EQ(t.fs.Contents("/books/other/MyBook.hhc"), "user contents");
+  EXPECT_FALSE(t.fs.Exists("/books/other/MyBook.hhp"));
+  EXPECT_TRUE(t.processes.runs.empty());
+  ASSERT_EQ(t.ui.messages.size(), before + 2);
+  EXPECT_NE(t.ui.messages.back().content.find(Gbk("重新拖进来")), Text::npos);
+
+  t.ui.SetTicked(chm::kNoOwnContentsBox, false);
+  t.state.BookName.clear();  // as a drive root gives
+  t.ui.SetText(chm::kFolderBox, "/books/MyBook");
+  BuildContents(t.ctx);
+  EXPECT_FALSE(t.fs.Exists("/books/MyBook/.hhc"));
+  EXPECT_NE(t.ui.messages.back().content.find(Gbk("书名是空的")), Text::npos);
+}
+
 }  // namespace
 }  // namespace qm

@@ -31,6 +31,7 @@ struct CompileTest : ::testing::Test, MemoryFixture {
     fs.AddDirectory("/books/MyBook");
     ui.SetText(chm::kFolderBox, "/books/MyBook");
     state.BookName = "MyBook";
+    state.BookFolder = "/books/MyBook";
     // A compiler that writes the book, as hhc.exe does.
     processes.on_run = [this](const Text&, bool) {
       fs.AddFile("/books/MyBook/MyBook.chm", "ITSF");
@@ -132,6 +133,7 @@ TEST(CompileOutcome, TheBookTheProjectNamesAnyModificationTime) {
   ASSERT_TRUE(f.fs.CreateDirectory(folder));
   f.ui.SetText(chm::kFolderBox, folder);
   f.state.BookName = "Book";
+  f.state.BookFolder = folder;
   Text written;
   f.processes.on_run = [&](const Text&, bool) {
     if (!written.empty()) f.fs.Write(folder + "/" + written, "ITSF");

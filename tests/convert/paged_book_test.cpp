@@ -5,6 +5,8 @@
 #include "convert/paged_book.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "convert/decoration_check.h"
 #include "core/book_page.h"
@@ -393,6 +395,49 @@ TEST_F(PagedBookTest, RerunAfterACutOffRunFinishesItsList) {
   PagedBookConversion(f.ctx);
   EXPECT_EQ(Body("000.htm"), "gamma");
   EXPECT_EQ(LastMessage(), "ok");
+}
+
+// Another window's run under way in the folder (its record names a live
+// process) is left alone: nothing is read, moved or written. A record whose
+// process has ended is a cut-off run and is finished.
+TEST_F(PagedBookTest, ARunUnderWayInAnotherProcessIsNotTakenOver) {
+  f.fs.AddFile("/books/novel/a.txt", "alpha");
+  const Text live = ToText(static_cast<long long>(::getppid()));
+  f.fs.AddFile("/books/novel/.quillmere-unfinished-book", "#" + live + "\r\n+a.txt\r\n");
+  List("a.txt\r\n");
+  PagedBookConversion(f.ctx);
+  EXPECT_NE(LastMessage().find(live), Text::npos);
+  EXPECT_FALSE(Wrote());
+  EXPECT_EQ(File("a.txt"), "alpha");
+
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  f.fs.AddFile("/books/novel/.quillmere-unfinished-book",
+               "#" + ToText(static_cast<long long>(child)) + "\r\n+a.txt\r\n");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "alpha");
+  EXPECT_NE(LastMessage().find(Gbk("上次的转换中断了")), Text::npos);
+}
+
+// A listed name that the run writes itself (a page name of this run,
+// index.htm, an image) is not read as a text and gets no page: the user's
+// file of that name goes into the backup folder before any page is written.
+TEST_F(PagedBookTest, EntriesNamedLikeTheRunsOwnFilesAreKeptAndListed) {
+  f.fs.AddFile("/books/novel/a.txt", "A");
+  f.fs.AddFile("/books/novel/b.txt", "B");
+  f.fs.AddFile("/books/novel/001.htm", "user page");
+  f.fs.AddFile("/books/bak/icon.gif", "older backup");
+  List("a.txt\r\nb.txt\r\n001.htm\r\nicon.gif\r\n");
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(f.fs.Contents("/books/bak/001.htm"), "user page");
+  EXPECT_EQ(f.fs.Contents("/books/bak/icon.gif"), "older backup");
+  EXPECT_EQ(Body("000.htm"), "A");
+  EXPECT_EQ(Body("001.htm"), "B");
+  EXPECT_FALSE(Has("/books/novel/002.htm"));
+  EXPECT_EQ(File("index.htm").find("001.htm><font size=4>001"), std::string::npos);
+  EXPECT_NE(LastMessage().find("001.htm"), Text::npos);
+  EXPECT_NE(LastMessage().find("icon.gif"), Text::npos);
 }
 
 // A UTF-16 text of an odd number of bytes loses its last byte, and says so.

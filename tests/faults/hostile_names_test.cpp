@@ -118,6 +118,7 @@ TEST(HostileCompileCommandTest, TheProjectPathComesBackWhole) {
     f.fs.AddDirectory(folder);
     f.ui.SetText(chm::kFolderBox, folder);
     f.state.BookName = "book\"1";
+    f.state.BookFolder = folder;
     CompileChm(f.ctx);
     ASSERT_EQ(f.processes.runs.size(), 1u);
     std::vector<Text> args = SplitCommandLine(f.processes.runs[0].command_line);

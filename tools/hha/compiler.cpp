@@ -153,7 +153,7 @@ class FileList {
   std::vector<BookFile>& files() { return files_; }
   const std::string& root() const { return root_; }
   /// Files named in the project that are not in the book: every file of its
-  /// list or its default topic that was skipped, and any named file that
+  /// list, its contents file or its default topic that was skipped, and any named file that
   /// cannot be stored under any name.
   const std::vector<std::string>& left_out() const { return left_out_; }
 
@@ -489,6 +489,8 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
     if (auto name = list.Add(project.contents_file, "contents file")) {
       system.contents_file = reader_names.For(*name, "contents");
       AddLinkedPages(list, *name, "contents file", IsCp936Language(project.language));
+    } else {
+      list.LeaveOut(Shown(project.contents_file));  // the book would have no table of contents
     }
   } else {
     list.Warn("the project names no contents file; the book has no table of contents");

@@ -351,6 +351,22 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
       << nodir.result.status.message;
 }
 
+// A window line that a quote in the book's name breaks names a contents
+// file that is not there: the book is made, and the contents file is listed
+// as left out, so the window does not say "ok".
+TEST(CompileBooks, AMissingContentsFileIsLeftOut) {
+  qm::TempDir dir;
+  hha_test::WriteFile(dir.path() + "/a.htm", "a");
+  hha_test::WriteFile(dir.path() + "/a\"b,c.hhc", "<UL></UL>");
+  hha_test::WriteFile(dir.path() + "/p.hhp",
+                      "[OPTIONS]\r\nDefault Window=win\r\nCompiled file=p.chm\r\nDefault topic=a.htm\r\n\r\n"
+                      "[WINDOWS]\r\nwin=\"a\"b,c\",\"a\"b,c.hhc\",,\"a.htm\",\"a.htm\"\r\n\r\n[FILES]\r\na.htm\r\n");
+  Compiled c = Compile(dir.path() + "/p.hhp");
+  ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
+  ASSERT_EQ(c.result.left_out.size(), 1u);
+  EXPECT_NE(c.result.left_out[0].find(".hhc"), std::string::npos);
+}
+
 TEST(CompileBooks, ProjectSavedAsUtf8IsReadLikeTheTabsOwn) {
   qm::TempDir dir;
   FileMap expected = WriteBook(dir.path(), {{"章/一.htm", "one"}});
