@@ -135,6 +135,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
 
   const long count = static_cast<long>(entries.size());
   BookPageFile text(ctx.fs, piece_size);
+  bool pages_missing = false;  // a page could not be written: the run is not done
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
     // The backup keeps the file's own bytes; the page gets them in GBK.
@@ -142,6 +143,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     Text page_name = PageFileName(i);
     if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options, ctx.random)) {
       report.Add(page_name, Gbk("网页无法写入"));
+      pages_missing = true;
     } else if (text.dropped_odd_byte()) {
       report.Add(entries[i], Gbk(kOddByteNote));
     }
@@ -150,10 +152,17 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
   if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     report.Add("index.htm", Gbk("网页无法写入"));
-  } else if (!ctx.progress.Stopped()) {
+    pages_missing = true;
+  } else if (!ctx.progress.Stopped() && !pages_missing) {
     FinishBookRun(ctx.fs, folder);
   }
-  if (ctx.progress.Stopped()) LeaveBookRun(ctx.fs, folder, run);
+  // A run that could not write every page (a full disk, say) is finished by
+  // the next click in this folder, from the texts already in the backup
+  // folder, as a run cut off midway is.
+  if (ctx.progress.Stopped() || pages_missing) LeaveBookRun(ctx.fs, folder, run);
+  if (pages_missing && !ctx.progress.Stopped()) {
+    report.Add(Gbk("（整本书）"), Gbk("网页没有全部写出；腾出空间后再点“转网页”，会用 bak 中的文本补写"));
+  }
   Text outcome = report.ClosingMessage("ok");
   if (!run.note.empty()) outcome = report.Empty() ? run.note : run.note + "\r\n" + outcome;
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(outcome));

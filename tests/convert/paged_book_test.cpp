@@ -397,6 +397,27 @@ TEST_F(PagedBookTest, RerunAfterACutOffRunFinishesItsList) {
   EXPECT_EQ(LastMessage(), "ok");
 }
 
+// A page that cannot be written (a full disk) leaves the run unfinished:
+// its text is already in the backup folder, and the next click writes the
+// page from there.
+TEST_F(PagedBookTest, PagesThatCouldNotBeWrittenAreWrittenByTheNextClick) {
+  f.fs.AddFile("/books/novel/a.txt", "alpha");
+  f.fs.AddFile("/books/novel/b.txt", "beta");
+  List("a.txt\r\nb.txt\r\n");
+  f.fs.fail = [](std::string_view call, const Text& path) {
+    return call != "read" && path.find("001.htm") != Text::npos;
+  };
+  PagedBookConversion(f.ctx);
+  EXPECT_FALSE(f.fs.Exists("/books/novel/001.htm"));
+  EXPECT_NE(LastMessage().find(Gbk("补写")), Text::npos);
+  f.fs.fail = nullptr;
+  List("");  // a new drop lists no texts: both are in the backup folder
+  PagedBookConversion(f.ctx);
+  EXPECT_EQ(Body("000.htm"), "alpha");
+  EXPECT_EQ(Body("001.htm"), "beta");
+  EXPECT_NE(LastMessage().find(Gbk("上次的转换中断了")), Text::npos);
+}
+
 // Another window's run under way in the folder (its record names a live
 // process) is left alone: nothing is read, moved or written. A record whose
 // process has ended is a cut-off run and is finished.
