@@ -29,7 +29,17 @@ struct FolderWalk {
   std::vector<FileId> open_folders;  // the folders from the top down to the current one
   long recoded = 0;                  // pages made from UTF-8 or UTF-16 texts
   long done = 0;                     // files looked at so far
+  DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
+  Text deletions_folder;                 // a folder holding those pages
+  std::uint64_t deletions_device = 0;    // and its file system
 };
+
+// Deletes the texts whose pages are written, once the pages are on the disk.
+void FinishDeletions(FolderWalk& walk) {
+  for (const Text& text : walk.deletions.Finish(walk.deletions_folder)) {
+    walk.report.Add(text, Gbk("网页已写入，但原文件无法删除"));
+  }
+}
 
 // True when a file or folder is at `path`.
 bool Occupied(FileSystem& fs, const Text& path) { return fs.Attributes(path) != -1; }
@@ -58,11 +68,11 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
   if (!fs.Read(source, &data)) return refuse("无法读取，未转换");
   DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
   if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
-  FileStep step = CreateThenDelete(fs, page_path, FramedPage(text.gbk), source);
+  FileStep step = CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, walk.deletions);
   if (!step.copied) return refuse("网页无法写入，未转换");
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
   if (text.dropped_odd_byte) walk.report.Add(source, Gbk(kOddByteNote));
-  if (!step.removed) walk.report.Add(source, Gbk("网页已写入，但原文件无法删除"));
+  if (walk.deletions.Full()) FinishDeletions(walk);
   return true;
 }
 
@@ -76,6 +86,11 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
     walk.open_folders.push_back(id);
   }
+  // One sync covers the texts waiting for deletion while the folders stay
+  // on one file system.
+  if (!identified || id.device != walk.deletions_device) FinishDeletions(walk);
+  walk.deletions_folder = folder;
+  walk.deletions_device = identified ? id.device : 0;
   RemoveStaleTemporaryFiles(fs, folder);
   bool tile_checked = false;
   for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*" + walk.old_extension))) {
@@ -117,8 +132,12 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
 
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension, const Text& new_extension,
                                long* recoded) {
-  FolderWalk walk{ctx, old_extension, new_extension, {}, {}};
-  ConvertOneFolder(walk, folder);
+  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, 0, 0, DeletionsAfterSync(ctx.fs), {}, 0};
+  {
+    DeferredSyncs deferred(ctx.fs);
+    ConvertOneFolder(walk, folder);
+    FinishDeletions(walk);
+  }
   if (recoded) *recoded = walk.recoded;
   return walk.report;
 }
@@ -159,6 +178,11 @@ void UndoBatchConversion(Context& ctx) {
   if (!RequireExistingFolder(ctx, folder)) return;
   RemoveStaleTemporaryFiles(ctx.fs, folder);
   ConversionReport report;
+  DeferredSyncs deferred(ctx.fs);
+  DeletionsAfterSync deletions(ctx.fs);
+  auto finish_deletions = [&] {
+    for (const Text& page : deletions.Finish(folder)) report.Add(page, Gbk("文本已写入，但网页无法删除"));
+  };
   const std::vector<DirectoryEntry> pages = FindEntries(ctx.fs, JoinPath(folder, "*.htm"));
   for (std::size_t i = 0; i < pages.size(); ++i) {
     const Text& name = pages[i].name;
@@ -186,15 +210,15 @@ void UndoBatchConversion(Context& ctx) {
       refuse("含有0字节，未还原");
       continue;
     }
-    FileStep step = CreateThenDelete(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page);
+    FileStep step =
+        CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
     if (!step.copied) {
       refuse("文本无法写入，未还原");
       continue;
     }
-    if (!step.removed) {
-      report.Add(page, Gbk("文本已写入，但网页无法删除"));
-    }
+    if (deletions.Full()) finish_deletions();
   }
+  finish_deletions();
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage(Gbk("取消转换ok!")), Gbk("取消转换ok!")));
 }
 

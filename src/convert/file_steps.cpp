@@ -17,17 +17,40 @@ FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view co
   return step;
 }
 
-FileStep CreateThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source) {
-  FileStep step;
-  step.copied = CreateFileSafely(fs, target, contents);
+namespace {
+
+// Creates `target` holding `contents`, or finds it there already.
+bool CreateOrFind(FileSystem& fs, const Text& target, std::string_view contents) {
+  if (CreateFileSafely(fs, target, contents)) return true;
   // A run cut off between the two steps left exactly this file: the step
   // is finished now.
-  if (!step.copied && !fs.IsLink(target)) {
-    std::string there;
-    step.copied = fs.Read(target, &there) && there == contents;
-  }
-  if (step.copied) step.removed = fs.Delete(source);
+  std::string there;
+  return !fs.IsLink(target) && fs.Read(target, &there) && there == contents;
+}
+
+}  // namespace
+
+FileStep CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
+                               DeletionsAfterSync& deletions) {
+  FileStep step;
+  step.copied = CreateOrFind(fs, target, contents);
+  if (step.copied) deletions.Add(source);
   return step;
+}
+
+void DeletionsAfterSync::Add(Text path) { waiting_.push_back(std::move(path)); }
+
+std::vector<Text> DeletionsAfterSync::Finish(const Text& folder) {
+  std::vector<Text> failed;
+  if (!waiting_.empty() && !fs_.SyncAll(folder)) {
+    failed.swap(waiting_);
+    return failed;
+  }
+  for (Text& path : waiting_) {
+    if (!fs_.Delete(path)) failed.push_back(std::move(path));
+  }
+  waiting_.clear();
+  return failed;
 }
 
 bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents) {

@@ -94,7 +94,7 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   }
   // Another file system: the text is copied, and removed once its copy is
   // complete.
-  if (!text.CopyTo(kept)) {
+  if (!text.CopyTo(kept) || !fs.SyncAll(backup)) {
     report.Add(name, Gbk("无法存入备份文件夹，原文件未动"));
   } else if (!fs.Delete(source)) {
     report.Add(name, Gbk("已存入备份文件夹，但原文件无法删除"));
@@ -129,6 +129,10 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   options.header = ctx.controls.GetText(controls::kHeaderBox);
   options.notice = ctx.controls.GetText(controls::kNoticeBox);
 
+  // The pages can be made again from the texts in the backup folder while
+  // the run's record is there: they are put on the disk together, once,
+  // before the record goes.
+  DeferredSyncs deferred(ctx.fs);
   WriteBookImages(ctx.fs, folder, report);
   ctx.fs.CreateDirectory(backup);  // an existing folder is fine
   ctx.random.Seed();
@@ -154,7 +158,8 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     report.Add("index.htm", Gbk("网页无法写入"));
     pages_missing = true;
   } else if (!ctx.progress.Stopped() && !pages_missing) {
-    FinishBookRun(ctx.fs, folder);
+    pages_missing = !ctx.fs.SyncAll(folder);
+    if (!pages_missing) FinishBookRun(ctx.fs, folder);
   }
   // A run that could not write every page (a full disk, say) is finished by
   // the next click in this folder, from the texts already in the backup

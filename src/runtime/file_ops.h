@@ -61,6 +61,21 @@ class SafeFileWriter {
   std::string pending_;
 };
 
+/// Defers the per-file syncs of `fs` for its own lifetime (see
+/// FileSystem::DeferSyncs): for operations that write many files and
+/// call SyncAll before they delete an original or drop their record of a
+/// run.
+class DeferredSyncs {
+ public:
+  explicit DeferredSyncs(FileSystem& fs) : fs_(fs) { fs_.DeferSyncs(true); }
+  ~DeferredSyncs() { fs_.DeferSyncs(false); }
+  DeferredSyncs(const DeferredSyncs&) = delete;
+  DeferredSyncs& operator=(const DeferredSyncs&) = delete;
+
+ private:
+  FileSystem& fs_;
+};
+
 /// True when `path` exists and its real path (links resolved) is `folder`'s
 /// real path or lies below it.
 bool InsideFolder(FileSystem& fs, const Text& path, const Text& folder);

@@ -117,6 +117,20 @@ class FileSystem {
   /// When the entry was last written, in nanoseconds of some clock that only
   /// grows; -1 when it does not exist.
   virtual long long ModifiedTime(const Text& path) = 0;
+
+  /// While deferred (calls nest), Rename and ReplaceWith no longer put each
+  /// file's data on the disk before renaming it: an operation writing many
+  /// files calls SyncAll once instead, before it deletes any original whose
+  /// copy it wrote meanwhile. A file system that caches nothing ignores it.
+  virtual void DeferSyncs(bool deferred) { (void)deferred; }
+
+  /// Puts everything written so far on the file system holding `folder` on
+  /// the disk; false when that failed (nothing written since may then be
+  /// taken as safe).
+  virtual bool SyncAll(const Text& folder) {
+    (void)folder;
+    return true;
+  }
 };
 
 }  // namespace qm

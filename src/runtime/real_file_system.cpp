@@ -332,7 +332,7 @@ std::vector<DirectoryEntry> RealFileSystem::ListKinds(const Text& folder) { retu
 bool RealFileSystem::Rename(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return false;
   std::string a = Native(from), b = Native(to);
-  if (durable_) SyncBeforeRename(a);
+  if (SyncsEachFile()) SyncBeforeRename(a);
   if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // The file system cannot rename without replacing: link, then unlink,
@@ -351,7 +351,7 @@ bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
   struct stat st;
   if (::lstat(target.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;  // as writing it would
   std::string source = Native(from);
-  if (durable_) SyncBeforeRename(source);
+  if (SyncsEachFile()) SyncBeforeRename(source);
   return ::rename(source.c_str(), target.c_str()) == 0;
 }
 
@@ -396,6 +396,22 @@ long long RealFileSystem::ModifiedTime(const Text& path) {
   struct stat st;
   if (path.empty() || ::stat(Native(path).c_str(), &st) != 0) return -1;
   return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
+void RealFileSystem::DeferSyncs(bool deferred) {
+  if (deferred) ++deferred_;
+  else if (deferred_ > 0) --deferred_;
+}
+
+bool RealFileSystem::SyncAll(const Text& folder) {
+  if (!durable_) return true;
+  // One syncfs puts every file of the file system on the disk with one
+  // journal commit, where a sync per file would wait for one commit each.
+  int fd = ::open(Native(folder.empty() ? Text(".") : folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
 }
 
 }  // namespace qm

@@ -34,9 +34,14 @@ class RealFileSystem : public FileSystem {
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
   long long ModifiedTime(const Text& path) override;
+  void DeferSyncs(bool deferred) override;
+  bool SyncAll(const Text& folder) override;
 
  private:
+  bool SyncsEachFile() const { return durable_ && deferred_ == 0; }
+
   bool durable_;
+  int deferred_ = 0;  // DeferSyncs(true) calls not yet ended
 };
 
 /// Attribute bits for a stat result and a bare name (hidden when the name
