@@ -111,6 +111,13 @@ void UnpackOneFile(ChmBook& book, TargetFolder& target, Stretch& stretch, mschmd
 void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   const std::vector<mschmd_file*>& files = book.files();
   bool stopped = false;
+  // The free space is asked again only when a file might not fit what was
+  // free at the last answer less what this stretch wrote since, and at
+  // least every 16 MB: one question per file cost as much as writing a
+  // small one.
+  constexpr unsigned long long kAskAgainAfter = 16ull << 20;
+  unsigned long long free_known = 0, written_since = 0;
+  bool asked = false;
   for (std::size_t i = stretch.begin; i < stretch.end; ++i) {
     mschmd_file* file = files[i];
     if (stretch.before_file && !stretch.before_file(files.size(), file->filename)) break;
@@ -135,9 +142,16 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
                   << "\": its data runs past the end of the book\n";
       continue;
     }
+    const auto length = static_cast<unsigned long long>(file->length);
+    if (!stopped && (!asked || written_since >= kAskAgainAfter || length + written_since > free_known)) {
+      free_known = target.FreeBytes();
+      written_since = 0;
+      asked = true;
+    }
     if (!stopped) {
-      const unsigned long long free = target.FreeBytes();
-      if (static_cast<unsigned long long>(file->length) > free) {
+      const unsigned long long free = free_known - std::min(free_known, written_since);
+      written_since += length;
+      if (length > free) {
         stopped = true;
         stretch.log << "hh.exe: cannot unpack \"" << PrintableName(file->filename) << "\": it needs " << file->length
                     << " bytes and the disk has " << free << " free; unpacking stops here\n";

@@ -129,12 +129,13 @@ bool TargetFolder::IsInside(int folder_fd) const {
   return false;
 }
 
-WriteStatus TargetFolder::OpenFolder(const std::vector<std::string>& components, qm::UniqueFd& out) {
+// The folder opened last stays open, so that the files of one folder
+// cost no walk and no descriptor each.
+WriteStatus TargetFolder::OpenFolder(const std::vector<std::string>& components, int& out) {
   std::string relative;
   for (std::size_t i = 0; i + 1 < components.size(); ++i) relative += components[i] + '/';
   if (cached_fd_.valid() && relative == cached_path_) {
-    out.reset(::dup(cached_fd_.get()));
-    if (!out.valid()) return Failure(SystemError("cannot open folder " + relative));
+    out = cached_fd_.get();
     return {};
   }
 
@@ -164,8 +165,8 @@ WriteStatus TargetFolder::OpenFolder(const std::vector<std::string>& components,
     current = std::move(next);
   }
   cached_path_ = relative;
-  cached_fd_.reset(::dup(current.get()));
-  out = std::move(current);
+  cached_fd_ = std::move(current);
+  out = cached_fd_.get();
   return {};
 }
 
@@ -177,10 +178,11 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   for (int attempt = 0; attempt < 100; ++attempt) {
     // The form the main program's temporary files have (with this
     // process's id), so that a later run knows one it left when killed.
-    out.temp_name = ".~hh." + std::to_string(::getpid()) + "-" + std::to_string(tag_) + "-" +
+    static const std::string process = std::to_string(::getpid());
+    out.temp_name = ".~hh." + process + "-" + std::to_string(tag_) + "-" +
                     std::to_string(++temp_counter_) + ".quillmere-tmp";
     out.file.reset(
-        ::openat(out.dir.get(), out.temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        ::openat(out.dir, out.temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.file.valid()) return {};
     if (errno != EEXIST) break;
   }
@@ -193,10 +195,17 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
     Abandon(file);
     return Failure(message);
   }
-  const int dir = file.dir.get();
+  const int dir = file.dir;
   WriteStatus status;
   for (int n = 1; n < 1000; ++n) {
     const std::string name = n == 1 ? file.final_name : BesideName(file.final_name, book_name_, n - 1);
+    // The name is usually free: the rename, which never replaces, is tried
+    // first, and only a name in use is looked at.
+    if (n == 1 && PutInPlace(dir, file.temp_name, name)) {
+      file.temp_name.clear();
+      return status;
+    }
+    if (n == 1 && errno != EEXIST) break;
     struct stat existing {};
     const bool taken = ::fstatat(dir, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
     if (n == 1 && taken && S_ISDIR(existing.st_mode)) {
@@ -268,7 +277,7 @@ unsigned long long TargetFolder::FreeBytes() const {
 
 void TargetFolder::Abandon(PendingFile& file) {
   file.file.reset();
-  if (file.dir.valid() && !file.temp_name.empty()) ::unlinkat(file.dir.get(), file.temp_name.c_str(), 0);
+  if (file.dir >= 0 && !file.temp_name.empty()) ::unlinkat(file.dir, file.temp_name.c_str(), 0);
   file.temp_name.clear();
 }
 

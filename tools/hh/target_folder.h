@@ -27,7 +27,7 @@ struct WriteStatus {
 
 /// A file being written under a temporary name.
 struct PendingFile {
-  qm::UniqueFd dir;       ///< folder that will hold the file
+  int dir = -1;           ///< folder that will hold the file (the TargetFolder's, until its next Begin)
   qm::UniqueFd file;      ///< the file being written, open for writing
   std::string temp_name;  ///< the name it is written under (removed if abandoned)
   std::string final_name;
@@ -78,7 +78,7 @@ class TargetFolder {
 
  private:
   TargetFolder(qm::UniqueFd root, dev_t root_dev, ino_t root_ino, unsigned tag);
-  WriteStatus OpenFolder(const std::vector<std::string>& components, qm::UniqueFd& out);
+  WriteStatus OpenFolder(const std::vector<std::string>& components, int& out);
   bool IsInside(int folder_fd) const;
 
   qm::UniqueFd root_;
