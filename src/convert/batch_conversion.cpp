@@ -91,9 +91,11 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
   if (!identified || id.device != walk.deletions_device) FinishDeletions(walk);
   walk.deletions_folder = folder;
   walk.deletions_device = identified ? id.device : 0;
-  RemoveStaleTemporaryFiles(fs, folder);
+  // One listing answers every question asked of the folder.
+  const std::vector<DirectoryEntry> listing = fs.ListKinds(folder);
+  RemoveStaleTemporaryFiles(fs, folder, listing);
   bool tile_checked = false;
-  for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*" + walk.old_extension))) {
+  for (const DirectoryEntry& entry : MatchingEntries(listing, "*" + walk.old_extension)) {
     const Text& name = entry.name;
     if (!walk.ctx.progress.Step(walk.done++, 0, JoinPath(folder, name))) return;
     // A linked file is read only when it lies inside the dropped folder:
@@ -114,7 +116,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
     ConvertFile(walk, folder, name);
   }
-  for (const DirectoryEntry& entry : FindEntries(fs, JoinPath(folder, "*.*"), kDirectory)) {
+  for (const DirectoryEntry& entry : MatchingEntries(listing, "*.*", kDirectory)) {
     if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
     Text sub = JoinPath(folder, entry.name);
     // A linked folder is entered only when it leads back inside the dropped
@@ -176,14 +178,15 @@ void BatchPageConversion(Context& ctx) {
 void UndoBatchConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
-  RemoveStaleTemporaryFiles(ctx.fs, folder);
+  const std::vector<DirectoryEntry> listing = ctx.fs.ListKinds(folder);
+  RemoveStaleTemporaryFiles(ctx.fs, folder, listing);
   ConversionReport report;
   DeferredSyncs deferred(ctx.fs);
   DeletionsAfterSync deletions(ctx.fs);
   auto finish_deletions = [&] {
     for (const Text& page : deletions.Finish(folder)) report.Add(page, Gbk("文本已写入，但网页无法删除"));
   };
-  const std::vector<DirectoryEntry> pages = FindEntries(ctx.fs, JoinPath(folder, "*.htm"));
+  const std::vector<DirectoryEntry> pages = MatchingEntries(listing, "*.htm");
   for (std::size_t i = 0; i < pages.size(); ++i) {
     const Text& name = pages[i].name;
     if (!ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), name)) break;

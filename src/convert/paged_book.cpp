@@ -83,13 +83,14 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     }
     return;
   }
-  // An older backup of the same name is kept: the text then stays here.
-  if (fs.Attributes(kept) != -1 || fs.IsLink(kept)) {
-    report.Add(name, Gbk("备份文件夹中已有同名文件，原文件未动"));
+  // The move never replaces: an older backup of the same name is kept, and
+  // the text then stays here.
+  if (fs.Rename(source, kept)) {
+    text.MovedTo(kept);
     return;
   }
-  if (fs.ReplaceWith(source, kept)) {
-    text.MovedTo(kept);
+  if (fs.Attributes(kept) != -1 || fs.IsLink(kept)) {
+    report.Add(name, Gbk("备份文件夹中已有同名文件，原文件未动"));
     return;
   }
   // Another file system: the text is copied, and removed once its copy is

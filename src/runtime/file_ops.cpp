@@ -16,13 +16,21 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data) {
 
 namespace {
 
-// Creates, exclusively and beside `path`, a temporary file holding `data`
-// and returns its name; empty when `path` is refused (a link, a read-only
-// file, a folder) or the file cannot be made.
-Text CreateTemporaryBeside(FileSystem& fs, const Text& path, std::string_view data) {
-  if (path.empty() || fs.IsLink(path)) return Text();
+// False when `path` is what a write never replaces: a link (never
+// followed), a read-only file or a folder.
+bool MayReplace(FileSystem& fs, const Text& path) {
+  if (fs.IsLink(path)) return false;
   int attributes = fs.Attributes(path);
-  if (attributes != -1 && (attributes & (kReadOnly | kDirectory)) != 0) return Text();
+  return attributes == -1 || (attributes & (kReadOnly | kDirectory)) == 0;
+}
+
+// Creates, exclusively and beside `path`, a temporary file holding `data`
+// and returns its name; empty when the file cannot be made or, when
+// `replacing`, `path` is refused (a link, a read-only file, a folder). A
+// file that is only to be created needs no look: its rename never
+// replaces anything.
+Text CreateTemporaryBeside(FileSystem& fs, const Text& path, std::string_view data, bool replacing = true) {
+  if (path.empty() || (replacing && !MayReplace(fs, path))) return Text();
   Text folder = FolderOf(path);
   // A name that is somehow taken is drawn again; a write that fails ends
   // the attempt.
@@ -34,6 +42,12 @@ Text CreateTemporaryBeside(FileSystem& fs, const Text& path, std::string_view da
     if (fs.Attributes(temp) == -1 && !fs.IsLink(temp)) return Text();
   }
   return Text();
+}
+
+// True when a search with `filter` gives an entry of `attributes`.
+bool WantedByFilter(int attributes, int filter) {
+  if (filter == kNoFilter) return (attributes & kDirectory) == 0;
+  return (attributes & (filter & 0x37)) != 0;
 }
 
 // Puts the complete temporary file `temp` at `path` (replacing a file there
@@ -48,13 +62,21 @@ bool PutInPlace(FileSystem& fs, const Text& temp, const Text& path, bool replace
 }  // namespace
 
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
-  Text temp = CreateTemporaryBeside(fs, path, data);
+  if (path.empty() || !MayReplace(fs, path)) return false;
+  // A free name takes the file in one step; a file in the way is replaced
+  // by a temporary one.
+  const FileSystem::Placed placed = fs.PutWhole(path, data);
+  if (placed == FileSystem::Placed::kDone) return true;
+  if (placed == FileSystem::Placed::kFailed) return false;
+  Text temp = CreateTemporaryBeside(fs, path, data, false);
   return !temp.empty() && PutInPlace(fs, temp, path, true);
 }
 
 bool CreateFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
-  if (fs.Attributes(path) != -1 || fs.IsLink(path)) return false;
-  Text temp = CreateTemporaryBeside(fs, path, data);
+  if (path.empty()) return false;
+  const FileSystem::Placed placed = fs.PutWhole(path, data);
+  if (placed != FileSystem::Placed::kUnsupported) return placed == FileSystem::Placed::kDone;
+  Text temp = CreateTemporaryBeside(fs, path, data, false);
   return !temp.empty() && PutInPlace(fs, temp, path, false);
 }
 
@@ -117,19 +139,19 @@ std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern, int
   Text folder = FolderOf(pattern);
   Text name_pattern = NameOf(pattern);
   if (name_pattern.empty()) return found;
-  auto wanted = [filter](int attributes) {
-    if (filter == kNoFilter) return (attributes & kDirectory) == 0;
-    return (attributes & (filter & 0x37)) != 0;
-  };
   if (!HasWildcard(name_pattern)) {
     int attributes = fs.Attributes(pattern);
-    if (attributes != -1 && wanted(attributes)) found.push_back({name_pattern, attributes});
+    if (attributes != -1 && WantedByFilter(attributes, filter)) found.push_back({name_pattern, attributes});
     return found;
   }
-  for (DirectoryEntry& entry : fs.List(folder)) {
-    if (!wanted(entry.attributes)) continue;
-    if (!MatchesWildcard(entry.name, name_pattern)) continue;
-    found.push_back(std::move(entry));
+  return MatchingEntries(fs.List(folder), name_pattern, filter);
+}
+
+std::vector<DirectoryEntry> MatchingEntries(const std::vector<DirectoryEntry>& listing, const Text& name_pattern,
+                                            int filter) {
+  std::vector<DirectoryEntry> found;
+  for (const DirectoryEntry& entry : listing) {
+    if (WantedByFilter(entry.attributes, filter) && MatchesWildcard(entry.name, name_pattern)) found.push_back(entry);
   }
   return found;
 }

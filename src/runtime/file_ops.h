@@ -98,6 +98,13 @@ std::vector<Text> FindFiles(FileSystem& fs, const Text& pattern, int filter = kN
 /// Like FindFiles, with each entry's attributes.
 std::vector<DirectoryEntry> FindEntries(FileSystem& fs, const Text& pattern, int filter = kNoFilter);
 
+/// The entries of a folder's `listing` that FindEntries would give for the
+/// wildcard name `name_pattern` and `filter`: a walk that asks several
+/// questions of one folder lists it once (with FileSystem::ListKinds
+/// where it needs no read-only bits).
+std::vector<DirectoryEntry> MatchingEntries(const std::vector<DirectoryEntry>& listing, const Text& name_pattern,
+                                            int filter = kNoFilter);
+
 /// True when a search for `pattern` finds at least one entry of any kind.
 bool FileExists(FileSystem& fs, const Text& pattern);
 

@@ -63,6 +63,25 @@ class FileSystem {
   /// `path` or a write fails; links are never followed.
   virtual bool CreateNew(const Text& path, std::string_view data) = 0;
 
+  /// How PutWhole ended.
+  enum class Placed {
+    kDone,         // `path` holds exactly `data`
+    kTaken,        // something is at `path`: nothing was changed
+    kFailed,       // a write failed: nothing was changed
+    kUnsupported,  // not possible here: nothing was changed
+  };
+
+  /// Gives `path`, which must be free, a new file holding `data` in one
+  /// step, so that the name never holds part of it even if the program is
+  /// killed midway; links are never followed. Where the file system cannot
+  /// do that, kUnsupported: the caller writes a temporary file of its own
+  /// and renames it.
+  virtual Placed PutWhole(const Text& path, std::string_view data) {
+    (void)path;
+    (void)data;
+    return Placed::kUnsupported;
+  }
+
   /// True when the entry at `path` is itself a symbolic link (not followed).
   virtual bool IsLink(const Text& path) = 0;
 

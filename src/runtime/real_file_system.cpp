@@ -260,9 +260,35 @@ bool RealFileSystem::CreateNew(const Text& path, std::string_view data) {
   std::string native = Native(path);
   int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return false;
-  if (FillAndClose(fd, data)) return true;
+  // Created by this call: a regular file, with nothing to look at first.
+  bool ok = WriteAll(fd, data);
+  if (::close(fd) != 0) ok = false;
+  if (ok) return true;
   ::unlink(native.c_str());  // made by this call: no partial file stays
   return false;
+}
+
+FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view data) {
+  if (path.empty()) return Placed::kFailed;
+  std::string native = Native(path);
+  std::size_t slash = native.find_last_of('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+  // A file without a name until it is whole: a kill leaves nothing behind,
+  // and it takes its name with one directory change, where a temporary
+  // file takes two.
+  int fd = ::open(folder.c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644);
+  if (fd < 0) return Placed::kUnsupported;
+  bool ok = WriteAll(fd, data) && (!SyncsEachFile() || ::fdatasync(fd) == 0);
+  Placed placed = Placed::kFailed;
+  if (ok) {
+    char own[40];
+    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, own, AT_FDCWD, native.c_str(), AT_SYMLINK_FOLLOW) == 0) placed = Placed::kDone;
+    else if (errno == EEXIST) placed = Placed::kTaken;
+    else if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) placed = Placed::kUnsupported;  // no /proc
+  }
+  ::close(fd);
+  return placed;
 }
 
 bool RealFileSystem::IsLink(const Text& path) {

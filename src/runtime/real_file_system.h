@@ -20,6 +20,7 @@ class RealFileSystem : public FileSystem {
   bool Append(const Text& path, std::string_view data) override;
   bool Write(const Text& path, std::string_view data) override;
   bool CreateNew(const Text& path, std::string_view data) override;
+  Placed PutWhole(const Text& path, std::string_view data) override;
   bool IsLink(const Text& path) override;
   Text RealPath(const Text& path) override;
   int Attributes(const Text& path) override;

@@ -116,8 +116,12 @@ void ReleaseTemporaryFile(const Text& path) {
 }
 
 int RemoveStaleTemporaryFiles(FileSystem& fs, const Text& folder) {
+  return RemoveStaleTemporaryFiles(fs, folder, fs.ListKinds(folder));
+}
+
+int RemoveStaleTemporaryFiles(FileSystem& fs, const Text& folder, const std::vector<DirectoryEntry>& listing) {
   int removed = 0;
-  for (const DirectoryEntry& entry : fs.List(folder)) {
+  for (const DirectoryEntry& entry : listing) {
     if (!IsStaleTemporaryName(entry.name)) continue;
     if ((entry.attributes & kDirectory) != 0 && !entry.link) continue;
     if (fs.Delete(folder.empty() ? entry.name : JoinPath(folder, entry.name))) ++removed;

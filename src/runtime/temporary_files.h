@@ -41,4 +41,7 @@ void ReleaseTemporaryFile(const Text& path);
 /// files and links are removed, never followed. Returns how many.
 int RemoveStaleTemporaryFiles(FileSystem& fs, const Text& folder);
 
+/// The same, with `listing` the folder's entries as just listed.
+int RemoveStaleTemporaryFiles(FileSystem& fs, const Text& folder, const std::vector<DirectoryEntry>& listing);
+
 }  // namespace qm

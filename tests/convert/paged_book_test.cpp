@@ -289,7 +289,7 @@ TEST_F(PagedBookTest, FullDiskDuringTheCopyKeepsTheText) {
   // The backup folder is on another disk: the text cannot be renamed and
   // its copy does not fit.
   f.fs.AddFile("/books/novel/a.txt", std::string(1000, 'a'));
-  f.fs.fail = [](std::string_view call, const Text& path) { return call == "replace" && path == "/books/novel/a.txt"; };
+  f.fs.fail = [](std::string_view call, const Text& path) { return call == "rename" && path == "/books/novel/a.txt"; };
   f.fs.capacity = 1000 + DividerImage().Length() + PaperImage().Length() + BulletImage().Length() + 500;
   List("a.txt");
   PagedBookConversion(f.ctx);
@@ -300,7 +300,7 @@ TEST_F(PagedBookTest, FullDiskDuringTheCopyKeepsTheText) {
 
 TEST_F(PagedBookTest, TextIsCopiedWhenItCannotBeRenamed) {
   f.fs.AddFile("/books/novel/a.txt", "A");
-  f.fs.fail = [](std::string_view call, const Text& path) { return call == "replace" && path == "/books/novel/a.txt"; };
+  f.fs.fail = [](std::string_view call, const Text& path) { return call == "rename" && path == "/books/novel/a.txt"; };
   List("a.txt");
   PagedBookConversion(f.ctx);
   EXPECT_EQ(f.fs.Contents("/books/bak/a.txt"), "A");

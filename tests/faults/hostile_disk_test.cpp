@@ -30,6 +30,7 @@ class RecordingFs : public RealFileSystem {
   std::set<Text> written;
   bool Write(const Text& p, std::string_view d) override { return Note(p), RealFileSystem::Write(p, d); }
   bool CreateNew(const Text& p, std::string_view d) override { return Note(p), RealFileSystem::CreateNew(p, d); }
+  Placed PutWhole(const Text& p, std::string_view d) override { return Note(p), RealFileSystem::PutWhole(p, d); }
   bool Rename(const Text& a, const Text& b) override { return Note(b), RealFileSystem::Rename(a, b); }
   bool ReplaceWith(const Text& a, const Text& b) override { return Note(b), RealFileSystem::ReplaceWith(a, b); }
   bool CreateDirectory(const Text& p) override { return Note(p), RealFileSystem::CreateDirectory(p); }
