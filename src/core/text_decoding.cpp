@@ -117,20 +117,18 @@ void TextEncodingDetector::CheckGb2312(std::string_view piece) {
 
 bool TextEncodingDetector::Add(std::string_view piece) {
   if (settled_) return false;
-  CheckGb2312(piece);
   if (!marks_checked_) {
     held_.append(piece);
-    if (held_.size() < 3) return true;
-    marks_checked_ = true;
-    std::string head = std::move(held_);
-    held_.clear();
-    if (head.starts_with("\xFF\xFE")) encoding_ = TextEncoding::kUtf16Le, settled_ = true;
-    else if (head.starts_with("\xFE\xFF")) encoding_ = TextEncoding::kUtf16Be, settled_ = true;
-    else if (head.starts_with("\xEF\xBB\xBF")) encoding_ = TextEncoding::kUtf8Marked, settled_ = true;
-    else Check(head, false);
-    return !settled_;
-  }
-  if (held_.empty()) {
+    if (held_.size() >= 3) {
+      marks_checked_ = true;
+      std::string head = std::move(held_);
+      held_.clear();
+      if (head.starts_with("\xFF\xFE")) encoding_ = TextEncoding::kUtf16Le, settled_ = true;
+      else if (head.starts_with("\xFE\xFF")) encoding_ = TextEncoding::kUtf16Be, settled_ = true;
+      else if (head.starts_with("\xEF\xBB\xBF")) encoding_ = TextEncoding::kUtf8Marked, settled_ = true;
+      else Check(head, false);
+    }
+  } else if (held_.empty()) {
     Check(piece, false);
   } else {
     std::string joined = std::move(held_);
@@ -138,6 +136,10 @@ bool TextEncodingDetector::Add(std::string_view piece) {
     joined.append(piece);
     Check(joined, false);
   }
+  // Whether the text stays within GB2312 only weighs while it may still be
+  // UTF-8: a text settled by now (most GBK texts, at their first
+  // character) costs no second walk.
+  if (!settled_) CheckGb2312(piece);
   return !settled_;
 }
 
