@@ -98,7 +98,7 @@ void LinkTree(const fs::path& from, const fs::path& to) {
 // text moved into `moved_to` (empty: deleted instead). A program that
 // deletes an original must first have its replacement on the disk, and one
 // that drops its record of a run must have its pages there: one syncfs per
-// 1,024 files, before their originals are deleted, and one at the end, as
+// `group` files, before their originals are deleted, and one at the end, as
 // the conversions do.
 struct FileFloor {
   std::vector<fs::path> sources;   // the files to read
@@ -106,10 +106,10 @@ struct FileFloor {
   std::vector<std::size_t> sizes;  // the bytes of each new file
   std::vector<fs::path> moved_to;  // where each source goes; empty: deleted
   long draws = 0;                  // random numbers drawn besides
+  std::size_t group = 1024;        // files per syncfs
 
   bool Run(Random& random) const {
     static std::vector<char> buffer(1 << 20, 'x');
-    constexpr std::size_t kGroup = 1024;
     auto sync = [this] {
       int dir = ::open(targets.empty() ? "." : targets.front().parent_path().c_str(), O_RDONLY | O_DIRECTORY);
       bool ok = dir >= 0 && ::syncfs(dir) == 0;
@@ -138,7 +138,7 @@ struct FileFloor {
       }
       ::close(out);
       if (!moved_to.empty() && ::rename(sources[i].c_str(), moved_to[i].c_str()) != 0) return false;
-      if (moved_to.empty() && i + 1 - deleted >= kGroup && !delete_up_to(i + 1)) return false;
+      if (moved_to.empty() && i + 1 - deleted >= group && !delete_up_to(i + 1)) return false;
     }
     if (moved_to.empty() ? !delete_up_to(sources.size()) : !sync()) return false;
     long long sum = 0;
@@ -290,6 +290,7 @@ int main(int argc, char** argv) {
   // bytes as ours writes, delete the file.
   const fs::path floor_top = scratch / "tree-floor";
   FileFloor convert_floor, undo_floor;
+  undo_floor.group = static_cast<std::size_t>(tree_files / folders);  // the undo runs folder by folder
   for (const auto& entry : fs::recursive_directory_iterator(pristine_tree)) {
     if (!entry.is_regular_file()) continue;
     fs::path text = floor_top / fs::relative(entry.path(), pristine_tree), page = text;

@@ -110,8 +110,13 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
       continue;
     }
     const Text path = JoinPath(MovedByEarlierRun(fs, folder, run, name) ? backup : folder, name);
-    const int attributes = name.empty() || name.find(kPathSeparator) != Text::npos ? -1 : fs.Attributes(path);
-    if (attributes != -1 && (attributes & kDirectory) == 0 && !fs.ReadPart(path, 0, 1, &probe)) {
+    // A file read is readable; only one that is not is looked at.
+    if (name.empty() || name.find(kPathSeparator) != Text::npos || fs.ReadPart(path, 0, 1, &probe)) {
+      readable.push_back(name);
+      continue;
+    }
+    const int attributes = fs.Attributes(path);
+    if (attributes != -1 && (attributes & kDirectory) == 0) {
       report.Add(name, Gbk("无法读取（不是普通文件或没有读取权限），原文件未动，没有做网页"));
       continue;
     }

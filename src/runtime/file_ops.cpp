@@ -62,12 +62,13 @@ bool PutInPlace(FileSystem& fs, const Text& temp, const Text& path, bool replace
 }  // namespace
 
 bool WriteFileSafely(FileSystem& fs, const Text& path, std::string_view data) {
-  if (path.empty() || !MayReplace(fs, path)) return false;
-  // A free name takes the file in one step; a file in the way is replaced
-  // by a temporary one.
+  if (path.empty()) return false;
+  // A free name takes the file in one step, with nothing there to look at;
+  // a file in the way is replaced by a temporary one, unless it is what
+  // is never replaced.
   const FileSystem::Placed placed = fs.PutWhole(path, data);
   if (placed == FileSystem::Placed::kDone) return true;
-  if (placed == FileSystem::Placed::kFailed) return false;
+  if (placed == FileSystem::Placed::kFailed || !MayReplace(fs, path)) return false;
   Text temp = CreateTemporaryBeside(fs, path, data, false);
   return !temp.empty() && PutInPlace(fs, temp, path, true);
 }
