@@ -54,7 +54,14 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, co
                                           const Text& new_text, Progress& progress) {
   NameReplacementSummary summary;
   if (old_text.empty()) return summary;  // no name can change
-  const std::vector<Text> names = FindFiles(fs, InToolFolder(folder, "*"));
+  // The files' kinds are all the search needs: no look at each file.
+  std::vector<Text> names;
+  for (DirectoryEntry& entry : MatchingEntries(fs.ListKinds(FolderOf(InToolFolder(folder, "*"))), "*")) {
+    names.push_back(std::move(entry.name));
+  }
+  // A file that only changes its name loses nothing in a power cut that it
+  // would not lose under its old one: no sync is needed before each rename.
+  DeferredSyncs deferred(fs);
   long done = 0;
   for (const Text& name : names) {
     if (name == "." || name == "..") continue;
