@@ -11,6 +11,7 @@
 #include "core/page_images.h"
 #include "core/page_templates.h"
 #include "runtime/encoding.h"
+#include "runtime/deletions_after_sync.h"
 #include "runtime/file_ops.h"
 #include "runtime/temporary_files.h"
 
@@ -104,6 +105,17 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
   PageSimplifier simplifier(ctx.fs, front, back);
   RemoveStaleTemporaryFiles(ctx.fs, output);
   const std::vector<DirectoryEntry> entries = FindEntries(ctx.fs, InToolFolder(folder, "*" + suffix));
+  // The simplified pages go on the disk together, a group at a time, and
+  // each page leaves the folder only once its result is there.
+  DeferredSyncs deferred(ctx.fs);
+  DeletionsAfterSync deletions(ctx.fs);
+  std::size_t waiting = 0;
+  auto finish_deletions = [&] {
+    const std::size_t failed = deletions.Finish(output).size();
+    summary.simplified += static_cast<int>(waiting - failed);
+    summary.not_removed += static_cast<int>(failed);
+    waiting = 0;
+  };
   long done = 0;
   for (const DirectoryEntry& entry : entries) {
     const Text& name = entry.name;
@@ -119,9 +131,11 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
       case PageOutcome::kFailed: ++summary.failed; continue;
       case PageOutcome::kWritten: break;
     }
-    ++(ctx.fs.Delete(path) ? summary.simplified : summary.not_removed);
+    deletions.Add(path);
+    if (++waiting, deletions.Full()) finish_deletions();
   }
   WriteResultFile(ctx.fs, InToolFolder(output, Text(kPaleTileImageName)), PaleTileImage().View());
+  finish_deletions();
   return summary;
 }
 

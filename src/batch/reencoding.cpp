@@ -60,6 +60,9 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
   std::string piece;
   Text out;
   const std::vector<DirectoryEntry> entries = FindEntries(fs, InToolFolder(folder, "*" + suffix));
+  // Nothing is deleted or replaced but earlier results: the results go on
+  // the disk together, once, at the end.
+  DeferredSyncs deferred(fs);
   long done = 0;
   for (const DirectoryEntry& entry : entries) {
     const Text& name = entry.name;
@@ -74,6 +77,10 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
       case PageOutcome::kUnreadable: ++summary.unreadable; break;
       case PageOutcome::kUnwritten: ++summary.unwritten; break;
     }
+  }
+  if (summary.converted > 0 && !fs.SyncAll(output)) {  // written, but perhaps not on the disk
+    summary.unwritten += summary.converted;
+    summary.converted = 0;
   }
   return summary;
 }

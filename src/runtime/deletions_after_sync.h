@@ -1,0 +1,40 @@
+#pragma once
+// Deletions that wait until the copies that replace the deleted files are
+// on the disk.
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+
+namespace qm {
+
+/// Deletes originals whose copies were written under deferred syncs
+/// (DeferredSyncs), many at a time: before the first deletion of each
+/// group one SyncAll puts the copies on the disk, so that a power cut never
+/// finds an original gone and its copy empty. Syncing fails: the originals
+/// stay, and are named as failed.
+class DeletionsAfterSync {
+ public:
+  explicit DeletionsAfterSync(FileSystem& fs) : fs_(fs) {}
+
+  /// Deletes `path` with the next group.
+  void Add(Text path);
+
+  /// Syncs the file system holding `folder` (where the copies of the group
+  /// are) and deletes what was added; returns the paths that could not be
+  /// deleted (all of them when syncing failed).
+  std::vector<Text> Finish(const Text& folder);
+
+  /// True when so many deletions wait that the group should be finished.
+  bool Full() const { return waiting_.size() >= kGroupSize; }
+
+ private:
+  static constexpr std::size_t kGroupSize = 1024;
+  FileSystem& fs_;
+  std::vector<Text> waiting_;
+};
+
+}  // namespace qm
