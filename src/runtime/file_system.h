@@ -138,9 +138,11 @@ class FileSystem {
   virtual long long ModifiedTime(const Text& path) = 0;
 
   /// While deferred (calls nest), Rename and ReplaceWith no longer put each
-  /// file's data on the disk before renaming it: an operation writing many
-  /// files calls SyncAll once instead, before it deletes any original whose
-  /// copy it wrote meanwhile. A file system that caches nothing ignores it.
+  /// file's data on the disk before renaming it to a free name: an
+  /// operation writing many files calls SyncAll once instead, before it
+  /// deletes any original whose copy it wrote meanwhile. A rename that
+  /// replaces a file still syncs first (the file replaced would be lost
+  /// with an empty new one). A file system that caches nothing ignores it.
   virtual void DeferSyncs(bool deferred) { (void)deferred; }
 
   /// Puts everything written so far on the file system holding `folder` on

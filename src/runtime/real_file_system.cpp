@@ -375,9 +375,12 @@ bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return false;
   std::string target = Native(to);
   struct stat st;
-  if (::lstat(target.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;  // as writing it would
+  const bool replacing = ::lstat(target.c_str(), &st) == 0;
+  if (replacing && ReadOnlyFile(st)) return false;  // as writing it would
   std::string source = Native(from);
-  if (SyncsEachFile()) SyncBeforeRename(source);
+  // The file replaced would be lost with an empty new one: a replacing
+  // rename syncs even while syncs are deferred.
+  if (durable_ && (replacing || SyncsEachFile())) SyncBeforeRename(source);
   return ::rename(source.c_str(), target.c_str()) == 0;
 }
 

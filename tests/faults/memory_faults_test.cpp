@@ -119,6 +119,23 @@ TEST_P(MemoryFaultTest, EveryFailingCallLosesNothing) {
   }
 }
 
+// The power fails at every call that changes the disk: what only the cache
+// held is gone, and nothing more happens to the disk.
+TEST_P(MemoryFaultTest, PowerCutAtEveryCallLosesNothing) {
+  FaultSweep sweep(*scenario, kPowerCut, /*check_messages=*/false);
+  for (int k = 1; k <= clean.mutating_calls; ++k) {
+    sweep.Run("cut at change " + std::to_string(k), [k](MemoryFixture& f, Moved&) {
+      f.fs.SyncAll("/");  // the user's files were on the disk before the run
+      auto seen = std::make_shared<int>(0);
+      f.fs.fail = [&f, k, seen](std::string_view call, const Text&) {
+        if (!IsMutatingCall(call)) return *seen >= k;
+        if (++*seen == k) f.fs.PowerCut();
+        return *seen >= k;
+      };
+    });
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Operations, MemoryFaultTest, ::testing::ValuesIn(ScenarioNames()), ScenarioTestName);
 
 }  // namespace

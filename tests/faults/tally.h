@@ -50,6 +50,7 @@ inline constexpr char kReadOnly[] = "unwritable targets";
 inline constexpr char kVanishing[] = "target vanishing midway";
 inline constexpr char kFullDisk[] = "full disk";
 inline constexpr char kFailingCall[] = "failing write/rename/delete";
+inline constexpr char kPowerCut[] = "power cut at every change";
 inline constexpr char kPlantedLinks[] = "links planted at every name written";
 inline constexpr char kDanglingLinks[] = "dangling links at every name written";
 inline constexpr char kLinkedFolders[] = "output folders linked outside";

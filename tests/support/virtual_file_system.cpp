@@ -119,6 +119,7 @@ bool VirtualFileSystem::Append(const Text& path, std::string_view data) {
   if (path.empty() || Fails("append", path)) return false;
   auto it = nodes_.find(Absolute(path));
   if (it == nodes_.end() || it->second.directory || it->second.read_only) return false;
+  it->second.cached = true;
   if (capacity >= 0) {
     long long room = capacity - UsedBytes();
     if (room < static_cast<long long>(data.size())) {
@@ -140,6 +141,7 @@ bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
   Node& n = nodes_[abs];
   if (!n.inode) n.inode = next_inode_++;
   n.data.clear();
+  n.cached = true;
   if (capacity >= 0) {
     long long room = capacity - UsedBytes();
     if (room < static_cast<long long>(data.size())) {
@@ -210,7 +212,10 @@ bool VirtualFileSystem::Rename(const Text& from, const Text& to) {
       ++i;
     }
   }
-  for (auto& [p, n] : moved) nodes_[p] = n;
+  for (auto& [p, n] : moved) {
+    if (p == b && deferred_ == 0 && !n.directory) n.cached = false;  // synced before its rename
+    nodes_[p] = n;
+  }
   return true;
 }
 
@@ -223,9 +228,23 @@ bool VirtualFileSystem::ReplaceWith(const Text& from, const Text& to) {
   if (dst != nodes_.end() && (dst->second.directory || dst->second.read_only)) return false;
   if (!ParentWritable(a) || !ParentWritable(b)) return false;
   Node n = src->second;
+  if (deferred_ == 0 || dst != nodes_.end()) n.cached = false;  // synced before its rename
   nodes_.erase(src);
   nodes_[b] = n;
   return true;
+}
+
+bool VirtualFileSystem::SyncAll(const Text& folder) {
+  log.push_back("sync " + folder);
+  for (auto& [path, node] : nodes_) node.cached = false;
+  return true;
+}
+
+void VirtualFileSystem::PowerCut() {
+  for (auto& [path, node] : nodes_) {
+    if (node.cached) node.data.clear();
+    node.cached = false;
+  }
 }
 
 bool VirtualFileSystem::Delete(const Text& path) {

@@ -47,6 +47,12 @@ class VirtualFileSystem : public FileSystem {
   /// The calls made, as "call path" lines.
   std::vector<std::string> log;
 
+  /// A power cut: what only the cache held is gone. A file written since
+  /// the last SyncAll and not put on the disk by a rename outside
+  /// DeferSyncs (as the real disk's renames do) is left empty, as a
+  /// delayed-allocation file system leaves it.
+  void PowerCut();
+
   bool Read(const Text& path, std::string* out) override;
   bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
   bool Append(const Text& path, std::string_view data) override;
@@ -65,6 +71,8 @@ class VirtualFileSystem : public FileSystem {
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
   long long ModifiedTime(const Text& path) override;
+  void DeferSyncs(bool deferred) override { deferred_ += deferred ? 1 : (deferred_ > 0 ? -1 : 0); }
+  bool SyncAll(const Text& folder) override;
 
   /// The absolute, normalised form of `path` ("." and ".." resolved).
   Text Absolute(const Text& path) const;
@@ -77,6 +85,7 @@ class VirtualFileSystem : public FileSystem {
     std::string data;
     std::uint64_t inode = 0;
     long long modified = 0;
+    bool cached = false;  // written, and not yet on the disk
   };
   bool Fails(std::string_view call, const Text& path);
   bool ParentWritable(const Text& abs) const;
@@ -86,6 +95,7 @@ class VirtualFileSystem : public FileSystem {
   Text cwd_ = "/";
   std::uint64_t next_inode_ = 1;
   long long clock_ = 0;  // grows with every write
+  int deferred_ = 0;     // DeferSyncs(true) calls not yet ended
 };
 
 }  // namespace qm
