@@ -10,8 +10,8 @@
 #include "batch/tool_folder.h"
 #include "core/page_images.h"
 #include "core/page_templates.h"
-#include "runtime/encoding.h"
 #include "runtime/deletions_after_sync.h"
+#include "runtime/encoding.h"
 #include "runtime/file_ops.h"
 #include "runtime/temporary_files.h"
 

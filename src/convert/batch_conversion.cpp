@@ -26,9 +26,9 @@ struct FolderWalk {
   const Text& old_extension;
   const Text& new_extension;
   ConversionReport report;
-  std::vector<FileId> open_folders;  // the folders from the top down to the current one
-  long recoded = 0;                  // pages made from UTF-8 or UTF-16 texts
-  long done = 0;                     // files looked at so far
+  std::vector<FileId> open_folders;      // the folders from the top down to the current one
+  long recoded = 0;                      // pages made from UTF-8 or UTF-16 texts
+  long done = 0;                         // files looked at so far
   DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
   Text deletions_folder;                 // a folder holding those pages
   std::uint64_t deletions_device = 0;    // and its file system
@@ -213,8 +213,7 @@ void UndoBatchConversion(Context& ctx) {
       refuse("含有0字节，未还原");
       continue;
     }
-    FileStep step =
-        CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
+    FileStep step = CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
     if (!step.copied) {
       refuse("文本无法写入，未还原");
       continue;

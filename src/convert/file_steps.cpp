@@ -38,7 +38,6 @@ FileStep CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_v
   return step;
 }
 
-
 bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents) {
   return WriteFileSafely(fs, path, contents);
 }

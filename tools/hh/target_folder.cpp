@@ -179,8 +179,8 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
     // The form the main program's temporary files have (with this
     // process's id), so that a later run knows one it left when killed.
     static const std::string process = std::to_string(::getpid());
-    out.temp_name = ".~hh." + process + "-" + std::to_string(tag_) + "-" +
-                    std::to_string(++temp_counter_) + ".quillmere-tmp";
+    out.temp_name =
+        ".~hh." + process + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
     out.file.reset(
         ::openat(out.dir, out.temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (out.file.valid()) return {};
