@@ -1,8 +1,7 @@
-// How hhc.exe and hh.exe tell the program that started them how far they
-// have come, and how they end early and cleanly. When the environment names
-// a progress descriptor (QUILLMERE_PROGRESS_FD), each file is announced
-// there as one line "DONE TOTAL NAME"; a file left out of the work is
-// named by a line "LEFT NAME". SIGTERM only raises a flag; the tools look
+// The writing end of the progress protocol (runtime/progress_protocol.h)
+// for hhc.exe and hh.exe, and how they end early and cleanly. When the
+// environment names a progress descriptor, each file is announced there
+// and each file left out of the work is named. SIGTERM only raises a flag; the tools look
 // at it between two files, where nothing half-written exists, and stop
 // there. Run by hand, the tools print no progress.
 #pragma once
@@ -13,6 +12,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <string>
+
+#include "runtime/progress_protocol.h"
 
 namespace progress_pipe {
 
@@ -41,13 +42,7 @@ inline void CatchStopSignals() {
 
 /// The progress descriptor from the environment, or -1.
 inline int Descriptor() {
-  static const int fd = [] {
-    const char* value = std::getenv("QUILLMERE_PROGRESS_FD");
-    if (!value || !*value) return -1;
-    char* end = nullptr;
-    long n = std::strtol(value, &end, 10);
-    return (*end == '\0' && n >= 0 && n < 1024) ? static_cast<int>(n) : -1;
-  }();
+  static const int fd = qm::ProgressDescriptorOf(std::getenv(qm::kProgressFdVariable));
   return fd;
 }
 
@@ -61,23 +56,12 @@ inline void WriteLine(std::string line) {
   (void)ignored;
 }
 
-/// The line that names a file the tool left out of its work, for the
-/// program that started it: "LEFT NAME", with line breaks in NAME written
-/// as \x0A and \x0D.
-inline constexpr char kLeftOutPrefix[] = "LEFT ";
-
 /// Reports a file left out.
-inline void ReportLeftOut(const std::string& name) {
-  std::string line = kLeftOutPrefix;
-  for (char c : name) line += c == '\n' ? std::string("\\x0A") : c == '\r' ? std::string("\\x0D") : std::string(1, c);
-  WriteLine(std::move(line));
-}
+inline void ReportLeftOut(const std::string& name) { WriteLine(qm::LeftOutLine(name)); }
 
 /// One progress line; `name` empty gives the closing count after a stop.
 inline void Report(std::size_t done, std::size_t total, const std::string& name) {
-  std::string line = std::to_string(done) + " " + std::to_string(total);
-  if (!name.empty()) line += " " + name;
-  WriteLine(std::move(line));
+  WriteLine(qm::ProgressLine(done, total, name));
 }
 
 }  // namespace progress_pipe

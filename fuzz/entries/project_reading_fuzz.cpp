@@ -10,9 +10,10 @@
 #include "compiler.h"
 #include "fuzz_check.h"
 #include "fuzz_entries.h"
-#include "project.h"
+#include "runtime/hhp_project.h"
 #include "scratch_area.h"
 #include "sitemap_links.h"
+#include "system_files.h"
 
 namespace qm::fuzz {
 namespace {

@@ -9,15 +9,13 @@
 namespace qm {
 
 /// The path of the book the compiler writes for `project` (the .hhp text)
-/// in `folder`: its "Compiled file=" line of [OPTIONS] (key in any letter
-/// case, "\" read as the separator, relative to the folder; but `book`
-/// with an extension is that one name in the folder, "\" and all), or
-/// folder + "/" + book + ".chm" when there is none, as the compiler does.
+/// of the book `book` in `folder`, by the compiler's own rule
+/// (runtime/compiler_contract.h); empty when the project names a book the
+/// compiler refuses to write.
 Text CompiledFileOfProject(std::string_view project, const Text& folder, const Text& book);
 
-/// The [FILES] entries of `project` that no book can store: names on disk
-/// that are neither UTF-8 nor code page 936, so no reader could look them up.
-/// Each is shown with the bytes that are not UTF-8 written as "\xNN".
+/// The [FILES] entries of `project` that no book can store, shown as the
+/// compiler names them when it reports them left out.
 std::vector<Text> UnstorableFilesOfProject(std::string_view project);
 
 }  // namespace qm

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "runtime/encoding.h"
+#include "runtime/progress_protocol.h"
 #include "runtime/unique_fd.h"
 
 extern char** environ;
@@ -200,19 +201,6 @@ int HighFd(int fd) {
   return high;
 }
 
-// "DONE TOTAL NAME" or "DONE TOTAL"; false for anything else.
-bool ParseProgressLine(const std::string& line, long* done, long* total, std::string* name) {
-  char* end = nullptr;
-  const char* p = line.c_str();
-  *done = std::strtol(p, &end, 10);
-  if (end == p || *end != ' ') return false;
-  p = end + 1;
-  *total = std::strtol(p, &end, 10);
-  if (end == p || (*end != ' ' && *end != '\0')) return false;
-  *name = *end == ' ' ? std::string(end + 1) : std::string();
-  return true;
-}
-
 long long NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -281,16 +269,18 @@ class ChildWatch {
   }
 
  private:
-  // "LEFT NAME" names a file left out; "DONE TOTAL [NAME]" is progress.
+  // A file left out is noted; a count is progress.
   void TakeLine(const std::string& line, RunResult& result) {
-    if (line.rfind("LEFT ", 0) == 0) {
-      result.left_out.push_back(TextFromNativeName(line.substr(5)));
+    std::optional<ProgressMessage> message = ParseProgressMessage(line);
+    if (!message) return;
+    if (message->left_out) {
+      result.left_out.push_back(TextFromNativeName(message->name));
       return;
     }
-    std::string name;
-    if (!ParseProgressLine(line, &done_, &total_, &name)) return;
+    done_ = message->done;
+    total_ = message->total;
     last_news_ = NowMs();
-    if (!name.empty()) current_ = TextFromNativeName(name);
+    if (!message->name.empty()) current_ = TextFromNativeName(message->name);
     if (progress_.Stopped()) progress_.Done(done_);
     else if (!progress_.Step(done_, total_, current_)) result.stopped = true;
   }

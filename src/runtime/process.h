@@ -20,12 +20,6 @@ struct RunResult {
   std::vector<Text> left_out;  // files it reported left out ("LEFT NAME" lines)
 };
 
-/// The environment variable that tells a child program which file
-/// descriptor takes its progress lines: "DONE TOTAL NAME" (NAME in UTF-8),
-/// one before each file, and a last "DONE TOTAL" when it stops early; and
-/// "LEFT NAME" for each file it left out of its work.
-inline constexpr char kProgressFdVariable[] = "QUILLMERE_PROGRESS_FD";
-
 class ProcessRunner {
  public:
   virtual ~ProcessRunner() = default;

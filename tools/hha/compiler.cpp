@@ -28,9 +28,10 @@
 #include "output_file.h"
 #include "page_encoding.h"
 #include "page_references.h"
-#include "project.h"
 #include "reader_names.h"
+#include "runtime/compiler_contract.h"
 #include "runtime/encoding.h"
+#include "runtime/progress_protocol.h"
 #include "runtime/unique_fd.h"
 #include "sitemap_links.h"
 #include "system_files.h"
@@ -390,38 +391,6 @@ void AddFolderEntries(std::vector<DirectoryEntry>& entries) {
     if (unique.insert(f).second) entries.push_back({f, 0, 0, 0});
 }
 
-// Where the compiled file `name` (from "Compiled file=") goes: always below
-// the project's folder `root`. "\\" and "/" separate folders as in any
-// project; but a name that is the project file's own name (`project_stem`,
-// which may hold "\\" on Linux) with another extension is that one file
-// beside the project. Nullopt when the name is absolute, climbs out of the
-// folder or reaches it through a link that leads elsewhere.
-std::optional<std::string> CompiledFilePath(const std::string& root, const std::string& name,
-                                            const std::string& project_stem) {
-  const std::size_t dot = project_stem.size();
-  if (name.size() > dot && name.compare(0, dot, project_stem) == 0 && name[dot] == '.' &&
-      name.find_first_of("\\/", dot) == std::string::npos)
-    return root + "/" + name;
-  if (name.empty() || name[0] == '\\' || name[0] == '/') return std::nullopt;
-  std::vector<std::string> parts;
-  std::string part;
-  for (std::size_t i = 0; i <= name.size(); ++i) {
-    if (i < name.size() && name[i] != '\\' && name[i] != '/') {
-      part += name[i];
-      continue;
-    }
-    if (part == "..") return std::nullopt;
-    if (!part.empty() && part != ".") parts.push_back(part);
-    part.clear();
-  }
-  if (parts.empty()) return std::nullopt;
-  std::string folder = root;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) folder += "/" + parts[i];
-  // A missing folder is left to the write, which then fails.
-  if (IsFolder(folder) && !RealPathInside(folder, root)) return std::nullopt;
-  return folder + "/" + parts.back();
-}
-
 // Reads and parses the project file. A folder (or device) reads as an empty
 // project, which would replace an earlier book with an empty one: only a
 // regular file is a project.
@@ -432,13 +401,7 @@ Status LoadProject(const std::string& project_path, HhpProject& project) {
   std::string text;
   if (!ReadWholeFile(project_path, text))
     return Status::Fail("cannot read the project file " + Printable(project_path));
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) {
-    // A project saved as UTF-8 by an editor: read it as the code page 936
-    // text the rest of the book expects, with the main program's name
-    // escapes for characters that code page 936 lacks, so no name is lost.
-    text = qm::TextFromNativeName(std::string_view(text).substr(3));
-  }
-  project = ParseProject(text);
+  project = qm::ParseProjectFile(text);
   return Status::Ok();
 }
 
@@ -446,23 +409,12 @@ Status LoadProject(const std::string& project_path, HhpProject& project) {
 // project file's own name with ".chm" when the project names none.
 Status ResolveOutputPath(const HhpProject& project, const std::string& root, const std::string& project_stem,
                          std::string& output) {
-  if (project.compiled_file.empty()) {
-    output = root + "/" + project_stem + ".chm";
-  } else {
-    // A name on disk may hold any bytes, so a book name without a GBK form
-    // is written under its exact UTF-8 (or raw) name.
-    if (HasForgedEscape(project.compiled_file))
-      return Status::Fail("the compiled file name \"" + Shown(project.compiled_file) +
-                          "\" holds a malformed name escape");
-    std::string name = NameFromProject(project.compiled_file);
-    if (name.size() >= 2 && name[1] == ':')
-      return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" is a Windows drive path");
-    std::optional<std::string> inside = CompiledFilePath(root, name, project_stem);
-    if (!inside)
-      return Status::Fail("the compiled file \"" + Shown(project.compiled_file) +
-                          "\" lies outside the project's folder");
-    output = *inside;
-  }
+  const qm::CompiledFile book = qm::CompiledFileOf(project, root, project_stem);
+  if (!book.error.empty()) return Status::Fail(book.error);
+  // A missing folder is left to the write, which then fails.
+  if (!book.folder.empty() && IsFolder(book.folder) && !RealPathInside(book.folder, root))
+    return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
+  output = book.path;
   if (output.empty() || output.back() == '/') return Status::Fail("the compiled file has no name");
   return Status::Ok();
 }
@@ -667,7 +619,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
   LzxSectionWriter& section = book.section();
   for (std::size_t i = 0; i < list.files().size(); ++i) {
     const BookFile f = list.files()[i];
-    sink(Severity::Progress, std::to_string(i) + " " + std::to_string(list.files().size()) + " " + f.name);
+    sink(Severity::Progress, qm::ProgressLine(i, list.files().size(), f.name));
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();

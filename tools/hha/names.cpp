@@ -6,17 +6,6 @@ namespace hha {
 
 std::string NameFromProject(std::string_view gbk) { return qm::NativeName(gbk); }
 
-bool HasForgedEscape(std::string_view gbk) {
-  // Escapes have even lengths and begin with 0xFF, so walking two-byte
-  // characters meets each escape at its start.
-  for (std::size_t i = 0; i < gbk.size(); i += qm::CharWidthAt(gbk, i)) {
-    if (static_cast<unsigned char>(gbk[i]) == 0xFF && i + 2 < gbk.size() &&
-        static_cast<unsigned char>(gbk[i + 1]) == 0xC0 && static_cast<unsigned char>(gbk[i + 2]) < 0x80)
-      return true;
-  }
-  return false;
-}
-
 bool IsValidUtf8(std::string_view s) {
   for (std::size_t i = 0; i < s.size();) {
     char32_t cp;
@@ -25,29 +14,6 @@ bool IsValidUtf8(std::string_view s) {
     i += n;
   }
   return true;
-}
-
-std::string Shown(std::string_view gbk) { return Printable(qm::NativeName(gbk)); }
-
-std::string Printable(std::string_view name) {
-  std::string out;
-  out.reserve(name.size());
-  for (std::size_t i = 0; i < name.size();) {
-    char32_t cp;
-    std::size_t n = qm::DecodeUtf8(name, i, &cp);
-    if (n == 0) {
-      static const char kHex[] = "0123456789ABCDEF";
-      auto b = static_cast<unsigned char>(name[i]);
-      out += "\\x";
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-      ++i;
-      continue;
-    }
-    out.append(name, i, n);
-    i += n;
-  }
-  return out;
 }
 
 namespace {

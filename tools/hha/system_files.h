@@ -8,9 +8,15 @@
 #include <vector>
 
 #include "byte_io.h"
-#include "project.h"
+#include "runtime/hhp_project.h"
 
 namespace hha {
+
+// The project as the main program reads it too.
+using qm::HhpProject;
+using qm::ParseProject;
+using qm::ParseWindowDefinition;
+using qm::WindowDefinition;
 
 /// What #SYSTEM records, as readers get it: file names as ReaderNames gives
 /// them (ASCII), texts (title, font, the compiled file's name) in the

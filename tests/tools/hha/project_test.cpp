@@ -3,8 +3,9 @@
 
 #include "book_fixture.h"
 #include "book_paths.h"
-#include "project.h"
+#include "runtime/hhp_project.h"
 #include "sitemap_links.h"
+#include "system_files.h"
 
 namespace {
 

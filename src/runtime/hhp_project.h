@@ -1,5 +1,6 @@
-// Reading an HTML Help Workshop project file (.hhp).
 #pragma once
+// Reading an HTML Help Workshop project file (.hhp): the one reading that
+// the compiler builds from and the window checks the compiler's work by.
 
 #include <array>
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hha {
+namespace qm {
 
 /// One definition of the [WINDOWS] section. Texts are code page 936 bytes
 /// exactly as written in the project.
@@ -55,7 +56,13 @@ struct HhpProject {
 /// built, become warnings.
 HhpProject ParseProject(std::string_view text);
 
+/// Parses the bytes of a project file as read from disk: a project saved as
+/// UTF-8 by an editor (it starts with a byte order mark) is first read as
+/// the code page 936 text the rest of the book expects, with the name
+/// escapes for characters that code page 936 lacks, so no name is lost.
+HhpProject ParseProjectFile(std::string_view bytes);
+
 /// Parses the value of one [WINDOWS] line (after "name=").
 WindowDefinition ParseWindowDefinition(std::string_view name, std::string_view value);
 
-}  // namespace hha
+}  // namespace qm

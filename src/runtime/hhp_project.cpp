@@ -1,10 +1,11 @@
-#include "project.h"
+#include "runtime/hhp_project.h"
 
 #include <cstdlib>
 
-#include "names.h"
+#include "runtime/compiler_contract.h"
+#include "runtime/encoding.h"
 
-namespace hha {
+namespace qm {
 namespace {
 
 std::string_view Trim(std::string_view s) {
@@ -270,4 +271,9 @@ HhpProject ParseProject(std::string_view text) {
   return p;
 }
 
-}  // namespace hha
+HhpProject ParseProjectFile(std::string_view bytes) {
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return ParseProject(TextFromNativeName(bytes.substr(3)));
+  return ParseProject(bytes);
+}
+
+}  // namespace qm
