@@ -6,7 +6,7 @@
 
 #include "convert/chapter_numbers.h"
 #include "core/chapter_rule_text.h"
-#include "core/code_page_936.h"
+#include "core/gbk_table.h"
 #include "runtime/encoding.h"
 
 namespace qm {

@@ -20,7 +20,7 @@ namespace qm {
 ByteSet Utf8ToUtf16(const ByteSet& data);
 
 /// What Utf16ToGbkText does with what code page 936 cannot hold.
-enum class Cp936Unmapped {
+enum class GbkUnmapped {
   // The re-encoding tool's rule: a character without a form becomes "?",
   // and the text ends before the first U+0000.
   kQuestionMark,
@@ -35,10 +35,10 @@ enum class Cp936Unmapped {
 /// without a code page 936 form becomes "?" (a surrogate pair or a lone
 /// surrogate gives one "?"). A base letter followed by combining marks is
 /// written as the precomposed letter where code page 936 has one
-/// (ComposeForCp936); otherwise each character is converted on its own.
+/// (ComposeForGbk); otherwise each character is converted on its own.
 /// `unmapped` kCharacterReference changes the "?" and the U+0000 rule as
 /// that value says.
-Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped = Cp936Unmapped::kQuestionMark);
+Text Utf16ToGbkText(const ByteSet& utf16, GbkUnmapped unmapped = GbkUnmapped::kQuestionMark);
 
 /// Utf16ToGbkText of Utf8ToUtf16 of `data`, with one difference: a UTF-8
 /// byte-order mark at the very start is dropped, since it has no code page

@@ -17,16 +17,6 @@ bool HasForgedEscape(std::string_view gbk) {
   return false;
 }
 
-bool IsValidUtf8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    char32_t cp;
-    std::size_t n = qm::DecodeUtf8(s, i, &cp);
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
-
 std::string Shown(std::string_view gbk) { return Printable(qm::NativeName(gbk)); }
 
 std::string Printable(std::string_view name) {
@@ -89,7 +79,7 @@ std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool w
   // or fragment.
   const std::string_view encoded = whole_name ? "%\"?#" : "%\"";
   if (qm::HasNameEscape(value)) native = qm::NativeName(value);
-  if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
+  if (!native.empty() && !qm::IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
   else if (!native.empty() || (names_stored_file && value.find_first_of(encoded) != std::string::npos))
     value = WithPercentEncodedEscapes(value, encoded);
   for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))

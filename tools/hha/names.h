@@ -20,9 +20,6 @@ std::string NameFromProject(std::string_view gbk);
 /// turn bytes inside an escape into a "\" or "/" that splits the name.
 bool HasForgedEscape(std::string_view gbk);
 
-/// True when every byte of `s` belongs to a well-formed UTF-8 sequence.
-bool IsValidUtf8(std::string_view s);
-
 /// Bytes for a message (a disk path, a converted name): every byte that is
 /// not part of valid UTF-8 written as "\xNN", so the message stays text.
 std::string Printable(std::string_view bytes);
