@@ -26,9 +26,9 @@ TEST(DecodeUtf8, RejectsOverlongSurrogateAndTruncatedSequences) {
 // length, so that well-formed, overlong, surrogate and cut-short sequences
 // all occur often.
 std::string RandomBytes(std::mt19937& rng) {
-  static constexpr unsigned char kEdges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1,
-                                             0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF3,
-                                             0xF4, 0xF5, 0xF8, 0xFE, 0xFF};
+  static constexpr unsigned char kEdges[] = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
+                                             0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE,
+                                             0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xF8, 0xFE, 0xFF};
   std::string s;
   const int pieces = static_cast<int>(rng() % 12);
   for (int k = 0; k < pieces; ++k) {
@@ -72,7 +72,8 @@ TEST(DecodeUtf8, AgreesWithTheSystemConverter) {
     ASSERT_EQ(to_utf32.Run(s, &units), i) << testing::PrintToString(s);
     ASSERT_EQ(units.size(), 4 * decoded.size());
     for (std::size_t k = 0; k < decoded.size(); ++k) {
-      const char32_t unit = static_cast<unsigned char>(units[4 * k]) | static_cast<unsigned char>(units[4 * k + 1]) << 8 |
+      const char32_t unit = static_cast<unsigned char>(units[4 * k]) |
+                            static_cast<unsigned char>(units[4 * k + 1]) << 8 |
                             static_cast<unsigned char>(units[4 * k + 2]) << 16;
       ASSERT_EQ(unit, decoded[k]) << testing::PrintToString(s);
     }
