@@ -90,7 +90,7 @@ const std::uint16_t* GbkTable() {
   return table.get();
 }
 
-const char16_t* GbkToUtf16Table() {
+const char16_t* Utf16FromGbkTable() {
   static const std::unique_ptr<char16_t[]> table = [] {
     auto t = std::make_unique<char16_t[]>(0x10000);
     for (unsigned c = 0; c < 0x10000; ++c) t[c] = c < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
@@ -104,8 +104,8 @@ const char16_t* GbkToUtf16Table() {
   return table.get();
 }
 
-void AppendGbkAsUtf16(std::string_view gbk, std::u16string* out) {
-  const char16_t* table = GbkToUtf16Table();
+void AppendUtf16FromGbk(std::string_view gbk, std::u16string* out) {
+  const char16_t* table = Utf16FromGbkTable();
   const std::size_t size = gbk.size();
   for (std::size_t i = 0; i < size; ++i) {
     auto b = static_cast<unsigned char>(gbk[i]);

@@ -33,11 +33,11 @@ char16_t ComposeForGbk(char16_t base, char16_t mark);
 /// The other way: a table of 65,536 entries indexed by a code page 936
 /// character (a byte below 0x80, or lead * 256 + trail) giving its UTF-16
 /// code unit, U+FFFD where GbkTable gives no character that code.
-const char16_t* GbkToUtf16Table();
+const char16_t* Utf16FromGbkTable();
 
 /// Appends the UTF-16 form of the code page 936 text `gbk` to `out`, one
 /// code unit per character; a lead byte without its trail byte and a byte of
 /// 0x80 or 0xFF on its own become U+FFFD.
-void AppendGbkAsUtf16(std::string_view gbk, std::u16string* out);
+void AppendUtf16FromGbk(std::string_view gbk, std::u16string* out);
 
 }  // namespace qm

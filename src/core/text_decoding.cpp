@@ -82,8 +82,8 @@ std::string_view TextDecoder::Convert(std::string_view data, bool last, std::str
     }
   }
   std::string_view now = data.substr(0, cut);
-  if (utf16) *buffer = Utf16ToGbkText(Utf16Units(now, big_endian), GbkUnmapped::kCharacterReference);
-  else *buffer = Utf8ToGbkPageText(now);
+  if (utf16) *buffer = GbkTextFromUtf16(Utf16Units(now, big_endian), GbkUnmapped::kCharacterReference);
+  else *buffer = GbkPageTextFromUtf8(now);
   held_.assign(data.substr(cut));
   return *buffer;
 }

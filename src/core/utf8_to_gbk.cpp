@@ -85,9 +85,9 @@ inline void PutGbk(char*& out, std::uint16_t code) {
 
 }  // namespace
 
-ByteSet Utf8ToUtf16(const ByteSet& data) { return DecodeToUtf16(data.View()); }
+ByteSet Utf16FromUtf8(const ByteSet& data) { return DecodeToUtf16(data.View()); }
 
-Text Utf16ToGbkText(const ByteSet& utf16, GbkUnmapped unmapped) {
+Text GbkTextFromUtf16(const ByteSet& utf16, GbkUnmapped unmapped) {
   const std::uint16_t* table = GbkTable();
   const bool references = unmapped == GbkUnmapped::kCharacterReference;
   std::string_view w = utf16.View();
@@ -153,7 +153,7 @@ namespace {
 constexpr std::size_t kLookahead = 16;
 
 // One pass from UTF-8 to code page 936, with the same results as
-// Utf16ToGbkText(Utf8ToUtf16(data)): a character above U+FFFF (a surrogate
+// GbkTextFromUtf16(Utf16FromUtf8(data)): a character above U+FFFF (a surrogate
 // pair) as one "?", the end at the first U+0000, and a combining mark
 // folded into the character before it where code page 936 has the
 // composed letter. The marks U+0300 to U+036F take two bytes in UTF-8, the
@@ -162,7 +162,7 @@ constexpr std::size_t kLookahead = 16;
 // and writes their bytes at `o`, never more than it reads (a character of
 // one byte stays one byte, longer ones become two bytes at most). Returns
 // where it stopped; `ended` becomes true at a U+0000.
-std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_t limit, char*& o, bool& ended) {
+std::size_t ConvertGbkFromUtf8(const unsigned char* p, std::size_t len, std::size_t limit, char*& o, bool& ended) {
   const std::uint16_t* table = GbkTable();
   auto mark_may_follow = [p, len](std::size_t i) { return i < len && (p[i] == 0xCC || p[i] == 0xCD); };
   std::size_t i = 0;
@@ -212,29 +212,29 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-Text Utf8ToGbkText(const ByteSet& data) {
+Text GbkTextFromUtf8(const ByteSet& data) {
   std::string_view s = data.View();
   if (s.starts_with(kByteOrderMark)) s.remove_prefix(kByteOrderMark.size());
   Text out(s.size(), '\0');
   char* o = out.data();
   bool ended = false;
-  ConvertUtf8ToGbk(reinterpret_cast<const unsigned char*>(s.data()), s.size(), s.size(), o, ended);
+  ConvertGbkFromUtf8(reinterpret_cast<const unsigned char*>(s.data()), s.size(), s.size(), o, ended);
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
-void Utf8ToGbkPieces::Add(std::string_view piece, Text* out) {
+void GbkTextFromUtf8Pieces::Add(std::string_view piece, Text* out) {
   if (ended_) return;
   held_.append(piece);
   Convert(held_.size() > kLookahead ? held_.size() - kLookahead : 0, false, out);
 }
 
-void Utf8ToGbkPieces::Finish(Text* out) {
+void GbkTextFromUtf8Pieces::Finish(Text* out) {
   if (!ended_) Convert(held_.size(), true, out);
   held_.clear();
 }
 
-void Utf8ToGbkPieces::Convert(std::size_t limit, bool finishing, Text* out) {
+void GbkTextFromUtf8Pieces::Convert(std::size_t limit, bool finishing, Text* out) {
   std::size_t start = 0;
   if (!begun_) {
     // The byte-order mark is looked for once the first three bytes are in.
@@ -249,14 +249,14 @@ void Utf8ToGbkPieces::Convert(std::size_t limit, bool finishing, Text* out) {
   std::size_t used = out->size();
   out->resize(used + held_.size() - start);
   char* o = out->data() + used;
-  std::size_t done = start + ConvertUtf8ToGbk(reinterpret_cast<const unsigned char*>(held_.data()) + start,
-                                              held_.size() - start, limit - start, o, ended_);
+  std::size_t done = start + ConvertGbkFromUtf8(reinterpret_cast<const unsigned char*>(held_.data()) + start,
+                                                held_.size() - start, limit - start, o, ended_);
   out->resize(static_cast<std::size_t>(o - out->data()));
   held_.erase(0, ended_ ? held_.size() : done);
 }
 
-Text Utf8ToGbkPageText(std::string_view data) {
-  return Utf16ToGbkText(DecodeToUtf16(data), GbkUnmapped::kCharacterReference);
+Text GbkPageTextFromUtf8(std::string_view data) {
+  return GbkTextFromUtf16(DecodeToUtf16(data), GbkUnmapped::kCharacterReference);
 }
 
 }  // namespace qm

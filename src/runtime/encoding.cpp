@@ -25,7 +25,7 @@ std::size_t GbkCharLength(std::string_view s, std::size_t i) {
 // no GBK form that keeps the two-byte character rule.
 bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string* out) {
   std::string tmp;
-  if (Utf8ToGbkConverter().Run(utf8.substr(i, n), &tmp) != n || tmp.empty()) return false;
+  if (GbkFromUtf8Converter().Run(utf8.substr(i, n), &tmp) != n || tmp.empty()) return false;
   // A one-byte form above 0x7F (the euro sign, 0x80) would be read as the
   // lead byte of a two-byte character and swallow the byte after it.
   if (tmp.size() == 1 && static_cast<unsigned char>(tmp[0]) >= 0x80) return false;
@@ -78,7 +78,7 @@ Text GbkFromUtf8Replacing(std::string_view utf8, Replace replace) {
   out.reserve(utf8.size());
   std::size_t i = 0;
   while (i < utf8.size()) {
-    std::size_t used = Utf8ToGbkConverter().Run(utf8.substr(i), &out);
+    std::size_t used = GbkFromUtf8Converter().Run(utf8.substr(i), &out);
     i += used;
     if (i >= utf8.size()) break;
     char32_t cp;
@@ -148,7 +148,7 @@ std::string Utf8FromGbk(std::string_view gbk) {
   out.reserve(gbk.size() * 3 / 2);
   std::size_t i = 0;
   while (i < gbk.size()) {
-    std::size_t used = GbkToUtf8Converter().Run(gbk.substr(i), &out);
+    std::size_t used = Utf8FromGbkConverter().Run(gbk.substr(i), &out);
     i += used;
     if (i >= gbk.size()) break;
     out.append("\xEF\xBF\xBD");
@@ -248,7 +248,7 @@ std::string NativeName(std::string_view path) {
       [&](std::string_view part) {
         std::size_t k = 0;
         while (k < part.size()) {
-          k += GbkToUtf8Converter().Run(part.substr(k), &out);
+          k += Utf8FromGbkConverter().Run(part.substr(k), &out);
           if (k >= part.size()) break;
           // A byte that is not GBK passes through unchanged.
           out.push_back(part[k]);
@@ -272,7 +272,7 @@ bool HasNameEscape(std::string_view text) {
 std::string BookNameOfNativeName(std::string_view native) {
   if (IsValidUtf8(native)) return std::string(native);
   std::string out;
-  if (GbkToUtf8Converter().Run(native, &out) != native.size()) return {};
+  if (Utf8FromGbkConverter().Run(native, &out) != native.size()) return {};
   return out;
 }
 

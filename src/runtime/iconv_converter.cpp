@@ -37,12 +37,12 @@ std::size_t IconvConverter::Run(std::string_view in, std::string* out) {
   return in.size() - src_left;
 }
 
-IconvConverter& Utf8ToGbkConverter() {
+IconvConverter& GbkFromUtf8Converter() {
   thread_local IconvConverter c("CP936", "UTF-8");
   return c;
 }
 
-IconvConverter& GbkToUtf8Converter() {
+IconvConverter& Utf8FromGbkConverter() {
   thread_local IconvConverter c("UTF-8", "CP936");
   return c;
 }

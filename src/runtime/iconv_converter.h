@@ -30,9 +30,9 @@ class IconvConverter {
 };
 
 /// UTF-8 to code page 936, one descriptor per thread.
-IconvConverter& Utf8ToGbkConverter();
+IconvConverter& GbkFromUtf8Converter();
 
 /// Code page 936 to UTF-8, one descriptor per thread.
-IconvConverter& GbkToUtf8Converter();
+IconvConverter& Utf8FromGbkConverter();
 
 }  // namespace qm
