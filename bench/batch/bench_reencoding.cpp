@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     names.push_back(name);
     std::string page = ChinesePageUtf8(page_size, rng);
     megabytes += page.size() / 1e6;
-    result_sizes.emplace_back(name, Utf8ToGbkText(ByteSet(page)).size());
+    result_sizes.emplace_back(name, GbkTextFromUtf8(ByteSet(page)).size());
     if (!WriteWhole(site + "/" + name, page)) return 1;
   }
   WarmUp(site);

@@ -29,7 +29,7 @@ enum class PageOutcome { kConverted, kUnreadable, kUnwritten };
 PageOutcome ReencodePage(FileSystem& fs, const Text& page, const Text& result, std::string& piece, Text& out) {
   out.clear();
   if (!fs.ReadPart(page, 0, kFirstPieceSize, &piece)) return PageOutcome::kUnreadable;
-  Utf8ToGbkPieces converter;
+  GbkTextFromUtf8Pieces converter;
   converter.Add(piece, &out);
   if (piece.size() < kFirstPieceSize) {
     converter.Finish(&out);

@@ -27,7 +27,7 @@ struct ReencodingSummary {
 };
 
 /// Converts every file directly in `folder` whose name matches "*" +
-/// `suffix` (Windows wildcard rules) with Utf8ToGbkText and writes the result
+/// `suffix` (Windows wildcard rules) with GbkTextFromUtf8 and writes the result
 /// under the same name into the sub-folder 处理后 (created when missing).
 /// The pages themselves stay as they are. A page is read and converted in
 /// pieces, so that even a very large one takes little memory. A result

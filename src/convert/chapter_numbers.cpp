@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "core/code_page_936.h"
+#include "core/gbk_table.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -132,7 +132,7 @@ Piece PieceAt(std::string_view s, std::size_t i) {
   if (NumberAt(s, i, &run)) return {true, run.value, run.length};
   unsigned code = CodeAt(s, i);
   std::size_t length = code < 0x100 ? 1 : 2;
-  char16_t unit = code < 0x80 ? static_cast<char16_t>(code) : Cp936ToUtf16Table()[code];
+  char16_t unit = code < 0x80 ? static_cast<char16_t>(code) : Utf16FromGbkTable()[code];
   if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
   return {false, unit, length};
 }

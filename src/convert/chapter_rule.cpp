@@ -6,7 +6,7 @@
 
 #include "convert/chapter_numbers.h"
 #include "core/chapter_rule_text.h"
-#include "core/code_page_936.h"
+#include "core/gbk_table.h"
 #include "runtime/encoding.h"
 
 namespace qm {
@@ -33,7 +33,7 @@ bool ChapterRule::Compile(const Text& pattern, Text* error) {
     return false;
   }
   std::u16string wide;
-  AppendGbkAsUtf16(pattern, &wide);
+  AppendUtf16FromGbk(pattern, &wide);
   UParseError where{};
   UErrorCode status = U_ZERO_ERROR;
   regex_ = uregex_open(wide.data(), static_cast<int32_t>(wide.size()), 0, &where, &status);
@@ -50,7 +50,7 @@ bool ChapterRule::Compile(const Text& pattern, Text* error) {
 bool ChapterRule::Matches(std::string_view line) {
   if (!regex_) return false;
   line_.clear();
-  AppendGbkAsUtf16(line, &line_);
+  AppendUtf16FromGbk(line, &line_);
   UErrorCode status = U_ZERO_ERROR;
   uregex_setText(regex_, line_.data(), static_cast<int32_t>(line_.size()), &status);
   return uregex_find(regex_, 0, &status) && U_SUCCESS(status);

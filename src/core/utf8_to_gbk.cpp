@@ -5,8 +5,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "core/code_page_936.h"
+#include "core/gbk_table.h"
 #include "runtime/encoding.h"
+#include "runtime/utf8.h"
 
 namespace qm {
 namespace {
@@ -25,48 +26,9 @@ inline char16_t UnitAt(std::string_view w, std::size_t k) {
 // Decodes the sequence at p[i] and moves i past it. Each maximal part of an
 // ill-formed sequence counts as one U+FFFD.
 [[gnu::always_inline]] inline char32_t DecodeOne(const unsigned char* p, std::size_t len, std::size_t& i) {
-  unsigned char b = p[i];
-  if (b < 0x80) {
-    ++i;
-    return b;
-  }
-  // The common case of a page in Chinese: a complete three-byte sequence
-  // whose lead byte allows any continuation bytes.
-  if (b >= 0xE1 && b != 0xED && b <= 0xEF && i + 2 < len && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
-    char32_t cp = (b & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F);
-    i += 3;
-    return cp;
-  }
-  // Length of the sequence and the allowed range of its second byte
-  // (which excludes overlong forms, surrogates and values past U+10FFFF).
-  std::size_t n;
-  unsigned char lo = 0x80, hi = 0xBF;
-  if (b >= 0xC2 && b <= 0xDF) {
-    n = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    n = 3;
-    if (b == 0xE0) lo = 0xA0;
-    if (b == 0xED) hi = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    n = 4;
-    if (b == 0xF0) lo = 0x90;
-    if (b == 0xF4) hi = 0x8F;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  char32_t cp = b & (0x7F >> n);
-  std::size_t k = 1;
-  if (i + 1 < len && p[i + 1] >= lo && p[i + 1] <= hi) {
-    cp = cp << 6 | (p[i + 1] & 0x3F);
-    k = 2;
-    while (k < n && i + k < len && (p[i + k] & 0xC0) == 0x80) {
-      cp = cp << 6 | (p[i + k] & 0x3F);
-      ++k;
-    }
-  }
-  i += k;
-  return k < n ? kReplacement : cp;
+  const Utf8Sequence seq = Utf8SequenceAt(p, len, i);
+  i += seq.length;
+  return seq.cp;
 }
 
 // Whether the eight bytes at p are ASCII and none of them is zero.
@@ -109,11 +71,11 @@ ByteSet DecodeToUtf16(std::string_view s) {
 
 inline bool IsCombiningMark(char16_t u) { return u >= 0x0300 && u <= 0x036F; }
 
-// Writes a character's code page 936 bytes (a Cp936Table entry), or "?".
-inline void PutCp936(char*& out, std::uint16_t code) {
+// Writes a character's code page 936 bytes (a GbkTable entry), or "?".
+inline void PutGbk(char*& out, std::uint16_t code) {
   if (code < 0x100) {
     *out++ = static_cast<char>(code);
-  } else if (code != kNoCp936Form) {
+  } else if (code != kNoGbkForm) {
     *out++ = static_cast<char>(code >> 8);
     *out++ = static_cast<char>(code & 0xFF);
   } else {
@@ -123,11 +85,11 @@ inline void PutCp936(char*& out, std::uint16_t code) {
 
 }  // namespace
 
-ByteSet Utf8ToUtf16(const ByteSet& data) { return DecodeToUtf16(data.View()); }
+ByteSet Utf16FromUtf8(const ByteSet& data) { return DecodeToUtf16(data.View()); }
 
-Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped) {
-  const std::uint16_t* table = Cp936Table();
-  const bool references = unmapped == Cp936Unmapped::kCharacterReference;
+Text GbkTextFromUtf16(const ByteSet& utf16, GbkUnmapped unmapped) {
+  const std::uint16_t* table = GbkTable();
+  const bool references = unmapped == GbkUnmapped::kCharacterReference;
   std::string_view w = utf16.View();
   std::size_t n = w.size() / 2;
   Text out(2 * n, '\0');  // at most two bytes per code unit, but for references
@@ -164,17 +126,17 @@ Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped) {
       continue;
     }
     while (IsCombiningMark(next)) {
-      char16_t composed = ComposeForCp936(u, next);
+      char16_t composed = ComposeForGbk(u, next);
       if (!composed) break;
       u = composed;
       ++k;
       next = k + 1 < n ? UnitAt(w, k + 1) : 0;
     }
     std::uint16_t code = table[u];
-    if (code == kNoCp936Form && references) {
+    if (code == kNoGbkForm && references) {
       put_reference(u);
     } else {
-      PutCp936(o, code);
+      PutGbk(o, code);
     }
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
@@ -191,7 +153,7 @@ namespace {
 constexpr std::size_t kLookahead = 16;
 
 // One pass from UTF-8 to code page 936, with the same results as
-// Utf16ToGbkText(Utf8ToUtf16(data)): a character above U+FFFF (a surrogate
+// GbkTextFromUtf16(Utf16FromUtf8(data)): a character above U+FFFF (a surrogate
 // pair) as one "?", the end at the first U+0000, and a combining mark
 // folded into the character before it where code page 936 has the
 // composed letter. The marks U+0300 to U+036F take two bytes in UTF-8, the
@@ -200,8 +162,8 @@ constexpr std::size_t kLookahead = 16;
 // and writes their bytes at `o`, never more than it reads (a character of
 // one byte stays one byte, longer ones become two bytes at most). Returns
 // where it stopped; `ended` becomes true at a U+0000.
-std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_t limit, char*& o, bool& ended) {
-  const std::uint16_t* table = Cp936Table();
+std::size_t ConvertGbkFromUtf8(const unsigned char* p, std::size_t len, std::size_t limit, char*& o, bool& ended) {
+  const std::uint16_t* table = GbkTable();
   auto mark_may_follow = [p, len](std::size_t i) { return i < len && (p[i] == 0xCC || p[i] == 0xCD); };
   std::size_t i = 0;
   while (i < limit) {
@@ -216,7 +178,7 @@ std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_
     while (i < limit && i + 2 < len && p[i] >= 0xE1 && p[i] <= 0xEF && p[i] != 0xED && (p[i + 1] & 0xC0) == 0x80 &&
            (p[i + 2] & 0xC0) == 0x80) {
       std::uint16_t code = table[(p[i] & 0x0F) << 12 | (p[i + 1] & 0x3F) << 6 | (p[i + 2] & 0x3F)];
-      if (code < 0x100 || code == kNoCp936Form) break;
+      if (code < 0x100 || code == kNoGbkForm) break;
       o[0] = static_cast<char>(code >> 8);
       o[1] = static_cast<char>(code & 0xFF);
       o += 2;
@@ -236,12 +198,12 @@ std::size_t ConvertUtf8ToGbk(const unsigned char* p, std::size_t len, std::size_
       std::size_t after = i;
       char32_t mark = DecodeOne(p, len, after);
       if (!IsCombiningMark(static_cast<char16_t>(mark)) || mark >= 0x10000) break;
-      char16_t composed = ComposeForCp936(static_cast<char16_t>(cp), static_cast<char16_t>(mark));
+      char16_t composed = ComposeForGbk(static_cast<char16_t>(cp), static_cast<char16_t>(mark));
       if (!composed) break;
       cp = composed;
       i = after;
     }
-    PutCp936(o, table[cp]);
+    PutGbk(o, table[cp]);
   }
   return i;
 }
@@ -250,29 +212,29 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-Text Utf8ToGbkText(const ByteSet& data) {
+Text GbkTextFromUtf8(const ByteSet& data) {
   std::string_view s = data.View();
   if (s.starts_with(kByteOrderMark)) s.remove_prefix(kByteOrderMark.size());
   Text out(s.size(), '\0');
   char* o = out.data();
   bool ended = false;
-  ConvertUtf8ToGbk(reinterpret_cast<const unsigned char*>(s.data()), s.size(), s.size(), o, ended);
+  ConvertGbkFromUtf8(reinterpret_cast<const unsigned char*>(s.data()), s.size(), s.size(), o, ended);
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
-void Utf8ToGbkPieces::Add(std::string_view piece, Text* out) {
+void GbkTextFromUtf8Pieces::Add(std::string_view piece, Text* out) {
   if (ended_) return;
   held_.append(piece);
   Convert(held_.size() > kLookahead ? held_.size() - kLookahead : 0, false, out);
 }
 
-void Utf8ToGbkPieces::Finish(Text* out) {
+void GbkTextFromUtf8Pieces::Finish(Text* out) {
   if (!ended_) Convert(held_.size(), true, out);
   held_.clear();
 }
 
-void Utf8ToGbkPieces::Convert(std::size_t limit, bool finishing, Text* out) {
+void GbkTextFromUtf8Pieces::Convert(std::size_t limit, bool finishing, Text* out) {
   std::size_t start = 0;
   if (!begun_) {
     // The byte-order mark is looked for once the first three bytes are in.
@@ -287,14 +249,14 @@ void Utf8ToGbkPieces::Convert(std::size_t limit, bool finishing, Text* out) {
   std::size_t used = out->size();
   out->resize(used + held_.size() - start);
   char* o = out->data() + used;
-  std::size_t done = start + ConvertUtf8ToGbk(reinterpret_cast<const unsigned char*>(held_.data()) + start,
-                                              held_.size() - start, limit - start, o, ended_);
+  std::size_t done = start + ConvertGbkFromUtf8(reinterpret_cast<const unsigned char*>(held_.data()) + start,
+                                                held_.size() - start, limit - start, o, ended_);
   out->resize(static_cast<std::size_t>(o - out->data()));
   held_.erase(0, ended_ ? held_.size() : done);
 }
 
-Text Utf8ToGbkPageText(std::string_view data) {
-  return Utf16ToGbkText(DecodeToUtf16(data), Cp936Unmapped::kCharacterReference);
+Text GbkPageTextFromUtf8(std::string_view data) {
+  return GbkTextFromUtf16(DecodeToUtf16(data), GbkUnmapped::kCharacterReference);
 }
 
 }  // namespace qm

@@ -17,10 +17,10 @@ namespace qm {
 /// short, an overlong form, an encoded surrogate or a value above U+10FFFF)
 /// becomes one U+FFFD. Characters above U+FFFF become surrogate pairs. A
 /// byte-order mark is kept as U+FEFF. Empty input gives the empty byte set.
-ByteSet Utf8ToUtf16(const ByteSet& data);
+ByteSet Utf16FromUtf8(const ByteSet& data);
 
-/// What Utf16ToGbkText does with what code page 936 cannot hold.
-enum class Cp936Unmapped {
+/// What GbkTextFromUtf16 does with what code page 936 cannot hold.
+enum class GbkUnmapped {
   // The re-encoding tool's rule: a character without a form becomes "?",
   // and the text ends before the first U+0000.
   kQuestionMark,
@@ -35,22 +35,22 @@ enum class Cp936Unmapped {
 /// without a code page 936 form becomes "?" (a surrogate pair or a lone
 /// surrogate gives one "?"). A base letter followed by combining marks is
 /// written as the precomposed letter where code page 936 has one
-/// (ComposeForCp936); otherwise each character is converted on its own.
+/// (ComposeForGbk); otherwise each character is converted on its own.
 /// `unmapped` kCharacterReference changes the "?" and the U+0000 rule as
 /// that value says.
-Text Utf16ToGbkText(const ByteSet& utf16, Cp936Unmapped unmapped = Cp936Unmapped::kQuestionMark);
+Text GbkTextFromUtf16(const ByteSet& utf16, GbkUnmapped unmapped = GbkUnmapped::kQuestionMark);
 
-/// Utf16ToGbkText of Utf8ToUtf16 of `data`, with one difference: a UTF-8
+/// GbkTextFromUtf16 of Utf16FromUtf8 of `data`, with one difference: a UTF-8
 /// byte-order mark at the very start is dropped, since it has no code page
 /// 936 form and would put a "?" at the top of the page.
-Text Utf8ToGbkText(const ByteSet& data);
+Text GbkTextFromUtf8(const ByteSet& data);
 
-/// Utf8ToGbkText for a text that arrives in pieces, for files too large to
+/// GbkTextFromUtf8 for a text that arrives in pieces, for files too large to
 /// hold whole: what Add gives for each piece and Finish at the end, joined,
-/// is Utf8ToGbkText of the pieces joined. A piece may end anywhere, inside
+/// is GbkTextFromUtf8 of the pieces joined. A piece may end anywhere, inside
 /// a character too; the last few bytes of each piece, whose conversion
 /// depends on what follows them, are held back for the next one.
-class Utf8ToGbkPieces {
+class GbkTextFromUtf8Pieces {
  public:
   /// Converts `piece`, after what was held back, and appends the result to
   /// `out`. Adds nothing once the text has ended.
@@ -68,7 +68,7 @@ class Utf8ToGbkPieces {
 };
 
 /// UTF-8 (without a byte-order mark) to code page 936 for a page:
-/// Utf16ToGbkText of Utf8ToUtf16 with kCharacterReference.
-Text Utf8ToGbkPageText(std::string_view data);
+/// GbkTextFromUtf16 of Utf16FromUtf8 with kCharacterReference.
+Text GbkPageTextFromUtf8(std::string_view data);
 
 }  // namespace qm

@@ -1,56 +1,13 @@
 #include "runtime/encoding.h"
 
-#include <iconv.h>
+#include "runtime/iconv_converter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <string>
 #include <utility>
 
 namespace qm {
 namespace {
-
-// One cached conversion descriptor per direction and thread.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts `in` completely; stops at the first invalid or unconvertible
-  // input and returns how many input bytes were consumed.
-  std::size_t Run(std::string_view in, std::string* out) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return 0;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* src = const_cast<char*>(in.data());
-    std::size_t src_left = in.size();
-    char buf[4096];
-    while (src_left > 0) {
-      char* dst = buf;
-      std::size_t dst_left = sizeof buf;
-      std::size_t r = iconv(cd_, &src, &src_left, &dst, &dst_left);
-      out->append(buf, static_cast<std::size_t>(dst - buf));
-      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) break;
-    }
-    return in.size() - src_left;
-  }
-
- private:
-  iconv_t cd_;
-};
-
-Converter& ToGbk() {
-  thread_local Converter c("CP936", "UTF-8");
-  return c;
-}
-Converter& FromGbk() {
-  thread_local Converter c("UTF-8", "CP936");
-  return c;
-}
 
 // Length of the GBK character at i, or 0 when the bytes there are no valid
 // GBK character.
@@ -68,7 +25,7 @@ std::size_t GbkCharLength(std::string_view s, std::size_t i) {
 // no GBK form that keeps the two-byte character rule.
 bool CharToGbk(std::string_view utf8, std::size_t i, std::size_t n, std::string* out) {
   std::string tmp;
-  if (ToGbk().Run(utf8.substr(i, n), &tmp) != n || tmp.empty()) return false;
+  if (GbkFromUtf8Converter().Run(utf8.substr(i, n), &tmp) != n || tmp.empty()) return false;
   // A one-byte form above 0x7F (the euro sign, 0x80) would be read as the
   // lead byte of a two-byte character and swallow the byte after it.
   if (tmp.size() == 1 && static_cast<unsigned char>(tmp[0]) >= 0x80) return false;
@@ -111,56 +68,6 @@ std::size_t NameEscapeAt(std::string_view path, std::size_t i, std::string_view*
   return std::min(1 + n + (n % 2 == 0 ? 1 : 0), path.size() - i);
 }
 
-std::string Utf8OfCodePoint(char32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (cp >> 18));
-    s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
-}
-
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp) {
-  auto b = static_cast<unsigned char>(s[i]);
-  std::size_t n;
-  char32_t c;
-  if (b < 0x80) {
-    *cp = b;
-    return 1;
-  } else if (b >= 0xC2 && b <= 0xDF) {
-    n = 2;
-    c = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    n = 3;
-    c = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    n = 4;
-    c = b & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    auto t = static_cast<unsigned char>(s[i + k]);
-    if ((t & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (t & 0x3F);
-  }
-  if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  *cp = c;
-  return n;
-}
-
 namespace {
 
 // UTF-8 to code page 936; each character that has no form (or byte that is
@@ -171,7 +78,7 @@ Text GbkFromUtf8Replacing(std::string_view utf8, Replace replace) {
   out.reserve(utf8.size());
   std::size_t i = 0;
   while (i < utf8.size()) {
-    std::size_t used = ToGbk().Run(utf8.substr(i), &out);
+    std::size_t used = GbkFromUtf8Converter().Run(utf8.substr(i), &out);
     i += used;
     if (i >= utf8.size()) break;
     char32_t cp;
@@ -193,7 +100,7 @@ Text GbkFromUtf8WithReferences(std::string_view utf8) {
 }
 
 std::optional<std::string> Utf8FromCharset(std::string_view bytes, const std::string& charset) {
-  Converter from("UTF-8", charset.c_str());
+  IconvConverter from("UTF-8", charset.c_str());
   if (!from.valid()) return std::nullopt;
   std::string out;
   out.reserve(bytes.size() * 3 / 2);
@@ -207,7 +114,7 @@ std::optional<std::string> Utf8FromCharset(std::string_view bytes, const std::st
   return out;
 }
 
-bool IsCp936Text(std::string_view text) {
+bool IsGbkText(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     std::size_t n = GbkCharLength(text, i);
     if (n == 0) return false;
@@ -241,7 +148,7 @@ std::string Utf8FromGbk(std::string_view gbk) {
   out.reserve(gbk.size() * 3 / 2);
   std::size_t i = 0;
   while (i < gbk.size()) {
-    std::size_t used = FromGbk().Run(gbk.substr(i), &out);
+    std::size_t used = Utf8FromGbkConverter().Run(gbk.substr(i), &out);
     i += used;
     if (i >= gbk.size()) break;
     out.append("\xEF\xBF\xBD");
@@ -341,7 +248,7 @@ std::string NativeName(std::string_view path) {
       [&](std::string_view part) {
         std::size_t k = 0;
         while (k < part.size()) {
-          k += FromGbk().Run(part.substr(k), &out);
+          k += Utf8FromGbkConverter().Run(part.substr(k), &out);
           if (k >= part.size()) break;
           // A byte that is not GBK passes through unchanged.
           out.push_back(part[k]);
@@ -363,16 +270,9 @@ bool HasNameEscape(std::string_view text) {
 }
 
 std::string BookNameOfNativeName(std::string_view native) {
-  bool utf8 = true;
-  for (std::size_t i = 0; i < native.size() && utf8;) {
-    char32_t cp;
-    std::size_t n = DecodeUtf8(native, i, &cp);
-    utf8 = n != 0;
-    i += n;
-  }
-  if (utf8) return std::string(native);
+  if (IsValidUtf8(native)) return std::string(native);
   std::string out;
-  if (FromGbk().Run(native, &out) != native.size()) return {};
+  if (Utf8FromGbkConverter().Run(native, &out) != native.size()) return {};
   return out;
 }
 

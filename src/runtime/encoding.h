@@ -1,12 +1,51 @@
 #pragma once
 // Conversions between the program's GBK Texts and the UTF-8 of the outside
-// world (file names, the window, literals in the source code).
+// world (file names, the window, literals in the source code). GBK is
+// Windows' code page 936 throughout; the names say "Gbk". The encoding
+// module is this header and the ones it names: runtime/utf8.h (the one
+// UTF-8 decoder), runtime/iconv_converter.h (the one iconv wrapper),
+// runtime/text_encoding.h (which encoding a text's bytes are in); the
+// program's texts add core/gbk_table.h, core/utf8_to_gbk.h (Windows'
+// conversion, for text files) and core/text_decoding.h.
+//
+// Which conversion each kind of data takes, and why:
+//   dropped path         TextFromNativeName: it names a file that must be
+//                        found again, so nothing may be lost.
+//   typed text           TextFromWindow (the same escapes): a name typed or
+//                        edited by hand still names its file; WindowText
+//                        shows it back as typed.
+//   file name (listing)  TextFromNativeName, and NativeName back to the
+//                        system: every name on disk survives the round trip.
+//   progress names       TextFromNativeName of the UTF-8 name the compiler
+//                        prints: the window shows the file it works on.
+//   text content         DetectTextEncoding, then core/text_decoding: GBK
+//                        bytes stay as they are; UTF-8 and UTF-16 go through
+//                        Windows' table (core/utf8_to_gbk), a character
+//                        without a form becoming its character reference,
+//                        so the page shows it. The re-encoding tool writes
+//                        "?" instead, as Windows' converter does.
+//   page                 its own charset (byte-order mark, declaration, or
+//                        content read as UTF-8) through Utf8FromCharset and
+//                        GbkFromUtf8WithReferences: nothing is lost, and the
+//                        declaration then names gb2312 or gbk.
+//   contents Name        NameWithReferences in decimal form of the quoted
+//                        name: readers show the character, and some parse
+//                        only decimal references.
+//   contents Local       the stored name: GBK where it has a GBK form, else
+//                        the percent-encoded UTF-8 of its escapes, so that a
+//                        reader finds the file stored under its UTF-8 name.
+//   #SYSTEM strings      GbkFromUtf8 (title, window captions: ReaderText of
+//                        an escaped name): readers show these in code page
+//                        936 and know no escape, so what GBK lacks is "?".
+//   program literals     Gbk("..."): the source's own texts, all of which
+//                        have GBK forms.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "runtime/text.h"
+#include "runtime/utf8.h"
 
 namespace qm {
 
@@ -27,7 +66,7 @@ std::optional<std::string> Utf8FromCharset(std::string_view bytes, const std::st
 
 /// True when `text` is code page 936 throughout: every byte above 0x7F is
 /// the euro sign 0x80 or starts a valid two-byte character.
-bool IsCp936Text(std::string_view text);
+bool IsGbkText(std::string_view text);
 
 /// Code page 936 to UTF-8. A byte that is not part of a valid GBK character
 /// becomes U+FFFD. Used to show texts in the window.
@@ -111,12 +150,5 @@ Text AttributeValueText(std::string_view value);
 /// Windows unpack to). Empty when the name is neither, so it has no name a
 /// book reader could look up.
 std::string BookNameOfNativeName(std::string_view native);
-
-/// The UTF-8 bytes of the code point `cp` (at most U+10FFFF).
-std::string Utf8OfCodePoint(char32_t cp);
-
-/// Decodes one UTF-8 sequence at `i`; returns its length (0 when invalid)
-/// and stores the code point.
-std::size_t DecodeUtf8(std::string_view s, std::size_t i, char32_t* cp);
 
 }  // namespace qm

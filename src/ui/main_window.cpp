@@ -166,7 +166,7 @@ void MainWindow::ShowStatus(const QString& text) {
 
 QString MainWindow::Status() const { return status_->text(); }
 
-void MainWindow::ShowTitle(const Text& title) { setWindowTitle(QString::fromStdString(Utf8FromGbk(title))); }
+void MainWindow::ShowTitle(const Text& title) { setWindowTitle(QString::fromStdString(WindowText(title))); }
 
 // The "…" button at the right end of the box and an entry at the top of
 // its context menu open a folder chooser.

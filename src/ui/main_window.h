@@ -103,7 +103,8 @@ class MainWindow : public QWidget, public DropRegistrar {
   void ShowStatus(const QString& text);
   QString Status() const;
 
-  /// Names the open folder or book in the title bar (WindowTitleFor).
+  /// Names the open folder or book in the title bar (WindowTitleFor), a
+  /// name without a GBK form as it is on disk (WindowText).
   void ShowTitle(const Text& title);
 
   /// Places the window in the middle of its screen.

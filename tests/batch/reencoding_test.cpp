@@ -81,7 +81,7 @@ TEST_F(ReencodingTest, LargePagesComeOutAsConvertedWhole) {
   for (std::size_t k = 0; k < std::size(pages); ++k) f.fs.AddFile("/site/" + std::to_string(k) + ".htm", pages[k]);
   EXPECT_EQ(ReencodePagesInFolder(f.fs, "/site", ".htm").converted, 5);
   for (std::size_t k = 0; k < std::size(pages); ++k)
-    EXPECT_EQ(Out((std::to_string(k) + ".htm").c_str()), Utf8ToGbkText(ByteSet(pages[k]))) << k;
+    EXPECT_EQ(Out((std::to_string(k) + ".htm").c_str()), GbkTextFromUtf8(ByteSet(pages[k]))) << k;
 }
 
 TEST_F(ReencodingTest, RefusesAnEmptyOrMissingFolder) {

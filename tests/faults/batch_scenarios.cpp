@@ -123,7 +123,7 @@ class ReencodingScenario : public Scenario {
     Text folder = JoinPath(root, "pages");
     Folder(stage.fs, folder);
     Folder(stage.fs, JoinPath(folder, Gbk("处理后")));
-    auto result = [](std::string_view page) { return Utf8ToGbkText(ByteSet(std::string(page))); };
+    auto result = [](std::string_view page) { return GbkTextFromUtf8(ByteSet(std::string(page))); };
     // The pages stay as they are; the result in 处理后 is exactly the re-encoded page.
     Rule done = [result](const Probe& probe, const FileAtRisk& f) {
       return InPlace(probe, f) && Holds(probe, Processed(f.path), result(f.bytes));

@@ -1,5 +1,7 @@
 #include "entry_name.h"
 
+#include "runtime/utf8.h"
+
 namespace hh {
 namespace {
 
@@ -74,12 +76,9 @@ std::string PrintableName(std::string_view stored) {
       continue;
     }
     // A UTF-8 sequence: kept whole when well formed and not a C1 control.
-    std::size_t n = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c <= 0xDF ? 2 : 0;
-    if (c >= 0xF5) n = 0;
-    bool whole = n != 0 && i + n <= stored.size();
-    for (std::size_t k = 1; whole && k < n; ++k) whole = (static_cast<unsigned char>(stored[i + k]) & 0xC0) == 0x80;
-    if (whole && n == 2 && c == 0xC2 && static_cast<unsigned char>(stored[i + 1]) < 0xA0) whole = false;
-    if (!whole) {
+    char32_t cp = 0;
+    const std::size_t n = qm::DecodeUtf8(stored, i, &cp);
+    if (n == 0 || cp < 0xA0) {
       escape(c);
       ++i;
       continue;

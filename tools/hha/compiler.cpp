@@ -174,7 +174,7 @@ class FileList {
     if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
       std::string literal = NameFromProject(gbk);
       struct stat st {};
-      if (IsValidUtf8(literal) && literal != "." && literal != ".." &&
+      if (qm::IsValidUtf8(literal) && literal != "." && literal != ".." &&
           ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         BookPath p;
         p.ok = true;
@@ -211,8 +211,8 @@ class FileList {
 // stored name, with "/" between folders, which every reader resolves
 // ("\" is what the project's own format writes, and some readers fail on it).
 // In a code page 936 book, references to characters it has are written as
-// the characters (`cp936`).
-void AddLinkedPages(FileList& list, const std::string& stored, const std::string& what, bool cp936) {
+// the characters (`gbk_language`).
+void AddLinkedPages(FileList& list, const std::string& stored, const std::string& what, bool gbk_language) {
   std::size_t index = 0;
   while (index < list.files().size() && list.files()[index].name != stored) ++index;
   if (index == list.files().size()) return;
@@ -240,7 +240,7 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
     if (whole_links.count(value) && stored_links.count(value)) return LocalForReaders(value, true, true);
     return LocalForReaders(value, stored_links.count(std::string(LinkFilePart(value))) != 0);
   });
-  list.files()[index].content = cp936 ? WithCharactersForReferences(rewritten) : std::move(rewritten);
+  list.files()[index].content = gbk_language ? WithCharactersForReferences(rewritten) : std::move(rewritten);
 }
 
 // The references that lead to no file, remembered by a hash of their
@@ -288,7 +288,7 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
     // Pages are written in code page 936 or in UTF-8: take the reading that
     // names a file.
     std::vector<std::string> spellings = {qm::NativeName(file)};
-    if (!IsAscii(file) && IsValidUtf8(file)) spellings.push_back(file);
+    if (!IsAscii(file) && qm::IsValidUtf8(file)) spellings.push_back(file);
     std::optional<BookPath> first, found;
     bool handled = false;
     for (const std::string& spelling : spellings) {
@@ -431,8 +431,7 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   system.default_font = project.default_font;
   // Readers that choose the page's character set from the book's default
   // font (xchm) need one to read Chinese pages.
-  if (system.default_font.empty() && IsCp936Language(project.language))
-    system.default_font = qm::Gbk("宋体") + ",9,134";
+  if (system.default_font.empty() && IsGbkLanguage(project.language)) system.default_font = qm::Gbk("宋体") + ",9,134";
   system.full_text_search = project.full_text_search;
   system.default_window = project.default_window;
   system.filetime = BookFiletime();
@@ -440,7 +439,7 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   if (!project.contents_file.empty()) {
     if (auto name = list.Add(project.contents_file, "contents file")) {
       system.contents_file = reader_names.For(*name, "contents");
-      AddLinkedPages(list, *name, "contents file", IsCp936Language(project.language));
+      AddLinkedPages(list, *name, "contents file", IsGbkLanguage(project.language));
     } else {
       list.LeaveOut(Shown(project.contents_file));  // the book would have no table of contents
     }
@@ -450,7 +449,7 @@ SystemInfo GatherFiles(const HhpProject& project, const std::string& output, Fil
   if (!project.index_file.empty()) {
     if (auto name = list.Add(project.index_file, "index file")) {
       system.index_file = reader_names.For(*name, "index");
-      AddLinkedPages(list, *name, "index file", IsCp936Language(project.language));
+      AddLinkedPages(list, *name, "index file", IsGbkLanguage(project.language));
     }
   }
   if (!project.default_topic.empty()) {
@@ -484,20 +483,20 @@ class BookSection {
 
 // The tables of the book's pages, filled while the pages are stored.
 struct PageTables {
-  explicit PageTables(const HhpProject& project) : cp936(IsCp936Language(project.language)) {
+  explicit PageTables(const HhpProject& project) : gbk_language(IsGbkLanguage(project.language)) {
     if (project.full_text_search) index.emplace();
   }
   StringTable strings;  // #STRINGS, for the windows and the page titles
   TopicTables topics;
   std::optional<FullTextIndex> index;
-  bool cp936;
+  bool gbk_language;
   std::size_t converted = 0;  // pages stored in another encoding than on disk
 };
 
 // The page as the book stores it: in code page 936 in a book of that code
 // page, else as it is.
 std::string StoredPage(std::string_view raw, PageTables& tables) {
-  if (!tables.cp936) return std::string(raw);
+  if (!tables.gbk_language) return std::string(raw);
   BookPage page = PageForBook(raw);
   if (!page.converted_from.empty()) ++tables.converted;
   return std::move(page.text);

@@ -28,7 +28,7 @@ std::size_t FindNoCase(std::string_view text, std::size_t at, std::string_view l
 }
 
 // The code page 936 form of `cp`; empty when it has none.
-std::string Cp936Of(char32_t cp) {
+std::string GbkOf(char32_t cp) {
   if (cp == 0xA0) return " ";
   if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
   std::string gbk = qm::GbkFromUtf8(qm::Utf8OfCodePoint(cp));
@@ -147,7 +147,7 @@ std::string WithReferencesDecoded(std::string_view text, bool numeric_only) {
                       ? ReferenceAt(text, i, &size)
                       : 0;
     const bool markup = cp == '<' || cp == '>' || cp == '&' || cp == '"' || cp == '\'' || cp < 0x20 || cp == 0x7F;
-    std::string form = cp && !(numeric_only && markup) ? Cp936Of(cp) : std::string();
+    std::string form = cp && !(numeric_only && markup) ? GbkOf(cp) : std::string();
     if (!form.empty()) {
       out += form;
       i += size;

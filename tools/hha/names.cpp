@@ -6,16 +6,6 @@ namespace hha {
 
 std::string NameFromProject(std::string_view gbk) { return qm::NativeName(gbk); }
 
-bool IsValidUtf8(std::string_view s) {
-  for (std::size_t i = 0; i < s.size();) {
-    char32_t cp;
-    std::size_t n = qm::DecodeUtf8(s, i, &cp);
-    if (n == 0) return false;
-    i += n;
-  }
-  return true;
-}
-
 namespace {
 
 // `gbk` with every name escape written as the percent-encoded UTF-8 bytes of
@@ -55,7 +45,7 @@ std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool w
   // or fragment.
   const std::string_view encoded = whole_name ? "%\"?#" : "%\"";
   if (qm::HasNameEscape(value)) native = qm::NativeName(value);
-  if (!native.empty() && !IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
+  if (!native.empty() && !qm::IsValidUtf8(native) && !qm::BookNameOfNativeName(native).empty()) value = native;
   else if (!native.empty() || (names_stored_file && value.find_first_of(encoded) != std::string::npos))
     value = WithPercentEncodedEscapes(value, encoded);
   for (std::size_t i = 0; i < value.size(); i += qm::CharWidthAt(value, i))

@@ -22,8 +22,6 @@ using qm::Shown;
 /// result is valid UTF-8 only when the name on disk is.
 std::string NameFromProject(std::string_view gbk);
 
-/// True when every byte of `s` belongs to a well-formed UTF-8 sequence.
-bool IsValidUtf8(std::string_view s);
 
 /// A Local value of a contents or index file as the stored file gives it to
 /// readers: a name escape of a name that is code page 936 on disk becomes

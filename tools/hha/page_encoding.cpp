@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/encoding.h"
+#include "runtime/text_encoding.h"
 
 namespace hha {
 namespace {
@@ -89,7 +90,7 @@ std::vector<Span> Declarations(const std::string& lower) {
   return spans;
 }
 
-bool NamesCp936(const std::string& name) {
+bool NamesGbk(const std::string& name) {
   for (const char* n : {"gb2312", "gbk", "cp936", "x-gbk", "windows-936", "ms936", "euc-cn", "csgb2312", "gb_2312-80",
                         "chinese", "x-euc-cn"})
     if (name == n) return true;
@@ -98,21 +99,8 @@ bool NamesCp936(const std::string& name) {
 
 bool NamesUtf8(const std::string& name) { return name == "utf-8" || name == "utf8"; }
 
-// UTF-8 by content: well-formed with at least one multi-byte character,
-// and either not code page 936 text or written in the three-byte
-// sequences of CJK text, which code page 936 text rarely forms.
-bool ReadsAsUtf8(std::string_view bytes) {
-  bool multi = false, three_only = true;
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp;
-    std::size_t n = qm::DecodeUtf8(bytes, i, &cp);
-    if (n == 0) return false;
-    if (n > 1) multi = true;
-    if (n == 2) three_only = false;
-    i += n;
-  }
-  return multi && (three_only || !qm::IsCp936Text(bytes));
-}
+// UTF-8 by content, by the rule that text files go by too.
+bool ReadsAsUtf8(std::string_view bytes) { return qm::DetectTextEncoding(bytes) == qm::TextEncoding::kUtf8; }
 
 // The page's own charset and the bytes after any byte-order mark.
 std::string SourceCharset(std::string_view& bytes, const std::vector<Span>& spans, const std::string& lower) {
@@ -130,20 +118,20 @@ std::string SourceCharset(std::string_view& bytes, const std::vector<Span>& span
   }
   if (!spans.empty()) {
     std::string name = lower.substr(spans[0].at, spans[0].size);
-    if (NamesCp936(name)) return {};
-    if (NamesUtf8(name)) return qm::IsCp936Text(bytes) && !ReadsAsUtf8(bytes) ? std::string() : name;
+    if (NamesGbk(name)) return {};
+    if (NamesUtf8(name)) return qm::IsGbkText(bytes) && !ReadsAsUtf8(bytes) ? std::string() : name;
     return name;
   }
   return ReadsAsUtf8(bytes) ? "utf-8" : std::string();
 }
 
 // Makes every declaration of `text` name code page 936, or adds one.
-void DeclareCp936(std::string& text) {
+void DeclareGbk(std::string& text) {
   std::string lower = LowerHead(text);
   std::vector<Span> spans = Declarations(lower);
   const std::string name = DeclaredName(text);
   for (auto it = spans.rbegin(); it != spans.rend(); ++it)
-    if (!NamesCp936(lower.substr(it->at, it->size))) text.replace(it->at, it->size, name);
+    if (!NamesGbk(lower.substr(it->at, it->size))) text.replace(it->at, it->size, name);
   if (!spans.empty()) return;
   const std::string declaration = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + name + "\">";
   std::size_t head = lower.find("<head");
@@ -159,7 +147,7 @@ void DeclareCp936(std::string& text) {
 
 }  // namespace
 
-bool IsCp936Language(std::uint32_t lcid) { return lcid == 0x804 || lcid == 0x1004; }
+bool IsGbkLanguage(std::uint32_t lcid) { return lcid == 0x804 || lcid == 0x1004; }
 
 BookPage PageForBook(std::string_view bytes) {
   BookPage page;
@@ -179,7 +167,7 @@ BookPage PageForBook(std::string_view bytes) {
       page.text.assign(content);  // an encoding the system cannot read: kept as it is
     }
   }
-  DeclareCp936(page.text);
+  DeclareGbk(page.text);
   return page;
 }
 

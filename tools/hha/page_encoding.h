@@ -17,9 +17,9 @@ struct BookPage {
 /// The page `bytes` as a code page 936 book stores it. Its encoding is the
 /// one a byte-order mark gives, else the one its first charset declaration
 /// (<meta charset>, http-equiv content, XML declaration) names, else UTF-8
-/// when the bytes are UTF-8 and reading them as code page 936 would be
-/// wrong, else code page 936; a page that declares UTF-8 but is code page
-/// 936 text (not UTF-8) is taken as code page 936. A page in another
+/// when qm::DetectTextEncoding reads the bytes as UTF-8 (the rule text files
+/// go by), else code page 936; a page that declares UTF-8 but is code page
+/// 936 text that rule does not read as UTF-8 is taken as code page 936. A page in another
 /// encoding is converted, each character without a code page 936 form
 /// written as its character reference. Every charset declaration that
 /// names no code page 936 name then names gb2312 (gbk when the page holds
@@ -28,6 +28,6 @@ struct BookPage {
 BookPage PageForBook(std::string_view bytes);
 
 /// True when books of the language `lcid` are read in code page 936.
-bool IsCp936Language(std::uint32_t lcid);
+bool IsGbkLanguage(std::uint32_t lcid);
 
 }  // namespace hha

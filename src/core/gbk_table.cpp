@@ -1,9 +1,10 @@
-#include "core/code_page_936.h"
-
-#include <iconv.h>
+#include "core/gbk_table.h"
 
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "runtime/iconv_converter.h"
 
 namespace qm {
 namespace {
@@ -16,7 +17,7 @@ namespace {
 void AddUserDefinedArea(std::uint16_t* table) {
   std::vector<bool> taken(0x10000, false);
   for (unsigned u = 0x80; u < 0x10000; ++u)
-    if (table[u] != kNoCp936Form && table[u] >= 0x100) taken[table[u]] = true;
+    if (table[u] != kNoGbkForm && table[u] >= 0x100) taken[table[u]] = true;
   auto is_trail = [](unsigned t) { return t >= 0x40 && t <= 0xFE && t != 0x7F; };
   unsigned next = 0xE000;
   auto area = [&](unsigned lead_from, unsigned lead_to, unsigned trail_from, unsigned trail_to) {
@@ -40,27 +41,22 @@ void AddUserDefinedArea(std::uint16_t* table) {
 // conversions take a few tens of milliseconds.
 std::unique_ptr<std::uint16_t[]> BuildTable() {
   auto table = std::make_unique<std::uint16_t[]>(0x10000);
-  for (unsigned u = 0; u < 0x10000; ++u) table[u] = u < 0x80 ? static_cast<std::uint16_t>(u) : kNoCp936Form;
-  iconv_t cd = iconv_open("CP936", "UTF-16LE");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+  for (unsigned u = 0; u < 0x10000; ++u) table[u] = u < 0x80 ? static_cast<std::uint16_t>(u) : kNoGbkForm;
+  IconvConverter converter("CP936", "UTF-16LE");
+  if (!converter.valid()) return table;
+  std::string out;
   for (unsigned u = 0x80; u < 0x10000; ++u) {
     if (u >= 0xD800 && u <= 0xDFFF) continue;
-    char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-    char out[8];
-    char* src = in;
-    char* dst = out;
-    std::size_t src_left = 2, dst_left = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &src, &src_left, &dst, &dst_left) == static_cast<std::size_t>(-1)) continue;
-    std::size_t n = sizeof out - dst_left;
+    const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    out.clear();
+    if (converter.Run(std::string_view(in, 2), &out) != 2 || out.empty()) continue;
     auto b0 = static_cast<unsigned char>(out[0]);
-    if (n == 1) {
+    if (out.size() == 1) {
       table[u] = b0;
-    } else if (n == 2 && b0 >= 0x81) {
+    } else if (out.size() == 2 && b0 >= 0x81) {
       table[u] = static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(out[1]));
     }
   }
-  iconv_close(cd);
   AddUserDefinedArea(table.get());
   return table;
 }
@@ -89,27 +85,27 @@ constexpr Composition kCompositions[] = {
 
 }  // namespace
 
-const std::uint16_t* Cp936Table() {
+const std::uint16_t* GbkTable() {
   static const std::unique_ptr<std::uint16_t[]> table = BuildTable();
   return table.get();
 }
 
-const char16_t* Cp936ToUtf16Table() {
+const char16_t* Utf16FromGbkTable() {
   static const std::unique_ptr<char16_t[]> table = [] {
     auto t = std::make_unique<char16_t[]>(0x10000);
     for (unsigned c = 0; c < 0x10000; ++c) t[c] = c < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
-    const std::uint16_t* forward = Cp936Table();
+    const std::uint16_t* forward = GbkTable();
     for (unsigned u = 0x80; u < 0x10000; ++u) {
       std::uint16_t code = forward[u];
-      if (code != kNoCp936Form && code >= 0x80 && t[code] == u'\uFFFD') t[code] = static_cast<char16_t>(u);
+      if (code != kNoGbkForm && code >= 0x80 && t[code] == u'\uFFFD') t[code] = static_cast<char16_t>(u);
     }
     return t;
   }();
   return table.get();
 }
 
-void AppendGbkAsUtf16(std::string_view gbk, std::u16string* out) {
-  const char16_t* table = Cp936ToUtf16Table();
+void AppendUtf16FromGbk(std::string_view gbk, std::u16string* out) {
+  const char16_t* table = Utf16FromGbkTable();
   const std::size_t size = gbk.size();
   for (std::size_t i = 0; i < size; ++i) {
     auto b = static_cast<unsigned char>(gbk[i]);
@@ -123,9 +119,9 @@ void AppendGbkAsUtf16(std::string_view gbk, std::u16string* out) {
   }
 }
 
-char16_t ComposeForCp936(char16_t base, char16_t mark) {
+char16_t ComposeForGbk(char16_t base, char16_t mark) {
   for (const Composition& c : kCompositions) {
-    if (c.base == base && c.mark == mark) return Cp936Table()[c.composed] != kNoCp936Form ? c.composed : 0;
+    if (c.base == base && c.mark == mark) return GbkTable()[c.composed] != kNoGbkForm ? c.composed : 0;
   }
   return 0;
 }
