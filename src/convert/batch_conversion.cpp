@@ -13,6 +13,7 @@
 #include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
@@ -26,9 +27,9 @@ struct FolderWalk {
   const Text& old_extension;
   const Text& new_extension;
   ConversionReport report;
-  std::vector<FileId> open_folders;  // the folders from the top down to the current one
-  long recoded = 0;                  // pages made from UTF-8 or UTF-16 texts
-  long done = 0;                     // files looked at so far
+  std::vector<FileId> open_folders;      // the folders from the top down to the current one
+  long recoded = 0;                      // pages made from UTF-8 or UTF-16 texts
+  long done = 0;                         // files looked at so far
   DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
   Text deletions_folder;                 // a folder holding those pages
   std::uint64_t deletions_device = 0;    // and its file system
@@ -42,7 +43,7 @@ void FinishDeletions(FolderWalk& walk) {
 }
 
 // True when a file or folder is at `path`.
-bool Occupied(FileSystem& fs, const Text& path) { return fs.Attributes(path) != -1; }
+bool Occupied(FileSystem& fs, const Text& path) { return PathExists(fs, path); }
 
 // Converts one file of `folder`; true when its page was written. A page
 // never replaces an existing file, and a text that holds a 0 byte (after
@@ -213,8 +214,7 @@ void UndoBatchConversion(Context& ctx) {
       refuse("含有0字节，未还原");
       continue;
     }
-    FileStep step =
-        CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
+    FileStep step = CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
     if (!step.copied) {
       refuse("文本无法写入，未还原");
       continue;
