@@ -3,7 +3,7 @@
 // (folder or page) and bare name; a folder node shows "<name>", a page node
 // its file name. An item's display path joins the texts from the top down,
 // each followed by "\" unless it already ends with one: "<ch1>\page.htm\".
-// Its location in the book folder is that path without the marks.
+// Its location in the book folder joins the names instead.
 
 #include <string_view>
 
@@ -50,10 +50,11 @@ void AppendPathPart(Text& path, std::string_view item_text);
 struct ItemLocation {
   /// The item's top-level item (the item itself at the top) is a folder.
   bool in_folder = false;
-  /// The item's path in the book folder: its display path without the
-  /// final "\", for an item in a folder also without angle brackets (so the
-  /// folders' names joined with the item's). A folder below a top-level
-  /// page, which no scan makes, keeps its brackets.
+  /// The item's path in the book folder, without a final "\". In a folder:
+  /// the names from the top down, each followed by "\" (a page's unless it
+  /// ends with one), without any angle bracket (see WithoutAngleBrackets).
+  /// Else the display path, which for a top-level page is its name (items
+  /// below a page, which no scan makes, keep their display texts).
   Text local;
 };
 
@@ -87,12 +88,28 @@ void ForEachItemPath(const TreeModel& tree, Visit&& visit) {
 
 template <typename Visit>
 void ForEachItemLocation(const TreeModel& tree, Visit&& visit) {
+  // names holds the names of the latest item's chain, joined; prefix[d] is
+  // its length up to the latest item at depth d (as ForEachItemPath keeps
+  // the display path).
+  Text names;
+  std::vector<std::size_t> prefix{0};
   bool in_folder = false;
   ItemLocation location;
   ForEachItemPath(tree, [&](int i, const Text& path) {
-    if (tree.Depth(i) == 1) in_folder = tree.Kind(i) == TreeItemKind::kFolder;
+    const std::size_t depth = static_cast<std::size_t>(tree.Depth(i));
+    const bool folder = tree.Kind(i) == TreeItemKind::kFolder;
+    if (depth == 1) in_folder = folder;
+    names.resize(prefix[depth - 1]);
+    if (folder) {
+      names += tree.Name(i);
+      names += '\\';
+    } else {
+      AppendPathPart(names, tree.Name(i));
+    }
+    if (prefix.size() <= depth) prefix.resize(depth + 1);
+    prefix[depth] = names.size();
     location.in_folder = in_folder;
-    location.local = WithoutFinalBackslash(in_folder ? WithoutAngleBrackets(path) : path);
+    location.local = WithoutFinalBackslash(in_folder ? WithoutAngleBrackets(names) : path);
     visit(i, path, static_cast<const ItemLocation&>(location));
   });
 }
