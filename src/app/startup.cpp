@@ -3,6 +3,7 @@
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/environment.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -47,7 +48,7 @@ Text WindowsDirectory() {
 
 // Creates every missing folder of `folder`, outermost first.
 void CreateFolderChain(FileSystem& fs, const Text& folder) {
-  if (folder.empty() || fs.Attributes(folder) != -1) return;
+  if (folder.empty() || PathExists(fs, folder)) return;
   Text parent = FolderOf(folder);
   if (!parent.empty() && parent != folder) CreateFolderChain(fs, parent);
   fs.CreateDirectory(folder);
@@ -85,10 +86,10 @@ Text SpecialFolderPath(int code) {
 bool InstallWorkingFile(FileSystem& fs, const Text& name, const ByteSet& contents) {
   Text folder = SpecialFolderPath(10);
   Text target = JoinPath(folder, name);
-  if (fs.Attributes(target) != -1) return false;
+  if (PathExists(fs, target)) return false;
   CreateFolderChain(fs, folder);
   Text temporary = target + ".part";
-  if (fs.Attributes(temporary) != -1) fs.Delete(temporary);
+  if (PathExists(fs, temporary)) fs.Delete(temporary);
   if (!fs.Write(temporary, contents.bytes)) {
     fs.Delete(temporary);
     return false;

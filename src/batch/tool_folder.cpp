@@ -2,15 +2,14 @@
 
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
 
 Text FolderRefusal(FileSystem& fs, const Text& folder) {
   if (folder.empty()) return Gbk("没有指定目录：请先把要处理的目录拖放到窗口上。");
-  int attributes = fs.Attributes(folder);
-  if (attributes == -1 || (attributes & kDirectory) == 0)
-    return Gbk("找不到目录：") + folder + Gbk("，没有做任何处理。");
+  if (!IsExistingFolder(fs, folder)) return Gbk("找不到目录：") + folder + Gbk("，没有做任何处理。");
   return {};
 }
 

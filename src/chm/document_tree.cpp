@@ -5,6 +5,7 @@
 #include "chm/tree_paths.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
+#include "runtime/path_kind.h"
 
 namespace qm {
 
@@ -12,10 +13,9 @@ using namespace chm;
 
 Text DocumentOrderListOf(const TreeModel& tree) {
   Text list;
-  ForEachItemPath(tree, [&list](int, const Text& path) {
-    if (IsFolderPath(path)) return;
-    Text p = IsInsideFolder(path) ? WithoutAll(path, ">", "<") : path;
-    list += WithoutFinalBackslash(p);
+  ForEachItemLocation(tree, [&](int i, const Text&, const ItemLocation& location) {
+    if (tree.Kind(i) == TreeItemKind::kFolder) return;
+    list += location.local;
     list += "\r\n";
   });
   return list;
@@ -45,9 +45,9 @@ Text LeftOutMessage(const std::vector<Text>& left_out) {
 }  // namespace
 
 void OnChmFolderDrop(Context& ctx, const Text& dropped) {
-  // The attributes are read before anything changes; a path that cannot be
-  // read gives -1, which passes the folder test and scans nothing.
-  const int attributes = ctx.fs.Attributes(dropped);
+  // The path is looked at before anything changes; one that cannot be read
+  // counts as a folder and scans nothing.
+  const bool folder_dropped = IsFolderOrNothing(ctx.fs, dropped);
   ctx.controls.SetInterval(kPreviewTimer, 0);
   ctx.tree.Select(-1);  // raises the selection event when a node was selected
   ctx.controls.SetText(kProjectBox, {});
@@ -58,7 +58,7 @@ void OnChmFolderDrop(Context& ctx, const Text& dropped) {
   ForgetTreeEdits(ctx.state);
   ctx.controls.SetText(kFolderBox, dropped);
 
-  if ((attributes & kDirectory) != 0) {
+  if (folder_dropped) {
     const Text folder_text = ctx.controls.GetText(kFolderBox);
     Text book = LastPathComponent(folder_text);
     if (HoldsLineBreak(book)) {

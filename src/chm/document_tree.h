@@ -12,8 +12,8 @@ void OnTreeSelectionChanged(Context& ctx, int how);
 /// Click on "不自建目录".
 void OnNoOwnContentsToggled(Context& ctx);
 
-/// The relative paths of the tree's document nodes in tree-index order,
-/// without angle brackets or the final "\", each followed by CR LF.
+/// The locations (ItemLocation::local) of the tree's items that are no
+/// folders, in tree-index order, each followed by CR LF.
 Text DocumentOrderListOf(const TreeModel& tree);
 
 }  // namespace qm

@@ -2,6 +2,7 @@
 
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
+#include "runtime/path_kind.h"
 
 namespace qm {
 namespace {
@@ -13,7 +14,7 @@ void OpenOnDesktop(Context& ctx, const Text& path, const char* none_yet) {
     ctx.dialogs.MessageBox(Gbk(none_yet));
     return;
   }
-  if (ctx.fs.Attributes(path) < 0) {
+  if (!PathExists(ctx.fs, path)) {
     ctx.dialogs.MessageBox(path + Gbk(" 已经不在了。"));
     return;
   }

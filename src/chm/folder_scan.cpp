@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "chm/tree_paths.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
 namespace qm {
 namespace {
 
-constexpr int kFolderImage = 0;
-constexpr int kDocumentImage = 1;
 constexpr int kFileAttributes = kReadOnly | kHidden | kSystem | kArchive;  // 39
 
 // One scan collects its items as a block in tree order and adds them to the
@@ -55,7 +55,7 @@ struct Scan {
     for (const DirectoryEntry& entry : entries) {
       if ((entry.attributes & kDirectory) == 0 || entry.name == "." || entry.name == "..") continue;
       if (!Admissible(folder, entry)) continue;
-      int node = Add("<" + entry.name + ">", kFolderImage, parent);
+      int node = Add(FolderItem(entry.name, parent));
       Text kept = folder;
       Text sub = folder + entry.name;
       Folder(sub, node);
@@ -67,17 +67,17 @@ struct Scan {
       // A listed regular file is what it claims; anything else (a link that
       // leads nowhere, say) is looked at again, and a path that cannot be
       // read counts as a folder, so it is left out.
-      if ((entry.attributes & kArchive) == 0 && (ctx.fs.Attributes(entry.name) & kDirectory) != 0) continue;
+      if ((entry.attributes & kArchive) == 0 && IsFolderOrNothing(ctx.fs, entry.name)) continue;
       if (!Admissible(folder, entry)) continue;
-      Add(entry.name, kDocumentImage, parent);
+      Add(PageItem(entry.name, parent));
     }
 
     if (identified) walk.pop_back();
     return true;
   }
 
-  int Add(Text text, int image, int parent) {
-    block.push_back({std::move(text), image, image, 0, parent});
+  int Add(NewTreeItem item) {
+    block.push_back(std::move(item));
     return static_cast<int>(block.size()) - 1;
   }
 };

@@ -11,9 +11,9 @@ namespace qm {
 /// and contents files.
 bool HoldsLineBreak(const Text& name);
 
-/// Adds below tree item `parent` (-1: top level) one folder node "<name>"
-/// (pictures 0) for every sub-folder of `folder`, each followed at once by
-/// its own contents, then one document node (pictures 1) for every file that
+/// Adds below tree item `parent` (-1: top level) one folder item (FolderItem)
+/// for every sub-folder of `folder`, each followed at once by its own
+/// contents, then one page item (PageItem) for every file that
 /// is read-only, hidden, system or archive; in listing order, nothing
 /// sorted. Appends the native separator to `folder` when it lacks one, and
 /// leaves the current directory at `folder`. Returns false, adding nothing,

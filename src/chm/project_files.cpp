@@ -27,7 +27,9 @@ Text ProjectText(const Text& book, const Text& home, const Text& files, bool ful
     text = ReplaceSubtext(text, ",0x040120,", ",0x040520,", 1, 1);
   }
   text = ReplaceSubtext(text, kBookMark, book);
-  Text page = WithoutFinalBackslash(WithoutAll(home, "<", ">"));
+  // The home box holds the page's display path; its location drops the
+  // folders' brackets.
+  Text page = WithoutFinalBackslash(WithoutAngleBrackets(home));
   text = ReplaceSubtext(text, kHomeMark, page);
   return ReplaceSubtext(text, "DDDDD", files);
 }
@@ -64,18 +66,16 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
     return name.empty() ? FileEntryName(from_file) : name;
   };
   Text body;
-  ForEachItemPath(tree, [&](int i, const Text& path) {
+  ForEachItemLocation(tree, [&](int i, const Text& path, const ItemLocation& location) {
     if (!progress.Step(i, tree.Count(), path)) return;
-    const Text& text = tree.ItemText(i);
-    if (IsFolderPath(path)) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", FileEntryName(WithoutAll(text, ">", "<")));
-    } else if (IsInsideFolder(path)) {
-      Text local = WithoutFinalBackslash(WithoutAll(path, ">", "<"));
-      Text name = entry_name(local, WithoutPageExtension(WithoutAll(text, ">", "<")));
+    const Text& local = location.local;
+    if (tree.Kind(i) == TreeItemKind::kFolder) {
+      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", FileEntryName(WithoutAngleBrackets(tree.Name(i))));
+    } else if (location.in_folder) {
+      Text name = entry_name(local, WithoutPageExtension(WithoutAngleBrackets(tree.Name(i))));
       Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
       body += ReplaceSubtext(entry, "CCCCCC", QuotedAttributeText(local));
     } else {
-      Text local = WithoutFinalBackslash(path);
       Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", QuotedAttributeText(local));
       body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
     }

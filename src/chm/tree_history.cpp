@@ -13,7 +13,8 @@ TreeEditHistory::Step Snapshot(const TreeModel& tree) {
   TreeEditHistory::Step step;
   step.items.reserve(static_cast<std::size_t>(tree.Count()));
   for (int i = 0; i < tree.Count(); ++i) {
-    step.items.push_back({tree.ItemText(i), tree.Image(i), tree.SelectedImage(i), tree.Data(i), tree.Parent(i)});
+    step.items.push_back({tree.ItemText(i), tree.Image(i), tree.SelectedImage(i), tree.Data(i), tree.Parent(i),
+                          tree.Kind(i), tree.Name(i)});
   }
   step.selection = tree.Selection();
   return step;
@@ -23,7 +24,7 @@ bool SameItems(const std::vector<NewTreeItem>& a, const std::vector<NewTreeItem>
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i].text != b[i].text || a[i].image != b[i].image || a[i].selected_image != b[i].selected_image ||
-        a[i].data != b[i].data || a[i].parent != b[i].parent)
+        a[i].data != b[i].data || a[i].parent != b[i].parent || a[i].kind != b[i].kind || a[i].name != b[i].name)
       return false;
   }
   return true;

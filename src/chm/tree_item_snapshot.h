@@ -2,6 +2,7 @@
 // One tree item as a move records it.
 
 #include "runtime/text.h"
+#include "runtime/tree_model.h"
 
 namespace qm {
 
@@ -11,6 +12,8 @@ struct TreeItemSnapshot {
   int selected_image = 0;
   long long data = 0;
   int depth = 0;
+  TreeItemKind kind = TreeItemKind::kOther;
+  Text name;
 };
 
 }  // namespace qm

@@ -20,7 +20,7 @@ void RebuildOneByOne(TreeModel& tree, int index, const std::vector<TreeItemSnaps
     } else {
       for (int up = r.depth; up < list[k - 1].depth; ++up) parent = tree.Parent(parent);
     }
-    prev = tree.Add(parent, r.text, r.image, r.selected_image, r.data);
+    prev = tree.Add(parent, r.text, r.image, r.selected_image, r.data, r.kind, r.name);
   }
 }
 
@@ -81,7 +81,7 @@ void FilterTree(TreeModel& tree) {
   const int count = tree.Count();
   std::vector<int> gone;
   for (int i = 0; i < count; ++i)
-    if (FindText(tree.ItemText(i), ".htm", 1, true) == -1 && !tree.HasChildren(i)) gone.push_back(i);
+    if (FindText(tree.Name(i), ".htm", 1, true) == -1 && !tree.HasChildren(i)) gone.push_back(i);
   if (gone.empty()) return;
   const int selected = tree.Selection();
   if (selected != -1 && std::binary_search(gone.begin(), gone.end(), selected))
@@ -90,7 +90,8 @@ void FilterTree(TreeModel& tree) {
 }
 
 TreeItemSnapshot TakeItemSnapshot(const TreeModel& tree, int index) {
-  return {tree.ItemText(index), tree.Image(index), tree.SelectedImage(index), tree.Data(index), tree.Depth(index)};
+  return {tree.ItemText(index), tree.Image(index), tree.SelectedImage(index), tree.Data(index),
+          tree.Depth(index),    tree.Kind(index),  tree.Name(index)};
 }
 
 void ApplyItemSnapshot(TreeModel& tree, int index, const TreeItemSnapshot& snapshot) {
@@ -98,6 +99,7 @@ void ApplyItemSnapshot(TreeModel& tree, int index, const TreeItemSnapshot& snaps
   tree.SetImage(index, snapshot.image);
   tree.SetSelectedImage(index, snapshot.selected_image);
   tree.SetData(index, snapshot.data);
+  tree.SetKind(index, snapshot.kind, snapshot.name);
 }
 
 void CollectSubtree(const TreeModel& tree, int index, std::vector<TreeItemSnapshot>& list) {
@@ -126,7 +128,7 @@ void RebuildSubtree(TreeModel& tree, int index, const std::vector<TreeItemSnapsh
         parent = block[static_cast<std::size_t>(parent)].parent;
       }
     }
-    block.push_back({r.text, r.image, r.selected_image, r.data, parent});
+    block.push_back({r.text, r.image, r.selected_image, r.data, parent, r.kind, r.name});
     prev = static_cast<int>(block.size()) - 1;
   }
   tree.AddBlock(index, std::move(block));

@@ -27,7 +27,7 @@ void DeleteTreeItem(TreeModel& tree, int index);
 /// them it ends on item `index`, and the selection event is raised.
 void DeleteChildren(TreeModel& tree, int index);
 
-/// Deletes every item that has no children and whose text lacks ".htm" in
+/// Deletes every item that has no children and whose name lacks ".htm" in
 /// any letter case; a folder emptied this way stays until the next run.
 void FilterTree(TreeModel& tree);
 

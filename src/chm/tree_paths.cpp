@@ -6,6 +6,16 @@
 
 namespace qm {
 
+NewTreeItem FolderItem(const Text& name, int parent) {
+  return {"<" + name + ">", kFolderImage, kFolderImage, 0, parent, TreeItemKind::kFolder, name};
+}
+
+NewTreeItem PageItem(const Text& name, int parent) {
+  return {name, kPageImage, kPageImage, 0, parent, TreeItemKind::kPage, name};
+}
+
+Text WithoutAngleBrackets(std::string_view name) { return WithoutAll(name, ">", "<"); }
+
 Text LastPathComponent(std::string_view path) {
   long k = FindTextBackwards(path, kPathSeparatorText);
   return TextRight(path, TextLength(path) - k);
@@ -23,10 +33,6 @@ Text TreeItemPath(const TreeModel& tree, int index) {
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) AppendPathPart(path, tree.ItemText(*it));
   return path;
 }
-
-bool IsFolderPath(std::string_view path) { return TextRight(path, 2) == ">\\"; }
-
-bool IsInsideFolder(std::string_view path) { return TextLeft(path, 1) == "<"; }
 
 Text WithoutFinalBackslash(std::string_view path) {
   // Only a whole "\" character goes, never the second byte of a two-byte

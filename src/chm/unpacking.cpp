@@ -5,6 +5,7 @@
 #include "chm/finished_book.h"
 #include "chm/run_outcome.h"
 #include "runtime/encoding.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -72,7 +73,7 @@ void ChmUnpacking(Context& ctx) {
   Text note;
   Text command;
   Text folder = f + b;
-  if (q != p && !ctx.fs.Rename(p, q) && ctx.fs.Attributes(p) >= 0 && (ctx.fs.Attributes(q) >= 0 || ctx.fs.IsLink(q))) {
+  if (q != p && !ctx.fs.Rename(p, q) && PathExists(ctx.fs, p) && NameTaken(ctx.fs, q)) {
     // The space-free name belongs to another file (another book, say):
     // the dropped book is unpacked under its own name, into the folder
     // that bears it, and nothing else is touched.
@@ -90,7 +91,7 @@ void ChmUnpacking(Context& ctx) {
     // cases apart a book named BOOK.CHM is not found under that name, so
     // the unpacker then gets the file's real (space-free) name.
     const Text named = f + b + ".chm";
-    const Text book = ctx.fs.Attributes(named) < 0 && ctx.fs.Attributes(q) >= 0 ? q : named;
+    const Text book = !PathExists(ctx.fs, named) && PathExists(ctx.fs, q) ? q : named;
     command = "hh.exe -decompile " + Argument(f + b) + " " + Argument(book);
   }
   RunResult run = ctx.processes.Run(command, true);

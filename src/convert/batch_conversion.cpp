@@ -13,6 +13,7 @@
 #include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
@@ -42,7 +43,7 @@ void FinishDeletions(FolderWalk& walk) {
 }
 
 // True when a file or folder is at `path`.
-bool Occupied(FileSystem& fs, const Text& path) { return fs.Attributes(path) != -1; }
+bool Occupied(FileSystem& fs, const Text& path) { return PathExists(fs, path); }
 
 // Converts one file of `folder`; true when its page was written. A page
 // never replaces an existing file, and a text that holds a 0 byte (after

@@ -7,6 +7,7 @@
 #include "core/page_images.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
@@ -30,7 +31,7 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
   // and the name when not.
   auto entry_line = [&](const Text& name) {
     const bool there =
-        !name.empty() && name.find(kPathSeparator) == Text::npos && fs.Attributes(JoinPath(folder, name)) != -1;
+        !name.empty() && name.find(kPathSeparator) == Text::npos && PathExists(fs, JoinPath(folder, name));
     return (there ? "+" : "-") + name + "\r\n";
   };
   std::string earlier;
@@ -86,7 +87,7 @@ Text BusyBookRunMessage(const BookRun& run) {
 
 bool MovedByEarlierRun(FileSystem& fs, const Text& folder, const BookRun& run, const Text& name) {
   const Text source = JoinPath(folder, name);
-  return run.taken.count(name) && fs.Attributes(source) == -1 && !fs.IsLink(source);
+  return run.taken.count(name) && !NameTaken(fs, source);
 }
 
 std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const Text& backup, const BookRun& run,
@@ -102,9 +103,9 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
       // The file is kept in the backup folder, as the listed texts are,
       // unless a file of its name is there already.
       const Text source = JoinPath(folder, name), kept = JoinPath(backup, name);
-      const int attributes = fs.IsLink(source) ? -1 : fs.Attributes(source);
+      const bool plain_file = !fs.IsLink(source) && KindOfPath(fs, source) == PathKind::kFile;
       fs.CreateDirectory(backup);  // an existing folder is fine
-      const bool moved = attributes != -1 && (attributes & kDirectory) == 0 && fs.Rename(source, kept);
+      const bool moved = plain_file && fs.Rename(source, kept);
       report.Add(name, Gbk(moved ? "与这次要写的网页或图片同名，没有做网页，原文件已移入备份文件夹"
                                  : "与这次要写的网页或图片同名，没有读取，没有做网页"));
       continue;
@@ -115,8 +116,7 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
       readable.push_back(name);
       continue;
     }
-    const int attributes = fs.Attributes(path);
-    if (attributes != -1 && (attributes & kDirectory) == 0) {
+    if (KindOfPath(fs, path) == PathKind::kFile) {
       report.Add(name, Gbk("无法读取（不是普通文件或没有读取权限），原文件未动，没有做网页"));
       continue;
     }

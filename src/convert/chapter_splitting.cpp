@@ -4,6 +4,7 @@
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -18,9 +19,9 @@ std::vector<Text> TextsToSplit(FileSystem& fs, const Text& paths) {
   for (const Text& line : SplitText(paths, "\r\n")) {
     Text path = TrimTrailingSpaces(line);
     if (path.empty()) continue;
-    int attributes = fs.Attributes(path);
-    if (attributes == -1) continue;
-    if ((attributes & kDirectory) == 0) {
+    const PathKind kind = KindOfPath(fs, path);
+    if (kind == PathKind::kNothing) continue;
+    if (kind == PathKind::kFile) {
       texts.push_back(path);
       continue;
     }

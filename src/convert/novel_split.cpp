@@ -17,6 +17,7 @@
 #include "core/book_page.h"
 #include "core/text_decoding.h"
 #include "runtime/encoding.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
@@ -143,12 +144,12 @@ bool NameBookFolder(FileSystem& fs, const Text& path, const Text& temp, Text* fo
   for (int k = 1; k <= 1000; ++k) {
     Text name = k == 1 ? book : book + "(" + ToText(k) + ")";
     Text candidate = parent.empty() ? name : JoinPath(parent, name);
-    if (fs.Attributes(candidate) != -1 || fs.IsLink(candidate)) continue;
+    if (NameTaken(fs, candidate)) continue;
     if (fs.Rename(temp, candidate)) {
       *folder = candidate;
       return true;
     }
-    if (fs.Attributes(candidate) == -1 && !fs.IsLink(candidate)) return false;  // not taken, yet not named
+    if (!NameTaken(fs, candidate)) return false;  // not taken, yet not named
   }
   return false;
 }

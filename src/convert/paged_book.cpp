@@ -29,6 +29,7 @@
 #include "core/web_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -75,10 +76,10 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     return;
   }
   if (!text.Open(source)) {
-    int attributes = fs.Attributes(source);
-    if (attributes != -1 && (attributes & kDirectory) == 0) {
+    const PathKind kind = KindOfPath(fs, source);
+    if (kind == PathKind::kFile) {
       report.Add(name, Gbk("无法读取，原文件未动"));
-    } else if (attributes == -1 && !fs.IsLink(source)) {
+    } else if (kind == PathKind::kNothing && !fs.IsLink(source)) {
       report.Add(name, Gbk("文件夹中没有这个文件，它的网页是空的"));
     }
     return;
@@ -89,7 +90,7 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     text.MovedTo(kept);
     return;
   }
-  if (fs.Attributes(kept) != -1 || fs.IsLink(kept)) {
+  if (NameTaken(fs, kept)) {
     report.Add(name, Gbk("备份文件夹中已有同名文件，原文件未动"));
     return;
   }

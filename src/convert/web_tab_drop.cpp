@@ -4,16 +4,10 @@
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
-namespace {
-
-// A path that does not exist gives the attributes -1, which carry the
-// directory bit: only an existing entry that is not a folder fails the test.
-bool IsFolder(FileSystem& fs, const Text& path) { return (fs.Attributes(path) & kDirectory) != 0; }
-
-}  // namespace
 
 void ListTextFiles(Context& ctx, const Text& folder) {
   Text pattern = folder;
@@ -34,24 +28,27 @@ void OnWebTabDrop(Context& ctx, const Text& dropped) {
     ui.SetText(controls::kBookFolderBox, dropped);
     ListTextFiles(ctx, ui.GetText(controls::kBookFolderBox));
   } else if (ui.IsTicked(controls::kSimplifyModeRadio)) {
-    if (IsFolder(ctx.fs, dropped)) {
+    // The folder tests below fail only for an existing entry that is no
+    // folder: a path that names nothing (several items dropped at once)
+    // passes them.
+    if (IsFolderOrNothing(ctx.fs, dropped)) {
       ui.SetText(controls::kSimplifyFolderBox, dropped);
       ui.SetDisabled(controls::kSimplifyButton, false);
     } else {
       ctx.dialogs.MessageBox(Gbk("不处理单一文件！"));
     }
   } else if (ui.IsTicked(controls::kReencodeModeRadio)) {
-    if (IsFolder(ctx.fs, dropped)) {
+    if (IsFolderOrNothing(ctx.fs, dropped)) {
       ui.SetDisabled(controls::kReencodeButton, false);
       ui.SetText(controls::kReencodeFolderBox, dropped);
     }
   } else if (ui.IsTicked(controls::kRenameModeRadio)) {
-    if (IsFolder(ctx.fs, dropped)) {
+    if (IsFolderOrNothing(ctx.fs, dropped)) {
       ui.SetDisabled(controls::kRenameButton, false);
       ui.SetText(controls::kRenameFolderBox, dropped);
     }
   } else if (ui.IsTicked(controls::kBatchModeRadio)) {
-    if (IsFolder(ctx.fs, dropped)) ui.SetDisabled(controls::kBatchConvertButton, false);
+    if (IsFolderOrNothing(ctx.fs, dropped)) ui.SetDisabled(controls::kBatchConvertButton, false);
     ui.SetDisabled(controls::kBatchUndoButton, false);
     ui.SetText(controls::kBatchFolderBox, dropped);
   } else if (ui.IsTicked(controls::kSplitModeRadio)) {

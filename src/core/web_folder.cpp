@@ -1,12 +1,12 @@
 #include "core/web_folder.h"
 
 #include "runtime/encoding.h"
+#include "runtime/path_kind.h"
 
 namespace qm {
 
 bool RequireExistingFolder(Context& ctx, const Text& folder) {
-  int attributes = folder.empty() ? -1 : ctx.fs.Attributes(folder);
-  if (attributes != -1 && (attributes & kDirectory) != 0) return true;
+  if (!folder.empty() && IsExistingFolder(ctx.fs, folder)) return true;
   static const Text hint = Gbk("  ---拖进来---");
   if (TrimTrailingSpaces(folder).empty() || folder == hint) {
     ctx.dialogs.MessageBox(Gbk("请先把文件夹拖进来！"));

@@ -9,6 +9,8 @@ struct TreeModel::Node {
   int image = 0;
   int selected_image = 0;
   long long data = 0;
+  TreeItemKind kind = TreeItemKind::kOther;
+  Text name;  // kFolder and kPage only
   int depth = 1;
   int index = 0;
   int descendants = 0;
@@ -44,7 +46,8 @@ void TreeModel::Clear() {
   for (auto* o : observers_) o->AfterClear();
 }
 
-int TreeModel::Add(int parent, const Text& text, int image, int selected_image, long long data) {
+int TreeModel::Add(int parent, const Text& text, int image, int selected_image, long long data, TreeItemKind kind,
+                   const Text& name) {
   if (parent < -1 || parent >= Count()) return -1;
   Node* p = parent == -1 ? nullptr : order_[parent].get();
   int row = p ? p->children : top_count_;
@@ -55,6 +58,8 @@ int TreeModel::Add(int parent, const Text& text, int image, int selected_image, 
   node->image = image;
   node->selected_image = selected_image < 0 ? image : selected_image;
   node->data = data;
+  node->kind = kind;
+  if (kind != TreeItemKind::kOther) node->name = name;
   node->depth = p ? p->depth + 1 : 1;
   node->parent = p;
   order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(node));
@@ -125,6 +130,8 @@ int TreeModel::AddBlock(int parent, std::vector<NewTreeItem> items) {
     node->image = item.image;
     node->selected_image = item.selected_image < 0 ? item.image : item.selected_image;
     node->data = item.data;
+    node->kind = item.kind;
+    if (item.kind != TreeItemKind::kOther) node->name = std::move(item.name);
     Node* up = item.parent == -1 ? p : block[static_cast<std::size_t>(item.parent)].get();
     node->parent = up;
     node->depth = up ? up->depth + 1 : 1;
@@ -181,6 +188,20 @@ void TreeModel::SetItemText(int index, const Text& text) {
   if (!Valid(index)) return;
   order_[index]->text = text;
   for (auto* o : observers_) o->ItemChanged(index);
+}
+
+TreeItemKind TreeModel::Kind(int index) const { return Valid(index) ? order_[index]->kind : TreeItemKind::kOther; }
+
+const Text& TreeModel::Name(int index) const {
+  if (!Valid(index)) return kEmptyText;
+  const Node& node = *order_[index];
+  return node.kind == TreeItemKind::kOther ? node.text : node.name;
+}
+
+void TreeModel::SetKind(int index, TreeItemKind kind, const Text& name) {
+  if (!Valid(index)) return;
+  order_[index]->kind = kind;
+  order_[index]->name = kind == TreeItemKind::kOther ? Text() : name;
 }
 
 int TreeModel::Depth(int index) const { return Valid(index) ? order_[index]->depth : 0; }

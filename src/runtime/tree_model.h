@@ -41,6 +41,13 @@ class TreeObserver {
   virtual void AfterReset() { AfterClear(); }
 };
 
+/// What a tree item stands for, apart from the text it shows.
+enum class TreeItemKind {
+  kOther,   ///< nothing the tree knows of; its name is its text
+  kFolder,  ///< a folder on disk
+  kPage,    ///< a file on disk
+};
+
 /// One item of a block that TreeModel::AddBlock adds.
 struct NewTreeItem {
   Text text;
@@ -50,6 +57,9 @@ struct NewTreeItem {
   /// Position in the block of the item's parent; -1 for the item the block
   /// is added below.
   int parent = -1;
+  TreeItemKind kind = TreeItemKind::kOther;
+  /// The bare name of a folder or page item (unused for kOther).
+  Text name;
 };
 
 class TreeModel {
@@ -65,8 +75,10 @@ class TreeModel {
   int Count() const { return static_cast<int>(order_.size()); }
   /// Appends an item as the last child of `parent` (-1: last top-level item)
   /// and returns its index; -1 when `parent` is not an item. A negative
-  /// `selected_image` means "the same as `image`".
-  int Add(int parent, const Text& text, int image = 0, int selected_image = -1, long long data = 0);
+  /// `selected_image` means "the same as `image`". `name` is the bare name
+  /// of a folder or page item; a kOther item's name is its text.
+  int Add(int parent, const Text& text, int image = 0, int selected_image = -1, long long data = 0,
+          TreeItemKind kind = TreeItemKind::kOther, const Text& name = {});
   /// Deletes the item with its whole subtree; nothing for a bad index. When
   /// the selection was inside it, the selection moves to the item's next
   /// sibling, else its parent, else its previous sibling, and the selection
@@ -92,6 +104,13 @@ class TreeModel {
   /// The item's text; empty for a bad index.
   const Text& ItemText(int index) const;
   void SetItemText(int index, const Text& text);
+  /// What the item stands for; kOther for a bad index.
+  TreeItemKind Kind(int index) const;
+  /// The item's bare name: a folder's or page's name without the marks its
+  /// text may add, a kOther item's text; empty for a bad index.
+  const Text& Name(int index) const;
+  /// Gives the item a kind and bare name (the text stays).
+  void SetKind(int index, TreeItemKind kind, const Text& name);
   /// 1 for a top-level item, one more for each level below; 0 for a bad index.
   int Depth(int index) const;
   /// The parent's index; -1 for a top-level item or a bad index.

@@ -17,6 +17,7 @@
 #include <QWindow>
 #include <iostream>
 
+#include "chm/tree_paths.h"
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "ui/look.h"
@@ -54,10 +55,8 @@ int main(int argc, char** argv) {
   qm::MainWindow& window = shell.Window();
   // A small book in the tree so that its pictures and lines show.
   qm::TreeModel& tree = shell.Tree();
-  int ch1 = tree.Add(-1, qm::Gbk("<第一卷>"), 0, 0);
-  tree.Add(ch1, "000.htm", 1, 1);
-  tree.Add(ch1, "001.htm", 1, 1);
-  tree.Add(-1, "index.htm", 1, 1);
+  tree.AddBlock(-1, {qm::FolderItem(qm::Gbk("第一卷")), qm::PageItem("000.htm", 0), qm::PageItem("001.htm", 0),
+                     qm::PageItem("index.htm")});
   window.Settle();
   window.Tree().expandAll();
 

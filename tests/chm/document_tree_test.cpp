@@ -117,7 +117,7 @@ TEST(ChmFolderDrop, ChmFileArmsTheUnpackButtonAndLeavesTheRest) {
   EXPECT_TRUE(u.ui.IsDisabled(chm::kUnpackButton));
 }
 
-TEST(ChmFolderDrop, FolderThatCannotBeEnteredGivesAnEmptyTreeButABookName) {
+TEST(ChmFolderDrop, InheritedUnenterableOrMissingFoldersGiveAnEmptyTree) {
   MemoryTab t;
   AddMyBook(t.fs);
   t.fs.fail = [](std::string_view call, const Text& path) {
@@ -193,7 +193,7 @@ TEST(TreePaths, NamesEndingInASecondByte5CKeepTheirLastCharacter) {
   }
 }
 
-TEST(TreeSelection, PutsTheRawPathIntoTheHomeBoxAndArmsTheTimerOnce) {
+TEST(TreeSelection, InheritedTheHomeBoxShowsTheRawPathAndTheTimerIsArmedOnce) {
   MemoryTab t;
   test::Build(t.tree, {{1, "<ch1>"}, {2, "page.htm"}, {1, "a.htm"}});
   t.tree.Select(1, 1);

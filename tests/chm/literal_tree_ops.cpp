@@ -118,7 +118,8 @@ void FilterTree(TreeModel& tree) {
 }
 
 static TreeItemSnapshot Take(const TreeModel& tree, int c) {
-  return {tree.ItemText(c), tree.Image(c), tree.SelectedImage(c), tree.Data(c), tree.Depth(c)};
+  return {tree.ItemText(c), tree.Image(c), tree.SelectedImage(c), tree.Data(c),
+          tree.Depth(c),    tree.Kind(c),  tree.Name(c)};
 }
 
 static void Apply(TreeModel& tree, int c, const TreeItemSnapshot& s) {
@@ -126,6 +127,7 @@ static void Apply(TreeModel& tree, int c, const TreeItemSnapshot& s) {
   tree.SetImage(c, s.image);
   tree.SetSelectedImage(c, s.selected_image);
   tree.SetData(c, s.data);
+  tree.SetKind(c, s.kind, s.name);
 }
 
 void CollectSubtree(const TreeModel& tree, int c, std::vector<TreeItemSnapshot>& list) {
@@ -145,7 +147,7 @@ void RebuildSubtree(TreeModel& tree, int c, const std::vector<TreeItemSnapshot>&
     if (r.depth > before) parent = prev;
     else
       for (int j = 0; j < before - r.depth; ++j) parent = tree.Parent(parent);
-    prev = tree.Add(parent, r.text, r.image, r.selected_image, r.data);
+    prev = tree.Add(parent, r.text, r.image, r.selected_image, r.data, r.kind, r.name);
   }
 }
 

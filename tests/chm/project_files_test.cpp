@@ -89,7 +89,7 @@ TEST(ContentsFile, ClosesAsManyLevelsAsTheDepthFalls) {
   EXPECT_TRUE(EndsWith(ContentsText(tree), after("a\\x.htm") + "\r\n</UL>\r\n" + kFooter));
 }
 
-TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
+TEST(ContentsFile, InheritedNamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
   TreeModel tree;
   test::Build(tree, {{1, "X.HTM"}, {1, "a.html"}, {1, "style.css"}, {1, "<ch>"}, {2, "CCCCCC.htm"}, {2, "Y.HTML"}});
   const Text text = ContentsText(tree);
@@ -100,6 +100,16 @@ TEST(ContentsFile, NamesLoseOnlyLowerCaseExtensionsAndPlaceholdersChain) {
   // The name is put in before the local path, so a name holding the path's
   // placeholder becomes the path too.
   EXPECT_NE(text.find(Document("ch\\CCCCCC.htm", "ch\\CCCCCC.htm")), Text::npos);
+}
+
+// Angle brackets mark folders in the tree's texts; inside a folder every one
+// goes from the names and paths, a top-level page keeps its own.
+TEST(ContentsFile, InheritedNamesInsideFoldersLoseTheirAngleBrackets) {
+  TreeModel tree;
+  test::Build(tree, {{1, "<a<b>>"}, {2, "x<y>.htm"}, {1, "p<q>.htm"}});
+  EXPECT_EQ(ContentsText(tree), kHeader + Folder("ab") + "\r\n<UL>\r\n" + Document("xy", "ab\\xy.htm") +
+                                    "\r\n\r\n</UL>\r\n" + Document("p<q>", "p<q>.htm") + "\r\n" + kFooter);
+  EXPECT_EQ(DocumentOrderListOf(tree), "ab\\xy.htm\r\np<q>.htm\r\n");
 }
 
 TEST(ContentsFile, QuotesInNamesAreWrittenAsReferencesAndNothingElseChanges) {
@@ -205,14 +215,14 @@ TEST(ProjectPreview, FullTextSearchTickAsksForTheIndexAndShowsTheSearchTab) {
   EXPECT_EQ(t.ui.GetText(chm::kProjectBox), plain) << "unticked, every byte is as before";
 }
 
-TEST(ProjectPreview, BookNameHoldingAPlaceholderIsReplacedAgain) {
+TEST(ProjectPreview, InheritedPlaceholdersInReplacedTextAreReplacedAgain) {
   EXPECT_EQ(ProjectText(Gbk("我的主页"), "<ch1>\\p.htm\\", "p\r\n"),
             Project(Gbk("我的") + "ch1\\p.htm", "ch1\\p.htm", "p\r\n"));
   EXPECT_EQ(ProjectText("DDDDD", "a.htm\\", "a.htm\r\n"), Project("a.htm\r\n", "a.htm", "a.htm\r\n"));
   EXPECT_EQ(ProjectText("B", "a.htm\\", ""), Project("B", "a.htm", ""));  // ends with the empty line's CR LF
 }
 
-TEST(ProjectPreview, FileListKeepsTheDocumentsOfTheLastDropAfterEditing) {
+TEST(ProjectPreview, InheritedFilesListHoldsTheLastDrop) {
   ChmTab t;
   OnChmFolderDrop(t.ctx, "/books/MyBook");
   t.tree.Select(3, 1);

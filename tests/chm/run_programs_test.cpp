@@ -204,7 +204,7 @@ TEST_F(UnpackTest, BuildsTheCommandLineFromThePath) {
   EXPECT_EQ(Unpack("book.chm"), "hh.exe -decompile book book.chm");
 }
 
-TEST_F(UnpackTest, SpacesAreRemovedByRenamingTheFile) {
+TEST_F(UnpackTest, InheritedSpacesLeaveTheBooksNameByARenameBeforeUnpacking) {
   fs.AddFile("/books/my book.CHM", "book");
   // The book is named by its real name: "mybook.chm" is not on a disk that
   // tells letter cases apart.

@@ -133,7 +133,7 @@ TEST(DeleteButtons, DeleteItemTakesTheSubtreeAndTheSelectionMovesOn) {
   EXPECT_EQ(t.HomeBox(), "a.htm\\");
 }
 
-TEST(FilterButton, KeepsPagesAndRemovesEmptiedFoldersOnTheNextPress) {
+TEST(FilterButton, InheritedEmptiedFoldersGoOnlyOnTheNextPress) {
   TreeTab t;
   Build(t.tree, {{1, "<img>"}, {2, "c.gif"}, {1, "a.htm"}, {1, "b.txt"}, {1, "readme.HTM"}});
   OnFilterClicked(t.ctx);
@@ -142,7 +142,7 @@ TEST(FilterButton, KeepsPagesAndRemovesEmptiedFoldersOnTheNextPress) {
   EXPECT_EQ(Dump(t.tree), "1 1/1 0 a.htm\n1 1/1 0 readme.HTM\n");
 }
 
-TEST(FilterButton, KeepsFoldersNamedLikePagesAndDropsEmptyOnes) {
+TEST(FilterButton, InheritedFoldersNamedLikePagesStay) {
   TreeTab t;
   Build(t.tree, {{1, "<pages.htm>"}, {1, "<empty>"}, {1, "c.html"}, {1, "style.css"}});
   t.tree.Select(3);

@@ -1,13 +1,23 @@
 #include "tree_test_support.h"
 
 namespace qm::test {
+namespace {
+
+// Adds the item a text stands for: "<name>" a folder, anything else a page.
+int AddItem(TreeModel& tree, int parent, const Text& text, long long data = 0) {
+  const bool folder = TextLeft(text, 1) == "<";
+  const int image = folder ? 0 : 1;
+  const Text name = folder ? text.substr(1, text.size() - 2) : text;
+  return tree.Add(parent, text, image, image, data, folder ? TreeItemKind::kFolder : TreeItemKind::kPage, name);
+}
+
+}  // namespace
 
 void Build(TreeModel& tree, const Outline& outline) {
   tree.Clear();
   std::vector<int> last_at_depth{-1};
   for (const auto& [depth, text] : outline) {
-    int image = TextLeft(text, 1) == "<" ? 0 : 1;
-    int index = tree.Add(last_at_depth[static_cast<std::size_t>(depth - 1)], text, image, image);
+    int index = AddItem(tree, last_at_depth[static_cast<std::size_t>(depth - 1)], text);
     last_at_depth.resize(static_cast<std::size_t>(depth) + 1);
     last_at_depth[static_cast<std::size_t>(depth)] = index;
   }
@@ -47,8 +57,7 @@ void BuildRandom(TreeModel& tree, std::mt19937& rng, int size, int max_depth) {
     int parent = path.empty() ? -1 : path.back();
     bool folder = rng() % 3 == 0;
     const Text& text = folder ? kFolders[rng() % kFolders.size()] : kDocuments[rng() % kDocuments.size()];
-    int image = folder ? 0 : 1;
-    path.push_back(tree.Add(parent, text, image, image, static_cast<long long>(rng() % 3)));
+    path.push_back(AddItem(tree, parent, text, static_cast<long long>(rng() % 3)));
   }
 }
 

@@ -11,8 +11,8 @@
 namespace qm::test {
 
 /// An outline: each item's depth (1: top level) and text, in tree order.
-/// Texts starting with "<" become folder nodes (pictures 0), others
-/// documents (pictures 1).
+/// Texts starting with "<" become folder items (pictures 0, the name
+/// between the brackets), others page items (pictures 1).
 using Outline = std::vector<std::pair<int, Text>>;
 
 /// Replaces the tree's items by the outline's.

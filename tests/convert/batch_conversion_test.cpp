@@ -275,7 +275,7 @@ TEST_F(BatchConversionTest, PageNeverLandsOnAnotherTextOfTheRun) {
   EXPECT_EQ(File("/w/a.txt1"), "A1");
 }
 
-TEST_F(BatchConversionTest, UndoTurnsEveryPageOfTheFolderOnly) {
+TEST_F(BatchConversionTest, InheritedUndoTurnsEveryPageOfTheFolderOnly) {
   f.fs.AddFile("/w/index.htm", "<html>hello<BR>world</BODY></HTML>");
   f.fs.AddFile("/w/p.htm", PlainPageHead() + "x" + Text(kPlainPageTail));
   f.fs.AddFile("/w/s/c.htm", Framed("c"));
@@ -285,6 +285,17 @@ TEST_F(BatchConversionTest, UndoTurnsEveryPageOfTheFolderOnly) {
   EXPECT_FALSE(Has("/w/index.htm"));
   EXPECT_EQ(File("/w/s/c.htm"), Framed("c"));
   EXPECT_FALSE(Has("/w/s/c.txt"));
+}
+
+// The pages are GBK whatever the texts were; the undo writes what the pages
+// hold, so a UTF-8 or UTF-16 text comes back as GBK.
+TEST_F(BatchConversionTest, InheritedUndoGivesGbkTextsBackNotTheOriginalEncoding) {
+  for (const std::string& text : {std::string("\xEF\xBB\xBF山雨"), std::string("\xFF\xFE\x71\x5C\xE8\x96", 6)}) {
+    f.fs.AddFile("/w/a.txt", text);
+    BatchPageConversion(f.ctx);
+    UndoBatchConversion(f.ctx);
+    EXPECT_EQ(File("/w/a.txt"), Gbk("山雨") + "\r\n");
+  }
 }
 
 TEST_F(BatchConversionTest, UndoKeepsThePageWhenItsTextCannotBeWritten) {

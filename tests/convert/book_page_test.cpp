@@ -141,7 +141,7 @@ TEST_F(BookPageTest, LinksOfFirstMiddleLastAndOnlyPage) {
   EXPECT_EQ(Between(only, "<p align=\"right\" class=\"9\">", "</td></tr>"), " " + index + " ");
 }
 
-TEST_F(BookPageTest, PlaceholdersInTheTextAreFilledToo) {
+TEST_F(BookPageTest, InheritedPlaceholdersInTheTextAreFilledToo) {
   Text page = Page("[GON].txt", "[time] [GOP]", 1, 2, false, false);
   EXPECT_EQ(Between(page, "<pre><span class=text1>", "</pre></span>"), "2024-5-7 " + PreviousPageLink("000"));
   EXPECT_EQ(Between(page, kTitleCell, "</div></td></tr>"), "");

@@ -66,7 +66,7 @@ TEST_F(WebTabDropTest, SimplifierModeRefusesASingleFile) {
   EXPECT_EQ(f.ui.GetText(kOrderListBox), "");
 }
 
-TEST_F(WebTabDropTest, SimplifierModeTakesSeveralDroppedItemsAsAFolder) {
+TEST_F(WebTabDropTest, InheritedSeveralDroppedItemsCountAsAFolder) {
   Choose(kSimplifyModeRadio);
   OnWebTabDrop(f.ctx, "/b/1.txt\r\n/b/2.txt\r\n");
   EXPECT_EQ(f.ui.GetText(kSimplifyFolderBox), "/b/1.txt\r\n/b/2.txt\r\n");

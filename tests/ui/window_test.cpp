@@ -197,13 +197,13 @@ TEST_F(WindowTest, NamesWithoutAGbkFormShowAsTheyAreAndSurviveEditing) {
   progress.Close();
 }
 
-TEST_F(WindowTest, EscClosesTheWindowFromAnyControl) {
+TEST_F(WindowTest, InheritedEscClosesTheWindowFromAnyControl) {
   Key(controls::kOrderListBox, Qt::Key_Escape);
   EXPECT_TRUE(events.closed);
   EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(WindowTest, EscInTheTreeClosesToo) {
+TEST_F(WindowTest, InheritedEscInTheTreeClosesToo) {
   window->Tabs().setCurrentIndex(1);
   Key(chm::kTree, Qt::Key_Escape);
   EXPECT_TRUE(events.closed);
