@@ -10,9 +10,14 @@ namespace {
 
 constexpr int kHashBits = 15;
 
-inline std::uint32_t Hash3(const std::uint8_t* p) {
-  std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
-  return (v * 2654435761u) >> (32 - kHashBits);
+inline std::uint32_t Load24(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
+
+inline std::uint32_t Hash3(const std::uint8_t* p) { return (Load24(p) * 2654435761u) >> (32 - kHashBits); }
+
+inline std::uint16_t Load16(const std::uint8_t* p) {
+  std::uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
 }
 
 inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
@@ -74,15 +79,18 @@ struct Chains {
 // The best match at `pos` at one of the repeated offsets.
 Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit, const RepeatedOffsets& r) {
   Candidate best;
+  const std::uint8_t* here = data + pos;
+  // limit >= kMinMatch, so the first two bytes are there to compare; most
+  // offsets fail on them.
+  const std::uint16_t start = Load16(here);
   for (int i = 0; i < 3; ++i) {
+    if (r[i] > pos || Load16(here - r[i]) != start) continue;
     // An offset equal to an earlier one finds the same match, which never
     // gains more.
-    if (r[i] > pos || (i > 0 && r[i] == r[0]) || (i > 1 && r[i] == r[1])) continue;
-    std::size_t len = MatchLength(data + pos, data + pos - r[i], limit);
-    if (len >= static_cast<std::size_t>(kMinMatch)) {
-      int g = Gain(len, 0, true);
-      if (g > best.gain) best = {len, r[i], i, g};
-    }
+    if ((i > 0 && r[i] == r[0]) || (i > 1 && r[i] == r[1])) continue;
+    std::size_t len = 2 + MatchLength(here + 2, here + 2 - r[i], limit - 2);
+    int g = Gain(len, 0, true);
+    if (g > best.gain) best = {len, r[i], i, g};
   }
   return best;
 }
@@ -101,13 +109,17 @@ void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const 
   // does the end of the chain (-1).
   const std::int32_t nearest_allowed = pos > kMaxDistance ? static_cast<std::int32_t>(pos - kMaxDistance) : 0;
   const std::uint8_t* here = data + pos;
-  const std::uint8_t first = here[0];
+  // A match longer than best_new (at least 2) shares its first three bytes.
+  const std::uint32_t first = Load24(here);
   int chain = options.max_chain;
   std::size_t best_new = 2;
   while (cand >= nearest_allowed && chain-- > 0) {
     const std::uint8_t* c = data + cand;
-    if (c[best_new] == here[best_new] && c[0] == first) {
-      std::size_t len = MatchLength(here, c, limit);
+    std::uint32_t c_first;
+    // c + 3 is at most here + 2, which is inside the data.
+    std::memcpy(&c_first, c, 4);
+    if (c[best_new] == here[best_new] && (c_first & 0xFFFFFF) == first) {
+      std::size_t len = 3 + MatchLength(here + 3, c + 3, limit - 3);
       if (len > best_new) {
         best_new = len;
         std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
@@ -189,9 +201,13 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
 
 MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize) {}
 
-ParsedInterval MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
-  ParsedInterval out;
-  out.tokens.reserve(size / 3 + 16);
+const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
+  ParsedInterval& out = parsed_;
+  out.tokens.clear();
+  out.frame_start.clear();
+  out.reps_after_frame.clear();
+  // Every token covers at least one byte.
+  out.tokens.reserve(size + 1);
   std::fill(head_.begin(), head_.end(), std::uint16_t{0});
   RepeatedOffsets reps = {1, 1, 1};
   Chains chains{head_.data(), prev_.data(), data, size};
