@@ -12,8 +12,6 @@ constexpr int kHashBits = 15;
 
 inline std::uint32_t Load24(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
 
-inline std::uint32_t Hash3(const std::uint8_t* p) { return (Load24(p) * 2654435761u) >> (32 - kHashBits); }
-
 inline std::uint16_t Load16(const std::uint8_t* p) {
   std::uint16_t v;
   std::memcpy(&v, p, 2);
@@ -59,15 +57,27 @@ struct Candidate {
 struct Chains {
   std::uint16_t* head;  // per hash: 1 + the last position inserted, or 0
   std::uint16_t* prev;  // per position: how far back its chain goes on, or 0
+  std::uint16_t* hash;  // per position but the last two: the hash of its three bytes
   const std::uint8_t* data;
   std::size_t size;
   std::size_t inserted = 0;
+
+  // Fills `hash`, carrying the three bytes from one position to the next.
+  void HashAll() {
+    if (size < 3) return;
+    std::uint32_t v = Load24(data);
+    for (std::size_t i = 0;; ++i) {
+      hash[i] = static_cast<std::uint16_t>((v * 2654435761u) >> (32 - kHashBits));
+      if (i + 3 >= size) break;
+      v = (v >> 8) | (static_cast<std::uint32_t>(data[i + 3]) << 16);
+    }
+  }
 
   void InsertUpTo(std::size_t end) {
     // The last two positions start no three-byte string.
     const std::size_t stop = std::min(end, size >= 2 ? size - 2 : 0);
     for (; inserted < stop; ++inserted) {
-      std::uint32_t h = Hash3(data + inserted);
+      std::uint32_t h = hash[inserted];
       const std::uint32_t last = head[h];
       prev[inserted] = static_cast<std::uint16_t>(last ? inserted + 1 - last : 0);
       head[h] = static_cast<std::uint16_t>(inserted + 1);
@@ -102,7 +112,7 @@ void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const 
   const std::uint8_t* data = chains.data;
   const std::uint16_t* prev = chains.prev;
   chains.InsertUpTo(pos);
-  const std::uint32_t latest = chains.head[Hash3(data + pos)];
+  const std::uint32_t latest = chains.head[chains.hash[pos]];
   if (latest == 0) return;
   std::int32_t cand = static_cast<std::int32_t>(latest) - 1;
   // Candidates further back than the largest distance end the walk, as
@@ -199,7 +209,7 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
 
 }  // namespace
 
-MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize) {}
+MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize), hash_(kWindowSize) {}
 
 const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
   ParsedInterval& out = parsed_;
@@ -210,7 +220,8 @@ const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t s
   out.tokens.reserve(size + 1);
   std::fill(head_.begin(), head_.end(), std::uint16_t{0});
   RepeatedOffsets reps = {1, 1, 1};
-  Chains chains{head_.data(), prev_.data(), data, size};
+  Chains chains{head_.data(), prev_.data(), hash_.data(), data, size};
+  chains.HashAll();
   std::size_t pos = 0;
   for (std::size_t frame_begin = 0; frame_begin < size || (size == 0 && out.frame_start.empty());
        frame_begin += kFrameSize) {

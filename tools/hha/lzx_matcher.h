@@ -47,6 +47,7 @@ class MatchFinder {
   ParsedInterval parsed_;  // reused, so its buffers are allocated once
   std::vector<std::uint16_t> head_;
   std::vector<std::uint16_t> prev_;
+  std::vector<std::uint16_t> hash_;
 };
 
 }  // namespace hha::lzx
