@@ -65,24 +65,29 @@ struct Chains {
   // Fills `hash`, carrying the three bytes from one position to the next.
   void HashAll() {
     if (size < 3) return;
-    std::uint32_t v = Load24(data);
-    for (std::size_t i = 0;; ++i) {
-      hash[i] = static_cast<std::uint16_t>((v * 2654435761u) >> (32 - kHashBits));
-      if (i + 3 >= size) break;
-      v = (v >> 8) | (static_cast<std::uint32_t>(data[i + 3]) << 16);
+    auto hash_of = [](std::uint32_t three) {
+      return static_cast<std::uint16_t>((three * 2654435761u) >> (32 - kHashBits));
+    };
+    // Four bytes are read where there are; the last position reads three.
+    for (std::size_t i = 0; i + 3 < size; ++i) {
+      std::uint32_t v;
+      std::memcpy(&v, data + i, 4);
+      hash[i] = hash_of(v & 0xFFFFFF);
     }
+    hash[size - 3] = hash_of(Load24(data + size - 3));
   }
 
   void InsertUpTo(std::size_t end) {
     // The last two positions start no three-byte string.
     const std::size_t stop = std::min(end, size >= 2 ? size - 2 : 0);
-    for (; inserted < stop; ++inserted) {
-      std::uint32_t h = hash[inserted];
+    std::size_t i = inserted;
+    for (; i < stop; ++i) {
+      const std::uint32_t h = hash[i];
       const std::uint32_t last = head[h];
-      prev[inserted] = static_cast<std::uint16_t>(last ? inserted + 1 - last : 0);
-      head[h] = static_cast<std::uint16_t>(inserted + 1);
+      prev[i] = static_cast<std::uint16_t>(last ? i + 1 - last : 0);
+      head[h] = static_cast<std::uint16_t>(i + 1);
     }
-    if (inserted < end) inserted = end;
+    inserted = std::max(i, end);
   }
 };
 
@@ -93,15 +98,20 @@ Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t li
   // limit >= kMinMatch, so the first two bytes are there to compare; most
   // offsets fail on them.
   const std::uint16_t start = Load16(here);
-  for (int i = 0; i < 3; ++i) {
-    if (r[i] > pos || Load16(here - r[i]) != start) continue;
-    // An offset equal to an earlier one finds the same match, which never
-    // gains more.
-    if ((i > 0 && r[i] == r[0]) || (i > 1 && r[i] == r[1])) continue;
-    std::size_t len = 2 + MatchLength(here + 2, here + 2 - r[i], limit - 2);
+  // Every offset is 1 or the distance of an earlier match, so none reaches
+  // before the start but at the first position.
+  if (pos == 0) return best;
+  auto take = [&](int i, std::uint32_t distance) {
+    std::size_t len = 2 + MatchLength(here + 2, here + 2 - distance, limit - 2);
     int g = Gain(len, 0, true);
-    if (g > best.gain) best = {len, r[i], i, g};
-  }
+    if (g > best.gain) best = {len, distance, i, g};
+  };
+  // An offset equal to an earlier one finds the same match, which never
+  // gains more.
+  const std::uint32_t r0 = r[0], r1 = r[1], r2 = r[2];
+  if (Load16(here - r0) == start) take(0, r0);
+  if (r1 != r0 && Load16(here - r1) == start) take(1, r1);
+  if (r2 != r0 && r2 != r1 && Load16(here - r2) == start) take(2, r2);
   return best;
 }
 
