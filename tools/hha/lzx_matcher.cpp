@@ -45,7 +45,8 @@ inline int Gain(std::size_t length, int slot, bool repeated) {
 }
 
 struct Candidate {
-  std::size_t length = 0;
+  // 16 bytes, so that a candidate is returned in registers.
+  std::uint32_t length = 0;
   std::uint32_t distance = 0;
   int rep = -1;  // 0..2 for a repeated offset, -1 for a new one
   int gain = 0;
@@ -104,7 +105,7 @@ Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t li
   auto take = [&](int i, std::uint32_t distance) {
     std::size_t len = 2 + MatchLength(here + 2, here + 2 - distance, limit - 2);
     int g = Gain(len, 0, true);
-    if (g > best.gain) best = {len, distance, i, g};
+    if (g > best.gain) best = {static_cast<std::uint32_t>(len), distance, i, g};
   };
   // An offset equal to an earlier one finds the same match, which never
   // gains more.
@@ -149,7 +150,7 @@ void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const 
           int rep = -1;
           for (int i = 0; i < 3; ++i)
             if (r[i] == dist) rep = i;
-          best = {len, dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
+          best = {static_cast<std::uint32_t>(len), dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
         }
         if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
       }
@@ -202,7 +203,7 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
       ++pos;
       continue;
     }
-    if (options.lazy && cur.length < static_cast<std::size_t>(options.nice_length) && pos + 1 < frame_end) {
+    if (options.lazy && cur.length < static_cast<std::uint32_t>(options.nice_length) && pos + 1 < frame_end) {
       Candidate next = BestAt(chains, pos + 1, frame_end, reps, options);
       if (next.gain > cur.gain + kLiteralBits / 2) {
         tokens.push_back({0, data[pos]});
