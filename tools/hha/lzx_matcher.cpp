@@ -63,7 +63,7 @@ struct Chains {
   std::size_t size;
   std::size_t inserted = 0;
 
-  // Fills `hash`, carrying the three bytes from one position to the next.
+  // Fills `hash` for every position that starts three bytes.
   void HashAll() {
     if (size < 3) return;
     auto hash_of = [](std::uint32_t three) {
