@@ -12,9 +12,9 @@ class BitWriter {
  public:
   explicit BitWriter(Bytes& out) : out_(out) {}
 
-  /// Appends the low `bits` bits of value (bits <= 32), high bit first.
-  void Put(std::uint32_t value, int bits) {
-    // Fewer than 16 bits wait in acc_, so 47 at most after the shift; bits
+  /// Appends the low `bits` bits of value (bits <= 48), high bit first.
+  [[gnu::always_inline]] void Put(std::uint64_t value, int bits) {
+    // Fewer than 16 bits wait in acc_, so 63 at most after the shift; bits
     // above them are never read again.
     acc_ = (acc_ << bits) | (value & ((std::uint64_t{1} << bits) - 1));
     pending_ += bits;

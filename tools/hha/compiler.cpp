@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "../book_limit.h"
+#include "background_index.h"
 #include "book_paths.h"
 #include "chm_container.h"
 #include "full_text_index.h"
@@ -483,12 +484,12 @@ class BookSection {
 
 // The tables of the book's pages, filled while the pages are stored.
 struct PageTables {
-  explicit PageTables(const HhpProject& project) : gbk_language(IsGbkLanguage(project.language)) {
-    if (project.full_text_search) index.emplace();
+  PageTables(const HhpProject& project, WorkPool& pool) : gbk_language(IsGbkLanguage(project.language)) {
+    if (project.full_text_search) index.emplace(pool);
   }
   StringTable strings;  // #STRINGS, for the windows and the page titles
   TopicTables topics;
-  std::optional<FullTextIndex> index;
+  std::optional<BackgroundIndex> index;
   bool gbk_language;
   std::size_t converted = 0;  // pages stored in another encoding than on disk
 };
@@ -643,7 +644,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     std::string title = PageTitle(stored);
     if (title.empty()) title = qm::GbkFromUtf8(fs::path(f.name).stem().string());
     const std::uint32_t topic = tables.topics.Add(f.name, title, tables.strings);
-    if (tables.index) tables.index->AddPage(topic, stored, title);
+    if (tables.index) tables.index->AddPage(topic, std::move(stored), std::move(title));
   }
   return Status::Ok();
 }
@@ -669,7 +670,7 @@ Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection
 // Compresses the bookkeeping files and every page into section 1.
 Status CompressBook(HhpProject& project, const SystemInfo& system, FileList& list, ReaderNames& reader_names,
                     BookSection& book, const MessageSink& sink, CompileResult& result) {
-  PageTables tables(project);
+  PageTables tables(project, book.section().pool());
   if (Status s = StoreWindows(project, system, list, reader_names, book, tables); !s.ok) return s;
   for (const ReaderNames::LeadOnPage& page : reader_names.lead_on_pages())
     if (Status s = book.Store("/" + page.internal, Bytes(page.content.begin(), page.content.end())); !s.ok) return s;

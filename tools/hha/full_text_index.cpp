@@ -21,15 +21,20 @@ BitWriterMsb::~BitWriterMsb() {
 }
 
 void BitWriterMsb::Put(std::uint32_t value, std::uint8_t root) {
-  int length = 0;
-  for (std::uint32_t v = value; v; v >>= 1) ++length;
+  const int length = value ? 32 - __builtin_clz(value) : 0;
   if (length <= root) {
     PutBits(value, root + 1);  // a zero bit, then `root` bits
     return;
   }
   const int ones = length - root;
-  PutBits(((std::uint64_t{1} << ones) - 1) << 1, ones + 1);               // the ones and a zero bit
-  PutBits(value & ((std::uint64_t{1} << (length - 1)) - 1), length - 1);  // the bits below the top one
+  const std::uint64_t head = ((std::uint64_t{1} << ones) - 1) << 1;              // the ones and a zero bit
+  const std::uint64_t below = value & ((std::uint64_t{1} << (length - 1)) - 1);  // the bits below the top one
+  if (ones + length <= 56) {
+    PutBits((head << (length - 1)) | below, ones + length);
+  } else {
+    PutBits(head, ones + 1);
+    PutBits(below, length - 1);
+  }
 }
 
 std::uint32_t FullTextIndex::IdOf(std::string_view word) {

@@ -113,7 +113,7 @@ class BitWriterMsb {
   void Put(std::uint32_t value, std::uint8_t root);
 
  private:
-  void PutBits(std::uint64_t bits, int count);  // count <= 32
+  void PutBits(std::uint64_t bits, int count);  // count <= 56
   Bytes& out_;
   std::uint64_t pending_ = 0;  // bits not yet written, fewer than 8
   int count_ = 0;
@@ -140,13 +140,15 @@ inline bool IsLetterCharacter(unsigned char lead, unsigned char trail) {
 
 template <typename OnWord>
 void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) {
-  std::string run;
+  // The run of letters and digits so far, in lower case.
+  char run[FullTextIndex::kLongestWord];
+  std::size_t run_size = 0;
   bool too_long = false;
   auto end_run = [&] {
-    if (run.empty() && !too_long) return;
-    if (!too_long) word(std::string_view(run), next_place);
+    if (run_size == 0 && !too_long) return;
+    if (!too_long) word(std::string_view(run, run_size), next_place);
     ++next_place;
-    run.clear();
+    run_size = 0;
     too_long = false;
   };
   for (std::size_t i = 0; i < text.size();) {
@@ -155,10 +157,10 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
       bool alnum = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
       if (!alnum) {
         end_run();
-      } else if (run.size() < FullTextIndex::kLongestWord && !too_long) {
-        run.push_back(static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b));
+      } else if (run_size < FullTextIndex::kLongestWord && !too_long) {
+        run[run_size++] = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
       } else {
-        run.clear();
+        run_size = 0;
         too_long = true;
       }
       ++i;

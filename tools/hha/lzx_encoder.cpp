@@ -125,15 +125,25 @@ void WriteVerbatimBlock(BitWriter& bits, const ParsedInterval& parsed, std::size
     std::size_t fe = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.tokens.size();
     for (std::size_t i = fb; i < fe; ++i) {
       const Token& t = parsed.tokens[i];
+      if (t.length == 0) {
+        bits.Put(main_code[t.value], main_len[t.value]);
+        continue;
+      }
+      // A match's codes go out as one run of at most 16 + 16 + 14 bits.
       int sym = MainSymbol(t);
-      bits.Put(main_code[sym], main_len[sym]);
-      if (t.length == 0) continue;
+      std::uint64_t code = main_code[sym];
+      int n = main_len[sym];
       if (t.length >= static_cast<std::uint32_t>(kMinMatch + kPrimaryLengths)) {
         int l = static_cast<int>(t.length) - kMinMatch - kPrimaryLengths;
-        bits.Put(length_code[l], length_len[l]);
+        code = (code << length_len[l]) | length_code[l];
+        n += length_len[l];
       }
       int slot = static_cast<int>(t.value >> 16);
-      if (slot >= 3) bits.Put(t.value & 0xFFFF, kExtraBits[slot]);
+      if (slot >= 3) {
+        code = (code << kExtraBits[slot]) | (t.value & 0xFFFF);
+        n += kExtraBits[slot];
+      }
+      bits.Put(code, n);
     }
   }
   bits.AlignTo16();
@@ -185,12 +195,15 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
   // The stored form is made only when it is the one chosen.
   const std::size_t stored_bytes = StoredIntervalBytes(size);
 
-  ParsedInterval parsed = finder.Parse(data, size, options);
+  const ParsedInterval& parsed = finder.Parse(data, size, options);
   const std::size_t frames = parsed.frame_start.size();
 
   // One verbatim block over the whole interval.
   EncodedInterval whole;
   {
+    // Room for as many bytes as the stored form needs, past which the
+    // result is not taken anyway.
+    whole.data.reserve(stored_bytes + 64);
     BitWriter bits(whole.data);
     TreeState trees;
     whole.frame_offsets.push_back(0);

@@ -10,9 +10,12 @@ namespace {
 
 constexpr int kHashBits = 15;
 
-inline std::uint32_t Hash3(const std::uint8_t* p) {
-  std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
-  return (v * 2654435761u) >> (32 - kHashBits);
+inline std::uint32_t Load24(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16); }
+
+inline std::uint16_t Load16(const std::uint8_t* p) {
+  std::uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
 }
 
 inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
@@ -42,7 +45,8 @@ inline int Gain(std::size_t length, int slot, bool repeated) {
 }
 
 struct Candidate {
-  std::size_t length = 0;
+  // 16 bytes, so that a candidate is returned in registers.
+  std::uint32_t length = 0;
   std::uint32_t distance = 0;
   int rep = -1;  // 0..2 for a repeated offset, -1 for a new one
   int gain = 0;
@@ -54,36 +58,61 @@ struct Candidate {
 struct Chains {
   std::uint16_t* head;  // per hash: 1 + the last position inserted, or 0
   std::uint16_t* prev;  // per position: how far back its chain goes on, or 0
+  std::uint16_t* hash;  // per position but the last two: the hash of its three bytes
   const std::uint8_t* data;
   std::size_t size;
   std::size_t inserted = 0;
 
+  // Fills `hash` for every position that starts three bytes.
+  void HashAll() {
+    if (size < 3) return;
+    auto hash_of = [](std::uint32_t three) {
+      return static_cast<std::uint16_t>((three * 2654435761u) >> (32 - kHashBits));
+    };
+    // Four bytes are read where there are; the last position reads three.
+    for (std::size_t i = 0; i + 3 < size; ++i) {
+      std::uint32_t v;
+      std::memcpy(&v, data + i, 4);
+      hash[i] = hash_of(v & 0xFFFFFF);
+    }
+    hash[size - 3] = hash_of(Load24(data + size - 3));
+  }
+
   void InsertUpTo(std::size_t end) {
     // The last two positions start no three-byte string.
     const std::size_t stop = std::min(end, size >= 2 ? size - 2 : 0);
-    for (; inserted < stop; ++inserted) {
-      std::uint32_t h = Hash3(data + inserted);
+    std::size_t i = inserted;
+    for (; i < stop; ++i) {
+      const std::uint32_t h = hash[i];
       const std::uint32_t last = head[h];
-      prev[inserted] = static_cast<std::uint16_t>(last ? inserted + 1 - last : 0);
-      head[h] = static_cast<std::uint16_t>(inserted + 1);
+      prev[i] = static_cast<std::uint16_t>(last ? i + 1 - last : 0);
+      head[h] = static_cast<std::uint16_t>(i + 1);
     }
-    if (inserted < end) inserted = end;
+    inserted = std::max(i, end);
   }
 };
 
 // The best match at `pos` at one of the repeated offsets.
 Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit, const RepeatedOffsets& r) {
   Candidate best;
-  for (int i = 0; i < 3; ++i) {
-    // An offset equal to an earlier one finds the same match, which never
-    // gains more.
-    if (r[i] > pos || (i > 0 && r[i] == r[0]) || (i > 1 && r[i] == r[1])) continue;
-    std::size_t len = MatchLength(data + pos, data + pos - r[i], limit);
-    if (len >= static_cast<std::size_t>(kMinMatch)) {
-      int g = Gain(len, 0, true);
-      if (g > best.gain) best = {len, r[i], i, g};
-    }
-  }
+  const std::uint8_t* here = data + pos;
+  // limit >= kMinMatch, so the first two bytes are there to compare; most
+  // offsets fail on them.
+  const std::uint16_t start = Load16(here);
+  // Every offset is 1 or the distance of an earlier match, so none reaches
+  // before the start but at the first position.
+  if (pos == 0) return best;
+  auto take = [&](int i, std::uint32_t distance) {
+    std::size_t len = 2 + MatchLength(here + 2, here + 2 - distance, limit - 2);
+    int g = Gain(len, 0, true);
+    if (g > best.gain) best = {static_cast<std::uint32_t>(len), distance, i, g};
+  };
+  // An offset equal to an earlier one finds the same match, which never
+  // gains more.
+  const std::uint32_t r0 = r[0], r1 = r[1], r2 = r[2];
+  if (Load16(here - r0) == start) take(0, r0);
+  if (r1 != r0 && Load16(here - r1) == start) take(1, r1);
+  if (r2 != r0 && r2 != r1 && Load16(here - r2) == start) take(2, r2);
   return best;
 }
 
@@ -94,20 +123,24 @@ void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const 
   const std::uint8_t* data = chains.data;
   const std::uint16_t* prev = chains.prev;
   chains.InsertUpTo(pos);
-  const std::uint32_t latest = chains.head[Hash3(data + pos)];
+  const std::uint32_t latest = chains.head[chains.hash[pos]];
   if (latest == 0) return;
   std::int32_t cand = static_cast<std::int32_t>(latest) - 1;
   // Candidates further back than the largest distance end the walk, as
   // does the end of the chain (-1).
   const std::int32_t nearest_allowed = pos > kMaxDistance ? static_cast<std::int32_t>(pos - kMaxDistance) : 0;
   const std::uint8_t* here = data + pos;
-  const std::uint8_t first = here[0];
+  // A match longer than best_new (at least 2) shares its first three bytes.
+  const std::uint32_t first = Load24(here);
   int chain = options.max_chain;
   std::size_t best_new = 2;
   while (cand >= nearest_allowed && chain-- > 0) {
     const std::uint8_t* c = data + cand;
-    if (c[best_new] == here[best_new] && c[0] == first) {
-      std::size_t len = MatchLength(here, c, limit);
+    std::uint32_t c_first;
+    // c + 3 is at most here + 2, which is inside the data.
+    std::memcpy(&c_first, c, 4);
+    if (c[best_new] == here[best_new] && (c_first & 0xFFFFFF) == first) {
+      std::size_t len = 3 + MatchLength(here + 3, c + 3, limit - 3);
       if (len > best_new) {
         best_new = len;
         std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
@@ -117,7 +150,7 @@ void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const 
           int rep = -1;
           for (int i = 0; i < 3; ++i)
             if (r[i] == dist) rep = i;
-          best = {len, dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
+          best = {static_cast<std::uint32_t>(len), dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
         }
         if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
       }
@@ -170,7 +203,7 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
       ++pos;
       continue;
     }
-    if (options.lazy && cur.length < static_cast<std::size_t>(options.nice_length) && pos + 1 < frame_end) {
+    if (options.lazy && cur.length < static_cast<std::uint32_t>(options.nice_length) && pos + 1 < frame_end) {
       Candidate next = BestAt(chains, pos + 1, frame_end, reps, options);
       if (next.gain > cur.gain + kLiteralBits / 2) {
         tokens.push_back({0, data[pos]});
@@ -187,14 +220,19 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
 
 }  // namespace
 
-MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize) {}
+MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize), hash_(kWindowSize) {}
 
-ParsedInterval MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
-  ParsedInterval out;
-  out.tokens.reserve(size / 3 + 16);
+const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
+  ParsedInterval& out = parsed_;
+  out.tokens.clear();
+  out.frame_start.clear();
+  out.reps_after_frame.clear();
+  // Every token covers at least one byte.
+  out.tokens.reserve(size + 1);
   std::fill(head_.begin(), head_.end(), std::uint16_t{0});
   RepeatedOffsets reps = {1, 1, 1};
-  Chains chains{head_.data(), prev_.data(), data, size};
+  Chains chains{head_.data(), prev_.data(), hash_.data(), data, size};
+  chains.HashAll();
   std::size_t pos = 0;
   for (std::size_t frame_begin = 0; frame_begin < size || (size == 0 && out.frame_start.empty());
        frame_begin += kFrameSize) {

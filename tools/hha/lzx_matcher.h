@@ -39,12 +39,15 @@ class MatchFinder {
   MatchFinder();
 
   /// Parses data[0, size) (size <= 64 KB) as one reset interval: no match
-  /// reaches before the start or across a 32 KB frame boundary.
-  ParsedInterval Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
+  /// reaches before the start or across a 32 KB frame boundary. The result
+  /// stays valid until the next call.
+  const ParsedInterval& Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
  private:
+  ParsedInterval parsed_;  // reused, so its buffers are allocated once
   std::vector<std::uint16_t> head_;
   std::vector<std::uint16_t> prev_;
+  std::vector<std::uint16_t> hash_;
 };
 
 }  // namespace hha::lzx

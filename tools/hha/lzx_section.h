@@ -49,6 +49,8 @@ class LzxSectionWriter {
   std::uint64_t compressed_size() const { return compressed_; }
   /// Compressed offset of every 32 KB frame of the padded stream.
   const std::vector<std::uint64_t>& frame_offsets() const { return frame_offsets_; }
+  /// The pool the pieces are compressed on.
+  WorkPool& pool() const { return *pool_; }
 
  private:
   Status Append(const std::uint8_t* data, std::size_t size);

@@ -101,8 +101,10 @@ TEST(ParallelCompression, PoolRunsTasksBesideEachOtherAndInline) {
 }
 
 // One generated book: `files` (name, bytes) in a project of their own.
-std::string WriteProject(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files) {
-  std::string project = "[OPTIONS]\r\nCompiled file=book.chm\r\nTitle=t\r\n\r\n[FILES]\r\n";
+std::string WriteProject(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files,
+                         bool search = false) {
+  std::string project = std::string("[OPTIONS]\r\nCompiled file=book.chm\r\nTitle=t\r\n") +
+                        (search ? "Full-text search=Yes\r\n" : "") + "\r\n[FILES]\r\n";
   for (const auto& [name, bytes] : files) {
     hha_test::WriteFile(dir + "/" + name, bytes);
     project += name + "\r\n";
@@ -122,7 +124,8 @@ std::string CompileWith(const std::string& project, unsigned threads, std::uint6
 }
 
 // Books of many page sets, an empty one and ones whose stream ends right at
-// an interval or piece boundary, come out byte for byte the same.
+// an interval or piece boundary, with and without the search index, come
+// out byte for byte the same.
 TEST(ParallelCompression, BooksAreTheSameWithOneOrSeveralThreads) {
   ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
   // The bookkeeping bytes beside one file named "f.bin" of 100 bytes.
@@ -146,7 +149,8 @@ TEST(ParallelCompression, BooksAreTheSameWithOneOrSeveralThreads) {
   }
   for (std::size_t b = 0; b < books.size(); ++b) {
     qm::TempDir dir;
-    const std::string project = WriteProject(dir.path(), books[b]);
+    // Every other book has its search index built beside the compression.
+    const std::string project = WriteProject(dir.path(), books[b], b % 2 == 1);
     const std::string one = CompileWith(project, 1);
     EXPECT_FALSE(one.empty());
     for (unsigned threads : {2u, 4u}) EXPECT_TRUE(CompileWith(project, threads) == one) << "book " << b;
