@@ -27,11 +27,16 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
   }
   if (s.failed > 0) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("有 ") + ToText(s.failed) + Gbk(" 个网页无法读取，或无法写入“处理后”，没有处理，留在原目录中。");
+    report +=
+        WithReason(Gbk("有 ") + ToText(s.failed) + Gbk(" 个网页无法读取，或无法写入“处理后”，没有处理，留在原目录中"),
+                   s.failed_why) +
+        Gbk("。");
   }
   if (s.not_removed > 0) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("有 ") + ToText(s.not_removed) + Gbk(" 个网页已写入“处理后”，但原网页无法删除。");
+    report += WithReason(Gbk("有 ") + ToText(s.not_removed) + Gbk(" 个网页已写入“处理后”，但原网页无法删除"),
+                         s.not_removed_why) +
+              Gbk("。");
   }
   if (Text links = OutsideLinksReport(s.outside_links); !links.empty()) {
     if (!report.empty()) report += "\r\n";
@@ -116,10 +121,16 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
     }
     switch (simplifier.Simplify(path, InToolFolder(output, name))) {
       case PageOutcome::kNothingKept: ++summary.nothing_kept; continue;
-      case PageOutcome::kFailed: ++summary.failed; continue;
+      case PageOutcome::kFailed:
+        if (summary.failed++ == 0) summary.failed_why = ctx.fs.LastError();
+        continue;
       case PageOutcome::kWritten: break;
     }
-    ++(ctx.fs.Delete(path) ? summary.simplified : summary.not_removed);
+    if (ctx.fs.Delete(path)) {
+      ++summary.simplified;
+    } else if (summary.not_removed++ == 0) {
+      summary.not_removed_why = ctx.fs.LastError();
+    }
   }
   WriteResultFile(ctx.fs, InToolFolder(output, Text(kPaleTileImageName)), PaleTileImage().View());
   return summary;

@@ -24,8 +24,11 @@ bool CreateOrFind(FileSystem& fs, const Text& target, std::string_view contents)
   if (CreateFileSafely(fs, target, contents)) return true;
   // A run cut off between the two steps left exactly this file: the step
   // is finished now.
+  const FileError why = fs.LastError();
   std::string there;
-  return !fs.IsLink(target) && fs.Read(target, &there) && there == contents;
+  if (!fs.IsLink(target) && fs.Read(target, &there) && there == contents) return true;
+  fs.SetLastError(why);  // the write's reason, not the look's
+  return false;
 }
 
 }  // namespace
@@ -40,14 +43,15 @@ FileStep CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_v
 
 void DeletionsAfterSync::Add(Text path) { waiting_.push_back(std::move(path)); }
 
-std::vector<Text> DeletionsAfterSync::Finish(const Text& folder) {
-  std::vector<Text> failed;
+std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& folder) {
+  std::vector<Failed> failed;
   if (!waiting_.empty() && !fs_.SyncAll(folder)) {
-    failed.swap(waiting_);
+    for (Text& path : waiting_) failed.push_back({std::move(path), fs_.LastError()});
+    waiting_.clear();
     return failed;
   }
   for (Text& path : waiting_) {
-    if (!fs_.Delete(path)) failed.push_back(std::move(path));
+    if (!fs_.Delete(path)) failed.push_back({std::move(path), fs_.LastError()});
   }
   waiting_.clear();
   return failed;
