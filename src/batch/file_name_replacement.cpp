@@ -68,8 +68,9 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, co
     if (!progress.Step(done++, static_cast<long>(names.size()), name)) break;
     Text new_name = ReplacedFileName(name, old_text, new_text);
     if (new_name == name) continue;
-    bool ok = !new_name.empty() && new_name.find(kPathSeparator) == Text::npos &&
-              fs.Rename(InToolFolder(folder, name), InToolFolder(folder, new_name));
+    const bool usable = !new_name.empty() && new_name.find(kPathSeparator) == Text::npos;
+    const bool ok = usable && fs.Rename(InToolFolder(folder, name), InToolFolder(folder, new_name));
+    if (usable && !ok && summary.why.code == 0) summary.why = fs.LastError();
     ++(ok ? summary.renamed : summary.failed);
   }
   return summary;
@@ -87,8 +88,10 @@ void FileNameCharReplacement(Context& ctx) {
   // One closing message: "ok" only when every file got its new name.
   Text message = Gbk("批量更名 ok!");
   if (summary.failed > 0) {
-    message =
-        Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名。");
+    message = WithReason(Gbk("有 ") + ToText(summary.failed) +
+                             Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名"),
+                         summary.why) +
+              Gbk("。");
   }
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(message, Gbk("批量更名 ok!")), 0, Gbk("提示"));
   ctx.controls.SetDisabled(controls::kRenameButton, true);

@@ -18,6 +18,7 @@ void FileNameCharReplacement(Context& ctx);
 struct NameReplacementSummary {
   int renamed = 0;  // files that got their new name
   int failed = 0;   // files that kept their name although it should change
+  FileError why;    // the reason the first failed rename gave
 };
 
 /// The name `name` gets: every occurrence of `old_text` replaced by

@@ -28,11 +28,16 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
   }
   if (s.failed > 0) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("有 ") + ToText(s.failed) + Gbk(" 个网页无法读取，或无法写入“处理后”，没有处理，留在原目录中。");
+    report +=
+        WithReason(Gbk("有 ") + ToText(s.failed) + Gbk(" 个网页无法读取，或无法写入“处理后”，没有处理，留在原目录中"),
+                   s.failed_why) +
+        Gbk("。");
   }
   if (s.not_removed > 0) {
     if (!report.empty()) report += "\r\n";
-    report += Gbk("有 ") + ToText(s.not_removed) + Gbk(" 个网页已写入“处理后”，但原网页无法删除。");
+    report += WithReason(Gbk("有 ") + ToText(s.not_removed) + Gbk(" 个网页已写入“处理后”，但原网页无法删除"),
+                         s.not_removed_why) +
+              Gbk("。");
   }
   if (Text links = OutsideLinksReport(s.outside_links); !links.empty()) {
     if (!report.empty()) report += "\r\n";
@@ -111,9 +116,10 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
   DeletionsAfterSync deletions(ctx.fs);
   std::size_t waiting = 0;
   auto finish_deletions = [&] {
-    const std::size_t failed = deletions.Finish(output).size();
-    summary.simplified += static_cast<int>(waiting - failed);
-    summary.not_removed += static_cast<int>(failed);
+    const std::vector<DeletionsAfterSync::Failed> failed = deletions.Finish(output);
+    if (!failed.empty() && summary.not_removed == 0) summary.not_removed_why = failed.front().why;
+    summary.simplified += static_cast<int>(waiting - failed.size());
+    summary.not_removed += static_cast<int>(failed.size());
     waiting = 0;
   };
   long done = 0;
@@ -128,7 +134,9 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
     }
     switch (simplifier.Simplify(path, InToolFolder(output, name))) {
       case PageOutcome::kNothingKept: ++summary.nothing_kept; continue;
-      case PageOutcome::kFailed: ++summary.failed; continue;
+      case PageOutcome::kFailed:
+        if (summary.failed++ == 0) summary.failed_why = ctx.fs.LastError();
+        continue;
       case PageOutcome::kWritten: break;
     }
     deletions.Add(path);

@@ -25,6 +25,8 @@ struct SimplificationSummary {
   int nothing_kept = 0;             // pages left in place: nothing between the markers
   int failed = 0;                   // pages left in place: unreadable, or their copy not written
   int not_removed = 0;              // pages copied whose original could not be deleted
+  FileError failed_why;             // the reason the first failed page gave
+  FileError not_removed_why;        // the reason the first failed deletion gave
   std::vector<Text> outside_links;  // links to files outside the folder, left alone
 };
 

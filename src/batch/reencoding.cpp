@@ -72,11 +72,13 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
       summary.outside_links.push_back(name);
       continue;
     }
-    switch (ReencodePage(fs, InToolFolder(folder, name), InToolFolder(output, name), piece, out)) {
+    const PageOutcome outcome = ReencodePage(fs, InToolFolder(folder, name), InToolFolder(output, name), piece, out);
+    switch (outcome) {
       case PageOutcome::kConverted: ++summary.converted; break;
       case PageOutcome::kUnreadable: ++summary.unreadable; break;
       case PageOutcome::kUnwritten: ++summary.unwritten; break;
     }
+    if (outcome != PageOutcome::kConverted && summary.why.code == 0) summary.why = fs.LastError();
   }
   if (summary.converted > 0 && !fs.SyncAll(output)) {  // written, but perhaps not on the disk
     summary.unwritten += summary.converted;
@@ -96,7 +98,9 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
   // One closing message: "ok!" only when every page was converted.
   Text trouble;
   if (int failed = summary.unreadable + summary.unwritten; failed > 0) {
-    trouble = Gbk("有 ") + ToText(failed) + Gbk(" 个网页无法读取或无法写入“处理后”，没有转换。");
+    trouble =
+        WithReason(Gbk("有 ") + ToText(failed) + Gbk(" 个网页无法读取或无法写入“处理后”，没有转换"), summary.why) +
+        Gbk("。");
   }
   if (Text links = OutsideLinksReport(summary.outside_links); !links.empty()) {
     trouble += (trouble.empty() ? "" : "\r\n") + links;

@@ -23,6 +23,7 @@ struct ReencodingSummary {
   int converted = 0;                // pages written into 处理后
   int unreadable = 0;               // pages that could not be read: nothing written
   int unwritten = 0;                // pages whose result could not be written
+  FileError why;                    // the reason the first of those gave
   std::vector<Text> outside_links;  // links to files outside the folder: nothing written
 };
 

@@ -14,11 +14,7 @@ constexpr std::size_t kNone = std::string_view::npos;
 // A byte a marker's byte matches: itself, and an ASCII letter in the other
 // case too (a looser test than the marker match, never a stricter one).
 struct ByteTest {
-  explicit ByteTest(char c)
-      : a(c),
-        b(c >= 'a' && c <= 'z'   ? static_cast<char>(c - 32)
-          : c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32)
-                                 : c) {}
+  explicit ByteTest(char c) : a(c), b(AsciiLowerByte(c) != c ? AsciiLowerByte(c) : AsciiUpperByte(c)) {}
   bool operator()(char c) const { return c == a || c == b; }
   char a, b;
 };

@@ -24,7 +24,7 @@ bool WriteProjectWithoutContents(Context& ctx, const Text& project_path, const T
   Text project = ReplaceSubtext(ctx.controls.GetText(chm::kProjectBox), book + ".hhc", {}, 1, -1, false);
   ctx.controls.SetText(chm::kProjectBox, project);
   if (!WriteFileSafely(ctx.fs, project_path, project)) {
-    ctx.dialogs.MessageBox(Gbk("无法写入工程文件：") + project_path);
+    ctx.dialogs.MessageBox(WithReason(Gbk("无法写入工程文件：") + project_path, ctx.fs.LastError()));
     return false;
   }
   return true;

@@ -142,7 +142,7 @@ void BuildContents(Context& ctx) {
   // Each file is replaced only by a completely written new one.
   const Text contents_path = base + ".hhc";
   if (!WriteFileSafely(ctx.fs, contents_path, ctx.controls.GetText(kContentsBox)))
-    problems += Gbk("无法写入目录文件：") + contents_path;
+    problems += WithReason(Gbk("无法写入目录文件：") + contents_path, ctx.fs.LastError());
   else MarkTreeBuilt(ctx.state);
   const Text project_path = base + ".hhp";
   const Text project = ctx.controls.GetText(kProjectBox);
@@ -153,7 +153,7 @@ void BuildContents(Context& ctx) {
     problems += Gbk("没有选择主页，工程文件未写入：") + project_path;
   } else if (!WriteFileSafely(ctx.fs, project_path, project)) {
     if (!problems.empty()) problems += "\r\n";
-    problems += Gbk("无法写入工程文件：") + project_path;
+    problems += WithReason(Gbk("无法写入工程文件：") + project_path, ctx.fs.LastError());
   }
   if (!problems.empty()) ctx.dialogs.MessageBox(problems);
 }

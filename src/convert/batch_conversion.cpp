@@ -37,8 +37,8 @@ struct FolderWalk {
 
 // Deletes the texts whose pages are written, once the pages are on the disk.
 void FinishDeletions(FolderWalk& walk) {
-  for (const Text& text : walk.deletions.Finish(walk.deletions_folder)) {
-    walk.report.Add(text, Gbk("网页已写入，但原文件无法删除"));
+  for (const auto& [text, why] : walk.deletions.Finish(walk.deletions_folder)) {
+    walk.report.Add(text, WithReason(Gbk("网页已写入，但原文件无法删除"), why));
   }
 }
 
@@ -60,17 +60,18 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
     return false;
   }
   Text page_path = JoinPath(folder, page_name);
-  auto refuse = [&](std::string_view reason) {
+  // `why`: the reason of the failed file step, none for a refused text.
+  auto refuse = [&](std::string_view reason, FileError why = {}) {
     if (Occupied(fs, page_path)) walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
-    else walk.report.Add(source, Gbk(reason));
+    else walk.report.Add(source, WithReason(Gbk(reason), why));
     return false;
   };
   std::string data;
-  if (!fs.Read(source, &data)) return refuse("无法读取，未转换");
+  if (!fs.Read(source, &data)) return refuse("无法读取，未转换", fs.LastError());
   DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
   if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
   FileStep step = CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, walk.deletions);
-  if (!step.copied) return refuse("网页无法写入，未转换");
+  if (!step.copied) return refuse("网页无法写入，未转换", fs.LastError());
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
   if (text.dropped_odd_byte) walk.report.Add(source, Gbk(kOddByteNote));
   if (walk.deletions.Full()) FinishDeletions(walk);
@@ -111,8 +112,9 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     if (!tile_checked) {
       tile_checked = true;
       Text tile = JoinPath(folder, kPaleTileImageName);
-      if (!CreateFileSafely(fs, tile, PaleTileImage().View()) && !FileExists(fs, tile)) {
-        walk.report.Add(tile, Gbk("图片无法写入"));
+      if (!CreateFileSafely(fs, tile, PaleTileImage().View())) {
+        const FileError why = fs.LastError();
+        if (!FileExists(fs, tile)) walk.report.Add(tile, WithReason(Gbk("图片无法写入"), why));
       }
     }
     ConvertFile(walk, folder, name);
@@ -185,7 +187,8 @@ void UndoBatchConversion(Context& ctx) {
   DeferredSyncs deferred(ctx.fs);
   DeletionsAfterSync deletions(ctx.fs);
   auto finish_deletions = [&] {
-    for (const Text& page : deletions.Finish(folder)) report.Add(page, Gbk("文本已写入，但网页无法删除"));
+    for (const auto& [page, why] : deletions.Finish(folder))
+      report.Add(page, WithReason(Gbk("文本已写入，但网页无法删除"), why));
   };
   const std::vector<DirectoryEntry> pages = MatchingEntries(listing, "*.htm");
   for (std::size_t i = 0; i < pages.size(); ++i) {
@@ -201,13 +204,13 @@ void UndoBatchConversion(Context& ctx) {
     // in the way, which is what the report then names.
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
     Text text_path = JoinPath(folder, text_name);
-    auto refuse = [&](std::string_view reason) {
+    auto refuse = [&](std::string_view reason, FileError why = {}) {
       if (Occupied(ctx.fs, text_path)) report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
-      else report.Add(page, Gbk(reason));
+      else report.Add(page, WithReason(Gbk(reason), why));
     };
     std::string data;
     if (!ctx.fs.Read(page, &data)) {
-      refuse("无法读取，未还原");
+      refuse("无法读取，未还原", ctx.fs.LastError());
       continue;
     }
     if (HoldsZeroByte(data)) {  // its text would end at that byte
@@ -216,7 +219,7 @@ void UndoBatchConversion(Context& ctx) {
     }
     FileStep step = CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
     if (!step.copied) {
-      refuse("文本无法写入，未还原");
+      refuse("文本无法写入，未还原", ctx.fs.LastError());
       continue;
     }
     if (deletions.Full()) finish_deletions();

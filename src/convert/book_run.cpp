@@ -116,8 +116,9 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
       readable.push_back(name);
       continue;
     }
+    const FileError read_error = fs.LastError();
     if (KindOfPath(fs, path) == PathKind::kFile) {
-      report.Add(name, Gbk("无法读取（不是普通文件或没有读取权限），原文件未动，没有做网页"));
+      report.Add(name, WithReason(Gbk("无法读取（不是普通文件或没有读取权限），原文件未动，没有做网页"), read_error));
       continue;
     }
     readable.push_back(name);

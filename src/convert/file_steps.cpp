@@ -24,8 +24,11 @@ bool CreateOrFind(FileSystem& fs, const Text& target, std::string_view contents)
   if (CreateFileSafely(fs, target, contents)) return true;
   // A run cut off between the two steps left exactly this file: the step
   // is finished now.
+  const FileError why = fs.LastError();
   std::string there;
-  return !fs.IsLink(target) && fs.Read(target, &there) && there == contents;
+  if (!fs.IsLink(target) && fs.Read(target, &there) && there == contents) return true;
+  fs.SetLastError(why);  // the write's reason, not the look's
+  return false;
 }
 
 }  // namespace

@@ -299,7 +299,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
   NovelSplit out;
   std::string piece, decoded;
   if (!fs.ReadPart(path, 0, piece_size, &piece)) {
-    out.failure = Gbk("无法读取");
+    out.failure = WithReason(Gbk("无法读取"), fs.LastError());
     return out;
   }
   // The encoding is known from the first piece unless the text may be
@@ -308,7 +308,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
   std::uint64_t offset = piece.size();
   for (bool more = detector.Add(piece); more && piece.size() == piece_size; more = detector.Add(piece)) {
     if (!fs.ReadPart(path, offset, piece_size, &piece)) {
-      out.failure = Gbk("无法读取");
+      out.failure = WithReason(Gbk("无法读取"), fs.LastError());
       return out;
     }
     if (piece.empty()) break;
@@ -320,7 +320,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
   const Text temp_name = TemporaryName(BookOf(path));
   const Text temp = parent.empty() ? temp_name : JoinPath(parent, temp_name);
   if (!fs.CreateDirectory(temp)) {
-    out.failure = Gbk("无法在它旁边建立新文件夹");
+    out.failure = WithReason(Gbk("无法在它旁边建立新文件夹"), fs.LastError());
     return out;
   }
   out.folder = temp;
@@ -328,7 +328,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
   offset = 0;
   for (;;) {
     if (!fs.ReadPart(path, offset, piece_size, &piece)) {
-      out.failure = Gbk("读取中断，分出的文本不完整，没有留下");
+      out.failure = WithReason(Gbk("读取中断，分出的文本不完整，没有留下"), fs.LastError());
       break;
     }
     if (piece.empty()) break;
@@ -338,10 +338,11 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
   }
   if (out.failure.empty()) {
     if (splitter.ok()) splitter.Add(decoder.Finish(&decoded));
-    if (!splitter.Finish() || !WidenNumbers(fs, out)) out.failure = Gbk("无法写入新文件夹，分出的文本不完整，没有留下");
+    if (!splitter.Finish() || !WidenNumbers(fs, out))
+      out.failure = WithReason(Gbk("无法写入新文件夹，分出的文本不完整，没有留下"), fs.LastError());
   }
   if (out.failure.empty() && !NameBookFolder(fs, path, temp, &out.folder)) {
-    out.failure = Gbk("无法给新文件夹取名，分出的文本没有留下");
+    out.failure = WithReason(Gbk("无法给新文件夹取名，分出的文本没有留下"), fs.LastError());
   }
   if (!out.failure.empty()) {
     RemoveSplitFolder(fs, temp);

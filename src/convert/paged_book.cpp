@@ -43,7 +43,7 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
   };
   for (const auto& [name, image] : images) {
     if (!WriteNewOrReplace(fs, JoinPath(folder, name), image->View())) {
-      report.Add(name, Gbk("图片无法写入"));
+      report.Add(name, WithReason(Gbk("图片无法写入"), fs.LastError()));
     }
   }
 }
@@ -76,9 +76,10 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     return;
   }
   if (!text.Open(source)) {
+    const FileError read_error = fs.LastError();
     const PathKind kind = KindOfPath(fs, source);
     if (kind == PathKind::kFile) {
-      report.Add(name, Gbk("无法读取，原文件未动"));
+      report.Add(name, WithReason(Gbk("无法读取，原文件未动"), read_error));
     } else if (kind == PathKind::kNothing && !fs.IsLink(source)) {
       report.Add(name, Gbk("文件夹中没有这个文件，它的网页是空的"));
     }
@@ -97,9 +98,9 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   // Another file system: the text is copied, and removed once its copy is
   // complete.
   if (!text.CopyTo(kept) || !fs.SyncAll(backup)) {
-    report.Add(name, Gbk("无法存入备份文件夹，原文件未动"));
+    report.Add(name, WithReason(Gbk("无法存入备份文件夹，原文件未动"), fs.LastError()));
   } else if (!fs.Delete(source)) {
-    report.Add(name, Gbk("已存入备份文件夹，但原文件无法删除"));
+    report.Add(name, WithReason(Gbk("已存入备份文件夹，但原文件无法删除"), fs.LastError()));
   } else {
     text.MovedTo(kept);
   }
@@ -142,13 +143,15 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   const long count = static_cast<long>(entries.size());
   BookPageFile text(ctx.fs, piece_size);
   bool pages_missing = false;  // a page could not be written: the run is not done
+  FileError missing_why;       // the reason the first of them gave
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
     // The backup keeps the file's own bytes; the page gets them in GBK.
     TakeTextFile(ctx.fs, folder, backup, entries[i], run, report, text);
     Text page_name = PageFileName(i);
     if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options, ctx.random)) {
-      report.Add(page_name, Gbk("网页无法写入"));
+      if (!pages_missing) missing_why = ctx.fs.LastError();
+      report.Add(page_name, WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
       pages_missing = true;
     } else if (text.dropped_odd_byte()) {
       report.Add(entries[i], Gbk(kOddByteNote));
@@ -157,10 +160,12 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
   if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
-    report.Add("index.htm", Gbk("网页无法写入"));
+    if (!pages_missing) missing_why = ctx.fs.LastError();
+    report.Add("index.htm", WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
     pages_missing = true;
   } else if (!ctx.progress.Stopped() && !pages_missing) {
     pages_missing = !ctx.fs.SyncAll(folder);
+    if (pages_missing) missing_why = ctx.fs.LastError();
     if (!pages_missing) FinishBookRun(ctx.fs, folder);
   }
   // A run that could not write every page (a full disk, say) is finished by
@@ -168,7 +173,8 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   // folder, as a run cut off midway is.
   if (ctx.progress.Stopped() || pages_missing) LeaveBookRun(ctx.fs, folder, run);
   if (pages_missing && !ctx.progress.Stopped()) {
-    report.Add(Gbk("（整本书）"), Gbk("网页没有全部写出；腾出空间后再点“转网页”，会用 bak 中的文本补写"));
+    report.Add(Gbk("（整本书）"),
+               WithReason(Gbk("网页没有全部写出；腾出空间后再点“转网页”，会用 bak 中的文本补写"), missing_why));
   }
   Text outcome = report.ClosingMessage("ok");
   if (!run.note.empty()) outcome = report.Empty() ? run.note : run.note + "\r\n" + outcome;

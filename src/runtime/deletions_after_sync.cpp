@@ -4,14 +4,15 @@ namespace qm {
 
 void DeletionsAfterSync::Add(Text path) { waiting_.push_back(std::move(path)); }
 
-std::vector<Text> DeletionsAfterSync::Finish(const Text& folder) {
-  std::vector<Text> failed;
+std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& folder) {
+  std::vector<Failed> failed;
   if (!waiting_.empty() && !fs_.SyncAll(folder)) {
-    failed.swap(waiting_);
+    for (Text& path : waiting_) failed.push_back({std::move(path), fs_.LastError()});
+    waiting_.clear();
     return failed;
   }
   for (Text& path : waiting_) {
-    if (!fs_.Delete(path)) failed.push_back(std::move(path));
+    if (!fs_.Delete(path)) failed.push_back({std::move(path), fs_.LastError()});
   }
   waiting_.clear();
   return failed;

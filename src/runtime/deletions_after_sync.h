@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/file_error.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 
@@ -23,10 +24,16 @@ class DeletionsAfterSync {
   /// Deletes `path` with the next group.
   void Add(Text path);
 
+  /// An original that stays, and why.
+  struct Failed {
+    Text path;
+    FileError why;
+  };
+
   /// Syncs the file system holding `folder` (where the copies of the group
   /// are) and deletes what was added; returns the paths that could not be
-  /// deleted (all of them when syncing failed).
-  std::vector<Text> Finish(const Text& folder);
+  /// deleted (all of them when syncing failed), each with the reason.
+  std::vector<Failed> Finish(const Text& folder);
 
   /// True when so many deletions wait that the group should be finished.
   bool Full() const { return waiting_.size() >= kGroupSize; }

@@ -1,5 +1,6 @@
 #include "runtime/file_ops.h"
 
+#include <cerrno>
 #include <utility>
 
 #include "runtime/encoding.h"
@@ -16,12 +17,19 @@ bool WriteToFile(FileSystem& fs, const Text& path, std::string_view data) {
 
 namespace {
 
-// False when `path` is what a write never replaces: a link (never
-// followed), a read-only file or a folder.
+// False, with the reason recorded, when `path` is what a write never
+// replaces: a link (never followed), a read-only file or a folder.
 bool MayReplace(FileSystem& fs, const Text& path) {
-  if (fs.IsLink(path)) return false;
+  const FileError before = fs.LastError();  // looking is no failure
+  if (fs.IsLink(path)) {
+    fs.SetLastError({EEXIST});
+    return false;
+  }
   int attributes = fs.Attributes(path);
-  return attributes == -1 || (attributes & (kReadOnly | kDirectory)) == 0;
+  fs.SetLastError(before);
+  if (attributes == -1 || (attributes & (kReadOnly | kDirectory)) == 0) return true;
+  fs.SetLastError({(attributes & kDirectory) != 0 ? EISDIR : EACCES});
+  return false;
 }
 
 // Creates, exclusively and beside `path`, a temporary file holding `data`
@@ -39,7 +47,10 @@ Text CreateTemporaryBeside(FileSystem& fs, const Text& path, std::string_view da
     HoldTemporaryFile(fs, temp);
     if (fs.CreateNew(temp, data)) return temp;
     ReleaseTemporaryFile(temp);
-    if (fs.Attributes(temp) == -1 && !fs.IsLink(temp)) return Text();
+    const FileError why = fs.LastError();
+    const bool taken = fs.Attributes(temp) != -1 || fs.IsLink(temp);
+    fs.SetLastError(why);
+    if (!taken) return Text();
   }
   return Text();
 }
@@ -54,7 +65,11 @@ bool WantedByFilter(int attributes, int filter) {
 // when `replace`), or removes it.
 bool PutInPlace(FileSystem& fs, const Text& temp, const Text& path, bool replace) {
   bool ok = replace ? fs.ReplaceWith(temp, path) : fs.Rename(temp, path);
-  if (!ok) fs.Delete(temp);
+  if (!ok) {
+    const FileError why = fs.LastError();
+    fs.Delete(temp);
+    fs.SetLastError(why);
+  }
   ReleaseTemporaryFile(temp);
   return ok;
 }
@@ -101,7 +116,9 @@ bool SafeFileWriter::Flush() {
   bool ok = fs_.Append(temp_, pending_);
   pending_.clear();
   if (!ok) {
+    const FileError why = fs_.LastError();
     fs_.Delete(temp_);
+    fs_.SetLastError(why);
     ReleaseTemporaryFile(temp_);
     temp_.clear();
   }

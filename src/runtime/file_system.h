@@ -2,13 +2,16 @@
 // The file system as the operations see it. Paths are GBK Texts with the
 // native separator; a relative path is taken from the current directory.
 // RealFileSystem talks to the system; VirtualFileSystem keeps everything in
-// memory for tests and can be told to fail.
+// memory for tests and can be told to fail. A call that fails records why,
+// for LastError.
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "runtime/file_error.h"
 #include "runtime/text.h"
 
 namespace qm {
@@ -152,6 +155,26 @@ class FileSystem {
     (void)folder;
     return true;
   }
+
+  /// Why the most recent call that failed (answered false, kFailed, -1 or
+  /// an empty result for a path that was asked about) failed; code 0 when
+  /// none has. Calls that succeed leave it as it is.
+  FileError LastError() const { return last_error_; }
+
+  /// Records `error` as the reason of the latest failure: for the
+  /// implementations, and for an operation built of several calls that
+  /// cleans up after one failed and reports that one's reason.
+  void SetLastError(FileError error) { last_error_ = error; }
+
+ protected:
+  /// Records the errno `code` (EIO when it is 0) and returns false.
+  bool Fail(int code) {
+    last_error_.code = code != 0 ? code : EIO;
+    return false;
+  }
+
+ private:
+  FileError last_error_;
 };
 
 }  // namespace qm

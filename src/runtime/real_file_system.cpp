@@ -14,10 +14,8 @@
 #include <memory>
 
 #include "runtime/encoding.h"
-
-#ifndef RENAME_NOREPLACE
-#define RENAME_NOREPLACE (1 << 0)
-#endif
+#include "runtime/file_writer.h"
+#include "runtime/text.h"
 
 namespace qm {
 namespace {
@@ -61,19 +59,11 @@ std::u16string SortKey(std::string_view gbk_name) {
   return key;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  const char* p = data.data();
-  std::size_t left = data.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return true;
+// The errno code for a descriptor that fstat could not look at
+// (`fstat_result` not 0: errno) or that `st` shows is not a regular file.
+int NotRegular(int fstat_result, const struct stat& st) {
+  if (fstat_result != 0) return errno;
+  return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
 }
 
 // Puts the data of the regular file at `native` on the disk before it takes
@@ -111,8 +101,7 @@ struct NtfsKey {
 
   char16_t operator[](std::size_t i) const {
     if (!ascii) return wide[i];
-    char c = ascii[i];
-    return static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    return static_cast<char16_t>(AsciiUpperByte(ascii[i]));
   }
 };
 
@@ -160,15 +149,17 @@ void SortLikeNtfs(std::vector<DirectoryEntry>* entries) {
 
 bool RealFileSystem::Read(const Text& path, std::string* out) {
   out->clear();
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   // Non-blocking, so that a FIFO fails at once instead of waiting for a
   // writer; regular files read the same either way.
   int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(errno);
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const int looked = ::fstat(fd, &st);
+  if (looked != 0 || !S_ISREG(st.st_mode)) {
+    const int code = NotRegular(looked, st);
     ::close(fd);
-    return false;
+    return Fail(code);
   }
   out->resize(static_cast<std::size_t>(st.st_size));
   std::size_t got = 0;
@@ -178,7 +169,7 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
     ssize_t n = ::read(fd, out->data() + got, out->size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ok = false;
+      ok = Fail(errno);
       break;
     }
     if (n == 0) break;
@@ -195,35 +186,42 @@ namespace {
 // platform maps it.
 bool ReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0; }
 
-// Writes `data` to the freshly opened `fd` and closes it; false when the
-// descriptor is not a regular file or any write or the close fails.
-bool FillAndClose(int fd, std::string_view data) {
+// Writes `data` to the freshly opened `fd` and closes it; the errno code
+// when the descriptor is not a regular file or any write or the close
+// fails, else 0.
+int FillAndClose(int fd, std::string_view data) {
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && WriteAll(fd, data);  // a FIFO or a device
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  int code = 0;
+  const int looked = ::fstat(fd, &st);
+  if (looked != 0 || !S_ISREG(st.st_mode)) code = NotRegular(looked, st);  // a FIFO or a device
+  else if (!WriteAll(fd, data)) code = errno;
+  if (::close(fd) != 0 && code == 0) code = errno;
+  return code;
 }
 
 }  // namespace
 
 bool RealFileSystem::Write(const Text& path, std::string_view data) {
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   std::string native = Native(path);
   struct stat st;
-  if (::lstat(native.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;
+  if (::lstat(native.c_str(), &st) == 0 && ReadOnlyFile(st)) return Fail(EACCES);
   // O_NOFOLLOW: a link at the name is never written through.
   int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
-  if (fd < 0) return false;
-  return FillAndClose(fd, data);
+  if (fd < 0) return Fail(errno);
+  const int code = FillAndClose(fd, data);
+  return code == 0 || Fail(code);
 }
 
 bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
   out->clear();
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(errno);
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const int looked = ::fstat(fd, &st);
+  bool ok = looked == 0 && S_ISREG(st.st_mode);
+  if (!ok) Fail(NotRegular(looked, st));
   // Only what the file holds is asked for: a small file read in large
   // pieces neither clears a whole piece of memory nor reads twice.
   const std::uint64_t size = ok ? static_cast<std::uint64_t>(st.st_size) : 0;
@@ -234,7 +232,7 @@ bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_
   while (ok && got < want) {
     ssize_t n = ::pread(fd, out->data() + got, want - got, static_cast<off_t>(offset + got));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
+    if (n < 0) ok = Fail(errno);
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
@@ -244,51 +242,53 @@ bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_
 }
 
 bool RealFileSystem::Append(const Text& path, std::string_view data) {
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   int fd = ::open(Native(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(errno);
   struct stat st;
   if (::fstat(fd, &st) != 0 || ReadOnlyFile(st)) {
+    const int code = ReadOnlyFile(st) ? EACCES : errno;
     ::close(fd);
-    return false;
+    return Fail(code);
   }
-  return FillAndClose(fd, data);
+  const int code = FillAndClose(fd, data);
+  return code == 0 || Fail(code);
 }
 
 bool RealFileSystem::CreateNew(const Text& path, std::string_view data) {
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   std::string native = Native(path);
   int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) return Fail(errno);
   // Created by this call: a regular file, with nothing to look at first.
-  bool ok = WriteAll(fd, data);
-  if (::close(fd) != 0) ok = false;
-  if (ok) return true;
+  int code = WriteAll(fd, data) ? 0 : errno;
+  if (::close(fd) != 0 && code == 0) code = errno;
+  if (code == 0) return true;
   ::unlink(native.c_str());  // made by this call: no partial file stays
-  return false;
+  return Fail(code);
 }
 
 FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view data) {
-  if (path.empty()) return Placed::kFailed;
+  if (path.empty()) {
+    Fail(ENOENT);
+    return Placed::kFailed;
+  }
   std::string native = Native(path);
   std::size_t slash = native.find_last_of('/');
   std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
   // A file without a name until it is whole: a kill leaves nothing behind,
   // and it takes its name with one directory change, where a temporary
   // file takes two.
-  int fd = ::open(folder.c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644);
-  if (fd < 0) return Placed::kUnsupported;
-  bool ok = WriteAll(fd, data) && (!SyncsEachFile() || ::fdatasync(fd) == 0);
-  Placed placed = Placed::kFailed;
-  if (ok) {
-    char own[40];
-    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, own, AT_FDCWD, native.c_str(), AT_SYMLINK_FOLLOW) == 0) placed = Placed::kDone;
-    else if (errno == EEXIST) placed = Placed::kTaken;
-    else if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) placed = Placed::kUnsupported;  // no /proc
+  PendingWrite file;
+  if (!file.CreateUnnamed(folder, 0644)) return Placed::kUnsupported;
+  if (!file.Write(data) || (SyncsEachFile() && !file.Sync())) {
+    Fail(errno);
+    return Placed::kFailed;
   }
-  ::close(fd);
-  return placed;
+  if (file.PlaceAs(native, PendingWrite::Replace::kNever)) return Placed::kDone;
+  if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) return Placed::kUnsupported;  // no /proc
+  Fail(errno);
+  return errno == EEXIST ? Placed::kTaken : Placed::kFailed;
 }
 
 bool RealFileSystem::IsLink(const Text& path) {
@@ -297,15 +297,16 @@ bool RealFileSystem::IsLink(const Text& path) {
 }
 
 Text RealFileSystem::RealPath(const Text& path) {
-  if (path.empty()) return {};
+  if (path.empty()) return Fail(ENOENT), Text();
   std::unique_ptr<char, void (*)(void*)> real(::realpath(Native(path).c_str(), nullptr), &std::free);
-  return real ? TextFromNativeName(real.get()) : Text();
+  if (!real) return Fail(errno), Text();
+  return TextFromNativeName(real.get());
 }
 
 int RealFileSystem::Attributes(const Text& path) {
-  if (path.empty()) return -1;
+  if (path.empty()) return Fail(ENOENT), -1;
   struct stat st;
-  if (::stat(Native(path).c_str(), &st) != 0) return -1;
+  if (::stat(Native(path).c_str(), &st) != 0) return Fail(errno), -1;
   std::string_view name = path;
   std::size_t k = name.find_last_of('/');
   if (k != std::string_view::npos) name = name.substr(k + 1);
@@ -356,56 +357,47 @@ std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) { return Li
 std::vector<DirectoryEntry> RealFileSystem::ListKinds(const Text& folder) { return ListFolder(folder, false); }
 
 bool RealFileSystem::Rename(const Text& from, const Text& to) {
-  if (from.empty() || to.empty()) return false;
+  if (from.empty() || to.empty()) return Fail(ENOENT);
   std::string a = Native(from), b = Native(to);
   if (SyncsEachFile()) SyncBeforeRename(a);
-  if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // The file system cannot rename without replacing: link, then unlink,
-  // which also never replaces (files only).
-  if (::link(a.c_str(), b.c_str()) != 0) return false;
-  if (::unlink(a.c_str()) != 0) {
-    ::unlink(b.c_str());
-    return false;
-  }
-  return true;
+  return RenameNoReplace(AT_FDCWD, a.c_str(), b.c_str()) || Fail(errno);
 }
 
 bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
-  if (from.empty() || to.empty()) return false;
+  if (from.empty() || to.empty()) return Fail(ENOENT);
   std::string target = Native(to);
   struct stat st;
   const bool replacing = ::lstat(target.c_str(), &st) == 0;
-  if (replacing && ReadOnlyFile(st)) return false;  // as writing it would
+  if (replacing && ReadOnlyFile(st)) return Fail(EACCES);  // as writing it would
   std::string source = Native(from);
   // The file replaced would be lost with an empty new one: a replacing
   // rename syncs even while syncs are deferred.
   if (durable_ && (replacing || SyncsEachFile())) SyncBeforeRename(source);
-  return ::rename(source.c_str(), target.c_str()) == 0;
+  return ::rename(source.c_str(), target.c_str()) == 0 || Fail(errno);
 }
 
 bool RealFileSystem::Delete(const Text& path) {
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   std::string native = Native(path);
   struct stat st;
-  if (::lstat(native.c_str(), &st) == 0 && ReadOnlyFile(st)) return false;
-  return ::unlink(native.c_str()) == 0;
+  if (::lstat(native.c_str(), &st) == 0 && ReadOnlyFile(st)) return Fail(EACCES);
+  return ::unlink(native.c_str()) == 0 || Fail(errno);
 }
 
 bool RealFileSystem::RemoveDirectory(const Text& path) {
-  if (path.empty()) return false;
+  if (path.empty()) return Fail(ENOENT);
   // rmdir never follows a link and refuses a folder that is not empty.
-  return ::rmdir(Native(path).c_str()) == 0;
+  return ::rmdir(Native(path).c_str()) == 0 || Fail(errno);
 }
 
 bool RealFileSystem::CreateDirectory(const Text& path) {
-  if (path.empty()) return false;
-  return ::mkdir(Native(path).c_str(), 0755) == 0;
+  if (path.empty()) return Fail(ENOENT);
+  return ::mkdir(Native(path).c_str(), 0755) == 0 || Fail(errno);
 }
 
 bool RealFileSystem::ChangeDirectory(const Text& path) {
-  if (path.empty()) return false;
-  return ::chdir(Native(path).c_str()) == 0;
+  if (path.empty()) return Fail(ENOENT);
+  return ::chdir(Native(path).c_str()) == 0 || Fail(errno);
 }
 
 Text RealFileSystem::CurrentDirectory() {
@@ -437,10 +429,10 @@ bool RealFileSystem::SyncAll(const Text& folder) {
   // One syncfs puts every file of the file system on the disk with one
   // journal commit, where a sync per file would wait for one commit each.
   int fd = ::open(Native(folder.empty() ? Text(".") : folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::syncfs(fd) == 0;
+  if (fd < 0) return Fail(errno);
+  const int code = ::syncfs(fd) == 0 ? 0 : errno;
   ::close(fd);
-  return ok;
+  return code == 0 || Fail(code);
 }
 
 }  // namespace qm

@@ -6,7 +6,7 @@
 namespace qm {
 namespace {
 
-inline unsigned char Lower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+inline unsigned char Lower(unsigned char c) { return static_cast<unsigned char>(AsciiLowerByte(static_cast<char>(c))); }
 
 // Whether `sub` matches `text` at byte offset `i`.
 inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub, bool ignore_case) {
@@ -49,7 +49,7 @@ class FirstByteFinder {
   FirstByteFinder(std::string_view text, char first, bool ignore_case = true) : text_(text) {
     auto c = static_cast<unsigned char>(first);
     a_ = ignore_case ? static_cast<char>(Lower(c)) : first;
-    b_ = !ignore_case ? first : c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : (c >= 'A' && c <= 'Z' ? first : a_);
+    b_ = !ignore_case ? first : AsciiUpperByte(a_);
   }
   std::size_t Next(std::size_t i) {
     if (!known_ || next_a_ < i) next_a_ = Find(a_, i);
@@ -225,6 +225,17 @@ Text AsciiLower(std::string_view text) {
     out[i] = static_cast<char>(Lower(static_cast<unsigned char>(out[i])));
   }
   return out;
+}
+
+std::string AsciiLowerBytes(std::string_view bytes) {
+  std::string out(bytes);
+  for (char& c : out) c = AsciiLowerByte(c);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return AsciiLowerByte(x) == AsciiLowerByte(y); });
 }
 
 bool EndsWithCharacters(std::string_view text, std::string_view suffix) {

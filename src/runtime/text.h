@@ -72,8 +72,25 @@ Text TrimTrailingSpaces(std::string_view text);
 /// An integer as its decimal digits.
 Text ToText(long long value);
 
-/// ASCII-only lower-casing (two-byte characters are left as they are).
+/// The byte `c` with an ASCII capital letter lower-cased; any other byte as
+/// it is. Every ASCII case-folding of the program is built on this one.
+constexpr char AsciiLowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+/// The byte `c` with an ASCII small letter upper-cased; any other byte as
+/// it is.
+constexpr char AsciiUpperByte(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
+
+/// ASCII-only lower-casing of a GBK text (two-byte characters are left as
+/// they are, their second bytes included).
 Text AsciiLower(std::string_view text);
+
+/// Every byte lower-cased with AsciiLowerByte, for names that are not GBK
+/// texts (UTF-8 names, names stored in a book).
+std::string AsciiLowerBytes(std::string_view bytes);
+
+/// True when `a` and `b` are the same bytes once each is lower-cased with
+/// AsciiLowerByte.
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 /// True when `text` ends with `suffix` and the suffix begins on a character
 /// of `text`, not on the second byte of a two-byte character: "乗" (0x81

@@ -11,10 +11,7 @@ inline bool SameChar(std::string_view a, std::size_t i, std::size_t wa, std::str
                      std::size_t wb) {
   if (wa != wb) return false;
   if (wa == 2) return a[i] == b[j] && a[i + 1] == b[j + 1];
-  auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
-  if (x >= 'A' && x <= 'Z') x += 32;
-  if (y >= 'A' && y <= 'Z') y += 32;
-  return x == y;
+  return AsciiLowerByte(a[i]) == AsciiLowerByte(b[j]);
 }
 
 // Classic greedy matcher with one backtrack point for the last "*".

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <type_traits>
+
+#include <errno.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -297,6 +301,82 @@ TEST(TemporaryFiles, StaleOnesAreRemovedAndSigtermRemovesItsOwn) {
   ::waitpid(writer, &status, 0);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), (Names{".", "..", live, "notes.quillmere-tmp"}));
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// Every failed call says why: for each kind of failure both file systems
+// can meet, each call that meets it fails, LastError names its errno code
+// and a message built from it ends with that reason in Chinese.
+TYPED_TEST(FileOps, EveryFailureNamesItsReason) {
+  this->disk.File("taken.txt");
+  this->disk.File("locked.txt");
+  this->disk.ReadOnly("locked.txt");
+  this->disk.Folder("sub");
+  FileSystem& fs = this->fs();
+  std::string out;
+  const struct {
+    const char* what;
+    std::function<bool()> call;
+    int code;
+  } cases[] = {
+      {"read missing", [&] { return fs.Read(this->P("none.txt"), &out); }, ENOENT},
+      {"read folder", [&] { return fs.Read(this->P("sub"), &out); }, EISDIR},
+      {"write in missing folder", [&] { return fs.Write(this->P("none/a.txt"), "x"); }, ENOENT},
+      {"write read-only", [&] { return fs.Write(this->P("locked.txt"), "x"); }, EACCES},
+      {"append missing", [&] { return fs.Append(this->P("none.txt"), "x"); }, ENOENT},
+      {"safe write onto folder", [&] { return WriteFileSafely(fs, this->P("sub"), "x"); }, EISDIR},
+      {"safe write read-only", [&] { return WriteFileSafely(fs, this->P("locked.txt"), "x"); }, EACCES},
+      {"safe create onto file", [&] { return CreateFileSafely(fs, this->P("taken.txt"), "x"); }, EEXIST},
+      {"rename onto file", [&] { return fs.Rename(this->P("locked.txt"), this->P("taken.txt")); }, EEXIST},
+      {"rename missing", [&] { return fs.Rename(this->P("none.txt"), this->P("new.txt")); }, ENOENT},
+      {"delete read-only", [&] { return fs.Delete(this->P("locked.txt")); }, EACCES},
+      {"delete missing", [&] { return fs.Delete(this->P("none.txt")); }, ENOENT},
+      {"make existing folder", [&] { return fs.CreateDirectory(this->P("sub")); }, EEXIST},
+  };
+  for (const auto& c : cases) {
+    fs.SetLastError({});
+    EXPECT_FALSE(c.call()) << c.what;
+    EXPECT_EQ(fs.LastError().code, c.code) << c.what;
+    const Text reason = FileErrorText(c.code);
+    EXPECT_FALSE(reason.empty()) << c.what;
+    EXPECT_TRUE(EndsWith(WithReason(Gbk("无法写入：") + c.what, fs.LastError()), Gbk("（") + reason + Gbk("）")))
+        << c.what;
+  }
+  EXPECT_EQ(Utf8FromGbk(WithReason(Gbk("无法写入工程文件：x"), {ENOSPC})), "无法写入工程文件：x（磁盘已满）");
+  EXPECT_EQ(WithReason(Gbk("无法读取"), {}), Gbk("无法读取"));
+  if constexpr (!std::is_same_v<TypeParam, VirtualDisk>) return;
+  // The in-memory disk's own faults: a full disk is ENOSPC, an injected
+  // failure of any call EIO, and a safe write reports the write's reason,
+  // not that of its clean-up.
+  for (const char* call : {"read", "write", "append", "rename", "replace", "delete", "mkdir", "chdir"}) {
+    VirtualFileSystem fs;
+    fs.AddFile("/a.txt", "x");
+    fs.AddDirectory("/d");
+    fs.fail = [call](std::string_view c, const Text&) { return c == call; };
+    std::string out;
+    const std::string name(call);
+    const bool ok = name == "read"      ? fs.Read("/a.txt", &out)
+                    : name == "write"   ? fs.Write("/a.txt", "y")
+                    : name == "append"  ? fs.Append("/a.txt", "y")
+                    : name == "rename"  ? fs.Rename("/a.txt", "/b.txt")
+                    : name == "replace" ? fs.ReplaceWith("/a.txt", "/b.txt")
+                    : name == "delete"  ? fs.Delete("/a.txt")
+                    : name == "mkdir"   ? fs.CreateDirectory("/e")
+                                        : fs.ChangeDirectory("/d");
+    EXPECT_FALSE(ok) << call;
+    EXPECT_EQ(fs.LastError().code, EIO) << call;
+  }
+  VirtualFileSystem full;
+  full.AddFile("/a.txt", "old");
+  full.capacity = 4;
+  EXPECT_FALSE(WriteFileSafely(full, "/a.txt", "much longer"));
+  EXPECT_EQ(full.LastError().code, ENOSPC);
+  EXPECT_EQ(Utf8FromGbk(full.LastError().Reason()), "磁盘已满");
 }
 
 }  // namespace

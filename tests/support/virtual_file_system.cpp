@@ -1,6 +1,7 @@
 #include "support/virtual_file_system.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "runtime/paths.h"
 #include "runtime/real_file_system.h"
@@ -36,12 +37,23 @@ Text VirtualFileSystem::Absolute(const Text& path) const {
 
 bool VirtualFileSystem::Fails(std::string_view call, const Text& path) {
   log.push_back(std::string(call) + " " + path);
-  return fail && fail(call, path);
+  if (!fail || !fail(call, path)) return false;
+  Fail(EIO);  // an injected failure: the disk could not be read or written
+  return true;
 }
 
-bool VirtualFileSystem::ParentWritable(const Text& abs) const {
+int VirtualFileSystem::ParentRefusal(const Text& abs) const {
   auto it = nodes_.find(FolderOf(abs));
-  return it != nodes_.end() && it->second.directory && !it->second.read_only;
+  if (it == nodes_.end() || !it->second.directory) return ENOENT;
+  return it->second.read_only ? EACCES : 0;
+}
+
+int VirtualFileSystem::FileRefusal(const Text& abs, bool writing) const {
+  auto it = nodes_.find(abs);
+  if (it == nodes_.end()) return ENOENT;
+  if (it->second.directory) return EISDIR;
+  if (writing ? it->second.read_only : it->second.unreadable) return EACCES;
+  return 0;
 }
 
 long long VirtualFileSystem::UsedBytes() const {
@@ -101,10 +113,11 @@ std::map<Text, std::string> VirtualFileSystem::Files() const {
 
 bool VirtualFileSystem::Read(const Text& path, std::string* out) {
   out->clear();
-  if (path.empty() || Fails("read", path)) return false;
-  auto it = nodes_.find(Absolute(path));
-  if (it == nodes_.end() || it->second.directory || it->second.unreadable) return false;
-  *out = it->second.data;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("read", path)) return false;
+  Text abs = Absolute(path);
+  if (int code = FileRefusal(abs, false)) return Fail(code);
+  *out = nodes_.find(abs)->second.data;
   return true;
 }
 
@@ -116,15 +129,17 @@ bool VirtualFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::si
 }
 
 bool VirtualFileSystem::Append(const Text& path, std::string_view data) {
-  if (path.empty() || Fails("append", path)) return false;
-  auto it = nodes_.find(Absolute(path));
-  if (it == nodes_.end() || it->second.directory || it->second.read_only) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("append", path)) return false;
+  Text abs = Absolute(path);
+  if (int code = FileRefusal(abs, true)) return Fail(code);
+  auto it = nodes_.find(abs);
   it->second.cached = true;
   if (capacity >= 0) {
     long long room = capacity - UsedBytes();
     if (room < static_cast<long long>(data.size())) {
       it->second.data += data.substr(0, room > 0 ? static_cast<std::size_t>(room) : 0);
-      return false;
+      return Fail(ENOSPC);
     }
   }
   it->second.data += data;
@@ -133,11 +148,15 @@ bool VirtualFileSystem::Append(const Text& path, std::string_view data) {
 }
 
 bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
-  if (path.empty() || Fails("write", path)) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("write", path)) return false;
   Text abs = Absolute(path);
   auto it = nodes_.find(abs);
-  if (it != nodes_.end() && (it->second.directory || it->second.read_only)) return false;
-  if (it == nodes_.end() && !ParentWritable(abs)) return false;
+  if (it != nodes_.end()) {
+    if (int code = FileRefusal(abs, true)) return Fail(code);
+  } else if (int code = ParentRefusal(abs)) {
+    return Fail(code);
+  }
   Node& n = nodes_[abs];
   if (!n.inode) n.inode = next_inode_++;
   n.data.clear();
@@ -146,7 +165,7 @@ bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
     long long room = capacity - UsedBytes();
     if (room < static_cast<long long>(data.size())) {
       n.data = std::string(data.substr(0, room > 0 ? static_cast<std::size_t>(room) : 0));
-      return false;
+      return Fail(ENOSPC);
     }
   }
   n.data = std::string(data);
@@ -155,7 +174,8 @@ bool VirtualFileSystem::Write(const Text& path, std::string_view data) {
 }
 
 bool VirtualFileSystem::CreateNew(const Text& path, std::string_view data) {
-  if (path.empty() || Exists(path)) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Exists(path)) return Fail(EEXIST);
   if (Write(path, data)) return true;
   nodes_.erase(Absolute(path));
   return false;
@@ -163,7 +183,11 @@ bool VirtualFileSystem::CreateNew(const Text& path, std::string_view data) {
 
 bool VirtualFileSystem::IsLink(const Text&) { return false; }
 
-Text VirtualFileSystem::RealPath(const Text& path) { return Exists(path) ? Absolute(path) : Text(); }
+Text VirtualFileSystem::RealPath(const Text& path) {
+  if (Exists(path)) return Absolute(path);
+  Fail(ENOENT);
+  return {};
+}
 
 int VirtualFileSystem::Attributes(const Text& path) {
   if (path.empty()) return -1;
@@ -195,13 +219,17 @@ std::vector<DirectoryEntry> VirtualFileSystem::List(const Text& folder) {
 }
 
 bool VirtualFileSystem::Rename(const Text& from, const Text& to) {
-  if (from.empty() || to.empty() || Fails("rename", from)) return false;
+  if (from.empty() || to.empty()) return Fail(ENOENT);
+  if (Fails("rename", from)) return false;
   Text a = Absolute(from), b = Absolute(to);
   auto it = nodes_.find(a);
-  if (it == nodes_.end() || nodes_.count(b) || it->second.read_only) return false;
-  if (!ParentWritable(a) || !ParentWritable(b)) return false;
+  if (it == nodes_.end()) return Fail(ENOENT);
+  if (nodes_.count(b)) return Fail(EEXIST);
+  if (it->second.read_only) return Fail(EACCES);
+  if (int code = ParentRefusal(a)) return Fail(code);
+  if (int code = ParentRefusal(b)) return Fail(code);
   // A folder cannot move into itself (the system refuses this too).
-  if (b.compare(0, a.size() + 1, a + "/") == 0) return false;
+  if (b.compare(0, a.size() + 1, a + "/") == 0) return Fail(EINVAL);
   // Move the entry and, for a folder, everything below it.
   std::vector<std::pair<Text, Node>> moved;
   for (auto i = nodes_.begin(); i != nodes_.end();) {
@@ -220,13 +248,18 @@ bool VirtualFileSystem::Rename(const Text& from, const Text& to) {
 }
 
 bool VirtualFileSystem::ReplaceWith(const Text& from, const Text& to) {
-  if (from.empty() || to.empty() || Fails("replace", from)) return false;
+  if (from.empty() || to.empty()) return Fail(ENOENT);
+  if (Fails("replace", from)) return false;
   Text a = Absolute(from), b = Absolute(to);
   auto src = nodes_.find(a);
-  if (src == nodes_.end() || src->second.directory) return false;
+  if (src == nodes_.end()) return Fail(ENOENT);
+  if (src->second.directory) return Fail(EISDIR);
   auto dst = nodes_.find(b);
-  if (dst != nodes_.end() && (dst->second.directory || dst->second.read_only)) return false;
-  if (!ParentWritable(a) || !ParentWritable(b)) return false;
+  if (dst != nodes_.end()) {
+    if (int code = FileRefusal(b, true)) return Fail(code);
+  }
+  if (int code = ParentRefusal(a)) return Fail(code);
+  if (int code = ParentRefusal(b)) return Fail(code);
   Node n = src->second;
   if (deferred_ == 0 || dst != nodes_.end()) n.cached = false;  // synced before its rename
   nodes_.erase(src);
@@ -248,31 +281,37 @@ void VirtualFileSystem::PowerCut() {
 }
 
 bool VirtualFileSystem::Delete(const Text& path) {
-  if (path.empty() || Fails("delete", path)) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("delete", path)) return false;
   Text abs = Absolute(path);
   auto it = nodes_.find(abs);
-  if (it == nodes_.end() || it->second.directory || it->second.read_only) return false;
-  if (!ParentWritable(abs)) return false;
+  if (int code = FileRefusal(abs, true)) return Fail(code);
+  if (int code = ParentRefusal(abs)) return Fail(code);
   nodes_.erase(it);
   return true;
 }
 
 bool VirtualFileSystem::RemoveDirectory(const Text& path) {
-  if (path.empty() || Fails("rmdir", path)) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("rmdir", path)) return false;
   Text abs = Absolute(path);
   auto it = nodes_.find(abs);
-  if (it == nodes_.end() || !it->second.directory || !ParentWritable(abs)) return false;
+  if (it == nodes_.end()) return Fail(ENOENT);
+  if (!it->second.directory) return Fail(ENOTDIR);
+  if (int code = ParentRefusal(abs)) return Fail(code);
   const Text inside = abs == "/" ? abs : abs + "/";
   auto first = nodes_.lower_bound(inside);
-  if (first != nodes_.end() && first->first.starts_with(inside)) return false;  // not empty
+  if (first != nodes_.end() && first->first.starts_with(inside)) return Fail(ENOTEMPTY);
   nodes_.erase(it);
   return true;
 }
 
 bool VirtualFileSystem::CreateDirectory(const Text& path) {
-  if (path.empty() || Fails("mkdir", path)) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("mkdir", path)) return false;
   Text abs = Absolute(path);
-  if (nodes_.count(abs) || !ParentWritable(abs)) return false;
+  if (nodes_.count(abs)) return Fail(EEXIST);
+  if (int code = ParentRefusal(abs)) return Fail(code);
   Node& n = nodes_[abs];
   n.directory = true;
   n.inode = next_inode_++;
@@ -280,10 +319,13 @@ bool VirtualFileSystem::CreateDirectory(const Text& path) {
 }
 
 bool VirtualFileSystem::ChangeDirectory(const Text& path) {
-  if (path.empty() || Fails("chdir", path)) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (Fails("chdir", path)) return false;
   Text abs = Absolute(path);
   auto it = nodes_.find(abs);
-  if (it == nodes_.end() || !it->second.directory || it->second.unreadable) return false;
+  if (it == nodes_.end()) return Fail(ENOENT);
+  if (!it->second.directory) return Fail(ENOTDIR);
+  if (it->second.unreadable) return Fail(EACCES);
   cwd_ = abs;
   return true;
 }

@@ -88,7 +88,12 @@ class VirtualFileSystem : public FileSystem {
     bool cached = false;  // written, and not yet on the disk
   };
   bool Fails(std::string_view call, const Text& path);
-  bool ParentWritable(const Text& abs) const;
+  /// 0 when entries may be made and removed in the folder holding `abs`,
+  /// else why not (ENOENT, EACCES).
+  int ParentRefusal(const Text& abs) const;
+  /// 0 when the file at `abs` may be read (or, `writing`, changed), else
+  /// why not (ENOENT, EISDIR, EACCES).
+  int FileRefusal(const Text& abs, bool writing) const;
   long long UsedBytes() const;
 
   std::map<Text, Node> nodes_;  // absolute path -> entry; "/" is the root

@@ -80,7 +80,7 @@ void UnpackOneFile(ChmBook& book, TargetFolder& target, Stretch& stretch, mschmd
   PendingFile pending;
   WriteStatus status = target.Begin(name.components, pending);
   if (status.ok) {
-    const std::string error = book.Extract(file, pending.file.get());
+    const std::string error = book.Extract(file, pending.file.fd());
     if (error.empty()) {
       status = target.Commit(pending);
     } else {

@@ -4,21 +4,12 @@
 
 #include <cstddef>
 
+#include "runtime/text.h"
+
 namespace hh {
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
-
-bool EndsWithChm(const std::string& s) {
-  return s.size() >= 4 && EqualsIgnoringAsciiCase(s.substr(s.size() - 4), ".chm");
-}
+bool EndsWithChm(const std::string& s) { return s.size() >= 4 && qm::EqualsNoCase(s.substr(s.size() - 4), ".chm"); }
 
 std::string JoinWords(const std::vector<std::string>& words, std::size_t from, std::size_t to) {
   std::string joined;
@@ -73,7 +64,7 @@ ParseResult SplitUnquoted(const std::vector<std::string>& words, const FileProbe
 }  // namespace
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args, const FileProbe& is_file) {
-  if (args.empty() || !EqualsIgnoringAsciiCase(args[0], "-decompile"))
+  if (args.empty() || !qm::EqualsNoCase(args[0], "-decompile"))
     return Reject(args.empty() ? "no option given" : "unknown option \"" + args[0] + "\"");
   std::vector<std::string> words(args.begin() + 1, args.end());
   if (words.size() < 2) return Reject("-decompile needs a folder and a file");

@@ -14,10 +14,6 @@
 #include <cstring>
 #include <vector>
 
-#ifndef RENAME_NOREPLACE
-#define RENAME_NOREPLACE (1 << 0)
-#endif
-
 namespace hh {
 namespace {
 
@@ -35,16 +31,6 @@ std::string BesideName(const std::string& name, const std::string& book, int n) 
   if (dot == 0 || dot == std::string::npos) dot = name.size();
   std::string tag = " (" + book + (n > 1 ? " " + std::to_string(n) : std::string()) + ")";
   return name.substr(0, dot) + tag + name.substr(dot);
-}
-
-// Renames `from` to `to` in `dir`, only when nothing is at `to`.
-bool PutInPlace(int dir, const std::string& from, const std::string& to) {
-  if (::syscall(SYS_renameat2, dir, from.c_str(), dir, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // The file system cannot rename without replacing: link, then unlink.
-  if (::linkat(dir, from.c_str(), dir, to.c_str(), 0) != 0) return false;
-  ::unlinkat(dir, from.c_str(), 0);
-  return true;
 }
 
 // True when the regular files `a` and `b` of `dir` hold the same bytes.
@@ -175,22 +161,18 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   WriteStatus status = OpenFolder(components, out.dir);
   if (!status.ok) return status;
   out.final_name = components.back();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    // The form the main program's temporary files have (with this
-    // process's id), so that a later run knows one it left when killed.
-    static const std::string process = std::to_string(::getpid());
-    out.temp_name =
-        ".~hh." + process + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
-    out.file.reset(
-        ::openat(out.dir, out.temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-    if (out.file.valid()) return {};
-    if (errno != EEXIST) break;
-  }
+  // The form the main program's temporary files have (with this process's
+  // id), so that a later run knows one it left when killed.
+  static const std::string process = std::to_string(::getpid());
+  const auto next_name = [this] {
+    return ".~hh." + process + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
+  };
+  if (out.file.Create(out.dir, next_name, 100, 0666)) return {};
   return Failure(SystemError("cannot create a temporary file for " + out.final_name));
 }
 
 WriteStatus TargetFolder::Commit(PendingFile& file) {
-  if (::close(file.file.release()) != 0) {
+  if (!file.file.Close()) {
     const std::string message = SystemError("cannot write " + file.final_name);
     Abandon(file);
     return Failure(message);
@@ -201,10 +183,7 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
     const std::string name = n == 1 ? file.final_name : BesideName(file.final_name, book_name_, n - 1);
     // The name is usually free: the rename, which never replaces, is tried
     // first, and only a name in use is looked at.
-    if (n == 1 && PutInPlace(dir, file.temp_name, name)) {
-      file.temp_name.clear();
-      return status;
-    }
+    if (n == 1 && file.file.PlaceAs(name, qm::PendingWrite::Replace::kNever)) return status;
     if (n == 1 && errno != EEXIST) break;
     struct stat existing {};
     const bool taken = ::fstatat(dir, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
@@ -216,16 +195,15 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
     // followed), a FIFO or a device. Only a file of the same bytes makes
     // the book's version needless; anything else sends it beside.
     if (!taken) {
-      if (PutInPlace(dir, file.temp_name, name)) {
+      if (file.file.PlaceAs(name, qm::PendingWrite::Replace::kNever)) {
         if (n > 1) status.beside = name;
-        file.temp_name.clear();
         return status;
       }
       if (errno != EEXIST) break;
       --n;  // taken meanwhile: look at it again
       continue;
     }
-    if (S_ISREG(existing.st_mode) && SameBytes(dir, file.temp_name, name)) {
+    if (S_ISREG(existing.st_mode) && SameBytes(dir, file.file.temp_name(), name)) {
       Abandon(file);
       if (n > 1) status.beside = name;
       return status;
@@ -275,10 +253,6 @@ unsigned long long TargetFolder::FreeBytes() const {
   return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
 }
 
-void TargetFolder::Abandon(PendingFile& file) {
-  file.file.reset();
-  if (file.dir >= 0 && !file.temp_name.empty()) ::unlinkat(file.dir, file.temp_name.c_str(), 0);
-  file.temp_name.clear();
-}
+void TargetFolder::Abandon(PendingFile& file) { file.file.Remove(); }
 
 }  // namespace hh

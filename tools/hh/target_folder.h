@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/file_writer.h"
 #include "runtime/unique_fd.h"
 
 namespace hh {
@@ -28,8 +29,7 @@ struct WriteStatus {
 /// A file being written under a temporary name.
 struct PendingFile {
   int dir = -1;           ///< folder that will hold the file (the TargetFolder's, until its next Begin)
-  qm::UniqueFd file;      ///< the file being written, open for writing
-  std::string temp_name;  ///< the name it is written under (removed if abandoned)
+  qm::PendingWrite file;  ///< the file being written, under its temporary name (removed if abandoned)
   std::string final_name;
 };
 

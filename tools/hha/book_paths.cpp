@@ -5,6 +5,10 @@
 
 #include <vector>
 
+#include "names.h"
+#include "runtime/encoding.h"
+#include "runtime/text.h"
+
 namespace hha {
 namespace {
 
@@ -18,25 +22,13 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Byte by byte: a name on disk may hold any bytes, not only code page 936.
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The entry of folder `dir` whose name equals `part` without regard to case.
 std::optional<std::string> MatchEntry(const std::string& dir, const std::string& part) {
   DIR* d = ::opendir(dir.c_str());
   if (!d) return std::nullopt;
   std::optional<std::string> found;
   while (dirent* e = ::readdir(d)) {
-    if (EqualsNoCase(e->d_name, part)) {
+    if (qm::EqualsNoCase(e->d_name, part)) {
       found = std::string(e->d_name);
       break;
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/text.h"
+
 namespace hha {
 namespace {
 
@@ -13,8 +15,6 @@ constexpr std::uint32_t kPmgiHeaderSize = 0x08;
 constexpr std::uint32_t kQuickRefDensity = 2;                             // stored in the header
 constexpr std::size_t kEntriesPerQuickRef = 1 + (1 << kQuickRefDensity);  // 5
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
-
-inline unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
 
 // Bytes needed at the end of a chunk with n entries: the entry count, a
 // quick-reference offset for every fifth entry and two spare bytes that
@@ -79,8 +79,8 @@ struct ChunkRef {
 int CompareChmNames(std::string_view a, std::string_view b) {
   std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = Fold(static_cast<unsigned char>(a[i]));
-    unsigned char y = Fold(static_cast<unsigned char>(b[i]));
+    auto x = static_cast<unsigned char>(qm::AsciiLowerByte(a[i]));
+    auto y = static_cast<unsigned char>(qm::AsciiLowerByte(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;

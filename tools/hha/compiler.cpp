@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <set>
@@ -32,7 +34,9 @@
 #include "reader_names.h"
 #include "runtime/compiler_contract.h"
 #include "runtime/encoding.h"
+#include "runtime/file_writer.h"
 #include "runtime/progress_protocol.h"
+#include "runtime/text.h"
 #include "runtime/unique_fd.h"
 #include "sitemap_links.h"
 #include "system_files.h"
@@ -78,12 +82,6 @@ struct BookFile {
   std::optional<std::string> content;
 };
 
-std::string AsciiLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c += 32;
-  return s;
-}
-
 // Collects the files to store, in order, without duplicates, without the
 // output file itself.
 class FileList {
@@ -128,7 +126,7 @@ class FileList {
       Warn(what + " \"" + shown + "\" is the file being compiled; it is not stored inside itself");
       return std::nullopt;
     }
-    auto [seen, fresh] = index_.try_emplace(AsciiLower(p.name), files_.size());
+    auto [seen, fresh] = index_.try_emplace(qm::AsciiLowerBytes(p.name), files_.size());
     if (!fresh) {
       const BookFile& f = files_[seen->second];
       if (!SameFile(f.disk_path, *disk))
@@ -296,7 +294,7 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
       BookPath p = ToBookPathUtf8(folder + spelling);
       if (!first) first = p;
       if (!p.ok) continue;
-      const std::string lower = AsciiLower(p.name);
+      const std::string lower = qm::AsciiLowerBytes(p.name);
       if (known.count(lower) || missing.Seen(lower)) {
         handled = true;
         break;
@@ -309,15 +307,15 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
     if (handled || !first) return;
     const BookPath& p = found ? *found : *first;
     if (!p.ok) {
-      if (const std::string lower = AsciiLower(folder + file);
+      if (const std::string lower = qm::AsciiLowerBytes(folder + file);
           !p.unstorable && !missing.Seen(lower) && missing.Note(lower, page, list))
         list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(file) + "\": " + p.error);
       return;
     }
     if (found) {
-      known.insert(AsciiLower(p.name));
+      known.insert(qm::AsciiLowerBytes(p.name));
       list.Add(p, Printable(p.name), "file referred to by page \"" + Printable(page) + "\"");
-    } else if (missing.Note(AsciiLower(p.name), page, list)) {
+    } else if (missing.Note(qm::AsciiLowerBytes(p.name), page, list)) {
       list.Warn("page \"" + Printable(page) + "\" refers to \"" + Printable(p.name) +
                 "\", which is not found; it is not in the book");
     }
@@ -348,13 +346,13 @@ class SpoolFile {
     return Status::Ok();
   }
   /// Copies everything written so far to out.
-  Status CopyTo(std::FILE* out) {
+  Status CopyTo(qm::PendingWrite& out) {
     if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)
       return Status::Fail("cannot read back the temporary file");
     std::vector<char> buf(1 << 20);
     std::size_t n;
     while ((n = std::fread(buf.data(), 1, buf.size(), file_)) > 0)
-      if (std::fwrite(buf.data(), 1, n, out) != n) return Status::Fail("cannot write the compiled file");
+      if (!out.Write(std::string_view(buf.data(), n))) return Status::Fail("cannot write the compiled file");
     if (std::ferror(file_)) return Status::Fail("cannot read back the temporary file");
     return Status::Ok();
   }
@@ -612,7 +610,7 @@ Status CheckRoomFor(const BookFile& f, std::uint64_t stored) {
 Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, PageTables& tables,
                   const MessageSink& sink, CompileResult& result) {
   std::unordered_set<std::string> known;
-  for (const BookFile& f : list.files()) known.insert(AsciiLower(f.name));
+  for (const BookFile& f : list.files()) known.insert(qm::AsciiLowerBytes(f.name));
   MissingNames missing;
   std::vector<std::uint8_t> buffer(1 << 16);
   std::string page, stored;
@@ -691,19 +689,18 @@ ContainerHead AssembleContainer(ContainerLayout layout, const LzxSectionWriter& 
   return BuildContainerHead(std::move(layout));
 }
 
-// Creates a new file `base` + ".tmp-" + six letters for writing. The mode
-// is 0644 less the process's umask, as for any file a program creates.
-qm::UniqueFd CreateTemporaryBeside(const std::string& base, std::string& name) {
+// Draws the names of the temporary book beside `base`: `base` + ".tmp-" +
+// six letters, which RemoveStaleTemporaryBooks recognises.
+std::function<std::string()> TemporaryBookNames(const std::string& base) {
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::mt19937_64 pick(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                       (static_cast<std::uint64_t>(::getpid()) << 32));
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name = base + ".tmp-";
-    for (int i = 0; i < 6; ++i) name += kLetters[pick() % (sizeof kLetters - 1)];
-    qm::UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.valid() || errno != EEXIST) return fd;
-  }
-  return {};
+  auto pick = std::make_shared<std::mt19937_64>(
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+      (static_cast<std::uint64_t>(::getpid()) << 32));
+  return [base, pick] {
+    std::string name = base + ".tmp-";
+    for (int i = 0; i < 6; ++i) name += kLetters[(*pick)() % (sizeof kLetters - 1)];
+    return name;
+  };
 }
 
 // Writes head and the spooled stream beside `output`, then puts the file in
@@ -713,26 +710,20 @@ Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& 
   if (struct stat existing{};
       ::lstat(output.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0)
     return Status::Fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
-  std::string temp;
-  qm::UniqueFd fd = CreateTemporaryBeside(output, temp);
-  if (!fd.valid()) return Status::Fail("cannot create the compiled file " + Printable(output));
-  std::FILE* out = ::fdopen(fd.get(), "wb");
-  if (!out) {
-    fd.reset();
-    ::unlink(temp.c_str());
+  // The mode is 0644 less the process's umask, as for any file a program
+  // creates; the book is on the disk before it takes its name.
+  qm::PendingWrite out;
+  if (!out.Create(AT_FDCWD, TemporaryBookNames(output), 100, 0644))
     return Status::Fail("cannot create the compiled file " + Printable(output));
-  }
-  fd.release();
   Status written = Status::Ok();
-  if (std::fwrite(head.data(), 1, head.size(), out) != head.size())
+  if (!out.Write(std::string_view(reinterpret_cast<const char*>(head.data()), head.size())))
     written = Status::Fail("cannot write the compiled file " + Printable(output));
   if (written.ok) written = spool.CopyTo(out);
-  if (std::fflush(out) != 0 || ::fsync(::fileno(out)) != 0) written = Status::Fail("cannot write " + Printable(output));
-  if (std::fclose(out) != 0 && written.ok) written = Status::Fail("cannot write " + Printable(output));
-  if (written.ok && std::rename(temp.c_str(), output.c_str()) != 0)
+  if (written.ok && !out.Sync()) written = Status::Fail("cannot write " + Printable(output));
+  if (!out.Close() && written.ok) written = Status::Fail("cannot write " + Printable(output));
+  if (written.ok && !out.PlaceAs(output, qm::PendingWrite::Replace::kFile))
     written = Status::Fail("cannot put the compiled file in place at " + Printable(output));
-  if (!written.ok) ::unlink(temp.c_str());
-  return written;
+  return written;  // a book not placed is removed with `out`
 }
 
 }  // namespace

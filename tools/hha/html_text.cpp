@@ -4,26 +4,25 @@
 #include <unordered_map>
 
 #include "runtime/encoding.h"
+#include "runtime/text.h"
 
 namespace hha {
 namespace {
 
 bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 // Case-blind comparison of the ASCII bytes at `at` with `lower`.
 bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view lower) {
   if (text.size() - at < lower.size()) return false;
   for (std::size_t i = 0; i < lower.size(); ++i)
-    if (AsciiLower(text[at + i]) != lower[i]) return false;
+    if (qm::AsciiLowerByte(text[at + i]) != lower[i]) return false;
   return true;
 }
 
 // Where the case-blind `lower` is next found from `at`; npos when never.
 std::size_t FindNoCase(std::string_view text, std::size_t at, std::string_view lower) {
   for (std::size_t i = at; i + lower.size() <= text.size(); ++i)
-    if (AsciiLower(text[i]) == lower[0] && StartsWithNoCase(text, i, lower)) return i;
+    if (qm::AsciiLowerByte(text[i]) == lower[0] && StartsWithNoCase(text, i, lower)) return i;
   return std::string_view::npos;
 }
 

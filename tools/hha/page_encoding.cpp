@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/encoding.h"
+#include "runtime/text.h"
 #include "runtime/text_encoding.h"
 
 namespace hha {
@@ -29,8 +30,6 @@ bool IsGb2312Text(std::string_view text) {
 // would show such a page empty, so it is declared "gbk".
 std::string DeclaredName(std::string_view text) { return IsGb2312Text(text) ? "gb2312" : "gbk"; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
 // The page's head in ASCII lower case: everything before its first "<body"
 // (in any case), where every declaration stands, and at most its first
 // megabyte (readers look for a declaration far sooner). Only the head is
@@ -42,14 +41,14 @@ std::string LowerHead(std::string_view s) {
   std::size_t end = s.size();
   for (std::size_t at = s.find('<'); at != std::string_view::npos; at = s.find('<', at + 1)) {
     std::size_t k = 1;
-    while (k < kBody.size() && at + k < s.size() && Lower(s[at + k]) == kBody[k]) ++k;
+    while (k < kBody.size() && at + k < s.size() && qm::AsciiLowerByte(s[at + k]) == kBody[k]) ++k;
     if (k == kBody.size()) {
       end = at;
       break;
     }
   }
   std::string out(s.substr(0, end));
-  for (char& c : out) c = Lower(c);
+  for (char& c : out) c = qm::AsciiLowerByte(c);
   return out;
 }
 

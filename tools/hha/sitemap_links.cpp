@@ -2,10 +2,10 @@
 
 #include <cctype>
 
+#include "runtime/text.h"
+
 namespace hha {
 namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -44,7 +44,7 @@ void ForEachLocalValue(std::string_view text, Found&& found) {
     for (const TagAttribute& a : attributes) {
       if (a.name == "name" && a.value_at != std::string_view::npos) {
         std::string lname;
-        for (char c : tag.substr(a.value_at, a.value_size)) lname += Lower(c);
+        for (char c : tag.substr(a.value_at, a.value_size)) lname += qm::AsciiLowerByte(c);
         local = lname == "local";
       }
       if (a.name == "value" && a.value_at != std::string_view::npos) value = &a;
@@ -60,7 +60,7 @@ std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t
   if (what.size() > text.size()) return std::string_view::npos;
   for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
     std::size_t k = 0;
-    while (k < what.size() && Lower(text[i + k]) == what[k]) ++k;
+    while (k < what.size() && qm::AsciiLowerByte(text[i + k]) == what[k]) ++k;
     if (k == what.size()) return i;
   }
   return std::string_view::npos;
@@ -74,7 +74,7 @@ std::vector<TagAttribute> TagAttributes(std::string_view tag) {
     std::size_t start = i;
     while (i < tag.size() && !IsSpace(tag[i]) && tag[i] != '=') ++i;
     TagAttribute a;
-    for (std::size_t k = start; k < i; ++k) a.name += Lower(tag[k]);
+    for (std::size_t k = start; k < i; ++k) a.name += qm::AsciiLowerByte(tag[k]);
     while (i < tag.size() && IsSpace(tag[i])) ++i;
     if (i < tag.size() && tag[i] == '=') {
       ++i;

@@ -1,0 +1,33 @@
+#include "runtime/file_error.h"
+
+#include <cerrno>
+
+#include "runtime/encoding.h"
+
+namespace qm {
+
+Text FileErrorText(int code) {
+  switch (code) {
+    case 0: return {};
+    case ENOSPC: return Gbk("磁盘已满");
+    case EACCES:
+    case EPERM: return Gbk("没有权限");
+    case EROFS: return Gbk("是只读文件系统");
+    case ENOENT: return Gbk("文件或文件夹不存在");
+    case EEXIST: return Gbk("已存在同名文件");
+    case EISDIR: return Gbk("是文件夹");
+    case ENAMETOOLONG: return Gbk("名称太长");
+    case EIO: return Gbk("读写出错");
+    case EFBIG: return Gbk("超出文件大小限制");
+    default: return Gbk("系统错误 ") + ToText(code);
+  }
+}
+
+Text FileError::Reason() const { return FileErrorText(code); }
+
+Text WithReason(const Text& message, FileError error) {
+  if (error.code == 0) return message;
+  return message + Gbk("（") + error.Reason() + Gbk("）");
+}
+
+}  // namespace qm

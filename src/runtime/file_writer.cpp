@@ -1,0 +1,109 @@
+#include "runtime/file_writer.h"
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+
+namespace qm {
+
+bool WriteAll(int fd, std::string_view data) {
+  const char* p = data.data();
+  std::size_t left = data.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool RenameNoReplace(int dir, const char* from, const char* to) {
+  if (::syscall(SYS_renameat2, dir, from, dir, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::linkat(dir, from, dir, to, 0) != 0) return false;
+  if (::unlinkat(dir, from, 0) != 0) {
+    const int code = errno;
+    ::unlinkat(dir, to, 0);
+    errno = code;
+    return false;
+  }
+  return true;
+}
+
+PendingWrite::PendingWrite(PendingWrite&& other) noexcept
+    : dir_(other.dir_), fd_(std::move(other.fd_)), temp_(std::exchange(other.temp_, {})) {}
+
+PendingWrite& PendingWrite::operator=(PendingWrite&& other) noexcept {
+  if (this != &other) {
+    Remove();
+    dir_ = other.dir_;
+    fd_ = std::move(other.fd_);
+    temp_ = std::exchange(other.temp_, {});
+  }
+  return *this;
+}
+
+bool PendingWrite::Create(int dir, const std::function<std::string()>& next_name, int attempts, unsigned mode) {
+  Remove();
+  dir_ = dir;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    std::string name = next_name();
+    fd_.reset(::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (fd_.valid()) {
+      temp_ = std::move(name);
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;  // errno: EEXIST
+}
+
+bool PendingWrite::CreateUnnamed(const std::string& folder, unsigned mode) {
+  Remove();
+  dir_ = AT_FDCWD;
+  fd_.reset(::open(folder.c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, mode));
+  return fd_.valid();
+}
+
+bool PendingWrite::Sync() { return ::fdatasync(fd_.get()) == 0; }
+
+bool PendingWrite::Close() {
+  if (temp_.empty()) return true;  // an unnamed file stays open until it has a name
+  return ::close(fd_.release()) == 0;
+}
+
+bool PendingWrite::PlaceAs(const std::string& name, Replace replace) {
+  if (temp_.empty()) {
+    // An unnamed file is linked from its descriptor, which never replaces.
+    char own[40];
+    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd_.get());
+    if (::linkat(AT_FDCWD, own, dir_, name.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    fd_.reset();
+    return true;
+  }
+  const bool placed = replace == Replace::kFile ? ::renameat(dir_, temp_.c_str(), dir_, name.c_str()) == 0
+                                                : RenameNoReplace(dir_, temp_.c_str(), name.c_str());
+  if (!placed) return false;
+  temp_.clear();
+  fd_.reset();
+  return true;
+}
+
+void PendingWrite::Remove() {
+  fd_.reset();
+  if (!temp_.empty()) ::unlinkat(dir_, temp_.c_str(), 0);
+  temp_.clear();
+}
+
+}  // namespace qm
