@@ -4,6 +4,7 @@
 
 #include "runtime/compiler_contract.h"
 #include "runtime/encoding.h"
+#include "runtime/text.h"
 
 namespace qm {
 namespace {
@@ -12,17 +13,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
   return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
 }
 
 bool IsYes(std::string_view v) { return EqualsNoCase(Trim(v), "yes") || Trim(v) == "1"; }

@@ -14,8 +14,8 @@ namespace {
 // UTF-8 bytes, stray bytes, digits that look like counts, "LEFT " inside,
 // and very long ones. Line breaks are kept for the left-out lines.
 std::string GeneratedName(std::mt19937& random, bool line_breaks) {
-  static const std::string kPieces[] = {" ",  "a",     "\xB5\xDA",     "\xE7\xAC\xAC", "\xFF", "\x80",
-                                        "7 ", "LEFT ", "\\x0A",        ".htm",         "\t",   "/"};
+  static const std::string kPieces[] = {" ",  "a",     "\xB5\xDA", "\xE7\xAC\xAC", "\xFF", "\x80",
+                                        "7 ", "LEFT ", "\\x0A",    ".htm",         "\t",   "/"};
   std::string name;
   const std::size_t pieces = random() % 7 == 0 ? 2000 + random() % 3000 : random() % 12;
   for (std::size_t i = 0; i < pieces; ++i) {

@@ -22,7 +22,6 @@ using qm::Shown;
 /// result is valid UTF-8 only when the name on disk is.
 std::string NameFromProject(std::string_view gbk);
 
-
 /// A Local value of a contents or index file as the stored file gives it to
 /// readers: a name escape of a name that is code page 936 on disk becomes
 /// those bytes (the stored name's spelling in the book's code page); in any
