@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "convert/decoration_check.h"
+#include "core/decoration_check.h"
 #include "core/book_page.h"
 #include "core/control_names.h"
 #include "core/page_images.h"

@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "convert/decoration_check.h"
+#include "core/decoration_check.h"
 #include "core/page_templates.h"
 #include "runtime/encoding.h"
 
