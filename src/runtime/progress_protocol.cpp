@@ -7,6 +7,17 @@ namespace {
 
 constexpr std::string_view kLeftOutPrefix = "LEFT ";
 
+// `name` after `line`, with its line breaks written as \x0A and \x0D: a
+// name from a book or a folder must not end the line and forge another
+// message (a false "LEFT" line, say).
+void AppendOnOneLine(std::string& line, std::string_view name) {
+  for (char c : name) {
+    if (c == '\n') line += "\\x0A";
+    else if (c == '\r') line += "\\x0D";
+    else line += c;
+  }
+}
+
 }  // namespace
 
 int ProgressDescriptorOf(const char* value) {
@@ -18,17 +29,13 @@ int ProgressDescriptorOf(const char* value) {
 
 std::string ProgressLine(std::size_t done, std::size_t total, std::string_view name) {
   std::string line = std::to_string(done) + " " + std::to_string(total);
-  if (!name.empty()) (line += " ") += name;
+  if (!name.empty()) AppendOnOneLine(line += " ", name);
   return line;
 }
 
 std::string LeftOutLine(std::string_view name) {
   std::string line(kLeftOutPrefix);
-  for (char c : name) {
-    if (c == '\n') line += "\\x0A";
-    else if (c == '\r') line += "\\x0D";
-    else line += c;
-  }
+  AppendOnOneLine(line, name);
   return line;
 }
 

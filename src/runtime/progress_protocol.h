@@ -22,7 +22,8 @@ inline constexpr char kProgressFdVariable[] = "QUILLMERE_PROGRESS_FD";
 int ProgressDescriptorOf(const char* value);
 
 /// The line (without its line feed) announcing file number `done` of
-/// `total`; an empty `name` gives the closing count after a stop.
+/// `total`; an empty `name` gives the closing count after a stop. Line
+/// breaks in `name` are written as \x0A and \x0D, as in LeftOutLine.
 std::string ProgressLine(std::size_t done, std::size_t total, std::string_view name);
 
 /// The line (without its line feed) naming a file left out: "LEFT NAME",

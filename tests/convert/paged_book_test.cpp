@@ -8,9 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "core/decoration_check.h"
 #include "core/book_page.h"
 #include "core/control_names.h"
+#include "core/decoration_check.h"
 #include "core/page_images.h"
 #include "core/page_templates.h"
 #include "runtime/encoding.h"
