@@ -2,6 +2,7 @@
 
 #include "core/utf8_to_gbk.h"
 #include "runtime/encoding.h"
+#include "runtime/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -103,7 +104,7 @@ bool IsGbkCharset(std::string_view charset) {
 // known yet.
 std::string DeclaredCharset(std::string_view page) {
   static constexpr std::string_view kWord = "charset";
-  auto same = [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a + 32 : a) == b; };
+  auto same = [](char a, char b) { return AsciiLowerByte(a) == b; };
   auto at = std::search(page.begin(), page.end(), kWord.begin(), kWord.end(), same);
   if (at == page.end()) return {};
   std::size_t i = static_cast<std::size_t>(at - page.begin()) + kWord.size();
@@ -112,9 +113,8 @@ std::string DeclaredCharset(std::string_view page) {
   ++i;
   while (i < page.size() && (page[i] == ' ' || page[i] == '"' || page[i] == '\'')) ++i;
   std::string name;
-  for (; i < page.size() && (std::isalnum(static_cast<unsigned char>(page[i])) || page[i] == '-' || page[i] == '_');
-       ++i)
-    name += static_cast<char>(std::tolower(static_cast<unsigned char>(page[i])));
+  for (; i < page.size() && (IsAsciiAlnum(page[i]) || page[i] == '-' || page[i] == '_'); ++i)
+    name += AsciiLowerByte(page[i]);
   return name;
 }
 

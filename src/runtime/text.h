@@ -76,6 +76,11 @@ Text ToText(long long value);
 /// it is. Every ASCII case-folding of the program is built on this one.
 constexpr char AsciiLowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
+/// True for an ASCII letter or digit (whatever the locale says).
+constexpr bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (AsciiLowerByte(c) >= 'a' && AsciiLowerByte(c) <= 'z');
+}
+
 /// The byte `c` with an ASCII small letter upper-cased; any other byte as
 /// it is.
 constexpr char AsciiUpperByte(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }

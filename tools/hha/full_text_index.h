@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "byte_io.h"
+#include "runtime/text.h"
 
 namespace hha {
 
@@ -154,11 +155,11 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
   for (std::size_t i = 0; i < text.size();) {
     auto b = static_cast<unsigned char>(text[i]);
     if (b < 0x80) {
-      bool alnum = (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+      const bool alnum = qm::IsAsciiAlnum(static_cast<char>(b));
       if (!alnum) {
         end_run();
       } else if (run_size < FullTextIndex::kLongestWord && !too_long) {
-        run[run_size++] = static_cast<char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+        run[run_size++] = qm::AsciiLowerByte(static_cast<char>(b));
       } else {
         run_size = 0;
         too_long = true;
