@@ -10,6 +10,7 @@
 #include "core/control_names.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
 
@@ -85,8 +86,7 @@ void CompileChm(Context& ctx) {
   // written since; a modification time in the future counts as written).
   Text failure = DescribeFailedRun(run, "hhc.exe", Gbk("编译"));
   FileId after_id;
-  const int attributes = ctx.fs.Attributes(compiled);
-  const bool written = attributes >= 0 && (attributes & kDirectory) == 0 &&
+  const bool written = KindOfPath(ctx.fs, compiled) == PathKind::kFile &&
                        (!existed || ctx.fs.ModifiedTime(compiled) != before ||
                         (ctx.fs.Identify(compiled, &after_id) && !(after_id == before_id)));
   if (failure.empty() && !written) failure = Gbk("编译没有生成文件：") + compiled;
