@@ -42,7 +42,7 @@ TEST(PageNumberText, PadsToThreeDigits) {
   EXPECT_EQ(PageFileName(10), "010.htm");
 }
 
-TEST(BackupFolder, IsASiblingOrInsideWithTrailingSeparator) {
+TEST(BackupFolder, InheritedIsASiblingOrInsideWithTrailingSeparator) {
   EXPECT_EQ(BackupFolder("/books/novel"), "/books/bak");
   EXPECT_EQ(BackupFolder("/books/"), "/books/bak");
   EXPECT_EQ(BackupFolder("/novel"), "/bak");
