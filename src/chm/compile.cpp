@@ -62,6 +62,14 @@ void CompileChm(Context& ctx) {
   const Text project_path = folder + Text(kPathSeparatorText) + book + ".hhp";
 
   RemoveStaleTemporaryFiles(ctx.fs, folder);
+  // A project or contents file that is a link leading out of the book folder
+  // would compile a file from elsewhere (and a build could not write it).
+  for (const Text& own : {project_path, folder + Text(kPathSeparatorText) + book + ".hhc"}) {
+    if (ctx.fs.IsLink(own) && !InsideFolder(ctx.fs, own, folder)) {
+      ctx.dialogs.MessageBox(own + Gbk(" 是指向文件夹之外的链接，没有编译。"));
+      return;
+    }
+  }
   if (ctx.controls.IsTicked(chm::kNoOwnContentsBox) && !WriteProjectWithoutContents(ctx, project_path, book)) {
     return;
   }

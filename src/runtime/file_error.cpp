@@ -19,6 +19,16 @@ Text FileErrorText(int code) {
     case ENAMETOOLONG: return Gbk("名称太长");
     case EIO: return Gbk("读写出错");
     case EFBIG: return Gbk("超出文件大小限制");
+    // Refused as "not a regular file" (a FIFO, a device, a socket).
+    case EINVAL:
+    case ENXIO:
+    case ENODEV: return Gbk("不是普通文件");
+    case ENOTDIR: return Gbk("路径中有一段不是文件夹");
+    case ENOTEMPTY: return Gbk("文件夹不是空的");
+    case ELOOP: return Gbk("是链接");
+    case EXDEV: return Gbk("不在同一个磁盘上");
+    case EBUSY: return Gbk("正被使用");
+    case EDQUOT: return Gbk("超出磁盘配额");
     default: return Gbk("系统错误 ") + ToText(code);
   }
 }

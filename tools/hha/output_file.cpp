@@ -48,9 +48,12 @@ void RemoveStaleTemporaryBooks(const std::string& output) {
   while (struct dirent* e = ::readdir(dir)) {
     const std::size_t n = std::strlen(e->d_name);
     if (n != prefix.size() + 6 || std::strncmp(e->d_name, prefix.c_str(), prefix.size()) != 0) continue;
+    // Only what a cut-off run of ours leaves: an empty file or the start of
+    // a book. A user's file that merely has such a name stays.
     struct stat st {};
-    if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-      ::unlinkat(::dirfd(dir), e->d_name, 0);
+    if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    const std::string path = folder + "/" + e->d_name;
+    if (st.st_size == 0 || IsChmBook(path)) ::unlinkat(::dirfd(dir), e->d_name, 0);
   }
   ::closedir(dir);
 }

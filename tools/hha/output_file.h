@@ -19,7 +19,8 @@ Status CheckOutputFile(const std::string& output, const std::string& project_pat
 
 /// Removes the temporary files "NAME.tmp-XXXXXX" that an earlier compile of
 /// `output` left beside it when it was killed before putting the book in
-/// place.
+/// place: regular files that are empty or begin as a CHM book. Any other
+/// file of such a name is the user's and stays.
 void RemoveStaleTemporaryBooks(const std::string& output);
 
 }  // namespace hha
