@@ -47,6 +47,8 @@ class BookPageFile {
   /// True after WritePage when the text was UTF-16 with an odd last byte,
   /// which the page lacks.
   bool dropped_odd_byte() const { return dropped_odd_byte_; }
+  /// True when the page written last ends at a 0 byte of its text.
+  bool ended_at_zero_byte() const { return builder_.ended_at_zero_byte(); }
 
  private:
   bool ReadPiece(std::uint64_t offset, std::string* out);

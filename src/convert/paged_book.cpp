@@ -153,8 +153,10 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
       if (!pages_missing) missing_why = ctx.fs.LastError();
       report.Add(page_name, WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
       pages_missing = true;
-    } else if (text.dropped_odd_byte()) {
-      report.Add(entries[i], Gbk(kOddByteNote));
+    } else {
+      if (text.dropped_odd_byte()) report.Add(entries[i], Gbk(kOddByteNote));
+      if (text.ended_at_zero_byte())
+        report.Add(entries[i], Gbk("含有0字节，网页只到这个字节为止；完整的文本在 bak 中"));
     }
   }
 

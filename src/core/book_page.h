@@ -96,6 +96,10 @@ class BookPageBuilder {
              const BookPageOptions& options, Random& random, Text& page, std::size_t flush_size = Text::npos,
              const Output& output = {});
 
+  /// True when a 0 byte ended the text of the page built last (the page
+  /// holds the text up to it).
+  bool ended_at_zero_byte() const { return ended_; }
+
  private:
   void Feed(std::string_view piece, bool last, Text& out, bool with_later_fills);
   // The page made from a template other than the plain book template (a

@@ -180,6 +180,7 @@ TEST_F(PagedBookTest, ZeroByteEndsTheBodyButTheBackupKeepsEveryByte) {
   PagedBookConversion(f.ctx);
   EXPECT_EQ(Body("000.htm"), "ab");
   EXPECT_EQ(f.fs.Contents("/books/bak/z.txt"), std::string("ab\0cd", 5));
+  EXPECT_NE(LastMessage().find("z.txt"), Text::npos);  // said, not "ok"
 }
 
 TEST_F(PagedBookTest, MissingTextNeverReplacesItsBackupCopy) {
