@@ -92,7 +92,7 @@ void CompileChm(Context& ctx) {
   // "ok" only when the compiler ran, succeeded and wrote the book it names:
   // a book that is there and is not the one from before (another file, or
   // written since; a modification time in the future counts as written).
-  Text failure = DescribeFailedRun(run, "hhc.exe", Gbk("编译"));
+  Text failure = DescribeFailedRun(ctx.fs, run, "hhc.exe", Gbk("编译"));
   FileId after_id;
   const bool written = KindOfPath(ctx.fs, compiled) == PathKind::kFile &&
                        (!existed || ctx.fs.ModifiedTime(compiled) != before ||

@@ -27,7 +27,7 @@ Text FolderNameOf(const Text& book_name) {
 // not put under their own names (kept files of other bytes, second
 // entries of one name), or "ok"; after `note` when there is one.
 Text UnpackingOutcome(Context& ctx, const RunResult& run, const Text& note) {
-  Text outcome = DescribeFailedRun(run, "hh.exe", Gbk("解包"));
+  Text outcome = DescribeFailedRun(ctx.fs, run, "hh.exe", Gbk("解包"));
   if (run.stopped && !run.stalled) outcome = ctx.progress.ClosingMessage("ok");
   if (outcome.empty() && !run.left_out.empty()) {
     outcome =
@@ -95,7 +95,7 @@ void ChmUnpacking(Context& ctx) {
     command = "hh.exe -decompile " + Argument(f + b) + " " + Argument(book);
   }
   RunResult run = ctx.processes.Run(command, true);
-  const bool unpacked = DescribeFailedRun(run, "hh.exe", Gbk("解包")).empty() && !(run.stopped && !run.stalled);
+  const bool unpacked = DescribeFailedRun(ctx.fs, run, "hh.exe", Gbk("解包")).empty() && !(run.stopped && !run.stalled);
   if (unpacked) OfferFinishedBook(ctx, {}, folder);
   ctx.dialogs.MessageBox(UnpackingOutcome(ctx, run, note));
 }
