@@ -43,6 +43,10 @@ Text LeftInPlaceReport(const SimplificationSummary& s) {
     if (!report.empty()) report += "\r\n";
     report += links;
   }
+  if (s.output_swapped) {
+    if (!report.empty()) report += "\r\n";
+    report += Gbk("“处理后”文件夹在处理中被换掉了，其余网页没有处理，留在原目录中。");
+  }
   return report;
 }
 
@@ -107,6 +111,8 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
   Text back = ctx.controls.GetText(controls::kBackMarkerBox);
   Text output = ProcessedFolder(folder);
   ctx.fs.CreateDirectory(output);  // an existing folder is simply used
+  FileId output_id;
+  const bool output_known = ctx.fs.Identify(output, &output_id);
   PageSimplifier simplifier(ctx.fs, front, back);
   RemoveStaleTemporaryFiles(ctx.fs, output);
   const std::vector<DirectoryEntry> entries = FindEntries(ctx.fs, InToolFolder(folder, "*" + suffix));
@@ -127,6 +133,12 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
     const Text& name = entry.name;
     if (name == "." || name == "..") continue;
     if (!ctx.progress.Step(done++, static_cast<long>(entries.size()), name)) break;
+    // 处理后 stays the folder it was: one swapped meanwhile (for a link
+    // leading elsewhere, say) gets no more results.
+    if (FileId now; output_known && !(ctx.fs.Identify(output, &now) && now == output_id)) {
+      summary.output_swapped = true;
+      break;
+    }
     Text path = InToolFolder(folder, name);
     if (LinkLeavesFolder(ctx.fs, entry, folder)) {
       summary.outside_links.push_back(name);

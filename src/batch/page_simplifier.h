@@ -27,6 +27,7 @@ struct SimplificationSummary {
   int not_removed = 0;              // pages copied whose original could not be deleted
   FileError failed_why;             // the reason the first failed page gave
   FileError not_removed_why;        // the reason the first failed deletion gave
+  bool output_swapped = false;      // 处理后 was swapped midway: the rest got no result
   std::vector<Text> outside_links;  // links to files outside the folder, left alone
 };
 

@@ -56,6 +56,8 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
   ReencodingSummary summary;
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
+  FileId output_id;
+  const bool output_known = fs.Identify(output, &output_id);
   RemoveStaleTemporaryFiles(fs, output);
   std::string piece;
   Text out;
@@ -68,6 +70,12 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
     const Text& name = entry.name;
     if (name == "." || name == "..") continue;
     if (!progress.Step(done++, static_cast<long>(entries.size()), name)) break;
+    // 处理后 stays the folder it was: one swapped meanwhile (for a link
+    // leading elsewhere, say) gets no more results.
+    if (FileId now; output_known && !(fs.Identify(output, &now) && now == output_id)) {
+      summary.output_swapped = true;
+      break;
+    }
     if (LinkLeavesFolder(fs, entry, folder)) {
       summary.outside_links.push_back(name);
       continue;
@@ -104,6 +112,9 @@ void Utf8ToGb2312Reencoding(Context& ctx) {
   }
   if (Text links = OutsideLinksReport(summary.outside_links); !links.empty()) {
     trouble += (trouble.empty() ? "" : "\r\n") + links;
+  }
+  if (summary.output_swapped) {
+    trouble += (trouble.empty() ? "" : "\r\n") + Gbk("“处理后”文件夹在转换中被换掉了，其余网页没有转换。");
   }
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(trouble.empty() ? Text("ok!") : trouble, "ok!"));
   ctx.controls.SetDisabled(controls::kReencodeButton, true);

@@ -24,6 +24,7 @@ struct ReencodingSummary {
   int unreadable = 0;               // pages that could not be read: nothing written
   int unwritten = 0;                // pages whose result could not be written
   FileError why;                    // the reason the first of those gave
+  bool output_swapped = false;      // 处理后 was swapped midway: the rest got no result
   std::vector<Text> outside_links;  // links to files outside the folder: nothing written
 };
 

@@ -117,6 +117,12 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
         if (!FileExists(fs, tile)) walk.report.Add(tile, WithReason(Gbk("图片无法写入"), why));
       }
     }
+    // The folder is the one listed: one swapped meanwhile (for a link
+    // leading elsewhere, say) gets no pages and loses no texts.
+    if (FileId now; identified && !(fs.Identify(folder, &now) && now == id)) {
+      walk.report.Add(folder, Gbk("文件夹在转换中被换掉了，其余文本没有转换"));
+      break;
+    }
     ConvertFile(walk, folder, name);
   }
   for (const DirectoryEntry& entry : MatchingEntries(listing, "*.*", kDirectory)) {

@@ -144,8 +144,22 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   BookPageFile text(ctx.fs, piece_size);
   bool pages_missing = false;  // a page could not be written: the run is not done
   FileError missing_why;       // the reason the first of them gave
+  // The folder and the backup folder stay the ones the run began with: one
+  // swapped meanwhile (for a link leading elsewhere, say) stops the run.
+  FileId folder_id, backup_id;
+  const bool identified = ctx.fs.Identify(folder, &folder_id) && ctx.fs.Identify(backup, &backup_id);
+  auto unchanged = [&] {
+    FileId now;
+    return !identified ||
+           (ctx.fs.Identify(folder, &now) && now == folder_id && ctx.fs.Identify(backup, &now) && now == backup_id);
+  };
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
+    if (!unchanged()) {
+      report.Add(Gbk("（整本书）"), Gbk("文件夹或 bak 在转换中被换掉了，其余文本没有转换"));
+      pages_missing = true;
+      break;
+    }
     // The backup keeps the file's own bytes; the page gets them in GBK.
     TakeTextFile(ctx.fs, folder, backup, entries[i], run, report, text);
     Text page_name = PageFileName(i);
@@ -161,7 +175,9 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   }
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
-  if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
+  if (!unchanged()) {
+    pages_missing = true;  // reported above; nothing more is written there
+  } else if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     if (!pages_missing) missing_why = ctx.fs.LastError();
     report.Add("index.htm", WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
     pages_missing = true;
@@ -173,7 +189,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   // A run that could not write every page (a full disk, say) is finished by
   // the next click in this folder, from the texts already in the backup
   // folder, as a run cut off midway is.
-  if (ctx.progress.Stopped() || pages_missing) LeaveBookRun(ctx.fs, folder, run);
+  if ((ctx.progress.Stopped() || pages_missing) && unchanged()) LeaveBookRun(ctx.fs, folder, run);
   if (pages_missing && !ctx.progress.Stopped()) {
     report.Add(Gbk("（整本书）"),
                WithReason(Gbk("网页没有全部写出；腾出空间后再点“转网页”，会用 bak 中的文本补写"), missing_why));

@@ -21,7 +21,8 @@ class DeletionsAfterSync {
  public:
   explicit DeletionsAfterSync(FileSystem& fs) : fs_(fs) {}
 
-  /// Deletes `path` with the next group.
+  /// Deletes `path` with the next group, unless its folder is by then
+  /// another one than now (then it stays, failed with ESTALE).
   void Add(Text path);
 
   /// An original that stays, and why.
@@ -41,7 +42,11 @@ class DeletionsAfterSync {
  private:
   static constexpr std::size_t kGroupSize = 1024;
   FileSystem& fs_;
-  std::vector<Text> waiting_;
+  // Each path with the identity its folder had when it was added: a folder
+  // swapped meanwhile (for a link leading elsewhere, say) loses nothing.
+  std::vector<std::pair<Text, FileId>> waiting_;
+  Text last_folder_;  // the folder of the last path added, and its identity
+  FileId last_id_;
 };
 
 }  // namespace qm

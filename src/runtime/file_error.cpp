@@ -29,6 +29,7 @@ Text FileErrorText(int code) {
     case EXDEV: return Gbk("不在同一个磁盘上");
     case EBUSY: return Gbk("正被使用");
     case EDQUOT: return Gbk("超出磁盘配额");
+    case ESTALE: return Gbk("文件夹在处理中被换掉了");
     default: return Gbk("系统错误 ") + ToText(code);
   }
 }
