@@ -21,8 +21,8 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-WriteStatus Failure(std::string message) { return {false, false, std::move(message)}; }
-WriteStatus Refusal(std::string message) { return {false, true, std::move(message)}; }
+WriteStatus Failure(std::string message) { return {false, false, std::move(message), {}}; }
+WriteStatus Refusal(std::string message) { return {false, true, std::move(message), {}}; }
 
 // "STEM (BOOK).EXT" for the first file put beside `name`, "STEM (BOOK N).EXT"
 // for the next; a leading dot does not start an extension.
