@@ -163,9 +163,9 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   out.final_name = components.back();
   // The form the main program's temporary files have (with this process's
   // id), so that a later run knows one it left when killed.
-  static const std::string process = std::to_string(::getpid());
+  static const std::string kProcessId = std::to_string(::getpid());
   const auto next_name = [this] {
-    return ".~hh." + process + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
+    return ".~hh." + kProcessId + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
   };
   if (out.file.Create(out.dir, next_name, 100, 0666)) return {};
   return Failure(SystemError("cannot create a temporary file for " + out.final_name));
