@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up, checks the sources' format, builds and runs every test; then builds the same tests with
+# Sets up, checks the sources' format and clang-tidy's findings, builds and runs every test; then builds the same tests with
 # AddressSanitizer and UndefinedBehaviorSanitizer into build-sanitize and
 # runs them once more there.
 set -euo pipefail
@@ -8,6 +8,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
 scripts/setup.sh
 scripts/format.sh || { echo "Sources differ from .clang-format: run scripts/format.sh --fix" >&2; exit 1; }
+scripts/tidy.sh || { echo "clang-tidy found faults or misnamed identifiers (above): fix them, or see .clang-tidy" >&2; exit 1; }
 ctest --test-dir build --output-on-failure -j"$jobs"
 
 # -O1 keeps the instrumented build and run short; the benchmarks are left

@@ -8,7 +8,7 @@ build=${1:-build}
 [ $# -gt 0 ] && shift
 
 packages=(
-  build-essential cmake pkg-config clang-format
+  build-essential cmake pkg-config clang-format clang-tidy
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev
   libmspack-dev libicu-dev

@@ -9,8 +9,8 @@ namespace qm {
 
 Text WindowTitleFor(const Text& folder_box) {
   const Text program(kWindowTitle);
-  static const Text hint = Gbk("  ---拖进来---");
-  if (folder_box.empty() || folder_box == hint || folder_box.find('\n') != Text::npos) return program;
+  static const Text kHint = Gbk("  ---拖进来---");
+  if (folder_box.empty() || folder_box == kHint || folder_box.find('\n') != Text::npos) return program;
   Text path = folder_box;
   while (path.size() > 1 && path.back() == kPathSeparatorText[0]) path.pop_back();
   Text name = LastPathComponent(path);

@@ -97,9 +97,9 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
 bool RequireBookFolder(Context& ctx) {
   // The start hint may name a folder in the working directory; it is never
   // a book.
-  static const Text hint = Gbk("  ---拖进来---");
+  static const Text kHint = Gbk("  ---拖进来---");
   const Text folder = ctx.controls.GetText(kFolderBox);
-  if (folder == hint || ctx.state.BookFolder.empty()) {
+  if (folder == kHint || ctx.state.BookFolder.empty()) {
     ctx.dialogs.MessageBox(Gbk("请先把文件夹拖进来！"));
     return false;
   }

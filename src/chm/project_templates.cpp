@@ -5,7 +5,7 @@
 namespace qm {
 
 const Text& ProjectTemplate() {
-  static const Text text =
+  static const Text kText =
       Gbk("[OPTIONS]\r\n"
           "Display compile progress=no\r\n"
           "Default Window=win\r\n"
@@ -18,11 +18,11 @@ const Text& ProjectTemplate() {
           "[FILES]\r\n"
           "\r\n"
           "DDDDD");
-  return text;
+  return kText;
 }
 
 const Text& ContentsHeader() {
-  static const Text text =
+  static const Text kText =
       "<HTML><HEAD><META name=\"GENERATOR\" content=\"Vellumix 1.0.1\">\r\n"
       "<!-- Sitemap 1.0 --></HEAD><BODY>\r\n"
       "<OBJECT type=\"text/site properties\">\r\n"
@@ -30,38 +30,38 @@ const Text& ContentsHeader() {
       "<PARAM name=\"ImageType\" value=\"Folder\">\r\n"
       "</OBJECT>\r\n"
       "<UL>\r\n";
-  return text;
+  return kText;
 }
 
 const Text& ContentsFooter() {
-  static const Text text = "\r\n</UL></BODY></HTML>";
-  return text;
+  static const Text kText = "\r\n</UL></BODY></HTML>";
+  return kText;
 }
 
 const Text& FolderEntryTemplate() {
-  static const Text text =
+  static const Text kText =
       "<LI><OBJECT type=\"text/sitemap\">\r\n"
       "<PARAM name=\"Name\" value=\"BBBBBB\">\r\n"
       "</OBJECT>";
-  return text;
+  return kText;
 }
 
 const Text& NestedDocumentEntryTemplate() {
-  static const Text text =
+  static const Text kText =
       "<LI><OBJECT type=\"text/sitemap\">\r\n"
       "<PARAM name=\"Name\" value=\"AAAAAA\">\r\n"
       "<PARAM name=\"Local\" value=\"CCCCCC\">\r\n"
       "</OBJECT>";
-  return text;
+  return kText;
 }
 
 const Text& TopDocumentEntryTemplate() {
-  static const Text text =
+  static const Text kText =
       "<LI><OBJECT type=\"text/sitemap\">\r\n"
       "<PARAM name=\"Name\" value=\"AAAAAA\">\r\n"
       "<PARAM name=\"Local\" value=\"GGGGGG\">\r\n"
       "</OBJECT>";
-  return text;
+  return kText;
 }
 
 Text CloseLists(int levels) {

@@ -19,7 +19,7 @@ struct NumeralInfo {
 
 // The Chinese numerals by their code page 936 code (lead * 256 + trail).
 const NumeralInfo* NumeralTable() {
-  static const std::unique_ptr<NumeralInfo[]> table = [] {
+  static const std::unique_ptr<NumeralInfo[]> kTable = [] {
     auto t = std::make_unique<NumeralInfo[]>(0x10000);
     auto put = [&](std::string_view utf8, Numeral kind, int value) {
       Text gbk = Gbk(utf8);
@@ -39,7 +39,7 @@ const NumeralInfo* NumeralTable() {
     put("亿", Numeral::kMyriad, 8);
     return t;
   }();
-  return table.get();
+  return kTable.get();
 }
 
 unsigned CodeAt(std::string_view s, std::size_t i) {

@@ -221,7 +221,7 @@ class Splitter {
     return ok_;
   }
 
-  bool ok() const { return ok_; }
+  bool Ok() const { return ok_; }
 
  private:
   void Line(std::string_view line, bool may_be_heading = true) {
@@ -337,7 +337,7 @@ NovelSplit SplitNovel(FileSystem& fs, const Text& path, ChapterRule& rule, std::
     if (piece.size() < piece_size) break;
   }
   if (out.failure.empty()) {
-    if (splitter.ok()) splitter.Add(decoder.Finish(&decoded));
+    if (splitter.Ok()) splitter.Add(decoder.Finish(&decoded));
     if (!splitter.Finish() || !WidenNumbers(fs, out))
       out.failure = WithReason(Gbk("无法写入新文件夹，分出的文本不完整，没有留下"), fs.LastError());
   }

@@ -85,16 +85,16 @@ Text MakersText(const Text& text) {
 }  // namespace
 
 Text BookTemplateFor(const BookPageOptions& options, bool title_in_head) {
-  static const Text header = Gbk(kBookHeaderUtf8), book_notice = Gbk(kBookNoticeUtf8);
+  static const Text kHeader = Gbk(kBookHeaderUtf8), kBookNotice = Gbk(kBookNoticeUtf8);
   Text page = BookPageTemplate();
-  if (title_in_head) page = ReplaceSubtext(page, "<title>" + header + "</title>", "<title>[PART1]</title>");
-  if (options.header) page = ReplaceSubtext(page, header, MakersText(*options.header));
+  if (title_in_head) page = ReplaceSubtext(page, "<title>" + kHeader + "</title>", "<title>[PART1]</title>");
+  if (options.header) page = ReplaceSubtext(page, kHeader, MakersText(*options.header));
   if (options.notice) {
     Text notice = MakersText(*options.notice);
     if (notice.empty()) {
-      page = ReplaceSubtext(page, Text(kNoticeOpen) + book_notice + Text(kNoticeClose));
+      page = ReplaceSubtext(page, Text(kNoticeOpen) + kBookNotice + Text(kNoticeClose));
     } else {
-      page = ReplaceSubtext(page, book_notice, notice);
+      page = ReplaceSubtext(page, kBookNotice, notice);
     }
   }
   return page;
@@ -260,9 +260,9 @@ PageAssembly MakeAssembly(const Text& page_template, bool wrap_lines) {
 }
 
 const PageAssembly& AssemblyFor(bool wrap_lines) {
-  static const PageAssembly wrapped = MakeAssembly(BookPageTemplate(), true),
-                            plain = MakeAssembly(BookPageTemplate(), false);
-  return wrap_lines ? wrapped : plain;
+  static const PageAssembly kWrapped = MakeAssembly(BookPageTemplate(), true),
+                            kPlain = MakeAssembly(BookPageTemplate(), false);
+  return wrap_lines ? kWrapped : kPlain;
 }
 
 }  // namespace

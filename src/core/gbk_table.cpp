@@ -86,12 +86,12 @@ constexpr Composition kCompositions[] = {
 }  // namespace
 
 const std::uint16_t* GbkTable() {
-  static const std::unique_ptr<std::uint16_t[]> table = BuildTable();
-  return table.get();
+  static const std::unique_ptr<std::uint16_t[]> kTable = BuildTable();
+  return kTable.get();
 }
 
 const char16_t* Utf16FromGbkTable() {
-  static const std::unique_ptr<char16_t[]> table = [] {
+  static const std::unique_ptr<char16_t[]> kTable = [] {
     auto t = std::make_unique<char16_t[]>(0x10000);
     for (unsigned c = 0; c < 0x10000; ++c) t[c] = c < 0x80 ? static_cast<char16_t>(c) : u'\uFFFD';
     const std::uint16_t* forward = GbkTable();
@@ -101,7 +101,7 @@ const char16_t* Utf16FromGbkTable() {
     }
     return t;
   }();
-  return table.get();
+  return kTable.get();
 }
 
 void AppendUtf16FromGbk(std::string_view gbk, std::u16string* out) {

@@ -12,23 +12,23 @@ ByteSet FromArray(const unsigned char* data, std::size_t size) {
 }  // namespace
 
 const ByteSet& DividerImage() {
-  static const ByteSet image = FromArray(image_data::kN02Gif, image_data::kN02GifSize);
-  return image;
+  static const ByteSet kImage = FromArray(image_data::kN02Gif, image_data::kN02GifSize);
+  return kImage;
 }
 
 const ByteSet& PaperImage() {
-  static const ByteSet image = FromArray(image_data::kPaper10Jpg, image_data::kPaper10JpgSize);
-  return image;
+  static const ByteSet kImage = FromArray(image_data::kPaper10Jpg, image_data::kPaper10JpgSize);
+  return kImage;
 }
 
 const ByteSet& BulletImage() {
-  static const ByteSet image = FromArray(image_data::kIconGif, image_data::kIconGifSize);
-  return image;
+  static const ByteSet kImage = FromArray(image_data::kIconGif, image_data::kIconGifSize);
+  return kImage;
 }
 
 const ByteSet& PaleTileImage() {
-  static const ByteSet image = FromArray(image_data::kLeftBgGif, image_data::kLeftBgGifSize);
-  return image;
+  static const ByteSet kImage = FromArray(image_data::kLeftBgGif, image_data::kLeftBgGifSize);
+  return kImage;
 }
 
 }  // namespace qm

@@ -25,7 +25,7 @@ constexpr std::string_view kCrLf = "\r\n";
 }  // namespace
 
 const Text& BookPageTemplate() {
-  static const Text text = Build(
+  static const Text kText = Build(
       {
           R"(<html><head><meta http-equiv="Content-Type" content="text/html; charset=gb2312"><title>倾情制作</title>)",
           R"(<style type="text/css">)",
@@ -61,22 +61,22 @@ const Text& BookPageTemplate() {
           R"(</table></td></tr></table></td></tr></table></table><font size="2" color="#00FFFF">声明:本电子书仅供读者试看,请在下载24小时内删除,不得用作商业用途,如果喜欢请购买正版图书!!!</font><br></div></body></html>)",
       },
       kCrLf);
-  return text;
+  return kText;
 }
 
 const Text& ContentsHeading() {
-  static const Text text = Build(
+  static const Text kText = Build(
       {
           R"(<table border="0" cellpadding="0" cellspacing="0" height="100%" align="center">)",
           R"(<font size="6" color="#FF9900">目录</font>)",
           R"(<br><br><br>)",
       },
       kCrLf);
-  return text;
+  return kText;
 }
 
 const std::vector<Text>& DecorationAlphabet() {
-  static const std::vector<Text> table = [] {
+  static const std::vector<Text> kTable = [] {
     std::vector<Text> t;
     for (char c : std::string_view("\\*+^$()[]{}|")) t.emplace_back(1, c);
     for (char c = 'a'; c <= 'z'; ++c) t.emplace_back(1, c);
@@ -86,11 +86,11 @@ const std::vector<Text>& DecorationAlphabet() {
     }
     return t;
   }();
-  return table;
+  return kTable;
 }
 
 const Text& FramedPageHead() {
-  static const Text text = Build(
+  static const Text kText = Build(
       {
           R"(<html><body BACKGROUND="leftbg.gif"><br><center>)",
           R"(<table border="1"  cellpadding="0" cellspacing="0" width="95%">)",
@@ -103,16 +103,16 @@ const Text& FramedPageHead() {
           R"(<table border="0" width="93%" align="center"><td width="96%" id="Content">)",
       },
       "");
-  return text;
+  return kText;
 }
 
 const Text& FramedPageTail() {
-  static const Text text(R"(<hr width="100%" size="1" color="#C0C0C0" align="center"></BODY></HTML>)");
-  return text;
+  static const Text kText(R"(<hr width="100%" size="1" color="#C0C0C0" align="center"></BODY></HTML>)");
+  return kText;
 }
 
 const Text& PlainPageHead() {
-  static const Text text = Build(
+  static const Text kText = Build(
       {
           R"(<HTML><HEAD>)",
           R"(<META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=gb2312">)",
@@ -122,22 +122,22 @@ const Text& PlainPageHead() {
           R"(<TD bgColor=#66ddff colSpan=9 height=1></TD>)",
       },
       kCrLf);
-  return text;
+  return kText;
 }
 
 Text PreviousPageLink(std::string_view page_number) {
-  static const Text tail = Gbk(R"(.htm><font size="2">上一页</font></a>)");
-  return "<a href=" + Text(page_number) + tail;
+  static const Text kTail = Gbk(R"(.htm><font size="2">上一页</font></a>)");
+  return "<a href=" + Text(page_number) + kTail;
 }
 
 Text NextPageLink(std::string_view page_number) {
-  static const Text tail = Gbk(R"(.htm><font size="2">下一页</font></a>)");
-  return "<a href=" + Text(page_number) + tail;
+  static const Text kTail = Gbk(R"(.htm><font size="2">下一页</font></a>)");
+  return "<a href=" + Text(page_number) + kTail;
 }
 
 const Text& ContentsPageLink() {
-  static const Text link = Gbk(R"(<a href="index.htm"><font size="2">目录页</font></a>)");
-  return link;
+  static const Text kLink = Gbk(R"(<a href="index.htm"><font size="2">目录页</font></a>)");
+  return kLink;
 }
 
 Text ContentsEntry(std::string_view page_number, std::string_view title) {

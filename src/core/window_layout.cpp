@@ -15,7 +15,7 @@ constexpr std::string_view kDropHint = "  ---拖进来---";
 
 constexpr ControlInfo C(std::string_view name, K kind, std::string_view parent, int l, int t, int w, int h,
                         std::string_view text = {}, bool disabled = false, bool hidden = false, EditStyle style = {}) {
-  return {name, kind, parent, l, t, w, h, text, disabled, hidden, style};
+  return {name, kind, parent, l, t, w, h, text, disabled, hidden, style, {}};
 }
 
 // Edit-box styles: most boxes are single-line on the light grey background.

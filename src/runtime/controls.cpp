@@ -5,8 +5,8 @@
 namespace qm {
 
 Text DefaultMessageCaption() {
-  static const Text caption = Gbk("信息：");
-  return caption;
+  static const Text kCaption = Gbk("信息：");
+  return kCaption;
 }
 
 }  // namespace qm

@@ -322,7 +322,7 @@ Text AttributeValueText(std::string_view value) {
   out.reserve(value.size());
   for (std::size_t i = 0; i < value.size();) {
     std::size_t size = 0;
-    const char c = value[i] == '&' ? AttributeReferenceAt(value, i, &size) : 0;
+    const char c = value[i] == '&' ? AttributeReferenceAt(value, i, &size) : '\0';
     if (c) {
       out += c;
       i += size;

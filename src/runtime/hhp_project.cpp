@@ -57,7 +57,7 @@ std::vector<std::string> SplitFields(std::string_view value) {
   return fields;
 }
 
-enum class Section { None, Options, Windows, Files, Other };
+enum class Section { kNone, kOptions, kWindows, kFiles, kOther };
 
 }  // namespace
 
@@ -119,10 +119,10 @@ struct GivenOptions {
 };
 
 Section SectionNamed(std::string_view name) {
-  if (EqualsNoCase(name, "OPTIONS")) return Section::Options;
-  if (EqualsNoCase(name, "WINDOWS")) return Section::Windows;
-  if (EqualsNoCase(name, "FILES")) return Section::Files;
-  return Section::Other;
+  if (EqualsNoCase(name, "OPTIONS")) return Section::kOptions;
+  if (EqualsNoCase(name, "WINDOWS")) return Section::kWindows;
+  if (EqualsNoCase(name, "FILES")) return Section::kFiles;
+  return Section::kOther;
 }
 
 // Takes an option the compiler uses; false when `key` is not one of them.
@@ -215,7 +215,7 @@ void ApplyDefaultWindow(HhpProject& p, const GivenOptions& given) {
 HhpProject ParseProject(std::string_view text) {
   HhpProject p;
   GivenOptions given;
-  Section section = Section::None;
+  Section section = Section::kNone;
   std::string section_name;
   bool warned_section = false;
   std::size_t line_no = 0;
@@ -235,8 +235,8 @@ HhpProject ParseProject(std::string_view text) {
     }
 
     switch (section) {
-      case Section::Files: p.files.push_back(std::string(line)); break;
-      case Section::Windows: {
+      case Section::kFiles: p.files.push_back(std::string(line)); break;
+      case Section::kWindows: {
         std::size_t eq = line.find('=');
         if (eq == std::string_view::npos) {
           p.warnings.push_back("line " + std::to_string(line_no) + ": window definition without \"=\" ignored");
@@ -245,14 +245,14 @@ HhpProject ParseProject(std::string_view text) {
         p.windows.push_back(ParseWindowDefinition(line.substr(0, eq), line.substr(eq + 1)));
         break;
       }
-      case Section::Options: ParseOptionLine(p, line, line_no, given); break;
-      case Section::Other:
+      case Section::kOptions: ParseOptionLine(p, line, line_no, given); break;
+      case Section::kOther:
         if (!warned_section) {
           p.warnings.push_back("section [" + Shown(section_name) + "] is not built and is ignored");
           warned_section = true;
         }
         break;
-      case Section::None:
+      case Section::kNone:
         p.warnings.push_back("line " + std::to_string(line_no) + " outside any section ignored");
         break;
     }

@@ -26,8 +26,8 @@ std::string Native(const Text& path) { return NativeName(path); }
 // character of a name (full-width and Greek letters included), from the
 // C.UTF-8 locale; ASCII and Latin-1 only when that locale is missing.
 char32_t UpperCase(char32_t cp) {
-  static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-  if (utf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(::towupper_l(static_cast<wint_t>(cp), utf8));
+  static const locale_t kUtf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (kUtf8 != static_cast<locale_t>(0)) return static_cast<char32_t>(::towupper_l(static_cast<wint_t>(cp), kUtf8));
   if (cp >= 'a' && cp <= 'z') return cp - 32;
   if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
   return cp;

@@ -100,9 +100,9 @@ void Shell::Dispatch(F&& operation) {
   }
   if (!deferred_drops_.empty()) {
     // A drop that arrived while the operation ran is handled after it.
-    auto [target, dropped] = deferred_drops_.front();
+    auto drop = deferred_drops_.front();
     deferred_drops_.erase(deferred_drops_.begin());
-    QTimer::singleShot(0, window_.get(), [this, target, dropped] { OnFilesDropped(target, dropped); });
+    QTimer::singleShot(0, window_.get(), [this, drop] { OnFilesDropped(drop.first, drop.second); });
   }
 }
 

@@ -49,10 +49,10 @@ QPixmap PageOfText() {
 }  // namespace
 
 QPixmap TreePicture(int number) {
-  static const QPixmap book = ClosedBook();
-  static const QPixmap page = PageOfText();
-  if (number == 0) return book;
-  if (number == 1) return page;
+  static const QPixmap kBook = ClosedBook();
+  static const QPixmap kPage = PageOfText();
+  if (number == 0) return kBook;
+  if (number == 1) return kPage;
   return QPixmap();
 }
 

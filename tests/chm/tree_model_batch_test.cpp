@@ -20,8 +20,13 @@ std::vector<NewTreeItem> RandomBlock(std::mt19937& rng, int size) {
   for (int i = 0; i < size; ++i) {
     path.resize(rng() % (path.size() + 1));
     int parent = path.empty() ? -1 : path.back();
-    block.push_back({"n" + std::to_string(i), static_cast<int>(rng() % 2), static_cast<int>(rng() % 3),
-                     static_cast<long long>(i), parent});
+    block.push_back({"n" + std::to_string(i),
+                     static_cast<int>(rng() % 2),
+                     static_cast<int>(rng() % 3),
+                     static_cast<long long>(i),
+                     parent,
+                     TreeItemKind::kOther,
+                     {}});
     path.push_back(i);
   }
   return block;
@@ -55,9 +60,12 @@ TEST(TreeModelAddBlock, RefusesABlockThatWouldNotStayInOrder) {
   tree.Add(-1, "a");
   // Item 2 names item 0 as its parent although item 1 (a child of item 0)
   // was added in between: fine. Item 3 names item 1 after item 2 closed it.
-  std::vector<NewTreeItem> block = {{"x", 0, 0, 0, -1}, {"y", 0, 0, 0, 0}, {"z", 0, 0, 0, 0}, {"w", 0, 0, 0, 1}};
+  std::vector<NewTreeItem> block = {{"x", 0, 0, 0, -1, TreeItemKind::kOther, {}},
+                                    {"y", 0, 0, 0, 0, TreeItemKind::kOther, {}},
+                                    {"z", 0, 0, 0, 0, TreeItemKind::kOther, {}},
+                                    {"w", 0, 0, 0, 1, TreeItemKind::kOther, {}}};
   EXPECT_EQ(tree.AddBlock(0, block), -1);
-  EXPECT_EQ(tree.AddBlock(5, {{"x", 0, 0, 0, -1}}), -1);
+  EXPECT_EQ(tree.AddBlock(5, {{"x", 0, 0, 0, -1, TreeItemKind::kOther, {}}}), -1);
   EXPECT_EQ(tree.AddBlock(0, {}), -1);
   EXPECT_EQ(tree.Count(), 1);
   block.pop_back();
@@ -135,7 +143,9 @@ TEST(TreeModelBatch, ObserversSeeOneResetPerStep) {
   CountingObserver plain;  // without its own reset: told of a clear
   tree.AddObserver(&reset);
   tree.AddObserver(&plain);
-  tree.AddBlock(-1, {{"a", 0, 0, 0, -1}, {"b", 0, 0, 0, 0}, {"c", 0, 0, 0, -1}});
+  tree.AddBlock(-1, {{"a", 0, 0, 0, -1, TreeItemKind::kOther, {}},
+                     {"b", 0, 0, 0, 0, TreeItemKind::kOther, {}},
+                     {"c", 0, 0, 0, -1, TreeItemKind::kOther, {}}});
   tree.DeleteItems({0, 1});
   EXPECT_EQ(reset.resets, 2);
   EXPECT_EQ(reset.clears, 0);

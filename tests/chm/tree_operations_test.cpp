@@ -174,7 +174,10 @@ TEST(RebuildSubtree, ListsThatLeaveTheItemAreFollowedStepByStep) {
   // where adding them one by one puts them.
   TreeModel fast, slow;
   for (TreeModel* tree : {&fast, &slow}) Build(*tree, {{1, "<a>"}, {2, "<b>"}, {1, "c"}});
-  std::vector<TreeItemSnapshot> list = {{"<b>", 0, 0, 0, 2}, {"x", 1, 1, 0, 5}, {"y", 1, 1, 0, 3}, {"z", 1, 1, 0, 1}};
+  std::vector<TreeItemSnapshot> list = {{"<b>", 0, 0, 0, 2, TreeItemKind::kOther, {}},
+                                        {"x", 1, 1, 0, 5, TreeItemKind::kOther, {}},
+                                        {"y", 1, 1, 0, 3, TreeItemKind::kOther, {}},
+                                        {"z", 1, 1, 0, 1, TreeItemKind::kOther, {}}};
   RebuildSubtree(fast, 1, list);
   literal::RebuildSubtree(slow, 1, list);
   EXPECT_EQ(test::DumpStructure(fast), test::DumpStructure(slow));

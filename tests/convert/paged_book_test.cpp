@@ -266,7 +266,9 @@ TEST_F(PagedBookTest, ReadOnlyBackupFolderOrAnOlderBackupKeepsTheText) {
     PagedBookConversion(f.ctx);
     EXPECT_EQ(f.fs.Contents(folder + "/a.txt"), "A");
     EXPECT_NE(f.fs.Contents(folder + "/000.htm").find("<pre><span class=text1>A</pre>"), Text::npos);
-    if (top == "/older") EXPECT_EQ(f.fs.Contents(backup + "/a.txt"), "older backup");
+    if (top == "/older") {
+      EXPECT_EQ(f.fs.Contents(backup + "/a.txt"), "older backup");
+    }
     EXPECT_NE(LastMessage().find("a.txt"), Text::npos);
     EXPECT_NE(LastMessage(), "ok");
   }

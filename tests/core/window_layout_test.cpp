@@ -74,7 +74,9 @@ TEST(WindowLayoutTest, EveryControlTheUserWorksWithExplainsItself) {
     const bool works = c.kind != ControlKind::kLabel && c.kind != ControlKind::kGroupBox &&
                        c.kind != ControlKind::kTimer && c.kind != ControlKind::kDropTarget &&
                        c.kind != ControlKind::kWebView && !c.hidden;
-    if (works) EXPECT_FALSE(c.tooltip.empty()) << c.name << " has no tooltip";
+    if (works) {
+      EXPECT_FALSE(c.tooltip.empty()) << c.name << " has no tooltip";
+    }
     // A tooltip that looks like markup would be shown as rich text.
     EXPECT_EQ(c.tooltip.find('<'), std::string_view::npos) << c.name;
   }

@@ -188,7 +188,9 @@ TEST(HostileProjectNamesTest, NoNameRewritesTheProjectOrSendsTheBookAway) {
   EXPECT_EQ(beside, std::set<std::string>(std::begin(books), std::end(books)));
   EXPECT_FALSE(stdfs::exists(escaped));
   EXPECT_FALSE(stdfs::exists(injected));
-  if (!root_book_existed) EXPECT_FALSE(stdfs::exists("/.chm"));
+  if (!root_book_existed) {
+    EXPECT_FALSE(stdfs::exists("/.chm"));
+  }
 }
 
 }  // namespace

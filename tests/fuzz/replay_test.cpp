@@ -77,6 +77,8 @@ TEST_P(FuzzReplay, RegressionsStayFixed) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, ::testing::ValuesIn(kTargets),
-                         [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Target>& param_info) {
+                           return std::string(param_info.param.name);
+                         });
 
 }  // namespace

@@ -354,22 +354,22 @@ TYPED_TEST(FileOps, EveryFailureNamesItsReason) {
   // failure of any call EIO, and a safe write reports the write's reason,
   // not that of its clean-up.
   for (const char* call : {"read", "write", "append", "rename", "replace", "delete", "mkdir", "chdir"}) {
-    VirtualFileSystem fs;
-    fs.AddFile("/a.txt", "x");
-    fs.AddDirectory("/d");
-    fs.fail = [call](std::string_view c, const Text&) { return c == call; };
-    std::string out;
+    VirtualFileSystem failing;
+    failing.AddFile("/a.txt", "x");
+    failing.AddDirectory("/d");
+    failing.fail = [call](std::string_view c, const Text&) { return c == call; };
+    std::string read_out;
     const std::string name(call);
-    const bool ok = name == "read"      ? fs.Read("/a.txt", &out)
-                    : name == "write"   ? fs.Write("/a.txt", "y")
-                    : name == "append"  ? fs.Append("/a.txt", "y")
-                    : name == "rename"  ? fs.Rename("/a.txt", "/b.txt")
-                    : name == "replace" ? fs.ReplaceWith("/a.txt", "/b.txt")
-                    : name == "delete"  ? fs.Delete("/a.txt")
-                    : name == "mkdir"   ? fs.CreateDirectory("/e")
-                                        : fs.ChangeDirectory("/d");
+    const bool ok = name == "read"      ? failing.Read("/a.txt", &read_out)
+                    : name == "write"   ? failing.Write("/a.txt", "y")
+                    : name == "append"  ? failing.Append("/a.txt", "y")
+                    : name == "rename"  ? failing.Rename("/a.txt", "/b.txt")
+                    : name == "replace" ? failing.ReplaceWith("/a.txt", "/b.txt")
+                    : name == "delete"  ? failing.Delete("/a.txt")
+                    : name == "mkdir"   ? failing.CreateDirectory("/e")
+                                        : failing.ChangeDirectory("/d");
     EXPECT_FALSE(ok) << call;
-    EXPECT_EQ(fs.LastError().code, EIO) << call;
+    EXPECT_EQ(failing.LastError().code, EIO) << call;
   }
   VirtualFileSystem full;
   full.AddFile("/a.txt", "old");

@@ -66,7 +66,8 @@ TEST_F(TreeExpansionTest, AMovedSubtreeComesBackCollapsedItsNewParentStaysOpen) 
   // A move: the subtree goes and is added again below <c>, both in one open reset.
   tree.DeleteItems({Find("<a2>")});
   int parent = Find("<c>");
-  tree.AddBlock(parent, {{"<a2>", 0, 0, 0, -1}, {"deep.htm", 1, 1, 0, 0}});
+  tree.AddBlock(parent,
+                {{"<a2>", 0, 0, 0, -1, TreeItemKind::kOther, {}}, {"deep.htm", 1, 1, 0, 0, TreeItemKind::kOther, {}}});
   box.Model().Settle();
   EXPECT_TRUE(Expanded("<a>"));
   EXPECT_TRUE(Expanded("<c>"));
@@ -83,7 +84,7 @@ TEST_F(TreeExpansionTest, ItemsDeletedOneByOneInsideAResetAreNotReExpanded) {
   tree.Delete(Find("<b>"));
   int d = tree.Add(-1, "<d>");
   tree.Add(d, "d1.htm", 1);
-  tree.AddBlock(Find("<c>"), {{"c2.htm", 1, 1, 0, -1}});
+  tree.AddBlock(Find("<c>"), {{"c2.htm", 1, 1, 0, -1, TreeItemKind::kOther, {}}});
   box.Model().Settle();
   EXPECT_TRUE(Expanded("<a>"));
   EXPECT_TRUE(Expanded("<c>"));
@@ -100,7 +101,7 @@ TEST_F(TreeExpansionTest, AClearForgetsEverything) {
   EXPECT_FALSE(Expanded("<a>"));
   // A later reset starts from what the view shows now.
   Expand("<a>");
-  tree.AddBlock(Find("<a>"), {{"a3.htm", 1, 1, 0, -1}});
+  tree.AddBlock(Find("<a>"), {{"a3.htm", 1, 1, 0, -1, TreeItemKind::kOther, {}}});
   box.Model().Settle();
   EXPECT_TRUE(Expanded("<a>"));
   EXPECT_EQ(box.Model().rowCount(box.Model().IndexFor(Find("<a>"))), 2);

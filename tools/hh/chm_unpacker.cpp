@@ -85,7 +85,7 @@ void UnpackOneFile(ChmBook& book, TargetFolder& target, Stretch& stretch, mschmd
       status = target.Commit(pending);
     } else {
       target.Abandon(pending);
-      status = {false, false, error};
+      status = {false, false, error, {}};
     }
   }
   if (status.ok) {

@@ -162,8 +162,8 @@ class ChunkReader {
            Read(chunk_.data(), shape_.chunk_size, shape_.first_chunk + static_cast<off_t>(n) * shape_.chunk_size);
   }
 
-  const DirectoryShape& shape() const { return shape_; }
-  const std::vector<unsigned char>& chunk() const { return chunk_; }
+  const DirectoryShape& Shape() const { return shape_; }
+  const std::vector<unsigned char>& Chunk() const { return chunk_; }
 
  private:
   int fd_;
@@ -175,11 +175,11 @@ class ChunkReader {
 // True when the listing chunks, walked as a lookup walks them (from the
 // first by "next"), come back to one already seen.
 bool ListingChunksLoop(ChunkReader& reader) {
-  const DirectoryShape& shape = reader.shape();
+  const DirectoryShape& shape = reader.Shape();
   std::vector<char> seen(shape.chunks, 0);
   for (std::uint32_t n = shape.first_listing; n <= shape.last_listing;
-       n = Le32(reader.chunk().data() + kListingNextField)) {
-    if (!reader.Load(n) || std::memcmp(reader.chunk().data(), "PMGL", 4) != 0) break;
+       n = Le32(reader.Chunk().data() + kListingNextField)) {
+    if (!reader.Load(n) || std::memcmp(reader.Chunk().data(), "PMGL", 4) != 0) break;
     if (seen[n]) return true;
     seen[n] = 1;
   }
@@ -189,9 +189,9 @@ bool ListingChunksLoop(ChunkReader& reader) {
 // The chunks index chunk `n` points at; none when it is not an index chunk.
 std::vector<std::uint32_t> IndexChildren(ChunkReader& reader, std::uint32_t n) {
   std::vector<std::uint32_t> children;
-  if (!reader.Load(n) || std::memcmp(reader.chunk().data(), "PMGI", 4) != 0) return children;
-  const std::vector<unsigned char>& chunk = reader.chunk();
-  const std::uint32_t chunk_size = reader.shape().chunk_size;
+  if (!reader.Load(n) || std::memcmp(reader.Chunk().data(), "PMGI", 4) != 0) return children;
+  const std::vector<unsigned char>& chunk = reader.Chunk();
+  const std::uint32_t chunk_size = reader.Shape().chunk_size;
   const std::uint32_t free = Le32(chunk.data() + kFreeSpaceField);
   const std::size_t end = free < chunk_size - kIndexEntriesStart ? chunk_size - free : kIndexEntriesStart;
   std::size_t at = kIndexEntriesStart;
@@ -199,7 +199,7 @@ std::vector<std::uint32_t> IndexChildren(ChunkReader& reader, std::uint32_t n) {
   while (at < end && ReadEncint(chunk, at, end, length) && length <= end - at) {
     at += length;
     if (!ReadEncint(chunk, at, end, target)) break;
-    if (target < reader.shape().chunks) children.push_back(static_cast<std::uint32_t>(target));
+    if (target < reader.Shape().chunks) children.push_back(static_cast<std::uint32_t>(target));
   }
   return children;
 }
@@ -207,9 +207,9 @@ std::vector<std::uint32_t> IndexChildren(ChunkReader& reader, std::uint32_t n) {
 // True when a path from the root index chunk down comes back to a chunk
 // on it. Colours: 0 unvisited, 1 on the current path, 2 done.
 bool IndexChunksLoop(ChunkReader& reader) {
-  const std::uint32_t root = reader.shape().index_root;
-  if (root >= reader.shape().chunks) return false;
-  std::vector<char> colour(reader.shape().chunks, 0);
+  const std::uint32_t root = reader.Shape().index_root;
+  if (root >= reader.Shape().chunks) return false;
+  std::vector<char> colour(reader.Shape().chunks, 0);
   std::vector<std::pair<std::uint32_t, std::vector<std::uint32_t>>> path;  // chunk, children left
   auto enter = [&](std::uint32_t n) {
     colour[n] = 1;

@@ -21,8 +21,8 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
 
-WriteStatus Failure(std::string message) { return {false, false, std::move(message)}; }
-WriteStatus Refusal(std::string message) { return {false, true, std::move(message)}; }
+WriteStatus Failure(std::string message) { return {false, false, std::move(message), {}}; }
+WriteStatus Refusal(std::string message) { return {false, true, std::move(message), {}}; }
 
 // "STEM (BOOK).EXT" for the first file put beside `name`, "STEM (BOOK N).EXT"
 // for the next; a leading dot does not start an extension.
@@ -163,9 +163,9 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   out.final_name = components.back();
   // The form the main program's temporary files have (with this process's
   // id), so that a later run knows one it left when killed.
-  static const std::string process = std::to_string(::getpid());
+  static const std::string kProcessId = std::to_string(::getpid());
   const auto next_name = [this] {
-    return ".~hh." + process + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
+    return ".~hh." + kProcessId + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
   };
   if (out.file.Create(out.dir, next_name, 100, 0666)) return {};
   return Failure(SystemError("cannot create a temporary file for " + out.final_name));

@@ -150,12 +150,12 @@ class FileList {
     return p.ok && FindInBook(root_, p.disk_name).has_value();
   }
 
-  std::vector<BookFile>& files() { return files_; }
-  const std::string& root() const { return root_; }
+  std::vector<BookFile>& Files() { return files_; }
+  const std::string& Root() const { return root_; }
   /// Files named in the project that are not in the book: every file of its
   /// list, its contents file or its default topic that was skipped, and any named file that
   /// cannot be stored under any name.
-  const std::vector<std::string>& left_out() const { return left_out_; }
+  const std::vector<std::string>& LeftOut() const { return left_out_; }
 
   /// The project spelling under which `gbk` (a name given to Add) reaches
   /// its stored name: changed only for names that hold "\\" as a character.
@@ -213,11 +213,11 @@ class FileList {
 // the characters (`gbk_language`).
 void AddLinkedPages(FileList& list, const std::string& stored, const std::string& what, bool gbk_language) {
   std::size_t index = 0;
-  while (index < list.files().size() && list.files()[index].name != stored) ++index;
-  if (index == list.files().size()) return;
+  while (index < list.Files().size() && list.Files()[index].name != stored) ++index;
+  if (index == list.Files().size()) return;
   std::string text;
-  if (!ReadWholeFile(list.files()[index].disk_path, text)) {
-    list.Warn("cannot read " + what + " " + Printable(list.files()[index].disk_path));
+  if (!ReadWholeFile(list.Files()[index].disk_path, text)) {
+    list.Warn("cannot read " + what + " " + Printable(list.Files()[index].disk_path));
     return;
   }
   // A Local value is read with its attribute references undone. One that
@@ -239,7 +239,7 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
     if (whole_links.count(value) && stored_links.count(value)) return LocalForReaders(value, true, true);
     return LocalForReaders(value, stored_links.count(std::string(LinkFilePart(value))) != 0);
   });
-  list.files()[index].content = gbk_language ? WithCharactersForReferences(rewritten) : std::move(rewritten);
+  list.Files()[index].content = gbk_language ? WithCharactersForReferences(rewritten) : std::move(rewritten);
 }
 
 // The references that lead to no file, remembered by a hash of their
@@ -299,7 +299,7 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
         handled = true;
         break;
       }
-      if (FindInBook(list.root(), p.disk_name)) {
+      if (FindInBook(list.Root(), p.disk_name)) {
         found = p;
         break;
       }
@@ -340,7 +340,7 @@ class SpoolFile {
   SpoolFile(const SpoolFile&) = delete;
   SpoolFile& operator=(const SpoolFile&) = delete;
 
-  bool ok() const { return file_ != nullptr; }
+  bool Ok() const { return file_ != nullptr; }
   Status Write(const std::uint8_t* data, std::size_t size) {
     if (size && std::fwrite(data, 1, size, file_) != size) return Status::Fail("cannot write the temporary file");
     return Status::Ok();
@@ -472,8 +472,8 @@ class BookSection {
     return section_.Write(data.data(), data.size());
   }
 
-  LzxSectionWriter& section() { return section_; }
-  ContainerLayout& layout() { return layout_; }
+  LzxSectionWriter& Section() { return section_; }
+  ContainerLayout& Layout() { return layout_; }
 
  private:
   LzxSectionWriter& section_;
@@ -610,14 +610,14 @@ Status CheckRoomFor(const BookFile& f, std::uint64_t stored) {
 Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, PageTables& tables,
                   const MessageSink& sink, CompileResult& result) {
   std::unordered_set<std::string> known;
-  for (const BookFile& f : list.files()) known.insert(qm::AsciiLowerBytes(f.name));
+  for (const BookFile& f : list.Files()) known.insert(qm::AsciiLowerBytes(f.name));
   MissingNames missing;
   std::vector<std::uint8_t> buffer(1 << 16);
   std::string page, stored;
-  LzxSectionWriter& section = book.section();
-  for (std::size_t i = 0; i < list.files().size(); ++i) {
-    const BookFile f = list.files()[i];
-    sink(Severity::Progress, qm::ProgressLine(i, list.files().size(), f.name));
+  LzxSectionWriter& section = book.Section();
+  for (std::size_t i = 0; i < list.Files().size(); ++i) {
+    const BookFile f = list.Files()[i];
+    sink(Severity::Progress, qm::ProgressLine(i, list.Files().size(), f.name));
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();
@@ -632,7 +632,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
       list.LeaveOut(Printable(f.name));
       continue;
     }
-    book.layout().entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
+    book.Layout().entries.push_back({"/" + f.name, 1, start, section.uncompressed_size() - start});
     ++result.files_stored;
     if (project.display_progress) sink(Severity::Info, f.name);
     if (!is_page) continue;
@@ -652,7 +652,7 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
 // entries that share bytes.
 Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection& book, PageTables& tables) {
   for (const ReaderNames::Alias& alias : reader_names.aliases()) {
-    for (const BookFile& f : list.files()) {
+    for (const BookFile& f : list.Files()) {
       if (f.name != alias.stored) continue;
       std::string text;
       if (f.content) text = *f.content;
@@ -668,7 +668,7 @@ Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection
 // Compresses the bookkeeping files and every page into section 1.
 Status CompressBook(HhpProject& project, const SystemInfo& system, FileList& list, ReaderNames& reader_names,
                     BookSection& book, const MessageSink& sink, CompileResult& result) {
-  PageTables tables(project, book.section().pool());
+  PageTables tables(project, book.Section().pool());
   if (Status s = StoreWindows(project, system, list, reader_names, book, tables); !s.ok) return s;
   for (const ReaderNames::LeadOnPage& page : reader_names.lead_on_pages())
     if (Status s = book.Store("/" + page.internal, Bytes(page.content.begin(), page.content.end())); !s.ok) return s;
@@ -676,7 +676,7 @@ Status CompressBook(HhpProject& project, const SystemInfo& system, FileList& lis
   if (Status s = StoreAliases(reader_names, list, book, tables); !s.ok) return s;
   if (Status s = StoreTables(project, tables, book); !s.ok) return s;
   result.pages_converted = tables.converted;
-  return book.section().Finish();
+  return book.Section().Finish();
 }
 
 // The bytes before the compressed stream: headers, directory, #SYSTEM.
@@ -759,7 +759,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   if (::stat(output_dir.c_str(), &dir_info) != 0 || !S_ISDIR(dir_info.st_mode))
     return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
   SpoolFile spool(output_dir);
-  if (!spool.ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
+  if (!spool.Ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
   // One pool for every job of the compile; compression shares it.
   WorkPool pool(CompileThreadCount(options.compression.threads));
   LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); }, options.compression,
@@ -769,7 +769,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   layout.timestamp = static_cast<std::uint32_t>(BookTime());
   BookSection book(section, layout);
   if (Status s = CompressBook(project, system, list, reader_names, book, sink, result); !s.ok) return fail(s.message);
-  result.left_out = list.left_out();
+  result.left_out = list.LeftOut();
 
   ContainerHead head = AssembleContainer(std::move(layout), section, system);
   if (!head.status.ok) return fail(head.status.message);

@@ -135,7 +135,7 @@ class NodeWriter {
  public:
   NodeWriter(Bytes& out, bool leaf) : out_(out), leaf_(leaf) { Start(); }
 
-  std::size_t room() const { return FullTextIndex::kNodeSize - node_.size(); }
+  std::size_t Room() const { return FullTextIndex::kNodeSize - node_.size(); }
 
   /// Room an entry for `word` takes besides its fixed part.
   std::size_t WordSize(const std::string& word) const { return 2 + word.size() - SharedPrefix(word, last_); }
@@ -147,12 +147,12 @@ class NodeWriter {
     node_.insert(node_.end(), word.begin() + static_cast<std::ptrdiff_t>(shared), word.end());
     last_ = word;
   }
-  Bytes& node() { return node_; }
+  Bytes& Node() { return node_; }
 
   /// Writes the node and notes its key; a leaf's predecessor learns where it is.
   void Close(std::vector<std::pair<std::string, std::uint32_t>>& keys) {
     const auto offset = static_cast<std::uint32_t>(out_.size());
-    const auto unused = static_cast<std::uint16_t>(room());
+    const auto unused = static_cast<std::uint16_t>(Room());
     if (leaf_) {
       SetU16(node_, 6, unused);
       if (previous_leaf_) SetU32(out_, previous_leaf_, offset);
@@ -166,8 +166,8 @@ class NodeWriter {
     unused_ = unused;
     Start();
   }
-  bool empty() const { return last_.empty() && node_.size() == (leaf_ ? 8u : 2u); }
-  std::uint16_t last_unused() const { return unused_; }
+  bool Empty() const { return last_.empty() && node_.size() == (leaf_ ? 8u : 2u); }
+  std::uint16_t LastUnused() const { return unused_; }
 
  private:
   void Start() {
@@ -217,11 +217,11 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
       const std::size_t codes_size = e->codes->size();
       Bytes().swap(*e->codes);  // the copy in `out` is the one kept
       leaf.PutWord(*e->word);
-      leaf.node().push_back(e->title ? 1 : 0);
-      PutLowFirstInt(leaf.node(), e->pages);
-      PutU32(leaf.node(), offset);
-      PutU16(leaf.node(), 0);
-      PutLowFirstInt(leaf.node(), codes_size);
+      leaf.Node().push_back(e->title ? 1 : 0);
+      PutLowFirstInt(leaf.Node(), e->pages);
+      PutU32(leaf.Node(), offset);
+      PutU16(leaf.Node(), 0);
+      PutLowFirstInt(leaf.Node(), codes_size);
     }
     pending.clear();
     leaf.Close(keys);
@@ -244,7 +244,7 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
     last = *e.word;
   }
   flush();
-  const std::uint16_t leaf_unused = leaf.last_unused();
+  const std::uint16_t leaf_unused = leaf.LastUnused();
 
   // Index levels over the leaves until one node holds them all.
   std::uint16_t depth = 1;
@@ -253,10 +253,10 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
     children.swap(keys);
     NodeWriter index(out, false);
     for (const auto& [word, offset] : children) {
-      if (index.WordSize(word) + 6 > index.room()) index.Close(keys);
+      if (index.WordSize(word) + 6 > index.Room()) index.Close(keys);
       index.PutWord(word);
-      PutU32(index.node(), offset);
-      PutU16(index.node(), 0);
+      PutU32(index.Node(), offset);
+      PutU16(index.Node(), 0);
     }
     index.Close(keys);
     ++depth;

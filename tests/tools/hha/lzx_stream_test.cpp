@@ -135,10 +135,10 @@ const Case kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Sizes, LzxStreamTest,
                          ::testing::Combine(::testing::ValuesIn(kCases),
                                             ::testing::Values(Method::Store, Method::Compress)),
-                         [](const auto& info) {
-                           const Case& c = std::get<0>(info.param);
+                         [](const auto& param_info) {
+                           const Case& c = std::get<0>(param_info.param);
                            return std::string(c.kind) + "_" + std::to_string(c.size) +
-                                  (std::get<1>(info.param) == Method::Store ? "_store" : "_compress");
+                                  (std::get<1>(param_info.param) == Method::Store ? "_store" : "_compress");
                          });
 
 TEST(LzxStream, CompressesTextAndNeverGrowsMuchOnNoise) {
