@@ -13,6 +13,7 @@
 #include "runtime/deletions_after_sync.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/temporary_files.h"
 
 namespace qm {
@@ -111,8 +112,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
   Text back = ctx.controls.GetText(controls::kBackMarkerBox);
   Text output = ProcessedFolder(folder);
   ctx.fs.CreateDirectory(output);  // an existing folder is simply used
-  FileId output_id;
-  const bool output_known = ctx.fs.Identify(output, &output_id);
+  const WatchedFolder watched_output(ctx.fs, output);
   PageSimplifier simplifier(ctx.fs, front, back);
   RemoveStaleTemporaryFiles(ctx.fs, output);
   const std::vector<DirectoryEntry> entries = FindEntries(ctx.fs, InToolFolder(folder, "*" + suffix));
@@ -135,7 +135,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
     if (!ctx.progress.Step(done++, static_cast<long>(entries.size()), name)) break;
     // 处理后 stays the folder it was: one swapped meanwhile (for a link
     // leading elsewhere, say) gets no more results.
-    if (FileId now; output_known && !(ctx.fs.Identify(output, &now) && now == output_id)) {
+    if (!watched_output.Unchanged()) {
       summary.output_swapped = true;
       break;
     }

@@ -8,6 +8,7 @@
 #include "batch/tool_folder.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/path_kind.h"
 #include "runtime/temporary_files.h"
 
 namespace qm {
@@ -56,8 +57,7 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
   ReencodingSummary summary;
   Text output = ProcessedFolder(folder);
   fs.CreateDirectory(output);  // an existing folder is simply used
-  FileId output_id;
-  const bool output_known = fs.Identify(output, &output_id);
+  const WatchedFolder watched_output(fs, output);
   RemoveStaleTemporaryFiles(fs, output);
   std::string piece;
   Text out;
@@ -72,7 +72,7 @@ ReencodingSummary ReencodePagesInFolder(FileSystem& fs, const Text& folder, cons
     if (!progress.Step(done++, static_cast<long>(entries.size()), name)) break;
     // 处理后 stays the folder it was: one swapped meanwhile (for a link
     // leading elsewhere, say) gets no more results.
-    if (FileId now; output_known && !(fs.Identify(output, &now) && now == output_id)) {
+    if (!watched_output.Unchanged()) {
       summary.output_swapped = true;
       break;
     }

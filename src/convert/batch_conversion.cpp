@@ -119,7 +119,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     }
     // The folder is the one listed: one swapped meanwhile (for a link
     // leading elsewhere, say) gets no pages and loses no texts.
-    if (FileId now; identified && !(fs.Identify(folder, &now) && now == id)) {
+    if (identified && !IsFolderWithId(fs, folder, id)) {
       walk.report.Add(folder, Gbk("文件夹在转换中被换掉了，其余文本没有转换"));
       break;
     }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "runtime/path_kind.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -26,8 +27,7 @@ std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& f
   Text checked;  // the folder last found unchanged
   for (auto& [path, id] : waiting_) {
     Text in = FolderOf(path);
-    FileId now;
-    if (in != checked && !(fs_.Identify(in.empty() ? Text(".") : in, &now) && now == id)) {
+    if (in != checked && !IsFolderWithId(fs_, in, id)) {
       failed.push_back({std::move(path), FileError{ESTALE}});
       continue;
     }

@@ -8,4 +8,9 @@ PathKind KindOfPath(FileSystem& fs, const Text& path) {
   return (attributes & kDirectory) != 0 ? PathKind::kFolder : PathKind::kFile;
 }
 
+bool IsFolderWithId(FileSystem& fs, const Text& path, const FileId& id) {
+  FileId now;
+  return fs.Identify(path.empty() ? Text(".") : path, &now) && now == id;
+}
+
 }  // namespace qm
