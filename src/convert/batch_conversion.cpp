@@ -42,9 +42,6 @@ void FinishDeletions(FolderWalk& walk) {
   }
 }
 
-// True when a file or folder is at `path`.
-bool Occupied(FileSystem& fs, const Text& path) { return PathExists(fs, path); }
-
 // Converts one file of `folder`; true when its page was written. A page
 // never replaces an existing file, and a text that holds a 0 byte (after
 // decoding) gets no page, since the page would end at that byte. The page
@@ -62,7 +59,7 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
   Text page_path = JoinPath(folder, page_name);
   // `why`: the reason of the failed file step, none for a refused text.
   auto refuse = [&](std::string_view reason, FileError why = {}) {
-    if (Occupied(fs, page_path)) walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
+    if (PathExists(fs, page_path)) walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
     else walk.report.Add(source, WithReason(Gbk(reason), why));
     return false;
   };
@@ -211,7 +208,7 @@ void UndoBatchConversion(Context& ctx) {
     Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
     Text text_path = JoinPath(folder, text_name);
     auto refuse = [&](std::string_view reason, FileError why = {}) {
-      if (Occupied(ctx.fs, text_path)) report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
+      if (PathExists(ctx.fs, text_path)) report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
       else report.Add(page, WithReason(Gbk(reason), why));
     };
     std::string data;
