@@ -67,8 +67,8 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
   if (!fs.Read(source, &data)) return refuse("无法读取，未转换", fs.LastError());
   DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
   if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
-  FileStep step = CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, walk.deletions);
-  if (!step.copied) return refuse("网页无法写入，未转换", fs.LastError());
+  if (!CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, walk.deletions))
+    return refuse("网页无法写入，未转换", fs.LastError());
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
   if (text.dropped_odd_byte) walk.report.Add(source, Gbk(kOddByteNote));
   if (walk.deletions.Full()) FinishDeletions(walk);
@@ -220,8 +220,7 @@ void UndoBatchConversion(Context& ctx) {
       refuse("含有0字节，未还原");
       continue;
     }
-    FileStep step = CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions);
-    if (!step.copied) {
+    if (!CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions)) {
       refuse("文本无法写入，未还原", ctx.fs.LastError());
       continue;
     }

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "convert/file_steps.h"
 #include "core/text_decoding.h"
 #include "runtime/file_ops.h"
 
@@ -94,7 +93,7 @@ bool BookPageFile::WritePage(const Text& page_path, const Text& name, long index
   if (!builder_.Build(name, pieces, index, count, date, options, random, page_, piece_size_, output) || read_failed) {
     return false;
   }
-  if (!writer) return WriteNewOrReplace(fs_, page_path, page_);
+  if (!writer) return WriteFileSafely(fs_, page_path, page_);
   return writer->Add(page_) && writer->Commit();
 }
 

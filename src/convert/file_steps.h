@@ -1,11 +1,9 @@
 #pragma once
-// File steps that put a file's contents somewhere else and remove the
-// original only once the new copy is complete, so that a failed or short
-// write never costs the original.
+// The file step of the batch conversion and its undo: a new file takes the
+// contents of an original, which goes only once the new file is complete
+// and on the disk, so that a failed or short write never costs the original.
 
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "runtime/deletions_after_sync.h"
 #include "runtime/file_system.h"
@@ -13,37 +11,14 @@
 
 namespace qm {
 
-struct FileStep {
-  bool copied = false;   // the new file is completely in place
-  bool removed = false;  // the original is gone
-};
-
-/// Moves the file `from` to `to`, replacing a file there. `contents` must be
-/// the bytes just read from `from`: when the file cannot simply be renamed
-/// (another file system), they are written to `to` through a temporary file
-/// and `from` is deleted afterwards. When nothing could be put at `to`,
-/// `from` is left untouched.
-FileStep MoveFileSafely(FileSystem& fs, const Text& from, const Text& to, std::string_view contents);
-
-/// Writes `contents` to `target` through a temporary file, replacing a file
-/// there, and then deletes `source` unless `keep_source` is set. `source` is
-/// untouched when the write fails.
-FileStep WriteThenDelete(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
-                         bool keep_source = false);
-
 /// Creates `target` holding `contents` (CreateFileSafely: never partial
-/// under its name) and then has
-/// `source` deleted by `deletions` (FileStep::removed stays false). Nothing is replaced: when
-/// anything (a link included) is at `target`, or the write fails, nothing is
-/// created there and `source` is untouched; except that a file at `target`
-/// that already holds exactly `contents` (left by a run cut off before it
-/// deleted `source`) counts as the copy.
-FileStep CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
-                               DeletionsAfterSync& deletions);
-
-/// Writes `contents` to `path` through a temporary file (WriteFileSafely),
-/// so that the name never holds a partial file and a file in the way is
-/// replaced only by a completely written one.
-bool WriteNewOrReplace(FileSystem& fs, const Text& path, std::string_view contents);
+/// under its name) and then has `source` deleted by `deletions`; true when
+/// `target` holds `contents`. Nothing is replaced: when anything (a link
+/// included) is at `target`, or the write fails, nothing is created there
+/// and `source` is untouched; except that a file at `target` that already
+/// holds exactly `contents` (left by a run cut off before it deleted
+/// `source`) counts as the copy.
+bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
+                           DeletionsAfterSync& deletions);
 
 }  // namespace qm

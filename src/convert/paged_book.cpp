@@ -22,7 +22,6 @@
 #include "convert/book_page_file.h"
 #include "convert/book_run.h"
 #include "convert/conversion_report.h"
-#include "convert/file_steps.h"
 #include "core/book_page.h"
 #include "core/control_names.h"
 #include "core/page_images.h"
@@ -42,7 +41,7 @@ void WriteBookImages(FileSystem& fs, const Text& folder, ConversionReport& repor
       {kBulletImageName, &BulletImage()},
   };
   for (const auto& [name, image] : images) {
-    if (!WriteNewOrReplace(fs, JoinPath(folder, name), image->View())) {
+    if (!WriteFileSafely(fs, JoinPath(folder, name), image->View())) {
       report.Add(name, WithReason(Gbk("图片无法写入"), fs.LastError()));
     }
   }
@@ -177,7 +176,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
   if (!unchanged()) {
     pages_missing = true;  // reported above; nothing more is written there
-  } else if (!ctx.progress.Stopped() && !WriteNewOrReplace(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
+  } else if (!ctx.progress.Stopped() && !WriteFileSafely(ctx.fs, JoinPath(folder, "index.htm"), contents)) {
     if (!pages_missing) missing_why = ctx.fs.LastError();
     report.Add("index.htm", WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
     pages_missing = true;
