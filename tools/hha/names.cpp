@@ -54,6 +54,10 @@ std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool w
   return qm::QuotedAttributeText(value);
 }
 
+std::string LinkToStoredName(std::string_view stored) {
+  return WithPercentEncodedEscapes(qm::TextFromNativeName(stored), "%\"?#");
+}
+
 std::string ReaderText(std::string_view gbk) {
   if (!qm::HasNameEscape(gbk)) return std::string(gbk);
   return qm::GbkFromUtf8(qm::NativeName(gbk));

@@ -38,6 +38,14 @@ std::string NameFromProject(std::string_view gbk);
 /// a double-quoted attribute (QuotedAttributeText).
 std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool whole_name = false);
 
+/// The link with which a code page 936 page at the book's root opens the
+/// stored file `stored` (UTF-8, "/" separators): its code page 936
+/// spelling, with each character that code page lacks written as its
+/// percent-encoded UTF-8 bytes and each "%", '"', "?" and "#" percent-encoded
+/// as part of the name, so that readers taking it as a URL find `stored`.
+/// Not yet escaped for HTML ("&", "<", ">" stay).
+std::string LinkToStoredName(std::string_view stored);
+
 /// A text shown to the book's reader (title, window caption), kept in code
 /// page 936: each escaped character, which that code page cannot show,
 /// becomes "?". Texts without escapes are returned unchanged.

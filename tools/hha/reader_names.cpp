@@ -1,5 +1,6 @@
 #include "reader_names.h"
 
+#include "names.h"
 #include "page_references.h"
 #include "runtime/encoding.h"
 
@@ -45,9 +46,9 @@ std::string ReaderNames::For(const std::string& stored, std::string_view kind) {
   given_[stored] = internal;
   taken_.insert(internal);
   if (lead_on) {
-    // The page's name in the code page the page declares: links in pages
-    // of this book are written that way, and every reader resolves them.
-    std::string link = AttributeText(qm::GbkFromUtf8(stored));
+    // The page's name in the code page the page declares, as links in pages
+    // of this book are written; what that code page lacks goes as UTF-8.
+    std::string link = AttributeText(LinkToStoredName(stored));
     pages_.push_back({internal,
                       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
                       "<meta http-equiv=\"refresh\" content=\"0; URL=" +

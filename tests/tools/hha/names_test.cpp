@@ -152,7 +152,12 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   EXPECT_EQ(sys[3], hha_test::Gbk("?书 emoji"));
   // Names that are not ASCII reach readers as ASCII internal names.
   EXPECT_EQ((*files)["/" + sys[0]], stored_contents);
-  EXPECT_NE((*files)["/" + sys[2]].find("refresh"), std::string::npos);
+  // The small page that leads on to the home page inside its folder opens
+  // it, emoji and all.
+  const std::string lead_on = (*files)["/" + sys[2]];
+  const std::size_t href = lead_on.find("href=\"") + 6;
+  ASSERT_NE(lead_on.find("refresh"), std::string::npos);
+  EXPECT_EQ(LocalAsReadersOpenIt(lead_on.substr(href, lead_on.find('"', href) - href)), "/" + home);
 }
 
 TEST(NamesWithoutGbkForm, StrayByteNamesAreSkippedWithAWarningAndTheRestCompiles) {
