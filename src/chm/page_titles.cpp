@@ -1,7 +1,7 @@
 #include "chm/page_titles.h"
 
 #include "core/book_page.h"
-#include "core/text_decoding.h"
+#include "runtime/page_charset.h"
 #include "runtime/paths.h"
 
 namespace qm {
@@ -50,7 +50,7 @@ Text PageTitleOfFile(FileSystem& fs, const Text& folder, const Text& local) {
   if (!lower.ends_with(".htm") && !lower.ends_with(".html")) return {};
   std::string page;
   if (!fs.Read(JoinPath(folder, ReplaceSubtext(local, "\\", kPathSeparatorText)), &page)) return {};
-  return PageTitle(DecodePageFile(ByteSet(std::move(page))).gbk.View());
+  return PageTitle(PageTextInGbk(page).text);
 }
 
 }  // namespace qm

@@ -91,33 +91,6 @@ std::string_view TextDecoder::Convert(std::string_view data, bool last, std::str
 
 namespace {
 
-// True when `charset` (lower case) names code page 936 or a charset it
-// belongs to.
-bool IsGbkCharset(std::string_view charset) {
-  return charset == "gb2312" || charset == "gbk" || charset == "gb18030" || charset == "cp936" || charset == "x-gbk" ||
-         charset == "windows-936";
-}
-
-// The charset a page declares: the name after its first "charset" and "="
-// (ASCII case ignored, quotes and spaces skipped), in lower case; empty
-// when there is none. Searched byte by byte, as the page's encoding is not
-// known yet.
-std::string DeclaredCharset(std::string_view page) {
-  static constexpr std::string_view kWord = "charset";
-  auto same = [](char a, char b) { return AsciiLowerByte(a) == b; };
-  auto at = std::search(page.begin(), page.end(), kWord.begin(), kWord.end(), same);
-  if (at == page.end()) return {};
-  std::size_t i = static_cast<std::size_t>(at - page.begin()) + kWord.size();
-  while (i < page.size() && page[i] == ' ') ++i;
-  if (i >= page.size() || page[i] != '=') return {};
-  ++i;
-  while (i < page.size() && (page[i] == ' ' || page[i] == '"' || page[i] == '\'')) ++i;
-  std::string name;
-  for (; i < page.size() && (IsAsciiAlnum(page[i]) || page[i] == '-' || page[i] == '_'); ++i)
-    name += AsciiLowerByte(page[i]);
-  return name;
-}
-
 // `data` taken as written in `encoding`, in code page 936.
 DecodedText DecodedAs(ByteSet data, TextEncoding encoding) {
   DecodedText text;
@@ -138,16 +111,6 @@ DecodedText DecodedAs(ByteSet data, TextEncoding encoding) {
 
 DecodedText DecodeTextFile(ByteSet data) {
   const TextEncoding encoding = DetectTextEncoding(data.View());
-  return DecodedAs(std::move(data), encoding);
-}
-
-DecodedText DecodePageFile(ByteSet data) {
-  TextEncoding encoding = DetectTextEncoding(data.View());
-  if (encoding == TextEncoding::kGbk || encoding == TextEncoding::kUtf8) {
-    const std::string charset = DeclaredCharset(data.View());
-    if (charset == "utf-8" || charset == "utf8") encoding = TextEncoding::kUtf8;
-    else if (IsGbkCharset(charset)) encoding = TextEncoding::kGbk;
-  }
   return DecodedAs(std::move(data), encoding);
 }
 

@@ -52,12 +52,4 @@ struct DecodedText {
 /// reference of U+FFFD. A UTF-16 text's trailing odd byte is dropped.
 DecodedText DecodeTextFile(ByteSet data);
 
-/// DecodeTextFile for a web page, which may say what it is written in: an
-/// unmarked page whose first "charset=" names UTF-8 is read as UTF-8 even
-/// where its bytes are not all valid UTF-8 (those become U+FFFD), and one
-/// that names code page 936 (gb2312, gbk, gb18030) stays GBK byte for byte
-/// even when its bytes would also read as UTF-8. A byte-order mark wins over
-/// what the page says.
-DecodedText DecodePageFile(ByteSet data);
-
 }  // namespace qm

@@ -4,7 +4,8 @@
 // Windows' code page 936 throughout; the names say "Gbk". The encoding
 // module is this header and the ones it names: runtime/utf8.h (the one
 // UTF-8 decoder), runtime/iconv_converter.h (the one iconv wrapper),
-// runtime/text_encoding.h (which encoding a text's bytes are in); the
+// runtime/text_encoding.h (which encoding a text's bytes are in),
+// runtime/page_charset.h (which character set a web page is in); the
 // program's texts add core/gbk_table.h, core/utf8_to_gbk.h (Windows'
 // conversion, for text files) and core/text_decoding.h.
 //
@@ -24,10 +25,12 @@
 //                        without a form becoming its character reference,
 //                        so the page shows it. The re-encoding tool writes
 //                        "?" instead, as Windows' converter does.
-//   page                 its own charset (byte-order mark, declaration, or
-//                        content read as UTF-8) through Utf8FromCharset and
+//   page                 PageTextInGbk (runtime/page_charset): its own
+//                        charset (byte-order mark, declaration, or content
+//                        read as UTF-8) through Utf8FromCharset and
 //                        GbkFromUtf8WithReferences: nothing is lost, and the
-//                        declaration then names gb2312 or gbk.
+//                        compiler's declaration then names gb2312 or gbk.
+//                        Page titles for the contents are read the same way.
 //   contents Name        NameWithReferences in decimal form of the quoted
 //                        name: readers show the character, and some parse
 //                        only decimal references.

@@ -271,6 +271,10 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
   t.fs.AddFile("/books/T/u8b.htm", "<title>中文</title>");
   t.fs.AddFile("/books/T/u8c.htm", "<meta content='text/html; charset=utf-8'><title>x\xFFy</title>");
   t.fs.AddFile("/books/T/gb.htm", "<meta charset=gb2312><title>" + Gbk("涓枃") + "</title>");
+  // Titles read as the book stores the page: another declared charset is
+  // converted, and "charset=" in the body declares nothing.
+  t.fs.AddFile("/books/T/b5.htm", "<head><meta charset=big5><title>\xA4\xA4</title>");
+  t.fs.AddFile("/books/T/cs.htm", "<title>" + Gbk("中文") + "</title><body>charset=utf-8");
   // Titles in comments do not count; "<" and ">" become references.
   t.fs.AddFile("/books/T/c.htm", "<!-- <title>fake</title> --><!--><title>real <x> & y</title>");
   t.fs.AddFile("/books/T/c2.htm", "<!-- <title>fake</title>");
@@ -293,6 +297,8 @@ TEST(BuildContents, PageTitlesNameTheEntriesWhenTicked) {
                                         {"u8b", Gbk("中文"), "u8b.htm"},
                                         {"u8c", "x&#65533;y", "u8c.htm"},
                                         {"gb", Gbk("涓枃"), "gb.htm"},
+                                        {"b5", Gbk("中"), "b5.htm"},
+                                        {"cs", Gbk("中文"), "cs.htm"},
                                         {"c", "real &lt;x&gt; & y", "c.htm"},
                                         {"c2", "c2", "c2.htm"}}) {
     EXPECT_NE(by_file.find(Document(file_name, local)), Text::npos) << local;

@@ -14,14 +14,9 @@ struct BookPage {
   std::string converted_from;  // the encoding it was converted from; empty when it was code page 936
 };
 
-/// The page `bytes` as a code page 936 book stores it. Its encoding is the
-/// one a byte-order mark gives, else the one its first charset declaration
-/// (<meta charset>, http-equiv content, XML declaration) names, else UTF-8
-/// when qm::DetectTextEncoding reads the bytes as UTF-8 (the rule text files
-/// go by), else code page 936; a page that declares UTF-8 but is code page
-/// 936 text that rule does not read as UTF-8 is taken as code page 936. A page in another
-/// encoding is converted, each character without a code page 936 form
-/// written as its character reference. Every charset declaration that
+/// The page `bytes` as a code page 936 book stores it: converted by
+/// qm::PageTextInGbk (which says how its character set is found). Every
+/// charset declaration that
 /// names no code page 936 name then names gb2312 (gbk when the page holds
 /// characters beyond GB 2312, which strict GB 2312 converters refuse), and
 /// a page with none gets one at the top of its head.
