@@ -6,6 +6,7 @@
 
 #include "page_encoding.h"
 #include "runtime/encoding.h"
+#include "support/tab_project.h"
 
 namespace hha_test {
 
@@ -22,32 +23,6 @@ std::optional<std::string> Utf8OfGbk(std::string_view gbk) {
 }
 
 namespace {
-
-// The project text in UTF-8, before the code page conversion.
-std::string ProjectUtf8(const std::string& book, const std::string& home, const std::vector<std::string>& files) {
-  std::string list;
-  for (const std::string& f : files) list += f + "\r\n";
-  std::string text =
-      "[OPTIONS]\r\n"
-      "Display compile progress=no\r\n"
-      "Default Window=win\r\n"
-      "Compiled file=" +
-      book +
-      ".chm\r\n"
-      "Default topic=" +
-      home +
-      "\r\n"
-      "\r\n"
-      "[WINDOWS]\r\n"
-      "win=\"" +
-      book + "\",\"" + book + ".hhc\",,\"" + home + "\",\"" + home +
-      "\",,,,,0x040120,,0x304E,[0,0,1010,738],0x0,0x0,,,,,\r\n"
-      "\r\n"
-      "[FILES]\r\n"
-      "\r\n" +
-      list;
-  return text;
-}
 
 std::string ContentsUtf8(const std::vector<std::pair<std::string, std::string>>& entries) {
   std::string text =
@@ -69,7 +44,7 @@ std::string ContentsUtf8(const std::vector<std::pair<std::string, std::string>>&
 }  // namespace
 
 std::string TabProject(const std::string& book, const std::string& home, const std::vector<std::string>& files) {
-  return Gbk(ProjectUtf8(book, home, files));
+  return Gbk(qm::TabProjectUtf8(book, home, files));
 }
 
 std::string TabContents(const std::vector<std::pair<std::string, std::string>>& entries) {
@@ -78,7 +53,7 @@ std::string TabContents(const std::vector<std::pair<std::string, std::string>>& 
 
 std::string TabProjectWithEscapes(const std::string& book, const std::string& home,
                                   const std::vector<std::string>& files) {
-  return qm::TextFromNativeName(ProjectUtf8(book, home, files));
+  return qm::TextFromNativeName(qm::TabProjectUtf8(book, home, files));
 }
 
 std::string TabContentsWithEscapes(const std::vector<std::pair<std::string, std::string>>& entries) {
