@@ -6,6 +6,8 @@
 #include "runtime/paths.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace qm {
@@ -153,13 +155,25 @@ void PassOn(std::string& text, std::string_view pattern, bool last, OnText&& on_
 // Appends one run of hidden decoration: the opening, nine characters drawn
 // from the decoration alphabet with `random`, and the close.
 void AppendDecoration(Text& out, Random& random) {
-  const std::vector<Text>& alphabet = DecorationAlphabet();
-  const long size = static_cast<long>(alphabet.size());
+  // The alphabet's characters (one or two bytes each) in two-byte cells,
+  // copied without a call per character.
+  struct Cell {
+    char bytes[2];
+    std::size_t size;
+  };
+  static const std::vector<Cell> kCells = [] {
+    std::vector<Cell> cells;
+    for (const Text& c : DecorationAlphabet()) cells.push_back({{c[0], c.size() > 1 ? c[1] : '\0'}, c.size()});
+    return cells;
+  }();
+  const long size = static_cast<long>(kCells.size());
   char run[kDecorationOpen.size() + 2 * kDecorationLength + kDecorationClose.size()];
   char* end = std::copy(kDecorationOpen.begin(), kDecorationOpen.end(), run);
   for (long k = 0; k < kDecorationLength; ++k) {
-    const Text& c = alphabet[random.Number(1, size) - 1];
-    end = std::copy(c.begin(), c.end(), end);
+    const Cell& c = kCells[static_cast<std::size_t>(random.Number(1, size) - 1)];
+    end[0] = c.bytes[0];
+    end[1] = c.bytes[1];
+    end += c.size;
   }
   end = std::copy(kDecorationClose.begin(), kDecorationClose.end(), end);
   out.append(run, static_cast<std::size_t>(end - run));
@@ -182,6 +196,23 @@ void PassOnDecorated(std::string& text, bool last, Text& out, bool& piece_open, 
       });
   if (last && piece_open) AppendDecoration(out, random);
   if (last) piece_open = false;
+}
+
+// The run of bytes of 0x80 or above that ends the text made of a text
+// ending in `run` such bytes followed by `s`: the bytes after the last byte
+// below 0x80 of `s`, or `run` plus all of `s`. Eight bytes at a time, since
+// Chinese lines are such runs from end to end.
+std::size_t HighRunAfter(std::size_t run, std::string_view s) {
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  std::size_t end = s.size();
+  while (end >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + end - 8, 8);
+    if ((word & kHigh) != kHigh) break;
+    end -= 8;
+  }
+  while (end > 0 && static_cast<unsigned char>(s[end - 1]) >= 0x80) --end;
+  return end == 0 ? run + s.size() : s.size() - end;
 }
 
 // One placeholder of the book template and the value that replaces it.
@@ -275,49 +306,138 @@ Text Decorate(const Text& text, Random& random) {
   return out;
 }
 
-// Takes the next piece of the text through the body's steps: the end at
-// the first 0 byte, the wrapping of line ends, the decoration, and (with
-// `with_later_fills`) the fills after the body's, into `out`. Each step
-// holds back what the next piece may still change.
-void BookPageBuilder::Feed(std::string_view piece, bool last, Text& out, bool with_later_fills) {
-  const bool fill = with_later_fills && !later_fills_.empty();
-  std::string& wrapped = decorate_ ? to_decorate_ : fill ? to_fill_[0] : out;
-  if (!ended_) {
-    std::size_t zero = piece.find('\0');
-    if (zero != std::string_view::npos) {
-      piece = piece.substr(0, zero);
-      ended_ = true;
-    }
+// The body's first steps on the next piece (absent when a 0 byte ended the
+// text before it): the wrapping of line ends into `wrapped`, then, with
+// decoration, the decoration of what `wrapped` (to_decorate_) holds into
+// `out`, holding back what the next piece may still change.
+void BookPageBuilder::WrapThenDecorate(std::optional<std::string_view> piece, bool last, Text& wrapped, Text& out) {
+  if (piece) {
     if (!wrap_) {
-      wrapped += piece;
+      wrapped += *piece;
     } else {
-      if (held_cr_ && !piece.empty() && piece[0] == '\n') {
+      if (held_cr_ && !piece->empty() && piece->front() == '\n') {
         wrapped += kWrapLineBreak;
-        piece.remove_prefix(1);
+        piece->remove_prefix(1);
         held_cr_ = false;
-      } else if (held_cr_ && (!piece.empty() || ended_)) {
+      } else if (held_cr_ && (!piece->empty() || ended_)) {
         wrapped += '\r';
         held_cr_ = false;
       }
-      if (!ended_ && !last && !piece.empty() && piece.back() == '\r') {
-        piece.remove_suffix(1);
+      if (!ended_ && !last && !piece->empty() && piece->back() == '\r') {
+        piece->remove_suffix(1);
         held_cr_ = true;
       }
-      AppendReplacingLineEnds(wrapped, piece, kWrapLineBreak, /*by_character=*/false);
+      AppendReplacingLineEnds(wrapped, *piece, kWrapLineBreak, /*by_character=*/false);
     }
   }
   if (last && held_cr_) {
     wrapped += '\r';
     held_cr_ = false;
   }
-  if (decorate_) PassOnDecorated(to_decorate_, last, fill ? to_fill_[0] : out, piece_open_, *random_);
+  if (decorate_) PassOnDecorated(to_decorate_, last, out, piece_open_, *random_);
+}
+
+// WrapThenDecorate with decoration in one pass, for a piece without "<"
+// while the decoration holds nothing back: the only "<br>"s are then the
+// line breaks the wrapping writes, each "<br>" giving way to decoration when
+// it begins a character (the run of bytes of 0x80 or above before it is
+// even).
+// The same bytes, and the same numbers drawn.
+void BookPageBuilder::WrapAndDecorate(std::optional<std::string_view> piece, bool last, Text& out) {
+  static constexpr std::string_view kBreak = "<br>";
+  static_assert(kWrapLineBreak.substr(0, kBreak.size()) == kBreak);
+  // Counted from a character start: the start of this piece's text.
+  std::size_t run = 0;
+  auto put = [&](std::string_view s) {
+    if (s.empty()) return;
+    out += s;
+    piece_open_ = true;
+    run = HighRunAfter(run, s);
+  };
+  auto line_break = [&] {
+    if (run % 2 == 0) {
+      AppendDecoration(out, *random_);  // which ends with the "<br>" it replaces
+      out += kWrapLineBreak.substr(kBreak.size());
+    } else {
+      out += kWrapLineBreak;  // its "<" is the second byte of a character
+    }
+    piece_open_ = true;
+    run = 0;
+  };
+  if (piece) {
+    std::string_view text = *piece;
+    if (held_cr_ && !text.empty() && text.front() == '\n') {
+      line_break();
+      text.remove_prefix(1);
+      held_cr_ = false;
+    } else if (held_cr_ && (!text.empty() || ended_)) {
+      put("\r");
+      held_cr_ = false;
+    }
+    if (!ended_ && !last && !text.empty() && text.back() == '\r') {
+      text.remove_suffix(1);
+      held_cr_ = true;
+    }
+    std::size_t copied_to = 0;
+    for (std::size_t at; (at = text.find('\n', copied_to)) != std::string_view::npos; copied_to = at + 1) {
+      const std::size_t line_end = at > copied_to && text[at - 1] == '\r' ? at - 1 : at;
+      put(text.substr(copied_to, line_end - copied_to));
+      line_break();
+    }
+    std::string_view rest = text.substr(copied_to);
+    // A first byte of a two-byte character that ends the piece waits for
+    // its second byte.
+    if (!last && !rest.empty() && HighRunAfter(run, rest) % 2 == 1) {
+      to_decorate_.assign(1, rest.back());
+      rest.remove_suffix(1);
+    }
+    put(rest);
+  }
+  if (last && held_cr_) {
+    put("\r");
+    held_cr_ = false;
+  }
+  if (last && piece_open_) AppendDecoration(out, *random_);
+  if (last) piece_open_ = false;
+}
+
+// Takes the next piece of the text through the body's steps: the end at
+// the first 0 byte, the wrapping of line ends, the decoration, and (with
+// `with_later_fills`) the fills after the body's, into `out`. Each step
+// holds back what the next piece may still change.
+void BookPageBuilder::Feed(std::string_view piece, bool last, Text& out, bool with_later_fills) {
+  const bool fill = with_later_fills && !later_fills_.empty();
+  Text& body = fill ? to_fill_[0] : out;
+  // Absent when a 0 byte ended the text before this piece.
+  std::optional<std::string_view> taken;
+  if (!ended_) {
+    std::size_t zero = piece.find('\0');
+    if (zero != std::string_view::npos) {
+      piece = piece.substr(0, zero);
+      ended_ = true;
+    }
+    taken = piece;
+  }
+  // Text that only the one-pass form wrote holds no "<p": its every "<"
+  // begins a line break or the decoration's tags.
+  static_assert(kWrapLineBreak.find("<p") == std::string_view::npos &&
+                kDecorationOpen.find("<p") == std::string_view::npos &&
+                kDecorationClose.find("<p") == std::string_view::npos);
+  bool without_paragraph_tags = false;  // body holds no "<p"
+  if (decorate_ && fused_body_ && to_decorate_.empty() && (!taken || taken->find('<') == std::string_view::npos)) {
+    without_paragraph_tags = body.empty();
+    WrapAndDecorate(taken, last, body);
+  } else {
+    WrapThenDecorate(taken, last, decorate_ ? to_decorate_ : body, body);
+  }
   if (!fill) return;
   for (std::size_t k = 0; k < later_fills_.size(); ++k) {
     Text& next = k + 1 < later_fills_.size() ? to_fill_[k + 1] : out;
     const std::string_view value = later_fills_[k].second;
     const std::string_view find = later_fills_[k].first;
     Text& text = to_fill_[k];
-    if (next.empty() && std::string_view(text).find(find) == std::string_view::npos) {
+    const bool cannot_match = k == 0 && without_paragraph_tags && find.starts_with("<p");
+    if (next.empty() && (cannot_match || std::string_view(text).find(find) == std::string_view::npos)) {
       // No match: the text passes on as it is, but for what may still
       // begin one.
       const std::size_t end = last ? text.size() : SettledEnd(text, 0, find);

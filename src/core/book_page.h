@@ -100,8 +100,16 @@ class BookPageBuilder {
   /// holds the text up to it).
   bool ended_at_zero_byte() const { return ended_; }
 
+  /// With `fused_body` false, the wrapped and decorated body always takes
+  /// the general steps one after the other instead of its one-pass form
+  /// (the same bytes), so that the two can be compared.
+  explicit BookPageBuilder(bool fused_body = true) : fused_body_(fused_body) {}
+
  private:
   void Feed(std::string_view piece, bool last, Text& out, bool with_later_fills);
+  void WrapThenDecorate(std::optional<std::string_view> piece, bool last, Text& wrapped, Text& out);
+  void WrapAndDecorate(std::optional<std::string_view> piece, bool last, Text& out);
+  bool fused_body_ = true;
   // The page made from a template other than the plain book template (a
   // header, notice or title of its own), kept for the next page.
   Text template_;

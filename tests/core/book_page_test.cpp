@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "core/decoration_check.h"
@@ -197,6 +198,48 @@ TEST(BookPage, EqualsTheWholePageFills) {
     ASSERT_EQ(BuildBookPage(name, ByteSet(data), index, count, date, options, ours),
               PageByWholePageFills(name, data, index, count, date, options, model))
         << "round " << round;
+  }
+}
+
+// A wrapped, decorated body arriving in pieces of any sizes comes out of
+// the one-pass form as out of the general steps: texts of line ends, lone
+// CRs, two-byte characters, stray first bytes, zero bytes, brackets and a
+// rare "<", cut anywhere, flushed at any size.
+TEST(BookPage, OnePassBodyEqualsTheGeneralSteps) {
+  const std::string bytes[] = {"\r\n", "\r",    "\n", "\xB0\xA1", "\xB0", "a",
+                               "[",    "time]", "<",  "<p",       "pre>", std::string(1, '\0')};
+  std::mt19937 rng(29);
+  std::uniform_int_distribution<int> pick(0, std::size(bytes) - 2), length(0, 60), rare(0, 40);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int n = length(rng); n > 0; --n) text += bytes[rare(rng) == 0 ? std::size(bytes) - 1 : pick(rng)];
+    if (round % 2 == 0) std::erase(text, '<');
+    std::vector<std::size_t> cuts = {0, text.size()};
+    for (int n = rare(rng) % 6; n > 0; --n)
+      cuts.push_back(std::uniform_int_distribution<std::size_t>(0, text.size())(rng));
+    std::sort(cuts.begin(), cuts.end());
+    BookPageOptions options;
+    options.wrap_lines = options.decorate = true;
+    const std::size_t flush = round % 3 ? Text::npos : 1 + rare(rng);
+    auto build = [&](bool fused) {
+      std::size_t next = 1;
+      BookPageBuilder::Pieces pieces = [&](std::string_view* piece) {
+        if (next >= cuts.size()) return false;
+        *piece = std::string_view(text).substr(cuts[next - 1], cuts[next] - cuts[next - 1]);
+        ++next;
+        return true;
+      };
+      Text page, flushed;
+      Random random;
+      random.Seed(round);
+      BookPageBuilder(fused).Build("t.txt", pieces, 1, 3, "2024-5-7", options, random, page, flush,
+                                   [&](std::string_view part) {
+                                     flushed += part;
+                                     return true;
+                                   });
+      return flushed + page;
+    };
+    ASSERT_EQ(build(true), build(false)) << "round " << round;
   }
 }
 
