@@ -215,6 +215,23 @@ std::size_t HighRunAfter(std::size_t run, std::string_view s) {
   return end == 0 ? run + s.size() : s.size() - end;
 }
 
+// True when `pattern` cannot occur in a wrapped, decorated body made from
+// text without "<" and "[": its every "<" begins "<br>", "<font" or
+// "</font>", and its every "[" is a decoration character, followed by
+// another one or by the "<" of the decoration's close.
+bool CannotOccurInPlainBody(std::string_view pattern) {
+  static_assert(
+      kWrapLineBreak.find("<p") == std::string_view::npos && kDecorationOpen.find("<p") == std::string_view::npos &&
+      kDecorationClose.find("<p") == std::string_view::npos && kDecorationOpen.find('[') == std::string_view::npos &&
+      kDecorationClose.find('[') == std::string_view::npos && kDecorationClose.front() == '<' &&
+      kWrapLineBreak.find('[') == std::string_view::npos);
+  if (pattern.starts_with("<p")) return true;
+  if (pattern.size() < 2 || pattern[0] != '[' || pattern[1] == '<') return false;
+  for (const Text& c : DecorationAlphabet())
+    if (c[0] == pattern[1]) return false;
+  return true;
+}
+
 // One placeholder of the book template and the value that replaces it.
 struct Fill {
   std::string_view find;
@@ -237,6 +254,10 @@ class PageAssembly {
     for (std::size_t k = 0; k < placeholders.size(); ++k) {
       marked_ = ReplaceSubtext(marked_, placeholders[k], Text(1, static_cast<char>(k + 1)));
     }
+    for (std::size_t i = 0; i < marked_.size(); ++i) {
+      auto k = static_cast<unsigned char>(marked_[i]);
+      if (k != 0 && k <= placeholders.size()) markers_.push_back(i);
+    }
   }
 
   /// Appends the page; `append_value(out, k)` appends the value of fill k
@@ -244,9 +265,9 @@ class PageAssembly {
   template <typename AppendValue>
   void Append(Text& out, std::size_t fill_count, AppendValue&& append_value) const {
     std::size_t literal = 0;
-    for (std::size_t i = 0; i < marked_.size(); ++i) {
+    for (std::size_t i : markers_) {
       auto k = static_cast<unsigned char>(marked_[i]);
-      if (k == 0 || k > fill_count) continue;
+      if (k > fill_count) continue;
       out.append(marked_, literal, i - literal);
       literal = i + 1;
       append_value(out, k - 1);
@@ -270,6 +291,7 @@ class PageAssembly {
 
  private:
   Text marked_;
+  std::vector<std::size_t> markers_;  // where marked_ holds a marker byte
 };
 
 namespace {
@@ -418,14 +440,12 @@ void BookPageBuilder::Feed(std::string_view piece, bool last, Text& out, bool wi
     }
     taken = piece;
   }
-  // Text that only the one-pass form wrote holds no "<p": its every "<"
-  // begins a line break or the decoration's tags.
-  static_assert(kWrapLineBreak.find("<p") == std::string_view::npos &&
-                kDecorationOpen.find("<p") == std::string_view::npos &&
-                kDecorationClose.find("<p") == std::string_view::npos);
-  bool without_paragraph_tags = false;  // body holds no "<p"
+  // The body as only the one-pass form wrote it, from a piece without "<"
+  // and "[", passes fills through that cannot occur in it (see
+  // CannotOccurInPlainBody) without a search.
+  bool plain = false;
   if (decorate_ && fused_body_ && to_decorate_.empty() && (!taken || taken->find('<') == std::string_view::npos)) {
-    without_paragraph_tags = body.empty();
+    plain = body.empty() && (!taken || taken->find('[') == std::string_view::npos);
     WrapAndDecorate(taken, last, body);
   } else {
     WrapThenDecorate(taken, last, decorate_ ? to_decorate_ : body, body);
@@ -436,19 +456,20 @@ void BookPageBuilder::Feed(std::string_view piece, bool last, Text& out, bool wi
     const std::string_view value = later_fills_[k].second;
     const std::string_view find = later_fills_[k].first;
     Text& text = to_fill_[k];
-    const bool cannot_match = k == 0 && without_paragraph_tags && find.starts_with("<p");
-    if (next.empty() && (cannot_match || std::string_view(text).find(find) == std::string_view::npos)) {
+    if (next.empty() &&
+        ((plain && CannotOccurInPlainBody(find)) || std::string_view(text).find(find) == std::string_view::npos)) {
       // No match: the text passes on as it is, but for what may still
       // begin one.
       const std::size_t end = last ? text.size() : SettledEnd(text, 0, find);
       std::swap(text, next);
       text.assign(next, end);
       next.resize(end);
-      continue;
+      continue;  // `next` holds this stage's text unchanged: still plain
     }
     PassOn(
         to_fill_[k], later_fills_[k].first, last, [&next](std::string_view stretch) { next += stretch; },
         [&next, value] { next += value; });
+    plain = false;
   }
 }
 

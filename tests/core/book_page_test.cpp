@@ -206,8 +206,8 @@ TEST(BookPage, EqualsTheWholePageFills) {
 // CRs, two-byte characters, stray first bytes, zero bytes, brackets and a
 // rare "<", cut anywhere, flushed at any size.
 TEST(BookPage, OnePassBodyEqualsTheGeneralSteps) {
-  const std::string bytes[] = {"\r\n", "\r",    "\n", "\xB0\xA1", "\xB0", "a",
-                               "[",    "time]", "<",  "<p",       "pre>", std::string(1, '\0')};
+  const std::string bytes[] = {"\r\n", "\r", "\n",   "\xB0\xA1",          "\xB0", "a", "[", "time]", "GOP]",
+                               "<",    "<p", "pre>", std::string(1, '\0')};
   std::mt19937 rng(29);
   std::uniform_int_distribution<int> pick(0, std::size(bytes) - 2), length(0, 60), rare(0, 40);
   for (int round = 0; round < 3000; ++round) {
