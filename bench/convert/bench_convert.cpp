@@ -107,6 +107,10 @@ struct FileFloor {
   std::vector<fs::path> moved_to;  // where each source goes; empty: deleted
   long draws = 0;                  // random numbers drawn besides
   std::size_t group = 1024;        // files per syncfs
+  // Each new file written unnamed and linked in once whole (O_TMPFILE,
+  // linkat), so that no name ever holds a partial file, as the conversions
+  // write theirs; else created under its name at once.
+  bool whole_names = false;
 
   bool Run(Random& random) const {
     static std::vector<char> buffer(1 << 20, 'x');
@@ -129,12 +133,17 @@ struct FileFloor {
       while (::read(in, buffer.data(), buffer.size()) > 0) {
       }
       ::close(in);
-      int out = ::open(targets[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      int out = whole_names ? ::open(targets[i].parent_path().c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644)
+                            : ::open(targets[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (out < 0) return false;
       for (std::size_t left = sizes[i]; left > 0;) {
         ssize_t n = ::write(out, buffer.data(), std::min(left, buffer.size()));
         if (n <= 0) return false;
         left -= static_cast<std::size_t>(n);
+      }
+      if (whole_names) {
+        const std::string self = "/proc/self/fd/" + std::to_string(out);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, targets[i].c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
       }
       ::close(out);
       if (!moved_to.empty() && ::rename(sources[i].c_str(), moved_to[i].c_str()) != 0) return false;
@@ -218,24 +227,31 @@ int main(int argc, char** argv) {
   // decoration of every line.
   long book_lines = 0;
   for (const auto& entry : fs::directory_iterator(pristine_book)) book_lines += LineEnds(entry.path()) + 1;
-  FileFloor book_floor;
-  const fs::path floor_book = scratch / "book-floor";
-  book_run.push_back({"floor", [&] { return book_floor.Run(random); },
-                      [&] {
-                        LinkTree(pristine_book, floor_book);
-                        MoveAside((scratch / "bak-floor").string(), (scratch / "trash").string());
-                        fs::create_directories(scratch / "bak-floor");
-                        book_floor = {};
-                        book_floor.draws = 9 * book_lines;
-                        int i = 0;
-                        for (const auto& entry : fs::directory_iterator(floor_book)) {
-                          book_floor.sources.push_back(entry.path());
-                          book_floor.targets.push_back(floor_book / PageFileName(i).c_str());
-                          std::error_code ec;
-                          book_floor.sizes.push_back(fs::file_size(book / PageFileName(i++).c_str(), ec));
-                          book_floor.moved_to.push_back(scratch / "bak-floor" / entry.path().filename());
-                        }
-                      }});
+  FileFloor book_floors[2];
+  for (bool whole : {false, true}) {
+    const std::string suffix = whole ? "-whole" : "";
+    book_run.push_back({whole ? "floor, whole-file names" : "floor",
+                        [&, whole] { return book_floors[whole].Run(random); },
+                        [&, whole, suffix] {
+                          const fs::path floor_book = scratch / ("book-floor" + suffix);
+                          const fs::path floor_bak = scratch / ("bak-floor" + suffix);
+                          LinkTree(pristine_book, floor_book);
+                          MoveAside(floor_bak.string(), (scratch / "trash").string());
+                          fs::create_directories(floor_bak);
+                          FileFloor& floor = book_floors[whole];
+                          floor = {};
+                          floor.whole_names = whole;
+                          floor.draws = 9 * book_lines;
+                          int i = 0;
+                          for (const auto& entry : fs::directory_iterator(floor_book)) {
+                            floor.sources.push_back(entry.path());
+                            floor.targets.push_back(floor_book / PageFileName(i).c_str());
+                            std::error_code ec;
+                            floor.sizes.push_back(fs::file_size(book / PageFileName(i++).c_str(), ec));
+                            floor.moved_to.push_back(floor_bak / entry.path().filename());
+                          }
+                        }});
+  }
   RunInterleaved(book_run, 5);
   const std::string label = SizeLabel(single_mb, book_mb, book_files, "text", "texts of 20 KB");
   PrintRow("paged book, wrapping and decoration", {label, book_mb}, book_run[0], &book_run[1], OwnPeakMegabytes(),
@@ -243,6 +259,9 @@ int main(int argc, char** argv) {
   PrintRow("floor of the paged book: read, write the pages' bytes, move, draw, sync", {label, book_mb}, book_run[2],
            &book_run[1], 0, "-");
   PrintRow("paged book, wrapping and decoration", {label, book_mb}, book_run[0], &book_run[2], 0, "<= 1.2");
+  PrintRow("floor of the paged book with whole-file names (unnamed file, then link)", {label, book_mb}, book_run[3],
+           &book_run[2], 0, "-");
+  PrintRow("paged book against the floor with whole-file names", {label, book_mb}, book_run[0], &book_run[3], 0, "-");
   all_ok = all_ok && book_run[0].ok;
   if (single_mb > 0) return all_ok ? 0 : 1;
 
@@ -288,24 +307,31 @@ int main(int argc, char** argv) {
   tree_run.push_back(CopyTree(pristine_tree, scratch / "tree-copy"));
   // The floor of both: read each file, create its counterpart with as many
   // bytes as ours writes, delete the file.
-  const fs::path floor_top = scratch / "tree-floor";
-  FileFloor convert_floor, undo_floor;
-  undo_floor.group = static_cast<std::size_t>(tree_files / folders);  // the undo runs folder by folder
-  for (const auto& entry : fs::recursive_directory_iterator(pristine_tree)) {
-    if (!entry.is_regular_file()) continue;
-    fs::path text = floor_top / fs::relative(entry.path(), pristine_tree), page = text;
-    page.replace_extension(".htm");
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    convert_floor.sources.push_back(text);
-    convert_floor.targets.push_back(page);
-    convert_floor.sizes.push_back(FramedPage(ByteSet(bytes)).size());
-    undo_floor.sources.push_back(page);
-    undo_floor.targets.push_back(text);
-    undo_floor.sizes.push_back(bytes.size());
+  FileFloor convert_floors[2], undo_floors[2];
+  for (bool whole : {false, true}) {
+    const fs::path floor_top = scratch / (whole ? "tree-floor-whole" : "tree-floor");
+    FileFloor &convert_floor = convert_floors[whole], &undo_floor = undo_floors[whole];
+    convert_floor.whole_names = undo_floor.whole_names = whole;
+    undo_floor.group = static_cast<std::size_t>(tree_files / folders);  // the undo runs folder by folder
+    for (const auto& entry : fs::recursive_directory_iterator(pristine_tree)) {
+      if (!entry.is_regular_file()) continue;
+      fs::path text = floor_top / fs::relative(entry.path(), pristine_tree), page = text;
+      page.replace_extension(".htm");
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(in)), {});
+      convert_floor.sources.push_back(text);
+      convert_floor.targets.push_back(page);
+      convert_floor.sizes.push_back(FramedPage(ByteSet(bytes)).size());
+      undo_floor.sources.push_back(page);
+      undo_floor.targets.push_back(text);
+      undo_floor.sizes.push_back(bytes.size());
+    }
+    tree_run.push_back({whole ? "floor, whole-file names" : "floor",
+                        [&, whole] { return convert_floors[whole].Run(random); },
+                        [&, floor_top] { LinkTree(pristine_tree, floor_top); }});
+    tree_run.push_back(
+        {whole ? "undo floor, whole-file names" : "undo floor", [&, whole] { return undo_floors[whole].Run(random); }});
   }
-  tree_run.push_back({"floor", [&] { return convert_floor.Run(random); }, [&] { LinkTree(pristine_tree, floor_top); }});
-  tree_run.push_back({"undo floor", [&] { return undo_floor.Run(random); }});
   RunInterleaved(tree_run, 5);
   const std::string tree_label = std::to_string(tree_files) + " texts of 10 KB";
   const double peak = OwnPeakMegabytes();
@@ -317,6 +343,12 @@ int main(int argc, char** argv) {
            0, "-");
   PrintRow("batch conversion", {tree_label, tree_mb}, tree_run[0], &tree_run[3], 0, "<= 1.1");
   PrintRow("undo of the batch conversion", {tree_label, tree_mb}, tree_run[1], &tree_run[4], 0, "<= 1.1");
+  PrintRow("floor of the batch conversion with whole-file names", {tree_label, tree_mb}, tree_run[5], &tree_run[2], 0,
+           "-");
+  PrintRow("floor of the undo with whole-file names", {tree_label, tree_mb}, tree_run[6], &tree_run[2], 0, "-");
+  PrintRow("batch conversion against the floor with whole-file names", {tree_label, tree_mb}, tree_run[0], &tree_run[5],
+           0, "-");
+  PrintRow("undo against the floor with whole-file names", {tree_label, tree_mb}, tree_run[1], &tree_run[6], 0, "-");
   all_ok = all_ok && tree_run[0].ok && tree_run[1].ok;
   return all_ok ? 0 : 1;
 }

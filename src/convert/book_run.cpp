@@ -22,16 +22,22 @@ void RecordBookRun(FileSystem& fs, const Text& record, const BookRun& run) {
 }  // namespace
 
 BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, const std::vector<Text>& listed) {
-  RemoveStaleTemporaryFiles(fs, folder);
-  RemoveStaleTemporaryFiles(fs, backup);
   BookRun run;
+  // One listing tells which entries are plain files, so that they need no
+  // look of their own.
+  const std::vector<DirectoryEntry> listing = fs.ListKinds(folder);
+  RemoveStaleTemporaryFiles(fs, folder, listing);
+  RemoveStaleTemporaryFiles(fs, backup);
+  for (const DirectoryEntry& entry : listing)
+    if (!entry.link && (entry.attributes & kDirectory) == 0 && !IsStaleTemporaryName(entry.name))
+      run.plain_files.insert(entry.name);
   const Text record = JoinPath(folder, kUnfinishedBookName);
   // One line an entry: "+" and the name when the text is in the folder
   // (so a cut-off run moved it to the backup folder when it is gone), "-"
   // and the name when not.
   auto entry_line = [&](const Text& name) {
-    const bool there =
-        !name.empty() && name.find(kPathSeparator) == Text::npos && PathExists(fs, JoinPath(folder, name));
+    const bool there = !name.empty() && name.find(kPathSeparator) == Text::npos &&
+                       (run.plain_files.count(name) || PathExists(fs, JoinPath(folder, name)));
     return (there ? "+" : "-") + name + "\r\n";
   };
   std::string earlier;
@@ -110,9 +116,12 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
                                  : "与这次要写的网页或图片同名，没有读取，没有做网页"));
       continue;
     }
-    const Text path = JoinPath(MovedByEarlierRun(fs, folder, run, name) ? backup : folder, name);
-    // A file read is readable; only one that is not is looked at.
-    if (name.empty() || name.find(kPathSeparator) != Text::npos || fs.ReadPart(path, 0, 1, &probe)) {
+    const bool moved = MovedByEarlierRun(fs, folder, run, name);
+    const Text path = JoinPath(moved ? backup : folder, name);
+    // A file that may be read is readable (a plain file of the listing is
+    // asked without being opened); only one that is not is looked at.
+    if (name.empty() || name.find(kPathSeparator) != Text::npos ||
+        (!moved && run.plain_files.count(name) ? fs.MayRead(path) : fs.ReadPart(path, 0, 1, &probe))) {
       readable.push_back(name);
       continue;
     }

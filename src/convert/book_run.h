@@ -5,6 +5,7 @@
 // the texts still in the folder from 000.htm over the pages already made.
 
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "convert/conversion_report.h"
@@ -22,6 +23,9 @@ struct BookRun {
   // On a resumed run, the texts that were in the web folder when the cut-off
   // run began: those missing now were moved to the backup folder by it.
   std::set<Text> taken;
+  // The regular files (links aside) the web folder's listing showed when
+  // the run began.
+  std::unordered_set<Text> plain_files;
   Text note;           // on a resumed run, what the closing message tells first
   Text record;         // the entry lines of the record, without its owner
   long busy_with = 0;  // another live process's run is under way: nothing may be done

@@ -51,6 +51,14 @@ class FileSystem {
   /// in pieces. False, with `out` empty, on any failure (as Read).
   virtual bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) = 0;
 
+  /// True when the regular file `path` can be opened for reading: asked
+  /// before a file is read, more cheaply than reading it. By default its
+  /// first byte is read. False, with the reason recorded, when not.
+  virtual bool MayRead(const Text& path) {
+    std::string first;
+    return ReadPart(path, 0, 1, &first);
+  }
+
   /// Adds `data` at the end of an existing regular file. False when there
   /// is no such file, it is a link (never followed) or read-only, or not
   /// every byte was written. For writing a large file in pieces.

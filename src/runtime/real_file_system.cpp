@@ -213,6 +213,11 @@ bool RealFileSystem::Write(const Text& path, std::string_view data) {
   return code == 0 || Fail(code);
 }
 
+bool RealFileSystem::MayRead(const Text& path) {
+  if (path.empty()) return Fail(ENOENT);
+  return ::faccessat(AT_FDCWD, Native(path).c_str(), R_OK, AT_EACCESS) == 0 || Fail(errno);
+}
+
 bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
   out->clear();
   if (path.empty()) return Fail(ENOENT);

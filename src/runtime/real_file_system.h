@@ -17,6 +17,8 @@ class RealFileSystem : public FileSystem {
 
   bool Read(const Text& path, std::string* out) override;
   bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
+  /// One access check (effective ids), without opening the file.
+  bool MayRead(const Text& path) override;
   bool Append(const Text& path, std::string_view data) override;
   bool Write(const Text& path, std::string_view data) override;
   bool CreateNew(const Text& path, std::string_view data) override;
