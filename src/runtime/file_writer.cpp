@@ -76,6 +76,13 @@ bool PendingWrite::CreateUnnamed(const std::string& folder, unsigned mode) {
   return fd_.valid();
 }
 
+bool PendingWrite::CreateUnnamed(int dir, unsigned mode) {
+  Remove();
+  dir_ = dir;
+  fd_.reset(::openat(dir, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, mode));
+  return fd_.valid();
+}
+
 bool PendingWrite::Sync() { return ::fdatasync(fd_.get()) == 0; }
 
 bool PendingWrite::Close() {

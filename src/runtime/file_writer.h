@@ -50,6 +50,9 @@ class PendingWrite {
   /// kill leaves nothing behind. False, with errno saying why, where the
   /// file system cannot.
   bool CreateUnnamed(const std::string& folder, unsigned mode);
+  /// The same in the folder `dir` (a descriptor, or AT_FDCWD), in which
+  /// PlaceAs then names it.
+  bool CreateUnnamed(int dir, unsigned mode);
 
   /// The descriptor of the file, open for writing; -1 when there is none.
   int fd() const { return fd_.get(); }

@@ -33,9 +33,13 @@ std::string BesideName(const std::string& name, const std::string& book, int n) 
   return name.substr(0, dot) + tag + name.substr(dot);
 }
 
-// True when the regular files `a` and `b` of `dir` hold the same bytes.
-bool SameBytes(int dir, const std::string& a, const std::string& b) {
-  qm::UniqueFd fa(::openat(dir, a.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+// True when the file being written `a` and the regular file `b` of `dir`
+// hold the same bytes.
+bool SameBytes(int dir, const qm::PendingWrite& a, const std::string& b) {
+  // An unnamed file is read again through its descriptor.
+  const std::string own = "/proc/self/fd/" + std::to_string(a.fd());
+  qm::UniqueFd fa(a.temp_name().empty() ? ::open(own.c_str(), O_RDONLY | O_CLOEXEC)
+                                        : ::openat(dir, a.temp_name().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   qm::UniqueFd fb(::openat(dir, b.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
   struct stat sa {
   }, sb{};
@@ -167,7 +171,9 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   const auto next_name = [this] {
     return ".~hh." + kProcessId + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
   };
-  if (out.file.Create(out.dir, next_name, 100, 0666)) return {};
+  // Unnamed until it is whole, where the file system allows; else under a
+  // temporary name.
+  if (out.file.CreateUnnamed(out.dir, 0666) || out.file.Create(out.dir, next_name, 100, 0666)) return {};
   return Failure(SystemError("cannot create a temporary file for " + out.final_name));
 }
 
@@ -203,7 +209,7 @@ WriteStatus TargetFolder::Commit(PendingFile& file) {
       --n;  // taken meanwhile: look at it again
       continue;
     }
-    if (S_ISREG(existing.st_mode) && SameBytes(dir, file.file.temp_name(), name)) {
+    if (S_ISREG(existing.st_mode) && SameBytes(dir, file.file, name)) {
       Abandon(file);
       if (n > 1) status.beside = name;
       return status;

@@ -29,7 +29,7 @@ struct WriteStatus {
 /// A file being written under a temporary name.
 struct PendingFile {
   int dir = -1;           ///< folder that will hold the file (the TargetFolder's, until its next Begin)
-  qm::PendingWrite file;  ///< the file being written, under its temporary name (removed if abandoned)
+  qm::PendingWrite file;  ///< the file being written, unnamed or under a temporary name (removed if abandoned)
   std::string final_name;
 };
 
