@@ -164,15 +164,20 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
   out->resize(static_cast<std::size_t>(st.st_size));
   std::size_t got = 0;
   bool ok = true;
+  // The size the file had, then whatever it grew by since: the read that
+  // finds the end goes to a small buffer, so that the text is neither
+  // cleared beyond its size nor moved.
+  char more[4096];
   for (;;) {
-    if (got == out->size()) out->resize(out->size() + 65536);  // the file grew
-    ssize_t n = ::read(fd, out->data() + got, out->size() - got);
+    const bool within = got < out->size();
+    ssize_t n = within ? ::read(fd, out->data() + got, out->size() - got) : ::read(fd, more, sizeof more);
     if (n < 0) {
       if (errno == EINTR) continue;
       ok = Fail(errno);
       break;
     }
     if (n == 0) break;
+    if (!within) out->append(more, static_cast<std::size_t>(n));
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
