@@ -44,10 +44,9 @@ class MatchFinder {
   const ParsedInterval& Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
  private:
-  ParsedInterval parsed_;  // reused, so its buffers are allocated once
-  std::vector<std::uint16_t> head_;
-  std::vector<std::uint16_t> prev_;
-  std::vector<std::uint16_t> hash_;
+  ParsedInterval parsed_;            // reused, so its buffers are allocated once
+  std::vector<std::uint16_t> head_;  // per hash: 1 + the last position linked, or 0
+  std::vector<std::uint16_t> link_;  // per position: 1 + the previous one with its hash, or 0
 };
 
 }  // namespace hha::lzx
