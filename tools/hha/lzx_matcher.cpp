@@ -54,17 +54,18 @@ struct Candidate {
 
 // Links every position of one call's data but the last two (which start no
 // three-byte string) to the one before it with the same hash of its three
-// bytes: link[i] is 1 + that position, or 0 where there is none. A chain
-// holds only earlier positions, so linking all at once gives the chains that
-// inserting each position just before the search at the next one would. An
-// interval holds at most 64 KB, so 16 bits hold a link, which keeps the
-// tables small enough to stay in the processor's cache.
+// bytes: link[1 + i] is 1 + that position, or 0 where there is none, so that
+// a link is the index of the next one. A chain holds only earlier positions,
+// so linking all at once gives the chains that inserting each position just
+// before the search at the next one would. An interval holds at most 64 KB,
+// so 16 bits hold a link, which keeps the tables small enough to stay in the
+// processor's cache.
 void LinkAll(const std::uint8_t* data, std::size_t size, std::uint16_t* head, std::uint16_t* link) {
   if (size < 3) return;
   std::fill(head, head + (std::size_t{1} << kHashBits), std::uint16_t{0});
   auto link_one = [&](std::size_t i, std::uint32_t three) {
     const std::uint32_t h = (three * 2654435761u) >> (32 - kHashBits);
-    link[i] = head[h];
+    link[1 + i] = head[h];
     head[h] = static_cast<std::uint16_t>(i + 1);
   };
   // Four bytes are read where there are; the last position reads three.
@@ -83,7 +84,8 @@ struct Chains {
 };
 
 // The best match at `pos` at one of the repeated offsets.
-Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit, const RepeatedOffsets& r) {
+[[gnu::always_inline]] inline Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit,
+                                                     const RepeatedOffsets& r) {
   Candidate best;
   const std::uint8_t* here = data + pos;
   // limit >= kMinMatch, so the first two bytes are there to compare; most
@@ -108,12 +110,13 @@ Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t li
 
 // Walks the hash chain at `pos` and replaces `best` with a longer match
 // that gains more.
-void ImproveFromChain(const Chains& chains, std::size_t pos, std::size_t limit, const RepeatedOffsets& r,
-                      const ParseOptions& options, Candidate& best) {
+[[gnu::always_inline]] inline void ImproveFromChain(const Chains& chains, std::size_t pos, std::size_t limit,
+                                                    const RepeatedOffsets& r, const ParseOptions& options,
+                                                    Candidate& best) {
   const std::uint8_t* data = chains.data;
   const std::uint16_t* link = chains.link;
   // The walk goes by links (1 + position); link 0 ends the chain.
-  std::uint32_t at = link[pos];
+  std::size_t at = link[1 + pos];
   int chain = options.max_chain;
   if (at == 0 || chain <= 0) return;
   // pos is at most size - 3, so every candidate is within the largest
@@ -122,8 +125,11 @@ void ImproveFromChain(const Chains& chains, std::size_t pos, std::size_t limit, 
   const std::uint8_t* here = data + pos;
   // A match longer than best_new (at least 2) shares its first three bytes
   // and its byte at best_new, which most candidates fail: probe[at] is that
-  // byte of the candidate at link `at`.
-  const std::uint32_t first = Load24(here);
+  // byte of the candidate at link `at`. The chain holds earlier positions
+  // only, so pos >= 1 and the four bytes before here + 3 can be read.
+  std::uint32_t first;
+  std::memcpy(&first, here - 1, 4);
+  first >>= 8;
   std::size_t best_new = 2;
   std::uint8_t want = here[best_new];
   const std::uint8_t* probe = data + (best_new - 1);
@@ -152,17 +158,18 @@ void ImproveFromChain(const Chains& chains, std::size_t pos, std::size_t limit, 
         }
       }
     }
-    at = link[at - 1];
+    at = link[at];
   } while (at != 0 && --chain > 0);
 }
 
 // The best match at `pos` that stays inside its frame.
-Candidate BestAt(const Chains& chains, std::size_t pos, std::size_t frame_end, const RepeatedOffsets& r,
-                 const ParseOptions& options) {
+[[gnu::always_inline]] inline Candidate BestAt(const Chains& chains, std::size_t pos, std::size_t frame_end,
+                                               const RepeatedOffsets& r, const ParseOptions& options) {
   std::size_t limit = std::min<std::size_t>(kMaxMatch, frame_end - pos);
   if (limit < static_cast<std::size_t>(kMinMatch)) return Candidate();
   Candidate best = BestRepeated(chains.data, pos, limit, r);
-  if (limit >= 3 && pos + 2 < chains.size) ImproveFromChain(chains, pos, limit, r, options, best);
+  // limit <= size - pos, so pos + 2 < size when limit >= 3.
+  if (limit >= 3) ImproveFromChain(chains, pos, limit, r, options, best);
   return best;
 }
 
@@ -215,7 +222,7 @@ void ParseFrame(const Chains& chains, std::size_t& pos, std::size_t frame_end, c
 
 }  // namespace
 
-MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), link_(kWindowSize) {}
+MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), link_(kWindowSize + 1) {}
 
 const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
   ParsedInterval& out = parsed_;

@@ -46,7 +46,7 @@ class MatchFinder {
  private:
   ParsedInterval parsed_;            // reused, so its buffers are allocated once
   std::vector<std::uint16_t> head_;  // per hash: 1 + the last position linked, or 0
-  std::vector<std::uint16_t> link_;  // per position: 1 + the previous one with its hash, or 0
+  std::vector<std::uint16_t> link_;  // per position, from 1: 1 + the previous one with its hash, or 0
 };
 
 }  // namespace hha::lzx
