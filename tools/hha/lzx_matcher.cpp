@@ -34,14 +34,16 @@ inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std
 // Rough bit costs used to weigh candidates against each other.
 constexpr int kLiteralBits = 6;
 
-inline int MatchCost(std::size_t length, int slot, bool repeated) {
-  int bits = repeated ? 7 : 9 + kExtraBits[slot];
-  if (length >= kMinMatch + kPrimaryLengths) bits += 5;
-  return bits;
-}
+// Bits for the offset of a match at a repeated offset, and of a new one at
+// `distance`: 9 and the extra bits of its position slot, which are
+// floor(log2(distance + 2)) - 1 for every distance >= 1.
+constexpr int kRepeatedOffsetBits = 7;
+inline int NewOffsetBits(std::uint32_t distance) { return 9 + 30 - __builtin_clz(distance + 2); }
 
-inline int Gain(std::size_t length, int slot, bool repeated) {
-  return static_cast<int>(length) * kLiteralBits - MatchCost(length, slot, repeated);
+inline int Gain(std::size_t length, int offset_bits) {
+  int bits = offset_bits;
+  if (length >= kMinMatch + kPrimaryLengths) bits += 5;
+  return static_cast<int>(length) * kLiteralBits - bits;
 }
 
 struct Candidate {
@@ -68,8 +70,18 @@ void LinkAll(const std::uint8_t* data, std::size_t size, std::uint16_t* head, st
     link[1 + i] = head[h];
     head[h] = static_cast<std::uint16_t>(i + 1);
   };
-  // Four bytes are read where there are; the last position reads three.
-  for (std::size_t i = 0; i + 3 < size; ++i) {
+  // Eight bytes are read for four positions where there are, then four for
+  // one; the last position reads three.
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 4) {
+    std::uint64_t v;
+    std::memcpy(&v, data + i, 8);
+    link_one(i, v & 0xFFFFFF);
+    link_one(i + 1, (v >> 8) & 0xFFFFFF);
+    link_one(i + 2, (v >> 16) & 0xFFFFFF);
+    link_one(i + 3, (v >> 24) & 0xFFFFFF);
+  }
+  for (; i + 3 < size; ++i) {
     std::uint32_t v;
     std::memcpy(&v, data + i, 4);
     link_one(i, v & 0xFFFFFF);
@@ -96,15 +108,14 @@ struct Chains {
   if (pos == 0) return best;
   auto take = [&](int i, std::uint32_t distance) {
     std::size_t len = 2 + MatchLength(here + 2, here + 2 - distance, limit - 2);
-    int g = Gain(len, 0, true);
+    int g = Gain(len, kRepeatedOffsetBits);
     if (g > best.gain) best = {static_cast<std::uint32_t>(len), distance, i, g};
   };
   // An offset equal to an earlier one finds the same match, which never
-  // gains more.
-  const std::uint32_t r0 = r[0], r1 = r[1], r2 = r[2];
-  if (Load16(here - r0) == start) take(0, r0);
-  if (r1 != r0 && Load16(here - r1) == start) take(1, r1);
-  if (r2 != r0 && r2 != r1 && Load16(here - r2) == start) take(2, r2);
+  // gains more, so it is tried without harm.
+  if (Load16(here - r[0]) == start) take(0, r[0]);
+  if (Load16(here - r[1]) == start) take(1, r[1]);
+  if (Load16(here - r[2]) == start) take(2, r[2]);
   return best;
 }
 
@@ -143,13 +154,12 @@ struct Chains {
         std::size_t len = 3 + MatchLength(here + 3, c + 3, limit - 3);
         if (len > best_new) {
           std::uint32_t dist = static_cast<std::uint32_t>(here - c);
-          int slot = SlotOf(dist + 2);
-          int g = Gain(len, slot, false);
+          int g = Gain(len, NewOffsetBits(dist));
           if (g > best.gain) {
             int rep = -1;
             for (int i = 0; i < 3; ++i)
               if (r[i] == dist) rep = i;
-            best = {static_cast<std::uint32_t>(len), dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
+            best = {static_cast<std::uint32_t>(len), dist, rep, rep >= 0 ? Gain(len, kRepeatedOffsetBits) : g};
           }
           if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
           best_new = len;
