@@ -79,12 +79,6 @@ void WriteLengths(BitWriter& bits, const std::uint8_t* prev, const std::uint8_t*
   }
 }
 
-inline int MainSymbol(const Token& t) {
-  if (t.length == 0) return static_cast<int>(t.value);
-  int header = std::min<int>(static_cast<int>(t.length) - kMinMatch, kPrimaryLengths);
-  return kNumChars + static_cast<int>(t.value >> 16) * 8 + header;
-}
-
 void WriteBlockHeader(BitWriter& bits, BlockType type, std::size_t size) {
   bits.Put(type, 3);
   bits.Put(static_cast<std::uint32_t>(size >> 8), 16);
@@ -97,13 +91,17 @@ void WriteVerbatimBlock(BitWriter& bits, const ParsedInterval& parsed, std::size
                         std::size_t block_size, TreeState& trees, std::vector<std::size_t>& frame_offsets) {
   std::size_t begin = parsed.frame_start[first_frame];
   std::size_t end = end_frame < parsed.frame_start.size() ? parsed.frame_start[end_frame] : parsed.tokens.size();
-  std::vector<std::uint32_t> main_freq(kMainSymbols, 0), length_freq(kLengthSymbols, 0);
+  std::vector<std::uint32_t> main_freq(kMainSymbols, 0);
+  // One more count for the tokens without a length symbol.
+  std::array<std::uint32_t, kLengthSymbols + 1> length_count{};
+  std::uint64_t extra_bits = 0;
   for (std::size_t i = begin; i < end; ++i) {
     const Token& t = parsed.tokens[i];
-    ++main_freq[MainSymbol(t)];
-    if (t.length >= static_cast<std::uint32_t>(kMinMatch + kPrimaryLengths))
-      ++length_freq[t.length - kMinMatch - kPrimaryLengths];
+    ++main_freq[t.main];
+    ++length_count[t.length_symbol];
+    extra_bits += t.extra_bits;
   }
+  const std::vector<std::uint32_t> length_freq(length_count.begin(), length_count.end() - 1);
   std::vector<std::uint8_t> main_len = LimitedCodeLengths(main_freq, kMaxCodeBits);
   std::vector<std::uint8_t> length_len = LimitedCodeLengths(length_freq, kMaxCodeBits);
   std::vector<std::uint16_t> main_code = CanonicalCodes(main_len);
@@ -115,37 +113,43 @@ void WriteVerbatimBlock(BitWriter& bits, const ParsedInterval& parsed, std::size
   WriteLengths(bits, trees.length.data(), length_len.data(), 0, kLengthSymbols);
   std::copy(main_len.begin(), main_len.end(), trees.main.begin());
   std::copy(length_len.begin(), length_len.end(), trees.length.begin());
+  // Tokens without a length symbol take no bits for it.
+  length_len.push_back(0);
+  length_code.push_back(0);
 
+  // The tokens' bits, exactly; fewer than 16 wait from before and fewer
+  // than 16 pad each frame.
+  std::uint64_t token_bits = extra_bits;
+  for (int s = 0; s < kMainSymbols; ++s) token_bits += std::uint64_t{main_freq[s]} * main_len[s];
+  for (int s = 0; s < kLengthSymbols; ++s) token_bits += std::uint64_t{length_freq[s]} * length_len[s];
+  BitWriter::Run run = bits.Start((token_bits + 16 * (end_frame - first_frame + 1)) / 8);
+  // The run's byte stores could reach any object in memory as far as the
+  // compiler knows, so the tables are read through local pointers.
+  const Token* tokens = parsed.tokens.data();
+  const std::uint16_t* main_codes = main_code.data();
+  const std::uint8_t* main_lens = main_len.data();
+  const std::uint16_t* length_codes = length_code.data();
+  const std::uint8_t* length_lens = length_len.data();
   for (std::size_t f = first_frame; f < end_frame; ++f) {
     if (f != first_frame) {
-      bits.AlignTo16();
-      frame_offsets.push_back(bits.bytes().size());
+      run.AlignTo16();
+      frame_offsets.push_back(run.size());
     }
     std::size_t fb = parsed.frame_start[f];
     std::size_t fe = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.tokens.size();
     for (std::size_t i = fb; i < fe; ++i) {
-      const Token& t = parsed.tokens[i];
-      if (t.length == 0) {
-        bits.Put(main_code[t.value], main_len[t.value]);
-        continue;
-      }
-      // A match's codes go out as one run of at most 16 + 16 + 14 bits.
-      int sym = MainSymbol(t);
-      std::uint64_t code = main_code[sym];
-      int n = main_len[sym];
-      if (t.length >= static_cast<std::uint32_t>(kMinMatch + kPrimaryLengths)) {
-        int l = static_cast<int>(t.length) - kMinMatch - kPrimaryLengths;
-        code = (code << length_len[l]) | length_code[l];
-        n += length_len[l];
-      }
-      int slot = static_cast<int>(t.value >> 16);
-      if (slot >= 3) {
-        code = (code << kExtraBits[slot]) | (t.value & 0xFFFF);
-        n += kExtraBits[slot];
-      }
-      bits.Put(code, n);
+      // A token's codes go out as one run of at most 16 + 16 + 14 bits.
+      const Token& t = tokens[i];
+      std::uint64_t code = main_codes[t.main];
+      int n = main_lens[t.main];
+      code = (code << length_lens[t.length_symbol]) | length_codes[t.length_symbol];
+      n += length_lens[t.length_symbol];
+      code = (code << t.extra_bits) | t.extra;
+      n += t.extra_bits;
+      run.Put(code, n);
     }
   }
+  bits.Finish(run);
   bits.AlignTo16();
 }
 

@@ -185,20 +185,30 @@ struct Chains {
 
 // Appends the token of match `m` and updates the repeated offsets.
 void EmitMatch(const Candidate& m, RepeatedOffsets& reps, std::vector<Token>& tokens) {
-  std::uint32_t value;
+  Token t{};
+  int slot;
   if (m.rep >= 0) {
-    value = static_cast<std::uint32_t>(m.rep) << 16;
+    slot = m.rep;
     std::swap(reps[0], reps[m.rep]);
   } else {
     std::uint32_t formatted = m.distance + 2;
-    int slot = SlotOf(formatted);
-    value = (static_cast<std::uint32_t>(slot) << 16) | (formatted - PositionBase(slot));
+    slot = SlotOf(formatted);
+    t.extra = static_cast<std::uint16_t>(formatted - PositionBase(slot));
+    t.extra_bits = kExtraBits[slot];
     reps[2] = reps[1];
     reps[1] = reps[0];
     reps[0] = m.distance;
   }
-  tokens.push_back({static_cast<std::uint32_t>(m.length), value});
+  const int length = static_cast<int>(m.length);
+  t.main = static_cast<std::uint16_t>(kNumChars + slot * 8 + std::min(length - kMinMatch, kPrimaryLengths));
+  t.length_symbol = length >= kMinMatch + kPrimaryLengths
+                        ? static_cast<std::uint16_t>(length - kMinMatch - kPrimaryLengths)
+                        : Token::kNoLengthSymbol;
+  tokens.push_back(t);
 }
+
+// The token of a literal.
+inline Token Literal(std::uint8_t byte) { return {byte, Token::kNoLengthSymbol, 0, 0}; }
 
 // Parses [pos, frame_end): a match is taken unless the next position has a
 // clearly better one (lazy evaluation), in which case a literal goes first.
@@ -211,14 +221,14 @@ void ParseFrame(const Chains& chains, std::size_t& pos, std::size_t frame_end, c
     Candidate cur = have_pending ? pending : BestAt(chains, pos, frame_end, reps, options);
     have_pending = false;
     if (cur.length == 0) {
-      tokens.push_back({0, data[pos]});
+      tokens.push_back(Literal(data[pos]));
       ++pos;
       continue;
     }
     if (options.lazy && cur.length < static_cast<std::uint32_t>(options.nice_length) && pos + 1 < frame_end) {
       Candidate next = BestAt(chains, pos + 1, frame_end, reps, options);
       if (next.gain > cur.gain + kLiteralBits / 2) {
-        tokens.push_back({0, data[pos]});
+        tokens.push_back(Literal(data[pos]));
         ++pos;
         pending = next;
         have_pending = true;
