@@ -32,6 +32,9 @@ class BitWriter {
     if (pending_ > 0) Put(0, 16 - pending_);
   }
 
+  /// Bits written so far.
+  std::uint64_t bit_size() const { return std::uint64_t{out_.size()} * 8 + static_cast<std::uint64_t>(pending_); }
+
   /// True when the stream stands on a 16-bit boundary.
   bool Aligned() const { return pending_ == 0; }
 
