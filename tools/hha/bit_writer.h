@@ -2,6 +2,7 @@
 // its most significant bit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "byte_io.h"
@@ -31,6 +32,9 @@ class BitWriter {
     if (pending_ > 0) Put(0, 16 - pending_);
   }
 
+  /// Bits written so far.
+  std::uint64_t bit_size() const { return std::uint64_t{out_.size()} * 8 + static_cast<std::uint64_t>(pending_); }
+
   /// True when the stream stands on a 16-bit boundary.
   bool Aligned() const { return pending_ == 0; }
 
@@ -39,6 +43,67 @@ class BitWriter {
   void PutByte(std::uint8_t b) { out_.push_back(b); }
 
   Bytes& bytes() { return out_; }
+
+  /// Writes a long run of codes into room made for it in advance, without
+  /// a check per code; its state lives in the caller's variables, where the
+  /// compiler keeps it in registers.
+  class Run {
+   public:
+    /// As BitWriter::Put, for value < 2^bits.
+    [[gnu::always_inline]] void Put(std::uint64_t value, int bits) {
+      acc_ = (acc_ << bits) | value;
+      pending_ += bits;
+      // At most three words: fewer than 16 bits waited, and bits <= 48.
+      if (pending_ >= 16) {
+        Word();
+        if (pending_ >= 16) {
+          Word();
+          if (pending_ >= 16) Word();
+        }
+      }
+    }
+
+    /// As BitWriter::AlignTo16.
+    void AlignTo16() {
+      if (pending_ > 0) Put(0, 16 - pending_);
+    }
+
+    /// Bytes of the whole stream so far.
+    std::size_t size() const { return start_size_ + static_cast<std::size_t>(next_ - start_); }
+
+   private:
+    friend class BitWriter;
+    [[gnu::always_inline]] void Word() {
+      pending_ -= 16;
+      auto word = static_cast<std::uint16_t>(acc_ >> pending_);
+      next_[0] = static_cast<std::uint8_t>(word);
+      next_[1] = static_cast<std::uint8_t>(word >> 8);
+      next_ += 2;
+    }
+    Run(std::uint8_t* next, std::size_t size, std::uint64_t acc, int pending)
+        : next_(next), start_(next), start_size_(size), acc_(acc), pending_(pending) {}
+    std::uint8_t* next_;
+    const std::uint8_t* start_;
+    std::size_t start_size_;
+    std::uint64_t acc_;
+    int pending_;
+  };
+
+  /// A run with room for `bytes` more bytes; the stream takes no other
+  /// output until Finish(run).
+  Run Start(std::size_t bytes) {
+    const std::size_t used = out_.size();
+    out_.resize(used + bytes);
+    return Run(out_.data() + used, used, acc_, pending_);
+  }
+
+  /// Takes back the state of `run`, which must stay inside its room, and
+  /// gives up the room it left.
+  void Finish(const Run& run) {
+    out_.resize(static_cast<std::size_t>(run.next_ - out_.data()));
+    acc_ = run.acc_;
+    pending_ = run.pending_;
+  }
 
  private:
   Bytes& out_;

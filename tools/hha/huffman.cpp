@@ -30,34 +30,42 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
   std::stable_sort(leaves.begin(), leaves.end(), [](const Item& a, const Item& b) { return a.weight < b.weight; });
 
   // Level 0 is the deepest (code length max_bits); each further level merges
-  // the leaves with the packages formed from pairs of the level below.
-  std::vector<std::vector<Item>> levels;
-  levels.push_back(leaves);
+  // the leaves with the packages formed from pairs of the level below. A
+  // level holds fewer than 2m items (m leaves), so each gets a stretch of
+  // that size in one table.
+  const std::size_t m = leaves.size();
+  const std::size_t stride = 2 * m;
+  std::vector<Item> items(static_cast<std::size_t>(max_bits) * stride);
+  std::vector<std::size_t> count(static_cast<std::size_t>(max_bits));
+  std::copy(leaves.begin(), leaves.end(), items.begin());
+  count[0] = m;
   for (int level = 1; level < max_bits; ++level) {
-    const std::vector<Item>& below = levels.back();
-    std::vector<Item> merged;
-    merged.reserve(leaves.size() + below.size() / 2);
-    std::size_t li = 0, pi = 0, packages = below.size() / 2;
-    while (li < leaves.size() || pi < packages) {
-      std::uint64_t pw = pi < packages ? below[2 * pi].weight + below[2 * pi + 1].weight : 0;
-      if (pi >= packages || (li < leaves.size() && leaves[li].weight <= pw)) {
-        merged.push_back(leaves[li++]);
+    const Item* below = items.data() + static_cast<std::size_t>(level - 1) * stride;
+    Item* merged = items.data() + static_cast<std::size_t>(level) * stride;
+    const std::size_t packages = count[level - 1] / 2;
+    std::size_t li = 0, pi = 0, k = 0;
+    while (li < m && pi < packages) {
+      const std::uint64_t pw = below[2 * pi].weight + below[2 * pi + 1].weight;
+      if (leaves[li].weight <= pw) {
+        merged[k++] = leaves[li++];
       } else {
-        merged.push_back({pw, -1});
+        merged[k++] = {pw, -1};
         ++pi;
       }
     }
-    levels.push_back(std::move(merged));
+    while (li < m) merged[k++] = leaves[li++];
+    for (; pi < packages; ++pi) merged[k++] = {below[2 * pi].weight + below[2 * pi + 1].weight, -1};
+    count[level] = k;
   }
 
-  // The first 2n-2 items of the top level are chosen; chosen packages are
+  // The first 2m-2 items of the top level are chosen; chosen packages are
   // always a prefix of the packages, so each level's choice is a prefix.
-  std::size_t take = 2 * leaves.size() - 2;
-  for (std::size_t level = levels.size(); level-- > 0;) {
+  std::size_t take = 2 * m - 2;
+  for (std::size_t level = static_cast<std::size_t>(max_bits); level-- > 0;) {
+    const Item* at = items.data() + level * stride;
     std::size_t packages = 0;
-    for (std::size_t i = 0; i < take && i < levels[level].size(); ++i) {
-      const Item& it = levels[level][i];
-      if (it.symbol >= 0) ++lengths[it.symbol];
+    for (std::size_t i = 0; i < take && i < count[level]; ++i) {
+      if (at[i].symbol >= 0) ++lengths[at[i].symbol];
       else ++packages;
     }
     take = 2 * packages;
@@ -66,13 +74,19 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
 }
 
 std::vector<std::uint16_t> CanonicalCodes(const std::vector<std::uint8_t>& lengths) {
-  std::vector<std::uint16_t> codes(lengths.size(), 0);
+  // Codes go out by length, and by symbol within a length: the first code
+  // of each length follows the last of the length before, shifted.
+  std::uint32_t count[256] = {};
+  for (std::uint8_t len : lengths) ++count[len];
+  std::uint32_t next[256] = {};
   std::uint32_t code = 0;
   for (int len = 1; len <= 16; ++len) {
-    for (std::size_t s = 0; s < lengths.size(); ++s)
-      if (lengths[s] == len) codes[s] = static_cast<std::uint16_t>(code++);
-    code <<= 1;
+    next[len] = code;
+    code = (code + count[len]) << 1;
   }
+  std::vector<std::uint16_t> codes(lengths.size(), 0);
+  for (std::size_t s = 0; s < lengths.size(); ++s)
+    if (lengths[s] != 0 && lengths[s] <= 16) codes[s] = static_cast<std::uint16_t>(next[lengths[s]]++);
   return codes;
 }
 

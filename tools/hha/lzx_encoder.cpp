@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "bit_writer.h"
 #include "huffman.h"
@@ -79,73 +80,133 @@ void WriteLengths(BitWriter& bits, const std::uint8_t* prev, const std::uint8_t*
   }
 }
 
-inline int MainSymbol(const Token& t) {
-  if (t.length == 0) return static_cast<int>(t.value);
-  int header = std::min<int>(static_cast<int>(t.length) - kMinMatch, kPrimaryLengths);
-  return kNumChars + static_cast<int>(t.value >> 16) * 8 + header;
-}
-
 void WriteBlockHeader(BitWriter& bits, BlockType type, std::size_t size) {
   bits.Put(type, 3);
   bits.Put(static_cast<std::uint32_t>(size >> 8), 16);
   bits.Put(static_cast<std::uint32_t>(size & 0xFF), 8);
 }
 
-// One verbatim block over the frames [first_frame, end_frame); records the
-// byte offset of every frame it begins.
-void WriteVerbatimBlock(BitWriter& bits, const ParsedInterval& parsed, std::size_t first_frame, std::size_t end_frame,
-                        std::size_t block_size, TreeState& trees, std::vector<std::size_t>& frame_offsets) {
-  std::size_t begin = parsed.frame_start[first_frame];
-  std::size_t end = end_frame < parsed.frame_start.size() ? parsed.frame_start[end_frame] : parsed.tokens.size();
+// How often each symbol occurs in the tokens of one frame, and their extra
+// bits.
+struct SymbolCounts {
+  std::array<std::uint32_t, kMainSymbols> main{};
+  // One more count for the tokens without a length symbol.
+  std::array<std::uint32_t, kLengthSymbols + 1> length{};
+  std::uint64_t extra_bits = 0;
+};
+
+// The tokens of frame f.
+std::span<const Token> FrameTokens(const ParsedInterval& parsed, std::size_t f) {
+  const std::size_t begin = parsed.frame_start[f];
+  const std::size_t end = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.tokens.size();
+  return std::span<const Token>(parsed.tokens).subspan(begin, end - begin);
+}
+
+SymbolCounts CountSymbols(std::span<const Token> tokens) {
+  SymbolCounts counts;
+  for (const Token& t : tokens) {
+    ++counts.main[t.main];
+    ++counts.length[t.length_symbol];
+    counts.extra_bits += t.extra_bits;
+  }
+  return counts;
+}
+
+// The codes of one verbatim block over the frames [first_frame, end_frame),
+// and the bits its tokens take in each frame.
+struct VerbatimCodes {
+  std::size_t first_frame;
+  std::size_t end_frame;
+  std::vector<std::uint8_t> main_len;
+  std::vector<std::uint16_t> main_code;
+  // With one more entry, of no bits, for the tokens without a length symbol.
+  std::vector<std::uint8_t> length_len;
+  std::vector<std::uint16_t> length_code;
+  std::vector<std::uint64_t> frame_bits;
+};
+
+VerbatimCodes CodesFor(const std::vector<SymbolCounts>& counts, std::size_t first_frame, std::size_t end_frame) {
+  VerbatimCodes c{first_frame, end_frame, {}, {}, {}, {}, {}};
   std::vector<std::uint32_t> main_freq(kMainSymbols, 0), length_freq(kLengthSymbols, 0);
-  for (std::size_t i = begin; i < end; ++i) {
-    const Token& t = parsed.tokens[i];
-    ++main_freq[MainSymbol(t)];
-    if (t.length >= static_cast<std::uint32_t>(kMinMatch + kPrimaryLengths))
-      ++length_freq[t.length - kMinMatch - kPrimaryLengths];
-  }
-  std::vector<std::uint8_t> main_len = LimitedCodeLengths(main_freq, kMaxCodeBits);
-  std::vector<std::uint8_t> length_len = LimitedCodeLengths(length_freq, kMaxCodeBits);
-  std::vector<std::uint16_t> main_code = CanonicalCodes(main_len);
-  std::vector<std::uint16_t> length_code = CanonicalCodes(length_len);
-
-  WriteBlockHeader(bits, kVerbatim, block_size);
-  WriteLengths(bits, trees.main.data(), main_len.data(), 0, kNumChars);
-  WriteLengths(bits, trees.main.data(), main_len.data(), kNumChars, kMainSymbols);
-  WriteLengths(bits, trees.length.data(), length_len.data(), 0, kLengthSymbols);
-  std::copy(main_len.begin(), main_len.end(), trees.main.begin());
-  std::copy(length_len.begin(), length_len.end(), trees.length.begin());
-
   for (std::size_t f = first_frame; f < end_frame; ++f) {
-    if (f != first_frame) {
-      bits.AlignTo16();
-      frame_offsets.push_back(bits.bytes().size());
+    for (int s = 0; s < kMainSymbols; ++s) main_freq[s] += counts[f].main[s];
+    for (int s = 0; s < kLengthSymbols; ++s) length_freq[s] += counts[f].length[s];
+  }
+  c.main_len = LimitedCodeLengths(main_freq, kMaxCodeBits);
+  c.length_len = LimitedCodeLengths(length_freq, kMaxCodeBits);
+  c.main_code = CanonicalCodes(c.main_len);
+  c.length_code = CanonicalCodes(c.length_len);
+  c.length_len.push_back(0);
+  c.length_code.push_back(0);
+  for (std::size_t f = first_frame; f < end_frame; ++f) {
+    std::uint64_t bits = counts[f].extra_bits;
+    for (int s = 0; s < kMainSymbols; ++s) bits += std::uint64_t{counts[f].main[s]} * c.main_len[s];
+    for (int s = 0; s < kLengthSymbols; ++s) bits += std::uint64_t{counts[f].length[s]} * c.length_len[s];
+    c.frame_bits.push_back(bits);
+  }
+  return c;
+}
+
+// The block header and the code length tables of a verbatim block, coded
+// against `trees`, which then take the block's lengths.
+void WriteVerbatimHead(BitWriter& bits, const VerbatimCodes& c, std::size_t block_size, TreeState& trees) {
+  WriteBlockHeader(bits, kVerbatim, block_size);
+  WriteLengths(bits, trees.main.data(), c.main_len.data(), 0, kNumChars);
+  WriteLengths(bits, trees.main.data(), c.main_len.data(), kNumChars, kMainSymbols);
+  WriteLengths(bits, trees.length.data(), c.length_len.data(), 0, kLengthSymbols);
+  std::copy(c.main_len.begin(), c.main_len.end(), trees.main.begin());
+  std::copy_n(c.length_len.begin(), kLengthSymbols, trees.length.begin());
+}
+
+// Where the tokens of a verbatim block put the frames after its first and
+// the stream's end (in bytes), when its head ends at bit `head_end`: as
+// WriteVerbatimTokens leaves them. The frame offsets go to frame_offsets.
+std::size_t VerbatimEnd(std::uint64_t head_end, const VerbatimCodes& c, std::vector<std::size_t>& frame_offsets) {
+  auto aligned = [](std::uint64_t bit) { return (bit + 15) / 16 * 16; };
+  std::uint64_t bit = head_end;
+  for (std::size_t f = c.first_frame; f < c.end_frame; ++f) {
+    if (f != c.first_frame) {
+      bit = aligned(bit);
+      frame_offsets.push_back(static_cast<std::size_t>(bit / 8));
     }
-    std::size_t fb = parsed.frame_start[f];
-    std::size_t fe = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.tokens.size();
-    for (std::size_t i = fb; i < fe; ++i) {
-      const Token& t = parsed.tokens[i];
-      if (t.length == 0) {
-        bits.Put(main_code[t.value], main_len[t.value]);
-        continue;
-      }
-      // A match's codes go out as one run of at most 16 + 16 + 14 bits.
-      int sym = MainSymbol(t);
-      std::uint64_t code = main_code[sym];
-      int n = main_len[sym];
-      if (t.length >= static_cast<std::uint32_t>(kMinMatch + kPrimaryLengths)) {
-        int l = static_cast<int>(t.length) - kMinMatch - kPrimaryLengths;
-        code = (code << length_len[l]) | length_code[l];
-        n += length_len[l];
-      }
-      int slot = static_cast<int>(t.value >> 16);
-      if (slot >= 3) {
-        code = (code << kExtraBits[slot]) | (t.value & 0xFFFF);
-        n += kExtraBits[slot];
-      }
-      bits.Put(code, n);
+    bit += c.frame_bits[f - c.first_frame];
+  }
+  return static_cast<std::size_t>(aligned(bit) / 8);
+}
+
+// The tokens of a verbatim block, after its head; records the byte offset
+// of every frame it begins after the first, and ends on a 16-bit boundary.
+void WriteVerbatimTokens(BitWriter& bits, const ParsedInterval& parsed, const VerbatimCodes& c,
+                         std::vector<std::size_t>& frame_offsets) {
+  // Fewer than 16 bits wait from before and fewer than 16 pad each frame.
+  std::uint64_t token_bits = 0;
+  for (std::uint64_t b : c.frame_bits) token_bits += b;
+  BitWriter::Run run = bits.Start((token_bits + 16 * (c.frame_bits.size() + 1)) / 8);
+  // The run's byte stores could reach any object in memory as far as the
+  // compiler knows, so the tables are read through local pointers.
+  const std::uint16_t* main_codes = c.main_code.data();
+  const std::uint8_t* main_lens = c.main_len.data();
+  const std::uint16_t* length_codes = c.length_code.data();
+  const std::uint8_t* length_lens = c.length_len.data();
+  for (std::size_t f = c.first_frame; f < c.end_frame; ++f) {
+    if (f != c.first_frame) {
+      run.AlignTo16();
+      frame_offsets.push_back(run.size());
+    }
+    const std::span<const Token> tokens = FrameTokens(parsed, f);
+    const Token* const end = tokens.data() + tokens.size();
+    for (const Token* t = tokens.data(); t != end; ++t) {
+      // A token's codes go out as one run of at most 16 + 16 + 14 bits.
+      std::uint64_t code = main_codes[t->main];
+      int n = main_lens[t->main];
+      code = (code << length_lens[t->length_symbol]) | length_codes[t->length_symbol];
+      n += length_lens[t->length_symbol];
+      code = (code << t->extra_bits) | t->extra;
+      n += t->extra_bits;
+      run.Put(code, n);
     }
   }
+  bits.Finish(run);
   bits.AlignTo16();
 }
 
@@ -174,10 +235,12 @@ EncodedInterval StoreInterval(const std::uint8_t* data, std::size_t size) {
   return out;
 }
 
-bool FramesFit(const EncodedInterval& e) {
-  for (std::size_t f = 0; f < e.frame_offsets.size(); ++f) {
-    std::size_t end = f + 1 < e.frame_offsets.size() ? e.frame_offsets[f + 1] : e.data.size();
-    if (end - e.frame_offsets[f] > kMaxFrameBytes) return false;
+// True when no frame of a stream of `size` bytes, beginning at the given
+// offsets, takes more than kMaxFrameBytes.
+bool FramesFit(const std::vector<std::size_t>& frame_offsets, std::size_t size) {
+  for (std::size_t f = 0; f < frame_offsets.size(); ++f) {
+    std::size_t end = f + 1 < frame_offsets.size() ? frame_offsets[f + 1] : size;
+    if (end - frame_offsets[f] > kMaxFrameBytes) return false;
   }
   return true;
 }
@@ -197,10 +260,13 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
 
   const ParsedInterval& parsed = finder.Parse(data, size, options);
   const std::size_t frames = parsed.frame_start.size();
+  std::vector<SymbolCounts> counts;
+  for (std::size_t f = 0; f < frames; ++f) counts.push_back(CountSymbols(FrameTokens(parsed, f)));
 
-  // One verbatim block over the whole interval.
-  EncodedInterval whole;
+  // One verbatim block over the whole interval. Its size follows from its
+  // head and code lengths, so its tokens are written only when it is taken.
   {
+    EncodedInterval whole;
     // Room for as many bytes as the stored form needs, past which the
     // result is not taken anyway.
     whole.data.reserve(stored_bytes + 64);
@@ -208,9 +274,15 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
     TreeState trees;
     whole.frame_offsets.push_back(0);
     bits.Put(0, 1);
-    WriteVerbatimBlock(bits, parsed, 0, frames, size, trees, whole.frame_offsets);
+    const VerbatimCodes codes = CodesFor(counts, 0, frames);
+    WriteVerbatimHead(bits, codes, size, trees);
+    std::vector<std::size_t> offsets = whole.frame_offsets;
+    const std::size_t end = VerbatimEnd(bits.bit_size(), codes, offsets);
+    if (FramesFit(offsets, end) && end < stored_bytes) {
+      WriteVerbatimTokens(bits, parsed, codes, whole.frame_offsets);
+      return whole;
+    }
   }
-  if (FramesFit(whole) && whole.data.size() < stored_bytes) return whole;
   if (frames == 1) return StoreInterval(data, size);
 
   // One block per frame, each verbatim or uncompressed, whichever is smaller.
@@ -222,21 +294,25 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
     for (std::size_t f = 0; f < frames; ++f) {
       split.frame_offsets.push_back(split.data.size());
       std::size_t fsize = std::min<std::size_t>(kFrameSize, size - f * kFrameSize);
+      const VerbatimCodes codes = CodesFor(counts, f, f + 1);
+      // The size of the verbatim form of this frame alone, from its head
+      // written to a scratch stream.
       TreeState trial_trees = trees;
-      std::vector<std::size_t> ignored;
-      // Measure the verbatim form of this frame in a scratch stream.
       Bytes scratch;
       BitWriter sbits(scratch);
-      WriteVerbatimBlock(sbits, parsed, f, f + 1, fsize, trial_trees, ignored);
-      if (scratch.size() <= fsize && scratch.size() <= kMaxFrameBytes) {
-        WriteVerbatimBlock(bits, parsed, f, f + 1, fsize, trees, ignored);
+      WriteVerbatimHead(sbits, codes, fsize, trial_trees);
+      std::vector<std::size_t> ignored;
+      const std::size_t verbatim_bytes = VerbatimEnd(sbits.bit_size(), codes, ignored);
+      if (verbatim_bytes <= fsize && verbatim_bytes <= kMaxFrameBytes) {
+        WriteVerbatimHead(bits, codes, fsize, trees);
+        WriteVerbatimTokens(bits, parsed, codes, ignored);
       } else {
         WriteUncompressedBlock(bits, data + f * kFrameSize, fsize, parsed.reps_after_frame[f], fsize, ignored);
       }
       bits.AlignTo16();
     }
   }
-  if (FramesFit(split) && split.data.size() < stored_bytes) return split;
+  if (FramesFit(split.frame_offsets, split.data.size()) && split.data.size() < stored_bytes) return split;
   return StoreInterval(data, size);
 }
 

@@ -34,14 +34,16 @@ inline std::size_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std
 // Rough bit costs used to weigh candidates against each other.
 constexpr int kLiteralBits = 6;
 
-inline int MatchCost(std::size_t length, int slot, bool repeated) {
-  int bits = repeated ? 7 : 9 + kExtraBits[slot];
-  if (length >= kMinMatch + kPrimaryLengths) bits += 5;
-  return bits;
-}
+// Bits for the offset of a match at a repeated offset, and of a new one at
+// `distance`: 9 and the extra bits of its position slot, which are
+// floor(log2(distance + 2)) - 1 for every distance >= 1.
+constexpr int kRepeatedOffsetBits = 7;
+inline int NewOffsetBits(std::uint32_t distance) { return 9 + 30 - __builtin_clz(distance + 2); }
 
-inline int Gain(std::size_t length, int slot, bool repeated) {
-  return static_cast<int>(length) * kLiteralBits - MatchCost(length, slot, repeated);
+inline int Gain(std::size_t length, int offset_bits) {
+  int bits = offset_bits;
+  if (length >= kMinMatch + kPrimaryLengths) bits += 5;
+  return static_cast<int>(length) * kLiteralBits - bits;
 }
 
 struct Candidate {
@@ -52,48 +54,49 @@ struct Candidate {
   int gain = 0;
 };
 
-// The hash chains over one call's data: positions below `inserted` are in
-// them. An interval holds at most 64 KB, so 16 bits say where a chain goes
-// on, which keeps the tables small enough to stay in the processor's cache.
+// Links every position of one call's data but the last two (which start no
+// three-byte string) to the one before it with the same hash of its three
+// bytes: link[1 + i] is 1 + that position, or 0 where there is none, so that
+// a link is the index of the next one. A chain holds only earlier positions,
+// so linking all at once gives the chains that inserting each position just
+// before the search at the next one would. An interval holds at most 64 KB,
+// so 16 bits hold a link, which keeps the tables small enough to stay in the
+// processor's cache.
+void LinkAll(const std::uint8_t* data, std::size_t size, std::uint16_t* head, std::uint16_t* link) {
+  if (size < 3) return;
+  std::fill(head, head + (std::size_t{1} << kHashBits), std::uint16_t{0});
+  auto link_one = [&](std::size_t i, std::uint32_t three) {
+    const std::uint32_t h = (three * 2654435761u) >> (32 - kHashBits);
+    link[1 + i] = head[h];
+    head[h] = static_cast<std::uint16_t>(i + 1);
+  };
+  // Eight bytes are read for four positions where there are, then four for
+  // one; the last position reads three.
+  std::size_t i = 0;
+  for (; i + 8 <= size; i += 4) {
+    std::uint64_t v;
+    std::memcpy(&v, data + i, 8);
+    link_one(i, v & 0xFFFFFF);
+    link_one(i + 1, (v >> 8) & 0xFFFFFF);
+    link_one(i + 2, (v >> 16) & 0xFFFFFF);
+    link_one(i + 3, (v >> 24) & 0xFFFFFF);
+  }
+  for (; i + 3 < size; ++i) {
+    std::uint32_t v;
+    std::memcpy(&v, data + i, 4);
+    link_one(i, v & 0xFFFFFF);
+  }
+  link_one(size - 3, Load24(data + size - 3));
+}
+
 struct Chains {
-  std::uint16_t* head;  // per hash: 1 + the last position inserted, or 0
-  std::uint16_t* prev;  // per position: how far back its chain goes on, or 0
-  std::uint16_t* hash;  // per position but the last two: the hash of its three bytes
+  const std::uint16_t* link;  // as LinkAll leaves it
   const std::uint8_t* data;
-  std::size_t size;
-  std::size_t inserted = 0;
-
-  // Fills `hash` for every position that starts three bytes.
-  void HashAll() {
-    if (size < 3) return;
-    auto hash_of = [](std::uint32_t three) {
-      return static_cast<std::uint16_t>((three * 2654435761u) >> (32 - kHashBits));
-    };
-    // Four bytes are read where there are; the last position reads three.
-    for (std::size_t i = 0; i + 3 < size; ++i) {
-      std::uint32_t v;
-      std::memcpy(&v, data + i, 4);
-      hash[i] = hash_of(v & 0xFFFFFF);
-    }
-    hash[size - 3] = hash_of(Load24(data + size - 3));
-  }
-
-  void InsertUpTo(std::size_t end) {
-    // The last two positions start no three-byte string.
-    const std::size_t stop = std::min(end, size >= 2 ? size - 2 : 0);
-    std::size_t i = inserted;
-    for (; i < stop; ++i) {
-      const std::uint32_t h = hash[i];
-      const std::uint32_t last = head[h];
-      prev[i] = static_cast<std::uint16_t>(last ? i + 1 - last : 0);
-      head[h] = static_cast<std::uint16_t>(i + 1);
-    }
-    inserted = std::max(i, end);
-  }
 };
 
 // The best match at `pos` at one of the repeated offsets.
-Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit, const RepeatedOffsets& r) {
+[[gnu::always_inline]] inline Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t limit,
+                                                     const RepeatedOffsets& r) {
   Candidate best;
   const std::uint8_t* here = data + pos;
   // limit >= kMinMatch, so the first two bytes are there to compare; most
@@ -104,93 +107,113 @@ Candidate BestRepeated(const std::uint8_t* data, std::size_t pos, std::size_t li
   if (pos == 0) return best;
   auto take = [&](int i, std::uint32_t distance) {
     std::size_t len = 2 + MatchLength(here + 2, here + 2 - distance, limit - 2);
-    int g = Gain(len, 0, true);
+    int g = Gain(len, kRepeatedOffsetBits);
     if (g > best.gain) best = {static_cast<std::uint32_t>(len), distance, i, g};
   };
   // An offset equal to an earlier one finds the same match, which never
-  // gains more.
-  const std::uint32_t r0 = r[0], r1 = r[1], r2 = r[2];
-  if (Load16(here - r0) == start) take(0, r0);
-  if (r1 != r0 && Load16(here - r1) == start) take(1, r1);
-  if (r2 != r0 && r2 != r1 && Load16(here - r2) == start) take(2, r2);
+  // gains more, so it is tried without harm.
+  if (Load16(here - r[0]) == start) take(0, r[0]);
+  if (Load16(here - r[1]) == start) take(1, r[1]);
+  if (Load16(here - r[2]) == start) take(2, r[2]);
   return best;
 }
 
 // Walks the hash chain at `pos` and replaces `best` with a longer match
 // that gains more.
-void ImproveFromChain(Chains& chains, std::size_t pos, std::size_t limit, const RepeatedOffsets& r,
-                      const ParseOptions& options, Candidate& best) {
+[[gnu::always_inline]] inline void ImproveFromChain(const Chains& chains, std::size_t pos, std::size_t limit,
+                                                    const RepeatedOffsets& r, const ParseOptions& options,
+                                                    Candidate& best) {
   const std::uint8_t* data = chains.data;
-  const std::uint16_t* prev = chains.prev;
-  chains.InsertUpTo(pos);
-  const std::uint32_t latest = chains.head[chains.hash[pos]];
-  if (latest == 0) return;
-  std::int32_t cand = static_cast<std::int32_t>(latest) - 1;
-  // Candidates further back than the largest distance end the walk, as
-  // does the end of the chain (-1).
-  const std::int32_t nearest_allowed = pos > kMaxDistance ? static_cast<std::int32_t>(pos - kMaxDistance) : 0;
-  const std::uint8_t* here = data + pos;
-  // A match longer than best_new (at least 2) shares its first three bytes.
-  const std::uint32_t first = Load24(here);
+  const std::uint16_t* link = chains.link;
+  // The walk goes by links (1 + position); link 0 ends the chain.
+  std::size_t at = link[1 + pos];
   int chain = options.max_chain;
+  if (at == 0 || chain <= 0) return;
+  // pos is at most size - 3, so every candidate is within the largest
+  // distance.
+  static_assert(kWindowSize - 3 <= kMaxDistance);
+  const std::uint8_t* here = data + pos;
+  // A match longer than best_new (at least 2) shares its first three bytes
+  // and its byte at best_new, which most candidates fail: probe[at] is that
+  // byte of the candidate at link `at`. The chain holds earlier positions
+  // only, so pos >= 1 and the four bytes before here + 3 can be read.
+  std::uint32_t first;
+  std::memcpy(&first, here - 1, 4);
+  first >>= 8;
   std::size_t best_new = 2;
-  while (cand >= nearest_allowed && chain-- > 0) {
-    const std::uint8_t* c = data + cand;
-    std::uint32_t c_first;
-    // c + 3 is at most here + 2, which is inside the data.
-    std::memcpy(&c_first, c, 4);
-    if (c[best_new] == here[best_new] && (c_first & 0xFFFFFF) == first) {
-      std::size_t len = 3 + MatchLength(here + 3, c + 3, limit - 3);
-      if (len > best_new) {
-        best_new = len;
-        std::uint32_t dist = static_cast<std::uint32_t>(pos - cand);
-        int slot = SlotOf(dist + 2);
-        int g = Gain(len, slot, false);
-        if (g > best.gain) {
-          int rep = -1;
-          for (int i = 0; i < 3; ++i)
-            if (r[i] == dist) rep = i;
-          best = {static_cast<std::uint32_t>(len), dist, rep, rep >= 0 ? Gain(len, 0, true) : g};
+  std::uint8_t want = here[best_new];
+  const std::uint8_t* probe = data + (best_new - 1);
+  do {
+    if (probe[at] == want) {
+      const std::uint8_t* c = data + (at - 1);
+      std::uint32_t c_first;
+      // c + 3 is at most here + 2, which is inside the data.
+      std::memcpy(&c_first, c, 4);
+      if ((c_first & 0xFFFFFF) == first) {
+        std::size_t len = 3 + MatchLength(here + 3, c + 3, limit - 3);
+        if (len > best_new) {
+          std::uint32_t dist = static_cast<std::uint32_t>(here - c);
+          int g = Gain(len, NewOffsetBits(dist));
+          if (g > best.gain) {
+            int rep = -1;
+            for (int i = 0; i < 3; ++i)
+              if (r[i] == dist) rep = i;
+            best = {static_cast<std::uint32_t>(len), dist, rep, rep >= 0 ? Gain(len, kRepeatedOffsetBits) : g};
+          }
+          if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
+          best_new = len;
+          want = here[best_new];
+          probe = data + (best_new - 1);
         }
-        if (len >= limit || len >= static_cast<std::size_t>(options.nice_length)) break;
       }
     }
-    const std::uint16_t back = prev[cand];
-    if (back == 0) break;
-    cand -= back;
-  }
+    at = link[at];
+  } while (at != 0 && --chain > 0);
 }
 
-// The best match at `pos` that stays inside its frame.
-Candidate BestAt(Chains& chains, std::size_t pos, std::size_t frame_end, const RepeatedOffsets& r,
-                 const ParseOptions& options) {
+// The best match at `pos` that stays inside its frame. It and the searches
+// it makes are inlined into the frame loop, which keeps their state in
+// registers rather than passing it through memory on every call.
+[[gnu::always_inline]] inline Candidate BestAt(const Chains& chains, std::size_t pos, std::size_t frame_end,
+                                               const RepeatedOffsets& r, const ParseOptions& options) {
   std::size_t limit = std::min<std::size_t>(kMaxMatch, frame_end - pos);
   if (limit < static_cast<std::size_t>(kMinMatch)) return Candidate();
   Candidate best = BestRepeated(chains.data, pos, limit, r);
-  if (limit >= 3 && pos + 2 < chains.size) ImproveFromChain(chains, pos, limit, r, options, best);
+  // limit <= size - pos, so pos + 2 < size when limit >= 3.
+  if (limit >= 3) ImproveFromChain(chains, pos, limit, r, options, best);
   return best;
 }
 
 // Appends the token of match `m` and updates the repeated offsets.
 void EmitMatch(const Candidate& m, RepeatedOffsets& reps, std::vector<Token>& tokens) {
-  std::uint32_t value;
+  Token t{};
+  int slot;
   if (m.rep >= 0) {
-    value = static_cast<std::uint32_t>(m.rep) << 16;
+    slot = m.rep;
     std::swap(reps[0], reps[m.rep]);
   } else {
     std::uint32_t formatted = m.distance + 2;
-    int slot = SlotOf(formatted);
-    value = (static_cast<std::uint32_t>(slot) << 16) | (formatted - PositionBase(slot));
+    slot = SlotOf(formatted);
+    t.extra = static_cast<std::uint16_t>(formatted - PositionBase(slot));
+    t.extra_bits = kExtraBits[slot];
     reps[2] = reps[1];
     reps[1] = reps[0];
     reps[0] = m.distance;
   }
-  tokens.push_back({static_cast<std::uint32_t>(m.length), value});
+  const int length = static_cast<int>(m.length);
+  t.main = static_cast<std::uint16_t>(kNumChars + slot * 8 + std::min(length - kMinMatch, kPrimaryLengths));
+  t.length_symbol = length >= kMinMatch + kPrimaryLengths
+                        ? static_cast<std::uint16_t>(length - kMinMatch - kPrimaryLengths)
+                        : Token::kNoLengthSymbol;
+  tokens.push_back(t);
 }
+
+// The token of a literal.
+inline Token Literal(std::uint8_t byte) { return {byte, Token::kNoLengthSymbol, 0, 0}; }
 
 // Parses [pos, frame_end): a match is taken unless the next position has a
 // clearly better one (lazy evaluation), in which case a literal goes first.
-void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const ParseOptions& options,
+void ParseFrame(const Chains& chains, std::size_t& pos, std::size_t frame_end, const ParseOptions& options,
                 RepeatedOffsets& reps, std::vector<Token>& tokens) {
   const std::uint8_t* data = chains.data;
   Candidate pending;  // best match at pos, when already known
@@ -199,14 +222,14 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
     Candidate cur = have_pending ? pending : BestAt(chains, pos, frame_end, reps, options);
     have_pending = false;
     if (cur.length == 0) {
-      tokens.push_back({0, data[pos]});
+      tokens.push_back(Literal(data[pos]));
       ++pos;
       continue;
     }
     if (options.lazy && cur.length < static_cast<std::uint32_t>(options.nice_length) && pos + 1 < frame_end) {
       Candidate next = BestAt(chains, pos + 1, frame_end, reps, options);
       if (next.gain > cur.gain + kLiteralBits / 2) {
-        tokens.push_back({0, data[pos]});
+        tokens.push_back(Literal(data[pos]));
         ++pos;
         pending = next;
         have_pending = true;
@@ -220,7 +243,7 @@ void ParseFrame(Chains& chains, std::size_t& pos, std::size_t frame_end, const P
 
 }  // namespace
 
-MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), prev_(kWindowSize), hash_(kWindowSize) {}
+MatchFinder::MatchFinder() : head_(std::size_t{1} << kHashBits), link_(kWindowSize + 1) {}
 
 const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
   ParsedInterval& out = parsed_;
@@ -229,10 +252,9 @@ const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t s
   out.reps_after_frame.clear();
   // Every token covers at least one byte.
   out.tokens.reserve(size + 1);
-  std::fill(head_.begin(), head_.end(), std::uint16_t{0});
   RepeatedOffsets reps = {1, 1, 1};
-  Chains chains{head_.data(), prev_.data(), hash_.data(), data, size};
-  chains.HashAll();
+  LinkAll(data, size, head_.data(), link_.data());
+  const Chains chains{link_.data(), data};
   std::size_t pos = 0;
   for (std::size_t frame_begin = 0; frame_begin < size || (size == 0 && out.frame_start.empty());
        frame_begin += kFrameSize) {

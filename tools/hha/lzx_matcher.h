@@ -7,13 +7,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "lzx_format.h"
+
 namespace hha::lzx {
 
-/// One parsed element. Literal: length 0, value = the byte. Match: length
-/// 2..257, value = (position slot << 16) | extra-bits value.
+/// One parsed element, as the symbols and bits that code it. Literal: main =
+/// the byte, no length symbol, no extra bits. Match of length 2..257:
+/// main = 256 + position slot * 8 + min(length - 2, 7), length_symbol =
+/// length - 9 for lengths from 9 on, and the extra bits of the offset.
 struct Token {
-  std::uint32_t length;
-  std::uint32_t value;
+  static constexpr std::uint16_t kNoLengthSymbol = kLengthSymbols;  // one past the length tree
+  std::uint16_t main;
+  std::uint16_t length_symbol;
+  std::uint16_t extra;
+  std::uint8_t extra_bits;
 };
 
 using RepeatedOffsets = std::array<std::uint32_t, 3>;
@@ -44,10 +51,9 @@ class MatchFinder {
   const ParsedInterval& Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
  private:
-  ParsedInterval parsed_;  // reused, so its buffers are allocated once
-  std::vector<std::uint16_t> head_;
-  std::vector<std::uint16_t> prev_;
-  std::vector<std::uint16_t> hash_;
+  ParsedInterval parsed_;            // reused, so its buffers are allocated once
+  std::vector<std::uint16_t> head_;  // per hash: 1 + the last position linked, or 0
+  std::vector<std::uint16_t> link_;  // per position, from 1: 1 + the previous one with its hash, or 0
 };
 
 }  // namespace hha::lzx
