@@ -147,7 +147,8 @@ std::uintmax_t MakeBook(const std::string& root, int pages, std::size_t page_kb,
       listed_utf8[0] + "\r\n\r\n[WINDOWS]\r\n" + window + "\r\n[FILES]\r\n\r\n" + files;
   Write(fs::path(root) / "book.hhp", Gbk(ours));
   const std::string option = search ? "Full-text search=Yes\r\n" : "";
-  if (search) Write(fs::path(root) / "search.hhp", Gbk(option + ours));
+  // The option goes inside [OPTIONS]: a line above it belongs to no section.
+  if (search) Write(fs::path(root) / "search.hhp", Gbk("[OPTIONS]\r\n" + option + ours.substr(11)));
   // chmcmd's: UTF-8 names (it does not convert), and the contents named in
   // [OPTIONS], since it ignores the one in [WINDOWS].
   Write(fs::path(root) / "ref.hhc", contents);
