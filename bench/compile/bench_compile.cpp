@@ -290,8 +290,10 @@ int main(int argc, char** argv) {
 
   // The search index: an ASCII book, since chmcmd ends a word at every
   // byte above 0x7F and so cannot index code page 936 text.
-  qm::TempDir scratch("bench-compile-search");
-  const std::string root = scratch.path();
+  std::optional<qm::TempDir> scratch;
+  if (keep.empty()) scratch.emplace("bench-compile-search");
+  const std::string root = keep.empty() ? scratch->path() : keep + "/search";
+  fs::create_directories(root);
   const std::uintmax_t total = MakeBook(root, pages, page_kb, false, true);
   ::sync();
   long search_peak = 0;
