@@ -29,7 +29,7 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
   RemoveStaleTemporaryFiles(fs, folder, listing);
   RemoveStaleTemporaryFiles(fs, backup);
   for (const DirectoryEntry& entry : listing)
-    if (!entry.link && (entry.attributes & kDirectory) == 0 && !IsStaleTemporaryName(entry.name))
+    if (!entry.link && (entry.attributes & kArchive) != 0 && !IsStaleTemporaryName(entry.name))
       run.plain_files.insert(entry.name);
   const Text record = JoinPath(folder, kUnfinishedBookName);
   // One line an entry: "+" and the name when the text is in the folder
@@ -116,21 +116,35 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
                                  : "与这次要写的网页或图片同名，没有读取，没有做网页"));
       continue;
     }
+    // Not a bare file name: the page step says so.
+    if (name.empty() || name == "." || name == ".." || name.find(kPathSeparator) != Text::npos) {
+      readable.push_back(name);
+      continue;
+    }
     const bool moved = MovedByEarlierRun(fs, folder, run, name);
     const Text path = JoinPath(moved ? backup : folder, name);
-    // A file that may be read is readable (a plain file of the listing is
+    const bool plain = !moved && run.plain_files.count(name);
+    if (!plain && fs.IsLink(path) && !InsideFolder(fs, path, moved ? backup : folder)) {
+      report.Add(name, Gbk("是指向文件夹之外的链接，未读取，没有做网页"));
+      continue;
+    }
+    // A file that may be read is readable (a regular file of the listing is
     // asked without being opened); only one that is not is looked at.
-    if (name.empty() || name.find(kPathSeparator) != Text::npos ||
-        (!moved && run.plain_files.count(name) ? fs.MayRead(path) : fs.ReadPart(path, 0, 1, &probe))) {
+    if (plain ? fs.MayRead(path) : fs.ReadPart(path, 0, 1, &probe)) {
       readable.push_back(name);
       continue;
     }
     const FileError read_error = fs.LastError();
-    if (KindOfPath(fs, path) == PathKind::kFile) {
+    const PathKind kind = KindOfPath(fs, path);
+    if (kind == PathKind::kFile) {
       report.Add(name, WithReason(Gbk("无法读取（不是普通文件或没有读取权限），原文件未动，没有做网页"), read_error));
       continue;
     }
-    readable.push_back(name);
+    if (kind == PathKind::kFolder) {
+      report.Add(name, Gbk("是文件夹，不是文本，没有做网页"));
+      continue;
+    }
+    readable.push_back(name);  // missing: its page is empty, and the page step says so
   }
   return readable;
 }

@@ -78,7 +78,9 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
     const FileError read_error = fs.LastError();
     const PathKind kind = KindOfPath(fs, source);
     if (kind == PathKind::kFile) {
-      report.Add(name, WithReason(Gbk("无法读取，原文件未动"), read_error));
+      report.Add(name, WithReason(Gbk("无法读取，原文件未动，它的网页是空的"), read_error));
+    } else if (kind == PathKind::kFolder && !name.empty()) {
+      report.Add(name, Gbk("是文件夹，不是文本，它的网页是空的"));
     } else if (kind == PathKind::kNothing && !fs.IsLink(source)) {
       report.Add(name, Gbk("文件夹中没有这个文件，它的网页是空的"));
     }

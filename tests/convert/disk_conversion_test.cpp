@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "convert/batch_conversion.h"
 #include "convert/paged_book.h"
 #include "core/control_names.h"
@@ -47,6 +49,27 @@ TEST(DiskConversion, PagedBookMovesChineseNamedTextsIntoBackup) {
   EXPECT_TRUE(fs::exists(book / "001.htm"));
   EXPECT_TRUE(fs::exists(book / "index.htm"));
   EXPECT_TRUE(fs::exists(book / "PAPER10.JPG"));
+}
+
+// Listed entries that are no texts (a folder, a FIFO) get no page and are
+// named, so the closing message is never a bare "ok"; the texts around them
+// keep consecutive pages.
+TEST(DiskConversion, PagedBookGivesEntriesThatAreNoTextsNoPage) {
+  DiskFixture f;
+  fs::path book = fs::path(f.dir.path()) / "book";
+  Put(book / "a.txt", "A");
+  fs::create_directories(book / "dir.txt");
+  ASSERT_EQ(::mkfifo((book / "fifo.txt").c_str(), 0644), 0);
+  Put(book / "b.txt", "B");
+  f.ui.SetText(controls::kBookFolderBox, book.string());
+  f.ui.SetText(controls::kOrderListBox, "a.txt\r\ndir.txt\r\nfifo.txt\r\nb.txt\r\n");
+  PagedBookConversion(f.ctx);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].content.find(Gbk("dir.txt：是文件夹，不是文本，没有做网页")), std::string::npos);
+  EXPECT_NE(f.ui.messages[0].content.find("fifo.txt"), std::string::npos);
+  EXPECT_NE(Get(book / "000.htm").find(">A<"), std::string::npos);
+  EXPECT_NE(Get(book / "001.htm").find(">B<"), std::string::npos);
+  EXPECT_FALSE(fs::exists(book / "002.htm"));
 }
 
 TEST(DiskConversion, BatchRoundTripAndALinkBackUpTheTree) {
@@ -95,7 +118,8 @@ TEST(DiskConversion, LinksToFilesOutsideStayAndAreListedLinksInsideWork) {
   EXPECT_FALSE(fs::exists(top / "pw.txt.txt"));
   EXPECT_EQ(Get(fs::path(f.dir.path()) / "secret.txt"), "SECRET");
 
-  // The paged book, listing the same links, reads only the one inside.
+  // The paged book, listing the same links, reads only the one inside; the
+  // one leading outside gets no page.
   f.ui.SetText(controls::kBookFolderBox, top.string());
   Put(top / "mine" / "in3.txt", "IN");
   fs::create_symlink("mine/in3.txt", top / "in2.txt");
@@ -103,8 +127,8 @@ TEST(DiskConversion, LinksToFilesOutsideStayAndAreListedLinksInsideWork) {
   PagedBookConversion(f.ctx);
   ASSERT_EQ(f.ui.messages.size(), 3u);
   EXPECT_NE(f.ui.messages[2].content.find("pw.txt"), std::string::npos);
-  EXPECT_EQ(Get(top / "000.htm").find("SECRET"), std::string::npos);
-  EXPECT_NE(Get(top / "001.htm").find("IN"), std::string::npos);
+  EXPECT_NE(Get(top / "000.htm").find("IN"), std::string::npos);
+  EXPECT_FALSE(fs::exists(top / "001.htm"));
   EXPECT_TRUE(fs::is_symlink(top / "pw.txt"));
 }
 
