@@ -85,8 +85,18 @@ std::unique_ptr<TargetFolder> TargetFolder::Open(const std::string& path, std::s
     error = SystemError("cannot create folder " + path);
     return nullptr;
   }
-  qm::UniqueFd fd(::open(path.c_str(), kFolderFlags));
+  // The folder itself is never followed as a link: one swapped in after
+  // the caller looked would take every file elsewhere.
+  std::string own = path;
+  while (own.size() > 1 && own.back() == '/') own.pop_back();
+  qm::UniqueFd fd(::open(own.c_str(), kFolderFlags | O_NOFOLLOW));
   struct stat st {};
+  struct stat own_st {};
+  if (!fd.valid() && (errno == ELOOP || errno == ENOTDIR) && ::lstat(own.c_str(), &own_st) == 0 &&
+      S_ISLNK(own_st.st_mode)) {
+    error = "the folder " + path + " is a symbolic link; nothing was unpacked";
+    return nullptr;
+  }
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
     error = SystemError("cannot open folder " + path);
     return nullptr;

@@ -36,7 +36,8 @@ struct PendingFile {
 class TargetFolder {
  public:
   /// Creates `path` and its missing parents and opens it. Returns null and
-  /// sets `error` when the path cannot be created or is not a folder.
+  /// sets `error` when the path cannot be created, is not a folder or is a
+  /// symbolic link (its parents may be links).
   static std::unique_ptr<TargetFolder> Open(const std::string& path, std::string& error);
 
   /// The book's file name, which names the files written beside files of

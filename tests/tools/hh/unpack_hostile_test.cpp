@@ -49,6 +49,14 @@ TEST(HhUnpackHostile, FolderLinkLeadingOutsideIsNotWrittenThrough) {
   EXPECT_NE(run.errors.find("refused entry \"/rel/deeper/y.htm\""), std::string::npos) << run.errors;
   EXPECT_TRUE(fs::is_empty(dir / "outside"));
   EXPECT_EQ(hhtest::readBytes(dir / "out/ok.htm"), "ok");
+
+  // The output folder itself being a link (swapped in after the window
+  // looked, say) unpacks nothing.
+  fs::create_directory_symlink(dir / "outside", dir / "out2");
+  auto through = hhtest::runHh({"-decompile", (dir / "out2").string() + "/", (dir / "book.chm").string()});
+  EXPECT_EQ(through.exitCode, 1);
+  EXPECT_NE(through.errors.find("is a symbolic link; nothing was unpacked"), std::string::npos) << through.errors;
+  EXPECT_TRUE(fs::is_empty(dir / "outside"));
 }
 
 // A folder link that stays inside is followed. A link (never followed) or a
