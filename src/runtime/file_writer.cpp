@@ -69,8 +69,23 @@ bool PendingWrite::Create(int dir, const std::function<std::string()>& next_name
   return false;  // errno: EEXIST
 }
 
+namespace {
+
+// An unnamed file gets its name through /proc/self/fd, which a chroot or a
+// container may lack: then files are written under temporary names.
+bool CanNameUnnamedFiles() {
+  static const bool can = ::access("/proc/self/fd", F_OK) == 0;
+  return can;
+}
+
+}  // namespace
+
 bool PendingWrite::CreateUnnamed(const std::string& folder, unsigned mode) {
   Remove();
+  if (!CanNameUnnamedFiles()) {
+    errno = EOPNOTSUPP;
+    return false;
+  }
   dir_ = AT_FDCWD;
   fd_.reset(::open(folder.c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, mode));
   return fd_.valid();
@@ -78,6 +93,10 @@ bool PendingWrite::CreateUnnamed(const std::string& folder, unsigned mode) {
 
 bool PendingWrite::CreateUnnamed(int dir, unsigned mode) {
   Remove();
+  if (!CanNameUnnamedFiles()) {
+    errno = EOPNOTSUPP;
+    return false;
+  }
   dir_ = dir;
   fd_.reset(::openat(dir, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, mode));
   return fd_.valid();

@@ -265,7 +265,9 @@ void TargetFolder::RemoveStaleTemporaryFiles() const { RemoveStaleIn(root_.get()
 
 unsigned long long TargetFolder::FreeBytes() const {
   struct statvfs st {};
-  if (::fstatvfs(root_.get(), &st) != 0) return ~0ull;
+  // A file system without a size (ramfs) reports no blocks at all: it has
+  // no limit to go by.
+  if (::fstatvfs(root_.get(), &st) != 0 || st.f_blocks == 0) return ~0ull;
   return static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
 }
 
