@@ -30,6 +30,9 @@ Text ProjectText(const Text& book, const Text& home, const Text& files, bool ful
   // The home box holds the page's display path; its location drops the
   // folders' brackets.
   Text page = WithoutFinalBackslash(WithoutAngleBrackets(home));
+  // The window line quotes its home page and has no way to write a quote
+  // inside it: such a page is left to the default topic there.
+  if (page.find('"') != Text::npos) text = ReplaceSubtext(text, "\"" + kHomeMark + "\"", "\"\"");
   text = ReplaceSubtext(text, kHomeMark, page);
   return ReplaceSubtext(text, "DDDDD", files);
 }

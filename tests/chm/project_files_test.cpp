@@ -222,6 +222,15 @@ TEST(ProjectPreview, InheritedPlaceholdersInReplacedTextAreReplacedAgain) {
   EXPECT_EQ(ProjectText("B", "a.htm\\", ""), Project("B", "a.htm", ""));  // ends with the empty line's CR LF
 }
 
+// A home page whose name holds a quote stays out of the window line, which
+// cannot hold it; the default topic names it.
+TEST(ProjectPreview, HomeWithAQuoteIsLeftToTheDefaultTopic) {
+  const Text text = ProjectText("B", "a\"b.htm", "a\"b.htm\r\n");
+  EXPECT_NE(text.find("Default topic=a\"b.htm\r\n"), Text::npos);
+  EXPECT_NE(text.find("win=\"B\",\"B.hhc\",,\"\",\"\",,"), Text::npos) << text;
+  EXPECT_EQ(ProjectText("B", "a.htm", ""), Project("B", "a.htm", ""));
+}
+
 TEST(ProjectPreview, InheritedFilesListHoldsTheLastDrop) {
   ChmTab t;
   OnChmFolderDrop(t.ctx, "/books/MyBook");
