@@ -55,7 +55,14 @@ std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool w
 }
 
 std::string LinkToStoredName(std::string_view stored) {
-  return WithPercentEncodedEscapes(qm::TextFromNativeName(stored), "%\"?#");
+  // Besides "%", quotes, "?" and "#", the characters a URL parser drops or
+  // a refresh's quote rule would take: spaces and control characters.
+  static const std::string kEncoded = [] {
+    std::string encoded = "%\"?#'";
+    for (char c = 1; c <= ' '; ++c) encoded += c;
+    return encoded + '\x7F';
+  }();
+  return WithPercentEncodedEscapes(qm::TextFromNativeName(stored), kEncoded);
 }
 
 std::string ReaderText(std::string_view gbk) {

@@ -41,8 +41,9 @@ std::string LocalForReaders(std::string_view gbk, bool names_stored_file, bool w
 /// The link with which a code page 936 page at the book's root opens the
 /// stored file `stored` (UTF-8, "/" separators): its code page 936
 /// spelling, with each character that code page lacks written as its
-/// percent-encoded UTF-8 bytes and each "%", '"', "?" and "#" percent-encoded
-/// as part of the name, so that readers taking it as a URL find `stored`.
+/// percent-encoded UTF-8 bytes and each "%", '"', "'", "?", "#", space and
+/// control character percent-encoded as part of the name, so that readers
+/// taking it as a URL (or a refresh's quoted URL) find `stored`.
 /// Not yet escaped for HTML ("&", "<", ">" stay).
 std::string LinkToStoredName(std::string_view stored);
 

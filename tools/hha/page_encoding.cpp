@@ -22,12 +22,6 @@ bool IsGb2312Text(std::string_view text) {
   return true;
 }
 
-// The name a declaration gives the page's code page 936: "gb2312", which
-// every reader knows, unless the page holds characters beyond GB 2312.
-// Readers that convert with the system's strict GB 2312 converter (xchm)
-// would show such a page empty, so it is declared "gbk".
-std::string DeclaredName(std::string_view text) { return IsGb2312Text(text) ? "gb2312" : "gbk"; }
-
 // Makes every declaration of `text` name code page 936, or adds one.
 void DeclareGbk(std::string& text) {
   std::string lower = qm::LowerPageHead(text);
@@ -49,6 +43,8 @@ void DeclareGbk(std::string& text) {
 }
 
 }  // namespace
+
+std::string DeclaredName(std::string_view text) { return IsGb2312Text(text) ? "gb2312" : "gbk"; }
 
 bool IsGbkLanguage(std::uint32_t lcid) { return lcid == 0x804 || lcid == 0x1004; }
 

@@ -22,6 +22,12 @@ struct BookPage {
 /// a page with none gets one at the top of its head.
 BookPage PageForBook(std::string_view bytes);
 
+/// The name a declaration gives the code page 936 text `text`: "gb2312",
+/// which every reader knows, unless the text holds characters beyond
+/// GB 2312. Readers that convert with the system's strict GB 2312 converter
+/// (xchm) would show such a page empty, so it is declared "gbk".
+std::string DeclaredName(std::string_view text);
+
 /// True when books of the language `lcid` are read in code page 936.
 bool IsGbkLanguage(std::uint32_t lcid);
 

@@ -1,6 +1,7 @@
 #include "reader_names.h"
 
 #include "names.h"
+#include "page_encoding.h"
 #include "page_references.h"
 #include "runtime/encoding.h"
 
@@ -49,10 +50,9 @@ std::string ReaderNames::For(const std::string& stored, std::string_view kind) {
     // The page's name in the code page the page declares, as links in pages
     // of this book are written; what that code page lacks goes as UTF-8.
     std::string link = AttributeText(LinkToStoredName(stored));
-    pages_.push_back({internal,
-                      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">"
-                      "<meta http-equiv=\"refresh\" content=\"0; URL=" +
-                          link + "\"></head><body><a href=\"" + link + "\">" + link + "</a></body></html>"});
+    pages_.push_back({internal, "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=" +
+                                    DeclaredName(link) + "\"><meta http-equiv=\"refresh\" content=\"0; URL=" + link +
+                                    "\"></head><body><a href=\"" + link + "\">" + link + "</a></body></html>"});
   } else {
     aliases_.push_back({internal, stored});
   }

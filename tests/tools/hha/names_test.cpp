@@ -11,6 +11,7 @@
 #include "chm_reader.h"
 #include "compiler.h"
 #include "names.h"
+#include "page_encoding.h"
 #include "runtime/encoding.h"
 #include "sitemap_links.h"
 #include "support/temp_dir.h"
@@ -230,6 +231,18 @@ TEST(NamesWithoutGbkForm, ProjectSavedAsUtf8KeepsNamesWithoutGbkForm) {
   ASSERT_TRUE(files.has_value());
   EXPECT_EQ((*files)["/😀.htm"], hha_test::Stored("smile"));
   EXPECT_EQ(hha_test::SystemStrings((*files)["/#SYSTEM"])[3], hha_test::Gbk("笑?"));
+}
+
+// The link of the small page that leads on to a home page in a folder
+// opens the page as a URL reader takes it, whatever the name holds, and
+// names no character a refresh or URL parser would drop or take as a quote.
+TEST(NamesWithoutGbkForm, LeadOnLinksOpenEveryName) {
+  for (const std::string name : {"'sub/页.htm", "sub\t/\t页.htm", " a b/嘰乗.htm", "s#b?%25/😀 %.htm", "q\"x/y.htm"}) {
+    const std::string link = hha::LinkToStoredName(name);
+    EXPECT_EQ(LocalAsReadersOpenIt(link), "/" + name);
+    EXPECT_EQ(link.find_first_of("'\t \"?#"), std::string::npos) << link;
+  }
+  EXPECT_EQ(hha::DeclaredName(hha::LinkToStoredName("sub/嘰.htm")), "gbk");
 }
 
 TEST(BookPaths, SeparatorsOnlyBetweenWholeCharactersAndEscapes) {
