@@ -1,5 +1,6 @@
 #include "entry_name.h"
 
+#include "runtime/temporary_files.h"
 #include "runtime/utf8.h"
 
 namespace hh {
@@ -45,6 +46,8 @@ SanitizedName SanitizeEntryName(std::string_view stored) {
     start = end + 1;
   }
   if (r.components.empty()) return Refuse("no file name");
+  // A later run would take a file of that name for one a killed run left.
+  if (qm::IsTemporaryName(r.components.back())) return Refuse("named like a temporary file of this program");
   r.ok = true;
   return r;
 }

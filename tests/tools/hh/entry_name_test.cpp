@@ -43,6 +43,9 @@ TEST(HhEntryName, NamesLeavingTheFolderAreRefused) {
 TEST(HhEntryName, NamesWithoutAFileAreRefused) {
   for (const char* name : {"", "/", "/.", "/sub/", "/sub/.", "/sub\\"})
     EXPECT_FALSE(hh::SanitizeEntryName(name).ok) << name;
+  // Nor one named as a temporary file of a killed run, which the next run
+  // would remove.
+  EXPECT_FALSE(hh::SanitizeEntryName("/sub/.~hh.99999-0-1.quillmere-tmp").ok);
 }
 
 }  // namespace
