@@ -1,5 +1,6 @@
 #include "compiler.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -666,6 +667,18 @@ Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection
 }
 
 // Compresses the bookkeeping files and every page into section 1.
+// The names, in ASCII lower case, of the files in the book's root folder
+// that begin with "$", as the internal names given to readers do.
+std::set<std::string> RootNamesLikeInternalOnes(const std::string& root) {
+  std::set<std::string> names;
+  if (DIR* dir = ::opendir(root.c_str())) {
+    while (const dirent* e = ::readdir(dir))
+      if (e->d_name[0] == '$') names.insert(qm::AsciiLowerBytes(e->d_name));
+    ::closedir(dir);
+  }
+  return names;
+}
+
 Status CompressBook(HhpProject& project, const SystemInfo& system, FileList& list, ReaderNames& reader_names,
                     BookSection& book, const MessageSink& sink, CompileResult& result) {
   PageTables tables(project, book.Section().pool());
@@ -752,7 +765,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   RemoveStaleTemporaryBooks(output);
 
   FileList list(root, output, sink, result.warnings);
-  ReaderNames reader_names;
+  ReaderNames reader_names(RootNamesLikeInternalOnes(root));
   const SystemInfo system = GatherFiles(project, output, list, reader_names);
 
   struct stat dir_info {};

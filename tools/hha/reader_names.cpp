@@ -4,6 +4,7 @@
 #include "page_encoding.h"
 #include "page_references.h"
 #include "runtime/encoding.h"
+#include "runtime/text.h"
 
 namespace hha {
 namespace {
@@ -43,7 +44,8 @@ std::string ReaderNames::For(const std::string& stored, std::string_view kind) {
   // Two different files of one kind get numbered names.
   const std::string base = "$Quillmere_" + std::string(kind);
   std::string internal = base + extension;
-  for (int n = 2; taken_.count(internal); ++n) internal = base + std::to_string(n) + extension;
+  auto used = [&](const std::string& name) { return taken_.count(name) || in_root_.count(qm::AsciiLowerBytes(name)); };
+  for (int n = 2; used(internal); ++n) internal = base + std::to_string(n) + extension;
   given_[stored] = internal;
   taken_.insert(internal);
   if (lead_on) {

@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace hha {
@@ -32,6 +33,10 @@ class ReaderNames {
     std::string content;   // a page in code page 936 that opens `stored`
   };
 
+  /// `in_root` holds the names, in ASCII lower case, of the files in the
+  /// book's root folder: no internal name is given that one of them holds.
+  explicit ReaderNames(std::set<std::string> in_root = {}) : in_root_(std::move(in_root)) {}
+
   /// The string to write for the stored file `stored` (UTF-8, "/"
   /// separators): `stored` itself when it is ASCII, otherwise an ASCII
   /// internal name made from `kind` ("contents", "index", "home"). The
@@ -44,6 +49,7 @@ class ReaderNames {
  private:
   std::map<std::string, std::string> given_;  // stored name -> internal name
   std::set<std::string> taken_;               // internal names given
+  std::set<std::string> in_root_;             // the root folder's files, in lower case
   std::vector<Alias> aliases_;
   std::vector<LeadOnPage> pages_;
 };

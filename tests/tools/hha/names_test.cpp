@@ -115,8 +115,11 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
                                                                  {"in", "&amp;lt;dir&amp;gt;\\in.htm"},
                                                                  {"e&amp;quot", "e&quot.htm"}});
   hha_test::WriteFile(folder + "/" + book + ".hhc", contents);
-  hha_test::WriteFile(folder + "/" + book + ".hhp",
-                      hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other}));
+  // A page of the book's own that holds the first internal name.
+  hha_test::WriteFile(folder + "/$Quillmere_HOME.htm", "mine");
+  hha_test::WriteFile(
+      folder + "/" + book + ".hhp",
+      hha_test::TabProjectWithEscapes(book, "章😀\\页 😀.htm", {"章😀\\页 😀.htm", other, "$Quillmere_HOME.htm"}));
 
   Compiled c = Compile(folder + "/" + book + ".hhp");
   ASSERT_TRUE(c.result.status.ok) << c.result.status.message;
@@ -155,6 +158,8 @@ TEST(NamesWithoutGbkForm, EmojiBookFolderAndPagesCompileAndReadBack) {
   EXPECT_EQ((*files)["/" + sys[0]], stored_contents);
   // The small page that leads on to the home page inside its folder opens
   // it, emoji and all.
+  EXPECT_EQ((*files)["/$Quillmere_HOME.htm"], hha_test::Stored("mine"));
+  EXPECT_EQ(sys[2], "$Quillmere_home2.htm");
   const std::string lead_on = (*files)["/" + sys[2]];
   const std::size_t href = lead_on.find("href=\"") + 6;
   ASSERT_NE(lead_on.find("refresh"), std::string::npos);
