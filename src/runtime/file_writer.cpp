@@ -74,8 +74,8 @@ namespace {
 // An unnamed file gets its name through /proc/self/fd, which a chroot or a
 // container may lack: then files are written under temporary names.
 bool CanNameUnnamedFiles() {
-  static const bool can = ::access("/proc/self/fd", F_OK) == 0;
-  return can;
+  static const bool kCan = ::access("/proc/self/fd", F_OK) == 0;
+  return kCan;
 }
 
 }  // namespace
