@@ -23,17 +23,19 @@ Text FolderNameOf(const Text& book_name) {
   return b;
 }
 
-// The closing message after hh.exe ran: its failure, or the files it did
+// The closing message after hh.exe ran: its failure and the files it did
 // not put under their own names (kept files of other bytes, second
 // entries of one name), or "ok"; after `note` when there is one.
 Text UnpackingOutcome(Context& ctx, const RunResult& run, const Text& note) {
   Text outcome = DescribeFailedRun(ctx.fs, run, "hh.exe", Gbk("解包"));
   if (run.stopped && !run.stalled) outcome = ctx.progress.ClosingMessage("ok");
-  if (outcome.empty() && !run.left_out.empty()) {
-    outcome =
-        Gbk("解包完成。以下文件没有放在原来的名字下（文件夹中已有内容不同的同名文件，原文件保留；"
+  if (!run.left_out.empty()) {
+    // Also after a failure: the files kept beside are named either way.
+    Text listed =
+        Gbk("以下文件没有放在原来的名字下（文件夹中已有内容不同的同名文件，原文件保留；"
             "或书中有两项同名）：");
-    for (const Text& line : run.left_out) outcome += "\r\n" + line;
+    for (const Text& line : run.left_out) listed += "\r\n" + line;
+    outcome = outcome.empty() ? Gbk("解包完成。") + listed : outcome + "\r\n" + listed;
   }
   if (!note.empty()) return outcome.empty() ? note : note + "\r\n" + outcome;
   return outcome.empty() ? Text("ok") : outcome;

@@ -245,7 +245,7 @@ TEST_F(UnpackTest, RenameNeverReplacesAnotherFile) {
 }
 
 // Files the unpacker did not put under their own names are listed instead
-// of "ok".
+// of "ok", and after a failure.
 TEST_F(UnpackTest, FilesKeptBesideTheBooksAreListed) {
   processes.on_run = [](const Text&, bool) {
     RunResult run = Exited(0);
@@ -254,6 +254,15 @@ TEST_F(UnpackTest, FilesKeptBesideTheBooksAreListed) {
   };
   Unpack("/books/b.chm");
   EXPECT_NE(ui.messages.back().content.find("a.htm -> a (b.chm).htm"), Text::npos);
+  // After a failure too.
+  processes.on_run = [](const Text&, bool) {
+    RunResult run = Exited(1);
+    run.left_out = {"c.htm -> c (b.chm).htm"};
+    return run;
+  };
+  Unpack("/books/b.chm");
+  EXPECT_NE(ui.messages.back().content.find("c.htm -> c (b.chm).htm"), Text::npos);
+  EXPECT_NE(ui.messages.back().content.find(Gbk("解包")), Text::npos);
 }
 
 // The target folder is the book's name without ".chm" beside it: a name that
