@@ -92,6 +92,12 @@ void LinkTree(const fs::path& from, const fs::path& to) {
   }
 }
 
+// The folder part of `path`.
+std::string FolderOfPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
 // The bare system calls that a conversion cannot do without, to show its
 // floor beside cp -r: each text read in pieces of a megabyte, a new file
 // created exclusively holding as many bytes as its converted form, and the
@@ -101,10 +107,13 @@ void LinkTree(const fs::path& from, const fs::path& to) {
 // `group` files, before their originals are deleted, and one at the end, as
 // the conversions do.
 struct FileFloor {
-  std::vector<fs::path> sources;   // the files to read
-  std::vector<fs::path> targets;   // the new files
+  // Paths as plain strings: a std::filesystem::path also keeps each of its
+  // components, which for thousands of files would weigh on the peak
+  // memory the rows report for ours.
+  std::vector<std::string> sources;   // the files to read
+  std::vector<std::string> targets;   // the new files
   std::vector<std::size_t> sizes;  // the bytes of each new file
-  std::vector<fs::path> moved_to;  // where each source goes; empty: deleted
+  std::vector<std::string> moved_to;  // where each source goes; empty: deleted
   long draws = 0;                  // random numbers drawn besides
   std::size_t group = 1024;        // files per syncfs
   // Each new file written unnamed and linked in once whole (O_TMPFILE,
@@ -115,7 +124,7 @@ struct FileFloor {
   bool Run(Random& random) const {
     static std::vector<char> buffer(1 << 20, 'x');
     auto sync = [this] {
-      int dir = ::open(targets.empty() ? "." : targets.front().parent_path().c_str(), O_RDONLY | O_DIRECTORY);
+      int dir = ::open(targets.empty() ? "." : FolderOfPath(targets.front()).c_str(), O_RDONLY | O_DIRECTORY);
       bool ok = dir >= 0 && ::syncfs(dir) == 0;
       if (dir >= 0) ::close(dir);
       return ok;
@@ -133,7 +142,7 @@ struct FileFloor {
       while (::read(in, buffer.data(), buffer.size()) > 0) {
       }
       ::close(in);
-      int out = whole_names ? ::open(targets[i].parent_path().c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644)
+      int out = whole_names ? ::open(FolderOfPath(targets[i]).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644)
                             : ::open(targets[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (out < 0) return false;
       for (std::size_t left = sizes[i]; left > 0;) {
@@ -244,14 +253,15 @@ int main(int argc, char** argv) {
                           floor.draws = 9 * book_lines;
                           int i = 0;
                           for (const auto& entry : fs::directory_iterator(floor_book)) {
-                            floor.sources.push_back(entry.path());
-                            floor.targets.push_back(floor_book / PageFileName(i).c_str());
+                            floor.sources.push_back(entry.path().string());
+                            floor.targets.push_back((floor_book / PageFileName(i).c_str()).string());
                             std::error_code ec;
                             floor.sizes.push_back(fs::file_size(book / PageFileName(i++).c_str(), ec));
-                            floor.moved_to.push_back(floor_bak / entry.path().filename());
+                            floor.moved_to.push_back((floor_bak / entry.path().filename()).string());
                           }
                         }});
   }
+  ResetPeakMemory();  // the peak of the rounds, not of making their inputs
   RunInterleaved(book_run, 5);
   const std::string label = SizeLabel(single_mb, book_mb, book_files, "text", "texts of 20 KB");
   PrintRow("paged book, wrapping and decoration", {label, book_mb}, book_run[0], &book_run[1], OwnPeakMegabytes(),
@@ -319,11 +329,11 @@ int main(int argc, char** argv) {
       page.replace_extension(".htm");
       std::ifstream in(entry.path(), std::ios::binary);
       std::string bytes((std::istreambuf_iterator<char>(in)), {});
-      convert_floor.sources.push_back(text);
-      convert_floor.targets.push_back(page);
+      convert_floor.sources.push_back(text.string());
+      convert_floor.targets.push_back(page.string());
       convert_floor.sizes.push_back(FramedPage(ByteSet(bytes)).size());
-      undo_floor.sources.push_back(page);
-      undo_floor.targets.push_back(text);
+      undo_floor.sources.push_back(page.string());
+      undo_floor.targets.push_back(text.string());
       undo_floor.sizes.push_back(bytes.size());
     }
     tree_run.push_back({whole ? "floor, whole-file names" : "floor",
@@ -332,6 +342,7 @@ int main(int argc, char** argv) {
     tree_run.push_back(
         {whole ? "undo floor, whole-file names" : "undo floor", [&, whole] { return undo_floors[whole].Run(random); }});
   }
+  ResetPeakMemory();
   RunInterleaved(tree_run, 5);
   const std::string tree_label = std::to_string(tree_files) + " texts of 10 KB";
   const double peak = OwnPeakMegabytes();
