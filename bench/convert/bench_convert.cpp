@@ -112,10 +112,10 @@ struct FileFloor {
   // memory the rows report for ours.
   std::vector<std::string> sources;   // the files to read
   std::vector<std::string> targets;   // the new files
-  std::vector<std::size_t> sizes;  // the bytes of each new file
+  std::vector<std::size_t> sizes;     // the bytes of each new file
   std::vector<std::string> moved_to;  // where each source goes; empty: deleted
-  long draws = 0;                  // random numbers drawn besides
-  std::size_t group = 1024;        // files per syncfs
+  long draws = 0;                     // random numbers drawn besides
+  std::size_t group = 1024;           // files per syncfs
   // Each new file written unnamed and linked in once whole (O_TMPFILE,
   // linkat), so that no name ever holds a partial file, as the conversions
   // write theirs; else created under its name at once.
