@@ -105,6 +105,11 @@ std::vector<Text> ReadableBookEntries(FileSystem& fs, const Text& folder, const 
   std::set<Text> written = {"index.htm", Text(kDividerImageName), Text(kPaperImageName), Text(kBulletImageName)};
   for (long i = 0; i < static_cast<long>(run.entries.size()); ++i) written.insert(PageFileName(i));
   for (const Text& name : run.entries) {
+    // The run's own record, and temporary files, are no texts of the book.
+    if (name == kUnfinishedBookName || IsTemporaryName(name)) {
+      report.Add(name, Gbk("是本程序自己的记录或临时文件，未读取，没有做网页"));
+      continue;
+    }
     if (written.count(name)) {
       // The file is kept in the backup folder, as the listed texts are,
       // unless a file of its name is there already.

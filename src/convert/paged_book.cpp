@@ -64,17 +64,20 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   }
   Text source = JoinPath(folder, name);
   // A link leading out of the folder would put a file from elsewhere into
-  // the book: it is left alone.
-  if (fs.IsLink(source) && !InsideFolder(fs, source, folder)) {
-    report.Add(name, Gbk("是指向文件夹之外的链接，未读取"));
+  // the book: it is left alone. One that is no link is read only while it
+  // stays none, so that a link swapped in after this look is not followed.
+  const bool link = fs.IsLink(source);
+  if (link && !InsideFolder(fs, source, folder)) {
+    report.Add(name, PathExists(fs, source) ? Gbk("是指向文件夹之外的链接，未读取")
+                                            : Gbk("是链接，它指向的文件已不在（也许已移入备份文件夹），未读取"));
     return;
   }
   Text kept = JoinPath(backup, name);
   if (MovedByEarlierRun(fs, folder, run, name)) {
-    if (!fs.IsLink(kept)) text.Open(kept);
+    text.Open(kept, /*no_link=*/true);
     return;
   }
-  if (!text.Open(source)) {
+  if (!text.Open(source, /*no_link=*/!link)) {
     const FileError read_error = fs.LastError();
     const PathKind kind = KindOfPath(fs, source);
     if (kind == PathKind::kFile) {

@@ -51,6 +51,18 @@ class FileSystem {
   /// in pieces. False, with `out` empty, on any failure (as Read).
   virtual bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) = 0;
 
+  /// ReadPart for a path that must not be a symbolic link: false (ELOOP)
+  /// when it is one, even one put there since it was looked at. By default
+  /// the path is looked at first.
+  virtual bool ReadPartNoLink(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
+    out->clear();
+    if (IsLink(path)) {
+      SetLastError({ELOOP});
+      return false;
+    }
+    return ReadPart(path, offset, length, out);
+  }
+
   /// True when the regular file `path` can be opened for reading: asked
   /// before a file is read, more cheaply than reading it. By default its
   /// first byte is read. False, with the reason recorded, when not.

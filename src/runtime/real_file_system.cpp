@@ -224,9 +224,18 @@ bool RealFileSystem::MayRead(const Text& path) {
 }
 
 bool RealFileSystem::ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
+  return ReadPartOpened(path, offset, length, out, 0);
+}
+
+bool RealFileSystem::ReadPartNoLink(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) {
+  return ReadPartOpened(path, offset, length, out, O_NOFOLLOW);
+}
+
+bool RealFileSystem::ReadPartOpened(const Text& path, std::uint64_t offset, std::size_t length, std::string* out,
+                                    int open_flags) {
   out->clear();
   if (path.empty()) return Fail(ENOENT);
-  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | open_flags);
   if (fd < 0) return Fail(errno);
   struct stat st;
   const int looked = ::fstat(fd, &st);

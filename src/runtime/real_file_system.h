@@ -17,6 +17,8 @@ class RealFileSystem : public FileSystem {
 
   bool Read(const Text& path, std::string* out) override;
   bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
+  /// Opened with O_NOFOLLOW: no look between the check and the read.
+  bool ReadPartNoLink(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
   /// One access check (effective ids), without opening the file.
   bool MayRead(const Text& path) override;
   bool Append(const Text& path, std::string_view data) override;
@@ -41,6 +43,7 @@ class RealFileSystem : public FileSystem {
   bool SyncAll(const Text& folder) override;
 
  private:
+  bool ReadPartOpened(const Text& path, std::uint64_t offset, std::size_t length, std::string* out, int open_flags);
   bool SyncsEachFile() const { return durable_ && deferred_ == 0; }
 
   bool durable_;

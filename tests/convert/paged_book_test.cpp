@@ -201,12 +201,14 @@ TEST_F(PagedBookTest, EntriesThatAreNoBareFileNamesAreRefusedAndReported) {
   f.fs.AddFile("/books/victim.txt", "secret");
   f.fs.AddFile("/books/novel/sub/b.txt", "sub");
   f.fs.AddFile("/books/novel/a.txt", "A");
-  List("../victim.txt\r\n/books/victim.txt\r\nsub/b.txt\r\n..\r\n.\r\na.txt");
+  List("../victim.txt\r\n/books/victim.txt\r\nsub/b.txt\r\n..\r\n.\r\na.txt\r\n.quillmere-unfinished-book");
   PagedBookConversion(f.ctx);
   for (std::string_view page : {"000.htm", "001.htm", "002.htm", "003.htm", "004.htm"}) {
     EXPECT_EQ(Body(page), "") << page;
   }
   EXPECT_EQ(Body("005.htm"), "A");
+  EXPECT_FALSE(Has("/books/novel/006.htm")) << "the run's own record is no text";
+  EXPECT_NE(LastMessage().find(Gbk("是本程序自己的记录或临时文件")), Text::npos);
   EXPECT_EQ(f.fs.Contents("/books/victim.txt"), "secret");
   EXPECT_EQ(f.fs.Contents("/books/novel/sub/b.txt"), "sub");
   EXPECT_FALSE(Has("/books/bak/victim.txt"));

@@ -110,6 +110,12 @@ TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
   EXPECT_TRUE(ReadAll(fs, disk.Path("dangling")).empty());
   // Neither passes a file filter.
   EXPECT_EQ(FindFiles(fs, disk.Path("*"), 39), std::vector<Text>{});
+  // A read that takes no link refuses one to a readable file, in one step.
+  ASSERT_TRUE(fs.Write(disk.Path("real.txt"), "text"));
+  ASSERT_EQ(::symlink("real.txt", (root + "/alias.txt").c_str()), 0);
+  EXPECT_TRUE(fs.ReadPartNoLink(disk.Path("real.txt"), 0, 9, &out) && out == "text");
+  EXPECT_FALSE(fs.ReadPartNoLink(disk.Path("alias.txt"), 0, 9, &out));
+  EXPECT_EQ(fs.LastError().code, ELOOP);
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {

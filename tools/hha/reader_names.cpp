@@ -32,7 +32,9 @@ bool IsAscii(std::string_view s) {
 }
 
 std::string ReaderNames::For(const std::string& stored, std::string_view kind) {
-  if (IsAscii(stored)) return stored;
+  // "#", "?" and "%" would read as a fragment, a query or an escape to a
+  // reader that takes the string as a URL.
+  if (IsAscii(stored) && stored.find_first_of("#?%") == std::string::npos) return stored;
   if (auto it = given_.find(stored); it != given_.end()) return it->second;
   std::size_t slash = stored.rfind('/');
   std::size_t dot = stored.rfind('.');

@@ -38,8 +38,8 @@ class ReaderNames {
   explicit ReaderNames(std::set<std::string> in_root = {}) : in_root_(std::move(in_root)) {}
 
   /// The string to write for the stored file `stored` (UTF-8, "/"
-  /// separators): `stored` itself when it is ASCII, otherwise an ASCII
-  /// internal name made from `kind` ("contents", "index", "home"). The
+  /// separators): `stored` itself when it is ASCII without "#", "?" or "%",
+  /// otherwise an ASCII internal name made from `kind` ("contents", "index", "home"). The
   /// same stored name always gives the same internal name.
   std::string For(const std::string& stored, std::string_view kind);
 

@@ -12,6 +12,7 @@
 #include "compiler.h"
 #include "names.h"
 #include "page_encoding.h"
+#include "reader_names.h"
 #include "runtime/encoding.h"
 #include "sitemap_links.h"
 #include "support/temp_dir.h"
@@ -248,6 +249,10 @@ TEST(NamesWithoutGbkForm, LeadOnLinksOpenEveryName) {
     EXPECT_EQ(link.find_first_of("'\t \"?#"), std::string::npos) << link;
   }
   EXPECT_EQ(hha::DeclaredName(hha::LinkToStoredName("sub/嘰.htm")), "gbk");
+  // An ASCII name that a URL reader would cut at "#" or "?" is led on to.
+  hha::ReaderNames names;
+  EXPECT_EQ(names.For("sub/ab#c.htm", "home"), "$Quillmere_home.htm");
+  EXPECT_EQ(names.For("sub/abc.htm", "home"), "sub/abc.htm");
 }
 
 TEST(BookPaths, SeparatorsOnlyBetweenWholeCharactersAndEscapes) {
