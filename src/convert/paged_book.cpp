@@ -64,20 +64,28 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   }
   Text source = JoinPath(folder, name);
   // A link leading out of the folder would put a file from elsewhere into
-  // the book: it is left alone. One that is no link is read only while it
-  // stays none, so that a link swapped in after this look is not followed.
+  // the book: it is left alone. A link inside is read at the file it leads
+  // to, resolved once. Either way the file read is never a link itself, so
+  // a link swapped in after this look is not followed.
   const bool link = fs.IsLink(source);
-  if (link && !InsideFolder(fs, source, folder)) {
-    report.Add(name, PathExists(fs, source) ? Gbk("是指向文件夹之外的链接，未读取")
-                                            : Gbk("是链接，它指向的文件已不在（也许已移入备份文件夹），未读取"));
-    return;
+  Text read_from = source;
+  if (link) {
+    read_from = fs.RealPath(source);
+    if (read_from.empty()) {
+      report.Add(name, Gbk("是链接，它指向的文件已不在（也许已移入备份文件夹），未读取"));
+      return;
+    }
+    if (!InsideFolder(fs, read_from, folder)) {
+      report.Add(name, Gbk("是指向文件夹之外的链接，未读取"));
+      return;
+    }
   }
   Text kept = JoinPath(backup, name);
   if (MovedByEarlierRun(fs, folder, run, name)) {
     text.Open(kept, /*no_link=*/true);
     return;
   }
-  if (!text.Open(source, /*no_link=*/!link)) {
+  if (!text.Open(read_from, /*no_link=*/true)) {
     const FileError read_error = fs.LastError();
     const PathKind kind = KindOfPath(fs, source);
     if (kind == PathKind::kFile) {
@@ -92,7 +100,7 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   // The move never replaces: an older backup of the same name is kept, and
   // the text then stays here.
   if (fs.Rename(source, kept)) {
-    text.MovedTo(kept);
+    if (!link) text.MovedTo(kept);  // a link moves, and the file it led to stays
     return;
   }
   if (NameTaken(fs, kept)) {
