@@ -10,9 +10,8 @@ namespace qm {
 BookPageFile::BookPageFile(FileSystem& fs, std::size_t piece_size)
     : fs_(fs), piece_size_(piece_size > 0 ? piece_size : 1) {}
 
-bool BookPageFile::Open(const Text& path, bool no_link) {
+bool BookPageFile::Open(const Text& path) {
   path_ = path;
-  no_link_ = no_link;
   if (ReadPiece(0, &first_)) return true;
   Close();
   return false;
@@ -24,7 +23,7 @@ void BookPageFile::Close() {
 }
 
 bool BookPageFile::ReadPiece(std::uint64_t offset, std::string* out) {
-  return no_link_ ? fs_.ReadPartNoLink(path_, offset, piece_size_, out) : fs_.ReadPart(path_, offset, piece_size_, out);
+  return fs_.ReadPartNoLink(path_, offset, piece_size_, out);
 }
 
 bool BookPageFile::CopyTo(const Text& to) {

@@ -24,9 +24,9 @@ class BookPageFile {
 
   /// Reads the first piece of the text file at `path`, which the next page
   /// is made of. False, with no text chosen (an empty page), when it cannot
-  /// be read. With `no_link`, every piece is read only while `path` is no
-  /// symbolic link (one swapped in since it was looked at fails).
-  bool Open(const Text& path, bool no_link = false);
+  /// be read. Every piece is read only while `path` is no symbolic link, so
+  /// that a link swapped in after the caller looked is never followed.
+  bool Open(const Text& path);
   /// No text: the next page has an empty body.
   void Close();
   /// The chosen text file was moved to `path`: the rest is read there.
@@ -55,10 +55,9 @@ class BookPageFile {
   bool ReadPiece(std::uint64_t offset, std::string* out);
   FileSystem& fs_;
   const std::size_t piece_size_;
-  Text path_;             // the chosen text file; empty: none
-  bool no_link_ = false;  // read only while path_ is no link
-  std::string first_;     // its first piece
-  std::string piece_;     // the piece being read after the first
+  Text path_;          // the chosen text file; empty: none
+  std::string first_;  // its first piece
+  std::string piece_;  // the piece being read after the first
   std::string decoded_;
   Text page_;
   BookPageBuilder builder_;

@@ -82,10 +82,10 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   }
   Text kept = JoinPath(backup, name);
   if (MovedByEarlierRun(fs, folder, run, name)) {
-    text.Open(kept, /*no_link=*/true);
+    text.Open(kept);
     return;
   }
-  if (!text.Open(read_from, /*no_link=*/true)) {
+  if (!text.Open(read_from)) {
     const FileError read_error = fs.LastError();
     const PathKind kind = KindOfPath(fs, source);
     if (kind == PathKind::kFile) {

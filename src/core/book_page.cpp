@@ -328,6 +328,27 @@ Text Decorate(const Text& text, Random& random) {
   return out;
 }
 
+// Settles the CR that ended the last piece against `text`, the next one:
+// with an LF first (taken off `text`) it ends a line, else it stays a CR
+// (once more text, or the text's end, follows). A CR ending `text` is held
+// for the piece after, unless this is the last.
+BookPageBuilder::HeldCr BookPageBuilder::TakeHeldCr(std::string_view& text, bool last) {
+  HeldCr before = HeldCr::kNone;
+  if (held_cr_ && !text.empty() && text.front() == '\n') {
+    before = HeldCr::kLineBreak;
+    text.remove_prefix(1);
+    held_cr_ = false;
+  } else if (held_cr_ && (!text.empty() || ended_)) {
+    before = HeldCr::kCr;
+    held_cr_ = false;
+  }
+  if (!ended_ && !last && !text.empty() && text.back() == '\r') {
+    text.remove_suffix(1);
+    held_cr_ = true;
+  }
+  return before;
+}
+
 // The body's first steps on the next piece (absent when a 0 byte ended the
 // text before it): the wrapping of line ends into `wrapped`, then, with
 // decoration, the decoration of what `wrapped` (to_decorate_) holds into
@@ -337,18 +358,9 @@ void BookPageBuilder::WrapThenDecorate(std::optional<std::string_view> piece, bo
     if (!wrap_) {
       wrapped += *piece;
     } else {
-      if (held_cr_ && !piece->empty() && piece->front() == '\n') {
-        wrapped += kWrapLineBreak;
-        piece->remove_prefix(1);
-        held_cr_ = false;
-      } else if (held_cr_ && (!piece->empty() || ended_)) {
-        wrapped += '\r';
-        held_cr_ = false;
-      }
-      if (!ended_ && !last && !piece->empty() && piece->back() == '\r') {
-        piece->remove_suffix(1);
-        held_cr_ = true;
-      }
+      const HeldCr before = TakeHeldCr(*piece, last);
+      if (before == HeldCr::kLineBreak) wrapped += kWrapLineBreak;
+      if (before == HeldCr::kCr) wrapped += '\r';
       AppendReplacingLineEnds(wrapped, *piece, kWrapLineBreak, /*by_character=*/false);
     }
   }
@@ -388,18 +400,9 @@ void BookPageBuilder::WrapAndDecorate(std::optional<std::string_view> piece, boo
   };
   if (piece) {
     std::string_view text = *piece;
-    if (held_cr_ && !text.empty() && text.front() == '\n') {
-      line_break();
-      text.remove_prefix(1);
-      held_cr_ = false;
-    } else if (held_cr_ && (!text.empty() || ended_)) {
-      put("\r");
-      held_cr_ = false;
-    }
-    if (!ended_ && !last && !text.empty() && text.back() == '\r') {
-      text.remove_suffix(1);
-      held_cr_ = true;
-    }
+    const HeldCr before = TakeHeldCr(text, last);
+    if (before == HeldCr::kLineBreak) line_break();
+    if (before == HeldCr::kCr) put("\r");
     std::size_t copied_to = 0;
     for (std::size_t at; (at = text.find('\n', copied_to)) != std::string_view::npos; copied_to = at + 1) {
       const std::size_t line_end = at > copied_to && text[at - 1] == '\r' ? at - 1 : at;

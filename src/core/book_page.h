@@ -107,6 +107,8 @@ class BookPageBuilder {
 
  private:
   void Feed(std::string_view piece, bool last, Text& out, bool with_later_fills);
+  enum class HeldCr { kNone, kLineBreak, kCr };
+  HeldCr TakeHeldCr(std::string_view& text, bool last);
   void WrapThenDecorate(std::optional<std::string_view> piece, bool last, Text& wrapped, Text& out);
   void WrapAndDecorate(std::optional<std::string_view> piece, bool last, Text& out);
   bool fused_body_ = true;
