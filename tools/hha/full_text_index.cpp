@@ -1,35 +1,76 @@
 #include "full_text_index.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "html_text.h"
 
 namespace hha {
 
-void BitWriterMsb::PutBits(std::uint64_t bits, int count) {
+// Whole 32-bit words go out at once; `pending_` keeps fewer than 32 bits
+// that count, and bits above them that were written already.
+[[gnu::always_inline]] inline void BitWriterMsb::PutBits(std::uint64_t bits, int count) {
   pending_ = (pending_ << count) | bits;
   count_ += count;
-  while (count_ >= 8) {
-    count_ -= 8;
-    out_.push_back(static_cast<std::uint8_t>(pending_ >> count_));
+  if (count_ >= 32) {
+    count_ -= 32;
+    const auto word = static_cast<std::uint32_t>(pending_ >> count_);
+    out_[0] = static_cast<std::uint8_t>(word >> 24);
+    out_[1] = static_cast<std::uint8_t>(word >> 16);
+    out_[2] = static_cast<std::uint8_t>(word >> 8);
+    out_[3] = static_cast<std::uint8_t>(word);
+    out_ += 4;
   }
-  pending_ &= (std::uint64_t{1} << count_) - 1;
 }
 
-BitWriterMsb::~BitWriterMsb() {
-  if (count_) out_.push_back(static_cast<std::uint8_t>(pending_ << (8 - count_)));
+std::uint8_t* BitWriterMsb::End() {
+  for (; count_ >= 8; count_ -= 8) *out_++ = static_cast<std::uint8_t>(pending_ >> (count_ - 8));
+  if (count_) *out_++ = static_cast<std::uint8_t>(pending_ << (8 - count_));
+  count_ = 0;
+  pending_ = 0;
+  return out_;
 }
 
-void BitWriterMsb::Put(std::uint32_t value, std::uint8_t root) {
+namespace {
+
+// The "scale 2, root r" code of `value`: its bits, lowest `count` bits.
+struct Code {
+  std::uint32_t bits = 0;
+  std::uint8_t count = 0;
+};
+constexpr Code CodeOf(std::uint32_t value, int root) {
   const int length = value ? 32 - __builtin_clz(value) : 0;
-  if (length <= root) {
-    PutBits(value, root + 1);  // a zero bit, then `root` bits
-    return;
-  }
+  if (length <= root) return {value, static_cast<std::uint8_t>(root + 1)};  // a zero bit, then `root` bits
   const int ones = length - root;
   const std::uint64_t head = ((std::uint64_t{1} << ones) - 1) << 1;              // the ones and a zero bit
   const std::uint64_t below = value & ((std::uint64_t{1} << (length - 1)) - 1);  // the bits below the top one
-  if (ones + length <= 56) {
+  return {static_cast<std::uint32_t>((head << (length - 1)) | below), static_cast<std::uint8_t>(ones + length)};
+}
+
+// The codes of the small values, which nearly every place, count and page
+// step is, worked out once.
+constexpr std::uint32_t kTabled = 4096;
+template <int root>
+constexpr auto kCodes = [] {
+  std::array<Code, kTabled> codes{};
+  for (std::uint32_t v = 0; v < kTabled; ++v) codes[v] = CodeOf(v, root);
+  return codes;
+}();
+
+}  // namespace
+
+template <int root>
+[[gnu::always_inline]] inline void BitWriterMsb::Put(std::uint32_t value) {
+  if (value < kTabled) {
+    const Code c = kCodes<root>[value];
+    PutBits(c.bits, c.count);
+    return;
+  }
+  const int length = 32 - __builtin_clz(value);
+  const int ones = length - root;
+  const std::uint64_t head = ((std::uint64_t{1} << ones) - 1) << 1;              // the ones and a zero bit
+  const std::uint64_t below = value & ((std::uint64_t{1} << (length - 1)) - 1);  // the bits below the top one
+  if (ones + length <= 32) {
     PutBits((head << (length - 1)) | below, ones + length);
   } else {
     PutBits(head, ones + 1);
@@ -37,18 +78,94 @@ void BitWriterMsb::Put(std::uint32_t value, std::uint8_t root) {
   }
 }
 
-std::uint32_t FullTextIndex::IdOf(std::string_view word) {
-  std::uint32_t* slot = nullptr;
+namespace {
+
+std::uint64_t Load64(const char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+std::uint32_t Load32(const char* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+// The first and last 4 or 8 bytes of a short word (they overlap when it is
+// shorter than 8 or 16), or its first, middle and last byte below 4: what
+// tells two words of the same length apart when read in two loads.
+[[gnu::always_inline]] inline std::uint64_t Ends(std::string_view w, std::uint64_t* second) {
+  const std::size_t n = w.size();
+  const char* p = w.data();
+  if (n >= 8) {
+    *second = Load64(p + n - 8);
+    return Load64(p);
+  }
+  *second = 0;
+  if (n >= 4) return (std::uint64_t{Load32(p)} << 32) | Load32(p + n - 4);
+  if (n == 0) return 0;
+  return (static_cast<unsigned char>(p[0]) << 16) | (static_cast<unsigned char>(p[n / 2]) << 8) |
+         static_cast<unsigned char>(p[n - 1]);
+}
+
+// A word's hash for the word table: never 0, which marks a free slot.
+[[gnu::always_inline]] inline std::uint32_t WordHashOf(std::string_view word) {
+  std::uint64_t second;
+  std::uint64_t h = (Ends(word, &second) ^ (word.size() * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
+  for (std::size_t i = 8; i + 8 < word.size(); i += 8)
+    h = (h ^ (h >> 29) ^ Load64(word.data() + i)) * 0xC4CEB9FE1A85EC53ull;
+  h = (h ^ (h >> 29) ^ second) * 0xC4CEB9FE1A85EC53ull;
+  h ^= h >> 32;
+  return static_cast<std::uint32_t>(h) | 1;
+}
+
+// The same bytes, for words of the same length.
+[[gnu::always_inline]] inline bool SameWord(std::string_view a, std::string_view b) {
+  if (a.size() > 16) return std::memcmp(a.data(), b.data(), a.size()) == 0;
+  std::uint64_t a2, b2;
+  return Ends(a, &a2) == Ends(b, &b2) && a2 == b2;
+}
+
+}  // namespace
+
+void FullTextIndex::Grow() {
+  std::vector<Slot> old;
+  old.swap(slots_);
+  slots_.assign(old.empty() ? 4096 : old.size() * 2, Slot{});
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& s : old) {
+    if (!s.id) continue;
+    std::size_t at = s.hash & mask;
+    while (slots_[at].id) at = (at + 1) & mask;
+    slots_[at] = s;
+  }
+}
+
+[[gnu::always_inline]] inline std::uint32_t FullTextIndex::IdOf(std::string_view word) {
   if (word.size() == 2 && static_cast<unsigned char>(word[0]) >= 0x80) {
     if (character_ids_.empty()) character_ids_.assign(65536, 0);
-    slot = &character_ids_[static_cast<unsigned char>(word[0]) * 256 + static_cast<unsigned char>(word[1])];
-    if (*slot) return *slot - 1;
-  } else if (auto it = ids_.find(word); it != ids_.end()) {
-    return it->second;
+    std::uint32_t& slot =
+        character_ids_[static_cast<unsigned char>(word[0]) * 256 + static_cast<unsigned char>(word[1])];
+    if (!slot) slot = NewId(word) + 1;
+    return slot - 1;
   }
+  if (2 * (used_slots_ + 1) > slots_.size()) Grow();
+  const std::uint32_t hash = WordHashOf(word);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  for (; slots_[at].id; at = (at + 1) & mask) {
+    if (slots_[at].hash != hash) continue;
+    const std::string& known = words_[slots_[at].id - 1];
+    if (known.size() == word.size() && SameWord(known, word)) return slots_[at].id - 1;
+  }
+  const std::uint32_t id = NewId(word);
+  slots_[at] = {hash, id + 1};
+  ++used_slots_;
+  return id;
+}
+
+std::uint32_t FullTextIndex::NewId(std::string_view word) {
   const auto id = static_cast<std::uint32_t>(words_.size());
-  if (slot) *slot = id + 1;
-  else ids_.emplace(std::string(word), id);
   words_.emplace_back(word);
   hits_.emplace_back();
   count_.push_back(0);
@@ -71,14 +188,17 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
   for (std::uint32_t id : touched_) {
     Hits& hits = title ? hits_[id].title : hits_[id].text;
     const std::uint32_t count = count_[id], first = start_[id] - count;
-    BitWriterMsb bits(hits.codes);
-    bits.Put(topic - hits.last_topic, kDocumentRoot);
-    bits.Put(count, kCountRoot);
+    // Each code takes at most 8 bytes.
+    if (scratch_.size() < (count + 2) * 8 + 1) scratch_.resize((count + 2) * 16);
+    BitWriterMsb bits(scratch_.data());
+    bits.Put<kDocumentRoot>(topic - hits.last_topic);
+    bits.Put<kCountRoot>(count);
     std::uint32_t last = 0;
     for (std::uint32_t k = first; k < first + count; ++k) {
-      bits.Put(grouped_[k] - last, kPlaceRoot);
+      bits.Put<kPlaceRoot>(grouped_[k] - last);
       last = grouped_[k];
     }
+    hits.codes.insert(hits.codes.end(), scratch_.data(), bits.End());
     hits.last_topic = topic;
     ++hits.pages;
     count_[id] = 0;
@@ -88,7 +208,7 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
 
 void FullTextIndex::AddPage(std::uint32_t topic, std::string_view html, std::string_view title) {
   ++pages_;
-  auto collect = [&](std::string_view word, std::uint32_t place) {
+  auto collect = [&](std::string_view word, std::uint32_t place) __attribute__((always_inline)) {
     places_.emplace_back(IdOf(word), place);
     ++occurrences_;
     occurrence_bytes_ += word.size();

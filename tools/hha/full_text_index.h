@@ -33,10 +33,12 @@
 // consecutive places.
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "byte_io.h"
@@ -85,13 +87,17 @@ class FullTextIndex {
     Hits text, title;
   };
   std::uint32_t IdOf(std::string_view word);
+  std::uint32_t NewId(std::string_view word);
   void AddHits(std::uint32_t topic, bool title);
 
-  struct WordHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  // Open addressing over the words that are not one two-byte character:
+  // each slot holds a word's hash and its id + 1 (0 when free).
+  struct Slot {
+    std::uint32_t hash = 0, id = 0;
   };
-  std::unordered_map<std::string, std::uint32_t, WordHash, std::equal_to<>> ids_;
+  void Grow();
+  std::vector<Slot> slots_;
+  std::size_t used_slots_ = 0;
   std::vector<std::string> words_;
   std::vector<Word> hits_;
   std::vector<std::uint32_t> character_ids_;  // two-byte word (lead * 256 + trail) -> id + 1
@@ -99,24 +105,26 @@ class FullTextIndex {
   // in `grouped_`, for grouping them by word in one pass.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> places_;
   std::vector<std::uint32_t> count_, start_, touched_, grouped_;
+  Bytes scratch_;  // one page's codes of one word, before they are appended
   std::uint32_t pages_ = 0;
   std::uint64_t occurrences_ = 0, occurrence_bytes_ = 0;
 };
 
-/// Writes "scale 2, root r" codes, most significant bit first; the last
-/// byte is padded with zero bits when the writer goes.
+/// Writes "scale 2, root r" codes, most significant bit first, at `out`,
+/// which has room for 8 bytes a code; End pads the last byte with zero bits.
+/// Only the index's own file uses it.
 class BitWriterMsb {
  public:
-  explicit BitWriterMsb(Bytes& out) : out_(out) {}
-  ~BitWriterMsb();
-  BitWriterMsb(const BitWriterMsb&) = delete;
-  BitWriterMsb& operator=(const BitWriterMsb&) = delete;
-  void Put(std::uint32_t value, std::uint8_t root);
+  explicit BitWriterMsb(std::uint8_t* out) : out_(out) {}
+  template <int root>
+  void Put(std::uint32_t value);
+  /// Where the codes end, their last byte padded.
+  std::uint8_t* End();
 
  private:
-  void PutBits(std::uint64_t bits, int count);  // count <= 56
-  Bytes& out_;
-  std::uint64_t pending_ = 0;  // bits not yet written, fewer than 8
+  void PutBits(std::uint64_t bits, int count);  // count <= 32
+  std::uint8_t* out_;
+  std::uint64_t pending_ = 0;  // its low `count_` bits are not yet written
   int count_ = 0;
 };
 
@@ -139,40 +147,68 @@ inline bool IsLetterCharacter(unsigned char lead, unsigned char trail) {
   }
 }
 
+// Per byte: its lower-case form when it is an ASCII letter or digit, else 0.
+inline constexpr auto kWordBytes = [] {
+  std::array<char, 256> bytes{};
+  for (int b = 0; b < 128; ++b)
+    if (qm::IsAsciiAlnum(static_cast<char>(b))) bytes[b] = qm::AsciiLowerByte(static_cast<char>(b));
+  return bytes;
+}();
+
 template <typename OnWord>
 void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) {
-  // The run of letters and digits so far, in lower case.
-  char run[FullTextIndex::kLongestWord];
-  std::size_t run_size = 0;
-  bool too_long = false;
-  auto end_run = [&] {
-    if (run_size == 0 && !too_long) return;
-    if (!too_long) word(std::string_view(run, run_size), next_place);
-    ++next_place;
-    run_size = 0;
-    too_long = false;
-  };
-  for (std::size_t i = 0; i < text.size();) {
-    auto b = static_cast<unsigned char>(text[i]);
+  char lowered[FullTextIndex::kLongestWord];  // a run with capitals, in lower case
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned char b = bytes[i];
     if (b < 0x80) {
-      const bool alnum = qm::IsAsciiAlnum(static_cast<char>(b));
-      if (!alnum) {
-        end_run();
-      } else if (run_size < FullTextIndex::kLongestWord && !too_long) {
-        run[run_size++] = qm::AsciiLowerByte(static_cast<char>(b));
-      } else {
-        run_size = 0;
-        too_long = true;
+      if (!kWordBytes[b]) {
+        ++i;
+        continue;
       }
+      // A run of letters and digits; most are lower case already and are
+      // passed as they stand.
+      const std::size_t start = i;
+      unsigned capitals = 0;
+      for (;;) {
+        // Eight small letters at a time: per byte, the top bit of `small`
+        // is set when it lies in 'a'..'z' (checked only up to the first
+        // byte that does not, as a byte from 0x80 up may carry into the next;
+        // the first byte is the lowest).
+        static_assert(std::endian::native == std::endian::little);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull, kTops = kOnes * 0x80;
+        while (i + 8 <= n) {
+          std::uint64_t x;
+          std::memcpy(&x, bytes + i, 8);
+          const std::uint64_t small = (x + kOnes * (0x80 - 'a')) & ~(x + kOnes * (0x80 - 'z' - 1)) & ~x & kTops;
+          if (small != kTops) {
+            i += static_cast<std::size_t>(__builtin_ctzll(~small & kTops)) >> 3;
+            break;
+          }
+          i += 8;
+        }
+        if (i >= n || !kWordBytes[bytes[i]]) break;
+        capitals |= bytes[i] ^ static_cast<unsigned char>(kWordBytes[bytes[i]]);
+        ++i;
+      }
+      const std::size_t length = i - start;
+      if (length <= FullTextIndex::kLongestWord) {
+        if (!capitals) {
+          word(text.substr(start, length), next_place);
+        } else {
+          for (std::size_t k = 0; k < length; ++k) lowered[k] = kWordBytes[bytes[start + k]];
+          word(std::string_view(lowered, length), next_place);
+        }
+      }
+      ++next_place;
+      continue;
+    }
+    if (b == 0x80 || b == 0xFF || i + 1 >= n) {
       ++i;
       continue;
     }
-    end_run();
-    if (b == 0x80 || b == 0xFF || i + 1 >= text.size()) {
-      ++i;
-      continue;
-    }
-    auto t = static_cast<unsigned char>(text[i + 1]);
+    const unsigned char t = bytes[i + 1];
     if (IsLetterCharacter(b, t)) {
       char pair[2] = {static_cast<char>(b), static_cast<char>(b == 0xA3 && t >= 0xC1 && t <= 0xDA ? t + 0x20 : t)};
       word(std::string_view(pair, 2), next_place);
@@ -180,7 +216,6 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
     }
     i += 2;
   }
-  end_run();
 }
 
 }  // namespace hha
