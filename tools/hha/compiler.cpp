@@ -62,18 +62,27 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// True when the real path of `path` is `real_root` or lies below it.
-bool RealPathInside(const std::string& path, const std::string& root) {
-  char* real_root = ::realpath(root.c_str(), nullptr);
-  char* real_path = ::realpath(path.c_str(), nullptr);
-  std::string r = real_root ? real_root : "", p = real_path ? real_path : "";
-  std::free(real_root);
-  std::free(real_path);
-  if (r.empty() || p.empty()) return false;
-  if (p == r) return true;
-  if (r.back() != '/') r += '/';
-  return p.compare(0, r.size(), r) == 0;
+// The real path of `path` (links and "." / ".." resolved); empty when it
+// cannot be resolved.
+std::string RealPathOf(const std::string& path) {
+  char* real = ::realpath(path.c_str(), nullptr);
+  std::string out = real ? real : "";
+  std::free(real);
+  return out;
 }
+
+// True when the real path of `path` is `real_root` (itself a real path) or
+// lies below it.
+bool RealPathUnder(const std::string& path, std::string real_root) {
+  const std::string p = RealPathOf(path);
+  if (real_root.empty() || p.empty()) return false;
+  if (p == real_root) return true;
+  if (real_root.back() != '/') real_root += '/';
+  return p.compare(0, real_root.size(), real_root) == 0;
+}
+
+// True when the real path of `path` is that of `root` or lies below it.
+bool RealPathInside(const std::string& path, const std::string& root) { return RealPathUnder(path, RealPathOf(root)); }
 
 // A file of the book: its stored name and where it is on disk. Contents
 // and index files are stored as rewritten for readers (`content`).
@@ -114,27 +123,34 @@ class FileList {
       LeaveOut(shown);
       return std::nullopt;
     }
+    // A name the project and its contents both give is looked up once.
+    if (auto known = added_.find(p.disk_name); known != added_.end()) return files_[known->second].name;
     std::optional<std::string> disk = FindInBook(root_, p.disk_name);
     if (!disk) {
       Warn(what + " \"" + shown + "\" not found; it is not in the book");
       return std::nullopt;
     }
-    if (!RealPathInside(*disk, root_)) {
+    if (!real_root_) real_root_ = RealPathOf(root_);
+    if (!RealPathUnder(*disk, *real_root_)) {
       Warn(what + " \"" + shown + "\" leads through a link out of the project's folder; it is not in the book");
       return std::nullopt;
     }
-    if (SameFile(*disk, output_)) {
+    if (IsOutput(*disk)) {
       Warn(what + " \"" + shown + "\" is the file being compiled; it is not stored inside itself");
       return std::nullopt;
     }
     auto [seen, fresh] = index_.try_emplace(qm::AsciiLowerBytes(p.name), files_.size());
     if (!fresh) {
       const BookFile& f = files_[seen->second];
-      if (!SameFile(f.disk_path, *disk))
+      if (!SameFile(f.disk_path, *disk)) {
         Warn(what + " \"" + p.name + "\" differs from \"" + f.name +
              "\" only in letter case, which book readers cannot tell apart; only the first is stored");
+        return f.name;
+      }
+      added_.emplace(p.disk_name, seen->second);
       return f.name;
     }
+    added_.emplace(p.disk_name, files_.size());
     files_.push_back({p.name, *disk, std::nullopt});
     return p.name;
   }
@@ -173,9 +189,14 @@ class FileList {
   BookPath BesideProject(const std::string& gbk) {
     if (gbk.find('\\') != std::string::npos && gbk.find('/') == std::string::npos) {
       std::string literal = NameFromProject(gbk);
-      struct stat st {};
-      if (qm::IsValidUtf8(literal) && literal != "." && literal != ".." &&
-          ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      // Asked once per name: the project and its contents often give the same.
+      auto [known, fresh] = literal_file_.try_emplace(gbk, false);
+      if (fresh) {
+        struct stat st {};
+        known->second = qm::IsValidUtf8(literal) && literal != "." && literal != ".." &&
+                        ::stat((root_ + "/" + literal).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+      }
+      if (known->second) {
         BookPath p;
         p.ok = true;
         p.disk_name = literal;
@@ -187,6 +208,17 @@ class FileList {
       }
     }
     return ToBookPath(gbk);
+  }
+
+  // True when `path` is the compiled file, as it was when first asked.
+  bool IsOutput(const std::string& path) {
+    if (!output_id_) {
+      struct stat st {};
+      output_id_ = ::stat(output_.c_str(), &st) == 0 ? std::pair{st.st_dev, st.st_ino} : std::pair<dev_t, ino_t>{};
+    }
+    struct stat st {};
+    return output_id_->second != 0 && ::stat(path.c_str(), &st) == 0 && st.st_dev == output_id_->first &&
+           st.st_ino == output_id_->second;
   }
 
   static bool SameFile(const std::string& a, const std::string& b) {
@@ -203,7 +235,11 @@ class FileList {
   std::vector<BookFile> files_;
   std::vector<std::string> left_out_;
   std::unordered_map<std::string, std::size_t> index_;      // folded name -> files_ position
+  std::unordered_map<std::string, std::size_t> added_;      // name on disk, once added -> files_ position
+  std::optional<std::string> real_root_;                    // the real path of root_, once asked
+  std::optional<std::pair<dev_t, ino_t>> output_id_;        // the compiled file's device and inode, once asked
   std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
+  std::unordered_map<std::string, bool> literal_file_;      // project name with "\\" -> names a file as it stands
 };
 
 // Adds the local pages the sitemap file `stored` links to, and keeps the
@@ -563,28 +599,74 @@ Status StoreTables(const HhpProject& project, PageTables& tables, BookSection& b
 // What became of one file of the list.
 enum class Stored { kYes, kNotOpened, kUnreadable, kFailed };
 
-// Compresses the file `f`, from its rewritten text or from disk; a page's
-// bytes on disk are kept in `page` for its references, and its stored form
-// in `stored`.
-Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, std::vector<std::uint8_t>& buffer,
-                    std::string& page, std::string& stored, PageTables& tables, Status& status) {
+// Refuses a file of `size` bytes when, after the `stored` bytes before it,
+// the book would hold more than hh.exe unpacks.
+Status CheckRoom(const BookFile& f, std::uint64_t size, std::uint64_t stored) {
+  if (size <= book_limit::kMaxContentBytes - std::min(stored, book_limit::kMaxContentBytes)) return Status::Ok();
+  return Status::Fail("\"" + Printable(f.name) + "\" (" + std::to_string(size) +
+                      " bytes) would make the book hold more than " + book_limit::kShown +
+                      " of files, more than a book may hold; nothing was compiled");
+}
+
+// Compresses the file `f` (the `start`-th byte of the section onwards),
+// from its rewritten text or from disk; a page's bytes on disk are kept in
+// `page` for its references, and its stored form in `stored`.
+Stored CompressFile(const BookFile& f, bool is_page, std::uint64_t start, LzxSectionWriter& section,
+                    std::vector<std::uint8_t>& buffer, std::string& page, std::string& stored, PageTables& tables,
+                    Status& status) {
   if (f.content) {
-    status = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
+    status = CheckRoom(f, f.content->size(), start);
+    if (status.ok) status = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
     return status.ok ? Stored::kYes : Stored::kFailed;
   }
-  std::FILE* in = std::fopen(f.disk_path.c_str(), "rb");
-  if (!in) return Stored::kNotOpened;
-  // A page is held whole (its references are read from it): room for all
-  // of it at once, rather than growing to twice its size.
+  // Opened without waiting, so that a file swapped for a FIFO meanwhile is
+  // refused instead of waited on.
+  qm::UniqueFd in(::open(f.disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
-  if (is_page && ::fstat(::fileno(in), &st) == 0 && st.st_size > 0) page.reserve(static_cast<std::size_t>(st.st_size));
-  std::size_t n;
-  while (status.ok && (n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-    if (is_page) page.append(reinterpret_cast<const char*>(buffer.data()), n);
-    else status = section.Write(buffer.data(), n);
+  if (!in.valid()) {
+    // Too big for the book is said even of a file that cannot be opened.
+    if (::stat(f.disk_path.c_str(), &st) == 0) status = CheckRoom(f, static_cast<std::uint64_t>(st.st_size), start);
+    return status.ok ? Stored::kNotOpened : Stored::kFailed;
   }
-  bool read_error = std::ferror(in) != 0;
-  std::fclose(in);
+  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Stored::kUnreadable;
+  const auto size = static_cast<std::size_t>(st.st_size);
+  status = CheckRoom(f, size, start);
+  if (!status.ok) return Stored::kFailed;
+  // Reads until the end; a read that comes short once `size` bytes are in
+  // is taken for the end, which saves asking once more.
+  std::size_t total = 0;
+  auto read_into = [&](std::uint8_t* at, std::size_t room) -> ssize_t {
+    for (;;) {
+      const ssize_t n = ::read(in.get(), at, room);
+      if (n >= 0 || errno != EINTR) return n;
+    }
+  };
+  bool read_error = false;
+  if (is_page) {
+    // A page is held whole (its references are read from it), with a byte
+    // of room to see that it has ended.
+    page.resize(size + 1);
+    for (;;) {
+      if (total == page.size()) page.resize(page.size() * 2);
+      const std::size_t room = page.size() - total;
+      const ssize_t n = read_into(reinterpret_cast<std::uint8_t*>(page.data()) + total, room);
+      if (n < 0) read_error = true;
+      if (n <= 0) break;
+      total += static_cast<std::size_t>(n);
+      if (total == size && static_cast<std::size_t>(n) < room) break;
+    }
+    page.resize(total);
+  } else {
+    for (;;) {
+      const ssize_t n = read_into(buffer.data(), buffer.size());
+      if (n < 0) read_error = true;
+      if (n <= 0) break;
+      total += static_cast<std::size_t>(n);
+      status = section.Write(buffer.data(), static_cast<std::size_t>(n));
+      if (!status.ok) return Stored::kFailed;
+      if (total == size && static_cast<std::size_t>(n) < buffer.size()) break;
+    }
+  }
   if (is_page && !read_error) {
     stored = StoredPage(page, tables);
     status = section.Write(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
@@ -595,19 +677,6 @@ Stored CompressFile(const BookFile& f, bool is_page, LzxSectionWriter& section, 
 
 // Compresses every file of the list; files found in pages join the list
 // while it is walked.
-// Refuses the file `f` when, after the `stored` bytes before it, the book
-// would hold more than hh.exe unpacks.
-Status CheckRoomFor(const BookFile& f, std::uint64_t stored) {
-  std::uint64_t size = 0;
-  struct stat st {};
-  if (f.content) size = f.content->size();
-  else if (::stat(f.disk_path.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
-  if (size <= book_limit::kMaxContentBytes - std::min(stored, book_limit::kMaxContentBytes)) return Status::Ok();
-  return Status::Fail("\"" + Printable(f.name) + "\" (" + std::to_string(size) +
-                      " bytes) would make the book hold more than " + book_limit::kShown +
-                      " of files, more than a book may hold; nothing was compiled");
-}
-
 Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, PageTables& tables,
                   const MessageSink& sink, CompileResult& result) {
   std::unordered_set<std::string> known;
@@ -622,10 +691,9 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     std::uint64_t start = section.uncompressed_size();
     bool is_page = IsWebPageName(f.name);
     page.clear();
-    if (Status s = CheckRoomFor(f, start); !s.ok) return s;
     stored.clear();
     Status status;
-    Stored outcome = CompressFile(f, is_page, section, buffer, page, stored, tables, status);
+    Stored outcome = CompressFile(f, is_page, start, section, buffer, page, stored, tables, status);
     if (outcome == Stored::kFailed) return status;
     if (outcome != Stored::kYes) {
       list.Warn(std::string(outcome == Stored::kNotOpened ? "cannot open " : "cannot read ") + Printable(f.disk_path) +
