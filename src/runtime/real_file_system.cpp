@@ -161,12 +161,14 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
     ::close(fd);
     return Fail(code);
   }
-  out->resize(static_cast<std::size_t>(st.st_size));
+  // The size the file had and one byte more, then whatever it grew by
+  // since in a small buffer, so that the text is neither cleared beyond
+  // its size nor moved. A read that leaves that byte empty once the size
+  // is in has found the end, and no read is spent on asking again.
+  const auto size = static_cast<std::size_t>(st.st_size);
+  out->resize(size + 1);
   std::size_t got = 0;
   bool ok = true;
-  // The size the file had, then whatever it grew by since: the read that
-  // finds the end goes to a small buffer, so that the text is neither
-  // cleared beyond its size nor moved.
   char more[4096];
   for (;;) {
     const bool within = got < out->size();
@@ -179,6 +181,7 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
     if (n == 0) break;
     if (!within) out->append(more, static_cast<std::size_t>(n));
     got += static_cast<std::size_t>(n);
+    if (within && got == size) break;
   }
   ::close(fd);
   out->resize(ok ? got : 0);
