@@ -116,6 +116,11 @@ TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
   EXPECT_TRUE(fs.ReadPartNoLink(disk.Path("real.txt"), 0, 9, &out) && out == "text");
   EXPECT_FALSE(fs.ReadPartNoLink(disk.Path("alias.txt"), 0, 9, &out));
   EXPECT_EQ(fs.LastError().code, ELOOP);
+  // Files that say they are empty or smaller than they are read whole;
+  // an empty one reads empty.
+  EXPECT_TRUE(fs.Read("/proc/self/status", &out) && out.find("Name:") == 0 && out.back() == '\n') << out;
+  ASSERT_TRUE(fs.Write(disk.Path("empty.txt"), ""));
+  EXPECT_TRUE(fs.Read(disk.Path("empty.txt"), &out) && out.empty());
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
