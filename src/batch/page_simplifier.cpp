@@ -61,6 +61,7 @@ PageSimplifier::PageSimplifier(FileSystem& fs, Text front, Text back, std::size_
     : fs_(fs), front_(std::move(front)), back_(std::move(back)), piece_size_(std::max<std::size_t>(piece_size, 1)) {}
 
 PageOutcome PageSimplifier::Simplify(const Text& page, const Text& result) {
+  page_stamp_ = fs_.Stamp(page);  // taken first: a change while it is read shows later
   MarkerCutter cutter(front_, back_);
   // The framed page is gathered in memory; one larger than a piece goes on
   // through a writer in pieces.
@@ -151,7 +152,7 @@ SimplificationSummary SimplifyPagesInFolder(Context& ctx, const Text& folder, co
         continue;
       case PageOutcome::kWritten: break;
     }
-    deletions.Add(path);
+    deletions.Add(path, simplifier.PageStamp());
     if (++waiting, deletions.Full()) finish_deletions();
   }
   WriteResultFile(ctx.fs, InToolFolder(output, Text(kPaleTileImageName)), PaleTileImage().View());

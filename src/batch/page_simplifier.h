@@ -67,11 +67,15 @@ class PageSimplifier {
   /// was not there before. The page itself is not touched.
   PageOutcome Simplify(const Text& page, const Text& result);
 
+  /// The stamp the page of the last Simplify had before it was read.
+  FileStamp PageStamp() const { return page_stamp_; }
+
  private:
   FileSystem& fs_;
   Text front_, back_;
   std::size_t piece_size_;
   std::string piece_, out_;
+  FileStamp page_stamp_;
 };
 
 }  // namespace qm

@@ -42,13 +42,14 @@ void FinishDeletions(FolderWalk& walk) {
   }
 }
 
-// Converts one file of `folder`; true when its page was written. A page
+// Converts one file of `folder` (`listed_as_link` when the listing found a
+// link there); true when its page was written. A page
 // never replaces an existing file, and a text that holds a 0 byte (after
 // decoding) gets no page, since the page would end at that byte. The page
 // is created exclusively, so the common case costs no look at the name
 // beforehand; only a step that fails asks whether a file was in the way,
 // which is what the report then names.
-bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
+bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name, bool listed_as_link) {
   FileSystem& fs = walk.ctx.fs;
   Text source = JoinPath(folder, name);
   Text page_name = BaseName(name) + walk.new_extension;
@@ -64,10 +65,14 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name) {
     return false;
   };
   std::string data;
-  if (!fs.Read(source, &data)) return refuse("无法读取，未转换", fs.LastError());
+  // A text listed as no link is read only while it stays none: a link
+  // swapped in meanwhile could lead anywhere.
+  if (!(listed_as_link ? fs.Read(source, &data) : fs.ReadNoLink(source, &data)))
+    return refuse("无法读取，未转换", fs.LastError());
+  const FileStamp read = fs.LastReadStamp();
   DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
   if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
-  if (!CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, walk.deletions))
+  if (!CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, read, walk.deletions))
     return refuse("网页无法写入，未转换", fs.LastError());
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
   if (text.dropped_odd_byte) walk.report.Add(source, Gbk(kOddByteNote));
@@ -120,7 +125,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
       walk.report.Add(folder, Gbk("文件夹在转换中被换掉了，其余文本没有转换"));
       break;
     }
-    ConvertFile(walk, folder, name);
+    ConvertFile(walk, folder, name, entry.link);
   }
   for (const DirectoryEntry& entry : MatchingEntries(listing, "*.*", kDirectory)) {
     if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
@@ -212,15 +217,16 @@ void UndoBatchConversion(Context& ctx) {
       else report.Add(page, WithReason(Gbk(reason), why));
     };
     std::string data;
-    if (!ctx.fs.Read(page, &data)) {
+    if (!(pages[i].link ? ctx.fs.Read(page, &data) : ctx.fs.ReadNoLink(page, &data))) {
       refuse("无法读取，未还原", ctx.fs.LastError());
       continue;
     }
+    const FileStamp read = ctx.fs.LastReadStamp();
     if (HoldsZeroByte(data)) {  // its text would end at that byte
       refuse("含有0字节，未还原");
       continue;
     }
-    if (!CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, deletions)) {
+    if (!CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, read, deletions)) {
       refuse("文本无法写入，未还原", ctx.fs.LastError());
       continue;
     }

@@ -5,7 +5,7 @@
 namespace qm {
 
 bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
-                           DeletionsAfterSync& deletions) {
+                           FileStamp source_read, DeletionsAfterSync& deletions) {
   bool copied = CreateFileSafely(fs, target, contents);
   if (!copied) {
     // A run cut off between the two steps left exactly this file: the step
@@ -15,7 +15,7 @@ bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view 
     copied = !fs.IsLink(target) && fs.Read(target, &there) && there == contents;
     if (!copied) fs.SetLastError(why);  // the write's reason, not the look's
   }
-  if (copied) deletions.Add(source);
+  if (copied) deletions.Add(source, source_read);
   return copied;
 }
 

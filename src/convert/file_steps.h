@@ -12,13 +12,14 @@
 namespace qm {
 
 /// Creates `target` holding `contents` (CreateFileSafely: never partial
-/// under its name) and then has `source` deleted by `deletions`; true when
+/// under its name) and then has `source` deleted by `deletions` if it is
+/// still as `source_read` stamps it; true when
 /// `target` holds `contents`. Nothing is replaced: when anything (a link
 /// included) is at `target`, or the write fails, nothing is created there
 /// and `source` is untouched; except that a file at `target` that already
 /// holds exactly `contents` (left by a run cut off before it deleted
 /// `source`) counts as the copy.
 bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
-                           DeletionsAfterSync& deletions);
+                           FileStamp source_read, DeletionsAfterSync& deletions);
 
 }  // namespace qm

@@ -7,32 +7,36 @@
 
 namespace qm {
 
-void DeletionsAfterSync::Add(Text path) {
+void DeletionsAfterSync::Add(Text path, FileStamp read) {
   Text folder = FolderOf(path);
   if (folder != last_folder_ || waiting_.empty()) {
     last_id_ = {};
     fs_.Identify(folder.empty() ? Text(".") : folder, &last_id_);
     last_folder_ = std::move(folder);
   }
-  waiting_.emplace_back(std::move(path), last_id_);
+  waiting_.push_back({std::move(path), last_id_, read});
 }
 
 std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& folder) {
   std::vector<Failed> failed;
   if (!waiting_.empty() && !fs_.SyncAll(folder)) {
-    for (auto& [path, id] : waiting_) failed.push_back({std::move(path), fs_.LastError()});
+    for (Waiting& w : waiting_) failed.push_back({std::move(w.path), fs_.LastError()});
     waiting_.clear();
     return failed;
   }
   Text checked;  // the folder last found unchanged
-  for (auto& [path, id] : waiting_) {
-    Text in = FolderOf(path);
-    if (in != checked && !IsFolderWithId(fs_, in, id)) {
-      failed.push_back({std::move(path), FileError{ESTALE}});
+  for (Waiting& w : waiting_) {
+    Text in = FolderOf(w.path);
+    if (in != checked && !IsFolderWithId(fs_, in, w.folder)) {
+      failed.push_back({std::move(w.path), FileError{ESTALE}});
       continue;
     }
     checked = std::move(in);
-    if (!fs_.Delete(path)) failed.push_back({std::move(path), fs_.LastError()});
+    if (fs_.Stamp(w.path) != w.read) {
+      failed.push_back({std::move(w.path), FileError{kChangedSinceRead}});
+      continue;
+    }
+    if (!fs_.Delete(w.path)) failed.push_back({std::move(w.path), fs_.LastError()});
   }
   waiting_.clear();
   last_folder_.clear();

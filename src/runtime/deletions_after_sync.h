@@ -22,8 +22,11 @@ class DeletionsAfterSync {
   explicit DeletionsAfterSync(FileSystem& fs) : fs_(fs) {}
 
   /// Deletes `path` with the next group, unless its folder is by then
-  /// another one than now (then it stays, failed with ESTALE).
-  void Add(Text path);
+  /// another one than now (then it stays, failed with ESTALE) or the file
+  /// there is no longer the one `read` stamps (another file swapped in, or
+  /// the file written since it was read: then it stays, failed with
+  /// kChangedSinceRead), so that nothing is deleted that was not copied.
+  void Add(Text path, FileStamp read);
 
   /// An original that stays, and why.
   struct Failed {
@@ -44,7 +47,12 @@ class DeletionsAfterSync {
   FileSystem& fs_;
   // Each path with the identity its folder had when it was added: a folder
   // swapped meanwhile (for a link leading elsewhere, say) loses nothing.
-  std::vector<std::pair<Text, FileId>> waiting_;
+  struct Waiting {
+    Text path;
+    FileId folder;
+    FileStamp read;
+  };
+  std::vector<Waiting> waiting_;
   Text last_folder_;  // the folder of the last path added, and its identity
   FileId last_id_;
 };

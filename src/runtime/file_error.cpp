@@ -30,6 +30,7 @@ Text FileErrorText(int code) {
     case EBUSY: return Gbk("正被使用");
     case EDQUOT: return Gbk("超出磁盘配额");
     case ESTALE: return Gbk("文件夹在处理中被换掉了");
+    case kChangedSinceRead: return Gbk("文件在处理中被改动了");
     default: return Gbk("系统错误 ") + ToText(code);
   }
 }

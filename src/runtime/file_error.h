@@ -14,6 +14,9 @@ struct FileError {
   Text Reason() const;
 };
 
+/// Not an errno: the file changed after it was read, so it was kept.
+inline constexpr int kChangedSinceRead = -1;
+
 /// The Chinese (GBK) text for the errno `code`: one text per reason a user
 /// can act on, and a general text with the number for the rest.
 Text FileErrorText(int code);

@@ -38,13 +38,38 @@ struct FileId {
   friend bool operator==(const FileId&, const FileId&) = default;
 };
 
+/// What a file was when it was read: a later look that finds anything
+/// else (another file under the name, or the file written since) tells
+/// that it changed.
+struct FileStamp {
+  std::uint64_t inode = 0;
+  long long size = -1;
+  long long modified = -1;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
+  /// The stamp the file had when the last successful Read opened it.
+  FileStamp LastReadStamp() const { return last_read_stamp_; }
+
   /// Reads the whole file into `out`. False, with `out` empty, on any
   /// failure (missing, a directory, unreadable).
   virtual bool Read(const Text& path, std::string* out) = 0;
+
+  /// Read for a path that must not be a symbolic link: false (ELOOP) when
+  /// it is one, even one put there since it was looked at. By default the
+  /// path is looked at first.
+  virtual bool ReadNoLink(const Text& path, std::string* out) {
+    out->clear();
+    if (IsLink(path)) {
+      SetLastError({ELOOP});
+      return false;
+    }
+    return Read(path, out);
+  }
 
   /// Reads at most `length` bytes starting at byte `offset` into `out`:
   /// fewer at the end of the file, none past it. For reading a large file
@@ -160,6 +185,10 @@ class FileSystem {
   /// grows; -1 when it does not exist.
   virtual long long ModifiedTime(const Text& path) = 0;
 
+  /// The stamp of the entry at `path` (a link itself, not what it leads
+  /// to); the empty stamp when nothing is there.
+  virtual FileStamp Stamp(const Text& path) = 0;
+
   /// While deferred (calls nest), Rename and ReplaceWith no longer put each
   /// file's data on the disk before renaming it to a free name: an
   /// operation writing many files calls SyncAll once instead, before it
@@ -195,6 +224,9 @@ class FileSystem {
 
  private:
   FileError last_error_;
+
+ protected:
+  FileStamp last_read_stamp_;  // set by each successful Read
 };
 
 }  // namespace qm

@@ -20,6 +20,12 @@
 namespace qm {
 namespace {
 
+// The stamp of what `st` describes.
+FileStamp StampOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_ino), static_cast<long long>(st.st_size),
+          static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
 std::string Native(const Text& path) { return NativeName(path); }
 
 // The simple upper-case mapping of Unicode, which NTFS applies to every
@@ -147,12 +153,16 @@ void SortLikeNtfs(std::vector<DirectoryEntry>* entries) {
   *entries = std::move(sorted);
 }
 
-bool RealFileSystem::Read(const Text& path, std::string* out) {
+bool RealFileSystem::Read(const Text& path, std::string* out) { return ReadWhole(path, out, 0); }
+
+bool RealFileSystem::ReadNoLink(const Text& path, std::string* out) { return ReadWhole(path, out, O_NOFOLLOW); }
+
+bool RealFileSystem::ReadWhole(const Text& path, std::string* out, int flags) {
   out->clear();
   if (path.empty()) return Fail(ENOENT);
   // Non-blocking, so that a FIFO fails at once instead of waiting for a
   // writer; regular files read the same either way.
-  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags);
   if (fd < 0) return Fail(errno);
   struct stat st;
   const int looked = ::fstat(fd, &st);
@@ -166,6 +176,7 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
   // its size nor moved. A read that leaves that byte empty once the size
   // is in has found the end, and no read is spent on asking again.
   const auto size = static_cast<std::size_t>(st.st_size);
+  const FileStamp opened = StampOf(st);
   out->resize(size + 1);
   std::size_t got = 0;
   bool ok = true;
@@ -185,6 +196,7 @@ bool RealFileSystem::Read(const Text& path, std::string* out) {
   }
   ::close(fd);
   out->resize(ok ? got : 0);
+  if (ok) last_read_stamp_ = opened;
   return ok;
 }
 
@@ -433,6 +445,12 @@ bool RealFileSystem::Identify(const Text& path, FileId* id) {
   id->device = st.st_dev;
   id->inode = st.st_ino;
   return true;
+}
+
+FileStamp RealFileSystem::Stamp(const Text& path) {
+  struct stat st;
+  if (path.empty() || ::lstat(Native(path).c_str(), &st) != 0) return {};
+  return StampOf(st);
 }
 
 long long RealFileSystem::ModifiedTime(const Text& path) {

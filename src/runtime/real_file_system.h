@@ -19,6 +19,7 @@ class RealFileSystem : public FileSystem {
   bool ReadPart(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
   /// Opened with O_NOFOLLOW: no look between the check and the read.
   bool ReadPartNoLink(const Text& path, std::uint64_t offset, std::size_t length, std::string* out) override;
+  bool ReadNoLink(const Text& path, std::string* out) override;
   /// One access check (effective ids), without opening the file.
   bool MayRead(const Text& path) override;
   bool Append(const Text& path, std::string_view data) override;
@@ -39,10 +40,12 @@ class RealFileSystem : public FileSystem {
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
   long long ModifiedTime(const Text& path) override;
+  FileStamp Stamp(const Text& path) override;
   void DeferSyncs(bool deferred) override;
   bool SyncAll(const Text& folder) override;
 
  private:
+  bool ReadWhole(const Text& path, std::string* out, int flags);
   bool ReadPartOpened(const Text& path, std::uint64_t offset, std::size_t length, std::string* out, int open_flags);
   bool SyncsEachFile() const { return durable_ && deferred_ == 0; }
 

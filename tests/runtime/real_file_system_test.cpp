@@ -14,6 +14,7 @@
 #include <random>
 #include <set>
 
+#include "runtime/deletions_after_sync.h"
 #include "runtime/disks.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
@@ -121,6 +122,30 @@ TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
   EXPECT_TRUE(fs.Read("/proc/self/status", &out) && out.find("Name:") == 0 && out.back() == '\n') << out;
   ASSERT_TRUE(fs.Write(disk.Path("empty.txt"), ""));
   EXPECT_TRUE(fs.Read(disk.Path("empty.txt"), &out) && out.empty());
+}
+
+// An original goes only while it is the file that was read: one written
+// to since (a text still growing) or another one moved under its name
+// stays, and says so.
+TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
+  std::vector<FileStamp> read;
+  std::string out;
+  for (const char* name : {"grown.txt", "swapped.txt", "same.txt"}) {
+    WriteRaw(root + "/" + name, "text");
+    ASSERT_TRUE(fs.Read(disk.Path(name), &out));
+    read.push_back(fs.LastReadStamp());
+  }
+  WriteRaw(root + "/other.txt", "text");
+  { std::ofstream(root + "/grown.txt", std::ios::app) << "more"; }
+  ASSERT_EQ(::rename((root + "/other.txt").c_str(), (root + "/swapped.txt").c_str()), 0);
+  DeletionsAfterSync deletions(fs);
+  deletions.Add(disk.Path("grown.txt"), read[0]);
+  deletions.Add(disk.Path("swapped.txt"), read[1]);
+  deletions.Add(disk.Path("same.txt"), read[2]);
+  const std::vector<DeletionsAfterSync::Failed> failed = deletions.Finish(disk.Path(""));
+  ASSERT_EQ(failed.size(), 2u);
+  for (const auto& f : failed) EXPECT_EQ(f.why.code, kChangedSinceRead) << f.path;
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"grown.txt", "swapped.txt"}));
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {

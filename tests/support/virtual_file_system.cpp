@@ -117,7 +117,9 @@ bool VirtualFileSystem::Read(const Text& path, std::string* out) {
   if (Fails("read", path)) return false;
   Text abs = Absolute(path);
   if (int code = FileRefusal(abs, false)) return Fail(code);
-  *out = nodes_.find(abs)->second.data;
+  const Node& node = nodes_.find(abs)->second;
+  *out = node.data;
+  last_read_stamp_ = {node.inode, static_cast<long long>(node.data.size()), node.modified};
   return true;
 }
 
@@ -338,6 +340,12 @@ bool VirtualFileSystem::Identify(const Text& path, FileId* id) {
   id->device = 1;
   id->inode = it->second.inode;
   return true;
+}
+
+FileStamp VirtualFileSystem::Stamp(const Text& path) {
+  auto it = nodes_.find(Absolute(path));
+  if (it == nodes_.end()) return {};
+  return {it->second.inode, static_cast<long long>(it->second.data.size()), it->second.modified};
 }
 
 long long VirtualFileSystem::ModifiedTime(const Text& path) {

@@ -71,6 +71,7 @@ class VirtualFileSystem : public FileSystem {
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
   long long ModifiedTime(const Text& path) override;
+  FileStamp Stamp(const Text& path) override;
   void DeferSyncs(bool deferred) override { deferred_ += deferred ? 1 : (deferred_ > 0 ? -1 : 0); }
   bool SyncAll(const Text& folder) override;
 
