@@ -71,18 +71,58 @@ std::string RealPathOf(const std::string& path) {
   return out;
 }
 
-// True when the real path of `path` is `real_root` (itself a real path) or
-// lies below it.
-bool RealPathUnder(const std::string& path, std::string real_root) {
-  const std::string p = RealPathOf(path);
+// True when the real path `p` is `real_root` or lies below it.
+bool PathUnder(const std::string& p, std::string real_root) {
   if (real_root.empty() || p.empty()) return false;
   if (p == real_root) return true;
   if (real_root.back() != '/') real_root += '/';
   return p.compare(0, real_root.size(), real_root) == 0;
 }
 
-// True when the real path of `path` is that of `root` or lies below it.
-bool RealPathInside(const std::string& path, const std::string& root) { return RealPathUnder(path, RealPathOf(root)); }
+// True when the real path of `path` is `real_root` (itself a real path) or
+// lies below it.
+bool RealPathUnder(const std::string& path, const std::string& real_root) {
+  return PathUnder(RealPathOf(path), real_root);
+}
+
+// True when the open file or folder `fd`, opened by `path`, lies inside
+// `real_root`: what the descriptor reached, not what the name leads to
+// now, so that a link swapped in after a look cannot take it elsewhere.
+// Where /proc cannot tell, the real path of `path` counts when it is the
+// very file opened.
+bool OpenedInside(int fd, const std::string& path, const std::string& real_root) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  char reached[4096];
+  const ssize_t n = ::readlink(self.c_str(), reached, sizeof reached);
+  if (n > 0 && n < static_cast<ssize_t>(sizeof reached) && reached[0] == '/')
+    return PathUnder(std::string(reached, static_cast<std::size_t>(n)), real_root);
+  const std::string real = RealPathOf(path);
+  struct stat opened {
+  }, named{};
+  return !real.empty() && ::fstat(fd, &opened) == 0 && ::stat(real.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino && PathUnder(real, real_root);
+}
+
+// Reads the regular file at `path` whole when it lies inside `real_root`
+// as opened: kOutside when it does not, kNotOpened or kUnreadable when it
+// cannot be read.
+enum class BookRead { kOk, kNotOpened, kUnreadable, kOutside };
+BookRead ReadBookFile(const std::string& path, const std::string& real_root, std::string& out) {
+  out.clear();
+  qm::UniqueFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!in.valid()) return BookRead::kNotOpened;
+  struct stat st {};
+  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return BookRead::kUnreadable;
+  if (!OpenedInside(in.get(), path, real_root)) return BookRead::kOutside;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return BookRead::kUnreadable;
+    if (n == 0) return BookRead::kOk;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+}
 
 // A file of the book: its stored name and where it is on disk. Contents
 // and index files are stored as rewritten for readers (`content`).
@@ -96,8 +136,12 @@ struct BookFile {
 // output file itself.
 class FileList {
  public:
-  FileList(std::string root, std::string output, const MessageSink& sink, std::size_t& warnings)
-      : root_(std::move(root)), output_(std::move(output)), sink_(sink), warnings_(warnings) {}
+  FileList(std::string root, std::string real_root, std::string output, const MessageSink& sink, std::size_t& warnings)
+      : root_(std::move(root)),
+        real_root_(std::move(real_root)),
+        output_(std::move(output)),
+        sink_(sink),
+        warnings_(warnings) {}
 
   void Warn(const std::string& text) {
     ++warnings_;
@@ -130,8 +174,7 @@ class FileList {
       Warn(what + " \"" + shown + "\" not found; it is not in the book");
       return std::nullopt;
     }
-    if (!real_root_) real_root_ = RealPathOf(root_);
-    if (!RealPathUnder(*disk, *real_root_)) {
+    if (!RealPathUnder(*disk, RealRoot())) {
       Warn(what + " \"" + shown + "\" leads through a link out of the project's folder; it is not in the book");
       return std::nullopt;
     }
@@ -168,6 +211,8 @@ class FileList {
   }
 
   std::vector<BookFile>& Files() { return files_; }
+  /// The real path of the book's folder, as it was when the compile began.
+  const std::string& RealRoot() const { return real_root_; }
   const std::string& Root() const { return root_; }
   /// Files named in the project that are not in the book: every file of its
   /// list, its contents file or its default topic that was skipped, and any named file that
@@ -229,6 +274,7 @@ class FileList {
   }
 
   std::string root_;
+  std::string real_root_;
   std::string output_;
   const MessageSink& sink_;
   std::size_t& warnings_;
@@ -236,7 +282,6 @@ class FileList {
   std::vector<std::string> left_out_;
   std::unordered_map<std::string, std::size_t> index_;      // folded name -> files_ position
   std::unordered_map<std::string, std::size_t> added_;      // name on disk, once added -> files_ position
-  std::optional<std::string> real_root_;                    // the real path of root_, once asked
   std::optional<std::pair<dev_t, ino_t>> output_id_;        // the compiled file's device and inode, once asked
   std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
   std::unordered_map<std::string, bool> literal_file_;      // project name with "\\" -> names a file as it stands
@@ -253,8 +298,12 @@ void AddLinkedPages(FileList& list, const std::string& stored, const std::string
   while (index < list.Files().size() && list.Files()[index].name != stored) ++index;
   if (index == list.Files().size()) return;
   std::string text;
-  if (!ReadWholeFile(list.Files()[index].disk_path, text)) {
-    list.Warn("cannot read " + what + " " + Printable(list.Files()[index].disk_path));
+  const std::string& disk_path = list.Files()[index].disk_path;
+  if (const BookRead read = ReadBookFile(disk_path, list.RealRoot(), text); read != BookRead::kOk) {
+    list.Warn(read == BookRead::kOutside
+                  ? what + " \"" + Printable(stored) +
+                        "\" leads through a link out of the project's folder; it is not in the book"
+                  : "cannot read " + what + " " + Printable(disk_path));
     return;
   }
   // A Local value is read with its attribute references undone. One that
@@ -362,11 +411,19 @@ void AddReferencedFiles(FileList& list, const std::string& page, std::string_vie
 // Writes the compressed stream to an unnamed temporary file.
 class SpoolFile {
  public:
-  explicit SpoolFile(const std::string& dir) {
-    std::string pattern = dir + "/.hha-spool-XXXXXX";
-    qm::UniqueFd fd(::mkstemp(pattern.data()));
+  /// In the folder `dir` (a descriptor): unnamed where the file system
+  /// can, else under a fresh name that goes at once.
+  explicit SpoolFile(int dir) {
+    qm::UniqueFd fd(::openat(dir, ".", O_RDWR | O_TMPFILE | O_CLOEXEC, 0600));
+    std::mt19937_64 pick(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                         static_cast<std::uint64_t>(::getpid()));
+    for (int attempt = 0; !fd.valid() && attempt < 100; ++attempt) {
+      const std::string name = ".hha-spool-" + std::to_string(pick() % 1000000000);
+      fd.reset(::openat(dir, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      if (fd.valid()) ::unlinkat(dir, name.c_str(), 0);
+      else if (errno != EEXIST) break;
+    }
     if (fd.valid()) {
-      ::unlink(pattern.c_str());
       file_ = ::fdopen(fd.get(), "w+b");
       if (file_) fd.release();
     }
@@ -443,12 +500,12 @@ Status LoadProject(const std::string& project_path, HhpProject& project) {
 
 // The compiled file's path, relative to the project's folder `root`; the
 // project file's own name with ".chm" when the project names none.
-Status ResolveOutputPath(const HhpProject& project, const std::string& root, const std::string& project_stem,
-                         std::string& output) {
+Status ResolveOutputPath(const HhpProject& project, const std::string& root, const std::string& real_root,
+                         const std::string& project_stem, std::string& output) {
   const qm::CompiledFile book = qm::CompiledFileOf(project, root, project_stem);
   if (!book.error.empty()) return Status::Fail(book.error);
   // A missing folder is left to the write, which then fails.
-  if (!book.folder.empty() && IsFolder(book.folder) && !RealPathInside(book.folder, root))
+  if (!book.folder.empty() && IsFolder(book.folder) && !RealPathUnder(book.folder, real_root))
     return Status::Fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
   output = book.path;
   if (output.empty() || output.back() == '/') return Status::Fail("the compiled file has no name");
@@ -597,7 +654,7 @@ Status StoreTables(const HhpProject& project, PageTables& tables, BookSection& b
 }
 
 // What became of one file of the list.
-enum class Stored { kYes, kNotOpened, kUnreadable, kFailed };
+enum class Stored { kYes, kNotOpened, kUnreadable, kOutside, kFailed };
 
 // Refuses a file of `size` bytes when, after the `stored` bytes before it,
 // the book would hold more than hh.exe unpacks.
@@ -611,9 +668,9 @@ Status CheckRoom(const BookFile& f, std::uint64_t size, std::uint64_t stored) {
 // Compresses the file `f` (the `start`-th byte of the section onwards),
 // from its rewritten text or from disk; a page's bytes on disk are kept in
 // `page` for its references, and its stored form in `stored`.
-Stored CompressFile(const BookFile& f, bool is_page, std::uint64_t start, LzxSectionWriter& section,
-                    std::vector<std::uint8_t>& buffer, std::string& page, std::string& stored, PageTables& tables,
-                    Status& status) {
+Stored CompressFile(const BookFile& f, bool is_page, std::uint64_t start, const std::string& real_root,
+                    LzxSectionWriter& section, std::vector<std::uint8_t>& buffer, std::string& page,
+                    std::string& stored, PageTables& tables, Status& status) {
   if (f.content) {
     status = CheckRoom(f, f.content->size(), start);
     if (status.ok) status = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
@@ -629,6 +686,9 @@ Stored CompressFile(const BookFile& f, bool is_page, std::uint64_t start, LzxSec
     return status.ok ? Stored::kNotOpened : Stored::kFailed;
   }
   if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Stored::kUnreadable;
+  // What was opened, not what the name was when the list was made: a link
+  // swapped in since must not bring a file from elsewhere into the book.
+  if (!OpenedInside(in.get(), f.disk_path, real_root)) return Stored::kOutside;
   const auto size = static_cast<std::size_t>(st.st_size);
   status = CheckRoom(f, size, start);
   if (!status.ok) return Stored::kFailed;
@@ -693,11 +753,14 @@ Status StoreFiles(const HhpProject& project, FileList& list, BookSection& book, 
     page.clear();
     stored.clear();
     Status status;
-    Stored outcome = CompressFile(f, is_page, start, section, buffer, page, stored, tables, status);
+    Stored outcome = CompressFile(f, is_page, start, list.RealRoot(), section, buffer, page, stored, tables, status);
     if (outcome == Stored::kFailed) return status;
     if (outcome != Stored::kYes) {
-      list.Warn(std::string(outcome == Stored::kNotOpened ? "cannot open " : "cannot read ") + Printable(f.disk_path) +
-                "; it is not in the book");
+      list.Warn(outcome == Stored::kOutside
+                    ? "\"" + Printable(f.name) +
+                          "\" leads through a link out of the project's folder; it is not in the book"
+                    : std::string(outcome == Stored::kNotOpened ? "cannot open " : "cannot read ") +
+                          Printable(f.disk_path) + "; it is not in the book");
       list.LeaveOut(Printable(f.name));
       continue;
     }
@@ -725,7 +788,7 @@ Status StoreAliases(const ReaderNames& reader_names, FileList& list, BookSection
       if (f.name != alias.stored) continue;
       std::string text;
       if (f.content) text = *f.content;
-      else if (!ReadWholeFile(f.disk_path, text)) break;
+      else if (ReadBookFile(f.disk_path, list.RealRoot(), text) != BookRead::kOk) break;
       else if (IsWebPageName(f.name)) text = StoredPage(std::move(text), tables);
       if (Status s = book.Store("/" + alias.internal, Bytes(text.begin(), text.end())); !s.ok) return s;
       break;
@@ -787,14 +850,15 @@ std::function<std::string()> TemporaryBookNames(const std::string& base) {
 // Writes head and the spooled stream beside `output`, then puts the file in
 // place in one step. A read-only book stays as it is, as on Windows, where
 // it cannot be replaced.
-Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& spool) {
-  if (struct stat existing{};
-      ::lstat(output.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0)
+Status WriteAtomically(int dir, const std::string& name, const std::string& output, const Bytes& head,
+                       SpoolFile& spool) {
+  if (struct stat existing{}; ::fstatat(dir, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+                              S_ISREG(existing.st_mode) && (existing.st_mode & S_IWUSR) == 0)
     return Status::Fail("the compiled file " + Printable(output) + " is read-only and was not replaced");
   // The mode is 0644 less the process's umask, as for any file a program
   // creates; the book is on the disk before it takes its name.
   qm::PendingWrite out;
-  if (!out.Create(AT_FDCWD, TemporaryBookNames(output), 100, 0644))
+  if (!out.Create(dir, TemporaryBookNames(name), 100, 0644))
     return Status::Fail("cannot create the compiled file " + Printable(output));
   Status written = Status::Ok();
   if (!out.Write(std::string_view(reinterpret_cast<const char*>(head.data()), head.size())))
@@ -802,7 +866,7 @@ Status WriteAtomically(const std::string& output, const Bytes& head, SpoolFile& 
   if (written.ok) written = spool.CopyTo(out);
   if (written.ok && !out.Sync()) written = Status::Fail("cannot write " + Printable(output));
   if (!out.Close() && written.ok) written = Status::Fail("cannot write " + Printable(output));
-  if (written.ok && !out.PlaceAs(output, qm::PendingWrite::Replace::kFile))
+  if (written.ok && !out.PlaceAs(name, qm::PendingWrite::Replace::kFile))
     written = Status::Fail("cannot put the compiled file in place at " + Printable(output));
   return written;  // a book not placed is removed with `out`
 }
@@ -816,6 +880,10 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
     sink(Severity::Error, why);
     return result;
   };
+  // The project's folder as it is when the compile begins: every file the
+  // book takes, and the book itself, must lie inside it.
+  const fs::path project_folder = fs::path(project_path).parent_path();
+  const std::string real_root = RealPathOf(project_folder.empty() ? "." : project_folder.string());
   HhpProject project;
   if (Status s = LoadProject(project_path, project); !s.ok) return fail(s.message);
   for (const std::string& w : project.warnings) {
@@ -825,21 +893,29 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   fs::path project_fs(project_path);
   std::string root = project_fs.parent_path().empty() ? "." : project_fs.parent_path().string();
   std::string output;
-  if (Status s = ResolveOutputPath(project, root, project_fs.stem().string(), output); !s.ok) return fail(s.message);
+  if (Status s = ResolveOutputPath(project, root, real_root, project_fs.stem().string(), output); !s.ok)
+    return fail(s.message);
   result.output_path = output;
   std::string output_dir = fs::path(output).parent_path().string();
   if (output_dir.empty()) output_dir = ".";
-  if (Status s = CheckOutputFile(output, project_path); !s.ok) return fail(s.message);
-  RemoveStaleTemporaryBooks(output);
+  const std::string output_name = fs::path(output).filename().string();
+  // The book's folder is held from here on: whatever its name comes to
+  // lead to, the book is written into the folder checked now.
+  qm::UniqueFd out_dir(::open(output_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (out_dir.valid() && !OpenedInside(out_dir.get(), output_dir, real_root))
+    return fail("the compiled file \"" + Shown(project.compiled_file) + "\" lies outside the project's folder");
+  if (out_dir.valid()) {
+    if (Status s = CheckOutputFile(out_dir.get(), output_name, output, project_path); !s.ok) return fail(s.message);
+    RemoveStaleTemporaryBooks(out_dir.get(), output_name);
+  }
 
-  FileList list(root, output, sink, result.warnings);
+  FileList list(root, real_root, output, sink, result.warnings);
   ReaderNames reader_names(RootNamesLikeInternalOnes(root));
   const SystemInfo system = GatherFiles(project, output, list, reader_names);
 
-  struct stat dir_info {};
-  if (::stat(output_dir.c_str(), &dir_info) != 0 || !S_ISDIR(dir_info.st_mode))
+  if (!out_dir.valid())
     return fail("the folder \"" + Printable(output_dir) + "\" for the compiled file does not exist");
-  SpoolFile spool(output_dir);
+  SpoolFile spool(out_dir.get());
   if (!spool.Ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
   // One pool for every job of the compile; compression shares it.
   WorkPool pool(CompileThreadCount(options.compression.threads));
@@ -854,7 +930,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
 
   ContainerHead head = AssembleContainer(std::move(layout), section, system);
   if (!head.status.ok) return fail(head.status.message);
-  if (Status s = WriteAtomically(output, head.bytes, spool); !s.ok) return fail(s.message);
+  if (Status s = WriteAtomically(out_dir.get(), output_name, output, head.bytes, spool); !s.ok) return fail(s.message);
 
   result.uncompressed_bytes = section.uncompressed_size();
   result.output_bytes = head.bytes.size() + section.compressed_size();

@@ -15,12 +15,15 @@ namespace hha {
 /// or an earlier book is, which the new book then replaces once complete
 /// (a book listed among the project's files is that earlier book, and is
 /// not stored inside the new one).
-Status CheckOutputFile(const std::string& output, const std::string& project_path);
+/// `name` is taken in the folder `dir` (a descriptor), `output` names it in
+/// messages.
+Status CheckOutputFile(int dir, const std::string& name, const std::string& output, const std::string& project_path);
 
 /// Removes the temporary files "NAME.tmp-XXXXXX" that an earlier compile of
 /// `output` left beside it when it was killed before putting the book in
 /// place: regular files that are empty or begin as a CHM book. Any other
 /// file of such a name is the user's and stays.
-void RemoveStaleTemporaryBooks(const std::string& output);
+/// `name` is the book's name in the folder `dir` (a descriptor).
+void RemoveStaleTemporaryBooks(int dir, const std::string& name);
 
 }  // namespace hha
