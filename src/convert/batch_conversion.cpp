@@ -75,7 +75,7 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name, bool li
   if (!CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, read, walk.deletions))
     return refuse("网页无法写入，未转换", fs.LastError());
   if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
-  if (text.dropped_odd_byte) walk.report.Add(source, Gbk(kOddByteNote));
+  if (text.dropped_odd_byte) walk.report.Note(source, Gbk(kOddByteNote));
   if (walk.deletions.Full()) FinishDeletions(walk);
   return true;
 }

@@ -18,18 +18,22 @@ class ConversionReport {
   /// with a short reason (GBK).
   void Add(std::string_view name, std::string_view reason);
 
-  bool Empty() const { return lines_.empty(); }
+  /// Records that `name` was handled (its original is gone), with
+  /// something the user should know about it (GBK).
+  void Note(std::string_view name, std::string_view note);
+
+  bool Empty() const { return lines_.empty() && notes_.empty(); }
   const std::vector<Text>& Lines() const { return lines_; }
 
   /// `done_message` when nothing was recorded; otherwise a heading and the
   /// recorded lines (the first kShownLines of them, then how many in all),
-  /// joined by CR LF.
+  /// then the notes under their own heading, joined by CR LF.
   Text ClosingMessage(std::string_view done_message) const;
 
   static constexpr std::size_t kShownLines = 20;
 
  private:
-  std::vector<Text> lines_;
+  std::vector<Text> lines_, notes_;
 };
 
 }  // namespace qm
