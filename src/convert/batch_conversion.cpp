@@ -65,11 +65,8 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name, bool li
     return false;
   };
   std::string data;
-  // A text listed as no link is read only while it stays none: a link
-  // swapped in meanwhile could lead anywhere.
-  if (!(listed_as_link ? fs.Read(source, &data) : fs.ReadNoLink(source, &data)))
-    return refuse("无法读取，未转换", fs.LastError());
-  const FileStamp read = fs.LastReadStamp();
+  FileStamp read;
+  if (!ReadOriginal(fs, source, listed_as_link, &data, &read)) return refuse("无法读取，未转换", fs.LastError());
   DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
   if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
   if (!CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, read, walk.deletions))
@@ -217,11 +214,11 @@ void UndoBatchConversion(Context& ctx) {
       else report.Add(page, WithReason(Gbk(reason), why));
     };
     std::string data;
-    if (!(pages[i].link ? ctx.fs.Read(page, &data) : ctx.fs.ReadNoLink(page, &data))) {
+    FileStamp read;
+    if (!ReadOriginal(ctx.fs, page, pages[i].link, &data, &read)) {
       refuse("无法读取，未还原", ctx.fs.LastError());
       continue;
     }
-    const FileStamp read = ctx.fs.LastReadStamp();
     if (HoldsZeroByte(data)) {  // its text would end at that byte
       refuse("含有0字节，未还原");
       continue;

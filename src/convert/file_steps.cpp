@@ -4,6 +4,16 @@
 
 namespace qm {
 
+bool ReadOriginal(FileSystem& fs, const Text& source, bool listed_as_link, std::string* data, FileStamp* stamp) {
+  if (!listed_as_link) {
+    if (!fs.ReadNoLink(source, data)) return false;
+    *stamp = fs.LastReadStamp();
+    return true;
+  }
+  *stamp = fs.Stamp(source);  // before the read: a link changed while it is read shows later
+  return fs.Read(source, data);
+}
+
 bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
                            FileStamp source_read, DeletionsAfterSync& deletions) {
   bool copied = CreateFileSafely(fs, target, contents);

@@ -11,6 +11,14 @@
 
 namespace qm {
 
+/// Reads the original `source` into `data`, with the stamp its deletion
+/// must still find in `stamp`. One the listing found to be a link
+/// (`listed_as_link`) is read through and stamped as the link itself,
+/// which is what is deleted; any other is read only while it is no link,
+/// so that a link swapped in meanwhile leads nowhere. False, with the
+/// file system's error, when it cannot be read.
+bool ReadOriginal(FileSystem& fs, const Text& source, bool listed_as_link, std::string* data, FileStamp* stamp);
+
 /// Creates `target` holding `contents` (CreateFileSafely: never partial
 /// under its name) and then has `source` deleted by `deletions` if it is
 /// still as `source_read` stamps it; true when

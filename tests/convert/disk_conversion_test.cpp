@@ -109,6 +109,8 @@ TEST(DiskConversion, LinksToFilesOutsideStayAndAreListedLinksInsideWork) {
   f.ui.SetText(controls::kNewExtensionBox, ".html");
   BatchPageConversion(f.ctx);
   EXPECT_EQ(Get(top / "in.html"), FramedPageHead() + "IN" + FramedPageTail());
+  EXPECT_FALSE(fs::is_symlink(top / "in.txt")) << "the link inside goes once its page is written";
+  EXPECT_EQ(f.ui.messages.back().content.find("in.txt"), std::string::npos) << f.ui.messages.back().content;
   UndoBatchConversion(f.ctx);
   ASSERT_EQ(f.ui.messages.size(), 2u);
   for (const auto& message : f.ui.messages) EXPECT_NE(message.content.find("pw."), std::string::npos);
