@@ -103,25 +103,60 @@ bool OpenedInside(int fd, const std::string& path, const std::string& real_root)
          opened.st_dev == named.st_dev && opened.st_ino == named.st_ino && PathUnder(real, real_root);
 }
 
-// Reads the regular file at `path` whole when it lies inside `real_root`
-// as opened: kOutside when it does not, kNotOpened or kUnreadable when it
-// cannot be read.
 enum class BookRead { kOk, kNotOpened, kUnreadable, kOutside };
+
+// Opens the regular file at `path` for reading into `in`, with its status
+// in `st`, when it lies inside `real_root` as opened: kOutside when it does
+// not, kNotOpened or kUnreadable when it cannot be read. Opened without
+// waiting, so that a file swapped for a FIFO meanwhile is refused instead
+// of waited on.
+BookRead OpenBookFile(const std::string& path, const std::string& real_root, qm::UniqueFd& in, struct stat& st) {
+  in.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!in.valid()) return BookRead::kNotOpened;
+  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return BookRead::kUnreadable;
+  // What was opened, not what the name was when it was looked at: a link
+  // swapped in since must not bring a file from elsewhere into the book.
+  if (!OpenedInside(in.get(), path, real_root)) return BookRead::kOutside;
+  return BookRead::kOk;
+}
+
+// One read of `fd`, going on after interruptions.
+ssize_t ReadSome(int fd, void* at, std::size_t room) {
+  for (;;) {
+    const ssize_t n = ::read(fd, at, room);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+// Reads the opened file `fd` of `size` bytes whole into `out`, with a byte
+// of room to see that it has ended: a read that leaves that byte empty
+// once `size` bytes are in is the end, which saves asking once more. False
+// on a read error.
+bool ReadOpened(int fd, std::size_t size, std::string& out) {
+  out.resize(size + 1);
+  std::size_t total = 0;
+  bool ok = true;
+  for (;;) {
+    if (total == out.size()) out.resize(out.size() * 2);
+    const std::size_t room = out.size() - total;
+    const ssize_t n = ReadSome(fd, out.data() + total, room);
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    total += static_cast<std::size_t>(n);
+    if (total == size && static_cast<std::size_t>(n) < room) break;
+  }
+  out.resize(total);
+  return ok;
+}
+
+// Reads the regular file at `path` whole when it lies inside `real_root`
+// as opened (see OpenBookFile).
 BookRead ReadBookFile(const std::string& path, const std::string& real_root, std::string& out) {
   out.clear();
-  qm::UniqueFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!in.valid()) return BookRead::kNotOpened;
+  qm::UniqueFd in;
   struct stat st {};
-  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return BookRead::kUnreadable;
-  if (!OpenedInside(in.get(), path, real_root)) return BookRead::kOutside;
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return BookRead::kUnreadable;
-    if (n == 0) return BookRead::kOk;
-    out.append(buffer, static_cast<std::size_t>(n));
-  }
+  if (BookRead opened = OpenBookFile(path, real_root, in, st); opened != BookRead::kOk) return opened;
+  return ReadOpened(in.get(), static_cast<std::size_t>(st.st_size), out) ? BookRead::kOk : BookRead::kUnreadable;
 }
 
 // A file of the book: its stored name and where it is on disk. Contents
@@ -676,49 +711,29 @@ Stored CompressFile(const BookFile& f, bool is_page, std::uint64_t start, const 
     if (status.ok) status = section.Write(reinterpret_cast<const std::uint8_t*>(f.content->data()), f.content->size());
     return status.ok ? Stored::kYes : Stored::kFailed;
   }
-  // Opened without waiting, so that a file swapped for a FIFO meanwhile is
-  // refused instead of waited on.
-  qm::UniqueFd in(::open(f.disk_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  qm::UniqueFd in;
   struct stat st {};
-  if (!in.valid()) {
-    // Too big for the book is said even of a file that cannot be opened.
-    if (::stat(f.disk_path.c_str(), &st) == 0) status = CheckRoom(f, static_cast<std::uint64_t>(st.st_size), start);
-    return status.ok ? Stored::kNotOpened : Stored::kFailed;
+  switch (OpenBookFile(f.disk_path, real_root, in, st)) {
+    case BookRead::kOk: break;
+    case BookRead::kNotOpened:
+      // Too big for the book is said even of a file that cannot be opened.
+      if (::stat(f.disk_path.c_str(), &st) == 0) status = CheckRoom(f, static_cast<std::uint64_t>(st.st_size), start);
+      return status.ok ? Stored::kNotOpened : Stored::kFailed;
+    case BookRead::kUnreadable: return Stored::kUnreadable;
+    case BookRead::kOutside: return Stored::kOutside;
   }
-  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Stored::kUnreadable;
-  // What was opened, not what the name was when the list was made: a link
-  // swapped in since must not bring a file from elsewhere into the book.
-  if (!OpenedInside(in.get(), f.disk_path, real_root)) return Stored::kOutside;
   const auto size = static_cast<std::size_t>(st.st_size);
   status = CheckRoom(f, size, start);
   if (!status.ok) return Stored::kFailed;
-  // Reads until the end; a read that comes short once `size` bytes are in
-  // is taken for the end, which saves asking once more.
-  std::size_t total = 0;
-  auto read_into = [&](std::uint8_t* at, std::size_t room) -> ssize_t {
-    for (;;) {
-      const ssize_t n = ::read(in.get(), at, room);
-      if (n >= 0 || errno != EINTR) return n;
-    }
-  };
   bool read_error = false;
   if (is_page) {
-    // A page is held whole (its references are read from it), with a byte
-    // of room to see that it has ended.
-    page.resize(size + 1);
-    for (;;) {
-      if (total == page.size()) page.resize(page.size() * 2);
-      const std::size_t room = page.size() - total;
-      const ssize_t n = read_into(reinterpret_cast<std::uint8_t*>(page.data()) + total, room);
-      if (n < 0) read_error = true;
-      if (n <= 0) break;
-      total += static_cast<std::size_t>(n);
-      if (total == size && static_cast<std::size_t>(n) < room) break;
-    }
-    page.resize(total);
+    // A page is held whole: its references are read from it.
+    read_error = !ReadOpened(in.get(), size, page);
   } else {
-    for (;;) {
-      const ssize_t n = read_into(buffer.data(), buffer.size());
+    // Other files go on in pieces; a short piece once `size` bytes are in
+    // is the end.
+    for (std::size_t total = 0;;) {
+      const ssize_t n = ReadSome(in.get(), buffer.data(), buffer.size());
       if (n < 0) read_error = true;
       if (n <= 0) break;
       total += static_cast<std::size_t>(n);
