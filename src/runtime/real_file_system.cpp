@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "runtime/encoding.h"
+#include "runtime/file_reader.h"
 #include "runtime/file_writer.h"
 #include "runtime/text.h"
 
@@ -171,32 +172,10 @@ bool RealFileSystem::ReadWhole(const Text& path, std::string* out, int flags) {
     ::close(fd);
     return Fail(code);
   }
-  // The size the file had and one byte more, then whatever it grew by
-  // since in a small buffer, so that the text is neither cleared beyond
-  // its size nor moved. A read that leaves that byte empty once the size
-  // is in has found the end, and no read is spent on asking again.
-  const auto size = static_cast<std::size_t>(st.st_size);
-  const FileStamp opened = StampOf(st);
-  out->resize(size + 1);
-  std::size_t got = 0;
-  bool ok = true;
-  char more[4096];
-  for (;;) {
-    const bool within = got < out->size();
-    ssize_t n = within ? ::read(fd, out->data() + got, out->size() - got) : ::read(fd, more, sizeof more);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = Fail(errno);
-      break;
-    }
-    if (n == 0) break;
-    if (!within) out->append(more, static_cast<std::size_t>(n));
-    got += static_cast<std::size_t>(n);
-    if (within && got == size) break;
-  }
+  const bool ok = ReadToEnd(fd, static_cast<std::size_t>(st.st_size), out) || Fail(errno);
   ::close(fd);
-  out->resize(ok ? got : 0);
-  if (ok) last_read_stamp_ = opened;
+  if (!ok) out->clear();
+  if (ok) last_read_stamp_ = StampOf(st);
   return ok;
 }
 

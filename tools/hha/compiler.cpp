@@ -35,6 +35,7 @@
 #include "reader_names.h"
 #include "runtime/compiler_contract.h"
 #include "runtime/encoding.h"
+#include "runtime/file_reader.h"
 #include "runtime/file_writer.h"
 #include "runtime/progress_protocol.h"
 #include "runtime/text.h"
@@ -128,27 +129,6 @@ ssize_t ReadSome(int fd, void* at, std::size_t room) {
   }
 }
 
-// Reads the opened file `fd` of `size` bytes whole into `out`, with a byte
-// of room to see that it has ended: a read that leaves that byte empty
-// once `size` bytes are in is the end, which saves asking once more. False
-// on a read error.
-bool ReadOpened(int fd, std::size_t size, std::string& out) {
-  out.resize(size + 1);
-  std::size_t total = 0;
-  bool ok = true;
-  for (;;) {
-    if (total == out.size()) out.resize(out.size() * 2);
-    const std::size_t room = out.size() - total;
-    const ssize_t n = ReadSome(fd, out.data() + total, room);
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    total += static_cast<std::size_t>(n);
-    if (total == size && static_cast<std::size_t>(n) < room) break;
-  }
-  out.resize(total);
-  return ok;
-}
-
 // Reads the regular file at `path` whole when it lies inside `real_root`
 // as opened (see OpenBookFile).
 BookRead ReadBookFile(const std::string& path, const std::string& real_root, std::string& out) {
@@ -156,7 +136,7 @@ BookRead ReadBookFile(const std::string& path, const std::string& real_root, std
   qm::UniqueFd in;
   struct stat st {};
   if (BookRead opened = OpenBookFile(path, real_root, in, st); opened != BookRead::kOk) return opened;
-  return ReadOpened(in.get(), static_cast<std::size_t>(st.st_size), out) ? BookRead::kOk : BookRead::kUnreadable;
+  return qm::ReadToEnd(in.get(), static_cast<std::size_t>(st.st_size), &out) ? BookRead::kOk : BookRead::kUnreadable;
 }
 
 // A file of the book: its stored name and where it is on disk. Contents
@@ -728,7 +708,7 @@ Stored CompressFile(const BookFile& f, bool is_page, std::uint64_t start, const 
   bool read_error = false;
   if (is_page) {
     // A page is held whole: its references are read from it.
-    read_error = !ReadOpened(in.get(), size, page);
+    read_error = !qm::ReadToEnd(in.get(), size, &page);
   } else {
     // Other files go on in pieces; a short piece once `size` bytes are in
     // is the end.
