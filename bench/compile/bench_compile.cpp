@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "runtime/encoding.h"
+#include "runtime/work_pool.h"
 #include "support/temp_dir.h"
-#include "work_pool.h"
 
 namespace fs = std::filesystem;
 
@@ -253,7 +253,7 @@ int main(int argc, char** argv) {
   }
   const std::string self = fs::read_symlink("/proc/self/exe").parent_path().string();
   const std::string hhc = self + "/hhc.exe";
-  const unsigned threads = hha::CompileThreadCount();
+  const unsigned threads = qm::ThreadCount();
   if (big) return RunBig(hhc, keep, threads);
   const std::string chmcmd = qm::bench::FindOnPath("chmcmd");
   // The aims are set for 2,000 pages; smaller books spend a larger part of

@@ -7,6 +7,23 @@
 
 namespace qm {
 
+void WholeBookPage::Make(std::string_view bytes, const Text& name, long index, long count, const Text& date,
+                         const BookPageOptions& options, Random& random, Text& page) {
+  TextEncodingDetector detector;
+  detector.Add(bytes);
+  TextDecoder decoder(detector.Finish());
+  enum { kText, kEnd, kDone } step = kText;
+  BookPageBuilder::Pieces pieces = [&](std::string_view* piece) {
+    if (step == kDone) return false;
+    *piece = step == kText ? decoder.Add(bytes, &decoded_) : decoder.Finish(&decoded_);
+    step = step == kText ? kEnd : kDone;
+    return true;
+  };
+  page.clear();
+  builder_.Build(name, pieces, index, count, date, options, random, page);
+  dropped_odd_byte_ = decoder.dropped_odd_byte();
+}
+
 BookPageFile::BookPageFile(FileSystem& fs, std::size_t piece_size)
     : fs_(fs), piece_size_(piece_size > 0 ? piece_size : 1) {}
 
@@ -15,6 +32,12 @@ bool BookPageFile::Open(const Text& path) {
   if (ReadPiece(0, &first_)) return true;
   Close();
   return false;
+}
+
+std::string BookPageFile::TakeWhole() {
+  std::string text = std::move(first_);
+  Close();
+  return text;
 }
 
 void BookPageFile::Close() {
@@ -40,13 +63,18 @@ bool BookPageFile::CopyTo(const Text& to) {
 
 bool BookPageFile::WritePage(const Text& page_path, const Text& name, long index, long count, const Text& date,
                              const BookPageOptions& options, Random& random) {
-  // A text of less than a piece is whole in the first piece; a longer one is
-  // read on until a read comes back empty.
-  const bool whole = first_.size() < piece_size_;
+  // A text of less than a piece is whole in the first piece and made whole
+  // in memory; a longer one is read on until a read comes back empty, its
+  // page written as it grows.
+  if (Whole()) {
+    whole_.Make(first_, name, index, count, date, options, random, page_);
+    dropped_odd_byte_ = whole_.dropped_odd_byte();
+    ended_at_zero_byte_ = whole_.ended_at_zero_byte();
+    return WriteFileSafely(fs_, page_path, page_);
+  }
   bool read_failed = false;
   std::uint64_t offset = 0;  // of the piece to read next
   auto read_next = [&]() {
-    if (whole) return false;
     if (!ReadPiece(offset, &piece_)) {
       read_failed = true;
       return false;
@@ -90,9 +118,9 @@ bool BookPageFile::WritePage(const Text& page_path, const Text& name, long index
     return writer->Add(bytes);
   };
   page_.clear();
-  if (!builder_.Build(name, pieces, index, count, date, options, random, page_, piece_size_, output) || read_failed) {
-    return false;
-  }
+  const bool built = builder_.Build(name, pieces, index, count, date, options, random, page_, piece_size_, output);
+  ended_at_zero_byte_ = builder_.ended_at_zero_byte();
+  if (!built || read_failed) return false;
   if (!writer) return WriteFileSafely(fs_, page_path, page_);
   return writer->Add(page_) && writer->Commit();
 }

@@ -16,6 +16,28 @@ namespace qm {
 /// page it keeps before writing.
 inline constexpr std::size_t kTextPieceSize = std::size_t{1} << 20;
 
+/// Makes the pages of texts held whole in memory, one after another, with
+/// its buffers kept from page to page. It touches no file, so that pages can
+/// be made on another thread than the one doing the file work.
+class WholeBookPage {
+ public:
+  /// Makes in `page` (replacing what it held) the page that BuildBookPage
+  /// makes of the text file `bytes` taken in its own encoding
+  /// (DecodeTextFile): the page BookPageFile::WritePage writes.
+  void Make(std::string_view bytes, const Text& name, long index, long count, const Text& date,
+            const BookPageOptions& options, Random& random, Text& page);
+  /// True after Make when the text was UTF-16 with an odd last byte, which
+  /// the page lacks.
+  bool dropped_odd_byte() const { return dropped_odd_byte_; }
+  /// True when the page made last ends at a 0 byte of its text.
+  bool ended_at_zero_byte() const { return builder_.ended_at_zero_byte(); }
+
+ private:
+  std::string decoded_;
+  BookPageBuilder builder_;
+  bool dropped_odd_byte_ = false;
+};
+
 /// Turns text files into book pages one after another, with its buffers kept
 /// from page to page.
 class BookPageFile {
@@ -31,6 +53,12 @@ class BookPageFile {
   void Close();
   /// The chosen text file was moved to `path`: the rest is read there.
   void MovedTo(const Text& path) { path_ = path; }
+  /// True when the chosen text (or none) is whole in its first piece, so
+  /// that TakeWhole gives all of it.
+  bool Whole() const { return first_.size() < piece_size_; }
+  /// The chosen text, when Whole, which is no longer chosen (an empty page
+  /// next, unless another is opened).
+  std::string TakeWhole();
 
   /// Copies the chosen text file to `to` safely (WriteFileSafely; in pieces
   /// through a temporary file when it is larger than a piece). False when
@@ -49,7 +77,7 @@ class BookPageFile {
   /// which the page lacks.
   bool dropped_odd_byte() const { return dropped_odd_byte_; }
   /// True when the page written last ends at a 0 byte of its text.
-  bool ended_at_zero_byte() const { return builder_.ended_at_zero_byte(); }
+  bool ended_at_zero_byte() const { return ended_at_zero_byte_; }
 
  private:
   bool ReadPiece(std::uint64_t offset, std::string* out);
@@ -61,7 +89,9 @@ class BookPageFile {
   std::string decoded_;
   Text page_;
   BookPageBuilder builder_;
+  WholeBookPage whole_;
   bool dropped_odd_byte_ = false;
+  bool ended_at_zero_byte_ = false;
 };
 
 }  // namespace qm

@@ -12,6 +12,11 @@ void ConversionReport::Note(std::string_view name, std::string_view note) {
   notes_.push_back(Text(name) + Gbk("：") + Text(note));
 }
 
+void ConversionReport::Append(const ConversionReport& other) {
+  lines_.insert(lines_.end(), other.lines_.begin(), other.lines_.end());
+  notes_.insert(notes_.end(), other.notes_.begin(), other.notes_.end());
+}
+
 namespace {
 
 // `heading`, then the first kShownLines of `lines` and how many in all.

@@ -22,6 +22,9 @@ class ConversionReport {
   /// something the user should know about it (GBK).
   void Note(std::string_view name, std::string_view note);
 
+  /// Records what `other` recorded, after what this one holds.
+  void Append(const ConversionReport& other);
+
   bool Empty() const { return lines_.empty() && notes_.empty(); }
   const std::vector<Text>& Lines() const { return lines_; }
 

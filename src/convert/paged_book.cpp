@@ -19,9 +19,13 @@
 
 #include "convert/paged_book.h"
 
+#include <deque>
+#include <utility>
+
 #include "convert/book_page_file.h"
 #include "convert/book_run.h"
 #include "convert/conversion_report.h"
+#include "convert/page_queue.h"
 #include "core/book_page.h"
 #include "core/control_names.h"
 #include "core/page_images.h"
@@ -118,6 +122,12 @@ void TakeTextFile(FileSystem& fs, const Text& folder, const Text& backup, const 
   }
 }
 
+// What the closing message says of a page written from `entry`.
+void ReportPageNotes(ConversionReport& report, const Text& entry, bool dropped_odd_byte, bool ended_at_zero_byte) {
+  if (dropped_odd_byte) report.Add(entry, Gbk(kOddByteNote));
+  if (ended_at_zero_byte) report.Add(entry, Gbk("含有0字节，网页只到这个字节为止；完整的文本在 bak 中"));
+}
+
 }  // namespace
 
 void PagedBookConversion(Context& ctx) { PagedBookConversionInPieces(ctx, kTextPieceSize); }
@@ -165,26 +175,57 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     return !identified ||
            (ctx.fs.Identify(folder, &now) && now == folder_id && ctx.fs.Identify(backup, &now) && now == backup_id);
   };
+  auto write_failed = [&](const Text& page_name) {
+    if (!pages_missing) missing_why = ctx.fs.LastError();
+    report.Add(page_name, WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
+    pages_missing = true;
+  };
+  // What the take step said of texts whose pages are still being made: it
+  // goes into the report just before what their pages' step says, so that
+  // the report keeps the order of the texts.
+  std::deque<std::pair<long, ConversionReport>> taken_reports;
+  auto report_taken = [&](long index) {
+    for (; !taken_reports.empty() && taken_reports.front().first <= index; taken_reports.pop_front())
+      report.Append(taken_reports.front().second);
+  };
+  // A text whole in one piece has its page made beside the file work.
+  PageQueue made_pages(entries, count, options, ctx.state.DateText, ctx.random, [&](MadePage& page) {
+    report_taken(page.index);
+    const Text page_name = PageFileName(page.index);
+    if (!WriteFileSafely(ctx.fs, JoinPath(folder, page_name), page.bytes)) return write_failed(page_name);
+    ReportPageNotes(report, entries[page.index], page.dropped_odd_byte, page.ended_at_zero_byte);
+  });
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
     if (!unchanged()) {
       report.Add(Gbk("（整本书）"), Gbk("文件夹或 bak 在转换中被换掉了，其余文本没有转换"));
       pages_missing = true;
+      // Pages not yet written are not written into the folder now there:
+      // their texts are in the backup folder, for the next run to make.
+      made_pages.Drop();
+      report_taken(count);
       break;
     }
     // The backup keeps the file's own bytes; the page gets them in GBK.
-    TakeTextFile(ctx.fs, folder, backup, entries[i], run, report, text);
+    ConversionReport taken;
+    TakeTextFile(ctx.fs, folder, backup, entries[i], run, taken, text);
+    if (text.Whole()) {
+      if (!taken.Empty()) taken_reports.emplace_back(i, std::move(taken));
+      made_pages.Add(i, text.TakeWhole());
+      continue;
+    }
+    // A longer text is read and its page written in pieces, here, once the
+    // pages before it are written.
+    made_pages.Finish();
+    report.Append(taken);
     Text page_name = PageFileName(i);
     if (!text.WritePage(JoinPath(folder, page_name), entries[i], i, count, ctx.state.DateText, options, ctx.random)) {
-      if (!pages_missing) missing_why = ctx.fs.LastError();
-      report.Add(page_name, WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
-      pages_missing = true;
+      write_failed(page_name);
     } else {
-      if (text.dropped_odd_byte()) report.Add(entries[i], Gbk(kOddByteNote));
-      if (text.ended_at_zero_byte())
-        report.Add(entries[i], Gbk("含有0字节，网页只到这个字节为止；完整的文本在 bak 中"));
+      ReportPageNotes(report, entries[i], text.dropped_odd_byte(), text.ended_at_zero_byte());
     }
   }
+  made_pages.Finish();
 
   Text contents = BuildContentsPage(entries, ctx.state.DateText, options);
   if (!unchanged()) {

@@ -12,13 +12,13 @@
 
 #include "byte_io.h"
 #include "full_text_index.h"
-#include "work_pool.h"
+#include "runtime/work_pool.h"
 
 namespace hha {
 
 class BackgroundIndex {
  public:
-  explicit BackgroundIndex(WorkPool& pool) : pool_(pool) {}
+  explicit BackgroundIndex(qm::WorkPool& pool) : pool_(pool) {}
   /// Waits for the pages still being indexed.
   ~BackgroundIndex();
   BackgroundIndex(const BackgroundIndex&) = delete;
@@ -42,7 +42,7 @@ class BackgroundIndex {
   void Drain();
   void WaitForDrain();
 
-  WorkPool& pool_;
+  qm::WorkPool& pool_;
   FullTextIndex index_;
   std::mutex mutex_;
   std::condition_variable room_;

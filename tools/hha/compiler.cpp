@@ -591,7 +591,7 @@ class BookSection {
 
 // The tables of the book's pages, filled while the pages are stored.
 struct PageTables {
-  PageTables(const HhpProject& project, WorkPool& pool) : gbk_language(IsGbkLanguage(project.language)) {
+  PageTables(const HhpProject& project, qm::WorkPool& pool) : gbk_language(IsGbkLanguage(project.language)) {
     if (project.full_text_search) index.emplace(pool);
   }
   StringTable strings;  // #STRINGS, for the windows and the page titles
@@ -913,7 +913,7 @@ CompileResult CompileProject(const std::string& project_path, const MessageSink&
   SpoolFile spool(out_dir.get());
   if (!spool.Ok()) return fail("cannot create a temporary file in " + Printable(output_dir));
   // One pool for every job of the compile; compression shares it.
-  WorkPool pool(CompileThreadCount(options.compression.threads));
+  qm::WorkPool pool(qm::ThreadCount(options.compression.threads));
   LzxSectionWriter section([&](const std::uint8_t* d, std::size_t n) { return spool.Write(d, n); }, options.compression,
                            &pool);
   ContainerLayout layout;

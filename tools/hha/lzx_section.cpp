@@ -30,10 +30,10 @@ lzx::EncodedInterval CompressPiece(const Bytes& data, lzx::Method method, const 
 
 }  // namespace
 
-LzxSectionWriter::LzxSectionWriter(ByteSink sink, LzxSectionOptions options, WorkPool* pool)
+LzxSectionWriter::LzxSectionWriter(ByteSink sink, LzxSectionOptions options, qm::WorkPool* pool)
     : sink_(std::move(sink)), options_(options), pool_(pool) {
   if (!pool_) {
-    own_pool_ = std::make_unique<WorkPool>(CompileThreadCount(options_.threads));
+    own_pool_ = std::make_unique<qm::WorkPool>(qm::ThreadCount(options_.threads));
     pool_ = own_pool_.get();
   }
   piece_.reserve(kPieceBytes);

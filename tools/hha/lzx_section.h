@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "lzx_encoder.h"
+#include "runtime/work_pool.h"
 #include "status.h"
-#include "work_pool.h"
 
 namespace hha {
 
@@ -24,7 +24,7 @@ struct LzxSectionOptions {
   lzx::Method method = lzx::Method::Compress;
   lzx::ParseOptions parse;
   /// Threads of the writer's own pool (used when it is given none);
-  /// 0: CompileThreadCount().
+  /// 0: qm::ThreadCount().
   unsigned threads = 0;
 };
 
@@ -35,7 +35,7 @@ class LzxSectionWriter {
   /// Compresses on `pool`, which other work may share, or on a pool of its
   /// own when `pool` is null. At most twice as many pieces as the pool has
   /// threads are held at once.
-  LzxSectionWriter(ByteSink sink, LzxSectionOptions options, WorkPool* pool = nullptr);
+  LzxSectionWriter(ByteSink sink, LzxSectionOptions options, qm::WorkPool* pool = nullptr);
 
   /// Appends uncompressed bytes. Fails only when the sink fails.
   Status Write(const std::uint8_t* data, std::size_t size);
@@ -50,7 +50,7 @@ class LzxSectionWriter {
   /// Compressed offset of every 32 KB frame of the padded stream.
   const std::vector<std::uint64_t>& frame_offsets() const { return frame_offsets_; }
   /// The pool the pieces are compressed on.
-  WorkPool& pool() const { return *pool_; }
+  qm::WorkPool& pool() const { return *pool_; }
 
  private:
   Status Append(const std::uint8_t* data, std::size_t size);
@@ -60,8 +60,8 @@ class LzxSectionWriter {
 
   ByteSink sink_;
   LzxSectionOptions options_;
-  std::unique_ptr<WorkPool> own_pool_;
-  WorkPool* pool_;
+  std::unique_ptr<qm::WorkPool> own_pool_;
+  qm::WorkPool* pool_;
   std::deque<std::future<lzx::EncodedInterval>> in_flight_;
   Bytes piece_;
   std::uint64_t uncompressed_ = 0;

@@ -10,7 +10,6 @@
 #include "compiler.h"
 #include "lzx_section.h"
 #include "support/temp_dir.h"
-#include "work_pool.h"
 
 namespace {
 
@@ -68,35 +67,6 @@ TEST(ParallelCompression, StreamIsTheSameAtEveryBoundary) {
       EXPECT_TRUE(one.bytes == several.bytes) << size << " bytes, " << threads << " threads";
       EXPECT_EQ(one.frame_offsets, several.frame_offsets) << size << " bytes, " << threads << " threads";
     }
-  }
-}
-
-TEST(ParallelCompression, ThreadCountFollowsTheEnvironment) {
-  const char* before = std::getenv("QUILLMERE_THREADS");
-  const std::string kept = before ? before : "";
-  ::setenv("QUILLMERE_THREADS", "3", 1);
-  EXPECT_EQ(hha::CompileThreadCount(), 3u);
-  EXPECT_EQ(hha::CompileThreadCount(2), 2u);
-  ::setenv("QUILLMERE_THREADS", "1", 1);
-  EXPECT_EQ(hha::CompileThreadCount(), 1u);
-  for (const char* bad : {"0", "-2", "two", "", "4x"}) {
-    ::setenv("QUILLMERE_THREADS", bad, 1);
-    EXPECT_GE(hha::CompileThreadCount(), 1u) << bad;
-    ::unsetenv("QUILLMERE_THREADS");
-    const unsigned machine = hha::CompileThreadCount();
-    ::setenv("QUILLMERE_THREADS", bad, 1);
-    EXPECT_EQ(hha::CompileThreadCount(), machine) << bad;
-  }
-  if (before) ::setenv("QUILLMERE_THREADS", kept.c_str(), 1);
-  else ::unsetenv("QUILLMERE_THREADS");
-}
-
-TEST(ParallelCompression, PoolRunsTasksBesideEachOtherAndInline) {
-  for (unsigned threads : {1u, 3u}) {
-    hha::WorkPool pool(threads);
-    std::vector<std::future<int>> results;
-    for (int i = 0; i < 20; ++i) results.push_back(pool.Run([i] { return i * i; }));
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(results[i].get(), i * i);
   }
 }
 

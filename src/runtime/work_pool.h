@@ -1,5 +1,6 @@
-// A small pool of worker threads shared by the compiler's jobs: the pieces
-// of the compressed section, and any other work a book needs beside them.
+// A small pool of worker threads: the compiler's jobs (the pieces of the
+// compressed section, and any other work a book needs beside them), and the
+// conversions' page building beside their file work.
 #pragma once
 
 #include <condition_variable>
@@ -12,12 +13,12 @@
 #include <type_traits>
 #include <vector>
 
-namespace hha {
+namespace qm {
 
-/// The number of threads a compile uses: the value of QUILLMERE_THREADS when
-/// it is a whole number from 1 up, else the processors this process may run
-/// on. `requested` > 0 overrides both.
-unsigned CompileThreadCount(unsigned requested = 0);
+/// The number of threads one job (a compile, a conversion) uses: the value
+/// of QUILLMERE_THREADS when it is a whole number from 1 up, else the
+/// processors this process may run on. `requested` > 0 overrides both.
+unsigned ThreadCount(unsigned requested = 0);
 
 class WorkPool {
  public:
@@ -58,4 +59,4 @@ class WorkPool {
   bool stopping_ = false;
 };
 
-}  // namespace hha
+}  // namespace qm

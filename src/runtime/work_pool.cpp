@@ -1,4 +1,4 @@
-#include "work_pool.h"
+#include "runtime/work_pool.h"
 
 #include <sched.h>
 
@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <system_error>
 
-namespace hha {
+namespace qm {
 namespace {
 
 // More workers than this only add memory; no machine it runs on has more
-// cores for one compile to use well.
+// cores for one job to use well.
 constexpr unsigned kMostThreads = 64;
 
 unsigned ProcessorsAvailable() {
@@ -36,7 +36,7 @@ unsigned PositiveNumber(const char* text) {
 
 }  // namespace
 
-unsigned CompileThreadCount(unsigned requested) {
+unsigned ThreadCount(unsigned requested) {
   if (requested > 0) return requested > kMostThreads ? kMostThreads : requested;
   if (unsigned n = PositiveNumber(std::getenv("QUILLMERE_THREADS"))) return n;
   unsigned n = ProcessorsAvailable();
@@ -98,4 +98,4 @@ void WorkPool::Work() {
   }
 }
 
-}  // namespace hha
+}  // namespace qm
