@@ -9,6 +9,7 @@
 #include "common/bench_row.h"
 #include "common/memory_context.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@
 #include "core/book_page.h"
 #include "core/context.h"
 #include "core/control_names.h"
+#include "core/page_images.h"
 #include "runtime/encoding.h"
 #include "runtime/real_file_system.h"
 #include "support/memory_controls.h"
@@ -105,7 +107,10 @@ std::string FolderOfPath(const std::string& path) {
 // deletes an original must first have its replacement on the disk, and one
 // that drops its record of a run must have its pages there: one syncfs per
 // `group` files, before their originals are deleted, and one at the end, as
-// the conversions do.
+// the conversions do. A conversion of a tree finds its texts by listing
+// each folder, and the batch conversion puts the pages' background image
+// beside them: each of `folders` is listed first, and given a file of
+// `folder_file` bytes when that is not 0.
 struct FileFloor {
   // Paths as plain strings: a std::filesystem::path also keeps each of its
   // components, which for thousands of files would weigh on the peak
@@ -114,8 +119,10 @@ struct FileFloor {
   std::vector<std::string> targets;   // the new files
   std::vector<std::size_t> sizes;     // the bytes of each new file
   std::vector<std::string> moved_to;  // where each source goes; empty: deleted
-  long draws = 0;                     // random numbers drawn besides
-  std::size_t group = 1024;           // files per syncfs
+  std::vector<std::string> folders;   // listed, and given a file of folder_file bytes
+  std::size_t folder_file = 0;
+  long draws = 0;            // random numbers drawn besides
+  std::size_t group = 1024;  // files per syncfs
   // Each new file written unnamed and linked in once whole (O_TMPFILE,
   // linkat), so that no name ever holds a partial file, as the conversions
   // write theirs; else created under its name at once.
@@ -136,25 +143,36 @@ struct FileFloor {
         if (::unlink(sources[deleted].c_str()) != 0) return false;
       return true;
     };
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-      int in = ::open(sources[i].c_str(), O_RDONLY | O_CLOEXEC);
-      if (in < 0) return false;
-      while (::read(in, buffer.data(), buffer.size()) > 0) {
-      }
-      ::close(in);
-      int out = whole_names ? ::open(FolderOfPath(targets[i]).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644)
-                            : ::open(targets[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    auto create = [&](const std::string& path, std::size_t size) {
+      int out = whole_names ? ::open(FolderOfPath(path).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644)
+                            : ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (out < 0) return false;
-      for (std::size_t left = sizes[i]; left > 0;) {
+      for (std::size_t left = size; left > 0;) {
         ssize_t n = ::write(out, buffer.data(), std::min(left, buffer.size()));
         if (n <= 0) return false;
         left -= static_cast<std::size_t>(n);
       }
       if (whole_names) {
         const std::string self = "/proc/self/fd/" + std::to_string(out);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, targets[i].c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
       }
-      ::close(out);
+      return ::close(out) == 0;
+    };
+    for (const std::string& folder : folders) {
+      DIR* dir = ::opendir(folder.c_str());
+      if (!dir) return false;
+      while (::readdir(dir)) {
+      }
+      ::closedir(dir);
+      if (folder_file > 0 && !create(folder + "/" + std::string(kPaleTileImageName), folder_file)) return false;
+    }
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      int in = ::open(sources[i].c_str(), O_RDONLY | O_CLOEXEC);
+      if (in < 0) return false;
+      while (::read(in, buffer.data(), buffer.size()) > 0) {
+      }
+      ::close(in);
+      if (!create(targets[i], sizes[i])) return false;
       if (!moved_to.empty() && ::rename(sources[i].c_str(), moved_to[i].c_str()) != 0) return false;
       if (moved_to.empty() && i + 1 - deleted >= group && !delete_up_to(i + 1)) return false;
     }
@@ -323,6 +341,12 @@ int main(int argc, char** argv) {
     FileFloor &convert_floor = convert_floors[whole], &undo_floor = undo_floors[whole];
     convert_floor.whole_names = undo_floor.whole_names = whole;
     undo_floor.group = static_cast<std::size_t>(tree_files / folders);  // the undo runs folder by folder
+    for (int k = 0; k < folders; ++k) {
+      const std::string folder = (floor_top / ("folder" + std::to_string(k))).string();
+      convert_floor.folders.push_back(folder);
+      undo_floor.folders.push_back(folder);
+    }
+    convert_floor.folder_file = PaleTileImage().bytes.size();
     for (const auto& entry : fs::recursive_directory_iterator(pristine_tree)) {
       if (!entry.is_regular_file()) continue;
       fs::path text = floor_top / fs::relative(entry.path(), pristine_tree), page = text;

@@ -68,7 +68,7 @@ class PageQueue {
   Done done_;
   WholeBookPage maker_;  // before the pool, whose task uses it
   WorkPool pool_;
-  std::vector<WholeText> gathered_;            // texts not yet given to the worker
+  std::vector<WholeText> gathered_;  // texts not yet given to the worker
   std::size_t gathered_bytes_ = 0;
   std::future<std::vector<MadePage>> making_;  // not valid: the worker is free
 };

@@ -32,11 +32,7 @@ std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& f
       continue;
     }
     checked = std::move(in);
-    if (fs_.Stamp(w.path) != w.read) {
-      failed.push_back({std::move(w.path), FileError{kChangedSinceRead}});
-      continue;
-    }
-    if (!fs_.Delete(w.path)) failed.push_back({std::move(w.path), fs_.LastError()});
+    if (!fs_.DeleteUnchanged(w.path, w.read)) failed.push_back({std::move(w.path), fs_.LastError()});
   }
   waiting_.clear();
   last_folder_.clear();

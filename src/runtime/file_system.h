@@ -164,6 +164,17 @@ class FileSystem {
   /// read-only file is not deleted.
   virtual bool Delete(const Text& path) = 0;
 
+  /// Deletes the file at `path` as Delete does, but only while its stamp is
+  /// still `expected`: otherwise nothing is deleted and the error is
+  /// kChangedSinceRead.
+  virtual bool DeleteUnchanged(const Text& path, const FileStamp& expected) {
+    if (Stamp(path) != expected) {
+      SetLastError(FileError{kChangedSinceRead});
+      return false;
+    }
+    return Delete(path);
+  }
+
   /// Creates one folder level. Fails when it exists or its parent is missing.
   virtual bool CreateDirectory(const Text& path) = 0;
 

@@ -397,6 +397,16 @@ bool RealFileSystem::Delete(const Text& path) {
   return ::unlink(native.c_str()) == 0 || Fail(errno);
 }
 
+bool RealFileSystem::DeleteUnchanged(const Text& path, const FileStamp& expected) {
+  if (path.empty()) return Fail(ENOENT);
+  std::string native = Native(path);
+  // One look gives both the stamp and the read-only bit.
+  struct stat st;
+  if (::lstat(native.c_str(), &st) != 0 || StampOf(st) != expected) return Fail(kChangedSinceRead);
+  if (ReadOnlyFile(st)) return Fail(EACCES);
+  return ::unlink(native.c_str()) == 0 || Fail(errno);
+}
+
 bool RealFileSystem::RemoveDirectory(const Text& path) {
   if (path.empty()) return Fail(ENOENT);
   // rmdir never follows a link and refuses a folder that is not empty.

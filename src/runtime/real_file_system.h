@@ -34,6 +34,7 @@ class RealFileSystem : public FileSystem {
   bool Rename(const Text& from, const Text& to) override;
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;
+  bool DeleteUnchanged(const Text& path, const FileStamp& expected) override;
   bool RemoveDirectory(const Text& path) override;
   bool CreateDirectory(const Text& path) override;
   bool ChangeDirectory(const Text& path) override;

@@ -18,7 +18,7 @@ namespace {
 TEST(PageQueue, PagesAndDrawsAreThoseOfOnePageAfterAnother) {
   const char* before = std::getenv("QUILLMERE_THREADS");
   const std::string kept = before ? before : "";
-  const std::vector<std::string> pieces = {"\xB0\xA1\xB0\xA2", "word ", "\r\n", "\n", "<br>", "[GOP]", "\xB0",
+  const std::vector<std::string> pieces = {"\xB0\xA1\xB0\xA2",   "word ",       "\r\n", "\n", "<br>", "[GOP]", "\xB0",
                                            std::string(1, '\0'), "\xE4\xB8\xAD"};
   std::mt19937 rng(11);
   auto pick = [&rng](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); };
@@ -49,7 +49,12 @@ TEST(PageQueue, PagesAndDrawsAreThoseOfOnePageAfterAnother) {
       std::string bytes;
       const std::size_t size = pick(30) == 0 ? 200000 + pick(900000) : pick(3) == 0 ? 20000 + pick(40000) : pick(3000);
       while (bytes.size() < size) bytes += pieces[pick(pieces.size())];
-      if (i % 11 == 7) bytes = std::string("\xFF\xFE" "A\0B\0C", 7) + std::string(pick(2), 'x');
+      if (i % 11 == 7)
+        bytes = std::string(
+                    "\xFF\xFE"
+                    "A\0B\0C",
+                    7) +
+                std::string(pick(2), 'x');
       MadePage page;
       page.index = i;
       maker.Make(bytes, names[static_cast<std::size_t>(i)], i, count, "2024-5-7", options, model, page.bytes);

@@ -130,22 +130,26 @@ TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
 TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   std::vector<FileStamp> read;
   std::string out;
-  for (const char* name : {"grown.txt", "swapped.txt", "same.txt"}) {
+  for (const char* name : {"grown.txt", "swapped.txt", "same.txt", "read-only.txt"}) {
     WriteRaw(root + "/" + name, "text");
     ASSERT_TRUE(fs.Read(disk.Path(name), &out));
     read.push_back(fs.LastReadStamp());
   }
   WriteRaw(root + "/other.txt", "text");
   { std::ofstream(root + "/grown.txt", std::ios::app) << "more"; }
+  ::chmod((root + "/read-only.txt").c_str(), 0444);
   ASSERT_EQ(::rename((root + "/other.txt").c_str(), (root + "/swapped.txt").c_str()), 0);
   DeletionsAfterSync deletions(fs);
   deletions.Add(disk.Path("grown.txt"), read[0]);
   deletions.Add(disk.Path("swapped.txt"), read[1]);
   deletions.Add(disk.Path("same.txt"), read[2]);
+  deletions.Add(disk.Path("read-only.txt"), fs.Stamp(disk.Path("read-only.txt")));
   const std::vector<DeletionsAfterSync::Failed> failed = deletions.Finish(disk.Path(""));
-  ASSERT_EQ(failed.size(), 2u);
-  for (const auto& f : failed) EXPECT_EQ(f.why.code, kChangedSinceRead) << f.path;
-  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"grown.txt", "swapped.txt"}));
+  ASSERT_EQ(failed.size(), 3u);
+  EXPECT_EQ(failed[0].why.code, kChangedSinceRead);
+  EXPECT_EQ(failed[1].why.code, kChangedSinceRead);
+  EXPECT_EQ(failed[2].why.code, EACCES);  // a read-only file is never deleted
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"grown.txt", "swapped.txt", "read-only.txt"}));
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
