@@ -241,6 +241,9 @@ Text NameWithReferences(std::string_view text, ReferenceForm form) {
 }
 
 std::string NativeName(std::string_view path) {
+  // ASCII is the same bytes in both, and most paths are ASCII throughout.
+  if (std::all_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(path);
   std::string out;
   out.reserve(path.size() + path.size() / 2);
   ForEachRunAndEscape(
