@@ -40,11 +40,13 @@ struct FileId {
 
 /// What a file was when it was read: a later look that finds anything
 /// else (another file under the name, or the file written since) tells
-/// that it changed.
+/// that it changed. The change time is kept besides the modification
+/// time, which any program may set back after rewriting the file.
 struct FileStamp {
   std::uint64_t inode = 0;
   long long size = -1;
   long long modified = -1;
+  long long changed = -1;  // of the entry's status; 0 where a file system keeps none
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 

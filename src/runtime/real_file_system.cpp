@@ -24,7 +24,8 @@ namespace {
 // The stamp of what `st` describes.
 FileStamp StampOf(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_ino), static_cast<long long>(st.st_size),
-          static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+          static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+          static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec};
 }
 
 std::string Native(const Text& path) { return NativeName(path); }

@@ -130,7 +130,7 @@ TEST_F(RealFileSystemTest, OddEntriesReadAsEmptyWithoutBlocking) {
 TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   std::vector<FileStamp> read;
   std::string out;
-  for (const char* name : {"grown.txt", "swapped.txt", "same.txt", "read-only.txt"}) {
+  for (const char* name : {"grown.txt", "swapped.txt", "same.txt", "read-only.txt", "restored.txt"}) {
     WriteRaw(root + "/" + name, "text");
     ASSERT_TRUE(fs.Read(disk.Path(name), &out));
     read.push_back(fs.LastReadStamp());
@@ -138,18 +138,28 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   WriteRaw(root + "/other.txt", "text");
   { std::ofstream(root + "/grown.txt", std::ios::app) << "more"; }
   ::chmod((root + "/read-only.txt").c_str(), 0444);
+  {
+    // Rewritten in place to the same size, its modification time set back.
+    struct stat before {};
+    ::stat((root + "/restored.txt").c_str(), &before);
+    std::ofstream(root + "/restored.txt", std::ios::binary | std::ios::in) << "TEXT";
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ::utimensat(AT_FDCWD, (root + "/restored.txt").c_str(), times, 0);
+  }
   ASSERT_EQ(::rename((root + "/other.txt").c_str(), (root + "/swapped.txt").c_str()), 0);
   DeletionsAfterSync deletions(fs);
   deletions.Add(disk.Path("grown.txt"), read[0]);
   deletions.Add(disk.Path("swapped.txt"), read[1]);
   deletions.Add(disk.Path("same.txt"), read[2]);
   deletions.Add(disk.Path("read-only.txt"), fs.Stamp(disk.Path("read-only.txt")));
+  deletions.Add(disk.Path("restored.txt"), read[4]);
   const std::vector<DeletionsAfterSync::Failed> failed = deletions.Finish(disk.Path(""));
-  ASSERT_EQ(failed.size(), 3u);
+  ASSERT_EQ(failed.size(), 4u);
   EXPECT_EQ(failed[0].why.code, kChangedSinceRead);
   EXPECT_EQ(failed[1].why.code, kChangedSinceRead);
   EXPECT_EQ(failed[2].why.code, EACCES);  // a read-only file is never deleted
-  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"grown.txt", "swapped.txt", "read-only.txt"}));
+  EXPECT_EQ(failed[3].why.code, kChangedSinceRead);
+  EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"grown.txt", "swapped.txt", "read-only.txt", "restored.txt"}));
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
