@@ -140,6 +140,19 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
     ctx.dialogs.MessageBox(Gbk("备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。"));
     return;
   }
+  // The folder and the backup folder stay the ones the run began with: one
+  // swapped meanwhile (for a link leading elsewhere, say) stops the run.
+  // They are known before anything is written; a backup folder made by the
+  // run is known once made.
+  FileId folder_id, backup_id;
+  const bool folder_known = ctx.fs.Identify(folder, &folder_id);
+  bool backup_known = ctx.fs.Identify(backup, &backup_id);
+  auto unchanged = [&] {
+    FileId now;
+    return (!folder_known || (ctx.fs.Identify(folder, &now) && now == folder_id)) &&
+           (!backup_known || (ctx.fs.Identify(backup, &now) && now == backup_id));
+  };
+  const Text swapped = Gbk("文件夹或 bak 在转换中被换掉了，其余文本没有转换");
   ConversionReport report;
   const BookRun run =
       StartBookRun(ctx.fs, folder, backup, SplitText(ctx.controls.GetText(controls::kOrderListBox), "\r\n"));
@@ -158,23 +171,25 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   // the run's record is there: they are put on the disk together, once,
   // before the record goes.
   DeferredSyncs deferred(ctx.fs);
+  if (!unchanged()) {
+    ctx.dialogs.MessageBox(Gbk("（整本书）：") + swapped);
+    return;
+  }
   WriteBookImages(ctx.fs, folder, report);
-  ctx.fs.CreateDirectory(backup);  // an existing folder is fine
+  if (!backup_known) {
+    ctx.fs.CreateDirectory(backup);
+    if (ctx.fs.IsLink(backup)) {
+      ctx.dialogs.MessageBox(Gbk("备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。"));
+      return;
+    }
+    backup_known = ctx.fs.Identify(backup, &backup_id);
+  }
   ctx.random.Seed();
 
   const long count = static_cast<long>(entries.size());
   BookPageFile text(ctx.fs, piece_size);
   bool pages_missing = false;  // a page could not be written: the run is not done
   FileError missing_why;       // the reason the first of them gave
-  // The folder and the backup folder stay the ones the run began with: one
-  // swapped meanwhile (for a link leading elsewhere, say) stops the run.
-  FileId folder_id, backup_id;
-  const bool identified = ctx.fs.Identify(folder, &folder_id) && ctx.fs.Identify(backup, &backup_id);
-  auto unchanged = [&] {
-    FileId now;
-    return !identified ||
-           (ctx.fs.Identify(folder, &now) && now == folder_id && ctx.fs.Identify(backup, &now) && now == backup_id);
-  };
   auto write_failed = [&](const Text& page_name) {
     if (!pages_missing) missing_why = ctx.fs.LastError();
     report.Add(page_name, WithReason(Gbk("网页无法写入"), ctx.fs.LastError()));
@@ -198,7 +213,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   for (long i = 0; i < count; ++i) {
     if (!ctx.progress.Step(i, count, entries[i])) break;
     if (!unchanged()) {
-      report.Add(Gbk("（整本书）"), Gbk("文件夹或 bak 在转换中被换掉了，其余文本没有转换"));
+      report.Add(Gbk("（整本书）"), swapped);
       pages_missing = true;
       // Pages not yet written are not written into the folder now there:
       // their texts are in the backup folder, for the next run to make.

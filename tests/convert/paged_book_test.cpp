@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "convert/book_run.h"
 #include "core/book_page.h"
 #include "core/control_names.h"
 #include "core/decoration_check.h"
@@ -477,6 +478,35 @@ TEST_F(PagedBookTest, OddTrailingByteOfAUtf16TextIsListed) {
   EXPECT_EQ(Body("000.htm"), "AB");
   EXPECT_NE(LastMessage().find("u.txt"), Text::npos);
   EXPECT_NE(LastMessage().find(Gbk("奇数")), Text::npos);
+}
+
+// The folder or bak swapped for another as the run starts (by another
+// program): no text moves, and nothing is written into the folder now there.
+TEST_F(PagedBookTest, AFolderSwappedAsTheRunStartsStopsItBeforeAnyTextMoves) {
+  for (const char* swapped : {kFolder, kBackup}) {
+    MemoryFixture g;
+    g.fs.AddDirectory(kFolder);
+    g.fs.AddDirectory(kBackup);
+    g.ui.SetText(controls::kBookFolderBox, kFolder);
+    g.ui.SetText(controls::kOrderListBox, "a.txt\r\nb.txt");
+    g.fs.AddFile("/books/novel/a.txt", "A");
+    g.fs.AddFile("/books/novel/b.txt", "B");
+    bool done = false;
+    g.fs.fail = [&](std::string_view, const Text& path) {
+      if (!done && path.find(kUnfinishedBookName) != Text::npos) {
+        done = true;
+        g.fs.Rename(swapped, Text(swapped) + "-old");
+        g.fs.AddDirectory(swapped);
+      }
+      return false;
+    };
+    PagedBookConversion(g.ctx);
+    const Text folder = Text(kFolder) + (Text(swapped) == kFolder ? "-old" : "");
+    EXPECT_EQ(g.fs.Contents(folder + "/a.txt"), "A") << swapped;
+    EXPECT_EQ(g.fs.Contents(folder + "/b.txt"), "B") << swapped;
+    EXPECT_FALSE(g.fs.Exists(Text(kFolder) + "/000.htm")) << swapped;
+    EXPECT_NE(g.ui.messages.back().content.find(Gbk("换掉")), Text::npos) << swapped;
+  }
 }
 
 }  // namespace
