@@ -14,9 +14,23 @@
 namespace qm {
 namespace {
 
+// The record of `run`, naming this process as the one running it.
+std::string RecordText(const BookRun& run) {
+  return "#" + ToText(static_cast<long long>(OwnProcessId())) + "\r\n" + run.record;
+}
+
 // Writes the run's record, naming this process as the one running it.
 void RecordBookRun(FileSystem& fs, const Text& record, const BookRun& run) {
-  WriteFileSafely(fs, record, "#" + ToText(static_cast<long long>(OwnProcessId())) + "\r\n" + run.record);
+  WriteFileSafely(fs, record, RecordText(run));
+}
+
+// The live process other than this one that the record at `record` names
+// as running its run, or 0.
+long LiveOwner(FileSystem& fs, const Text& record) {
+  std::string text;
+  if (fs.IsLink(record) || !fs.Read(record, &text) || text.empty() || text[0] != '#') return 0;
+  const long owner = std::atol(text.c_str() + 1);
+  return owner != OwnProcessId() && LiveProcess(owner) ? owner : 0;
 }
 
 }  // namespace
@@ -75,8 +89,14 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
   }
   run.entries = listed;
   for (const Text& name : listed) run.record += entry_line(name);
-  // Without it a cut-off run is simply done again.
-  RecordBookRun(fs, record, run);
+  // Without it a cut-off run is simply done again. It is created only
+  // where none is: one there now was made by a run another process began
+  // in this folder at the same moment, which then goes on alone.
+  if (!CreateFileSafely(fs, record, RecordText(run)) && NameTaken(fs, record)) {
+    run.busy_with = LiveOwner(fs, record);
+    if (run.busy_with != 0) return run;
+    RecordBookRun(fs, record, run);
+  }
   return run;
 }
 

@@ -445,6 +445,24 @@ TEST_F(PagedBookTest, ARunUnderWayInAnotherProcessIsNotTakenOver) {
   PagedBookConversion(f.ctx);
   EXPECT_EQ(Body("000.htm"), "alpha");
   EXPECT_NE(LastMessage().find(Gbk("上次的转换中断了")), Text::npos);
+
+  // Another process begins its run in the folder just as this one does:
+  // its record appears before this one's is written, and it goes on alone.
+  MemoryFixture g;
+  g.fs.AddDirectory(kFolder);
+  g.ui.SetText(controls::kBookFolderBox, kFolder);
+  g.ui.SetText(controls::kOrderListBox, "a.txt");
+  g.fs.AddFile("/books/novel/a.txt", "alpha");
+  const Text record = Text(kFolder) + "/" + kUnfinishedBookName;
+  g.fs.fail = [&](std::string_view call, const Text& path) {
+    if (call == "write" && path.find(kUnfinishedBookName) != Text::npos && !g.fs.Exists(record))
+      g.fs.AddFile(record, "#" + live + "\r\n+a.txt\r\n");
+    return false;
+  };
+  PagedBookConversion(g.ctx);
+  EXPECT_NE(g.ui.messages.back().content.find(live), Text::npos);
+  EXPECT_EQ(g.fs.Contents("/books/novel/a.txt"), "alpha");
+  EXPECT_FALSE(g.fs.Exists("/books/novel/000.htm"));
 }
 
 // A listed name that the run writes itself (a page name of this run,
