@@ -24,12 +24,12 @@ void RecordBookRun(FileSystem& fs, const Text& record, const BookRun& run) {
   WriteFileSafely(fs, record, RecordText(run));
 }
 
-// The live process other than this one that the record at `record` names
-// as running its run, or 0.
-long LiveOwner(FileSystem& fs, const Text& record) {
-  std::string text;
-  if (fs.IsLink(record) || !fs.Read(record, &text) || text.empty() || text[0] != '#') return 0;
-  const long owner = std::atol(text.c_str() + 1);
+// The live process other than this one that a record's text names in its
+// first line "#PID" as running its run, or 0: while it lives, its run is
+// not cut off, only busy.
+long LiveOwner(std::string_view record_text) {
+  if (record_text.empty() || record_text[0] != '#') return 0;
+  const long owner = std::atol(Text(record_text.substr(1, record_text.find("\r\n") - 1)).c_str());
   return owner != OwnProcessId() && LiveProcess(owner) ? owner : 0;
 }
 
@@ -56,17 +56,10 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
   };
   std::string earlier;
   if (!fs.IsLink(record) && fs.Read(record, &earlier)) {
-    // A first line "#PID" names the process whose run is under way; while it
-    // lives (and is not this one) its run is not cut off, only busy.
+    run.busy_with = LiveOwner(earlier);
+    if (run.busy_with != 0) return run;
     std::vector<Text> lines = SplitText(earlier, "\r\n");
-    if (!lines.empty() && !lines.front().empty() && lines.front()[0] == '#') {
-      const long owner = std::atol(lines.front().c_str() + 1);
-      if (owner != OwnProcessId() && LiveProcess(owner)) {
-        run.busy_with = owner;
-        return run;
-      }
-      lines.erase(lines.begin());
-    }
+    if (!lines.empty() && !lines.front().empty() && lines.front()[0] == '#') lines.erase(lines.begin());
     run.resumed = true;
     for (const Text& line : lines) {
       run.record += line + "\r\n";
@@ -93,7 +86,8 @@ BookRun StartBookRun(FileSystem& fs, const Text& folder, const Text& backup, con
   // where none is: one there now was made by a run another process began
   // in this folder at the same moment, which then goes on alone.
   if (!CreateFileSafely(fs, record, RecordText(run)) && NameTaken(fs, record)) {
-    run.busy_with = LiveOwner(fs, record);
+    std::string now;
+    if (!fs.IsLink(record) && fs.Read(record, &now)) run.busy_with = LiveOwner(now);
     if (run.busy_with != 0) return run;
     RecordBookRun(fs, record, run);
   }

@@ -52,21 +52,18 @@ void PageQueue::Start() {
     return pages;
   });
   gathered_bytes_ = 0;
-  if (before.valid()) {
-    std::vector<MadePage> pages = before.get();
-    for (MadePage& page : pages) done_(page);
-  }
+  HandOver(before);
 }
 
-void PageQueue::Collect() {
-  if (!making_.valid()) return;
-  std::vector<MadePage> pages = making_.get();
+void PageQueue::HandOver(std::future<std::vector<MadePage>>& made) {
+  if (!made.valid()) return;
+  std::vector<MadePage> pages = made.get();
   for (MadePage& page : pages) done_(page);
 }
 
 void PageQueue::Finish() {
   Start();
-  Collect();
+  HandOver(making_);
 }
 
 void PageQueue::Drop() {

@@ -57,8 +57,8 @@ class PageQueue {
   /// Starts making the texts gathered so far, once the worker is free; the
   /// pages it made before go to `done`.
   void Start();
-  /// Hands the pages being made to `done`, once made.
-  void Collect();
+  /// Hands the pages `made` gives to `done`, once made.
+  void HandOver(std::future<std::vector<MadePage>>& made);
 
   const std::vector<Text>& names_;
   const long count_;

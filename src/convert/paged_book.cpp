@@ -128,6 +128,10 @@ void ReportPageNotes(ConversionReport& report, const Text& entry, bool dropped_o
   if (ended_at_zero_byte) report.Add(entry, Gbk("含有0字节，网页只到这个字节为止；完整的文本在 bak 中"));
 }
 
+// Why nothing was converted when bak is a link: the texts would move
+// wherever it leads.
+constexpr char kBackupIsLink[] = "备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。";
+
 }  // namespace
 
 void PagedBookConversion(Context& ctx) { PagedBookConversionInPieces(ctx, kTextPieceSize); }
@@ -136,8 +140,8 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   Text folder = ctx.controls.GetText(controls::kBookFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
   Text backup = BackupFolder(folder);
-  if (ctx.fs.IsLink(backup)) {  // the texts would move wherever it leads
-    ctx.dialogs.MessageBox(Gbk("备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。"));
+  if (ctx.fs.IsLink(backup)) {
+    ctx.dialogs.MessageBox(Gbk(kBackupIsLink));
     return;
   }
   // The folder and the backup folder stay the ones the run began with: one
@@ -179,7 +183,7 @@ void PagedBookConversionInPieces(Context& ctx, std::size_t piece_size) {
   if (!backup_known) {
     ctx.fs.CreateDirectory(backup);
     if (ctx.fs.IsLink(backup)) {
-      ctx.dialogs.MessageBox(Gbk("备份文件夹 bak 是一个链接，可能通向文件夹之外：没有转换。"));
+      ctx.dialogs.MessageBox(Gbk(kBackupIsLink));
       return;
     }
     backup_known = ctx.fs.Identify(backup, &backup_id);

@@ -46,7 +46,7 @@ struct FileStamp {
   std::uint64_t inode = 0;
   long long size = -1;
   long long modified = -1;
-  long long changed = -1;  // of the entry's status; 0 where a file system keeps none
+  long long changed = -1;  // of the entry's status; -1 where a file system keeps none
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
