@@ -258,7 +258,7 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
   // The stored form is made only when it is the one chosen.
   const std::size_t stored_bytes = StoredIntervalBytes(size);
 
-  const ParsedInterval& parsed = finder.Parse(data, size, options);
+  const ParsedInterval& parsed = finder.ParseIfWorthIt(data, size, options);
   const std::size_t frames = parsed.frame_start.size();
   std::vector<SymbolCounts> counts;
   for (std::size_t f = 0; f < frames; ++f) counts.push_back(CountSymbols(FrameTokens(parsed, f)));

@@ -50,10 +50,22 @@ class MatchFinder {
   /// stays valid until the next call.
   const ParsedInterval& Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
+  /// As Parse, but when data[0, size) repeats so little that looking for
+  /// matches would not pay (such as an already compressed image, or a
+  /// search index's packed bit lists), every byte is a literal: a quick
+  /// scan for repeated strings of four bytes or more decides, and stops as
+  /// soon as it has found enough of them. The choice depends on the data
+  /// alone.
+  const ParsedInterval& ParseIfWorthIt(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
+
  private:
-  ParsedInterval parsed_;            // reused, so its buffers are allocated once
-  std::vector<std::uint16_t> head_;  // per hash: 1 + the last position linked, or 0
-  std::vector<std::uint16_t> link_;  // per position, from 1: 1 + the previous one with its hash, or 0
+  /// Every byte of data[0, size) as a literal, split at its frames.
+  const ParsedInterval& Literals(const std::uint8_t* data, std::size_t size);
+
+  ParsedInterval parsed_;             // reused, so its buffers are allocated once
+  std::vector<std::uint16_t> head_;   // per hash: 1 + the last position linked, or 0
+  std::vector<std::uint16_t> link_;   // per position, from 1: 1 + the previous one with its hash, or 0
+  std::vector<std::uint16_t> probe_;  // the scan's table: per hash, 1 + the last position, or 0
 };
 
 }  // namespace hha::lzx
