@@ -1,6 +1,8 @@
 #include "lzx_matcher.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 
 #include "lzx_format.h"
@@ -244,14 +246,12 @@ void ParseFrame(const Chains& chains, std::size_t& pos, std::size_t frame_end, c
 constexpr int kProbeBits = 12;
 
 // True when repeated strings of four bytes or more, as a greedy scan with
-// one candidate per hash finds them, cover less than a sixteenth of
-// data[0, size). Such data gains well under one per cent from matches (a
-// search index's bit lists, 2-5 % of their bytes in short matches, gain
-// 0.4 %), while text has them from its first lines, so the scan ends early
-// there.
+// one candidate per hash finds them, cover less than a thirty-second of
+// data[0, size). Text has them from its first lines, so the scan ends
+// early there.
 bool RepeatsLittle(const std::uint8_t* data, std::size_t size, std::uint16_t* table) {
   std::fill(table, table + (std::size_t{1} << kProbeBits), std::uint16_t{0});
-  const std::size_t enough = size / 16;
+  const std::size_t enough = size / 32;
   std::size_t covered = 0;
   for (std::size_t i = 0; i + 4 <= size;) {
     std::uint32_t v;
@@ -275,6 +275,27 @@ bool RepeatsLittle(const std::uint8_t* data, std::size_t size, std::uint16_t* ta
   return true;
 }
 
+// True when coding each byte of data[0, size) by how often it occurs saves
+// at least 5 % against storing it: the bytes are skewed, as a search
+// index's packed bit lists are, and unlike compressed images, whose few
+// short repeats are all that a match search can gain on.
+bool SkewedBytes(const std::uint8_t* data, std::size_t size) {
+  std::array<std::uint32_t, 256> count{};
+  for (std::size_t i = 0; i < size; ++i) ++count[data[i]];
+  double bits = 0;
+  for (std::uint32_t c : count)
+    if (c != 0) bits -= c * std::log2(static_cast<double>(c) / static_cast<double>(size));
+  return bits <= 0.95 * 8 * static_cast<double>(size);
+}
+
+// True when searching data[0, size) for matches would gain next to
+// nothing over coding its bytes as literals: few repeats, and bytes skewed
+// enough that literals alone compress them. A search index's bit lists,
+// with 2-5 % of their bytes in short matches, gain 0.4 % from the search.
+bool LiteralsWillDo(const std::uint8_t* data, std::size_t size, std::uint16_t* table) {
+  return RepeatsLittle(data, size, table) && SkewedBytes(data, size);
+}
+
 }  // namespace
 
 MatchFinder::MatchFinder()
@@ -282,7 +303,8 @@ MatchFinder::MatchFinder()
 
 const ParsedInterval& MatchFinder::ParseIfWorthIt(const std::uint8_t* data, std::size_t size,
                                                   const ParseOptions& options) {
-  return RepeatsLittle(data, size, probe_.data()) ? Literals(data, size) : Parse(data, size, options);
+  return options.literals_when_matchless && LiteralsWillDo(data, size, probe_.data()) ? Literals(data, size)
+                                                                                      : Parse(data, size, options);
 }
 
 const ParsedInterval& MatchFinder::Literals(const std::uint8_t* data, std::size_t size) {

@@ -29,6 +29,9 @@ struct ParseOptions {
   int max_chain = 48;    // hash-chain candidates looked at per position
   int nice_length = 96;  // a match this long is taken at once
   bool lazy = true;      // look one position ahead before taking a match
+  /// Data with next to no repeats and skewed bytes is coded as literals
+  /// without a search (MatchFinder::ParseIfWorthIt).
+  bool literals_when_matchless = true;
 };
 
 /// Tokens of one interval, split at its 32 KB frames.
@@ -50,12 +53,13 @@ class MatchFinder {
   /// stays valid until the next call.
   const ParsedInterval& Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
-  /// As Parse, but when data[0, size) repeats so little that looking for
-  /// matches would not pay (such as an already compressed image, or a
-  /// search index's packed bit lists), every byte is a literal: a quick
-  /// scan for repeated strings of four bytes or more decides, and stops as
-  /// soon as it has found enough of them. The choice depends on the data
-  /// alone.
+  /// As Parse, but when options.literals_when_matchless and data[0, size)
+  /// repeats so little that looking for matches would not pay, and its
+  /// bytes are skewed enough for literals alone to compress them (such as
+  /// a search index's packed bit lists), every byte is a literal. A quick
+  /// scan for repeated strings of four bytes or more decides first, and
+  /// stops as soon as it has found enough of them. The choice depends on
+  /// the data alone.
   const ParsedInterval& ParseIfWorthIt(const std::uint8_t* data, std::size_t size, const ParseOptions& options);
 
  private:
