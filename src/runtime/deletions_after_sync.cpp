@@ -24,15 +24,20 @@ std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& f
     waiting_.clear();
     return failed;
   }
-  Text checked;  // the folder last found unchanged
-  for (Waiting& w : waiting_) {
-    Text in = FolderOf(w.path);
-    if (in != checked && !IsFolderWithId(fs_, in, w.folder)) {
-      failed.push_back({std::move(w.path), FileError{ESTALE}});
-      continue;
-    }
-    checked = std::move(in);
-    if (!fs_.DeleteUnchanged(w.path, w.read)) failed.push_back({std::move(w.path), fs_.LastError()});
+  // The deletions go folder by folder, each folder found once.
+  std::vector<FileSystem::UnchangedFile> in_folder;
+  for (std::size_t first = 0; first < waiting_.size();) {
+    const Text in = FolderOf(waiting_[first].path);
+    std::size_t end = first;
+    in_folder.clear();
+    for (;
+         end < waiting_.size() && waiting_[end].folder == waiting_[first].folder && FolderOf(waiting_[end].path) == in;
+         ++end)
+      in_folder.push_back({std::move(waiting_[end].path), waiting_[end].read, {}});
+    fs_.DeleteUnchangedIn(in, waiting_[first].folder, in_folder);
+    for (FileSystem::UnchangedFile& file : in_folder)
+      if (file.error.code != 0) failed.push_back({std::move(file.path), file.error});
+    first = end;
   }
   waiting_.clear();
   last_folder_.clear();

@@ -177,6 +177,28 @@ class FileSystem {
     return Delete(path);
   }
 
+  /// One file for DeleteUnchangedIn, and what came of it.
+  struct UnchangedFile {
+    Text path;
+    FileStamp expected;
+    FileError error;  // code 0: deleted
+  };
+
+  /// Deletes each of `files`, which all lie in the folder `folder`, as
+  /// DeleteUnchanged does, while that folder is the one `id` names: when it
+  /// is not, none is deleted and each error is ESTALE. The folder is found
+  /// once; a file system that can hold it open (RealFileSystem) deletes
+  /// inside the folder so found, so that one swapped afterwards for another
+  /// (a link leading elsewhere, say) loses nothing, however late the swap.
+  virtual void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
+    FileId now;
+    const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
+    for (UnchangedFile& file : files) {
+      if (!same) file.error = FileError{ESTALE};
+      else if (!DeleteUnchanged(file.path, file.expected)) file.error = LastError();
+    }
+  }
+
   /// Creates one folder level. Fails when it exists or its parent is missing.
   virtual bool CreateDirectory(const Text& path) = 0;
 

@@ -16,7 +16,9 @@
 #include "runtime/encoding.h"
 #include "runtime/file_reader.h"
 #include "runtime/file_writer.h"
+#include "runtime/paths.h"
 #include "runtime/text.h"
+#include "runtime/unique_fd.h"
 
 namespace qm {
 namespace {
@@ -406,6 +408,27 @@ bool RealFileSystem::DeleteUnchanged(const Text& path, const FileStamp& expected
   if (::lstat(native.c_str(), &st) != 0 || StampOf(st) != expected) return Fail(kChangedSinceRead);
   if (ReadOnlyFile(st)) return Fail(EACCES);
   return ::unlink(native.c_str()) == 0 || Fail(errno);
+}
+
+void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
+  // The folder held open (following a link, as Identify does) is the one
+  // every deletion happens in, wherever its path leads by then.
+  const UniqueFd dir(::open(Native(folder.empty() ? Text(".") : folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  struct stat st;
+  const bool same = dir.valid() && ::fstat(dir.get(), &st) == 0 && FileId{st.st_dev, st.st_ino} == id;
+  for (UnchangedFile& file : files) {
+    if (!same) {
+      file.error = FileError{ESTALE};
+      continue;
+    }
+    const std::string name = Native(NameOf(file.path));
+    // One look gives both the stamp and the read-only bit.
+    if (name.empty() || ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        StampOf(st) != file.expected)
+      file.error = FileError{kChangedSinceRead};
+    else if (ReadOnlyFile(st)) file.error = FileError{EACCES};
+    else if (::unlinkat(dir.get(), name.c_str(), 0) != 0) file.error = FileError{errno};
+  }
 }
 
 bool RealFileSystem::RemoveDirectory(const Text& path) {

@@ -35,6 +35,7 @@ class RealFileSystem : public FileSystem {
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;
   bool DeleteUnchanged(const Text& path, const FileStamp& expected) override;
+  void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) override;
   bool RemoveDirectory(const Text& path) override;
   bool CreateDirectory(const Text& path) override;
   bool ChangeDirectory(const Text& path) override;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "core/control_names.h"
 #include "core/page_images.h"
 #include "core/page_templates.h"
@@ -332,6 +335,81 @@ TEST_F(BatchConversionTest, UndoNeverWritesOneTextTwice) {
   UndoBatchConversion(f.ctx);
   EXPECT_EQ(File("/w/x.txt"), "one\r\n");
   EXPECT_EQ(File("/w/x.htm.htm"), Framed("two"));
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+// Twenty texts of every kind the conversion meets (GBK, UTF-8, UTF-16 with
+// an odd byte, a 0 byte, unreadable, empty, over a megabyte), in /w.
+void AddMixedTexts(MemoryFixture& g) {
+  g.fs.AddDirectory("/w");
+  for (int i = 0; i < 20; ++i) {
+    const Text name = "/w/t" + std::to_string(10 + i) + ".txt";
+    switch (i % 7) {
+      case 0: g.fs.AddFile(name, "\xC4\xE3\xBA\xC3 " + std::to_string(i)); break;
+      case 1: g.fs.AddFile(name, "\xE4\xBD\xA0\xE5\xA5\xBD utf-8 " + std::to_string(i)); break;
+      case 2:
+        g.fs.AddFile(name, std::string("\xFF\xFE"
+                                       "a\0b\0c",
+                                       7));
+        break;
+      case 3: g.fs.AddFile(name, std::string("zero\0byte", 9)); break;
+      case 4: g.fs.AddFile(name, "unreadable"), g.fs.SetUnreadable(name); break;
+      case 5: g.fs.AddFile(name, ""); break;
+      default: g.fs.AddFile(name, std::string((1 << 20) + i, 'x')); break;
+    }
+  }
+  g.ui.SetText(controls::kBatchFolderBox, "/w");
+  g.ui.SetText(controls::kOldExtensionBox, ".txt");
+  g.ui.SetText(controls::kNewExtensionBox, ".htm");
+}
+
+// A folder swapped at any step of the run for one that holds texts of the
+// same names converts at most the one text under way there, while every
+// text, there and in the folder it was in, is still itself or its page.
+TEST(BatchConversionSwap, AFolderSwappedAtAnyStepLosesNoText) {
+  MemoryFixture done;
+  AddMixedTexts(done);
+  BatchPageConversion(done.ctx);
+  const std::map<Text, std::string> pages = done.fs.Files();
+  MemoryFixture original;
+  AddMixedTexts(original);
+  for (int at = 0;; ++at) {
+    MemoryFixture g;
+    AddMixedTexts(g);
+    int calls = 0;
+    g.fs.fail = [&](std::string_view, const Text&) {
+      if (calls++ == at) {
+        g.fs.Rename("/w", "/w-old");
+        g.fs.AddDirectory("/w");
+        for (const auto& [path, data] : original.fs.Files()) g.fs.AddFile(path, "elsewhere");
+      }
+      return false;
+    };
+    BatchPageConversion(g.ctx);
+    if (calls <= at) break;  // the run ended before that step
+    int converted_there = 0;
+    for (const auto& [path, data] : original.fs.Files()) {
+      const Text page = path.substr(0, path.size() - 4) + ".htm";
+      converted_there += !g.fs.Exists(path);
+      EXPECT_TRUE(g.fs.Exists(path) ? g.fs.Contents(path) == "elsewhere"
+                                    : g.fs.Contents(page) == "elsewhere" ||
+                                          g.fs.Contents(page).find("elsewhere") != std::string::npos)
+          << path << " swap at " << at;
+    }
+    EXPECT_LE(converted_there, 1) << "swap at " << at;
+    for (const auto& [path, data] : original.fs.Files()) {
+      const Text old = "/w-old" + path.substr(2);
+      const Text page = old.substr(0, old.size() - 4) + ".htm";
+      EXPECT_TRUE(g.fs.Exists(old) ? g.fs.Contents(old) == data
+                                   : g.fs.Contents(page) == pages.at("/w" + page.substr(6)))
+          << path << " swap at " << at;
+    }
+  }
 }
 
 }  // namespace

@@ -160,6 +160,21 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   EXPECT_EQ(failed[2].why.code, EACCES);  // a read-only file is never deleted
   EXPECT_EQ(failed[3].why.code, kChangedSinceRead);
   EXPECT_EQ(NamesOnDisk(root), (std::set<std::string>{"grown.txt", "swapped.txt", "read-only.txt", "restored.txt"}));
+
+  // A folder swapped since its file was added keeps it, and the folder now
+  // at its path keeps its own.
+  disk.Folder("sub");
+  WriteRaw(root + "/sub/a.txt", "text");
+  ASSERT_TRUE(fs.Read(disk.Path("sub/a.txt"), &out));
+  deletions.Add(disk.Path("sub/a.txt"), fs.LastReadStamp());
+  ASSERT_EQ(::rename((root + "/sub").c_str(), (root + "/sub-old").c_str()), 0);
+  disk.Folder("sub");
+  WriteRaw(root + "/sub/a.txt", "text");
+  const std::vector<DeletionsAfterSync::Failed> stale = deletions.Finish(disk.Path(""));
+  ASSERT_EQ(stale.size(), 1u);
+  EXPECT_EQ(stale[0].why.code, ESTALE);
+  EXPECT_EQ(NamesOnDisk(root + "/sub"), std::set<std::string>{"a.txt"});
+  EXPECT_EQ(NamesOnDisk(root + "/sub-old"), std::set<std::string>{"a.txt"});
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {

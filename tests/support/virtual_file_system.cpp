@@ -293,6 +293,33 @@ bool VirtualFileSystem::Delete(const Text& path) {
   return true;
 }
 
+void VirtualFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
+  // As with a folder held open: each file is deleted inside the folder
+  // found first, wherever it has been moved by then (an injected call may
+  // move it before the deletion).
+  FileId now;
+  const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
+  for (UnchangedFile& file : files) {
+    if (!same) {
+      file.error = FileError{ESTALE};
+      continue;
+    }
+    if (Fails("delete", file.path)) {
+      file.error = LastError();
+      continue;
+    }
+    auto held = std::find_if(nodes_.begin(), nodes_.end(),
+                             [&](const auto& node) { return node.second.directory && node.second.inode == id.inode; });
+    const Text abs = held == nodes_.end() ? Text() : JoinPath(held->first, NameOf(file.path));
+    if (abs.empty() || Stamp(abs) != file.expected) {
+      file.error = FileError{kChangedSinceRead};
+      continue;
+    }
+    if (int code = FileRefusal(abs, true); code == 0 && (code = ParentRefusal(abs)) == 0) nodes_.erase(abs);
+    else file.error = FileError{code};
+  }
+}
+
 bool VirtualFileSystem::RemoveDirectory(const Text& path) {
   if (path.empty()) return Fail(ENOENT);
   if (Fails("rmdir", path)) return false;

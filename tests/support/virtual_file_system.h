@@ -65,6 +65,7 @@ class VirtualFileSystem : public FileSystem {
   bool Rename(const Text& from, const Text& to) override;
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;
+  void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) override;
   bool RemoveDirectory(const Text& path) override;
   bool CreateDirectory(const Text& path) override;
   bool ChangeDirectory(const Text& path) override;
