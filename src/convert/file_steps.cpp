@@ -1,6 +1,7 @@
 #include "convert/file_steps.h"
 
 #include "runtime/file_ops.h"
+#include "runtime/paths.h"
 
 namespace qm {
 
@@ -25,8 +26,12 @@ bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view 
     copied = !fs.IsLink(target) && fs.Read(target, &there) && there == contents;
     if (!copied) fs.SetLastError(why);  // the write's reason, not the look's
   }
-  if (copied) deletions.Add(source, source_read);
-  return copied;
+  if (!copied) return false;
+  // The original goes only while its copy is beside it: a folder swapped
+  // for a moment as the copy was written has the copy, not this one.
+  if (FolderOf(target) == FolderOf(source)) deletions.Add(source, source_read, target, fs.Stamp(target).inode);
+  else deletions.Add(source, source_read);
+  return true;
 }
 
 }  // namespace qm

@@ -7,14 +7,14 @@
 
 namespace qm {
 
-void DeletionsAfterSync::Add(Text path, FileStamp read) {
+void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, std::uint64_t copy_inode) {
   Text folder = FolderOf(path);
   if (folder != last_folder_ || waiting_.empty()) {
     last_id_ = {};
     fs_.Identify(folder.empty() ? Text(".") : folder, &last_id_);
     last_folder_ = std::move(folder);
   }
-  waiting_.push_back({std::move(path), last_id_, read});
+  waiting_.push_back({std::move(path), last_id_, read, std::move(copy), copy_inode});
 }
 
 std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& folder) {
@@ -33,7 +33,11 @@ std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& f
     for (;
          end < waiting_.size() && waiting_[end].folder == waiting_[first].folder && FolderOf(waiting_[end].path) == in;
          ++end)
-      in_folder.push_back({std::move(waiting_[end].path), waiting_[end].read, {}});
+      in_folder.push_back({std::move(waiting_[end].path),
+                           waiting_[end].read,
+                           std::move(waiting_[end].copy),
+                           waiting_[end].copy_inode,
+                           {}});
     fs_.DeleteUnchangedIn(in, waiting_[first].folder, in_folder);
     for (FileSystem::UnchangedFile& file : in_folder)
       if (file.error.code != 0) failed.push_back({std::move(file.path), file.error});

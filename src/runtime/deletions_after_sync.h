@@ -3,6 +3,7 @@
 // on the disk.
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -26,7 +27,11 @@ class DeletionsAfterSync {
   /// there is no longer the one `read` stamps (another file swapped in, or
   /// the file written since it was read: then it stays, failed with
   /// kChangedSinceRead), so that nothing is deleted that was not copied.
-  void Add(Text path, FileStamp read);
+  /// With `copy` (the file that replaces it, in the same folder), `path`
+  /// goes only while the file `copy_inode` is there under that name:
+  /// a copy written into another folder that took this one's place for a
+  /// moment leaves the original where it is (failed with ESTALE).
+  void Add(Text path, FileStamp read, Text copy = {}, std::uint64_t copy_inode = 0);
 
   /// An original that stays, and why.
   struct Failed {
@@ -51,6 +56,8 @@ class DeletionsAfterSync {
     Text path;
     FileId folder;
     FileStamp read;
+    Text copy;
+    std::uint64_t copy_inode;
   };
   std::vector<Waiting> waiting_;
   Text last_folder_;  // the folder of the last path added, and its identity

@@ -181,20 +181,26 @@ class FileSystem {
   struct UnchangedFile {
     Text path;
     FileStamp expected;
+    /// The file in the same folder that replaces it, when there is one: it
+    /// goes only while that one is there too, as the file `copy_inode`.
+    Text copy;
+    std::uint64_t copy_inode = 0;
     FileError error;  // code 0: deleted
   };
 
   /// Deletes each of `files`, which all lie in the folder `folder`, as
-  /// DeleteUnchanged does, while that folder is the one `id` names: when it
-  /// is not, none is deleted and each error is ESTALE. The folder is found
-  /// once; a file system that can hold it open (RealFileSystem) deletes
-  /// inside the folder so found, so that one swapped afterwards for another
-  /// (a link leading elsewhere, say) loses nothing, however late the swap.
+  /// DeleteUnchanged does, while that folder is the one `id` names (else
+  /// the error is ESTALE) and a file's copy is beside it (else ESTALE as
+  /// well: the copy went to another folder that took this one's place for a
+  /// moment). The folder is found once; a file system that can hold it open
+  /// (RealFileSystem) deletes inside the folder so found, so that one
+  /// swapped afterwards for another (a link leading elsewhere, say) loses
+  /// nothing, however late the swap.
   virtual void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
     FileId now;
     const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
     for (UnchangedFile& file : files) {
-      if (!same) file.error = FileError{ESTALE};
+      if (!same || (!file.copy.empty() && Stamp(file.copy).inode != file.copy_inode)) file.error = FileError{ESTALE};
       else if (!DeleteUnchanged(file.path, file.expected)) file.error = LastError();
     }
   }

@@ -421,6 +421,11 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
       file.error = FileError{ESTALE};
       continue;
     }
+    if (!file.copy.empty() && (::fstatat(dir.get(), Native(NameOf(file.copy)).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+                               !S_ISREG(st.st_mode) || st.st_ino != file.copy_inode)) {
+      file.error = FileError{ESTALE};
+      continue;
+    }
     const std::string name = Native(NameOf(file.path));
     // One look gives both the stamp and the read-only bit.
     if (name.empty() || ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||

@@ -369,8 +369,9 @@ void AddMixedTexts(MemoryFixture& g) {
 }
 
 // A folder swapped at any step of the run for one that holds texts of the
-// same names converts at most the one text under way there, while every
-// text, there and in the folder it was in, is still itself or its page.
+// same names, and maybe swapped back a step or two later, converts at most
+// the one text under way there, while every text, there and in the
+// folder it was in, is still itself or its page.
 TEST(BatchConversionSwap, AFolderSwappedAtAnyStepLosesNoText) {
   MemoryFixture done;
   AddMixedTexts(done);
@@ -378,36 +379,48 @@ TEST(BatchConversionSwap, AFolderSwappedAtAnyStepLosesNoText) {
   const std::map<Text, std::string> pages = done.fs.Files();
   MemoryFixture original;
   AddMixedTexts(original);
-  for (int at = 0;; ++at) {
-    MemoryFixture g;
-    AddMixedTexts(g);
-    int calls = 0;
-    g.fs.fail = [&](std::string_view, const Text&) {
-      if (calls++ == at) {
-        g.fs.Rename("/w", "/w-old");
-        g.fs.AddDirectory("/w");
-        for (const auto& [path, data] : original.fs.Files()) g.fs.AddFile(path, "elsewhere");
+  for (int back : {0, 1, 2, 3}) {  // steps until the swap back; 0: never
+    for (int at = 0;; ++at) {
+      MemoryFixture g;
+      AddMixedTexts(g);
+      g.fs.unnamed_files = true;  // a page is written unnamed, then linked in by its path
+      int calls = 0;
+      bool swapping = false;  // the swaps' own calls do not count
+      g.fs.fail = [&](std::string_view, const Text&) {
+        if (swapping) return false;
+        const int now = calls++;
+        swapping = true;
+        if (now == at) {
+          g.fs.Rename("/w", "/w-ours");
+          g.fs.AddDirectory("/w");
+          for (const auto& [path, data] : original.fs.Files()) g.fs.AddFile(path, "elsewhere");
+        }
+        if (back != 0 && now == at + back) {
+          g.fs.Rename("/w", "/w-other");
+          g.fs.Rename("/w-ours", "/w");
+        }
+        swapping = false;
+        return false;
+      };
+      BatchPageConversion(g.ctx);
+      if (calls <= at) break;  // the run ended before that step
+      const bool swapped_back = back != 0 && calls > at + back;
+      const Text ours = swapped_back ? "/w" : "/w-ours", other = swapped_back ? "/w-other" : "/w";
+      int converted_there = 0;
+      for (const auto& [path, data] : original.fs.Files()) {
+        const Text text = other + path.substr(2), page = text.substr(0, text.size() - 4) + ".htm";
+        converted_there += !g.fs.Exists(text);
+        EXPECT_TRUE(g.fs.Exists(text) ? g.fs.Contents(text) == "elsewhere"
+                                      : g.fs.Contents(page).find("elsewhere") != std::string::npos)
+            << text << " swap at " << at << ", back " << back;
       }
-      return false;
-    };
-    BatchPageConversion(g.ctx);
-    if (calls <= at) break;  // the run ended before that step
-    int converted_there = 0;
-    for (const auto& [path, data] : original.fs.Files()) {
-      const Text page = path.substr(0, path.size() - 4) + ".htm";
-      converted_there += !g.fs.Exists(path);
-      EXPECT_TRUE(g.fs.Exists(path) ? g.fs.Contents(path) == "elsewhere"
-                                    : g.fs.Contents(page) == "elsewhere" ||
-                                          g.fs.Contents(page).find("elsewhere") != std::string::npos)
-          << path << " swap at " << at;
-    }
-    EXPECT_LE(converted_there, 1) << "swap at " << at;
-    for (const auto& [path, data] : original.fs.Files()) {
-      const Text old = "/w-old" + path.substr(2);
-      const Text page = old.substr(0, old.size() - 4) + ".htm";
-      EXPECT_TRUE(g.fs.Exists(old) ? g.fs.Contents(old) == data
-                                   : g.fs.Contents(page) == pages.at("/w" + page.substr(6)))
-          << path << " swap at " << at;
+      EXPECT_LE(converted_there, 1) << "swap at " << at << ", back " << back;
+      for (const auto& [path, data] : original.fs.Files()) {
+        const Text text = ours + path.substr(2), page = text.substr(0, text.size() - 4) + ".htm";
+        EXPECT_TRUE(g.fs.Exists(text) ? g.fs.Contents(text) == data
+                                      : g.fs.Contents(page) == pages.at(path.substr(0, path.size() - 4) + ".htm"))
+            << text << " swap at " << at << ", back " << back;
+      }
     }
   }
 }

@@ -175,6 +175,21 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   EXPECT_EQ(stale[0].why.code, ESTALE);
   EXPECT_EQ(NamesOnDisk(root + "/sub"), std::set<std::string>{"a.txt"});
   EXPECT_EQ(NamesOnDisk(root + "/sub-old"), std::set<std::string>{"a.txt"});
+
+  // An original whose copy is not beside it (written into another folder
+  // that took this one's place for a moment) stays; one whose copy is
+  // there goes.
+  WriteRaw(root + "/sub/b.txt", "text");
+  WriteRaw(root + "/sub/b.htm", "page");
+  WriteRaw(root + "/sub-old/c.htm", "page");
+  deletions.Add(disk.Path("sub/a.txt"), fs.Stamp(disk.Path("sub/a.txt")), disk.Path("sub/a.htm"),
+                fs.Stamp(disk.Path("sub-old/c.htm")).inode);
+  deletions.Add(disk.Path("sub/b.txt"), fs.Stamp(disk.Path("sub/b.txt")), disk.Path("sub/b.htm"),
+                fs.Stamp(disk.Path("sub/b.htm")).inode);
+  const std::vector<DeletionsAfterSync::Failed> elsewhere = deletions.Finish(disk.Path(""));
+  ASSERT_EQ(elsewhere.size(), 1u);
+  EXPECT_EQ(elsewhere[0].why.code, ESTALE);
+  EXPECT_EQ(NamesOnDisk(root + "/sub"), (std::set<std::string>{"a.txt", "b.htm"}));
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {

@@ -43,6 +43,10 @@ class VirtualFileSystem : public FileSystem {
   /// When set, limits the number of bytes all files together may hold: a
   /// write that would go beyond it writes what fits and fails (a full disk).
   long long capacity = -1;
+  /// With it, PutWhole writes a file unnamed and gives it its name in one
+  /// step, as RealFileSystem does: the name is that of `path` as it leads
+  /// once the data is written.
+  bool unnamed_files = false;
 
   /// The calls made, as "call path" lines.
   std::vector<std::string> log;
@@ -65,6 +69,7 @@ class VirtualFileSystem : public FileSystem {
   bool Rename(const Text& from, const Text& to) override;
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;
+  Placed PutWhole(const Text& path, std::string_view data) override;
   void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) override;
   bool RemoveDirectory(const Text& path) override;
   bool CreateDirectory(const Text& path) override;
