@@ -22,6 +22,8 @@ namespace {
 
 bool HoldsZeroByte(const std::string& data) { return data.find('\0') != std::string::npos; }
 
+constexpr const char* kFolderSwapped = "文件夹在转换中被换掉了，其余文本没有转换";
+
 struct FolderWalk {
   Context& ctx;
   const Text& old_extension;
@@ -77,10 +79,20 @@ bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name, bool li
   return true;
 }
 
-void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
+// Converts the texts of `folder` and of the folders in it. `parent`: the
+// identity of the folder it was listed in, when it was listed as a folder
+// (not a link) there.
+void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent = nullptr) {
   FileSystem& fs = walk.ctx.fs;
   FileId id;
   bool identified = fs.Identify(folder, &id);
+  // A folder found by its path is the one listed only while it still lies
+  // in the folder it was listed in: one reached through a parent swapped
+  // meanwhile (for a link leading elsewhere, say) is left alone.
+  if (identified && parent && !IsFolderWithId(fs, JoinPath(folder, ".."), *parent)) {
+    walk.report.Add(folder, Gbk(kFolderSwapped));
+    return;
+  }
   if (identified) {
     if (std::find(walk.open_folders.begin(), walk.open_folders.end(), id) != walk.open_folders.end()) {
       return;  // a link back to a folder being walked
@@ -119,7 +131,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
     // The folder is the one listed: one swapped meanwhile (for a link
     // leading elsewhere, say) gets no pages and loses no texts.
     if (identified && !IsFolderWithId(fs, folder, id)) {
-      walk.report.Add(folder, Gbk("文件夹在转换中被换掉了，其余文本没有转换"));
+      walk.report.Add(folder, Gbk(kFolderSwapped));
       break;
     }
     ConvertFile(walk, folder, name, entry.link);
@@ -133,7 +145,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder) {
       walk.report.Add(sub, Gbk("是指向文件夹之外的链接，未进入"));
       continue;
     }
-    ConvertOneFolder(walk, sub);
+    ConvertOneFolder(walk, sub, identified && !entry.link ? &id : nullptr);
   }
   if (identified) walk.open_folders.pop_back();
 }

@@ -344,7 +344,8 @@ namespace qm {
 namespace {
 
 // Twenty texts of every kind the conversion meets (GBK, UTF-8, UTF-16 with
-// an odd byte, a 0 byte, unreadable, empty, over a megabyte), in /w.
+// an odd byte, a 0 byte, unreadable, empty, over a megabyte), in /w, and
+// three in /w/sub.
 void AddMixedTexts(MemoryFixture& g) {
   g.fs.AddDirectory("/w");
   for (int i = 0; i < 20; ++i) {
@@ -363,6 +364,7 @@ void AddMixedTexts(MemoryFixture& g) {
       default: g.fs.AddFile(name, std::string((1 << 20) + i, 'x')); break;
     }
   }
+  for (int i = 0; i < 3; ++i) g.fs.AddFile("/w/sub/s" + std::to_string(i) + ".txt", "\xC4\xE3 " + std::to_string(i));
   g.ui.SetText(controls::kBatchFolderBox, "/w");
   g.ui.SetText(controls::kOldExtensionBox, ".txt");
   g.ui.SetText(controls::kNewExtensionBox, ".htm");
