@@ -14,30 +14,26 @@ void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, std::uint64_t
     fs_.Identify(folder.empty() ? Text(".") : folder, &last_id_);
     last_folder_ = std::move(folder);
   }
-  waiting_.push_back({std::move(path), last_id_, read, std::move(copy), copy_inode});
+  waiting_.push_back({{std::move(path), read, std::move(copy), copy_inode, {}}, last_id_});
 }
 
 std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& folder) {
   std::vector<Failed> failed;
   if (!waiting_.empty() && !fs_.SyncAll(folder)) {
-    for (Waiting& w : waiting_) failed.push_back({std::move(w.path), fs_.LastError()});
+    for (Waiting& w : waiting_) failed.push_back({std::move(w.file.path), fs_.LastError()});
     waiting_.clear();
     return failed;
   }
   // The deletions go folder by folder, each folder found once.
   std::vector<FileSystem::UnchangedFile> in_folder;
   for (std::size_t first = 0; first < waiting_.size();) {
-    const Text in = FolderOf(waiting_[first].path);
-    std::size_t end = first;
+    const Text in = FolderOf(waiting_[first].file.path);
     in_folder.clear();
-    for (;
-         end < waiting_.size() && waiting_[end].folder == waiting_[first].folder && FolderOf(waiting_[end].path) == in;
+    std::size_t end = first;
+    for (; end < waiting_.size() && waiting_[end].folder == waiting_[first].folder &&
+           FolderOf(waiting_[end].file.path) == in;
          ++end)
-      in_folder.push_back({std::move(waiting_[end].path),
-                           waiting_[end].read,
-                           std::move(waiting_[end].copy),
-                           waiting_[end].copy_inode,
-                           {}});
+      in_folder.push_back(std::move(waiting_[end].file));
     fs_.DeleteUnchangedIn(in, waiting_[first].folder, in_folder);
     for (FileSystem::UnchangedFile& file : in_folder)
       if (file.error.code != 0) failed.push_back({std::move(file.path), file.error});

@@ -53,11 +53,8 @@ class DeletionsAfterSync {
   // Each path with the identity its folder had when it was added: a folder
   // swapped meanwhile (for a link leading elsewhere, say) loses nothing.
   struct Waiting {
-    Text path;
+    FileSystem::UnchangedFile file;
     FileId folder;
-    FileStamp read;
-    Text copy;
-    std::uint64_t copy_inode;
   };
   std::vector<Waiting> waiting_;
   Text last_folder_;  // the folder of the last path added, and its identity

@@ -316,7 +316,6 @@ const ParsedInterval& MatchFinder::Literals(const std::uint8_t* data, std::size_
   for (std::size_t frame_begin = 0; frame_begin < size || out.frame_start.empty(); frame_begin += kFrameSize) {
     out.frame_start.push_back(frame_begin);
     out.reps_after_frame.push_back({1, 1, 1});
-    if (size == 0) break;
   }
   return out;
 }
