@@ -51,13 +51,55 @@ namespace {
 
 // Name of a document's entry: the text without ".html" and ".htm" (exact
 // case), after removing whatever else `text` must lose first.
-Text WithoutPageExtension(std::string_view text) { return WithoutAll(text, ".html", ".htm"); }
+Text WithoutPageExtension(std::string_view text) {
+  // ".html" holds ".htm": a name without ".htm" loses nothing.
+  if (text.find(".htm") == std::string_view::npos) return Text(text);
+  return WithoutAll(text, ".html", ".htm");
+}
 
 // An entry's name made from a file or folder name: quotes and "&" as
 // references so that the contents file stays well-formed and shows the name
 // as it is, then characters without a GBK form as decimal references (after
 // the quoting, which would otherwise take their "&#" for the name's own).
-Text FileEntryName(const Text& name) { return NameWithReferences(QuotedAttributeText(name), ReferenceForm::kDecimal); }
+Text FileEntryName(std::string_view name) {
+  Text quoted = QuotedAttributeText(name);
+  if (!HasNameEscape(quoted)) return quoted;
+  return NameWithReferences(quoted, ReferenceForm::kDecimal);
+}
+
+// Appends `entry` to `out` with its placeholders replaced in the order of
+// `fills` (a placeholder, then its value), each in the entry as the earlier
+// ones left it: a later placeholder inside an earlier value is replaced too,
+// as the entries have always been made. The placeholders stand between
+// quotes, so none can start in a value and end in the template.
+void AppendFilledEntry(Text& out, std::string_view entry,
+                       std::initializer_list<std::pair<std::string_view, std::string_view>> fills) {
+  for (auto earlier = fills.begin(); earlier != fills.end(); ++earlier) {
+    for (auto later = earlier + 1; later != fills.end(); ++later) {
+      if (earlier->second.find(later->first) == std::string_view::npos) continue;
+      Text filled(entry);
+      for (const auto& [placeholder, value] : fills) filled = ReplaceSubtext(filled, placeholder, value);
+      out += filled;
+      return;
+    }
+  }
+  // Otherwise each placeholder is only in the template: the values go
+  // straight in.
+  std::size_t at = 0;
+  for (;;) {
+    std::size_t next = std::string_view::npos;
+    const std::pair<std::string_view, std::string_view>* fill = nullptr;
+    for (const auto& candidate : fills) {
+      const std::size_t k = entry.find(candidate.first, at);
+      if (k < next) next = k, fill = &candidate;
+    }
+    if (!fill) break;
+    out.append(entry, at, next - at);
+    out.append(fill->second);
+    at = next + fill->first.size();
+  }
+  out.append(entry, at);
+}
 
 }  // namespace
 
@@ -68,19 +110,23 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
     Text name = namer ? WithDecimalReferences(namer(local)) : Text();
     return name.empty() ? FileEntryName(from_file) : name;
   };
-  Text body;
+  Text body = ContentsHeader();
+  Text quoted_local;  // reused for every document
   ForEachItemLocation(tree, [&](int i, const Text& path, const ItemLocation& location) {
     if (!progress.Step(i, tree.Count(), path)) return;
     const Text& local = location.local;
     if (tree.Kind(i) == TreeItemKind::kFolder) {
-      body += ReplaceSubtext(FolderEntryTemplate(), "BBBBBB", FileEntryName(WithoutAngleBrackets(tree.Name(i))));
-    } else if (location.in_folder) {
-      Text name = entry_name(local, WithoutPageExtension(WithoutAngleBrackets(tree.Name(i))));
-      Text entry = ReplaceSubtext(NestedDocumentEntryTemplate(), "AAAAAA", name);
-      body += ReplaceSubtext(entry, "CCCCCC", QuotedAttributeText(local));
+      AppendFilledEntry(body, FolderEntryTemplate(), {{"BBBBBB", FileEntryName(WithoutAngleBrackets(tree.Name(i)))}});
     } else {
-      Text entry = ReplaceSubtext(TopDocumentEntryTemplate(), "GGGGGG", QuotedAttributeText(local));
-      body += ReplaceSubtext(entry, "AAAAAA", entry_name(local, WithoutPageExtension(local)));
+      quoted_local.clear();
+      AppendQuotedAttributeText(quoted_local, local);
+      if (location.in_folder) {
+        const Text name = entry_name(local, WithoutPageExtension(WithoutAngleBrackets(tree.Name(i))));
+        AppendFilledEntry(body, NestedDocumentEntryTemplate(), {{"AAAAAA", name}, {"CCCCCC", quoted_local}});
+      } else {
+        const Text name = entry_name(local, WithoutPageExtension(local));
+        AppendFilledEntry(body, TopDocumentEntryTemplate(), {{"GGGGGG", quoted_local}, {"AAAAAA", name}});
+      }
     }
     // An item with children opens their list. After any other item, the
     // lists it ends close: one for each level the depth falls to the next
@@ -91,10 +137,11 @@ Text ContentsText(const TreeModel& tree, const EntryNamer& namer, Progress& prog
       body += kOpenList;
     } else {
       body += kEntryEnd;
-      body += CloseLists(tree.Depth(i) - std::max(1, tree.Depth(i + 1)));
+      AppendCloseLists(body, tree.Depth(i) - std::max(1, tree.Depth(i + 1)));
     }
   });
-  return ContentsHeader() + body + ContentsFooter();
+  body += ContentsFooter();
+  return body;
 }
 
 bool RequireBookFolder(Context& ctx) {

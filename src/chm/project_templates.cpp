@@ -64,11 +64,10 @@ const Text& TopDocumentEntryTemplate() {
   return kText;
 }
 
-Text CloseLists(int levels) {
-  if (levels <= 0) return {};
-  Text text = "\r\n";
-  for (int k = 0; k < levels; ++k) text += "</UL>\r\n";
-  return text;
+void AppendCloseLists(Text& out, int levels) {
+  if (levels <= 0) return;
+  out += "\r\n";
+  for (int k = 0; k < levels; ++k) out += "</UL>\r\n";
 }
 
 }  // namespace qm

@@ -29,8 +29,9 @@ const Text& TopDocumentEntryTemplate();
 /// item that has children.
 inline constexpr std::string_view kEntryEnd = "\r\n";
 inline constexpr std::string_view kOpenList = "\r\n<UL>\r\n";
-/// The closing of `levels` nested lists, written after an entry's line end:
-/// CR LF, then "</UL>" CR LF for each level; empty for 0 or fewer.
-Text CloseLists(int levels);
+/// Appends the closing of `levels` nested lists, written after an entry's
+/// line end: CR LF, then "</UL>" CR LF for each level; nothing for 0 or
+/// fewer.
+void AppendCloseLists(Text& out, int levels);
 
 }  // namespace qm

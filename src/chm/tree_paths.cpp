@@ -35,20 +35,33 @@ Text TreeItemPath(const TreeModel& tree, int index) {
 }
 
 Text WithoutFinalBackslash(std::string_view path) {
+  Text out(path);
+  DropFinalBackslash(out);
+  return out;
+}
+
+void DropFinalBackslash(Text& path) {
   // Only a whole "\" character goes, never the second byte of a two-byte
   // character such as 乗 (0x81 0x5C).
-  if (!EndsWithCharacters(path, "\\")) return Text(path);
-  return Text(path.substr(0, path.size() - 1));
+  if (EndsWithCharacters(path, "\\")) path.pop_back();
 }
 
 Text WithoutAll(std::string_view text, std::string_view first, std::string_view second) {
+  Text out;
+  AppendWithoutAll(out, text, first, second);
+  return out;
+}
+
+void AppendWithoutAll(Text& out, std::string_view text, std::string_view first, std::string_view second) {
   auto ascii_byte = [](std::string_view s) { return s.size() == 1 && static_cast<unsigned char>(s[0]) < 0x80; };
-  if (!ascii_byte(first) || !ascii_byte(second)) return ReplaceSubtext(ReplaceSubtext(text, first), second);
+  if (!ascii_byte(first) || !ascii_byte(second)) {
+    out += ReplaceSubtext(ReplaceSubtext(text, first), second);
+    return;
+  }
   // Two single ASCII characters (the brackets of folder names): taking one
   // out leaves the characters after it as they were, so both go in one
   // pass over the characters.
-  Text out;
-  out.reserve(text.size());
+  out.reserve(out.size() + text.size());
   std::size_t kept = 0;  // start of the stretch not yet copied
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t width = CharWidthAt(text, i);
@@ -59,7 +72,6 @@ Text WithoutAll(std::string_view text, std::string_view first, std::string_view 
     i += width;
   }
   out.append(text, kept);
-  return out;
 }
 
 }  // namespace qm

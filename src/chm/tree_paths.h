@@ -34,8 +34,15 @@ Text TreeItemPath(const TreeModel& tree, int index);
 /// second byte of a two-byte character stays).
 Text WithoutFinalBackslash(std::string_view path);
 
+/// Takes the final "\" character off `path` in place, as
+/// WithoutFinalBackslash does.
+void DropFinalBackslash(Text& path);
+
 /// `text` without every `first`, then without every `second`.
 Text WithoutAll(std::string_view text, std::string_view first, std::string_view second);
+
+/// Appends WithoutAll(text, first, second) to `out`.
+void AppendWithoutAll(Text& out, std::string_view text, std::string_view first, std::string_view second);
 
 /// Calls `visit(index, path)` for every item in tree-index order with the
 /// item's path, as TreeItemPath gives it, in one pass over the tree.
@@ -109,7 +116,11 @@ void ForEachItemLocation(const TreeModel& tree, Visit&& visit) {
     if (prefix.size() <= depth) prefix.resize(depth + 1);
     prefix[depth] = names.size();
     location.in_folder = in_folder;
-    location.local = WithoutFinalBackslash(in_folder ? WithoutAngleBrackets(names) : path);
+    // Made in the same buffer every time: no allocation per item.
+    location.local.clear();
+    if (in_folder) AppendWithoutAll(location.local, names, ">", "<");
+    else location.local.append(path);
+    DropFinalBackslash(location.local);
     visit(i, path, static_cast<const ItemLocation&>(location));
   });
 }

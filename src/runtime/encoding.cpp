@@ -309,15 +309,22 @@ bool StartsReference(std::string_view text, std::size_t at) {
 
 Text QuotedAttributeText(std::string_view text) {
   Text out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    // None of these bytes is ever the second byte of a two-byte character.
-    const char c = text[i];
-    if (c == '&' && StartsReference(text, i)) out += "&amp;";
-    else if (c == '"') out += "&quot;";
-    else out += c;
-  }
+  AppendQuotedAttributeText(out, text);
   return out;
+}
+
+void AppendQuotedAttributeText(Text& out, std::string_view text) {
+  out.reserve(out.size() + text.size());
+  std::size_t kept = 0;  // start of the stretch not yet copied
+  for (std::size_t i = text.find_first_of("&\""); i != std::string_view::npos; i = text.find_first_of("&\"", i + 1)) {
+    // Neither byte is ever the second byte of a two-byte character.
+    const bool quote = text[i] == '"';
+    if (!quote && !StartsReference(text, i)) continue;
+    out.append(text, kept, i - kept);
+    out += quote ? "&quot;" : "&amp;";
+    kept = i + 1;
+  }
+  out.append(text, kept);
 }
 
 Text AttributeValueText(std::string_view value) {

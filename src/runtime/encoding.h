@@ -143,6 +143,9 @@ Text NameWithReferences(std::string_view text, ReferenceForm form = ReferenceFor
 /// "&amp;". Any other text stays byte for byte.
 Text QuotedAttributeText(std::string_view text);
 
+/// Appends QuotedAttributeText(text) to `out`.
+void AppendQuotedAttributeText(Text& out, std::string_view text);
+
 /// Undoes QuotedAttributeText: "&quot;" and "&amp;" become their
 /// characters; everything else stays.
 Text AttributeValueText(std::string_view value);
