@@ -85,45 +85,23 @@ std::uint64_t Load64(const char* p) {
   std::memcpy(&v, p, 8);
   return v;
 }
-std::uint32_t Load32(const char* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
 
-// The first and last 4 or 8 bytes of a short word (they overlap when it is
-// shorter than 8 or 16), or its first, middle and last byte below 4: what
-// tells two words of the same length apart when read in two loads.
-[[gnu::always_inline]] inline std::uint64_t Ends(std::string_view w, std::uint64_t* second) {
-  const std::size_t n = w.size();
-  const char* p = w.data();
-  if (n >= 8) {
-    *second = Load64(p + n - 8);
-    return Load64(p);
+// The bytes below the first `n` of a little-endian word, for n = 0..8.
+constexpr std::uint64_t kLowBytes[9] = {
+    0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF, 0xFFFFFFFFFFFFFFFF};
+
+// A word's hash for the word table from its key and the bytes past its
+// first 16: never 0, which marks a free slot.
+[[gnu::always_inline]] inline std::uint32_t WordHashOf(std::string_view word, std::uint64_t low, std::uint64_t high) {
+  std::uint64_t h = (low ^ (word.size() * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
+  h = (h ^ (h >> 29) ^ high) * 0xC4CEB9FE1A85EC53ull;
+  for (std::size_t i = 16; i < word.size(); i += 8) {
+    std::uint64_t more = 0;
+    std::memcpy(&more, word.data() + i, std::min<std::size_t>(8, word.size() - i));
+    h = (h ^ (h >> 29) ^ more) * 0xC4CEB9FE1A85EC53ull;
   }
-  *second = 0;
-  if (n >= 4) return (std::uint64_t{Load32(p)} << 32) | Load32(p + n - 4);
-  if (n == 0) return 0;
-  return (static_cast<unsigned char>(p[0]) << 16) | (static_cast<unsigned char>(p[n / 2]) << 8) |
-         static_cast<unsigned char>(p[n - 1]);
-}
-
-// A word's hash for the word table: never 0, which marks a free slot.
-[[gnu::always_inline]] inline std::uint32_t WordHashOf(std::string_view word) {
-  std::uint64_t second;
-  std::uint64_t h = (Ends(word, &second) ^ (word.size() * 0x9E3779B97F4A7C15ull)) * 0xFF51AFD7ED558CCDull;
-  for (std::size_t i = 8; i + 8 < word.size(); i += 8)
-    h = (h ^ (h >> 29) ^ Load64(word.data() + i)) * 0xC4CEB9FE1A85EC53ull;
-  h = (h ^ (h >> 29) ^ second) * 0xC4CEB9FE1A85EC53ull;
   h ^= h >> 32;
   return static_cast<std::uint32_t>(h) | 1;
-}
-
-// The same bytes, for words of the same length.
-[[gnu::always_inline]] inline bool SameWord(std::string_view a, std::string_view b) {
-  if (a.size() > 16) return std::memcmp(a.data(), b.data(), a.size()) == 0;
-  std::uint64_t a2, b2;
-  return Ends(a, &a2) == Ends(b, &b2) && a2 == b2;
 }
 
 }  // namespace
@@ -150,16 +128,21 @@ void FullTextIndex::Grow() {
     return slot - 1;
   }
   if (2 * (used_slots_ + 1) > slots_.size()) Grow();
-  const std::uint32_t hash = WordHashOf(word);
+  // Two loads, whatever the word's length: ForEachWord leaves room to read
+  // kWordReadable bytes.
+  const std::size_t n = word.size();
+  const Key key{Load64(word.data()) & kLowBytes[std::min<std::size_t>(n, 8)],
+                Load64(word.data() + 8) & kLowBytes[n > 8 ? std::min<std::size_t>(n - 8, 8) : 0]};
+  const std::uint32_t hash = WordHashOf(word, key.low, key.high);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
   for (; slots_[at].id; at = (at + 1) & mask) {
     if (slots_[at].hash != hash) continue;
-    const std::string& known = words_[slots_[at].id - 1];
-    if (known.size() == word.size() && SameWord(known, word)) return slots_[at].id - 1;
+    const std::uint32_t id = slots_[at].id - 1;
+    if (slots_[at].key == key && (n <= 16 || words_[id] == word)) return id;
   }
   const std::uint32_t id = NewId(word);
-  slots_[at] = {hash, id + 1};
+  slots_[at] = {key, hash, id + 1};
   ++used_slots_;
   return id;
 }

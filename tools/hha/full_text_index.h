@@ -53,6 +53,9 @@ namespace hha {
 /// letters, in lower case, and digits) on its own. Punctuation, symbols and
 /// other bytes only separate words. `word` gets each word and its place;
 /// `next_place` is the place of the first one and comes back after the last.
+/// At least kWordReadable bytes may be read from the start of every word
+/// (the bytes past its end are anything), so that a word is loaded whole.
+inline constexpr std::size_t kWordReadable = 16;
 template <typename OnWord>
 void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word);
 
@@ -86,15 +89,23 @@ class FullTextIndex {
   struct Word {
     Hits text, title;
   };
-  std::uint32_t IdOf(std::string_view word);
-  std::uint32_t NewId(std::string_view word);
   void AddHits(std::uint32_t topic, bool title);
 
+  // A word's first 16 bytes, zero past its end: words hold no zero byte, so
+  // two words of up to 16 bytes are the same when their keys are.
+  struct Key {
+    std::uint64_t low = 0, high = 0;
+    bool operator==(const Key&) const = default;
+  };
   // Open addressing over the words that are not one two-byte character:
-  // each slot holds a word's hash and its id + 1 (0 when free).
+  // each slot holds a word's key, its hash and its id + 1 (0 when free), so
+  // that a word is found in the slot it reads.
   struct Slot {
+    Key key;
     std::uint32_t hash = 0, id = 0;
   };
+  std::uint32_t IdOf(std::string_view word);
+  std::uint32_t NewId(std::string_view word);
   void Grow();
   std::vector<Slot> slots_;
   std::size_t used_slots_ = 0;
@@ -157,7 +168,10 @@ inline constexpr auto kWordBytes = [] {
 
 template <typename OnWord>
 void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) {
-  char lowered[FullTextIndex::kLongestWord];  // a run with capitals, in lower case
+  // A run with capitals in lower case, or a run that ends too near the
+  // end of `text` to be read kWordReadable bytes at a time.
+  char lowered[FullTextIndex::kLongestWord] = {};  // zeroed: the bytes read past a word are set
+  static_assert(sizeof lowered >= kWordReadable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n;) {
@@ -194,9 +208,10 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
       }
       const std::size_t length = i - start;
       if (length <= FullTextIndex::kLongestWord) {
-        if (!capitals) {
+        if (!capitals && start + kWordReadable <= n) {
           word(text.substr(start, length), next_place);
         } else {
+          // Lower case letters and digits are their own kWordBytes.
           for (std::size_t k = 0; k < length; ++k) lowered[k] = kWordBytes[bytes[start + k]];
           word(std::string_view(lowered, length), next_place);
         }
@@ -210,7 +225,8 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
     }
     const unsigned char t = bytes[i + 1];
     if (IsLetterCharacter(b, t)) {
-      char pair[2] = {static_cast<char>(b), static_cast<char>(b == 0xA3 && t >= 0xC1 && t <= 0xDA ? t + 0x20 : t)};
+      char pair[kWordReadable] = {static_cast<char>(b),
+                                  static_cast<char>(b == 0xA3 && t >= 0xC1 && t <= 0xDA ? t + 0x20 : t)};
       word(std::string_view(pair, 2), next_place);
       ++next_place;
     }

@@ -95,16 +95,27 @@ struct SymbolCounts {
   std::uint64_t extra_bits = 0;
 };
 
-// The tokens of frame f.
+// The tokens of frame f, or with only literals, its bytes.
 std::span<const Token> FrameTokens(const ParsedInterval& parsed, std::size_t f) {
   const std::size_t begin = parsed.frame_start[f];
   const std::size_t end = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.tokens.size();
   return std::span<const Token>(parsed.tokens).subspan(begin, end - begin);
 }
+std::span<const std::uint8_t> FrameLiterals(const ParsedInterval& parsed, std::size_t f) {
+  const std::size_t begin = parsed.frame_start[f];
+  const std::size_t end = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.literal_count;
+  return {parsed.literals + begin, end - begin};
+}
 
-SymbolCounts CountSymbols(std::span<const Token> tokens) {
+SymbolCounts CountSymbols(const ParsedInterval& parsed, std::size_t f) {
   SymbolCounts counts;
-  for (const Token& t : tokens) {
+  if (parsed.literals) {
+    const std::span<const std::uint8_t> bytes = FrameLiterals(parsed, f);
+    for (std::uint8_t b : bytes) ++counts.main[b];
+    counts.length[Token::kNoLengthSymbol] = static_cast<std::uint32_t>(bytes.size());
+    return counts;
+  }
+  for (const Token& t : FrameTokens(parsed, f)) {
     ++counts.main[t.main];
     ++counts.length[t.length_symbol];
     counts.extra_bits += t.extra_bits;
@@ -193,6 +204,11 @@ void WriteVerbatimTokens(BitWriter& bits, const ParsedInterval& parsed, const Ve
       run.AlignTo16();
       frame_offsets.push_back(run.size());
     }
+    if (parsed.literals) {
+      // A literal is its main code alone.
+      for (std::uint8_t b : FrameLiterals(parsed, f)) run.Put(main_codes[b], main_lens[b]);
+      continue;
+    }
     const std::span<const Token> tokens = FrameTokens(parsed, f);
     const Token* const end = tokens.data() + tokens.size();
     for (const Token* t = tokens.data(); t != end; ++t) {
@@ -261,7 +277,7 @@ EncodedInterval EncodeInterval(const std::uint8_t* data, std::size_t size, Metho
   const ParsedInterval& parsed = finder.ParseIfWorthIt(data, size, options);
   const std::size_t frames = parsed.frame_start.size();
   std::vector<SymbolCounts> counts;
-  for (std::size_t f = 0; f < frames; ++f) counts.push_back(CountSymbols(FrameTokens(parsed, f)));
+  for (std::size_t f = 0; f < frames; ++f) counts.push_back(CountSymbols(parsed, f));
 
   // One verbatim block over the whole interval. Its size follows from its
   // head and code lengths, so its tokens are written only when it is taken.

@@ -309,8 +309,9 @@ const ParsedInterval& MatchFinder::ParseIfWorthIt(const std::uint8_t* data, std:
 
 const ParsedInterval& MatchFinder::Literals(const std::uint8_t* data, std::size_t size) {
   ParsedInterval& out = parsed_;
-  out.tokens.resize(size);
-  for (std::size_t i = 0; i < size; ++i) out.tokens[i] = Literal(data[i]);
+  out.tokens.clear();
+  out.literals = data;
+  out.literal_count = size;
   out.frame_start.clear();
   out.reps_after_frame.clear();
   for (std::size_t frame_begin = 0; frame_begin < size || out.frame_start.empty(); frame_begin += kFrameSize) {
@@ -323,6 +324,8 @@ const ParsedInterval& MatchFinder::Literals(const std::uint8_t* data, std::size_
 const ParsedInterval& MatchFinder::Parse(const std::uint8_t* data, std::size_t size, const ParseOptions& options) {
   ParsedInterval& out = parsed_;
   out.tokens.clear();
+  out.literals = nullptr;
+  out.literal_count = 0;
   out.frame_start.clear();
   out.reps_after_frame.clear();
   // Every token covers at least one byte.

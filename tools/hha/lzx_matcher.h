@@ -37,6 +37,11 @@ struct ParseOptions {
 /// Tokens of one interval, split at its 32 KB frames.
 struct ParsedInterval {
   std::vector<Token> tokens;
+  /// When not null, `tokens` is empty and every byte of literals[0,
+  /// literal_count) is a literal token, in order; frame_start then counts
+  /// bytes.
+  const std::uint8_t* literals = nullptr;
+  std::size_t literal_count = 0;
   /// Index of the first token of each frame; frame_start.size() frames.
   std::vector<std::size_t> frame_start;
   /// Repeated offsets after the last token of each frame.
