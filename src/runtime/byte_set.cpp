@@ -28,7 +28,8 @@ ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::strin
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - in.data());
     if (at + find.size() > in.size()) break;
-    if (std::memcmp(in.data() + at, find.data(), find.size()) != 0) {
+    // Most candidates differ in their second byte: looked at before a call.
+    if ((find.size() > 1 && in[at + 1] != find[1]) || std::memcmp(in.data() + at, find.data(), find.size()) != 0) {
       i = at + 1;
       continue;
     }

@@ -37,6 +37,19 @@ inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub
 inline std::size_t AlignToCharacter(std::string_view text, std::size_t origin, std::size_t from) {
   if (from <= origin) return origin;
   std::size_t j = from;
+  // Eight bytes at a time back to the nearest byte below 0x80: Chinese text
+  // has long runs of two-byte characters.
+  constexpr std::uint64_t kTops = 0x8080808080808080ull;
+  while (j - origin >= 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + j - 8, 8);
+    const std::uint64_t low = ~x & kTops;  // the top bit of each byte below 0x80
+    if (low != 0) {
+      j -= 8 - (static_cast<std::size_t>(63 - __builtin_clzll(low)) >> 3) - 1;
+      return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
+    }
+    j -= 8;
+  }
   while (j > origin && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
   return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
 }
@@ -163,6 +176,56 @@ Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_vi
     std::size_t at = first_byte.Next(i + 1);
     if (at == std::string_view::npos) break;
     i = AlignToCharacter(text, i, at);
+  }
+  out.append(text.substr(copied_to));
+  return out;
+}
+
+Text ReplaceEachSubtext(std::string_view text, std::initializer_list<std::string_view> finds,
+                        std::string_view replacement, bool case_sensitive) {
+  Text out;
+  out.reserve(text.size());
+  // When every find begins with the same byte, only its places are looked
+  // at, each aligned to the character grid first; else every character is.
+  auto first_of = [&](std::string_view f) {
+    const auto c = static_cast<unsigned char>(f[0]);
+    return case_sensitive ? c : Lower(c);
+  };
+  bool one_first_byte = finds.size() > 0;
+  for (std::string_view f : finds)
+    if (f.empty() || first_of(f) != first_of(*finds.begin())) one_first_byte = false;
+  FirstByteFinder first_byte(text, one_first_byte ? finds.begin()->at(0) : '\0', !case_sensitive);
+  std::size_t i = 0, copied_to = 0;  // bytes [copied_to, i) are pending a copy
+  while (i < text.size()) {
+    std::size_t at = i;
+    if (one_first_byte) {
+      at = first_byte.Next(i);
+      if (at == std::string_view::npos) break;
+      const std::size_t aligned = AlignToCharacter(text, i, at);
+      if (aligned != at) {
+        i = aligned;
+        continue;
+      }
+    }
+    const std::string_view* match = nullptr;
+    for (const std::string_view& f : finds) {
+      // A second ASCII byte is compared here first: most candidates differ there.
+      if (f.size() > 1 && at + 1 < text.size() && static_cast<unsigned char>(f[1]) < 0x80 &&
+          (case_sensitive ? text[at + 1] != f[1]
+                          : Lower(static_cast<unsigned char>(text[at + 1])) != Lower(static_cast<unsigned char>(f[1]))))
+        continue;
+      if (!f.empty() && MatchesAt(text, at, f, !case_sensitive)) {
+        match = &f;
+        break;
+      }
+    }
+    if (!match) {
+      i = at + CharWidthAt(text, at);
+      continue;
+    }
+    out.append(text.substr(copied_to, at - copied_to));
+    out.append(replacement);
+    i = copied_to = at + match->size();
   }
   out.append(text.substr(copied_to));
   return out;

@@ -6,6 +6,7 @@
 // No function changes its arguments; each returns a new value.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,14 @@ long FindTextBackwards(std::string_view text, std::string_view sub, long limit =
 /// gives the text unchanged.
 Text ReplaceSubtext(std::string_view text, std::string_view find, std::string_view replacement = {}, long start = 1,
                     long count = -1, bool case_sensitive = true);
+
+/// Replaces occurrences of any of `finds` by `replacement` in one scan,
+/// character by character from the start: at each character, the first of
+/// `finds` that matches there is replaced, and the scan goes on after it.
+/// With `case_sensitive` false, ASCII letters match without regard to
+/// case. Empty `finds` never match.
+Text ReplaceEachSubtext(std::string_view text, std::initializer_list<std::string_view> finds,
+                        std::string_view replacement, bool case_sensitive = true);
 
 /// The pieces between separators, found character by character. Empty pieces
 /// between two separators or before a leading separator count; the piece

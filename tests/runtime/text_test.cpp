@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace qm {
@@ -305,6 +306,26 @@ TEST_F(TextModelCheck, ReplaceSubtextAgreesWithTheModel) {
         << testing::PrintToString(t) << " " << testing::PrintToString(f) << " start " << start << " count " << count
         << " cs " << cs;
     ASSERT_EQ(t, before);
+  }
+}
+
+// Finds that begin with one byte and differ in the next, and an ASCII
+// replacement without that byte: one scan replaces as a scan for each in
+// turn does.
+TEST_F(TextModelCheck, ReplaceEachSubtextAgreesWithOneFindAfterAnother) {
+  static const char* const kTags[] = {"<",  "<b",   "<br>",     "<BR>", "<Br>", "<br",
+                                      "<h", "<hr>", "<HR></x>", "</X>", "</x"};
+  for (int n = 0; n < 20000; ++n) {
+    Text t;
+    for (int k = static_cast<int>(rng_() % 14); k > 0; --k)
+      t += rng_() % 3 ? Piece() : Text(kTags[rng_() % std::size(kTags)]);
+    const Text r = rng_() % 2 ? Text("\r\n") : RandomText(2);
+    if (r.find('<') != Text::npos || std::any_of(r.begin(), r.end(), [](char c) { return c & 0x80; })) continue;
+    const bool cs = rng_() % 2;
+    Text one_by_one = t;
+    for (const char* f : {"<br>", "<hr></x>", "</x>"}) one_by_one = ReplaceSubtext(one_by_one, f, r, 1, -1, cs);
+    ASSERT_EQ(ReplaceEachSubtext(t, {"<br>", "<hr></x>", "</x>"}, r, cs), one_by_one)
+        << testing::PrintToString(t) << " " << testing::PrintToString(r) << " cs " << cs;
   }
 }
 
