@@ -6,8 +6,15 @@
 namespace qm {
 
 Text FramedPage(const ByteSet& text_file) {
-  Text body = ReplaceLineEnds(TrimTrailingSpaces(ToText(text_file)), "<br><br>", /*by_character=*/true);
-  return FramedPageHead() + body + FramedPageTail();
+  // Made in one string, the text (up to a 0 byte, as ToText takes it) read
+  // in place.
+  std::string_view text = text_file.bytes;
+  text = text.substr(0, text.find('\0'));
+  Text page = FramedPageHead();
+  page.reserve(page.size() + text.size() * 5 / 4 + FramedPageTail().size());
+  AppendReplacingLineEnds(page, TrimTrailingSpaces(text), "<br><br>", /*by_character=*/true);
+  page += FramedPageTail();
+  return page;
 }
 
 Text TextFromPage(const ByteSet& page) {
