@@ -1,7 +1,5 @@
 #include "core/line_ends.h"
 
-#include <cstdint>
-#include <cstring>
 
 namespace qm {
 
@@ -30,21 +28,7 @@ void AppendReplacingLineEnds(Text& out, std::string_view text, std::string_view 
   // byte is a CR; with it when that CR begins a character itself, else the
   // CR is the second byte of a character and the LF is no line end), or a
   // run of bytes of 0x80 or above of even length since the last line end.
-  auto high = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]) >= 0x80; };
-  // Chinese lines are such runs from end to end: they are walked back eight
-  // bytes at a time.
-  auto starts_character = [&](std::size_t origin, std::size_t at) {
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    std::size_t j = at;
-    while (j >= origin + 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + j - 8, 8);
-      if ((word & kHigh) != kHigh) break;
-      j -= 8;
-    }
-    while (j > origin && high(j - 1)) --j;
-    return (at - j) % 2 == 0;
-  };
+  auto starts_character = [&](std::size_t origin, std::size_t at) { return HighRunBefore(text, origin, at) % 2 == 0; };
   std::size_t copied_to = 0;  // a character start; bytes from it on are pending a copy
   for (std::size_t from = 0, at; (at = text.find('\n', from)) != std::string_view::npos;) {
     from = at + 1;

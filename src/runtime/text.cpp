@@ -36,22 +36,7 @@ inline bool MatchesAt(std::string_view text, std::size_t i, std::string_view sub
 // or above just before `from` decides: an odd run ends with a first byte.
 inline std::size_t AlignToCharacter(std::string_view text, std::size_t origin, std::size_t from) {
   if (from <= origin) return origin;
-  std::size_t j = from;
-  // Eight bytes at a time back to the nearest byte below 0x80: Chinese text
-  // has long runs of two-byte characters.
-  constexpr std::uint64_t kTops = 0x8080808080808080ull;
-  while (j - origin >= 8) {
-    std::uint64_t x;
-    std::memcpy(&x, text.data() + j - 8, 8);
-    const std::uint64_t low = ~x & kTops;  // the top bit of each byte below 0x80
-    if (low != 0) {
-      j -= 8 - (static_cast<std::size_t>(63 - __builtin_clzll(low)) >> 3) - 1;
-      return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
-    }
-    j -= 8;
-  }
-  while (j > origin && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
-  return (from - j) % 2 == 1 && from < text.size() ? from + 1 : from;
+  return HighRunBefore(text, origin, from) % 2 == 1 && from < text.size() ? from + 1 : from;
 }
 
 // The first offset at or after `i` whose byte can begin a match of a text

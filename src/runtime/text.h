@@ -6,6 +6,7 @@
 // No function changes its arguments; each returns a new value.
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -32,6 +33,26 @@ Text TextMiddle(std::string_view text, long start, long count);
 /// a lead byte (>= 0x80) followed by another byte, else 1.
 inline std::size_t CharWidthAt(std::string_view text, std::size_t i) {
   return (static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size()) ? 2 : 1;
+}
+
+/// How many bytes of 0x80 or above come right before byte `at`, counting
+/// back no further than `origin`. When `origin` begins a character, `at`
+/// begins one exactly when the count is even: such bytes pair up from the
+/// last byte below 0x80.
+inline std::size_t HighRunBefore(std::string_view text, std::size_t origin, std::size_t at) {
+  std::size_t j = at;
+  // Eight bytes at a time: Chinese text has long runs of two-byte
+  // characters.
+  constexpr std::uint64_t kTops = 0x8080808080808080ull;
+  while (j - origin >= 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + j - 8, 8);
+    const std::uint64_t low = ~x & kTops;  // the top bit of each byte below 0x80
+    if (low != 0) return at - (j - 8 + (static_cast<std::size_t>(63 - __builtin_clzll(low)) >> 3) + 1);
+    j -= 8;
+  }
+  while (j > origin && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
+  return at - j;
 }
 
 /// 1-based position of the first occurrence of `sub` that begins at or after
