@@ -28,8 +28,12 @@ bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view 
   }
   if (!copied) return false;
   // The original goes only while its copy is beside it: a folder swapped
-  // for a moment as the copy was written has the copy, not this one.
-  if (FolderOf(target) == FolderOf(source)) deletions.Add(source, source_read, target, fs.Stamp(target).inode);
+  // for a moment as the copy was written has the copy, not this one. The
+  // copy is known by its inode, read from the file itself where it was
+  // placed whole (no look at the name, which could lead elsewhere by now).
+  const std::uint64_t placed = fs.LastPlacedInode();
+  if (FolderOf(target) == FolderOf(source))
+    deletions.Add(source, source_read, target, placed != 0 ? placed : fs.Stamp(target).inode);
   else deletions.Add(source, source_read);
   return true;
 }

@@ -1,6 +1,5 @@
 #include "core/line_ends.h"
 
-
 namespace qm {
 
 Text ReplaceLineEnds(std::string_view text, std::string_view line_break, bool by_character) {

@@ -57,6 +57,10 @@ class FileSystem {
   /// The stamp the file had when the last successful Read opened it.
   FileStamp LastReadStamp() const { return last_read_stamp_; }
 
+  /// The inode of the file the last PutWhole gave its name to, read from
+  /// the file itself; 0 when that PutWhole placed none.
+  std::uint64_t LastPlacedInode() const { return last_placed_inode_; }
+
   /// Reads the whole file into `out`. False, with `out` empty, on any
   /// failure (missing, a directory, unreadable).
   virtual bool Read(const Text& path, std::string* out) = 0;
@@ -267,7 +271,8 @@ class FileSystem {
   FileError last_error_;
 
  protected:
-  FileStamp last_read_stamp_;  // set by each successful Read
+  FileStamp last_read_stamp_;            // set by each successful Read
+  std::uint64_t last_placed_inode_ = 0;  // set by each PutWhole
 };
 
 }  // namespace qm

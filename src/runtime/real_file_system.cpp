@@ -285,6 +285,7 @@ bool RealFileSystem::CreateNew(const Text& path, std::string_view data) {
 }
 
 FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view data) {
+  last_placed_inode_ = 0;
   if (path.empty()) {
     Fail(ENOENT);
     return Placed::kFailed;
@@ -301,7 +302,13 @@ FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view d
     Fail(errno);
     return Placed::kFailed;
   }
-  if (file.PlaceAs(native, PendingWrite::Replace::kNever)) return Placed::kDone;
+  // The file's own inode, whatever its name may lead to once it has one.
+  struct stat st;
+  const std::uint64_t inode = ::fstat(file.fd(), &st) == 0 ? st.st_ino : 0;
+  if (file.PlaceAs(native, PendingWrite::Replace::kNever)) {
+    last_placed_inode_ = inode;
+    return Placed::kDone;
+  }
   if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) return Placed::kUnsupported;  // no /proc
   Fail(errno);
   return errno == EEXIST ? Placed::kTaken : Placed::kFailed;

@@ -185,6 +185,7 @@ bool VirtualFileSystem::CreateNew(const Text& path, std::string_view data) {
 }
 
 FileSystem::Placed VirtualFileSystem::PutWhole(const Text& path, std::string_view data) {
+  last_placed_inode_ = 0;
   if (!unnamed_files) return Placed::kUnsupported;
   if (path.empty() || Fails("write", path)) {
     if (path.empty()) Fail(ENOENT);
@@ -196,6 +197,7 @@ FileSystem::Placed VirtualFileSystem::PutWhole(const Text& path, std::string_vie
   }
   auto hook = std::exchange(fail, {});  // one call: giving the file its name is part of it
   const bool ok = CreateNew(path, data);
+  if (ok) last_placed_inode_ = Stamp(path).inode;
   fail = std::move(hook);
   return ok ? Placed::kDone : Placed::kFailed;
 }
