@@ -6,10 +6,8 @@
 namespace qm {
 
 Text FramedPage(const ByteSet& text_file) {
-  // Made in one string, the text (up to a 0 byte, as ToText takes it) read
-  // in place.
-  std::string_view text = text_file.bytes;
-  text = text.substr(0, text.find('\0'));
+  // Made in one string, the text read in place.
+  const std::string_view text = TextView(text_file);
   Text page = FramedPageHead();
   page.reserve(page.size() + text.size() * 5 / 4 + FramedPageTail().size());
   AppendReplacingLineEnds(page, TrimTrailingSpaces(text), "<br><br>", /*by_character=*/true);

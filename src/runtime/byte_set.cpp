@@ -4,9 +4,11 @@
 
 namespace qm {
 
-Text ToText(const ByteSet& data) {
-  std::size_t n = data.bytes.find('\0');
-  return n == std::string::npos ? data.bytes : data.bytes.substr(0, n);
+Text ToText(const ByteSet& data) { return Text(TextView(data)); }
+
+std::string_view TextView(const ByteSet& data) {
+  const std::string_view bytes = data.bytes;
+  return bytes.substr(0, bytes.find('\0'));
 }
 
 ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::string_view replacement, long start,

@@ -24,6 +24,9 @@ struct ByteSet {
 /// The bytes before the first 0 byte (all of them when there is none).
 Text ToText(const ByteSet& data);
 
+/// ToText's bytes, in place in `data`.
+std::string_view TextView(const ByteSet& data);
+
 /// As ReplaceSubtext, byte-exact, with no two-byte character rule.
 ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::string_view replacement = {}, long start = 1,
                           long count = -1);

@@ -176,9 +176,9 @@ Text ReplaceEachSubtext(std::string_view text, std::initializer_list<std::string
     const auto c = static_cast<unsigned char>(f[0]);
     return case_sensitive ? c : Lower(c);
   };
-  bool one_first_byte = finds.size() > 0;
+  bool one_first_byte = finds.size() > 0 && !finds.begin()->empty();
   for (std::string_view f : finds)
-    if (f.empty() || first_of(f) != first_of(*finds.begin())) one_first_byte = false;
+    one_first_byte = one_first_byte && !f.empty() && first_of(f) == first_of(*finds.begin());
   FirstByteFinder first_byte(text, one_first_byte ? finds.begin()->at(0) : '\0', !case_sensitive);
   std::size_t i = 0, copied_to = 0;  // bytes [copied_to, i) are pending a copy
   while (i < text.size()) {

@@ -95,16 +95,19 @@ struct SymbolCounts {
   std::uint64_t extra_bits = 0;
 };
 
-// The tokens of frame f, or with only literals, its bytes.
-std::span<const Token> FrameTokens(const ParsedInterval& parsed, std::size_t f) {
+// The part of `all` (the tokens, or the bytes of a literal-only interval)
+// in frame f.
+template <typename T>
+std::span<const T> InFrame(std::span<const T> all, const ParsedInterval& parsed, std::size_t f) {
   const std::size_t begin = parsed.frame_start[f];
-  const std::size_t end = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.tokens.size();
-  return std::span<const Token>(parsed.tokens).subspan(begin, end - begin);
+  const std::size_t end = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : all.size();
+  return all.subspan(begin, end - begin);
+}
+std::span<const Token> FrameTokens(const ParsedInterval& parsed, std::size_t f) {
+  return InFrame(std::span<const Token>(parsed.tokens), parsed, f);
 }
 std::span<const std::uint8_t> FrameLiterals(const ParsedInterval& parsed, std::size_t f) {
-  const std::size_t begin = parsed.frame_start[f];
-  const std::size_t end = f + 1 < parsed.frame_start.size() ? parsed.frame_start[f + 1] : parsed.literal_count;
-  return {parsed.literals + begin, end - begin};
+  return InFrame(std::span<const std::uint8_t>(parsed.literals, parsed.literal_count), parsed, f);
 }
 
 SymbolCounts CountSymbols(const ParsedInterval& parsed, std::size_t f) {
