@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -451,22 +452,40 @@ class SpoolFile {
 
   bool Ok() const { return file_ != nullptr; }
   Status Write(const std::uint8_t* data, std::size_t size) {
-    if (size && std::fwrite(data, 1, size, file_) != size) return Status::Fail("cannot write the temporary file");
+    if (size && std::fwrite(data, 1, size, file_) != size) return Failed("cannot write the temporary file");
     return Status::Ok();
   }
-  /// Copies everything written so far to out.
+  /// Copies everything written so far to out: inside the kernel where the
+  /// file system can, else through a buffer.
   Status CopyTo(qm::PendingWrite& out) {
-    if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0)
-      return Status::Fail("cannot read back the temporary file");
+    struct stat st {};
+    if (std::fflush(file_) != 0 || ::fstat(::fileno(file_), &st) != 0)
+      return Failed("cannot read back the temporary file");
+    loff_t from = 0;
+    const auto size = static_cast<loff_t>(st.st_size);
+    while (from < size) {
+      const ssize_t n =
+          ::copy_file_range(::fileno(file_), &from, out.fd(), nullptr, static_cast<std::size_t>(size - from), 0);
+      if (n > 0) continue;
+      // A file system without the call (or two devices, on older kernels)
+      // takes the buffered copy from here on; other errors are failures.
+      if (n < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+        return Failed("cannot write the compiled file");
+      break;
+    }
+    if (from == size) return Status::Ok();
+    if (std::fseek(file_, static_cast<long>(from), SEEK_SET) != 0) return Failed("cannot read back the temporary file");
     std::vector<char> buf(1 << 20);
     std::size_t n;
     while ((n = std::fread(buf.data(), 1, buf.size(), file_)) > 0)
-      if (!out.Write(std::string_view(buf.data(), n))) return Status::Fail("cannot write the compiled file");
-    if (std::ferror(file_)) return Status::Fail("cannot read back the temporary file");
+      if (!out.Write(std::string_view(buf.data(), n))) return Failed("cannot write the compiled file");
+    if (std::ferror(file_)) return Failed("cannot read back the temporary file");
     return Status::Ok();
   }
 
  private:
+  // `what` and the reason the last call gave.
+  static Status Failed(const std::string& what) { return Status::Fail(what + ": " + std::strerror(errno)); }
   std::FILE* file_ = nullptr;
 };
 

@@ -156,6 +156,17 @@ std::uint32_t FullTextIndex::NewId(std::string_view word) {
   return id;
 }
 
+std::uint8_t* LocationCodes::Room(std::size_t room) {
+  if (capacity_ - size_ < room) {
+    const std::size_t capacity = std::max(2 * capacity_, size_ + room);
+    auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+    if (size_) std::memcpy(bytes.get(), bytes_.get(), size_);
+    bytes_ = std::move(bytes);
+    capacity_ = capacity;
+  }
+  return bytes_.get() + size_;
+}
+
 void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
   // Groups the places by word, keeping their order, in one pass.
   touched_.clear();
@@ -171,9 +182,9 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
   for (std::uint32_t id : touched_) {
     Hits& hits = title ? hits_[id].title : hits_[id].text;
     const std::uint32_t count = count_[id], first = start_[id] - count;
-    // Each code takes at most 8 bytes.
-    if (scratch_.size() < (count + 2) * 8 + 1) scratch_.resize((count + 2) * 16);
-    BitWriterMsb bits(scratch_.data());
+    // Written in place at the end of the word's codes, with room for 8
+    // bytes a code and the padding byte.
+    BitWriterMsb bits(hits.codes.Room((count + 2) * 8 + 1));
     bits.Put<kDocumentRoot>(topic - hits.last_topic);
     bits.Put<kCountRoot>(count);
     std::uint32_t last = 0;
@@ -181,7 +192,7 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
       bits.Put<kPlaceRoot>(grouped_[k] - last);
       last = grouped_[k];
     }
-    hits.codes.insert(hits.codes.end(), scratch_.data(), bits.End());
+    hits.codes.SetEnd(bits.End());
     hits.last_topic = topic;
     ++hits.pages;
     count_[id] = 0;
@@ -211,7 +222,7 @@ namespace {
 // One leaf entry: a word's hits in text or in titles.
 struct Entry {
   const std::string* word;
-  Bytes* codes;
+  LocationCodes* codes;
   std::uint32_t pages;
   bool title;
 };
@@ -316,9 +327,9 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
   auto flush = [&] {
     for (const Entry* e : pending) {
       const auto offset = static_cast<std::uint32_t>(out.size());
-      out.insert(out.end(), e->codes->begin(), e->codes->end());
       const std::size_t codes_size = e->codes->size();
-      Bytes().swap(*e->codes);  // the copy in `out` is the one kept
+      out.insert(out.end(), e->codes->data(), e->codes->data() + codes_size);
+      e->codes->Release();  // the copy in `out` is the one kept
       leaf.PutWord(*e->word);
       leaf.Node().push_back(e->title ? 1 : 0);
       PutLowFirstInt(leaf.Node(), e->pages);

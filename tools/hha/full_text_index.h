@@ -37,6 +37,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +64,21 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word);
 /// takes as a word.
 bool IsLetterCharacter(unsigned char lead, unsigned char trail);
 
+/// One word's location codes, written in place at their end: room for the
+/// next page's codes is made first, then the end is set after them.
+class LocationCodes {
+ public:
+  /// Where at least `room` more bytes may be written.
+  std::uint8_t* Room(std::size_t room);
+  void SetEnd(const std::uint8_t* end) { size_ = static_cast<std::size_t>(end - bytes_.get()); }
+  const std::uint8_t* data() const { return bytes_.get(); }
+  std::size_t size() const { return size_; }
+  void Release() { *this = LocationCodes(); }
+
+ private:
+  std::unique_ptr<std::uint8_t[]> bytes_;
+  std::size_t size_ = 0, capacity_ = 0;
+};
 /// Builds $FIftiMain one page at a time; the pages' text is not kept.
 class FullTextIndex {
  public:
@@ -82,7 +98,7 @@ class FullTextIndex {
  private:
   // Where one word is found, in text or in titles, encoded as it goes.
   struct Hits {
-    Bytes codes;
+    LocationCodes codes;
     std::uint32_t pages = 0;
     std::uint32_t last_topic = 0;
   };
@@ -116,7 +132,6 @@ class FullTextIndex {
   // in `grouped_`, for grouping them by word in one pass.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> places_;
   std::vector<std::uint32_t> count_, start_, touched_, grouped_;
-  Bytes scratch_;  // one page's codes of one word, before they are appended
   std::uint32_t pages_ = 0;
   std::uint64_t occurrences_ = 0, occurrence_bytes_ = 0;
 };
