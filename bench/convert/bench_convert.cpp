@@ -11,6 +11,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -127,6 +128,12 @@ struct FileFloor {
   // linkat), so that no name ever holds a partial file, as the conversions
   // write theirs; else created under its name at once.
   bool whole_names = false;
+  // The looks that keep every file as the conversions take them: the
+  // folder by its path before each text (`folder_looks`, the batch
+  // conversion's check that the folder is still the one listed), each file
+  // read and written by its descriptor, and the new file and the text by
+  // name in their folder before the text is deleted.
+  bool looks = false, folder_looks = false;
 
   bool Run(Random& random) const {
     static std::vector<char> buffer(1 << 20, 'x');
@@ -137,11 +144,31 @@ struct FileFloor {
       return ok;
     };
     std::size_t deleted = 0;  // the sources before this one are gone
+    struct stat st {};
+    auto base_name = [](const std::string& path) { return path.substr(path.rfind('/') + 1); };
     auto delete_up_to = [&](std::size_t end) {
       if (!sync()) return false;
-      for (; deleted < end; ++deleted)
-        if (::unlink(sources[deleted].c_str()) != 0) return false;
-      return true;
+      if (!looks) {
+        for (; deleted < end; ++deleted)
+          if (::unlink(sources[deleted].c_str()) != 0) return false;
+        return true;
+      }
+      int dir = -1;
+      std::string dir_path;
+      bool ok = true;
+      for (; ok && deleted < end; ++deleted) {
+        const std::string folder = FolderOfPath(sources[deleted]);
+        if (folder != dir_path) {
+          if (dir >= 0) ::close(dir);
+          dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+          dir_path = folder;
+        }
+        ok = dir >= 0 && ::fstatat(dir, base_name(targets[deleted]).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+             ::fstatat(dir, base_name(sources[deleted]).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+             ::unlinkat(dir, base_name(sources[deleted]).c_str(), 0) == 0;
+      }
+      if (dir >= 0) ::close(dir);
+      return ok;
     };
     auto create = [&](const std::string& path, std::size_t size) {
       int out = whole_names ? ::open(FolderOfPath(path).c_str(), O_WRONLY | O_TMPFILE | O_CLOEXEC, 0644)
@@ -152,6 +179,7 @@ struct FileFloor {
         if (n <= 0) return false;
         left -= static_cast<std::size_t>(n);
       }
+      if (looks && ::fstat(out, &st) != 0) return false;
       if (whole_names) {
         const std::string self = "/proc/self/fd/" + std::to_string(out);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
@@ -167,8 +195,10 @@ struct FileFloor {
       if (folder_file > 0 && !create(folder + "/" + std::string(kPaleTileImageName), folder_file)) return false;
     }
     for (std::size_t i = 0; i < sources.size(); ++i) {
+      if (folder_looks && ::stat(FolderOfPath(sources[i]).c_str(), &st) != 0) return false;
       int in = ::open(sources[i].c_str(), O_RDONLY | O_CLOEXEC);
       if (in < 0) return false;
+      if (looks && ::fstat(in, &st) != 0) return false;
       while (::read(in, buffer.data(), buffer.size()) > 0) {
       }
       ::close(in);
@@ -335,11 +365,15 @@ int main(int argc, char** argv) {
   tree_run.push_back(CopyTree(pristine_tree, scratch / "tree-copy"));
   // The floor of both: read each file, create its counterpart with as many
   // bytes as ours writes, delete the file.
-  FileFloor convert_floors[2], undo_floors[2];
-  for (bool whole : {false, true}) {
-    const fs::path floor_top = scratch / (whole ? "tree-floor-whole" : "tree-floor");
-    FileFloor &convert_floor = convert_floors[whole], &undo_floor = undo_floors[whole];
+  // Three floors: plain, with whole-file names, and with whole-file names
+  // and the looks that keep every file.
+  FileFloor convert_floors[3], undo_floors[3];
+  for (int kind : {0, 1, 2}) {
+    const bool whole = kind > 0;
+    const fs::path floor_top = scratch / (kind == 2 ? "tree-floor-looks" : whole ? "tree-floor-whole" : "tree-floor");
+    FileFloor &convert_floor = convert_floors[kind], &undo_floor = undo_floors[kind];
     convert_floor.whole_names = undo_floor.whole_names = whole;
+    convert_floor.looks = undo_floor.looks = convert_floor.folder_looks = kind == 2;
     undo_floor.group = static_cast<std::size_t>(tree_files / folders);  // the undo runs folder by folder
     for (int k = 0; k < folders; ++k) {
       const std::string folder = (floor_top / ("folder" + std::to_string(k))).string();
@@ -360,11 +394,10 @@ int main(int argc, char** argv) {
       undo_floor.targets.push_back(text.string());
       undo_floor.sizes.push_back(bytes.size());
     }
-    tree_run.push_back({whole ? "floor, whole-file names" : "floor",
-                        [&, whole] { return convert_floors[whole].Run(random); },
+    const std::string names[3] = {"", ", whole-file names", ", whole-file names and looks"};
+    tree_run.push_back({"floor" + names[kind], [&, kind] { return convert_floors[kind].Run(random); },
                         [&, floor_top] { LinkTree(pristine_tree, floor_top); }});
-    tree_run.push_back(
-        {whole ? "undo floor, whole-file names" : "undo floor", [&, whole] { return undo_floors[whole].Run(random); }});
+    tree_run.push_back({"undo floor" + names[kind], [&, kind] { return undo_floors[kind].Run(random); }});
   }
   ResetPeakMemory();
   RunInterleaved(tree_run, 5);
@@ -384,6 +417,14 @@ int main(int argc, char** argv) {
   PrintRow("batch conversion against the floor with whole-file names", {tree_label, tree_mb}, tree_run[0], &tree_run[5],
            0, "-");
   PrintRow("undo against the floor with whole-file names", {tree_label, tree_mb}, tree_run[1], &tree_run[6], 0, "-");
+  PrintRow("floor of the batch conversion with whole-file names and the looks that keep every file",
+           {tree_label, tree_mb}, tree_run[7], &tree_run[2], 0, "-");
+  PrintRow("floor of the undo with whole-file names and the looks that keep every file", {tree_label, tree_mb},
+           tree_run[8], &tree_run[2], 0, "-");
+  PrintRow("batch conversion against the floor with whole-file names and looks", {tree_label, tree_mb}, tree_run[0],
+           &tree_run[7], 0, "-");
+  PrintRow("undo against the floor with whole-file names and looks", {tree_label, tree_mb}, tree_run[1], &tree_run[8],
+           0, "-");
   all_ok = all_ok && tree_run[0].ok && tree_run[1].ok;
   return all_ok ? 0 : 1;
 }
