@@ -54,9 +54,13 @@ void RemoveStaleTemporaryBooks(int dir, const std::string& name) {
     const std::size_t n = std::strlen(e->d_name);
     if (n != prefix.size() + 6 || std::strncmp(e->d_name, prefix.c_str(), prefix.size()) != 0) continue;
     // Only what a cut-off run of ours leaves: an empty file or the start of
-    // a book. A user's file that merely has such a name stays.
+    // a book, with one name, ours, and writable as a new file is. A user's
+    // file that merely has such a name (a read-only or linked copy of a
+    // book, say) stays.
     struct stat st {};
-    if (::fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (::fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        st.st_uid != ::geteuid() || (st.st_mode & S_IWUSR) == 0)
+      continue;
     if (st.st_size == 0 || IsChmBook(dir, e->d_name)) ::unlinkat(dir, e->d_name, 0);
   }
   ::closedir(folder);

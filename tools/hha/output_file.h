@@ -21,8 +21,9 @@ Status CheckOutputFile(int dir, const std::string& name, const std::string& outp
 
 /// Removes the temporary files "NAME.tmp-XXXXXX" that an earlier compile of
 /// `output` left beside it when it was killed before putting the book in
-/// place: regular files that are empty or begin as a CHM book. Any other
-/// file of such a name is the user's and stays.
+/// place: regular files of one name, owned by this user and writable by
+/// them, that are empty or begin as a CHM book. Any other file of such a
+/// name (a read-only or hard-linked copy of a book) is the user's and stays.
 /// `name` is the book's name in the folder `dir` (a descriptor).
 void RemoveStaleTemporaryBooks(int dir, const std::string& name);
 

@@ -351,6 +351,24 @@ TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
       << nodir.result.status.message;
 }
 
+TEST(CompileBooks, OnlyLeftoversOfACutOffRunAreCleanedUp) {
+  qm::TempDir dir;
+  hha_test::WriteFile(dir.path() + "/a.htm", "a");
+  hha_test::WriteFile(dir.path() + "/p.hhp", "[OPTIONS]\r\nCompiled file=out.chm\r\n[FILES]\r\na.htm\r\n");
+  const std::string left = dir.path() + "/out.chm.tmp-";
+  hha_test::WriteFile(left + "AAAAAA", "");                  // a run cut off at once
+  hha_test::WriteFile(left + "BBBBBB", "ITSF half a book");  // one cut off while writing
+  hha_test::WriteFile(left + "CCCCCC", "ITSF a user's copy, read-only");
+  ::chmod((left + "CCCCCC").c_str(), 0444);
+  hha_test::WriteFile(dir.path() + "/keep.chm", "ITSF a user's copy, linked");
+  fs::create_hard_link(dir.path() + "/keep.chm", left + "DDDDDD");
+  ASSERT_TRUE(Compile(dir.path() + "/p.hhp").result.status.ok);
+  EXPECT_FALSE(fs::exists(left + "AAAAAA"));
+  EXPECT_FALSE(fs::exists(left + "BBBBBB"));
+  EXPECT_EQ(hha_test::ReadFile(left + "CCCCCC"), "ITSF a user's copy, read-only");
+  EXPECT_EQ(hha_test::ReadFile(left + "DDDDDD"), "ITSF a user's copy, linked");
+}
+
 // A window line that a quote in the book's name breaks names a contents
 // file that is not there: the book is made, and the contents file is listed
 // as left out, so the window does not say "ok".
