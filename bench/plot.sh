@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Reads benchmark output on standard input and draws our cost per MB
-# against the MB processed, one line per workload measured in MB, into the
-# SVG file named by the first argument (gnuplot).
+# against the MB processed, one line per workload of ours measured in MB,
+# into the SVG file named by the first argument (gnuplot). Floors are not
+# ours and are left out, and so is a row with the same size and time as one
+# drawn already (ours set against another baseline).
 set -euo pipefail
 out=$1
-data=$(awk -F'|' '/^@row / && $4 == "MB" { sub(/^@row /, ""); if (!seen[$1 SUBSEP $3]++) print $1 "|" $3 "|" $5 * 1000 / $3 }')
+data=$(awk -F'|' '/^@row / && $4 == "MB" && $1 !~ /^@row floor/ { sub(/^@row /, ""); if (!seen[$1 SUBSEP $3]++ && !timed[$3 SUBSEP $5]++) print $1 "|" $3 "|" $5 * 1000 / $3 }')
 {
   echo "set terminal svg size 720,520 font 'sans,11'"
   echo "set output '$out'"

@@ -79,6 +79,7 @@ class LocationCodes {
   std::unique_ptr<std::uint8_t[]> bytes_;
   std::size_t size_ = 0, capacity_ = 0;
 };
+
 /// Builds $FIftiMain one page at a time; the pages' text is not kept.
 class FullTextIndex {
  public:
