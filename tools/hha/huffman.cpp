@@ -16,6 +16,7 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
   const int n = static_cast<int>(freqs.size());
   std::vector<std::uint8_t> lengths(freqs.size(), 0);
   std::vector<Item> leaves;
+  leaves.reserve(freqs.size());
   for (int s = 0; s < n; ++s)
     if (freqs[s] > 0) leaves.push_back({freqs[s], s});
   if (leaves.empty()) return lengths;
@@ -27,7 +28,10 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
     lengths[s] = 1;
     return lengths;
   }
-  std::stable_sort(leaves.begin(), leaves.end(), [](const Item& a, const Item& b) { return a.weight < b.weight; });
+  // By weight, equal weights in symbol order (the order they were listed in).
+  std::sort(leaves.begin(), leaves.end(), [](const Item& a, const Item& b) {
+    return a.weight != b.weight ? a.weight < b.weight : a.symbol < b.symbol;
+  });
 
   // Level 0 is the deepest (code length max_bits); each further level merges
   // the leaves with the packages formed from pairs of the level below. A
@@ -35,7 +39,12 @@ std::vector<std::uint8_t> LimitedCodeLengths(const std::vector<std::uint32_t>& f
   // that size in one table.
   const std::size_t m = leaves.size();
   const std::size_t stride = 2 * m;
-  std::vector<Item> items(static_cast<std::size_t>(max_bits) * stride);
+  // The table is the thread's own and kept between calls: the encoder asks
+  // for several codes per frame, and a fresh table of a few hundred KB each
+  // time cost more than the merging itself. Only what a level fills is read.
+  thread_local std::vector<Item> items;
+  if (items.size() < static_cast<std::size_t>(max_bits) * stride)
+    items.resize(static_cast<std::size_t>(max_bits) * stride);
   std::vector<std::size_t> count(static_cast<std::size_t>(max_bits));
   std::copy(leaves.begin(), leaves.end(), items.begin());
   count[0] = m;
