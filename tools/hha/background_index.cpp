@@ -55,9 +55,9 @@ void BackgroundIndex::WaitForDrain() {
   if (drain.valid()) drain.wait();
 }
 
-Bytes BackgroundIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
+bool BackgroundIndex::Finish(std::uint32_t lcid, std::uint32_t code_page, const FullTextIndex::IndexSink& sink) {
   WaitForDrain();
-  return index_.Finish(lcid, code_page);
+  return index_.Finish(lcid, code_page, sink);
 }
 
 }  // namespace hha

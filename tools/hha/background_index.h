@@ -30,8 +30,9 @@ class BackgroundIndex {
   /// memory low.
   void AddPage(std::uint32_t topic, std::string html, std::string title);
 
-  /// Waits for every page, then gives FullTextIndex::Finish. Call once.
-  Bytes Finish(std::uint32_t lcid, std::uint32_t code_page);
+  /// Waits for every page, then gives the index to `sink` as
+  /// FullTextIndex::Finish does. Call once.
+  bool Finish(std::uint32_t lcid, std::uint32_t code_page, const FullTextIndex::IndexSink& sink);
 
  private:
   struct Page {

@@ -600,6 +600,20 @@ class BookSection {
     return section_.Write(data.data(), data.size());
   }
 
+  /// Compresses as the file `name` what `produce` gives its sink, piece by
+  /// piece as it comes.
+  Status StoreStreamed(const std::string& name, const std::function<bool(const FullTextIndex::IndexSink&)>& produce) {
+    const std::uint64_t start = section_.uncompressed_size();
+    Status status;
+    produce([&](const std::uint8_t* data, std::size_t size) {
+      status = section_.Write(data, size);
+      return status.ok;
+    });
+    if (!status.ok) return status;
+    layout_.entries.push_back({name, 1, start, section_.uncompressed_size() - start});
+    return status;
+  }
+
   LzxSectionWriter& Section() { return section_; }
   ContainerLayout& Layout() { return layout_; }
 
@@ -683,7 +697,9 @@ Status StoreTables(const HhpProject& project, PageTables& tables, BookSection& b
   if (!project.windows.empty() || tables.topics.size() > 0)
     if (Status s = book.Store("/#STRINGS", tables.strings.bytes()); !s.ok) return s;
   if (tables.index)
-    return book.Store("/$FIftiMain", tables.index->Finish(project.language, CodePageOf(project.language)));
+    return book.StoreStreamed("/$FIftiMain", [&](const FullTextIndex::IndexSink& sink) {
+      return tables.index->Finish(project.language, CodePageOf(project.language), sink);
+    });
   return Status::Ok();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "html_text.h"
 
@@ -156,15 +157,42 @@ std::uint32_t FullTextIndex::NewId(std::string_view word) {
   return id;
 }
 
-std::uint8_t* LocationCodes::Room(std::size_t room) {
-  if (capacity_ - size_ < room) {
-    const std::size_t capacity = std::max(2 * capacity_, size_ + room);
-    auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
-    if (size_) std::memcpy(bytes.get(), bytes_.get(), size_);
-    bytes_ = std::move(bytes);
-    capacity_ = capacity;
+void* CodeStore::Take(std::size_t bytes) {
+  // Blocks of 1 MB; a request of more than a quarter of one gets a block
+  // of its own, so that little of a block is left unused.
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  bytes = (bytes + 7) & ~std::size_t{7};
+  if (bytes > kBlock / 4) {
+    blocks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(bytes));
+    return blocks_.back().get();
   }
-  return bytes_.get() + size_;
+  if (static_cast<std::size_t>(free_end_ - free_) < bytes) {
+    blocks_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kBlock));
+    free_ = blocks_.back().get();
+    free_end_ = free_ + kBlock;
+  }
+  void* taken = free_;
+  free_ += bytes;
+  return taken;
+}
+
+std::uint8_t* CodeStore::NewStretch(Chain& chain, std::size_t room) {
+  // Each stretch of a chain has twice the room of the one before, up to
+  // 64 KB, so that a word found on many pages takes few stretches.
+  constexpr std::size_t kFirst = 48, kLargest = 64 * 1024;
+  std::size_t capacity = chain.last ? std::min(2 * chain.last->capacity, kLargest) : kFirst;
+  capacity = std::max(capacity, room);
+  auto* stretch = new (Take(sizeof(Stretch) + capacity)) Stretch{nullptr, 0, capacity};
+  if (chain.last) {
+    chain.last->used = static_cast<std::size_t>(chain.end - chain.last->Data());
+    chain.last->next = stretch;
+  } else {
+    chain.first = stretch;
+  }
+  chain.last = stretch;
+  chain.end = stretch->Data();
+  chain.limit = chain.end + capacity;
+  return chain.end;
 }
 
 void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
@@ -184,7 +212,7 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
     const std::uint32_t count = count_[id], first = start_[id] - count;
     // Written in place at the end of the word's codes, with room for 8
     // bytes a code and the padding byte.
-    BitWriterMsb bits(hits.codes.Room((count + 2) * 8 + 1));
+    BitWriterMsb bits(codes_.Room(hits.codes, (count + 2) * 8 + 1));
     bits.Put<kDocumentRoot>(topic - hits.last_topic);
     bits.Put<kCountRoot>(count);
     std::uint32_t last = 0;
@@ -192,7 +220,7 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
       bits.Put<kPlaceRoot>(grouped_[k] - last);
       last = grouped_[k];
     }
-    hits.codes.SetEnd(bits.End());
+    CodeStore::SetEnd(hits.codes, bits.End());
     hits.last_topic = topic;
     ++hits.pages;
     count_[id] = 0;
@@ -222,7 +250,7 @@ namespace {
 // One leaf entry: a word's hits in text or in titles.
 struct Entry {
   const std::string* word;
-  LocationCodes* codes;
+  const CodeStore::Chain* codes;
   std::uint32_t pages;
   bool title;
 };
@@ -243,8 +271,9 @@ std::size_t SharedPrefix(const std::string& a, const std::string& b) {
   return n;
 }
 
-// Builds the nodes of one level of the tree, each written to `out` as it
-// fills; `keys` gets the last word and offset of each node.
+// Builds the nodes of one level of the tree into `out`, where they lie
+// together; where each node stands in the index is given as it closes.
+// `keys` gets the last word and offset of each node.
 class NodeWriter {
  public:
   NodeWriter(Bytes& out, bool leaf) : out_(out), leaf_(leaf) { Start(); }
@@ -263,14 +292,13 @@ class NodeWriter {
   }
   Bytes& Node() { return node_; }
 
-  /// Writes the node and notes its key; a leaf's predecessor learns where it is.
-  void Close(std::vector<std::pair<std::string, std::uint32_t>>& keys) {
-    const auto offset = static_cast<std::uint32_t>(out_.size());
+  /// Writes the node, which stands at `offset` in the index, and notes its
+  /// key; a leaf's predecessor learns where it is.
+  void Close(std::uint32_t offset, std::vector<std::pair<std::string, std::uint32_t>>& keys) {
     const auto unused = static_cast<std::uint16_t>(Room());
     if (leaf_) {
       SetU16(node_, 6, unused);
-      if (previous_leaf_) SetU32(out_, previous_leaf_, offset);
-      previous_leaf_ = offset;
+      if (!out_.empty()) SetU32(out_, out_.size() - FullTextIndex::kNodeSize, offset);
     } else {
       SetU16(node_, 0, unused);
     }
@@ -280,7 +308,6 @@ class NodeWriter {
     unused_ = unused;
     Start();
   }
-  bool Empty() const { return last_.empty() && node_.size() == (leaf_ ? 8u : 2u); }
   std::uint16_t LastUnused() const { return unused_; }
 
  private:
@@ -292,13 +319,12 @@ class NodeWriter {
   bool leaf_;
   Bytes node_;
   std::string last_;
-  std::size_t previous_leaf_ = 0;
   std::uint16_t unused_ = 0;
 };
 
 }  // namespace
 
-Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
+bool FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page, const IndexSink& sink) {
   std::vector<std::uint32_t> order(words_.size());
   for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return words_[a] < words_[b]; });
@@ -312,70 +338,72 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
     distinct_bytes += words_[id].size();
   }
 
-  // Room for everything at once, so that the codes are never copied twice.
-  std::size_t codes_bytes = 0;
-  for (const Entry& e : entries) codes_bytes += e.codes->size();
-  Bytes out;
-  out.reserve(0x400 + codes_bytes + (entries.size() * 24 / kNodeSize + 2) * kNodeSize * 2);
-  out.resize(0x400, 0);
+  // The layout is worked out first, and the bytes are given in order after:
+  // the location codes of a leaf's entries, then the leaf, for each leaf;
+  // then the index nodes. `at` is where the next byte stands in the index.
+  std::uint32_t at = 0x400;
+  Bytes leaf_nodes;
+  std::vector<std::size_t> leaf_ends;  // per leaf, the end of its entries
   std::vector<std::pair<std::string, std::uint32_t>> keys;
-  NodeWriter leaf(out, true);
-  std::uint32_t leaves = 0;
-  // The entries of a leaf are gathered first: their location codes go
-  // before the leaf, so their offsets are known when the leaf is written.
-  std::vector<const Entry*> pending;
-  auto flush = [&] {
-    for (const Entry* e : pending) {
-      const auto offset = static_cast<std::uint32_t>(out.size());
-      const std::size_t codes_size = e->codes->size();
-      out.insert(out.end(), e->codes->data(), e->codes->data() + codes_size);
-      e->codes->Release();  // the copy in `out` is the one kept
-      leaf.PutWord(*e->word);
-      leaf.Node().push_back(e->title ? 1 : 0);
-      PutLowFirstInt(leaf.Node(), e->pages);
-      PutU32(leaf.Node(), offset);
+  NodeWriter leaf(leaf_nodes, true);
+  std::size_t first_pending = 0;
+  auto close_leaf = [&](std::size_t end) {
+    for (std::size_t k = first_pending; k < end; ++k) {
+      const Entry& e = entries[k];
+      leaf.PutWord(*e.word);
+      leaf.Node().push_back(e.title ? 1 : 0);
+      PutLowFirstInt(leaf.Node(), e.pages);
+      PutU32(leaf.Node(), at);
       PutU16(leaf.Node(), 0);
-      PutLowFirstInt(leaf.Node(), codes_size);
+      PutLowFirstInt(leaf.Node(), e.codes->size);
+      at += static_cast<std::uint32_t>(e.codes->size);
     }
-    pending.clear();
-    leaf.Close(keys);
-    ++leaves;
+    leaf.Close(at, keys);
+    at += kNodeSize;
+    leaf_ends.push_back(end);
+    first_pending = end;
   };
   std::size_t used = 8;
   std::string last;
-  for (const Entry& e : entries) {
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const Entry& e = entries[k];
     std::size_t shared = SharedPrefix(*e.word, last);
-    std::size_t size = 2 + e.word->size() - shared + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size());
+    std::size_t size = 2 + e.word->size() - shared + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size);
     if (used + size > kNodeSize) {
-      flush();
+      close_leaf(k);
       used = 8;
       last.clear();
       shared = 0;
-      size = 2 + e.word->size() + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size());
+      size = 2 + e.word->size() + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size);
     }
-    pending.push_back(&e);
     used += size;
     last = *e.word;
   }
-  flush();
+  close_leaf(entries.size());
   const std::uint16_t leaf_unused = leaf.LastUnused();
+  const auto leaves = static_cast<std::uint32_t>(leaf_ends.size());
 
   // Index levels over the leaves until one node holds them all.
+  Bytes index_nodes;
   std::uint16_t depth = 1;
   while (keys.size() > 1) {
     std::vector<std::pair<std::string, std::uint32_t>> children;
     children.swap(keys);
-    NodeWriter index(out, false);
+    NodeWriter index(index_nodes, false);
     for (const auto& [word, offset] : children) {
-      if (index.WordSize(word) + 6 > index.Room()) index.Close(keys);
+      if (index.WordSize(word) + 6 > index.Room()) {
+        index.Close(at, keys);
+        at += kNodeSize;
+      }
       index.PutWord(word);
       PutU32(index.Node(), offset);
       PutU16(index.Node(), 0);
     }
-    index.Close(keys);
+    index.Close(at, keys);
+    at += kNodeSize;
     ++depth;
   }
-  const auto root = static_cast<std::uint32_t>(out.size() - kNodeSize);
+  const std::uint32_t root = at - static_cast<std::uint32_t>(kNodeSize);
 
   Bytes header;
   PutU32(header, 0x00280000);
@@ -406,7 +434,28 @@ Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
   header.resize(0x7A, 0);
   PutU32(header, code_page);
   PutU32(header, lcid);
-  std::copy(header.begin(), header.end(), out.begin());
+  header.resize(0x400, 0);
+
+  if (!sink(header.data(), header.size())) return false;
+  std::size_t k = 0;
+  for (std::uint32_t l = 0; l < leaves; ++l) {
+    for (; k < leaf_ends[l]; ++k) {
+      bool ok = true;
+      CodeStore::ForEachPiece(*entries[k].codes,
+                              [&](const std::uint8_t* data, std::size_t size) { ok = ok && sink(data, size); });
+      if (!ok) return false;
+    }
+    if (!sink(leaf_nodes.data() + std::size_t{l} * kNodeSize, kNodeSize)) return false;
+  }
+  return sink(index_nodes.data(), index_nodes.size());
+}
+
+Bytes FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page) {
+  Bytes out;
+  Finish(lcid, code_page, [&](const std::uint8_t* data, std::size_t size) {
+    out.insert(out.end(), data, data + size);
+    return true;
+  });
   return out;
 }
 

@@ -37,6 +37,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,20 +65,55 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word);
 /// takes as a word.
 bool IsLetterCharacter(unsigned char lead, unsigned char trail);
 
-/// One word's location codes, written in place at their end: room for the
-/// next page's codes is made first, then the end is set after them.
-class LocationCodes {
+/// The location codes of every word, in large blocks that all words share,
+/// so that a word's codes grow without ever being copied: each word's codes
+/// are a chain of stretches, each holding the codes of whole pages, which
+/// read in order are the word's codes.
+class CodeStore {
  public:
-  /// Where at least `room` more bytes may be written.
-  std::uint8_t* Room(std::size_t room);
-  void SetEnd(const std::uint8_t* end) { size_ = static_cast<std::size_t>(end - bytes_.get()); }
-  const std::uint8_t* data() const { return bytes_.get(); }
-  std::size_t size() const { return size_; }
-  void Release() { *this = LocationCodes(); }
+  struct Stretch {
+    Stretch* next = nullptr;
+    std::size_t used = 0;  // bytes of codes; of the chain's last stretch, see Chain::end
+    std::size_t capacity = 0;
+    std::uint8_t* Data() { return reinterpret_cast<std::uint8_t*>(this + 1); }
+  };
+  /// One word's codes.
+  struct Chain {
+    Stretch* first = nullptr;
+    Stretch* last = nullptr;
+    std::uint8_t* end = nullptr;    // the end of the codes in `last`
+    std::uint8_t* limit = nullptr;  // the end of `last`'s room
+    std::size_t size = 0;           // bytes of codes in the whole chain
+  };
+
+  CodeStore() = default;
+  CodeStore(const CodeStore&) = delete;
+  CodeStore& operator=(const CodeStore&) = delete;
+
+  /// Where at least `room` more bytes may be written at the end of `chain`.
+  std::uint8_t* Room(Chain& chain, std::size_t room) {
+    if (static_cast<std::size_t>(chain.limit - chain.end) >= room) return chain.end;
+    return NewStretch(chain, room);
+  }
+  /// The codes of `chain` now end at `end`, in the room Room gave last.
+  static void SetEnd(Chain& chain, std::uint8_t* end) {
+    chain.size += static_cast<std::size_t>(end - chain.end);
+    chain.end = end;
+  }
+  /// Calls piece(data, size) for each stretch of the chain's codes, in order.
+  template <typename Piece>
+  static void ForEachPiece(const Chain& chain, Piece piece) {
+    for (Stretch* s = chain.first; s; s = s->next)
+      piece(s->Data(), s == chain.last ? static_cast<std::size_t>(chain.end - s->Data()) : s->used);
+  }
 
  private:
-  std::unique_ptr<std::uint8_t[]> bytes_;
-  std::size_t size_ = 0, capacity_ = 0;
+  std::uint8_t* NewStretch(Chain& chain, std::size_t room);
+  /// `bytes` of memory, 8-aligned, kept until the store goes.
+  void* Take(std::size_t bytes);
+  std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
+  std::uint8_t* free_ = nullptr;
+  std::uint8_t* free_end_ = nullptr;
 };
 
 /// Builds $FIftiMain one page at a time; the pages' text is not kept.
@@ -92,14 +128,21 @@ class FullTextIndex {
   /// #TOPICS, with its title (code page 936). Topics come in rising order.
   void AddPage(std::uint32_t topic, std::string_view html, std::string_view title);
 
-  /// The finished $FIftiMain for a book of the language `lcid`, written in
-  /// the code page `code_page`. The hits are moved into it: call it once.
+  /// Receives the bytes of the finished index in order; false stops it.
+  using IndexSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+
+  /// Gives the finished $FIftiMain for a book of the language `lcid`,
+  /// written in the code page `code_page`, to `sink` in pieces, in order
+  /// (so that the location codes are not copied into one buffer first).
+  /// False when the sink said so. Call it once.
+  bool Finish(std::uint32_t lcid, std::uint32_t code_page, const IndexSink& sink);
+  /// The same bytes as one buffer.
   Bytes Finish(std::uint32_t lcid, std::uint32_t code_page);
 
  private:
   // Where one word is found, in text or in titles, encoded as it goes.
   struct Hits {
-    LocationCodes codes;
+    CodeStore::Chain codes;
     std::uint32_t pages = 0;
     std::uint32_t last_topic = 0;
   };
@@ -128,6 +171,7 @@ class FullTextIndex {
   std::size_t used_slots_ = 0;
   std::vector<std::string> words_;
   std::vector<Word> hits_;
+  CodeStore codes_;
   std::vector<std::uint32_t> character_ids_;  // two-byte word (lead * 256 + trail) -> id + 1
   // One page's words: (id, place) in order, and per id its count and start
   // in `grouped_`, for grouping them by word in one pass.
