@@ -329,6 +329,48 @@ class NodeWriter {
   std::uint16_t unused_ = 0;
 };
 
+// Orders words as strcasecmp does: ASCII capitals as their small letters,
+// byte by byte, a word before the longer words it begins.
+bool FoldedLess(const std::string& a, const std::string& b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(qm::AsciiLowerByte(a[i]));
+    const auto y = static_cast<unsigned char>(qm::AsciiLowerByte(b[i]));
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
+// Where a leaf may end, per entry: ends[j] when a leaf may end before
+// entries[j]. The entries are in byte order, as the tree is, but readers
+// such as python3-chm go down the tree comparing words with strcasecmp,
+// which reads a trail byte from 'A' to 'Z' (0x41-0x5A) as its small letter
+// and so sees a few two-byte characters in another order. A leaf ends only
+// where both orders agree: its last word, which is its key, comes after
+// every word before it and before every word after it in both, so that
+// those readers too look for each word in its own leaf. Words the fold
+// makes the same (two characters whose trail bytes differ only in case)
+// stay in one leaf.
+std::vector<char> LeafEnds(const std::vector<Entry>& entries) {
+  const std::size_t n = entries.size();
+  std::vector<char> ends(n + 1, 1);
+  if (n == 0) return ends;
+  // In byte order the key is always right; in the folded order it must be
+  // the greatest of the words up to it and less than each one after it.
+  const std::string* greatest = entries[0].word;
+  for (std::size_t j = 1; j <= n; ++j) {
+    const std::string* key = entries[j - 1].word;
+    if (FoldedLess(*greatest, *key)) greatest = key;
+    ends[j] = !FoldedLess(*key, *greatest);
+  }
+  const std::string* least = entries[n - 1].word;
+  for (std::size_t j = n - 1; j > 0; --j) {
+    if (FoldedLess(*entries[j].word, *least)) least = entries[j].word;
+    ends[j] = ends[j] && FoldedLess(*entries[j - 1].word, *least);
+  }
+  return ends;
+}
+
 }  // namespace
 
 bool FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page, const IndexSink& sink) {
@@ -370,21 +412,28 @@ bool FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page, const In
     leaf_ends.push_back(end);
     first_pending = end;
   };
+  // Each leaf takes the entries that fit, back to the last place where a
+  // leaf may end (the fullest leaf when there is no such place).
+  const std::vector<char> ends = LeafEnds(entries);
   std::size_t used = 8;
   std::string last;
-  for (std::size_t k = 0; k < entries.size(); ++k) {
+  for (std::size_t k = 0; k < entries.size();) {
     const Entry& e = entries[k];
-    std::size_t shared = SharedPrefix(*e.word, last);
-    std::size_t size = 2 + e.word->size() - shared + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size);
-    if (used + size > kNodeSize) {
-      close_leaf(k);
+    const std::size_t shared = SharedPrefix(*e.word, last);
+    const std::size_t size = 2 + e.word->size() - shared + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size);
+    if (used + size > kNodeSize && k > first_pending) {
+      std::size_t end = k;
+      while (end > first_pending + 1 && !ends[end]) --end;
+      if (!ends[end]) end = k;
+      close_leaf(end);
       used = 8;
       last.clear();
-      shared = 0;
-      size = 2 + e.word->size() + 1 + EncIntSize(e.pages) + 6 + EncIntSize(e.codes->size);
+      k = end;  // the next leaf starts there
+      continue;
     }
     used += size;
     last = *e.word;
+    ++k;
   }
   close_leaf(entries.size());
   const std::uint16_t leaf_unused = leaf.LastUnused();

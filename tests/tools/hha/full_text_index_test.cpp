@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <random>
 #include <set>
@@ -38,8 +40,17 @@ class IndexReader {
 
   int depth() const { return U16(d_, 0x18); }
 
-  /// Where `word` is found, in text or in titles.
-  Places Find(const std::string& word, bool title) const {
+  /// Where `word` is found, in text or in titles. `ignoring_case`: as
+  /// python3-chm looks, going down the tree by strcasecmp and looking in
+  /// that one leaf only.
+  Places Find(const std::string& word, bool title, bool ignoring_case = false) const {
+    auto less = [ignoring_case](const std::string& a, const std::string& b) {
+      if (!ignoring_case) return a < b;
+      return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(x))) <
+               static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(y)));
+      });
+    };
     std::size_t node = U32(d_, 0x14);
     for (int depth = U16(d_, 0x18); depth > 1; --depth) {
       std::size_t end = node + 4096 - U16(d_, node), i = node + 2;
@@ -49,10 +60,24 @@ class IndexReader {
         i = ReadWord(i, key);
         child = U32(d_, i);
         i += 6;
-        if (key >= word) break;
+        if (!less(key, word)) break;
       }
-      if (key < word) return {};
+      if (less(key, word)) return {};
       node = child;
+    }
+    if (ignoring_case) {
+      Places found;
+      std::size_t end = node + 4096 - U16(d_, node + 6), i = node + 8;
+      std::string key;
+      while (i < end) {
+        i = ReadWord(i, key);
+        bool is_title = d_[i++] == 1;
+        std::uint64_t pages = ReadInt(i), offset = U32(d_, i);
+        i += 6;
+        std::uint64_t size = ReadInt(i);
+        if (key == word && is_title == title) ReadCodes(offset, size, pages, found);
+      }
+      return found;
     }
     Places found;
     for (; node; node = U32(d_, node)) {
@@ -200,6 +225,32 @@ TEST(FullTextIndex, FindsChineseWordsByConsecutivePlacesAsAPlainScanDoes) {
   EXPECT_EQ(reader.Find("t7", true).size(), 1u) << "title words are indexed as titles";
   EXPECT_EQ(reader.Find(hha_test::Gbk("题"), true).size(), 400u);
   EXPECT_TRUE(reader.Find(hha_test::Gbk("题"), false).empty()) << "the title element is not body text";
+}
+
+// Readers that go down the tree comparing words with strcasecmp (python3-chm)
+// read a trail byte from 'A' to 'Z' as its small letter; they must still
+// reach the leaf of every character, in text and in titles.
+TEST(FullTextIndex, ReadersThatFoldCaseFindEveryCharacter) {
+  std::vector<std::string> chars;
+  for (int lead = 0x81; lead <= 0xFE; ++lead)
+    for (int trail = 0x40; trail <= 0xFE; ++trail)
+      if (trail != 0x7F && hha::IsLetterCharacter(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)))
+        chars.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+  hha::FullTextIndex index;
+  std::string text, title;
+  for (std::size_t k = 0; k < chars.size(); ++k) (k % 7 == 0 ? title : text) += chars[k] + " ";
+  index.AddPage(0, "<html><body>" + text + title + "</body></html>", title);
+  IndexReader reader(index.Finish(0x804, 936));
+  ASSERT_GE(reader.depth(), 2);
+  // Full-width capitals are indexed as their small letters.
+  for (std::string& c : chars)
+    if (c[0] == '\xA3' && c[1] >= '\xC1' && c[1] <= '\xDA') c[1] = static_cast<char>(c[1] + 0x20);
+  std::size_t missed = 0;
+  for (std::size_t k = 0; k < chars.size(); ++k) {
+    missed += reader.Find(chars[k], false, true).empty();
+    if (k % 7 == 0) missed += reader.Find(chars[k], true, true).empty();
+  }
+  EXPECT_EQ(missed, 0u);
 }
 
 // The index's bytes for pages of every kind of word (upper case, digits,
