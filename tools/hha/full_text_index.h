@@ -36,6 +36,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -111,7 +112,10 @@ class CodeStore {
   std::uint8_t* NewStretch(Chain& chain, std::size_t room);
   /// `bytes` of memory, 8-aligned, kept until the store goes.
   void* Take(std::size_t bytes);
-  std::vector<std::unique_ptr<std::uint8_t[]>> blocks_;
+  struct FreeBlock {
+    void operator()(std::uint8_t* block) const { std::free(block); }
+  };
+  std::vector<std::unique_ptr<std::uint8_t, FreeBlock>> blocks_;
   std::uint8_t* free_ = nullptr;
   std::uint8_t* free_end_ = nullptr;
 };
