@@ -72,11 +72,21 @@ Status LzxSectionWriter::Finish() {
 Status LzxSectionWriter::QueuePiece() {
   const std::size_t most = 2 * static_cast<std::size_t>(pool_->threads());
   if (Status s = WriteFinished(most - 1); !s.ok) return s;
-  in_flight_.push_back(pool_->Run([data = std::move(piece_), method = options_.method, parse = options_.parse] {
-    return CompressPiece(data, method, parse);
-  }));
-  piece_ = Bytes();
-  piece_.reserve(kPieceBytes);
+  in_flight_.push_back(
+      pool_->Run([data = std::move(piece_), method = options_.method, parse = options_.parse]() mutable {
+        lzx::EncodedInterval encoded = CompressPiece(data, method, parse);
+        return Compressed{std::move(encoded), std::move(data)};
+      }));
+  // The buffer of a piece already written is used again: a new one would
+  // be fresh memory, taken from the kernel 4 KB at a time.
+  if (spare_pieces_.empty()) {
+    piece_ = Bytes();
+    piece_.reserve(kPieceBytes);
+  } else {
+    piece_ = std::move(spare_pieces_.back());
+    spare_pieces_.pop_back();
+    piece_.clear();
+  }
   // Pieces already done leave at once, which keeps memory low.
   while (!in_flight_.empty() && in_flight_.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
     if (Status s = WriteFinished(in_flight_.size() - 1); !s.ok) return s;
@@ -86,11 +96,13 @@ Status LzxSectionWriter::QueuePiece() {
 
 Status LzxSectionWriter::WriteFinished(std::size_t most) {
   while (in_flight_.size() > most) {
-    lzx::EncodedInterval e = in_flight_.front().get();
+    Compressed done = in_flight_.front().get();
     in_flight_.pop_front();
+    const lzx::EncodedInterval& e = done.encoded;
     for (std::size_t off : e.frame_offsets) frame_offsets_.push_back(compressed_ + off);
     if (Status s = sink_(e.data.data(), e.data.size()); !s.ok) return s;
     compressed_ += e.data.size();
+    if (done.piece.capacity() == kPieceBytes) spare_pieces_.push_back(std::move(done.piece));
   }
   return Status::Ok();
 }

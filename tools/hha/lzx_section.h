@@ -62,8 +62,14 @@ class LzxSectionWriter {
   LzxSectionOptions options_;
   std::unique_ptr<qm::WorkPool> own_pool_;
   qm::WorkPool* pool_;
-  std::deque<std::future<lzx::EncodedInterval>> in_flight_;
+  /// A piece compressed, with the buffer it was read from.
+  struct Compressed {
+    lzx::EncodedInterval encoded;
+    Bytes piece;
+  };
+  std::deque<std::future<Compressed>> in_flight_;
   Bytes piece_;
+  std::vector<Bytes> spare_pieces_;  // buffers of pieces written, to fill again
   std::uint64_t uncompressed_ = 0;
   std::uint64_t compressed_ = 0;
   std::vector<std::uint64_t> frame_offsets_;
