@@ -360,9 +360,9 @@ bool FoldedLess(const std::string& a, const std::string& b) {
 // those readers too look for each word in its own leaf. Words the fold
 // makes the same (two characters whose trail bytes differ only in case)
 // stay in one leaf.
-std::vector<char> LeafEnds(const std::vector<Entry>& entries) {
+std::vector<std::uint8_t> LeafEnds(const std::vector<Entry>& entries) {
   const std::size_t n = entries.size();
-  std::vector<char> ends(n + 1, 1);
+  std::vector<std::uint8_t> ends(n + 1, 1);
   if (n == 0) return ends;
   // In byte order the key is always right; in the folded order it must be
   // the greatest of the words up to it and less than each one after it.
@@ -370,12 +370,12 @@ std::vector<char> LeafEnds(const std::vector<Entry>& entries) {
   for (std::size_t j = 1; j <= n; ++j) {
     const std::string* key = entries[j - 1].word;
     if (FoldedLess(*greatest, *key)) greatest = key;
-    ends[j] = !FoldedLess(*key, *greatest);
+    ends[j] = FoldedLess(*key, *greatest) ? 0 : 1;
   }
   const std::string* least = entries[n - 1].word;
   for (std::size_t j = n - 1; j > 0; --j) {
     if (FoldedLess(*entries[j].word, *least)) least = entries[j].word;
-    ends[j] = ends[j] && FoldedLess(*entries[j - 1].word, *least);
+    ends[j] = ends[j] != 0 && FoldedLess(*entries[j - 1].word, *least) ? 1 : 0;
   }
   return ends;
 }
@@ -423,7 +423,7 @@ bool FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page, const In
   };
   // Each leaf takes the entries that fit, back to the last place where a
   // leaf may end (the fullest leaf when there is no such place).
-  const std::vector<char> ends = LeafEnds(entries);
+  const std::vector<std::uint8_t> ends = LeafEnds(entries);
   std::size_t used = 8;
   std::string last;
   for (std::size_t k = 0; k < entries.size();) {
