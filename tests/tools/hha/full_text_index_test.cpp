@@ -65,22 +65,9 @@ class IndexReader {
       if (less(key, word)) return {};
       node = child;
     }
-    if (ignoring_case) {
-      Places found;
-      std::size_t end = node + 4096 - U16(d_, node + 6), i = node + 8;
-      std::string key;
-      while (i < end) {
-        i = ReadWord(i, key);
-        bool is_title = d_[i++] == 1;
-        std::uint64_t pages = ReadInt(i), offset = U32(d_, i);
-        i += 6;
-        std::uint64_t size = ReadInt(i);
-        if (key == word && is_title == title) ReadCodes(offset, size, pages, found);
-      }
-      return found;
-    }
+    // A reader ignoring case looks through the one leaf it reached, to its end.
     Places found;
-    for (; node; node = U32(d_, node)) {
+    for (; node; node = ignoring_case ? 0 : U32(d_, node)) {
       std::size_t end = node + 4096 - U16(d_, node + 6), i = node + 8;
       std::string key;
       while (i < end) {
@@ -89,7 +76,7 @@ class IndexReader {
         std::uint64_t pages = ReadInt(i), offset = U32(d_, i);
         i += 6;
         std::uint64_t size = ReadInt(i);
-        if (key > word) return found;
+        if (key > word && !ignoring_case) return found;
         if (key == word && is_title == title) ReadCodes(offset, size, pages, found);
       }
     }
