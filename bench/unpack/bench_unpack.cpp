@@ -152,9 +152,10 @@ int main(int argc, char** argv) {
   if (!sevenZip.empty()) add("7z x", {sevenZip, "x", "-y", "-o" + (work / "out1").string(), chm}, work / "out1");
   if (qm::bench::HaveProgram("extract_chmLib"))
     add("extract_chmLib", {"extract_chmLib", chm, (work / "out2").string()}, work / "out2");
-  // Five rounds: a run of a small book takes a few milliseconds, which
-  // the shared machine's load moves by as much.
-  qm::bench::RunInterleaved(tools, 5);
+  // A run of a small book takes a few tens of milliseconds, which the
+  // shared machine's load moves by as much: fifteen rounds up to 500
+  // pages, five above.
+  qm::bench::RunInterleaved(tools, kPages <= 500 ? 15 : 5);
   // The last run's pages, checked outside the timing.
   for (std::size_t t = 0; t < tools.size(); ++t) {
     const int intact = pagesIntact(src, work / ("out" + std::to_string(t)));
