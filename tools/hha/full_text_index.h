@@ -44,6 +44,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "byte_io.h"
 #include "runtime/text.h"
 
@@ -230,6 +234,41 @@ inline constexpr auto kWordBytes = [] {
   return bytes;
 }();
 
+// Of 64 bytes: which are ASCII letters or digits, which capitals, and
+// which from 0x80 up, one bit each (the first byte the lowest bit).
+struct WordMasks {
+  std::uint64_t word = 0, capital = 0, high = 0;
+};
+
+inline WordMasks ClassifyBytes64(const unsigned char* p) {
+  WordMasks m;
+#if defined(__SSE2__)
+  // A byte x lies in [lo, lo + span) when x + (0x80 - lo), as a signed
+  // byte, is below -128 + span.
+  auto in = [](__m128i v, char lo, char span) {
+    return _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(static_cast<char>(0x80 - lo))),
+                          _mm_set1_epi8(static_cast<char>(-128 + span)));
+  };
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i capital = in(v, 'A', 26);
+    const __m128i word = _mm_or_si128(_mm_or_si128(capital, in(v, 'a', 26)), in(v, '0', 10));
+    const int shift = 16 * k;
+    m.word |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(word))) << shift;
+    m.capital |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(capital))) << shift;
+    m.high |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << shift;
+  }
+#else
+  for (int k = 0; k < 64; ++k) {
+    const std::uint64_t bit = std::uint64_t{1} << k;
+    if (p[k] >= 0x80) m.high |= bit;
+    else if (kWordBytes[p[k]]) m.word |= bit;
+    if (p[k] >= 'A' && p[k] <= 'Z') m.capital |= bit;
+  }
+#endif
+  return m;
+}
+
 template <typename OnWord>
 void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) {
   // A run with capitals in lower case, or a run that ends too near the
@@ -238,7 +277,51 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
   static_assert(sizeof lowered >= kWordReadable);
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
+  // A run of letters and digits at `start`, `length` bytes long.
+  auto run_of_letters = [&](std::size_t start, std::size_t length, bool capitals) __attribute__((always_inline)) {
+    if (length <= FullTextIndex::kLongestWord) {
+      if (!capitals && start + kWordReadable <= n) {
+        word(text.substr(start, length), next_place);
+      } else {
+        // Lower case letters and digits are their own kWordBytes.
+        for (std::size_t k = 0; k < length; ++k) lowered[k] = kWordBytes[bytes[start + k]];
+        word(std::string_view(lowered, length), next_place);
+      }
+    }
+    ++next_place;
+  };
+  // Up to here, bytes are taken one word or character at a time.
+  std::size_t one_by_one_until = 0;
   for (std::size_t i = 0; i < n;) {
+    // Text of ASCII alone is taken 64 bytes at a time: its words are
+    // found from bit masks, without a branch per byte. A word that runs to
+    // the end of the 64 bytes is taken one by one, as is any stretch of 64
+    // with a byte from 0x80 up, where a character's trail byte may look
+    // like a letter.
+    if (i >= one_by_one_until && i + 64 <= n) {
+      const WordMasks m = ClassifyBytes64(bytes + i);
+      if (m.high) {
+        one_by_one_until = i + 64;
+      } else {
+        std::uint64_t left = m.word;
+        std::size_t stop = 64;  // where a word reaching the end starts
+        while (left) {
+          const int s = std::countr_zero(left);
+          const int length = std::countr_one(left >> s);
+          if (s + length == 64) {
+            stop = static_cast<std::size_t>(s);
+            break;
+          }
+          const std::uint64_t its_bits = ((std::uint64_t{1} << length) - 1) << s;
+          run_of_letters(i + static_cast<std::size_t>(s), static_cast<std::size_t>(length),
+                         (m.capital & its_bits) != 0);
+          left &= ~std::uint64_t{0} << (s + length);
+        }
+        i += stop;
+        if (stop == 64) continue;
+        one_by_one_until = i + 1;
+      }
+    }
     const unsigned char b = bytes[i];
     if (b < 0x80) {
       if (!kWordBytes[b]) {
@@ -270,17 +353,7 @@ void ForEachWord(std::string_view text, std::uint32_t& next_place, OnWord word) 
         capitals |= bytes[i] ^ static_cast<unsigned char>(kWordBytes[bytes[i]]);
         ++i;
       }
-      const std::size_t length = i - start;
-      if (length <= FullTextIndex::kLongestWord) {
-        if (!capitals && start + kWordReadable <= n) {
-          word(text.substr(start, length), next_place);
-        } else {
-          // Lower case letters and digits are their own kWordBytes.
-          for (std::size_t k = 0; k < length; ++k) lowered[k] = kWordBytes[bytes[start + k]];
-          word(std::string_view(lowered, length), next_place);
-        }
-      }
-      ++next_place;
+      run_of_letters(start, i - start, capitals != 0);
       continue;
     }
     if (b == 0x80 || b == 0xFF || i + 1 >= n) {

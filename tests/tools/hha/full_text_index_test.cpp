@@ -240,6 +240,57 @@ TEST(FullTextIndex, ReadersThatFoldCaseFindEveryCharacter) {
   EXPECT_EQ(missed, 0u);
 }
 
+// Words and places as one byte at a time finds them, against the writer's
+// scan, which takes ASCII text many bytes at a time: texts with long ASCII
+// stretches (words reaching across any boundary, capitals, runs past the
+// longest kept) broken by characters whose trail bytes look like letters.
+TEST(FullTextIndex, WordsAreFoundAsAScanOfOneByteAtATimeFindsThem) {
+  using Found = std::vector<std::pair<std::string, std::uint32_t>>;
+  auto one_at_a_time = [](const std::string& text, std::uint32_t& place) {
+    Found found;
+    for (std::size_t i = 0; i < text.size();) {
+      const auto b = static_cast<unsigned char>(text[i]);
+      if (b < 0x80 && std::isalnum(b)) {
+        std::string word;
+        for (; i < text.size() && static_cast<unsigned char>(text[i]) < 0x80 && std::isalnum(text[i]); ++i)
+          word += static_cast<char>(std::tolower(text[i]));
+        if (word.size() <= hha::FullTextIndex::kLongestWord) found.emplace_back(word, place);
+        ++place;
+      } else if (b < 0x81 || b == 0xFF || i + 1 == text.size()) {
+        ++i;
+      } else {
+        auto t = static_cast<unsigned char>(text[i + 1]);
+        if (hha::IsLetterCharacter(b, t)) {
+          if (b == 0xA3 && t >= 0xC1 && t <= 0xDA) t += 0x20;
+          found.emplace_back(std::string{static_cast<char>(b), static_cast<char>(t)}, place++);
+        }
+        i += 2;
+      }
+    }
+    return found;
+  };
+  std::mt19937 rng(64);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int k = static_cast<int>(rng() % 40); k > 0; --k) {
+      const unsigned kind = rng() % 10;
+      if (kind < 6) {
+        for (unsigned len = 1 + rng() % (kind == 0 ? 130 : 12); len > 0; --len) text += "aZz09kQ"[rng() % 7];
+      } else if (kind < 8) {
+        text += " .,\r\n-\x80"[rng() % 7];
+      } else {
+        text += static_cast<char>(0x81 + rng() % 0x7E);
+        text += static_cast<char>(0x40 + rng() % 0xBF);
+      }
+    }
+    Found scanned;
+    std::uint32_t place = 0, expected_place = 0;
+    hha::ForEachWord(text, place, [&](std::string_view w, std::uint32_t at) { scanned.emplace_back(w, at); });
+    ASSERT_EQ(scanned, one_at_a_time(text, expected_place)) << "round " << round;
+    ASSERT_EQ(place, expected_place) << "round " << round;
+  }
+}
+
 // The index's bytes for pages of every kind of word (upper case, digits,
 // runs at and past the longest kept, full-width letters, hanzi, kana,
 // references, tags inside words, odd bytes), as this writer has always
