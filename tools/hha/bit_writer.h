@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "byte_io.h"
 
@@ -61,6 +62,45 @@ class BitWriter {
           if (pending_ >= 16) Word();
         }
       }
+    }
+
+    /// As Put(codes[b], lengths[b]) for each byte b of data[0, size), with
+    /// every length from 1 to 16; writes up to 8 bytes past the run's
+    /// output, which the room must allow (they are written over or given
+    /// back).
+    void PutEach(const std::uint8_t* data, std::size_t size, const std::uint16_t* codes, const std::uint8_t* lengths) {
+      // The waiting bits sit at the top of `top`, the first the highest,
+      // so that three codes go in before the whole words are stored at
+      // once, without a branch: fewer than 16 bits wait after a store.
+      int count = pending_;
+      std::uint64_t top = count ? acc_ << (64 - count) : 0;
+      auto put = [&](std::uint8_t b) __attribute__((always_inline)) {
+        count += lengths[b];
+        top |= std::uint64_t{codes[b]} << (64 - count);
+      };
+      auto store = [&]() __attribute__((always_inline)) {
+        // The 16-bit words of `top`, highest first, each low byte first.
+        std::uint64_t words = (top >> 32) | (top << 32);
+        words = ((words >> 16) & 0x0000FFFF0000FFFFull) | ((words & 0x0000FFFF0000FFFFull) << 16);
+        std::memcpy(next_, &words, 8);
+        const int whole = count >> 4;
+        next_ += 2 * whole;
+        top = whole ? top << (16 * whole) : top;
+        count -= 16 * whole;
+      };
+      std::size_t i = 0;
+      for (; i + 3 <= size; i += 3) {
+        put(data[i]);
+        put(data[i + 1]);
+        put(data[i + 2]);
+        store();
+      }
+      for (; i < size; ++i) {
+        put(data[i]);
+        store();
+      }
+      pending_ = count;
+      acc_ = count ? top >> (64 - count) : 0;
     }
 
     /// As BitWriter::AlignTo16.

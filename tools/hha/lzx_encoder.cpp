@@ -195,7 +195,8 @@ void WriteVerbatimTokens(BitWriter& bits, const ParsedInterval& parsed, const Ve
   // Fewer than 16 bits wait from before and fewer than 16 pad each frame.
   std::uint64_t token_bits = 0;
   for (std::uint64_t b : c.frame_bits) token_bits += b;
-  BitWriter::Run run = bits.Start((token_bits + 16 * (c.frame_bits.size() + 1)) / 8);
+  // 8 bytes more for the stores of PutEach past the output.
+  BitWriter::Run run = bits.Start((token_bits + 16 * (c.frame_bits.size() + 1)) / 8 + 8);
   // The run's byte stores could reach any object in memory as far as the
   // compiler knows, so the tables are read through local pointers.
   const std::uint16_t* main_codes = c.main_code.data();
@@ -209,7 +210,8 @@ void WriteVerbatimTokens(BitWriter& bits, const ParsedInterval& parsed, const Ve
     }
     if (parsed.literals) {
       // A literal is its main code alone.
-      for (std::uint8_t b : FrameLiterals(parsed, f)) run.Put(main_codes[b], main_lens[b]);
+      const std::span<const std::uint8_t> literals = FrameLiterals(parsed, f);
+      run.PutEach(literals.data(), literals.size(), main_codes, main_lens);
       continue;
     }
     const std::span<const Token> tokens = FrameTokens(parsed, f);

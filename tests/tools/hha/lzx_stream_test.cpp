@@ -9,6 +9,7 @@
 #include <random>
 #include <utility>
 
+#include "bit_writer.h"
 #include "book_fixture.h"
 #include "chm_container.h"
 #include "chm_reader.h"
@@ -233,6 +234,36 @@ TEST(LzxStream, LiteralsWithoutASearchCostNextToNothing) {
 // intervals of data of every kind, cut around frame and interval ends, come
 // out byte for byte as before (FNV-1a of the streams). A faster match finder
 // or bit writer must keep these.
+// Codes put many at a time come out as the same codes put one by one, from
+// any number of bits waiting before them.
+TEST(LzxStream, CodesPutManyAtATimeAsOneByOne) {
+  std::mt19937 rng(16);
+  for (int round = 0; round < 500; ++round) {
+    std::uint16_t codes[256];
+    std::uint8_t lengths[256];
+    for (int b = 0; b < 256; ++b) {
+      lengths[b] = static_cast<std::uint8_t>(1 + rng() % 16);
+      codes[b] = static_cast<std::uint16_t>(rng() & ((1u << lengths[b]) - 1));
+    }
+    std::vector<std::uint8_t> data(rng() % 40);
+    for (std::uint8_t& d : data) d = static_cast<std::uint8_t>(rng());
+    const int before = static_cast<int>(rng() % 16);
+    const std::uint32_t waiting = rng() & 0xFFFF;
+    hha::Bytes one, many;
+    for (hha::Bytes* out : {&one, &many}) {
+      hha::lzx::BitWriter bits(*out);
+      bits.Put(waiting, before);
+      hha::lzx::BitWriter::Run run = bits.Start(2 * data.size() + 8);
+      if (out == &one)
+        for (std::uint8_t d : data) run.Put(codes[d], lengths[d]);
+      else run.PutEach(data.data(), data.size(), codes, lengths);
+      run.AlignTo16();
+      bits.Finish(run);
+    }
+    ASSERT_EQ(one, many) << "round " << round;
+  }
+}
+
 TEST(LzxStream, IntervalsComeOutAsTheyAlwaysHave) {
   const std::pair<Case, std::uint64_t> golden[] = {
       {{"text", 32767}, 17210295647531812839ull},   {{"text", 65537}, 16213131406478875346ull},
