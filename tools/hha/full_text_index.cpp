@@ -19,17 +19,19 @@ namespace hha {
   if (count_ >= 32) {
     count_ -= 32;
     const auto word = static_cast<std::uint32_t>(pending_ >> count_);
-    out_[0] = static_cast<std::uint8_t>(word >> 24);
-    out_[1] = static_cast<std::uint8_t>(word >> 16);
-    out_[2] = static_cast<std::uint8_t>(word >> 8);
-    out_[3] = static_cast<std::uint8_t>(word);
+    const std::uint32_t high_first = __builtin_bswap32(word);
+    std::memcpy(out_, &high_first, 4);
     out_ += 4;
   }
 }
 
 inline std::uint8_t* BitWriterMsb::End() {
-  for (; count_ >= 8; count_ -= 8) *out_++ = static_cast<std::uint8_t>(pending_ >> (count_ - 8));
-  if (count_) *out_++ = static_cast<std::uint8_t>(pending_ << (8 - count_));
+  // The waiting bits, padded with zero bits, in one store of 8 bytes.
+  if (count_) {
+    const std::uint64_t high_first = __builtin_bswap64(pending_ << (64 - count_));
+    std::memcpy(out_, &high_first, 8);
+    out_ += (count_ + 7) / 8;
+  }
   count_ = 0;
   pending_ = 0;
   return out_;
@@ -114,11 +116,11 @@ void FullTextIndex::Grow() {
   std::vector<Slot> old;
   old.swap(slots_);
   slots_.assign(old.empty() ? 4096 : old.size() * 2, Slot{});
-  const std::size_t mask = slots_.size() - 1;
+  slot_mask_ = slots_.size() - 1;
   for (const Slot& s : old) {
     if (!s.id) continue;
-    std::size_t at = s.hash & mask;
-    while (slots_[at].id) at = (at + 1) & mask;
+    std::size_t at = s.hash & slot_mask_;
+    while (slots_[at].id) at = (at + 1) & slot_mask_;
     slots_[at] = s;
   }
 }
@@ -128,7 +130,7 @@ void FullTextIndex::Grow() {
     if (character_ids_.empty()) character_ids_.assign(65536, 0);
     std::uint32_t& slot =
         character_ids_[static_cast<unsigned char>(word[0]) * 256 + static_cast<unsigned char>(word[1])];
-    if (!slot) slot = NewId(word) + 1;
+    if (!slot) slot = NewId(word, Key{}) + 1;
     return slot - 1;
   }
   if (2 * (used_slots_ + 1) > slots_.size()) Grow();
@@ -138,23 +140,24 @@ void FullTextIndex::Grow() {
   const Key key{Load64(word.data()) & kLowBytes[std::min<std::size_t>(n, 8)],
                 Load64(word.data() + 8) & kLowBytes[n > 8 ? std::min<std::size_t>(n - 8, 8) : 0]};
   const std::uint32_t hash = WordHashOf(word, key.low, key.high);
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = hash & mask;
-  for (; slots_[at].id; at = (at + 1) & mask) {
+  std::size_t at = hash & slot_mask_;
+  for (; slots_[at].id; at = (at + 1) & slot_mask_) {
     if (slots_[at].hash != hash) continue;
     const std::uint32_t id = slots_[at].id - 1;
-    if (slots_[at].key == key && (n <= 16 || words_[id] == word)) return id;
+    if (keys_[id] == key && (n <= 16 || words_[id] == word)) return id;
   }
-  const std::uint32_t id = NewId(word);
-  slots_[at] = {key, hash, id + 1};
+  const std::uint32_t id = NewId(word, key);
+  slots_[at] = {hash, id + 1};
   ++used_slots_;
   return id;
 }
 
-std::uint32_t FullTextIndex::NewId(std::string_view word) {
+std::uint32_t FullTextIndex::NewId(std::string_view word, const Key& key) {
   const auto id = static_cast<std::uint32_t>(words_.size());
   words_.emplace_back(word);
-  hits_.emplace_back();
+  keys_.push_back(key);
+  text_hits_.emplace_back();
+  title_hits_.emplace_back();
   count_.push_back(0);
   start_.push_back(0);
   return id;
@@ -223,18 +226,21 @@ void FullTextIndex::AddHits(std::uint32_t topic, bool title) {
   }
   grouped_.resize(places_.size());
   for (const auto& [id, place] : places_) grouped_[start_[id]++] = place;
+  // The codes' byte stores could reach any object as far as the compiler
+  // knows, so the places are read through a local pointer.
+  const std::uint32_t* const grouped = grouped_.data();
   for (std::uint32_t id : touched_) {
-    Hits& hits = title ? hits_[id].title : hits_[id].text;
+    Hits& hits = title ? title_hits_[id] : text_hits_[id];
     const std::uint32_t count = count_[id], first = start_[id] - count;
     // Written in place at the end of the word's codes, with room for 8
-    // bytes a code and the padding byte.
-    BitWriterMsb bits(codes_.Room(hits.codes, (count + 2) * 8 + 1));
+    // bytes a code and the 8 bytes End stores.
+    BitWriterMsb bits(codes_.Room(hits.codes, (count + 2) * 8 + 8));
     bits.Put<kDocumentRoot>(topic - hits.last_topic);
     bits.Put<kCountRoot>(count);
     std::uint32_t last = 0;
     for (std::uint32_t k = first; k < first + count; ++k) {
-      bits.Put<kPlaceRoot>(grouped_[k] - last);
-      last = grouped_[k];
+      bits.Put<kPlaceRoot>(grouped[k] - last);
+      last = grouped[k];
     }
     CodeStore::SetEnd(hits.codes, bits.End());
     hits.last_topic = topic;
@@ -389,9 +395,9 @@ bool FullTextIndex::Finish(std::uint32_t lcid, std::uint32_t code_page, const In
   std::vector<Entry> entries;
   std::size_t longest = 0, distinct_bytes = 0;
   for (std::uint32_t id : order) {
-    Word& w = hits_[id];
-    if (w.text.pages) entries.push_back({&words_[id], &w.text.codes, w.text.pages, false});
-    if (w.title.pages) entries.push_back({&words_[id], &w.title.codes, w.title.pages, true});
+    const Hits &text = text_hits_[id], &title = title_hits_[id];
+    if (text.pages) entries.push_back({&words_[id], &text.codes, text.pages, false});
+    if (title.pages) entries.push_back({&words_[id], &title.codes, title.pages, true});
     longest = std::max(longest, words_[id].size());
     distinct_bytes += words_[id].size();
   }

@@ -84,11 +84,12 @@ class CodeStore {
   };
   /// One word's codes.
   struct Chain {
-    Stretch* first = nullptr;
-    Stretch* last = nullptr;
+    // What each page's codes use first, then what a new stretch does.
     std::uint8_t* end = nullptr;    // the end of the codes in `last`
     std::uint8_t* limit = nullptr;  // the end of `last`'s room
     std::size_t size = 0;           // bytes of codes in the whole chain
+    Stretch* last = nullptr;
+    Stretch* first = nullptr;
   };
 
   CodeStore() = default;
@@ -150,12 +151,9 @@ class FullTextIndex {
  private:
   // Where one word is found, in text or in titles, encoded as it goes.
   struct Hits {
-    CodeStore::Chain codes;
-    std::uint32_t pages = 0;
     std::uint32_t last_topic = 0;
-  };
-  struct Word {
-    Hits text, title;
+    std::uint32_t pages = 0;
+    CodeStore::Chain codes;
   };
   void AddHits(std::uint32_t topic, bool title);
 
@@ -166,19 +164,21 @@ class FullTextIndex {
     bool operator==(const Key&) const = default;
   };
   // Open addressing over the words that are not one two-byte character:
-  // each slot holds a word's key, its hash and its id + 1 (0 when free), so
-  // that a word is found in the slot it reads.
+  // each slot holds a word's hash and its id + 1 (0 when free). The slots
+  // are small, so that the table stays in the nearer caches, and the id is
+  // known once the slot is read; the keys, by id, only confirm it.
   struct Slot {
-    Key key;
     std::uint32_t hash = 0, id = 0;
   };
   std::uint32_t IdOf(std::string_view word);
-  std::uint32_t NewId(std::string_view word);
+  std::uint32_t NewId(std::string_view word, const Key& key);
   void Grow();
   std::vector<Slot> slots_;
+  std::size_t slot_mask_ = 0;  // slots_.size() - 1
   std::size_t used_slots_ = 0;
+  std::vector<Key> keys_;  // by id; a two-byte character's is not used
   std::vector<std::string> words_;
-  std::vector<Word> hits_;
+  std::vector<Hits> text_hits_, title_hits_;  // by id
   CodeStore codes_;
   std::vector<std::uint32_t> character_ids_;  // two-byte word (lead * 256 + trail) -> id + 1
   // One page's words: (id, place) in order, and per id its count and start
@@ -190,7 +190,8 @@ class FullTextIndex {
 };
 
 /// Writes "scale 2, root r" codes, most significant bit first, at `out`,
-/// which has room for 8 bytes a code; End pads the last byte with zero bits.
+/// which has room for 8 bytes a code and 8 more; End pads the last byte with
+/// zero bits (and may store zero bytes past it, inside that room).
 /// Only the index's own file uses it.
 class BitWriterMsb {
  public:
