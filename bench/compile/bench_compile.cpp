@@ -306,16 +306,22 @@ int main(int argc, char** argv) {
                                 },
                                 [&] { fs::remove(root + "/book.chm"); }};
   };
-  std::vector<qm::bench::Contender> runs = {ours("search.hhp", &search_peak), ours("book.hhp", nullptr)};
+  // Ours with the index against chmcmd; then the cost of the index, with
+  // and without it in rounds of their own, where chmcmd's long runs do not
+  // sit between the two, and more of them, as the cost is a small
+  // difference of two times.
+  std::vector<qm::bench::Contender> runs = {ours("search.hhp", &search_peak)};
   if (!chmcmd.empty()) runs.push_back(Chmcmd(chmcmd, root));
   qm::bench::RunInterleaved(runs);
+  std::vector<qm::bench::Contender> cost = {ours("search.hhp", &search_peak), ours("book.hhp", nullptr)};
+  qm::bench::RunInterleaved(cost, pages < 1000 ? 15 : 7);
   char label[64];
   std::snprintf(label, sizeof label, "%d ASCII files of 20 KB", pages);
   const qm::bench::Size size{label, total / 1e6};
-  qm::bench::PrintRow("compile with search index", size, runs[0], runs.size() > 2 ? &runs[2] : nullptr,
+  qm::bench::PrintRow("compile with search index", size, runs[0], runs.size() > 1 ? &runs[1] : nullptr,
                       search_peak / 1024.0, ">= 10x faster (<= 0.1), < 100 MB");
-  runs[1].name = "ours without index";
-  qm::bench::PrintRow("search index cost", size, runs[0], &runs[1], search_peak / 1024.0, "<= 1.3");
-  all_ok = all_ok && runs[0].ok && runs[1].ok;
+  cost[1].name = "ours without index";
+  qm::bench::PrintRow("search index cost", size, cost[0], &cost[1], search_peak / 1024.0, "<= 1.3");
+  all_ok = all_ok && runs[0].ok && cost[0].ok && cost[1].ok;
   return all_ok ? 0 : 1;
 }
