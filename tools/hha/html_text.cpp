@@ -1,5 +1,6 @@
 #include "html_text.h"
 
+#include <cctype>
 #include <cstdint>
 #include <unordered_map>
 
@@ -26,8 +27,9 @@ std::size_t FindNoCase(std::string_view text, std::size_t at, std::string_view l
   return std::string_view::npos;
 }
 
-// The code page 936 form of `cp`; empty when it has none.
-std::string GbkOf(char32_t cp) {
+// The code page 936 form of `cp`; empty when it has none. Not inlined:
+// GCC 12 then warns falsely of an overlapping copy in the string's move.
+[[gnu::noinline]] std::string GbkOf(char32_t cp) {
   if (cp == 0xA0) return " ";
   if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
   std::string gbk = qm::GbkFromUtf8(qm::Utf8OfCodePoint(cp));
@@ -35,22 +37,49 @@ std::string GbkOf(char32_t cp) {
   return gbk;
 }
 
-// The named references pages use most; others stay as written.
+// The named references pages use most, and the Greek letters; others stay
+// as written.
 const std::unordered_map<std::string_view, char32_t>& NamedReferences() {
-  static const std::unordered_map<std::string_view, char32_t> kNames = {
-      {"amp", '&'},      {"lt", '<'},        {"gt", '>'},       {"quot", '"'},     {"apos", '\''},    {"nbsp", 0xA0},
-      {"copy", 0xA9},    {"reg", 0xAE},      {"deg", 0xB0},     {"plusmn", 0xB1},  {"middot", 0xB7},  {"times", 0xD7},
-      {"divide", 0xF7},  {"ndash", 0x2013},  {"mdash", 0x2014}, {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C},
-      {"rdquo", 0x201D}, {"hellip", 0x2026}, {"bull", 0x2022},  {"trade", 0x2122}, {"larr", 0x2190},  {"rarr", 0x2192},
-      {"sect", 0xA7},    {"laquo", 0xAB},    {"raquo", 0xBB},   {"euro", 0x20AC},  {"ensp", 0x2002},  {"emsp", 0x2003},
-  };
+  static const std::unordered_map<std::string_view, char32_t> kNames = [] {
+    std::unordered_map<std::string_view, char32_t> names = {
+        {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},     {"apos", '\''},
+        {"nbsp", 0xA0},    {"copy", 0xA9},    {"reg", 0xAE},     {"deg", 0xB0},     {"plusmn", 0xB1},
+        {"middot", 0xB7},  {"times", 0xD7},   {"divide", 0xF7},  {"ndash", 0x2013}, {"mdash", 0x2014},
+        {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D}, {"hellip", 0x2026},
+        {"bull", 0x2022},  {"trade", 0x2122}, {"larr", 0x2190},  {"rarr", 0x2192},  {"sect", 0xA7},
+        {"laquo", 0xAB},   {"raquo", 0xBB},   {"euro", 0x20AC},  {"ensp", 0x2002},  {"emsp", 0x2003},
+        {"sigmaf", 0x3C2},
+    };
+    // Code page 936 has the Greek letters: capitals from U+0391 and small
+    // letters from U+03B1, with final sigma between rho and sigma.
+    static constexpr std::string_view kCapitals[] = {
+        "Alpha", "Beta", "Gamma",   "Delta", "Epsilon", "Zeta",  "Eta", "Theta",   "Iota", "Kappa", "Lambda", "Mu",
+        "Nu",    "Xi",   "Omicron", "Pi",    "Rho",     "Sigma", "Tau", "Upsilon", "Phi",  "Chi",   "Psi",    "Omega"};
+    static constexpr std::string_view kSmall[] = {
+        "alpha", "beta", "gamma",   "delta", "epsilon", "zeta",  "eta", "theta",   "iota", "kappa", "lambda", "mu",
+        "nu",    "xi",   "omicron", "pi",    "rho",     "sigma", "tau", "upsilon", "phi",  "chi",   "psi",    "omega"};
+    for (std::size_t k = 0; k < 24; ++k) {
+      const auto offset = static_cast<char32_t>(k + (k >= 17 ? 1 : 0));
+      names.emplace(kCapitals[k], 0x391 + offset);
+      names.emplace(kSmall[k], 0x3B1 + offset);
+    }
+    return names;
+  }();
   return kNames;
 }
 
+// Which references WithReferencesDecoded replaces, and by what.
+enum class References {
+  kAll,          // every one this code knows; the others stay as written
+  kNumericOnly,  // numeric ones to characters that are not markup or control characters
+  kShown,        // as kAll, and a reference a reader shows as a character
+                 // code page 936 lacks (or as one this code does not know)
+                 // becomes a space: its spelling is not shown text
+};
+
 // `text` with the references replaced by their code page 936 characters
-// ("&#160;" and "&nbsp;" by a space); with `numeric_only`, only numeric
-// references to characters that are not markup or control characters.
-std::string WithReferencesDecoded(std::string_view text, bool numeric_only);
+// ("&#160;" and "&nbsp;" by a space), as `which` says.
+std::string WithReferencesDecoded(std::string_view text, References which);
 
 }  // namespace
 
@@ -75,7 +104,7 @@ char32_t ReferenceAt(std::string_view text, std::size_t at, std::size_t* size) {
   return value <= 0x10FFFF ? value : 0;
 }
 
-std::string DecodeReferences(std::string_view text) { return WithReferencesDecoded(text, false); }
+std::string DecodeReferences(std::string_view text) { return WithReferencesDecoded(text, References::kAll); }
 
 std::string PageTitle(std::string_view html) {
   std::size_t open = FindNoCase(html, 0, "<title");
@@ -108,7 +137,7 @@ void ForEachTextRun(std::string_view html, const std::function<void(std::string_
     if (text_end > i) {
       std::string_view piece = html.substr(i, text_end - i);
       if (piece.find('&') == std::string_view::npos) run(piece);
-      else run(DecodeReferences(piece));
+      else run(WithReferencesDecoded(piece, References::kShown));
     }
     if (tag == std::string_view::npos) break;
     if (html.compare(tag, 4, "<!--") == 0) {
@@ -132,11 +161,38 @@ void ForEachTextRun(std::string_view html, const std::function<void(std::string_
   }
 }
 
-std::string WithCharactersForReferences(std::string_view text) { return WithReferencesDecoded(text, true); }
+std::string WithCharactersForReferences(std::string_view text) {
+  return WithReferencesDecoded(text, References::kNumericOnly);
+}
 
 namespace {
 
-std::string WithReferencesDecoded(std::string_view text, bool numeric_only) {
+// The length of the reference-shaped text at `at` ("&#" and digits, "&#x"
+// and hex digits, or "&" and a letter then letters and digits, and ";"),
+// however long; 0 when there is none.
+std::size_t ReferenceShapeAt(std::string_view text, std::size_t at) {
+  std::size_t i = at + 1;
+  auto digits = [&](bool hex) {
+    const std::size_t start = i;
+    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) ||
+                               (hex && std::isxdigit(static_cast<unsigned char>(text[i])))))
+      ++i;
+    return i > start;
+  };
+  if (i < text.size() && text[i] == '#') {
+    ++i;
+    const bool hex = i < text.size() && (text[i] | 0x20) == 'x';
+    if (hex) ++i;
+    if (!digits(hex)) return 0;
+  } else {
+    if (i >= text.size() || !std::isalpha(static_cast<unsigned char>(text[i]))) return 0;
+    while (i < text.size() && IsAsciiAlnum(text[i])) ++i;
+  }
+  return i < text.size() && text[i] == ';' ? i + 1 - at : 0;
+}
+
+std::string WithReferencesDecoded(std::string_view text, References which) {
+  const bool numeric_only = which == References::kNumericOnly;
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -150,6 +206,10 @@ std::string WithReferencesDecoded(std::string_view text, bool numeric_only) {
     if (!form.empty()) {
       out += form;
       i += size;
+    } else if (const std::size_t shape = which == References::kShown && text[i] == '&' ? ReferenceShapeAt(text, i) : 0;
+               shape > 0) {
+      out += ' ';
+      i += shape;
     } else {
       out.append(text.substr(i, width));
       i += width;

@@ -240,6 +240,27 @@ TEST(FullTextIndex, ReadersThatFoldCaseFindEveryCharacter) {
   EXPECT_EQ(missed, 0u);
 }
 
+// A reference is indexed as the character a reader shows for it; one it
+// shows as a character code page 936 lacks (as the compiler writes them for
+// a UTF-8 page) or does not name one this writer knows is no word, and
+// never a word of its spelling.
+TEST(FullTextIndex, ReferencesAreIndexedAsTheCharactersShown) {
+  hha::FullTextIndex index;
+  index.AddPage(0,
+                "<p>a&#xA9;b &#x1F600; &#161; &#12345678901; &copy; &eacute; &alpha;&Omega; &#x4E2D; &amp;amp; "
+                "&#;x &;y z&#x;</p>",
+                "t");
+  IndexReader reader(index.Finish(0x804, 936));
+  for (const char* spelled : {"xa9", "x1f600", "161", "12345678901", "copy", "eacute", "alpha", "omega", "x4e2d"})
+    EXPECT_TRUE(reader.Find(spelled, false).empty()) << spelled;
+  const Places a = reader.Find("a", false), b = reader.Find("b", false);
+  ASSERT_EQ(a.size(), 1u);
+  ASSERT_EQ(b.size(), 1u);
+  EXPECT_EQ(b.at(0), std::vector<std::uint32_t>{a.at(0)[0] + 1}) << "the symbol between them only separates";
+  for (const char* shown : {"\xA6\xC1", "\xA6\xB8", "\xD6\xD0", "amp", "x", "y", "z"})
+    EXPECT_EQ(reader.Find(shown, false).size(), 1u) << shown;
+}
+
 // Words and places as one byte at a time finds them, against the writer's
 // scan, which takes ASCII text many bytes at a time: texts with long ASCII
 // stretches (words reaching across any boundary, capitals, runs past the
