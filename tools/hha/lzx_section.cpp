@@ -15,10 +15,18 @@ constexpr std::size_t kPieceBytes = 4 * lzx::kResetInterval;
 
 // Compresses data (whole frames) interval by interval into one stretch of
 // the stream; frame offsets are relative to its start.
-lzx::EncodedInterval CompressPiece(const Bytes& data, lzx::Method method, const lzx::ParseOptions& parse) {
+lzx::EncodedInterval CompressPiece(const Bytes& data, lzx::Method method, const lzx::ParseOptions& parse,
+                                   Bytes buffer) {
   // The parser's tables are reused by every piece the thread compresses.
   thread_local lzx::MatchFinder finder;
   lzx::EncodedInterval out;
+  // The compressed form goes into `buffer`, a buffer of an earlier piece
+  // when there is one, with room for the longest form (an interval is never
+  // more than 17 bytes longer than its data) taken at once: growing it as
+  // it fills would copy it, into fresh memory taken 4 KB at a time.
+  out.data = std::move(buffer);
+  out.data.clear();
+  out.data.reserve(data.size() + 32 * (data.size() / lzx::kResetInterval + 1));
   for (std::size_t begin = 0; begin < data.size(); begin += lzx::kResetInterval) {
     const std::size_t size = std::min<std::size_t>(lzx::kResetInterval, data.size() - begin);
     lzx::EncodedInterval e = lzx::EncodeInterval(data.data() + begin, size, method, finder, parse);
@@ -72,11 +80,16 @@ Status LzxSectionWriter::Finish() {
 Status LzxSectionWriter::QueuePiece() {
   const std::size_t most = 2 * static_cast<std::size_t>(pool_->threads());
   if (Status s = WriteFinished(most - 1); !s.ok) return s;
-  in_flight_.push_back(
-      pool_->Run([data = std::move(piece_), method = options_.method, parse = options_.parse]() mutable {
-        lzx::EncodedInterval encoded = CompressPiece(data, method, parse);
-        return Compressed{std::move(encoded), std::move(data)};
-      }));
+  Bytes output;
+  if (!spare_outputs_.empty()) {
+    output = std::move(spare_outputs_.back());
+    spare_outputs_.pop_back();
+  }
+  in_flight_.push_back(pool_->Run([data = std::move(piece_), output = std::move(output), method = options_.method,
+                                   parse = options_.parse]() mutable {
+    lzx::EncodedInterval encoded = CompressPiece(data, method, parse, std::move(output));
+    return Compressed{std::move(encoded), std::move(data)};
+  }));
   // The buffer of a piece already written is used again: a new one would
   // be fresh memory, taken from the kernel 4 KB at a time.
   if (spare_pieces_.empty()) {
@@ -103,6 +116,7 @@ Status LzxSectionWriter::WriteFinished(std::size_t most) {
     if (Status s = sink_(e.data.data(), e.data.size()); !s.ok) return s;
     compressed_ += e.data.size();
     if (done.piece.capacity() == kPieceBytes) spare_pieces_.push_back(std::move(done.piece));
+    spare_outputs_.push_back(std::move(done.encoded.data));
   }
   return Status::Ok();
 }

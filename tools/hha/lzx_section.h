@@ -69,7 +69,8 @@ class LzxSectionWriter {
   };
   std::deque<std::future<Compressed>> in_flight_;
   Bytes piece_;
-  std::vector<Bytes> spare_pieces_;  // buffers of pieces written, to fill again
+  std::vector<Bytes> spare_pieces_;   // buffers of pieces written, to fill again
+  std::vector<Bytes> spare_outputs_;  // buffers of their compressed forms, likewise
   std::uint64_t uncompressed_ = 0;
   std::uint64_t compressed_ = 0;
   std::vector<std::uint64_t> frame_offsets_;
