@@ -85,7 +85,7 @@ class BitWriter {
         std::memcpy(next_, &words, 8);
         const int whole = count >> 4;
         next_ += 2 * whole;
-        top = whole ? top << (16 * whole) : top;
+        top <<= 16 * whole;  // at most 48: fewer than 64 bits wait
         count -= 16 * whole;
       };
       std::size_t i = 0;

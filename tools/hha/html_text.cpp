@@ -174,9 +174,10 @@ std::size_t ReferenceShapeAt(std::string_view text, std::size_t at) {
   std::size_t i = at + 1;
   auto digits = [&](bool hex) {
     const std::size_t start = i;
-    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) ||
-                               (hex && std::isxdigit(static_cast<unsigned char>(text[i])))))
-      ++i;
+    for (; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (!(hex ? std::isxdigit(c) : std::isdigit(c))) break;
+    }
     return i > start;
   };
   if (i < text.size() && text[i] == '#') {
