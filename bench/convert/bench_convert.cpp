@@ -122,6 +122,11 @@ struct FileFloor {
   std::vector<std::string> moved_to;  // where each source goes; empty: deleted
   std::vector<std::string> folders;   // listed, and given a file of folder_file bytes
   std::size_t folder_file = 0;
+  // Files written once besides the targets, after the listing (the paged
+  // book's contents page and images), and a folder made first (its backup
+  // folder).
+  std::vector<std::pair<std::string, std::size_t>> extras;
+  std::string made_folder;
   long draws = 0;            // random numbers drawn besides
   std::size_t group = 1024;  // files per syncfs
   // Each new file written unnamed and linked in once whole (O_TMPFILE,
@@ -194,6 +199,9 @@ struct FileFloor {
       ::closedir(dir);
       if (folder_file > 0 && !create(folder + "/" + std::string(kPaleTileImageName), folder_file)) return false;
     }
+    if (!made_folder.empty() && ::mkdir(made_folder.c_str(), 0755) != 0) return false;
+    for (const auto& [path, size] : extras)
+      if (!create(path, size)) return false;
     for (std::size_t i = 0; i < sources.size(); ++i) {
       if (folder_looks && ::stat(FolderOfPath(sources[i]).c_str(), &st) != 0) return false;
       int in = ::open(sources[i].c_str(), O_RDONLY | O_CLOEXEC);
@@ -279,9 +287,11 @@ int main(int argc, char** argv) {
                         ui.SetTicked(controls::kDecorateBox, true);
                       }});
   book_run.push_back(CopyTree(pristine_book, scratch / "book-copy"));
-  // The floor: read each text, write its page's bytes (as many as ours
-  // wrote this round), move the text aside, and draw nine numbers for the
-  // decoration of every line.
+  // The floor: list the folder, make the backup folder, write every file
+  // ours writes besides the pages (the contents page and the images, as
+  // many bytes), then read each text, write its page's bytes (as many as
+  // ours wrote this round), move the text aside, and draw nine numbers for
+  // the decoration of every line.
   long book_lines = 0;
   for (const auto& entry : fs::directory_iterator(pristine_book)) book_lines += LineEnds(entry.path()) + 1;
   // Three floors, as for the batch conversion below: plain, with
@@ -299,9 +309,16 @@ int main(int argc, char** argv) {
                           const fs::path floor_bak = scratch / ("bak-floor" + suffix);
                           LinkTree(pristine_book, floor_book);
                           MoveAside(floor_bak.string(), (scratch / "trash").string());
-                          fs::create_directories(floor_bak);
                           FileFloor& floor = book_floors[kind];
                           floor = {};
+                          floor.folders = {floor_book.string()};
+                          floor.made_folder = floor_bak.string();
+                          for (std::string_view name :
+                               {std::string_view("index.htm"), kDividerImageName, kPaperImageName, kBulletImageName}) {
+                            std::error_code ec;
+                            const std::string file(name);
+                            floor.extras.emplace_back((floor_book / file).string(), fs::file_size(book / file, ec));
+                          }
                           floor.whole_names = whole;
                           floor.looks = floor.folder_looks = kind == 2;
                           floor.draws = 9 * book_lines;
