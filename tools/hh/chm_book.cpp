@@ -1,6 +1,12 @@
 #include "chm_book.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "entry_name.h"
 
@@ -24,9 +30,32 @@ const char* DescribeMspackError(int code) {
   }
 }
 
+// The bytes of `file`, stored in section 0 of the book open as `fd`, as
+// `overlays` correct them; false when they cannot all be read.
+bool ReadStored(int fd, const mschmd_header& header, const mschmd_file* file, const std::vector<ByteOverlay>& overlays,
+                std::size_t max_length, std::vector<unsigned char>& out) {
+  if (!file || !file->section || file->section->id != 0 || file->offset < 0 || file->length < 0 ||
+      static_cast<unsigned long long>(file->length) > max_length || header.sec0.offset < 0)
+    return false;
+  const off_t at = header.sec0.offset + file->offset;
+  out.resize(static_cast<std::size_t>(file->length));
+  std::size_t got = 0;
+  while (got < out.size()) {
+    const ssize_t n = ::pread(fd, out.data() + got, out.size() - got, at + static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  ApplyOverlays(overlays, out.data(), at, out.size());
+  return true;
+}
+
+// Empties `fd` for a second attempt at a file.
+bool Rewind(int fd) { return ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0; }
+
 }  // namespace
 
-ChmBook::ChmBook(const std::string& path) {
+ChmBook::ChmBook(const std::string& path, LzxDecoder decoder) : path_(path), decoder_(decoder) {
   int selftest = MSPACK_ERR_OK;
   MSPACK_SYS_SELFTEST(selftest);
   if (selftest != MSPACK_ERR_OK) {
@@ -38,7 +67,7 @@ ChmBook::ChmBook(const std::string& path) {
     error_ = "cannot start the CHM decoder";
     return;
   }
-  header_ = decompressor_->open(decompressor_, path.c_str());
+  header_ = decompressor_->open(decompressor_, path_.c_str());  // kept by libmspack
   if (!header_) {
     const int code = decompressor_->last_error(decompressor_);
     error_ = code == MSPACK_ERR_OPEN && !io_.open_error().empty() ? io_.open_error() : DescribeMspackError(code);
@@ -69,7 +98,58 @@ bool ChmBook::RunsPastTheEnd(const mschmd_file* file) const {
   return file->offset < 0 || file->length < 0 || start > header_->length || file->length > header_->length - start;
 }
 
+LzxSection* ChmBook::CompressedSection() {
+  if (section_checked_) return section_.get();
+  section_checked_ = true;
+  const mschmd_sec_mscompressed& sec = header_->sec1;
+  if (!sec.content || !sec.control || !sec.rtable) return nullptr;
+  book_fd_.reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (!book_fd_.valid() || ::fstat(book_fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  constexpr std::size_t kMaxTable = 1000000;  // libmspack reads no larger reset table
+  std::vector<unsigned char> control, table;
+  const std::vector<ByteOverlay>& overlays = io_.book_overlays();
+  if (!ReadStored(book_fd_.get(), *header_, sec.control, overlays, 64, control) ||
+      !ReadStored(book_fd_.get(), *header_, sec.rtable, overlays, kMaxTable, table))
+    return nullptr;
+  LzxLayout layout;
+  if (!ReadLzxLayout(control, table, layout).empty()) return nullptr;
+  const mschmd_file* content = sec.content;
+  if (content->section->id != 0 || content->offset < 0 || content->length < 0 || header_->sec0.offset < 0 ||
+      content->offset > st.st_size - header_->sec0.offset)
+    return nullptr;
+  layout.stream_start = header_->sec0.offset + content->offset;
+  layout.stream_length = std::min<std::uint64_t>(static_cast<std::uint64_t>(content->length),
+                                                 static_cast<std::uint64_t>(st.st_size - layout.stream_start));
+  section_ = std::make_unique<LzxSection>(book_fd_.get(), overlays, std::move(layout));
+  return section_.get();
+}
+
 std::string ChmBook::Extract(mschmd_file* file, int fd) {
+  std::string damage;
+  if (file->section->id == 1 && decoder_ == LzxDecoder::kOwn && file->offset >= 0 && file->length >= 0) {
+    if (file->length == 0) return {};
+    if (LzxSection* section = CompressedSection()) {
+      switch (
+          section->Extract(static_cast<std::uint64_t>(file->offset), static_cast<std::uint64_t>(file->length), fd)) {
+        case LzxOutcome::kDone: return {};
+        case LzxOutcome::kWriteFailed: return section->error();
+        case LzxOutcome::kNotHandled: break;
+        case LzxOutcome::kDamaged:
+          // libmspack tries too: it reads past the stream's end and takes a
+          // few things this decoder refuses, and a file it unpacks is kept.
+          damage = section->error();
+          if (!Rewind(fd)) return std::string("cannot empty the output: ") + std::strerror(errno);
+          break;
+      }
+    }
+  }
+  std::string error = ExtractWithLibmspack(file, fd);
+  if (!error.empty() && !damage.empty()) error += " (" + damage + ")";
+  return error;
+}
+
+std::string ChmBook::ExtractWithLibmspack(mschmd_file* file, int fd) {
   io_.RouteOutputTo(fd);
   const int rc = decompressor_->extract(decompressor_, file, MspackIo::kOutputName);
   // The last buffer is written when libmspack closes the output, inside

@@ -4,17 +4,26 @@
 
 #include <mspack.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "lzx_section.h"
 #include "mspack_io.h"
+#include "runtime/unique_fd.h"
 
 namespace hh {
+
+/// Which decoder unpacks files of the compressed section.
+enum class LzxDecoder {
+  kOwn,        ///< LzxSection, with libmspack for what it does not take
+  kLibmspack,  ///< libmspack alone
+};
 
 class ChmBook {
  public:
   /// Opens and lists the book. Check ok(); error() says why it failed.
-  explicit ChmBook(const std::string& path);
+  explicit ChmBook(const std::string& path, LzxDecoder decoder = LzxDecoder::kOwn);
   ~ChmBook();
   ChmBook(const ChmBook&) = delete;
   ChmBook& operator=(const ChmBook&) = delete;
@@ -37,12 +46,24 @@ class ChmBook {
   /// disk has.
   bool RunsPastTheEnd(const mschmd_file* file) const;
 
-  /// Writes the content of `file` (one of files()) to `fd`. Returns an empty
-  /// string on success, otherwise what went wrong; `fd` may then hold part
-  /// of the content.
+  /// Writes the content of `file` (one of files()) to `fd`, which must be
+  /// empty, regular and at its start. Returns an empty string on success,
+  /// otherwise what went wrong; `fd` may then hold part of the content.
+  /// Compressed files go to LzxSection; those it does not take, or finds
+  /// damaged, to libmspack.
   std::string Extract(mschmd_file* file, int fd);
 
  private:
+  /// The decoder of the compressed section, made at the first call; null
+  /// when the section is missing or laid out in a way only libmspack reads.
+  LzxSection* CompressedSection();
+  std::string ExtractWithLibmspack(mschmd_file* file, int fd);
+
+  std::string path_;
+  LzxDecoder decoder_;
+  bool section_checked_ = false;
+  qm::UniqueFd book_fd_;
+  std::unique_ptr<LzxSection> section_;
   MspackIo io_;
   mschm_decompressor* decompressor_ = nullptr;
   mschmd_header* header_ = nullptr;

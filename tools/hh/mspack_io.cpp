@@ -110,6 +110,7 @@ mspack_file* MspackIo::OpenFile(mspack_system* self, const char* name, int mode)
     file->fd = file->owned_fd.get();
     file->size = st.st_size;
     file->overlays = HeaderRepairs(file->fd);
+    owner->book_overlays_ = file->overlays;
     if (std::string loop = DirectoryLoop(file->fd, file->overlays); !loop.empty()) {
       owner->open_error_ = loop;
       delete file;

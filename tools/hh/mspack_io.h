@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "header_repair.h"
+
 namespace hh {
 
 class MspackIo {
@@ -37,6 +39,10 @@ class MspackIo {
   /// True when libmspack reported that the book's directory is damaged
   /// (entries lost or skipped) even though it opened the book.
   bool directory_damaged() const { return damaged_; }
+  /// The corrections read over the book's own bytes (see header_repair.h),
+  /// as found when the book was last opened for reading.
+  const std::vector<ByteOverlay>& book_overlays() const { return book_overlays_; }
+
   /// Every message libmspack sent, in order.
   const std::vector<std::string>& messages() const { return messages_; }
 
@@ -65,6 +71,7 @@ class MspackIo {
   std::string output_error_;
   std::string open_error_;
   bool damaged_ = false;
+  std::vector<ByteOverlay> book_overlays_;
   std::vector<std::string> messages_;
 };
 
