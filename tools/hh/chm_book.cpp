@@ -127,15 +127,20 @@ LzxSection* ChmBook::CompressedSection() {
 
 std::string ChmBook::Extract(mschmd_file* file, int fd) {
   std::string damage;
-  if (file->section->id == 1 && decoder_ == LzxDecoder::kOwn && file->offset >= 0 && file->length >= 0) {
+  if (file->section->id == 1 && decoder_ != LzxDecoder::kLibmspack && file->offset >= 0 && file->length >= 0) {
     if (file->length == 0) return {};
-    if (LzxSection* section = CompressedSection()) {
+    LzxSection* section = CompressedSection();
+    if (!section && decoder_ == LzxDecoder::kOwnAlone) return "the compressed section is laid out unusually";
+    if (section) {
       switch (
           section->Extract(static_cast<std::uint64_t>(file->offset), static_cast<std::uint64_t>(file->length), fd)) {
         case LzxOutcome::kDone: return {};
         case LzxOutcome::kWriteFailed: return section->error();
-        case LzxOutcome::kNotHandled: break;
+        case LzxOutcome::kNotHandled:
+          if (decoder_ == LzxDecoder::kOwnAlone) return "the file lies where the reset table does not lead";
+          break;
         case LzxOutcome::kDamaged:
+          if (decoder_ == LzxDecoder::kOwnAlone) return section->error();
           // libmspack tries too: it reads past the stream's end and takes a
           // few things this decoder refuses, and a file it unpacks is kept.
           damage = section->error();

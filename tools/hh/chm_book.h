@@ -16,7 +16,8 @@ namespace hh {
 
 /// Which decoder unpacks files of the compressed section.
 enum class LzxDecoder {
-  kOwn,        ///< LzxSection, with libmspack for what it does not take
+  kOwn,        ///< LzxSection, with libmspack for what it does not take or finds damaged
+  kOwnAlone,   ///< LzxSection alone: what it does not take or finds damaged fails (to compare decoders)
   kLibmspack,  ///< libmspack alone
 };
 
