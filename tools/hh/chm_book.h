@@ -1,5 +1,6 @@
 // One CHM book opened for reading with libmspack: its stored files in
-// content order, and extraction of one of them into an open descriptor.
+// content order, and extraction of one of them into an open descriptor;
+// files of the compressed section go to LzxSection first.
 #pragma once
 
 #include <mspack.h>

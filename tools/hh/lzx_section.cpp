@@ -57,10 +57,12 @@ std::uint64_t Le64(const unsigned char* p) { return Le32(p) | static_cast<std::u
 // A canonical Huffman code as a lookup table: the top `root` bits of the
 // bit buffer pick an entry; codes longer than that go on through a
 // sub-table indexed by the following bits, up to 16 in all. An entry holds
-// the symbol above bit 6, and either the code's length in bits 0-4 or, with
-// bit 5 set, the start of its sub-table above bit 6.
+// either the symbol above bit 6 and the code's length in bits 0-4, or, with
+// bit 31 set, the start of its sub-table above bit 6.
 struct LzxSection::Tree {
-  static constexpr std::uint32_t kSubTable = 32;
+  static constexpr std::uint32_t kSubTable = 1u << 31;
+  /// Where the sub-table of entry `e` (kSubTable set) starts.
+  static std::uint32_t SubStart(std::uint32_t e) { return (e & ~kSubTable) >> 6; }
 
   Tree(int root, unsigned symbols)
       : root_bits(root), entries(new std::uint32_t[(std::size_t{1} << root) + (symbols << (kMaxCodeLength - root))]) {}
@@ -105,12 +107,12 @@ struct LzxSection::Tree {
         const std::uint32_t prefix = code >> (len - root_bits);
         if (prefix != last_prefix) {
           // Codes come in increasing order, so those sharing a prefix are together.
-          entries[prefix] = sub_next << 6 | kSubTable;
+          entries[prefix] = kSubTable | sub_next << 6;
           last_prefix = prefix;
           sub_next += 1u << sub_bits;
         }
         const std::uint32_t low = code & ((1u << (len - root_bits)) - 1);
-        std::uint32_t* at = &entries[(entries[prefix] >> 6) + (low << (kMaxCodeLength - len))];
+        std::uint32_t* at = &entries[SubStart(entries[prefix]) + (low << (kMaxCodeLength - len))];
         std::fill(at, at + (std::size_t{1} << (kMaxCodeLength - len)), entry);
       }
     }
@@ -339,7 +341,7 @@ bool LzxSection::ReadLengths(unsigned char* lengths, unsigned first, unsigned la
   const auto symbol = [&] {
     if (bit_count_ < 49) Refill();
     std::uint32_t e = table[bits_ >> (64 - 8)];
-    if (e & Tree::kSubTable) e = table[(e >> 6) + ((bits_ >> (64 - kMaxCodeLength)) & 0xFF)];
+    if (e & Tree::kSubTable) e = table[Tree::SubStart(e) + ((bits_ >> (64 - kMaxCodeLength)) & 0xFF)];
     const int len = static_cast<int>(e & 31);
     bits_ <<= len;
     bit_count_ -= len;
@@ -482,8 +484,15 @@ bool LzxSection::DecodeRun(std::uint32_t run_end, bool aligned) {
   while (pos < run_end) {
     if (count < 32) refill();
     std::uint32_t e = main_table[bits >> (64 - kMainRootBits)];
+    if (e < kNumChars << 6) {  // a literal of a short code: the most common case
+      bits <<= e & 31;
+      count -= static_cast<int>(e & 31);
+      window[pos++] = static_cast<unsigned char>(e >> 6);
+      continue;
+    }
     if (e & Tree::kSubTable)
-      e = main_table[(e >> 6) + ((bits >> (64 - kMaxCodeLength)) & ((1u << (kMaxCodeLength - kMainRootBits)) - 1))];
+      e = main_table[Tree::SubStart(e) +
+                     ((bits >> (64 - kMaxCodeLength)) & ((1u << (kMaxCodeLength - kMainRootBits)) - 1))];
     int len = static_cast<int>(e & 31);
     bits <<= len;
     count -= len;
@@ -500,7 +509,7 @@ bool LzxSection::DecodeRun(std::uint32_t run_end, bool aligned) {
         return Fail("a match needs the length code, which has no codes");
       }
       std::uint32_t l = length_table[bits >> (64 - 10)];
-      if (l & Tree::kSubTable) l = length_table[(l >> 6) + ((bits >> (64 - kMaxCodeLength)) & 63)];
+      if (l & Tree::kSubTable) l = length_table[Tree::SubStart(l) + ((bits >> (64 - kMaxCodeLength)) & 63)];
       len = static_cast<int>(l & 31);
       bits <<= len;
       count -= len;

@@ -21,7 +21,7 @@ namespace hh {
 struct LzxLayout {
   int window_bits = 16;                     ///< window of 2^window_bits bytes, 15 to 21
   std::uint32_t reset_frames = 2;           ///< frames of 32 KB from one reset to the next
-  std::uint64_t length = 0;                 ///< uncompressed bytes, up to a whole reset interval
+  std::uint64_t length = 0;                 ///< uncompressed bytes, rounded up to a whole reset interval
   off_t stream_start = 0;                   ///< where the compressed stream starts in the book
   std::uint64_t stream_length = 0;          ///< its bytes (no more than the book holds)
   std::vector<std::uint64_t> frame_starts;  ///< reset table: stream offset of frame i
