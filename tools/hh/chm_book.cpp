@@ -126,6 +126,7 @@ LzxSection* ChmBook::CompressedSection() {
 }
 
 std::string ChmBook::Extract(mschmd_file* file, int fd) {
+  note_.clear();
   std::string damage;
   if (file->section->id == 1 && decoder_ != LzxDecoder::kLibmspack && file->offset >= 0 && file->length >= 0) {
     if (file->length == 0) return {};
@@ -143,7 +144,12 @@ std::string ChmBook::Extract(mschmd_file* file, int fd) {
           if (decoder_ == LzxDecoder::kOwnAlone) return section->error();
           // libmspack tries too: it reads past the stream's end and takes a
           // few things this decoder refuses, and a file it unpacks is kept.
+          // It reads the rest of the book as well, going on from there as
+          // it always read damaged books: what damaged data gives depends
+          // on where decoding started (x86 call translation counts from
+          // there), so one reader keeps one answer.
           damage = section->error();
+          decoder_ = LzxDecoder::kLibmspack;
           if (!Rewind(fd)) return std::string("cannot empty the output: ") + std::strerror(errno);
           break;
       }
@@ -151,6 +157,9 @@ std::string ChmBook::Extract(mschmd_file* file, int fd) {
   }
   std::string error = ExtractWithLibmspack(file, fd);
   if (!error.empty() && !damage.empty()) error += " (" + damage + ")";
+  if (error.empty() && !damage.empty())
+    note_ = "its compressed data looks damaged (" + damage +
+            "); unpacked as libmspack reads it, which may not be what was stored";
   return error;
 }
 

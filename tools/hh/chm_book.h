@@ -54,6 +54,10 @@ class ChmBook {
   /// Compressed files go to LzxSection; those it does not take, or finds
   /// damaged, to libmspack.
   std::string Extract(mschmd_file* file, int fd);
+  /// What the last Extract that succeeded found worth saying of the file:
+  /// empty, or that its compressed data looked damaged and libmspack's
+  /// reading of it was written.
+  const std::string& note() const { return note_; }
 
  private:
   /// The decoder of the compressed section, made at the first call; null
@@ -63,6 +67,7 @@ class ChmBook {
 
   std::string path_;
   LzxDecoder decoder_;
+  std::string note_;
   bool section_checked_ = false;
   qm::UniqueFd book_fd_;
   std::unique_ptr<LzxSection> section_;

@@ -90,6 +90,8 @@ void UnpackOneFile(ChmBook& book, TargetFolder& target, Stretch& stretch, mschmd
   }
   if (status.ok) {
     ++stretch.written;
+    if (!book.note().empty())
+      stretch.log << "hh.exe: \"" << PrintableName(file->filename) << "\": " << book.note() << '\n';
     if (!status.beside.empty()) {
       std::string shown = PrintableName(JoinedName(name));
       std::string beside = PrintableName(status.beside);
