@@ -185,7 +185,9 @@ struct FileFloor {
         left -= static_cast<std::size_t>(n);
       }
       if (looks && ::fstat(out, &st) != 0) return false;
-      if (whole_names) {
+      // Linked by the descriptor itself where the kernel lets the opener
+      // do so, else through /proc/self/fd, as the conversions link theirs.
+      if (whole_names && ::linkat(out, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) != 0) {
         const std::string self = "/proc/self/fd/" + std::to_string(out);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
       }

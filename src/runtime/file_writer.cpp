@@ -1,8 +1,10 @@
 #include "runtime/file_writer.h"
 
+#include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <utility>
@@ -109,12 +111,33 @@ bool PendingWrite::Close() {
   return ::close(fd_.release()) == 0;
 }
 
+namespace {
+
+// Whether linkat takes a descriptor itself (AT_EMPTY_PATH): kernels since
+// 6.10 allow it to the process that opened the file, older ones only to one that may
+// search every folder. Until it is refused, it saves resolving
+// /proc/self/fd/N for every file; once refused, that path is taken.
+std::atomic<bool> link_by_descriptor{true};
+
+// Links the unnamed file open as `fd` as `name` in `dir`; never replaces.
+bool LinkUnnamed(int fd, int dir, const char* name) {
+  if (link_by_descriptor.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", dir, name, AT_EMPTY_PATH) == 0) return true;
+    if (errno != ENOENT && errno != EPERM) return false;  // a taken name, a full disk: the answer stands
+  }
+  char own[40];
+  std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd);
+  if (::linkat(AT_FDCWD, own, dir, name, AT_SYMLINK_FOLLOW) != 0) return false;
+  link_by_descriptor.store(false, std::memory_order_relaxed);
+  return true;
+}
+
+}  // namespace
+
 bool PendingWrite::PlaceAs(const std::string& name, Replace replace) {
   if (temp_.empty()) {
     // An unnamed file is linked from its descriptor, which never replaces.
-    char own[40];
-    std::snprintf(own, sizeof own, "/proc/self/fd/%d", fd_.get());
-    if (::linkat(AT_FDCWD, own, dir_, name.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+    if (!LinkUnnamed(fd_.get(), dir_, name.c_str())) return false;
     fd_.reset();
     return true;
   }
