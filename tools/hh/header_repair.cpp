@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "little_endian.h"
+
 namespace hh {
 namespace {
 
@@ -31,10 +33,6 @@ constexpr std::uint32_t kIndexEntriesStart = 0x08;
 constexpr std::uint32_t kMaxChunks = 100000;
 constexpr std::uint32_t kMaxChunkSize = 8192;
 
-std::uint32_t Le32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32); }
 ByteOverlay Le32Overlay(off_t offset, std::uint32_t value) {
   ByteOverlay o{offset, {}};
   for (int i = 0; i < 4; ++i) o.bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));

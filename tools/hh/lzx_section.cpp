@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "little_endian.h"
+
 namespace hh {
 namespace {
 
@@ -44,13 +46,6 @@ constexpr OffsetSlots kSlots = [] {
   }
   return s;
 }();
-
-std::uint32_t Le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-std::uint64_t Le64(const unsigned char* p) { return Le32(p) | static_cast<std::uint64_t>(Le32(p + 4)) << 32; }
 
 }  // namespace
 
@@ -217,23 +212,30 @@ bool LzxSection::Fill(std::uint64_t at) {
   return true;
 }
 
-// Adds whole 16-bit words (little-endian, read from their top bit) below
-// the bits held, at least 49 bits in all; past the end of the stream the
-// words are zero, and counted in fake_bits_.
+namespace {
+
+// Adds whole 16-bit words (little-endian, read from their top bit) from
+// `in`, which holds at least 8 bytes, below the `count` bits held in
+// `bits` (first at the top), leaving at least 49.
+inline void RefillFromEight(std::uint64_t& bits, int& count, const unsigned char*& in) {
+  std::uint64_t v;
+  std::memcpy(&v, in, 8);
+  v = ((v & 0xFFFF0000FFFF0000ull) >> 16) | ((v & 0x0000FFFF0000FFFFull) << 16);
+  v = (v >> 32) | (v << 32);
+  // Bits below the whole words added are the stream's next ones, which
+  // the next refill adds again at the same places.
+  bits |= v >> count;
+  const int words = (64 - count) >> 4;
+  in += 2 * words;
+  count += 16 * words;
+}
+
+}  // namespace
+
+// Adds whole 16-bit words below the bits held, at least 49 bits in all;
+// past the end of the stream the words are zero, and counted in fake_bits_.
 inline void LzxSection::Refill() {
-  if (end_ - next_ >= 8) {
-    std::uint64_t v;
-    std::memcpy(&v, next_, 8);
-    v = ((v & 0xFFFF0000FFFF0000ull) >> 16) | ((v & 0x0000FFFF0000FFFFull) << 16);
-    v = (v >> 32) | (v << 32);
-    // Bits below the whole words added are the stream's next ones, which
-    // the next refill adds again at the same places.
-    bits_ |= v >> bit_count_;
-    const int words = (64 - bit_count_) >> 4;
-    next_ += 2 * words;
-    bit_count_ += 16 * words;
-    return;
-  }
+  if (end_ - next_ >= 8) return RefillFromEight(bits_, bit_count_, next_);
   RefillSlow();
 }
 
@@ -460,17 +462,7 @@ bool LzxSection::DecodeRun(std::uint32_t run_end, bool aligned) {
   };
   // As Refill(), on the local copies.
   const auto refill = [&] {
-    if (in_end - in >= 8) {
-      std::uint64_t v;
-      std::memcpy(&v, in, 8);
-      v = ((v & 0xFFFF0000FFFF0000ull) >> 16) | ((v & 0x0000FFFF0000FFFFull) << 16);
-      v = (v >> 32) | (v << 32);
-      bits |= v >> count;
-      const int words = (64 - count) >> 4;
-      in += 2 * words;
-      count += 16 * words;
-      return;
-    }
+    if (in_end - in >= 8) return RefillFromEight(bits, count, in);
     sync_in();
     RefillSlow();
     bits = bits_;
