@@ -12,7 +12,9 @@ namespace hh {
 namespace {
 
 constexpr std::uint32_t kFrameSize = 32768;
-constexpr std::size_t kInputChunk = 256 * 1024;
+// Compressed bytes read at a time: small enough to come from the heap
+// rather than fresh pages, each of which costs a fault when first filled.
+constexpr std::size_t kInputChunk = 64 * 1024;
 constexpr std::size_t kInputSlack = 16;   // room to load 8 bytes at the end of the buffer
 constexpr std::size_t kWindowSlack = 64;  // match copies may write up to 15 bytes past the window
 constexpr unsigned kNumChars = 256;
