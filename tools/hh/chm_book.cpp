@@ -128,6 +128,7 @@ LzxSection* ChmBook::CompressedSection() {
 std::string ChmBook::Extract(mschmd_file* file, int fd) {
   note_.clear();
   std::string damage;
+  if (file->section->id == 1 && !first_compressed_) first_compressed_ = file;
   if (file->section->id == 1 && decoder_ != LzxDecoder::kLibmspack && file->offset >= 0 && file->length >= 0) {
     if (file->length == 0) return {};
     LzxSection* section = CompressedSection();
@@ -144,13 +145,14 @@ std::string ChmBook::Extract(mschmd_file* file, int fd) {
           if (decoder_ == LzxDecoder::kOwnAlone) return section->error();
           // libmspack tries too: it reads past the stream's end and takes a
           // few things this decoder refuses, and a file it unpacks is kept.
-          // It reads the rest of the book as well, going on from there as
-          // it always read damaged books: what damaged data gives depends
-          // on where decoding started (x86 call translation counts from
-          // there), so one reader keeps one answer.
+          // It reads the rest of the book too, decoding again from the
+          // first compressed file asked for: what damaged data gives
+          // depends on where decoding started (x86 call translation counts
+          // from there), so the book comes out as libmspack alone gives it.
           damage = section->error();
           decoder_ = LzxDecoder::kLibmspack;
           if (!Rewind(fd)) return std::string("cannot empty the output: ") + std::strerror(errno);
+          ReadAgainFromFirst(file);
           break;
       }
     }
@@ -161,6 +163,15 @@ std::string ChmBook::Extract(mschmd_file* file, int fd) {
     note_ = "its compressed data looks damaged (" + damage +
             "); unpacked as libmspack reads it, which may not be what was stored";
   return error;
+}
+
+void ChmBook::ReadAgainFromFirst(const mschmd_file* file) {
+  // libmspack decodes on from a file to any later one; from the first
+  // compressed file asked for, it reaches `file` as if it had read every
+  // file up to it.
+  if (!first_compressed_ || first_compressed_ == file || first_compressed_->offset > file->offset) return;
+  qm::UniqueFd nowhere(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  if (nowhere.valid()) ExtractWithLibmspack(first_compressed_, nowhere.get());
 }
 
 std::string ChmBook::ExtractWithLibmspack(mschmd_file* file, int fd) {

@@ -64,10 +64,16 @@ class ChmBook {
   /// when the section is missing or laid out in a way only libmspack reads.
   LzxSection* CompressedSection();
   std::string ExtractWithLibmspack(mschmd_file* file, int fd);
+  /// Has libmspack decode from the first compressed file extracted up to
+  /// `file`, writing nothing, so that it goes on as it would had it read
+  /// the book from there: what damaged data gives depends on where
+  /// decoding started.
+  void ReadAgainFromFirst(const mschmd_file* file);
 
   std::string path_;
   LzxDecoder decoder_;
   std::string note_;
+  mschmd_file* first_compressed_ = nullptr;
   bool section_checked_ = false;
   qm::UniqueFd book_fd_;
   std::unique_ptr<LzxSection> section_;
