@@ -33,14 +33,24 @@ std::set<std::string> StoredPaths(const std::string& book_path) {
 }
 
 // A file named like the unpacker's temporary files (".hh-PID-...") that is
-// not one of the book's own files: a write neither committed nor abandoned.
-// The book's names are asked for because the fuzzer learns the prefix from
-// this very comparison and then stores files under such names.
-bool IsLeftOverTemporary(const std::string& relative, const std::string& book_path) {
+// not one of the book's own files, nor the name a second entry of a name
+// was unpacked as (`notes`, "NAME -> OTHER NAME"): a write neither
+// committed nor abandoned. The book's names are asked for because the
+// fuzzer learns the prefix from this very comparison and then stores files
+// under such names.
+bool IsLeftOverTemporary(const std::string& relative, const std::string& book_path,
+                         const std::vector<std::string>& notes) {
   if (relative.empty() || relative.back() == '/') return false;
   const std::size_t slash = relative.rfind('/');
   const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
-  return name.rfind(".hh-" + std::to_string(::getpid()) + "-", 0) == 0 && !StoredPaths(book_path).count(relative);
+  if (name.rfind(".hh-" + std::to_string(::getpid()) + "-", 0) != 0 || StoredPaths(book_path).count(relative))
+    return false;
+  for (const std::string& note : notes)
+    if (note.size() >= relative.size() + 4 &&
+        note.compare(note.size() - relative.size(), relative.size(), relative) == 0 &&
+        note.compare(note.size() - relative.size() - 4, 4, " -> ") == 0)
+      return false;
+  return true;
 }
 
 }  // namespace
@@ -68,7 +78,7 @@ int FuzzChmUnpacker(const std::uint8_t* data, std::size_t size) {
     const bool inside = entry == "unpack/" || entry == "unpack/book.chm" || entry == "unpack/out/" ||
                         entry.rfind("unpack/out/", 0) == 0;
     Check(inside, "the unpacker wrote " + Escaped(entry) + " outside its folder");
-    if (inside && entry.rfind("unpack/out/", 0) == 0 && IsLeftOverTemporary(entry.substr(11), book_path))
+    if (inside && entry.rfind("unpack/out/", 0) == 0 && IsLeftOverTemporary(entry.substr(11), book_path, report.notes))
       Fail("the unpacker left the temporary file " + Escaped(entry));
   }
   if (!report.opened) {
