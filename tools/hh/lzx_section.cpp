@@ -232,6 +232,18 @@ inline void RefillFromEight(std::uint64_t& bits, int& count, const unsigned char
   count += 16 * words;
 }
 
+// Copies the bytes from `src` to `dst` up to `stop` in chunks of N, writing
+// up to N - 1 bytes past `stop`; `src` lies at least N bytes before `dst`,
+// so no chunk reads what it writes.
+template <std::size_t N>
+inline void CopyInChunks(unsigned char* dst, const unsigned char* src, const unsigned char* stop) {
+  do {
+    std::memcpy(dst, src, N);
+    dst += N;
+    src += N;
+  } while (dst < stop);
+}
+
 }  // namespace
 
 // Adds whole 16-bit words below the bits held, at least 49 bits in all;
@@ -560,17 +572,9 @@ bool LzxSection::DecodeRun(std::uint32_t run_end, bool aligned) {
         // Most matches are short: one copy, no loop.
         std::memcpy(dst, src, 8);
       } else if (offset >= 16 && chunks_ok) {
-        do {
-          std::memcpy(dst, src, 16);
-          dst += 16;
-          src += 16;
-        } while (dst < stop);
+        CopyInChunks<16>(dst, src, stop);
       } else if (offset >= 8 && chunks_ok) {
-        do {
-          std::memcpy(dst, src, 8);
-          dst += 8;
-          src += 8;
-        } while (dst < stop);
+        CopyInChunks<8>(dst, src, stop);
       } else if (offset == 1) {
         std::memset(dst, *src, match_length);
       } else {
