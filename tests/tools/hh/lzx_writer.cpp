@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <queue>
 #include <random>
 
 #include "chm_writer.h"
+#include "huffman.h"
 
 namespace hhtest {
 namespace {
@@ -46,50 +46,6 @@ struct BitWriter {
   }
 };
 
-// Code lengths of a Huffman code for `freq`, none longer than `max_len`
-// (frequencies are halved until it fits). At least two symbols must count.
-std::vector<unsigned char> CodeLengths(std::vector<std::uint32_t> freq, int max_len) {
-  const std::size_t n = freq.size();
-  for (;;) {
-    std::vector<int> parent(2 * n, -1);
-    using Node = std::pair<std::uint64_t, int>;
-    std::priority_queue<Node, std::vector<Node>, std::greater<>> queue;
-    for (std::size_t s = 0; s < n; ++s)
-      if (freq[s]) queue.emplace(freq[s], static_cast<int>(s));
-    int next = static_cast<int>(n);
-    while (queue.size() > 1) {
-      const Node a = queue.top();
-      queue.pop();
-      const Node b = queue.top();
-      queue.pop();
-      parent[a.second] = parent[b.second] = next;
-      queue.emplace(a.first + b.first, next++);
-    }
-    std::vector<unsigned char> lengths(n, 0);
-    int longest = 0;
-    for (std::size_t s = 0; s < n; ++s) {
-      if (!freq[s]) continue;
-      int depth = 0;
-      for (int p = parent[s]; p != -1; p = parent[p]) ++depth;
-      lengths[s] = static_cast<unsigned char>(depth);
-      longest = std::max(longest, depth);
-    }
-    if (longest <= max_len) return lengths;
-    for (std::uint32_t& f : freq)
-      if (f) f = (f + 1) / 2;
-  }
-}
-
-// Canonical codes for `lengths`: by length, then by symbol.
-std::vector<std::uint32_t> Codes(const std::vector<unsigned char>& lengths) {
-  std::vector<std::uint32_t> codes(lengths.size(), 0);
-  std::uint32_t code = 0;
-  for (int len = 1; len <= 16; ++len, code <<= 1)
-    for (std::size_t s = 0; s < lengths.size(); ++s)
-      if (lengths[s] == len) codes[s] = code++;
-  return codes;
-}
-
 void EnsureTwo(std::vector<std::uint32_t>& freq) {
   int counted = 0;
   for (std::uint32_t f : freq) counted += f != 0;
@@ -99,10 +55,10 @@ void EnsureTwo(std::vector<std::uint32_t>& freq) {
 
 struct Code {
   std::vector<unsigned char> lengths;
-  std::vector<std::uint32_t> codes;
+  std::vector<std::uint16_t> codes;
   void Make(const std::vector<std::uint32_t>& freq, int max_len) {
-    lengths = CodeLengths(freq, max_len);
-    codes = Codes(lengths);
+    lengths = hha::LimitedCodeLengths(freq, max_len);
+    codes = hha::CanonicalCodes(lengths);
   }
   void Write(BitWriter& bits, unsigned symbol) const { bits.Put(codes[symbol], lengths[symbol]); }
 };
