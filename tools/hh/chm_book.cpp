@@ -106,11 +106,10 @@ LzxSection* ChmBook::CompressedSection() {
   book_fd_.reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
   if (!book_fd_.valid() || ::fstat(book_fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-  constexpr std::size_t kMaxTable = 1000000;  // libmspack reads no larger reset table
   std::vector<unsigned char> control, table;
   const std::vector<ByteOverlay>& overlays = io_.book_overlays();
   if (!ReadStored(book_fd_.get(), *header_, sec.control, overlays, 64, control) ||
-      !ReadStored(book_fd_.get(), *header_, sec.rtable, overlays, kMaxTable, table))
+      !ReadStored(book_fd_.get(), *header_, sec.rtable, overlays, kMaxResetTableBytes, table))
     return nullptr;
   LzxLayout layout;
   if (!ReadLzxLayout(control, table, layout).empty()) return nullptr;

@@ -27,7 +27,6 @@ constexpr int kMaxCodeLength = 16;
 constexpr int kMainRootBits = 12;
 constexpr std::uint32_t kControlSize = 0x1C;
 constexpr std::uint32_t kTableHeaderSize = 0x28;
-constexpr std::uint32_t kMaxTableSize = 1000000;
 
 enum BlockType : int { kVerbatim = 1, kAligned = 2, kUncompressed = 3 };
 
@@ -144,7 +143,8 @@ std::string ReadLzxLayout(const std::vector<unsigned char>& control, const std::
     return "the reset interval is not a whole number of frames";
   layout.reset_frames = static_cast<std::uint32_t>(reset_interval / kFrameSize);
 
-  if (table.size() < kTableHeaderSize || table.size() > kMaxTableSize) return "the reset table has an unusual size";
+  if (table.size() < kTableHeaderSize || table.size() > kMaxResetTableBytes)
+    return "the reset table has an unusual size";
   if (Le32(&table[0x20]) != kFrameSize) return "the reset table has another frame size";
   const std::uint64_t length = Le64(&table[0x10]);
   if (length > (std::uint64_t{1} << 40)) return "the reset table gives an unusual length";

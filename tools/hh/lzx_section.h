@@ -17,6 +17,9 @@
 
 namespace hh {
 
+/// The largest reset table read, in bytes: libmspack reads no larger one.
+inline constexpr std::size_t kMaxResetTableBytes = 1000000;
+
 /// How the compressed section was made and where its stream lies.
 struct LzxLayout {
   int window_bits = 16;                     ///< window of 2^window_bits bytes, 15 to 21
