@@ -115,8 +115,13 @@ int main(int argc, char** argv) {
   }
   const std::string sevenZip = qm::bench::HaveProgram("7z") ? "7z" : qm::bench::HaveProgram("7zz") ? "7zz" : "";
 
-  std::optional<qm::TempDir> scratch;
-  if (keep.empty()) scratch.emplace("bench-unpack");
+  // Unpacking creates a file per page: the scratch folder goes where
+  // creating files is not slowed by recent deletions (see ScratchFolder).
+  std::optional<qm::bench::ScratchFolder> scratch;
+  if (keep.empty()) {
+    scratch.emplace("unpack");
+    if (!scratch->ok()) return 1;
+  }
   const fs::path work = scratch ? fs::path(scratch->path()) : fs::path(keep);
   const fs::path src = work / "src";
   fs::create_directories(src);
