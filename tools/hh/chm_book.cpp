@@ -55,7 +55,9 @@ bool Rewind(int fd) { return ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET)
 
 }  // namespace
 
-ChmBook::ChmBook(const std::string& path, LzxDecoder decoder) : path_(path), decoder_(decoder) {
+ChmBook::ChmBook(const std::string& path, LzxDecoder decoder, const BookIdentity* expected)
+    : path_(path), decoder_(decoder) {
+  if (expected) io_.ExpectBook(*expected);
   int selftest = MSPACK_ERR_OK;
   MSPACK_SYS_SELFTEST(selftest);
   if (selftest != MSPACK_ERR_OK) {
@@ -105,7 +107,11 @@ LzxSection* ChmBook::CompressedSection() {
   if (!sec.content || !sec.control || !sec.rtable) return nullptr;
   book_fd_.reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
-  if (!book_fd_.valid() || ::fstat(book_fd_.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  // A book replaced since it was listed is left to libmspack, whose open
+  // then fails for the same reason.
+  if (!book_fd_.valid() || ::fstat(book_fd_.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      !(BookIdentity::Of(st) == io_.book()))
+    return nullptr;
   std::vector<unsigned char> control, table;
   const std::vector<ByteOverlay>& overlays = io_.book_overlays();
   if (!ReadStored(book_fd_.get(), *header_, sec.control, overlays, 64, control) ||
@@ -181,6 +187,8 @@ std::string ChmBook::ExtractWithLibmspack(mschmd_file* file, int fd) {
   std::string error = io_.output_error();
   io_.RouteOutputTo(-1);
   if (!error.empty()) return error;
+  // libmspack opens the book again to extract: say why that failed.
+  if (rc == MSPACK_ERR_OPEN && !io_.open_error().empty()) return "cannot open the book: " + io_.open_error();
   return rc == MSPACK_ERR_OK ? std::string() : DescribeMspackError(rc);
 }
 

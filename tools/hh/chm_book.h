@@ -25,7 +25,10 @@ enum class LzxDecoder {
 class ChmBook {
  public:
   /// Opens and lists the book. Check ok(); error() says why it failed.
-  explicit ChmBook(const std::string& path, LzxDecoder decoder = LzxDecoder::kOwn);
+  /// With `expected`, the book must be that file (as identity() of
+  /// another ChmBook gave it), or opening fails.
+  explicit ChmBook(const std::string& path, LzxDecoder decoder = LzxDecoder::kOwn,
+                   const BookIdentity* expected = nullptr);
   ~ChmBook();
   ChmBook(const ChmBook&) = delete;
   ChmBook& operator=(const ChmBook&) = delete;
@@ -34,6 +37,8 @@ class ChmBook {
   const std::string& error() const { return error_; }
   /// True when the directory was damaged and entries may be missing.
   bool damaged() const { return io_.directory_damaged(); }
+  /// The file this book was read from; every later read of it checks it.
+  const BookIdentity& identity() const { return io_.book(); }
   /// Warnings the decoder gave while opening.
   const std::vector<std::string>& warnings() const { return io_.messages(); }
 

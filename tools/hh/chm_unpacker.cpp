@@ -1,6 +1,7 @@
 #include "chm_unpacker.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -171,16 +172,16 @@ void UnpackStretch(ChmBook& book, TargetFolder& target, Stretch& stretch) {
   }
 }
 
-// A second worker opens the book on its own: decoder state is per book.
-void UnpackStretchSeparately(const std::string& chm_path, std::size_t expected_files, TargetFolder* target,
-                             Stretch& stretch) {
-  ChmBook book(chm_path);
-  if (!book.ok() || book.files().size() != expected_files || !target) {
-    stretch.failed += stretch.end - stretch.begin;
-    stretch.log << "hh.exe: " << chm_path << ": cannot open the book a second time\n";
-    return;
-  }
+// A second worker opens the book on its own (decoder state is per book),
+// and only the file the first open found: a book replaced meanwhile is
+// never read partly from each. False, with nothing done, when it cannot;
+// the stretch is then left to the first book.
+bool UnpackStretchSeparately(const std::string& chm_path, const BookIdentity& identity, std::size_t expected_files,
+                             TargetFolder* target, Stretch& stretch) {
+  ChmBook book(chm_path, LzxDecoder::kOwn, &identity);
+  if (!book.ok() || book.files().size() != expected_files || !target) return false;
   UnpackStretch(book, *target, stretch);
+  return true;
 }
 
 unsigned ChooseWorkers(const ChmBook& book, const UnpackOptions& options) {
@@ -257,20 +258,26 @@ UnpackReport UnpackChm(const std::string& chm_path, const std::string& folder, s
   }
   std::vector<std::unique_ptr<TargetFolder>> siblings;
   std::vector<std::thread> threads;
-  std::vector<std::size_t> left_over;  // stretches no thread could be started for
+  // Per stretch after the first: whether its worker unpacked it. One
+  // that could not be started, or could not open the book (out of file
+  // descriptors or memory, or the book replaced meanwhile), leaves its
+  // stretch to the first book once the others are done.
+  std::vector<std::atomic<bool>> taken(stretches.size());
+  const BookIdentity identity = book.identity();
   for (std::size_t w = 1; w < stretches.size(); ++w) {
     siblings.push_back(target->Sibling(static_cast<unsigned>(w)));
     try {
-      threads.emplace_back(UnpackStretchSeparately, std::cref(chm_path), book.files().size(), siblings.back().get(),
-                           std::ref(*stretches[w]));
+      threads.emplace_back([&, w, sibling = siblings.back().get()] {
+        taken[w] = UnpackStretchSeparately(chm_path, identity, book.files().size(), sibling, *stretches[w]);
+      });
     } catch (const std::system_error&) {
-      left_over.push_back(w);
+      // no thread: the stretch is left to the first book
     }
   }
   UnpackStretch(book, *target, *stretches[0]);
-  for (std::size_t w : left_over)
-    UnpackStretchSeparately(chm_path, book.files().size(), siblings[w - 1].get(), *stretches[w]);
   for (std::thread& t : threads) t.join();
+  for (std::size_t w = 1; w < stretches.size(); ++w)
+    if (!taken[w]) UnpackStretch(book, *target, *stretches[w]);
 
   for (const auto& stretch : stretches) {
     report.written += stretch->written;

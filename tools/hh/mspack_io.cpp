@@ -106,6 +106,13 @@ mspack_file* MspackIo::OpenFile(mspack_system* self, const char* name, int mode)
       delete file;
       return nullptr;
     }
+    if (!owner->book_.known) {
+      owner->book_ = BookIdentity::Of(st);
+    } else if (!(owner->book_ == BookIdentity::Of(st))) {
+      owner->open_error_ = "the book was replaced or changed while it was being unpacked";
+      delete file;
+      return nullptr;
+    }
     owner->open_error_.clear();
     file->fd = file->owned_fd.get();
     file->size = st.st_size;

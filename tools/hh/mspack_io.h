@@ -4,6 +4,7 @@
 #pragma once
 
 #include <mspack.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -11,6 +12,23 @@
 #include "header_repair.h"
 
 namespace hh {
+
+/// Which file a book is: its every open for reading must find the same
+/// one, so that a book replaced while it is unpacked (a new build renamed
+/// over it, say) is never read partly from each.
+struct BookIdentity {
+  bool known = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+
+  static BookIdentity Of(const struct stat& st) { return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim}; }
+  bool operator==(const BookIdentity& o) const {
+    return known == o.known && device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+  }
+};
 
 class MspackIo {
  public:
@@ -35,6 +53,13 @@ class MspackIo {
 
   /// Why the last attempt to open the book for reading failed (empty if it did not).
   const std::string& open_error() const { return open_error_; }
+
+  /// The book as its first open for reading found it, or as ExpectBook()
+  /// set it; a later open that finds another file fails.
+  const BookIdentity& book() const { return book_; }
+  /// Makes every open of the book for reading, the first included, fail
+  /// unless it finds `book`.
+  void ExpectBook(const BookIdentity& book) { book_ = book; }
 
   /// True when libmspack reported that the book's directory is damaged
   /// (entries lost or skipped) even though it opened the book.
@@ -70,6 +95,7 @@ class MspackIo {
   int routed_fd_ = -1;
   std::string output_error_;
   std::string open_error_;
+  BookIdentity book_;
   bool damaged_ = false;
   std::vector<ByteOverlay> book_overlays_;
   std::vector<std::string> messages_;

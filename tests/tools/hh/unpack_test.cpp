@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <sstream>
 
 #include "chm_unpacker.h"
@@ -137,6 +138,35 @@ TEST(HhUnpack, SeveralWorkersWriteTheSameFiles) {
     const auto& e = entries[i];
     EXPECT_EQ(hhtest::readBytes(dir / "out" / e.name.substr(1)), e.data) << e.name;
   }
+}
+
+// A book replaced while it is unpacked (a new build renamed over it) is
+// never read partly from each: whatever is read after the swap fails, and
+// nothing of the new book is written, whichever worker meets it first.
+TEST(HhUnpack, ABookReplacedWhileItIsUnpackedIsNeverReadFromTheNewFile) {
+  std::vector<StoredEntry> old_book, new_book;
+  for (int i = 0; i < 200; ++i) {
+    const std::string name = "/p" + std::to_string(i) + ".htm";
+    old_book.push_back({name, std::string(3000, 'a')});
+    new_book.push_back({name, std::string(3000, 'b')});
+  }
+  hhtest::ScratchDir dir;
+  hhtest::writeBytes(dir / "book.chm", hhtest::buildChm(old_book));
+  hhtest::writeBytes(dir / "new.chm", hhtest::buildChm(new_book));
+  std::ostringstream log;
+  hh::UnpackOptions options;
+  options.workers = 2;
+  std::atomic<bool> swapped{false};
+  options.before_file = [&](std::size_t, const std::string&) {
+    if (!swapped.exchange(true)) fs::rename(dir / "new.chm", dir / "book.chm");
+    return true;
+  };
+  auto report = hh::UnpackChm((dir / "book.chm").string(), (dir / "out").string(), log, options);
+  EXPECT_FALSE(report.complete());
+  EXPECT_NE(log.str().find("replaced"), std::string::npos) << log.str();
+  for (const auto& e : old_book)
+    if (fs::exists(dir / "out" / e.name.substr(1)))
+      EXPECT_EQ(hhtest::readBytes(dir / "out" / e.name.substr(1)), e.data) << e.name;
 }
 
 // Compressed books from Free Pascal's chmcmd, when it is installed: 250
