@@ -110,7 +110,7 @@ LzxSection* ChmBook::CompressedSection() {
   // A book replaced since it was listed is left to libmspack, whose open
   // then fails for the same reason.
   if (!book_fd_.valid() || ::fstat(book_fd_.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-      !(BookIdentity::Of(st) == io_.book()))
+      BookIdentity::Of(st) != io_.book())
     return nullptr;
   std::vector<unsigned char> control, table;
   const std::vector<ByteOverlay>& overlays = io_.book_overlays();

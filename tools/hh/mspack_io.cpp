@@ -108,7 +108,7 @@ mspack_file* MspackIo::OpenFile(mspack_system* self, const char* name, int mode)
     }
     if (!owner->book_.known) {
       owner->book_ = BookIdentity::Of(st);
-    } else if (!(owner->book_ == BookIdentity::Of(st))) {
+    } else if (owner->book_ != BookIdentity::Of(st)) {
       owner->open_error_ = "the book was replaced or changed while it was being unpacked";
       delete file;
       return nullptr;
