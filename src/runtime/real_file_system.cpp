@@ -9,9 +9,12 @@
 #include <wctype.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "runtime/encoding.h"
 #include "runtime/file_reader.h"
@@ -19,9 +22,16 @@
 #include "runtime/paths.h"
 #include "runtime/text.h"
 #include "runtime/unique_fd.h"
+#include "runtime/work_pool.h"
 
 namespace qm {
 namespace {
+
+// The deletions of one folder use at most this many threads, each given at
+// least kDeletionsPerThread files: a thread costs more to start than a few
+// deletions take.
+constexpr std::size_t kMostDeletionThreads = 8;
+constexpr std::size_t kDeletionsPerThread = 8;
 
 // The stamp of what `st` describes.
 FileStamp StampOf(const struct stat& st) {
@@ -421,17 +431,19 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
   // The folder held open (following a link, as Identify does) is the one
   // every deletion happens in, wherever its path leads by then.
   const UniqueFd dir(::open(Native(folder.empty() ? Text(".") : folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  struct stat st;
-  const bool same = dir.valid() && ::fstat(dir.get(), &st) == 0 && FileId{st.st_dev, st.st_ino} == id;
-  for (UnchangedFile& file : files) {
+  struct stat folder_st;
+  const bool same =
+      dir.valid() && ::fstat(dir.get(), &folder_st) == 0 && FileId{folder_st.st_dev, folder_st.st_ino} == id;
+  auto delete_one = [&](UnchangedFile& file) {
+    struct stat st;
     if (!same) {
       file.error = FileError{ESTALE};
-      continue;
+      return;
     }
     if (!file.copy.empty() && (::fstatat(dir.get(), Native(NameOf(file.copy)).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
                                !S_ISREG(st.st_mode) || st.st_ino != file.copy_inode)) {
       file.error = FileError{ESTALE};
-      continue;
+      return;
     }
     const std::string name = Native(NameOf(file.path));
     // One look gives both the stamp and the read-only bit.
@@ -440,7 +452,32 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
       file.error = FileError{kChangedSinceRead};
     else if (ReadOnlyFile(st)) file.error = FileError{EACCES};
     else if (::unlinkat(dir.get(), name.c_str(), 0) != 0) file.error = FileError{errno};
+  };
+  // A deleted file's blocks are freed as it goes, and on many disks (one
+  // mounted with discard, say) that waits for the device. Each file's looks
+  // and deletion stay one step, so the files may go in any order: a larger
+  // batch is shared among a few threads whose waits overlap. The waits are
+  // the device's, so the threads may outnumber the cores.
+  const std::size_t threads =
+      same && ThreadCount() > 1 ? std::min<std::size_t>(kMostDeletionThreads, files.size() / kDeletionsPerThread) : 1;
+  if (threads <= 1) {
+    for (UnchangedFile& file : files) delete_one(file);
+    return;
   }
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i; (i = next.fetch_add(1)) < files.size();) delete_one(files[i]);
+  };
+  std::vector<std::thread> workers;
+  for (std::size_t k = 1; k < threads; ++k) {
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // this thread, and any that started, do the rest
+    }
+  }
+  work();
+  for (std::thread& t : workers) t.join();
 }
 
 bool RealFileSystem::RemoveDirectory(const Text& path) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -190,6 +191,55 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   ASSERT_EQ(elsewhere.size(), 1u);
   EXPECT_EQ(elsewhere[0].why.code, ESTALE);
   EXPECT_EQ(NamesOnDisk(root + "/sub"), (std::set<std::string>{"a.txt", "b.htm"}));
+}
+
+// A large batch is deleted on several threads: each file still gets the
+// outcome of its own looks, whatever the mix around it.
+TEST_F(RealFileSystemTest, ManyDeletionsInOneFolderEachKeepTheirOwnOutcome) {
+  const char* before = std::getenv("QUILLMERE_THREADS");
+  const std::string kept = before ? before : "";
+  ::setenv("QUILLMERE_THREADS", "4", 1);
+  disk.Folder("many");
+  std::vector<FileSystem::UnchangedFile> files;
+  std::vector<int> expected;
+  std::set<std::string> left;
+  std::string out;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "t" + std::to_string(i) + ".txt", page = "t" + std::to_string(i) + ".htm";
+    WriteRaw(root + "/many/" + name, "text");
+    WriteRaw(root + "/many/" + page, "page");
+    ASSERT_TRUE(fs.Read(disk.Path("many/" + name), &out));
+    files.push_back({disk.Path("many/" + name),
+                     fs.LastReadStamp(),
+                     disk.Path("many/" + page),
+                     fs.Stamp(disk.Path("many/" + page)).inode,
+                     {}});
+    left.insert(page);
+    switch (i % 4) {
+      case 0: expected.push_back(0); continue;
+      case 1:  // written to since it was read
+        std::ofstream(root + "/many/" + name, std::ios::app) << "more";
+        expected.push_back(kChangedSinceRead);
+        break;
+      case 2:
+        ::chmod((root + "/many/" + name).c_str(), 0444);
+        files.back().expected = fs.Stamp(files.back().path);
+        expected.push_back(EACCES);
+        break;
+      default:  // its copy is not the one written
+        ::unlink((root + "/many/" + page).c_str());
+        left.erase(page);
+        expected.push_back(ESTALE);
+    }
+    left.insert(name);
+  }
+  FileId id;
+  ASSERT_TRUE(fs.Identify(disk.Path("many"), &id));
+  fs.DeleteUnchangedIn(disk.Path("many"), id, files);
+  for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(files[i].error.code, expected[i]) << files[i].path;
+  EXPECT_EQ(NamesOnDisk(root + "/many"), left);
+  if (before) ::setenv("QUILLMERE_THREADS", kept.c_str(), 1);
+  else ::unsetenv("QUILLMERE_THREADS");
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
