@@ -1,15 +1,18 @@
 #include "runtime/temporary_files.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "runtime/encoding.h"
 #include "runtime/paths.h"
@@ -45,9 +48,29 @@ void InstallHandlers() {
   }
 }
 
+constexpr std::string_view kMarkStart = ".@";
+constexpr std::size_t kMarkDigits = 8;
+
+// `name` without ".quillmere-tmp" and without the mark before it, if any.
+std::string_view WithoutSuffixAndMark(std::string_view name) {
+  name.remove_suffix(kSuffix.size());
+  const std::size_t mark = kMarkStart.size() + kMarkDigits;
+  if (name.size() > mark && name.substr(name.size() - mark, kMarkStart.size()) == kMarkStart) name.remove_suffix(mark);
+  return name;
+}
+
+// The mark that a temporary name holds (".@" and 8 hex digits), empty when
+// it holds none.
+std::string_view MarkOf(std::string_view name) {
+  name.remove_suffix(kSuffix.size());
+  const std::size_t mark = kMarkStart.size() + kMarkDigits;
+  if (name.size() <= mark || name.substr(name.size() - mark, kMarkStart.size()) != kMarkStart) return {};
+  return name.substr(name.size() - mark);
+}
+
 // The process id a temporary name holds; 0 when it holds none.
 long ProcessOf(std::string_view name) {
-  name.remove_suffix(kSuffix.size());
+  name = WithoutSuffixAndMark(name);
   std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return 0;
   std::string_view tail = name.substr(dot + 1);
@@ -63,6 +86,25 @@ long ProcessOf(std::string_view name) {
 
 }  // namespace
 
+const std::string& TemporaryNameMark() {
+  static const std::string mark = [] {
+    // The host's name and the process id space (a container has its own)
+    // say which processes the ids in the names belong to; a folder shared
+    // with another machine or container holds names of theirs.
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    struct stat space {};
+    ::stat("/proc/self/ns/pid", &space);
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    const std::string key = std::string(host) + "/" + std::to_string(space.st_ino);
+    for (unsigned char c : key) hash = (hash ^ c) * 16777619u;
+    char digits[kMarkDigits + 1];
+    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
+    return std::string(kMarkStart) + digits;
+  }();
+  return mark;
+}
+
 bool LiveProcess(long pid) {
   if (pid <= 0) return false;
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
@@ -74,9 +116,9 @@ Text TemporaryName(const Text& name) {
   static std::random_device device;
   char random[40];
   std::snprintf(random, sizeof random, "%ld-%08x%08x", static_cast<long>(::getpid()), device(), device());
-  Text temp = Text(kPrefix) + name + "." + random + Text(kSuffix);
+  Text temp = Text(kPrefix) + name + "." + random + TemporaryNameMark() + Text(kSuffix);
   if (NativeName(temp).size() <= 255) return temp;
-  return Text(kPrefix) + "." + random + Text(kSuffix);
+  return Text(kPrefix) + "." + random + TemporaryNameMark() + Text(kSuffix);
 }
 
 bool IsTemporaryName(const Text& name) {
@@ -84,7 +126,9 @@ bool IsTemporaryName(const Text& name) {
          name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0 && ProcessOf(name) != 0;
 }
 
-bool IsStaleTemporaryName(const Text& name) { return IsTemporaryName(name) && !LiveProcess(ProcessOf(name)); }
+bool IsStaleTemporaryName(const Text& name) {
+  return IsTemporaryName(name) && MarkOf(name) == TemporaryNameMark() && !LiveProcess(ProcessOf(name));
+}
 
 void HoldTemporaryFile(FileSystem& fs, const Text& path) {
   InstallHandlers();

@@ -4,21 +4,32 @@
 // (SIGTERM, SIGINT, SIGHUP) while one is open, and the removal of those
 // that an earlier run left behind when it was killed.
 
+#include <string>
+
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 
 namespace qm {
 
 /// A fresh, unpredictable name for a temporary file beside `name`, holding
-/// this process's id: ".~NAME.PID-RANDOM.quillmere-tmp" (without NAME when
+/// this process's id and the mark of the machine and process id space it
+/// belongs to: ".~NAME.PID-RANDOM.@MARK.quillmere-tmp" (without NAME when
 /// that would make it too long for a file name).
 Text TemporaryName(const Text& name);
 
-/// True when `name` has the form TemporaryName gives.
+/// ".@" and 8 hex digits that stand for this host and process id space:
+/// the part of a temporary name just before ".quillmere-tmp".
+const std::string& TemporaryNameMark();
+
+/// True when `name` has the form TemporaryName gives (the mark may be
+/// missing, as in the names of earlier versions).
 bool IsTemporaryName(const Text& name);
 
-/// True when `name` has that form and its process id names no live
-/// process: the file was left by a run that was killed.
+/// True when `name` has that form with this host's and process id space's
+/// mark, and its process id names no live process: the file was left by a
+/// run that was killed. A name with another mark, or none, belongs to a
+/// process this one cannot see (another machine sharing the folder, another
+/// container) or to somebody else, and is never stale.
 bool IsStaleTemporaryName(const Text& name);
 
 /// True when `pid` names a live process (this one included).

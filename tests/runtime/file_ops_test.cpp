@@ -288,12 +288,18 @@ TEST(TemporaryFiles, StaleOnesAreRemovedAndSigtermRemovesItsOwn) {
   pid_t dead = ::fork();
   if (dead == 0) ::_exit(0);
   ::waitpid(dead, nullptr, 0);
-  const Text stale = ".~a.htm." + ToText(static_cast<long long>(dead)) + "-0123abcd.quillmere-tmp";
+  const Text gone = ".~a.htm." + ToText(static_cast<long long>(dead)) + "-0123abcd";
+  const Text stale = gone + TemporaryNameMark() + ".quillmere-tmp";
   const Text live = TemporaryName("b.htm");
-  ASSERT_TRUE(IsTemporaryName(stale) && IsTemporaryName(live) && !IsTemporaryName("notes.quillmere-tmp"));
-  for (const Text& name : {stale, live, Text("notes.quillmere-tmp")}) fs.Write(d.Path(name), "x");
+  // The same dead id, but from another machine or container sharing the
+  // folder, or from an earlier version, or a user's own name: kept.
+  const Text elsewhere = gone + ".@0badf00d.quillmere-tmp", unmarked = gone + ".quillmere-tmp";
+  ASSERT_TRUE(IsTemporaryName(stale) && IsTemporaryName(live) && IsTemporaryName(elsewhere) &&
+              IsTemporaryName(unmarked) && !IsTemporaryName("notes.quillmere-tmp"));
+  for (const Text& name : {stale, live, elsewhere, unmarked, Text("notes.quillmere-tmp")}) fs.Write(d.Path(name), "x");
   EXPECT_EQ(RemoveStaleTemporaryFiles(fs, d.Root()), 1);
-  EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), (Names{".", "..", live, "notes.quillmere-tmp"}));
+  const Names kept = {".", "..", elsewhere, unmarked, live, "notes.quillmere-tmp"};
+  EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), kept);
 
   pid_t writer = ::fork();
   if (writer == 0) {
@@ -305,7 +311,7 @@ TEST(TemporaryFiles, StaleOnesAreRemovedAndSigtermRemovesItsOwn) {
   int status = 0;
   ::waitpid(writer, &status, 0);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-  EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), (Names{".", "..", live, "notes.quillmere-tmp"}));
+  EXPECT_EQ(FindFiles(fs, d.Path("*"), 0x37), kept);
 }
 
 }  // namespace

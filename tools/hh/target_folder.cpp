@@ -179,7 +179,8 @@ WriteStatus TargetFolder::Begin(const std::vector<std::string>& components, Pend
   // id), so that a later run knows one it left when killed.
   static const std::string kProcessId = std::to_string(::getpid());
   const auto next_name = [this] {
-    return ".~hh." + kProcessId + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) + ".quillmere-tmp";
+    return ".~hh." + kProcessId + "-" + std::to_string(tag_) + "-" + std::to_string(++temp_counter_) +
+           qm::TemporaryNameMark() + ".quillmere-tmp";
   };
   // Unnamed until it is whole, where the file system allows; else under a
   // temporary name.
