@@ -51,14 +51,6 @@ void InstallHandlers() {
 constexpr std::string_view kMarkStart = ".@";
 constexpr std::size_t kMarkDigits = 8;
 
-// `name` without ".quillmere-tmp" and without the mark before it, if any.
-std::string_view WithoutSuffixAndMark(std::string_view name) {
-  name.remove_suffix(kSuffix.size());
-  const std::size_t mark = kMarkStart.size() + kMarkDigits;
-  if (name.size() > mark && name.substr(name.size() - mark, kMarkStart.size()) == kMarkStart) name.remove_suffix(mark);
-  return name;
-}
-
 // The mark that a temporary name holds (".@" and 8 hex digits), empty when
 // it holds none.
 std::string_view MarkOf(std::string_view name) {
@@ -70,7 +62,7 @@ std::string_view MarkOf(std::string_view name) {
 
 // The process id a temporary name holds; 0 when it holds none.
 long ProcessOf(std::string_view name) {
-  name = WithoutSuffixAndMark(name);
+  name.remove_suffix(kSuffix.size() + MarkOf(name).size());
   std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return 0;
   std::string_view tail = name.substr(dot + 1);
@@ -87,7 +79,7 @@ long ProcessOf(std::string_view name) {
 }  // namespace
 
 const std::string& TemporaryNameMark() {
-  static const std::string mark = [] {
+  static const std::string kMark = [] {
     // The host's name and the process id space (a container has its own)
     // say which processes the ids in the names belong to; a folder shared
     // with another machine or container holds names of theirs.
@@ -102,7 +94,7 @@ const std::string& TemporaryNameMark() {
     std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));
     return std::string(kMarkStart) + digits;
   }();
-  return mark;
+  return kMark;
 }
 
 bool LiveProcess(long pid) {
