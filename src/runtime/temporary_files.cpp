@@ -80,15 +80,25 @@ long ProcessOf(std::string_view name) {
 
 const std::string& TemporaryNameMark() {
   static const std::string kMark = [] {
-    // The host's name and the process id space (a container has its own)
-    // say which processes the ids in the names belong to; a folder shared
-    // with another machine or container holds names of theirs.
+    // The installation's machine id and host name, and the process id
+    // space (a container has its own), say which processes the ids in the
+    // names belong to; a folder shared with another machine or container
+    // holds names of theirs. (Not the boot: a run cut off by a power loss
+    // leaves names that the next boot's runs must clear.)
     char host[256] = {};
     ::gethostname(host, sizeof host - 1);
+    char machine[64] = {};
+    for (const char* path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
+      if (FILE* f = std::fopen(path, "re")) {
+        const bool got = std::fgets(machine, sizeof machine, f) != nullptr;
+        std::fclose(f);
+        if (got) break;
+      }
+    }
     struct stat space {};
     ::stat("/proc/self/ns/pid", &space);
     std::uint32_t hash = 2166136261u;  // FNV-1a
-    const std::string key = std::string(host) + "/" + std::to_string(space.st_ino);
+    const std::string key = std::string(machine) + "/" + host + "/" + std::to_string(space.st_ino);
     for (unsigned char c : key) hash = (hash ^ c) * 16777619u;
     char digits[kMarkDigits + 1];
     std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(hash));

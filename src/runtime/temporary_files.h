@@ -17,17 +17,18 @@ namespace qm {
 /// that would make it too long for a file name).
 Text TemporaryName(const Text& name);
 
-/// ".@" and 8 hex digits that stand for this host and process id space:
-/// the part of a temporary name just before ".quillmere-tmp".
+/// ".@" and 8 hex digits that stand for this machine (its machine id and
+/// host name) and process id space: the part of a temporary name just
+/// before ".quillmere-tmp".
 const std::string& TemporaryNameMark();
 
 /// True when `name` has the form TemporaryName gives (the mark may be
 /// missing, as in the names of earlier versions).
 bool IsTemporaryName(const Text& name);
 
-/// True when `name` has that form with this host's and process id space's
-/// mark, and its process id names no live process: the file was left by a
-/// run that was killed. A name with another mark, or none, belongs to a
+/// True when `name` has that form with the mark of this machine and
+/// process id space, and its process id names no live process: the file
+/// was left by a run that was killed. A name with another mark, or none, belongs to a
 /// process this one cannot see (another machine sharing the folder, another
 /// container) or to somebody else, and is never stale.
 bool IsStaleTemporaryName(const Text& name);
