@@ -137,7 +137,8 @@ struct FileFloor {
   // folder by its path before each text (`folder_looks`, the batch
   // conversion's check that the folder is still the one listed), each file
   // read and written by its descriptor, and the new file and the text by
-  // name in their folder before the text is deleted.
+  // name in their folder before the text is moved aside, looked at again
+  // and deleted.
   bool looks = false, folder_looks = false;
 
   bool Run(Random& random) const {
@@ -168,9 +169,11 @@ struct FileFloor {
           dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
           dir_path = folder;
         }
+        const std::string aside = ".~" + base_name(sources[deleted]) + ".aside";
         ok = dir >= 0 && ::fstatat(dir, base_name(targets[deleted]).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
              ::fstatat(dir, base_name(sources[deleted]).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-             ::unlinkat(dir, base_name(sources[deleted]).c_str(), 0) == 0;
+             ::renameat(dir, base_name(sources[deleted]).c_str(), dir, aside.c_str()) == 0 &&
+             ::fstatat(dir, aside.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && ::unlinkat(dir, aside.c_str(), 0) == 0;
       }
       if (dir >= 0) ::close(dir);
       return ok;

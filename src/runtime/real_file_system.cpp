@@ -20,6 +20,7 @@
 #include "runtime/file_reader.h"
 #include "runtime/file_writer.h"
 #include "runtime/paths.h"
+#include "runtime/temporary_files.h"
 #include "runtime/text.h"
 #include "runtime/unique_fd.h"
 #include "runtime/work_pool.h"
@@ -434,6 +435,11 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
   struct stat folder_st;
   const bool same =
       dir.valid() && ::fstat(dir.get(), &folder_st) == 0 && FileId{folder_st.st_dev, folder_st.st_ino} == id;
+  // The hidden names are drawn here, before any thread starts.
+  std::vector<std::string> asides;
+  asides.reserve(files.size());
+  if (same)
+    for (const UnchangedFile& file : files) asides.push_back(Native(TemporaryName(NameOf(file.path), false)));
   auto delete_one = [&](UnchangedFile& file) {
     struct stat st;
     if (!same) {
@@ -448,10 +454,33 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
     const std::string name = Native(NameOf(file.path));
     // One look gives both the stamp and the read-only bit.
     if (name.empty() || ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        StampOf(st) != file.expected)
+        StampOf(st) != file.expected) {
       file.error = FileError{kChangedSinceRead};
-    else if (ReadOnlyFile(st)) file.error = FileError{EACCES};
-    else if (::unlinkat(dir.get(), name.c_str(), 0) != 0) file.error = FileError{errno};
+      return;
+    }
+    if (ReadOnlyFile(st)) {
+      file.error = FileError{EACCES};
+      return;
+    }
+    // Moved aside before it is deleted, so that what goes is the file just
+    // looked at: one renamed onto its name in the meantime (an editor
+    // saving) is found out by its inode and put back. A run cut off here
+    // leaves it under a hidden name that no run clears.
+    const std::string& aside = asides[&file - files.data()];
+    if (!RenameNoReplace(dir.get(), name.c_str(), aside.c_str())) {
+      file.error = FileError{errno == ENOENT ? kChangedSinceRead : errno};
+      return;
+    }
+    struct stat moved;
+    if (::fstatat(dir.get(), aside.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 && moved.st_ino == st.st_ino &&
+        moved.st_size == st.st_size && moved.st_mtim.tv_sec == st.st_mtim.tv_sec &&
+        moved.st_mtim.tv_nsec == st.st_mtim.tv_nsec) {
+      if (::unlinkat(dir.get(), aside.c_str(), 0) == 0) return;
+      file.error = FileError{errno};
+    } else {
+      file.error = FileError{kChangedSinceRead};
+    }
+    RenameNoReplace(dir.get(), aside.c_str(), name.c_str());
   };
   // A deleted file's blocks are freed as it goes, and on many disks (one
   // mounted with discard, say) that waits for the device. Each file's looks

@@ -114,13 +114,14 @@ bool LiveProcess(long pid) {
 
 long OwnProcessId() { return static_cast<long>(::getpid()); }
 
-Text TemporaryName(const Text& name) {
+Text TemporaryName(const Text& name, bool marked) {
   static std::random_device device;
   char random[40];
   std::snprintf(random, sizeof random, "%ld-%08x%08x", static_cast<long>(::getpid()), device(), device());
-  Text temp = Text(kPrefix) + name + "." + random + TemporaryNameMark() + Text(kSuffix);
+  const Text tail = random + (marked ? TemporaryNameMark() : std::string()) + Text(kSuffix);
+  Text temp = Text(kPrefix) + name + "." + tail;
   if (NativeName(temp).size() <= 255) return temp;
-  return Text(kPrefix) + "." + random + TemporaryNameMark() + Text(kSuffix);
+  return Text(kPrefix) + "." + tail;
 }
 
 bool IsTemporaryName(const Text& name) {

@@ -14,8 +14,10 @@ namespace qm {
 /// A fresh, unpredictable name for a temporary file beside `name`, holding
 /// this process's id and the mark of the machine and process id space it
 /// belongs to: ".~NAME.PID-RANDOM.@MARK.quillmere-tmp" (without NAME when
-/// that would make it too long for a file name).
-Text TemporaryName(const Text& name);
+/// that would make it too long for a file name). Not `marked`: without the
+/// mark, a name that no later run clears, for a file that must outlive a
+/// run cut off while it has that name.
+Text TemporaryName(const Text& name, bool marked = true);
 
 /// ".@" and 8 hex digits that stand for this machine (its machine id and
 /// host name) and process id space: the part of a temporary name just
