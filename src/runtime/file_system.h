@@ -199,8 +199,9 @@ class FileSystem {
   /// moment). The folder is found once; a file system that can hold it open
   /// (RealFileSystem) deletes inside the folder so found, so that one
   /// swapped afterwards for another (a link leading elsewhere, say) loses
-  /// nothing, however late the swap. The files may go in any order, a
-  /// large batch on several threads (one when QUILLMERE_THREADS is 1).
+  /// nothing, however late the swap. The files may go in any order, on
+  /// several threads where deleting waits for the disk (one when
+  /// QUILLMERE_THREADS is 1).
   virtual void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
     FileId now;
     const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <system_error>
@@ -28,11 +29,11 @@
 namespace qm {
 namespace {
 
-// The deletions of one folder use at most this many threads, each given at
-// least kDeletionsPerThread files: a thread costs more to start than a few
-// deletions take.
+// The deletions of one folder use at most this many threads, and more than
+// one only where a deletion takes longer than kDeletionThatWaits: where it
+// takes a few microseconds, starting a thread costs more than it saves.
 constexpr std::size_t kMostDeletionThreads = 8;
-constexpr std::size_t kDeletionsPerThread = 8;
+constexpr std::chrono::microseconds kDeletionThatWaits{100};
 
 // The stamp of what `st` describes.
 FileStamp StampOf(const struct stat& st) {
@@ -482,23 +483,28 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
     }
     RenameNoReplace(dir.get(), aside.c_str(), name.c_str());
   };
-  // A deleted file's blocks are freed as it goes, and on many disks (one
-  // mounted with discard, say) that waits for the device. Each file's looks
-  // and deletion stay one step, so the files may go in any order: a larger
-  // batch is shared among a few threads whose waits overlap. The waits are
-  // the device's, so the threads may outnumber the cores.
-  const std::size_t threads =
-      same && ThreadCount() > 1 ? std::min<std::size_t>(kMostDeletionThreads, files.size() / kDeletionsPerThread) : 1;
-  if (threads <= 1) {
-    for (UnchangedFile& file : files) delete_one(file);
+  // The first deletion shows whether deleting waits for the device here
+  // (on a disk mounted with discard, say, a deleted file's blocks are
+  // discarded before unlink returns): only then are the rest shared among a
+  // few threads, whose waits overlap and may outnumber the cores. Each
+  // file's looks and deletion stay one step, so the files may go in any
+  // order.
+  if (files.empty()) return;
+  const auto first_began = std::chrono::steady_clock::now();
+  delete_one(files[0]);
+  const bool waits = std::chrono::steady_clock::now() - first_began > kDeletionThatWaits;
+  const std::size_t helpers =
+      same && waits && ThreadCount() > 1 ? std::min(kMostDeletionThreads - 1, (files.size() - 1) / 2) : 0;
+  if (helpers == 0) {
+    for (std::size_t i = 1; i < files.size(); ++i) delete_one(files[i]);
     return;
   }
-  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> next{1};
   auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) delete_one(files[i]);
   };
   std::vector<std::thread> workers;
-  for (std::size_t k = 1; k < threads; ++k) {
+  for (std::size_t k = 0; k < helpers; ++k) {
     try {
       workers.emplace_back(work);
     } catch (const std::system_error&) {
