@@ -14,8 +14,6 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "runtime/encoding.h"
 #include "runtime/file_reader.h"
@@ -436,11 +434,9 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
   struct stat folder_st;
   const bool same =
       dir.valid() && ::fstat(dir.get(), &folder_st) == 0 && FileId{folder_st.st_dev, folder_st.st_ino} == id;
-  // The hidden names are drawn here, before any thread starts.
-  std::vector<std::string> asides;
-  asides.reserve(files.size());
-  if (same)
-    for (const UnchangedFile& file : files) asides.push_back(Native(TemporaryName(NameOf(file.path), false)));
+  // One hidden name drawn for the batch (".~.PID-RANDOM.quillmere-tmp"),
+  // each file's made from it by its place in the batch.
+  const std::string aside_tail = same ? Native(TemporaryName("", false)).substr(2) : std::string();
   auto delete_one = [&](UnchangedFile& file) {
     struct stat st;
     if (!same) {
@@ -467,7 +463,7 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
     // looked at: one renamed onto its name in the meantime (an editor
     // saving) is found out by its inode and put back. A run cut off here
     // leaves it under a hidden name that no run clears.
-    const std::string& aside = asides[&file - files.data()];
+    const std::string aside = ".~" + std::to_string(&file - files.data()) + aside_tail;
     if (!RenameNoReplace(dir.get(), name.c_str(), aside.c_str())) {
       file.error = FileError{errno == ENOENT ? kChangedSinceRead : errno};
       return;
@@ -503,16 +499,10 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
   auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) delete_one(files[i]);
   };
-  std::vector<std::thread> workers;
-  for (std::size_t k = 0; k < helpers; ++k) {
-    try {
-      workers.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // this thread, and any that started, do the rest
-    }
-  }
+  // The pool's end, as this returns, waits for its helpers.
+  WorkPool pool(static_cast<unsigned>(helpers) + 1);
+  for (std::size_t k = 0; k < helpers; ++k) pool.Run(work);
   work();
-  for (std::thread& t : workers) t.join();
 }
 
 bool RealFileSystem::RemoveDirectory(const Text& path) {
