@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -251,6 +252,14 @@ class FileSystem {
     (void)folder;
     return true;
   }
+
+  /// Another handle on the same files for another thread, usable while
+  /// this one is in use: it keeps its own LastError and stamps, and defers
+  /// syncs as this one does now. Null where the files cannot be reached from
+  /// two threads at once (VirtualFileSystem) or where every call must come
+  /// to this object (one that watches its calls): the caller stays on one
+  /// thread.
+  virtual std::unique_ptr<FileSystem> ForAnotherThread() { return nullptr; }
 
   /// Why the most recent call that failed (answered false, kFailed, -1 or
   /// an empty result for a path that was asked about) failed; code 0 when

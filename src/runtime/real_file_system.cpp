@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <typeinfo>
 
 #include "runtime/encoding.h"
 #include "runtime/file_reader.h"
@@ -479,23 +480,28 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
     }
     RenameNoReplace(dir.get(), aside.c_str(), name.c_str());
   };
-  // The first deletion shows whether deleting waits for the device here
-  // (on a disk mounted with discard, say, a deleted file's blocks are
-  // discarded before unlink returns): only then are the rest shared among a
-  // few threads, whose waits overlap and may outnumber the cores. Each
+  // The first two deletions show whether deleting waits for the device
+  // here (on a disk mounted with discard, say, a deleted file's blocks are
+  // discarded before unlink returns): only when both waited are the rest
+  // shared among a few threads, whose waits overlap and may outnumber the
+  // cores. One slow deletion alone is as often a moment's preemption, and
+  // a thread started for nothing costs more than a few deletions. Each
   // file's looks and deletion stay one step, so the files may go in any
   // order.
-  if (files.empty()) return;
-  const auto first_began = std::chrono::steady_clock::now();
-  delete_one(files[0]);
-  const bool waits = std::chrono::steady_clock::now() - first_began > kDeletionThatWaits;
-  const std::size_t helpers =
-      same && waits && ThreadCount() > 1 ? std::min(kMostDeletionThreads - 1, (files.size() - 1) / 2) : 0;
+  std::size_t timed = 0;
+  bool waits = true;
+  for (; timed < std::min<std::size_t>(2, files.size()); ++timed) {
+    const auto began = std::chrono::steady_clock::now();
+    delete_one(files[timed]);
+    waits = waits && std::chrono::steady_clock::now() - began > kDeletionThatWaits;
+  }
+  const std::size_t left = files.size() - timed;
+  const std::size_t helpers = same && waits && ThreadCount() > 1 ? std::min(kMostDeletionThreads - 1, left / 2) : 0;
   if (helpers == 0) {
-    for (std::size_t i = 1; i < files.size(); ++i) delete_one(files[i]);
+    for (std::size_t i = timed; i < files.size(); ++i) delete_one(files[i]);
     return;
   }
-  std::atomic<std::size_t> next{1};
+  std::atomic<std::size_t> next{timed};
   auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) delete_one(files[i]);
   };
@@ -544,6 +550,11 @@ long long RealFileSystem::ModifiedTime(const Text& path) {
   struct stat st;
   if (path.empty() || ::stat(Native(path).c_str(), &st) != 0) return -1;
   return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
+std::unique_ptr<FileSystem> RealFileSystem::ForAnotherThread() {
+  if (typeid(*this) != typeid(RealFileSystem)) return nullptr;
+  return std::make_unique<RealFileSystem>(*this);
 }
 
 void RealFileSystem::DeferSyncs(bool deferred) {

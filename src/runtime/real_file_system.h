@@ -45,6 +45,9 @@ class RealFileSystem : public FileSystem {
   FileStamp Stamp(const Text& path) override;
   void DeferSyncs(bool deferred) override;
   bool SyncAll(const Text& folder) override;
+  /// A copy of this one; none for a class derived from it, which may watch
+  /// each call.
+  std::unique_ptr<FileSystem> ForAnotherThread() override;
 
  private:
   bool ReadWhole(const Text& path, std::string* out, int flags);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <random>
 #include <string>
 
@@ -115,9 +116,14 @@ bool LiveProcess(long pid) {
 long OwnProcessId() { return static_cast<long>(::getpid()); }
 
 Text TemporaryName(const Text& name, bool marked) {
+  // Drawn under a lock: names are made on several threads at once.
+  static std::mutex lock;
   static std::random_device device;
   char random[40];
-  std::snprintf(random, sizeof random, "%ld-%08x%08x", static_cast<long>(::getpid()), device(), device());
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    std::snprintf(random, sizeof random, "%ld-%08x%08x", static_cast<long>(::getpid()), device(), device());
+  }
   const Text tail = random + (marked ? TemporaryNameMark() : std::string()) + Text(kSuffix);
   Text temp = Text(kPrefix) + name + "." + tail;
   if (NativeName(temp).size() <= 255) return temp;
