@@ -16,6 +16,7 @@
 #include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
+#include "runtime/work_pool.h"
 
 namespace qm {
 namespace {
@@ -23,6 +24,55 @@ namespace {
 bool HoldsZeroByte(const std::string& data) { return data.find('\0') != std::string::npos; }
 
 constexpr const char* kFolderSwapped = "文件夹在转换中被换掉了，其余文本没有转换";
+
+// Why a file gets no counterpart. A file in the way is named between
+// `taken_head` and `taken_tail`.
+struct Refusals {
+  const char* unreadable;
+  const char* zero_byte;
+  const char* unwritable;
+  const char* taken_head;
+  const char* taken_tail;
+};
+constexpr Refusals kNoPage{"无法读取，未转换", "含有0字节，未转换", "网页无法写入，未转换", "网页会覆盖同名文件 ",
+                           "，未转换"};
+constexpr Refusals kNoText{"无法读取，未还原", "含有0字节，未还原", "文本无法写入，未还原", "文本会覆盖同名文件 ",
+                           "，未还原"};
+
+// What came of one file: worked out on any thread, then taken into the
+// report and the deletions on the operation's own, in the listing's order.
+struct FileOutcome {
+  bool folder_swapped = false;   // the folder was no longer the one listed: nothing done
+  Text refusal;                  // why the file got no counterpart; empty: it got one
+  FileStamp read;                // the file as read, for its deletion
+  std::uint64_t copy_inode = 0;  // the counterpart made
+  bool recoded = false;          // a UTF-8 or UTF-16 text
+  bool dropped_odd_byte = false;
+};
+
+// Reads `source` (`listed_as_link` when the listing found a link there)
+// and creates `target` holding what `convert(bytes, outcome, &out)` makes
+// of it; `convert` answers false when the counterpart would end at a 0
+// byte, which then gets none. Nothing is replaced: the target is created
+// exclusively, so the common case costs no look at the name beforehand;
+// only a step that fails asks whether a file was in the way, which is what
+// the refusal then names.
+template <class Convert>
+FileOutcome CopyConverted(FileSystem& fs, const Text& source, bool listed_as_link, const Text& target,
+                          const Text& target_name, const Refusals& refusals, Convert convert) {
+  FileOutcome outcome;
+  auto refuse = [&](std::string_view reason, FileError why = {}) {
+    if (PathExists(fs, target)) outcome.refusal = Gbk(refusals.taken_head) + target_name + Gbk(refusals.taken_tail);
+    else outcome.refusal = WithReason(Gbk(reason), why);
+    return outcome;
+  };
+  std::string data, converted;
+  if (!ReadOriginal(fs, source, listed_as_link, &data, &outcome.read))
+    return refuse(refusals.unreadable, fs.LastError());
+  if (!convert(std::move(data), outcome, &converted)) return refuse(refusals.zero_byte);
+  if (!CreateCopy(fs, target, converted, &outcome.copy_inode)) return refuse(refusals.unwritable, fs.LastError());
+  return outcome;
+}
 
 struct FolderWalk {
   Context& ctx;
@@ -35,6 +85,7 @@ struct FolderWalk {
   DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
   Text deletions_folder;                 // a folder holding those pages
   std::uint64_t deletions_device = 0;    // and its file system
+  WorkPool pool{ThreadCount()};          // converts a folder's texts side by side
 };
 
 // Deletes the texts whose pages are written, once the pages are on the disk.
@@ -44,39 +95,39 @@ void FinishDeletions(FolderWalk& walk) {
   }
 }
 
-// Converts one file of `folder` (`listed_as_link` when the listing found a
-// link there); true when its page was written. A page
-// never replaces an existing file, and a text that holds a 0 byte (after
-// decoding) gets no page, since the page would end at that byte. The page
-// is created exclusively, so the common case costs no look at the name
-// beforehand; only a step that fails asks whether a file was in the way,
-// which is what the report then names.
-bool ConvertFile(FolderWalk& walk, const Text& folder, const Text& name, bool listed_as_link) {
-  FileSystem& fs = walk.ctx.fs;
-  Text source = JoinPath(folder, name);
-  Text page_name = BaseName(name) + walk.new_extension;
-  if (page_name == name) {
-    walk.report.Add(source, Gbk("新文件名与原文件名相同，未转换"));
-    return false;
+// Converts the text `name` of `folder` (`listed_as_link` when the listing
+// found a link there; `outside` when that leads out of the dropped folder)
+// on `fs`, while the folder is still the one `id` names (when
+// `identified`). A page never replaces an existing file.
+FileOutcome ConvertFile(FileSystem& fs, const Text& new_extension, const Text& folder, const Text& name,
+                        bool listed_as_link, bool outside, bool identified, const FileId& id) {
+  FileOutcome outcome;
+  // A linked file is read only when it lies inside the dropped folder: a
+  // file elsewhere would land in the folder as a page.
+  if (outside) {
+    outcome.refusal = Gbk("是指向文件夹之外的链接，未转换");
+    return outcome;
   }
-  Text page_path = JoinPath(folder, page_name);
-  // `why`: the reason of the failed file step, none for a refused text.
-  auto refuse = [&](std::string_view reason, FileError why = {}) {
-    if (PathExists(fs, page_path)) walk.report.Add(source, Gbk("网页会覆盖同名文件 ") + page_name + Gbk("，未转换"));
-    else walk.report.Add(source, WithReason(Gbk(reason), why));
-    return false;
-  };
-  std::string data;
-  FileStamp read;
-  if (!ReadOriginal(fs, source, listed_as_link, &data, &read)) return refuse("无法读取，未转换", fs.LastError());
-  DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
-  if (HoldsZeroByte(text.gbk.bytes)) return refuse("含有0字节，未转换");
-  if (!CreateThenDeleteLater(fs, page_path, FramedPage(text.gbk), source, read, walk.deletions))
-    return refuse("网页无法写入，未转换", fs.LastError());
-  if (text.encoding != TextEncoding::kGbk) ++walk.recoded;
-  if (text.dropped_odd_byte) walk.report.Note(source, Gbk(kOddByteNote));
-  if (walk.deletions.Full()) FinishDeletions(walk);
-  return true;
+  // The folder is the one listed: one swapped meanwhile (for a link
+  // leading elsewhere, say) gets no pages and loses no texts.
+  if (identified && !IsFolderWithId(fs, folder, id)) {
+    outcome.folder_swapped = true;
+    return outcome;
+  }
+  const Text page_name = BaseName(name) + new_extension;
+  if (page_name == name) {
+    outcome.refusal = Gbk("新文件名与原文件名相同，未转换");
+    return outcome;
+  }
+  return CopyConverted(fs, JoinPath(folder, name), listed_as_link, JoinPath(folder, page_name), page_name, kNoPage,
+                       [](std::string data, FileOutcome& made, std::string* page) {
+                         DecodedText text = DecodeTextFile(ByteSet(std::move(data)));
+                         if (HoldsZeroByte(text.gbk.bytes)) return false;
+                         made.recoded = text.encoding != TextEncoding::kGbk;
+                         made.dropped_odd_byte = text.dropped_odd_byte;
+                         *page = FramedPage(text.gbk);
+                         return true;
+                       });
 }
 
 // Converts the texts of `folder` and of the folders in it. `parent`: the
@@ -107,35 +158,50 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent
   // One listing answers every question asked of the folder.
   const std::vector<DirectoryEntry> listing = fs.ListKinds(folder);
   RemoveStaleTemporaryFiles(fs, folder, listing);
-  bool tile_checked = false;
-  for (const DirectoryEntry& entry : MatchingEntries(listing, "*" + walk.old_extension)) {
-    const Text& name = entry.name;
-    if (!walk.ctx.progress.Step(walk.done++, 0, JoinPath(folder, name))) return;
-    // A linked file is read only when it lies inside the dropped folder:
-    // a file elsewhere would land in the folder as a page.
-    if (entry.link &&
-        (walk.open_folders.empty() || !InsideFolder(fs, JoinPath(folder, name), walk.open_folders.front()))) {
-      walk.report.Add(JoinPath(folder, name), Gbk("是指向文件夹之外的链接，未转换"));
-      continue;
-    }
-    // The pages' background goes in before the first page, so that a run
-    // cut off after its last page still leaves it beside them.
-    if (!tile_checked) {
-      tile_checked = true;
-      Text tile = JoinPath(folder, kPaleTileImageName);
-      if (!CreateFileSafely(fs, tile, PaleTileImage().View())) {
-        const FileError why = fs.LastError();
-        if (!FileExists(fs, tile)) walk.report.Add(tile, WithReason(Gbk("图片无法写入"), why));
-      }
-    }
-    // The folder is the one listed: one swapped meanwhile (for a link
-    // leading elsewhere, say) gets no pages and loses no texts.
-    if (identified && !IsFolderWithId(fs, folder, id)) {
-      walk.report.Add(folder, Gbk(kFolderSwapped));
-      break;
-    }
-    ConvertFile(walk, folder, name, entry.link);
-  }
+  const std::vector<DirectoryEntry> texts = MatchingEntries(listing, "*" + walk.old_extension);
+  std::vector<char> outside(texts.size(), 0);
+  bool tile_checked = false, swapped = false;
+  StepFilesInOrder(
+      walk.pool, fs, texts.size(),
+      [&](std::size_t i) {
+        const Text source = JoinPath(folder, texts[i].name);
+        if (!walk.ctx.progress.Step(walk.done++, 0, source)) return false;
+        outside[i] = static_cast<char>(
+            texts[i].link && (walk.open_folders.empty() || !InsideFolder(fs, source, walk.open_folders.front())));
+        // The pages' background goes in before the first page, so that a
+        // run cut off after its last page still leaves it beside them.
+        if (outside[i] == 0 && !tile_checked) {
+          tile_checked = true;
+          Text tile = JoinPath(folder, kPaleTileImageName);
+          if (!CreateFileSafely(fs, tile, PaleTileImage().View())) {
+            const FileError why = fs.LastError();
+            if (!FileExists(fs, tile)) walk.report.Add(tile, WithReason(Gbk("图片无法写入"), why));
+          }
+        }
+        return true;
+      },
+      [&](FileSystem& own, std::size_t i) {
+        return ConvertFile(own, walk.new_extension, folder, texts[i].name, texts[i].link, outside[i] != 0, identified,
+                           id);
+      },
+      [&](std::size_t i, const FileOutcome& outcome) {
+        if (swapped || outcome.folder_swapped) {
+          if (!swapped) walk.report.Add(folder, Gbk(kFolderSwapped));
+          swapped = true;
+          return false;
+        }
+        const Text source = JoinPath(folder, texts[i].name);
+        if (!outcome.refusal.empty()) {
+          walk.report.Add(source, outcome.refusal);
+          return true;
+        }
+        DeleteOriginalLater(walk.deletions, source, outcome.read,
+                            JoinPath(folder, BaseName(texts[i].name) + walk.new_extension), outcome.copy_inode);
+        if (outcome.recoded) ++walk.recoded;
+        if (outcome.dropped_odd_byte) walk.report.Note(source, Gbk(kOddByteNote));
+        if (walk.deletions.Full()) FinishDeletions(walk);
+        return true;
+      });
   for (const DirectoryEntry& entry : MatchingEntries(listing, "*.*", kDirectory)) {
     if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
     Text sub = JoinPath(folder, entry.name);
@@ -208,39 +274,38 @@ void UndoBatchConversion(Context& ctx) {
       report.Add(page, WithReason(Gbk("文本已写入，但网页无法删除"), why));
   };
   const std::vector<DirectoryEntry> pages = MatchingEntries(listing, "*.htm");
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    const Text& name = pages[i].name;
-    if (!ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), name)) break;
-    Text page = JoinPath(folder, name);
-    if (pages[i].link && !InsideFolder(ctx.fs, page, folder)) {  // its text would come from elsewhere
-      report.Add(page, Gbk("是指向文件夹之外的链接，未还原"));
-      continue;
-    }
-    // Only the name loses its ".htm": the text file stays in this folder.
-    // It is created exclusively; a step that fails asks whether a file was
-    // in the way, which is what the report then names.
-    Text text_name = ReplaceSubtext(name, ".htm") + ".txt";
-    Text text_path = JoinPath(folder, text_name);
-    auto refuse = [&](std::string_view reason, FileError why = {}) {
-      if (PathExists(ctx.fs, text_path)) report.Add(page, Gbk("文本会覆盖同名文件 ") + text_name + Gbk("，未还原"));
-      else report.Add(page, WithReason(Gbk(reason), why));
-    };
-    std::string data;
-    FileStamp read;
-    if (!ReadOriginal(ctx.fs, page, pages[i].link, &data, &read)) {
-      refuse("无法读取，未还原", ctx.fs.LastError());
-      continue;
-    }
-    if (HoldsZeroByte(data)) {  // its text would end at that byte
-      refuse("含有0字节，未还原");
-      continue;
-    }
-    if (!CreateThenDeleteLater(ctx.fs, text_path, TextFromPage(ByteSet(std::move(data))), page, read, deletions)) {
-      refuse("文本无法写入，未还原", ctx.fs.LastError());
-      continue;
-    }
-    if (deletions.Full()) finish_deletions();
-  }
+  // Only the name loses its ".htm": the text file stays in this folder.
+  auto text_name = [&](std::size_t i) { return ReplaceSubtext(pages[i].name, ".htm") + ".txt"; };
+  WorkPool pool(ThreadCount());  // its threads start only where they are used
+  StepFilesInOrder(
+      pool, ctx.fs, pages.size(),
+      [&](std::size_t i) {
+        return ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), pages[i].name);
+      },
+      [&](FileSystem& fs, std::size_t i) {
+        const Text page = JoinPath(folder, pages[i].name);
+        if (pages[i].link && !InsideFolder(fs, page, folder)) {  // its text would come from elsewhere
+          FileOutcome outcome;
+          outcome.refusal = Gbk("是指向文件夹之外的链接，未还原");
+          return outcome;
+        }
+        return CopyConverted(fs, page, pages[i].link, JoinPath(folder, text_name(i)), text_name(i), kNoText,
+                             [](std::string data, FileOutcome&, std::string* text) {
+                               if (HoldsZeroByte(data)) return false;  // its text would end at that byte
+                               *text = TextFromPage(ByteSet(std::move(data)));
+                               return true;
+                             });
+      },
+      [&](std::size_t i, const FileOutcome& outcome) {
+        const Text page = JoinPath(folder, pages[i].name);
+        if (!outcome.refusal.empty()) {
+          report.Add(page, outcome.refusal);
+          return true;
+        }
+        DeleteOriginalLater(deletions, page, outcome.read, JoinPath(folder, text_name(i)), outcome.copy_inode);
+        if (deletions.Full()) finish_deletions();
+        return true;
+      });
   finish_deletions();
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(report.ClosingMessage(Gbk("取消转换ok!")), Gbk("取消转换ok!")));
 }

@@ -15,8 +15,7 @@ bool ReadOriginal(FileSystem& fs, const Text& source, bool listed_as_link, std::
   return fs.Read(source, data);
 }
 
-bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view contents, const Text& source,
-                           FileStamp source_read, DeletionsAfterSync& deletions) {
+bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, std::uint64_t* copy_inode) {
   bool copied = CreateFileSafely(fs, target, contents);
   if (!copied) {
     // A run cut off between the two steps left exactly this file: the step
@@ -27,15 +26,19 @@ bool CreateThenDeleteLater(FileSystem& fs, const Text& target, std::string_view 
     if (!copied) fs.SetLastError(why);  // the write's reason, not the look's
   }
   if (!copied) return false;
-  // The original goes only while its copy is beside it: a folder swapped
-  // for a moment as the copy was written has the copy, not this one. The
-  // copy is known by its inode, read from the file itself where it was
+  // The copy is known by its inode, read from the file itself where it was
   // placed whole (no look at the name, which could lead elsewhere by now).
   const std::uint64_t placed = fs.LastPlacedInode();
-  if (FolderOf(target) == FolderOf(source))
-    deletions.Add(source, source_read, target, placed != 0 ? placed : fs.Stamp(target).inode);
-  else deletions.Add(source, source_read);
+  *copy_inode = placed != 0 ? placed : fs.Stamp(target).inode;
   return true;
+}
+
+void DeleteOriginalLater(DeletionsAfterSync& deletions, const Text& source, FileStamp source_read, const Text& target,
+                         std::uint64_t copy_inode) {
+  // The original goes only while its copy is beside it: a folder swapped
+  // for a moment as the copy was written has the copy, not this one.
+  if (FolderOf(target) == FolderOf(source)) deletions.Add(source, source_read, target, copy_inode);
+  else deletions.Add(source, source_read);
 }
 
 }  // namespace qm

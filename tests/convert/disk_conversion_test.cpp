@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -171,6 +173,79 @@ TEST(DiskConversion, NeitherDirectionReplacesAFileOrCutsAKeptOne) {
   for (const char* listed : {"zero.htm", "a.htm", "notes.htm"}) {
     EXPECT_NE(f.ui.messages[1].content.find(listed), Text::npos) << listed;
   }
+}
+
+// Stops the run at its `stop_at`-th file.
+class StoppingProgress : public Progress {
+ public:
+  explicit StoppingProgress(long stop_at) : stop_at_(stop_at) {}
+
+ protected:
+  bool Show(long, long, const Text&) override { return ++shown_ < stop_at_; }
+
+ private:
+  long stop_at_, shown_ = 0;
+};
+
+// Every file under `top` with its bytes (links as their targets), and
+// every message shown (the scratch folder left out).
+std::map<std::string, std::string> Snapshot(const fs::path& top, const MemoryControls& ui) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(top)) {
+    const std::string name = entry.path().lexically_relative(top).string();
+    if (entry.is_symlink()) files[name] = "-> " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_regular_file()) files[name] = Get(entry.path());
+  }
+  // Messages name the files without the scratch folder, which differs.
+  for (std::size_t i = 0; i < ui.messages.size(); ++i)
+    files["message " + std::to_string(i)] = ReplaceSubtext(ui.messages[i].content, top.string(), "");
+  return files;
+}
+
+// The conversion and its undo end the same on several threads as on one,
+// whatever each file holds, also when stopped halfway: the same pages and
+// texts, and the same report in the same order.
+TEST(DiskConversion, SeveralThreadsEndAsOneDoes) {
+  const char* before = std::getenv("QUILLMERE_THREADS");
+  const std::string kept = before ? before : "";
+  for (long stop_at : {0L, 37L}) {
+    std::map<std::string, std::string> ends[2];
+    for (int run = 0; run < 2; ++run) {
+      ::setenv("QUILLMERE_THREADS", run == 0 ? "1" : "4", 1);
+      DiskFixture f;
+      StoppingProgress stop_converting(stop_at > 0 ? stop_at : 1000), stop_undoing(stop_at > 0 ? stop_at / 3 : 1000);
+      Context converting{f.fs, f.ui, f.ui, f.ui, f.processes, f.tree, f.random, f.state, stop_converting};
+      Context undoing{f.fs, f.ui, f.ui, f.ui, f.processes, f.tree, f.random, f.state, stop_undoing};
+      const fs::path top = fs::path(f.dir.path()) / "w";
+      for (int i = 0; i < 60; ++i) {
+        const fs::path folder = top / (i % 3 == 0 ? "a" : "b");
+        const std::string name = "t" + std::to_string(i);
+        switch (i % 6) {
+          case 0: Put(folder / (name + ".txt"), "\xC4\xE3\xBA\xC3\r\n" + name); break;       // GBK
+          case 1: Put(folder / (name + ".txt"), "\xE4\xBD\xA0\xE5\xA5\xBD " + name); break;  // UTF-8
+          case 2: Put(folder / (name + ".txt"), std::string("zero\0byte", 9)); break;
+          case 3:
+            Put(folder / (name + ".txt"), name);
+            Put(folder / (name + ".htm"), "in the way");
+            break;
+          case 4: Put(folder / (name + ".txt"), "\xC4\xE3\xBA"); break;  // an odd byte at the end
+          default: fs::create_directories(folder), fs::create_symlink("/etc/hostname", folder / (name + ".txt"));
+        }
+      }
+      f.ui.SetText(controls::kBatchFolderBox, top.string());
+      f.ui.SetText(controls::kOldExtensionBox, ".txt");
+      f.ui.SetText(controls::kNewExtensionBox, ".htm");
+      BatchPageConversion(converting);
+      f.ui.SetText(controls::kBatchFolderBox, (top / "b").string());
+      UndoBatchConversion(undoing);
+      ends[run] = Snapshot(top, f.ui);
+    }
+    for (const auto& [name, bytes] : ends[0]) EXPECT_EQ(bytes, ends[1][name]) << name << ", stopped at " << stop_at;
+    EXPECT_EQ(ends[0].size(), ends[1].size()) << "stopped at " << stop_at;
+    EXPECT_GT(ends[0].size(), 60u);
+  }
+  if (before) ::setenv("QUILLMERE_THREADS", kept.c_str(), 1);
+  else ::unsetenv("QUILLMERE_THREADS");
 }
 
 }  // namespace
