@@ -54,11 +54,21 @@ if [ "$big" = 1 ] && [[ " ${benches[*]} " == *" bench_compile "* ]] && [ -x "$bi
     echo "   bench_compile --big exited with an error; see $logs/bench_compile.log" >&2
 fi
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+# The scratch's file system, and whether it keeps a journal: ext4 without
+# one passes over every inode freed in the last minutes when it makes a
+# file, which moves the rows that make and delete many files.
+scratch_dir="${TMPDIR:-/tmp}"
+scratch_fs=$(df -T "$scratch_dir" | awk 'NR==2 {print $2}')
+scratch_dev=$(basename "$(df --output=source "$scratch_dir" | tail -1)")
+if [ "$scratch_fs" = ext4 ]; then
+  if ls /proc/fs/jbd2/ 2>/dev/null | grep -q "^$scratch_dev-"; then scratch_fs="ext4 (journal)"
+  else scratch_fs="ext4 (no journal)"; fi
+fi
 
 {
   echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB,"\
        "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"\
-       "$(df -T "${TMPDIR:-/tmp}" | awk 'NR==2 {print $2}') scratch; $(date -u '+%Y-%m-%d %H:%M UTC');"\
+       "$scratch_fs scratch; $(date -u '+%Y-%m-%d %H:%M UTC');"\
        "whole run $(( $(date +%s) - started )) s; load average $load_before before, $load_after after."
   echo
   cat "$logs"/*.log | bench/table.sh

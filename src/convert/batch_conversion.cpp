@@ -16,7 +16,6 @@
 #include "runtime/path_kind.h"
 #include "runtime/paths.h"
 #include "runtime/temporary_files.h"
-#include "runtime/work_pool.h"
 
 namespace qm {
 namespace {
@@ -85,7 +84,6 @@ struct FolderWalk {
   DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
   Text deletions_folder;                 // a folder holding those pages
   std::uint64_t deletions_device = 0;    // and its file system
-  WorkPool pool{ThreadCount()};          // converts a folder's texts side by side
 };
 
 // Deletes the texts whose pages are written, once the pages are on the disk.
@@ -162,7 +160,7 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent
   std::vector<char> outside(texts.size(), 0);
   bool tile_checked = false, swapped = false;
   StepFilesInOrder(
-      walk.pool, fs, texts.size(),
+      fs, texts.size(),
       [&](std::size_t i) {
         const Text source = JoinPath(folder, texts[i].name);
         if (!walk.ctx.progress.Step(walk.done++, 0, source)) return false;
@@ -276,9 +274,8 @@ void UndoBatchConversion(Context& ctx) {
   const std::vector<DirectoryEntry> pages = MatchingEntries(listing, "*.htm");
   // Only the name loses its ".htm": the text file stays in this folder.
   auto text_name = [&](std::size_t i) { return ReplaceSubtext(pages[i].name, ".htm") + ".txt"; };
-  WorkPool pool(ThreadCount());  // its threads start only where they are used
   StepFilesInOrder(
-      pool, ctx.fs, pages.size(),
+      ctx.fs, pages.size(),
       [&](std::size_t i) {
         return ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), pages[i].name);
       },
