@@ -134,7 +134,15 @@ FileOutcome ConvertFile(FileSystem& fs, const Text& new_extension, const Text& f
 void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent = nullptr) {
   FileSystem& fs = walk.ctx.fs;
   FileId id;
-  bool identified = fs.Identify(folder, &id);
+  // A folder listed as a folder is identified as the entry itself: one
+  // swapped for a link meanwhile is never taken for the folder listed (its
+  // identity would be where the link leads, and every look below would
+  // find that place unchanged).
+  bool identified = parent ? fs.IdentifyFolderNoLink(folder, &id) : fs.Identify(folder, &id);
+  if (parent && !identified) {
+    walk.report.Add(folder, Gbk(kFolderSwapped));
+    return;
+  }
   // A folder found by its path is the one listed only while it still lies
   // in the folder it was listed in: one reached through a parent swapped
   // meanwhile (for a link leading elsewhere, say) is left alone.
@@ -193,8 +201,11 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent
           walk.report.Add(source, outcome.refusal);
           return true;
         }
+        // The texts go from the folder as listed, never from one swapped
+        // in at its path meanwhile.
         DeleteOriginalLater(walk.deletions, source, outcome.read,
-                            JoinPath(folder, BaseName(texts[i].name) + walk.new_extension), outcome.copy_inode);
+                            JoinPath(folder, BaseName(texts[i].name) + walk.new_extension), outcome.copy_inode,
+                            identified ? &id : nullptr);
         if (outcome.recoded) ++walk.recoded;
         if (outcome.dropped_odd_byte) walk.report.Note(source, Gbk(kOddByteNote));
         if (walk.deletions.Full()) FinishDeletions(walk);
@@ -262,6 +273,10 @@ void BatchPageConversion(Context& ctx) {
 void UndoBatchConversion(Context& ctx) {
   Text folder = ctx.controls.GetText(controls::kBatchFolderBox);
   if (!RequireExistingFolder(ctx, folder)) return;
+  // The pages go from the folder as listed, never from one swapped in at
+  // its path meanwhile.
+  FileId listed;
+  const bool identified = ctx.fs.Identify(folder, &listed);
   const std::vector<DirectoryEntry> listing = ctx.fs.ListKinds(folder);
   RemoveStaleTemporaryFiles(ctx.fs, folder, listing);
   ConversionReport report;
@@ -299,7 +314,8 @@ void UndoBatchConversion(Context& ctx) {
           report.Add(page, outcome.refusal);
           return true;
         }
-        DeleteOriginalLater(deletions, page, outcome.read, JoinPath(folder, text_name(i)), outcome.copy_inode);
+        DeleteOriginalLater(deletions, page, outcome.read, JoinPath(folder, text_name(i)), outcome.copy_inode,
+                            identified ? &listed : nullptr);
         if (deletions.Full()) finish_deletions();
         return true;
       });

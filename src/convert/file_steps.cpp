@@ -39,11 +39,11 @@ bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, s
 }
 
 void DeleteOriginalLater(DeletionsAfterSync& deletions, const Text& source, FileStamp source_read, const Text& target,
-                         std::uint64_t copy_inode) {
+                         std::uint64_t copy_inode, const FileId* folder) {
   // The original goes only while its copy is beside it: a folder swapped
   // for a moment as the copy was written has the copy, not this one.
-  if (FolderOf(target) == FolderOf(source)) deletions.Add(source, source_read, target, copy_inode);
-  else deletions.Add(source, source_read);
+  if (FolderOf(target) == FolderOf(source)) deletions.Add(source, source_read, target, copy_inode, folder);
+  else deletions.Add(source, source_read, {}, 0, folder);
 }
 
 void StepFilesOnThreads(FileSystem& fs, std::size_t count, unsigned threads,

@@ -38,9 +38,10 @@ bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, s
 /// Has `deletions` delete `source` once its copy `target` (the file
 /// `copy_inode`, as CreateCopy made it) is on the disk, if `source` is
 /// still as `source_read` stamps it and, where both lie in one folder, the
-/// copy is still beside it.
+/// copy is still beside it; with `folder`, while the folder is still the
+/// one it identifies (as DeletionsAfterSync::Add).
 void DeleteOriginalLater(DeletionsAfterSync& deletions, const Text& source, FileStamp source_read, const Text& target,
-                         std::uint64_t copy_inode);
+                         std::uint64_t copy_inode, const FileId* folder = nullptr);
 
 /// Fewer files than this stay on one thread: starting the threads for
 /// them and handing them out costs more than sharing so little work saves

@@ -7,9 +7,12 @@
 
 namespace qm {
 
-void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, std::uint64_t copy_inode) {
+void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, std::uint64_t copy_inode, const FileId* folder_id) {
   Text folder = FolderOf(path);
-  if (folder != last_folder_ || waiting_.empty()) {
+  if (folder_id) {
+    last_id_ = *folder_id;
+    last_folder_ = std::move(folder);
+  } else if (folder != last_folder_ || waiting_.empty()) {
     last_id_ = {};
     fs_.Identify(folder.empty() ? Text(".") : folder, &last_id_);
     last_folder_ = std::move(folder);

@@ -229,6 +229,12 @@ class FileSystem {
   /// there is none.
   virtual bool Identify(const Text& path, FileId* id) = 0;
 
+  /// Identify for a path whose last part must be a folder itself, never a
+  /// link to one: false when a link (or anything but a folder) is there,
+  /// even one put there since it was listed. By default it is looked at
+  /// first.
+  virtual bool IdentifyFolderNoLink(const Text& path, FileId* id) { return !IsLink(path) && Identify(path, id); }
+
   /// When the entry was last written, in nanoseconds of some clock that only
   /// grows; -1 when it does not exist.
   virtual long long ModifiedTime(const Text& path) = 0;

@@ -540,6 +540,15 @@ bool RealFileSystem::Identify(const Text& path, FileId* id) {
   return true;
 }
 
+bool RealFileSystem::IdentifyFolderNoLink(const Text& path, FileId* id) {
+  struct stat st;
+  if (path.empty() || ::lstat(Native(path).c_str(), &st) != 0) return false;
+  if (!S_ISDIR(st.st_mode)) return Fail(S_ISLNK(st.st_mode) ? ELOOP : ENOTDIR);
+  id->device = st.st_dev;
+  id->inode = st.st_ino;
+  return true;
+}
+
 FileStamp RealFileSystem::Stamp(const Text& path) {
   struct stat st;
   if (path.empty() || ::lstat(Native(path).c_str(), &st) != 0) return {};

@@ -41,6 +41,8 @@ class RealFileSystem : public FileSystem {
   bool ChangeDirectory(const Text& path) override;
   Text CurrentDirectory() override;
   bool Identify(const Text& path, FileId* id) override;
+  /// One look that does not follow a link (lstat).
+  bool IdentifyFolderNoLink(const Text& path, FileId* id) override;
   long long ModifiedTime(const Text& path) override;
   FileStamp Stamp(const Text& path) override;
   void DeferSyncs(bool deferred) override;

@@ -171,9 +171,17 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   ASSERT_EQ(::rename((root + "/sub").c_str(), (root + "/sub-old").c_str()), 0);
   disk.Folder("sub");
   WriteRaw(root + "/sub/a.txt", "text");
+  // Given the folder as listed, a file added while another folder stands
+  // at its path is kept too, there and in the folder listed.
+  FileId listed;
+  ASSERT_TRUE(fs.Identify(disk.Path("sub-old"), &listed));
+  WriteRaw(root + "/sub/x.txt", "text");
+  deletions.Add(disk.Path("sub/x.txt"), fs.Stamp(disk.Path("sub/x.txt")), {}, 0, &listed);
   const std::vector<DeletionsAfterSync::Failed> stale = deletions.Finish(disk.Path(""));
-  ASSERT_EQ(stale.size(), 1u);
+  ASSERT_EQ(stale.size(), 2u);
   EXPECT_EQ(stale[0].why.code, ESTALE);
+  EXPECT_EQ(stale[1].why.code, ESTALE);
+  ASSERT_EQ(::unlink((root + "/sub/x.txt").c_str()), 0);
   EXPECT_EQ(NamesOnDisk(root + "/sub"), std::set<std::string>{"a.txt"});
   EXPECT_EQ(NamesOnDisk(root + "/sub-old"), std::set<std::string>{"a.txt"});
 
