@@ -42,8 +42,8 @@ void DeleteOriginalLater(DeletionsAfterSync& deletions, const Text& source, File
                          std::uint64_t copy_inode, const FileId* folder) {
   // The original goes only while its copy is beside it: a folder swapped
   // for a moment as the copy was written has the copy, not this one.
-  if (FolderOf(target) == FolderOf(source)) deletions.Add(source, source_read, target, copy_inode, folder);
-  else deletions.Add(source, source_read, {}, 0, folder);
+  const bool beside = FolderOf(target) == FolderOf(source);
+  deletions.Add(source, source_read, beside ? target : Text(), beside ? copy_inode : 0, folder);
 }
 
 void StepFilesOnThreads(FileSystem& fs, std::size_t count, unsigned threads,
