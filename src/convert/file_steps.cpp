@@ -87,7 +87,7 @@ void StepFilesOnThreads(FileSystem& fs, std::size_t count, unsigned threads,
       }
     }
   };
-  WorkPool pool(threads);
+  WorkPool pool(threads, Workers::kSpare);
   // Ends the helpers however this returns; the pool's end waits for them.
   struct Close {
     std::mutex& mutex;

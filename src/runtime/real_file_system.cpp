@@ -505,8 +505,10 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
   auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < files.size();) delete_one(files[i]);
   };
-  // The pool's end, as this returns, waits for its helpers.
-  WorkPool pool(static_cast<unsigned>(helpers) + 1);
+  // The pool's end, as this returns, waits for its helpers. They are spare
+  // threads: an operation deletes batch after batch, folder by folder, and
+  // starting threads for each would cost a small folder's gain.
+  WorkPool pool(static_cast<unsigned>(helpers) + 1, Workers::kSpare);
   for (std::size_t k = 0; k < helpers; ++k) pool.Run(work);
   work();
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "runtime/spare_threads.h"
+
 namespace qm {
 namespace {
 
@@ -43,17 +45,29 @@ unsigned ThreadCount(unsigned requested) {
   return n > kMostThreads ? kMostThreads : n;
 }
 
-WorkPool::WorkPool(unsigned threads) : limit_(threads > 1 ? threads : 1) {}
+WorkPool::WorkPool(unsigned threads, Workers workers) : limit_(threads > 1 ? threads : 1), kind_(workers) {}
 
 WorkPool::~WorkPool() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  stopping_ = true;
   wake_.notify_all();
-  for (std::thread& t : workers_) t.join();
+  // A spare worker is no thread of the pool's to join: each says when it
+  // has left, under the lock, and touches the pool no more.
+  left_.wait(lock, [this] { return working_ == 0; });
+  lock.unlock();
+  for (std::thread& t : own_) t.join();
   // Tasks left when no worker could be started run here.
   for (std::function<void()>& task : tasks_) task();
+}
+
+bool WorkPool::StartWorker() {
+  if (kind_ == Workers::kSpare) return RunOnSpareThread([this] { Work(); });
+  try {
+    own_.emplace_back([this] { Work(); });
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
 }
 
 void WorkPool::Queue(std::function<void()> task) {
@@ -65,18 +79,17 @@ void WorkPool::Queue(std::function<void()> task) {
   tasks_.push_back(std::move(task));
   // Every sleeping worker takes one queued task; one more is started for
   // each task beyond them, up to the limit.
-  if (tasks_.size() > idle_ && workers_.size() < limit_) {
-    try {
-      workers_.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
+  if (tasks_.size() > idle_ && workers_ < limit_) {
+    if (StartWorker()) {
+      ++workers_;
+      ++working_;
+    } else if (workers_ == 0) {
       // No thread to be had: with no worker at all the task runs here.
-      if (workers_.empty()) {
-        std::function<void()> own = std::move(tasks_.back());
-        tasks_.pop_back();
-        lock.unlock();
-        own();
-        return;
-      }
+      std::function<void()> own = std::move(tasks_.back());
+      tasks_.pop_back();
+      lock.unlock();
+      own();
+      return;
     }
   }
   lock.unlock();
@@ -89,13 +102,15 @@ void WorkPool::Work() {
     ++idle_;
     wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
     --idle_;
-    if (tasks_.empty()) return;  // stopping, nothing left
+    if (tasks_.empty()) break;  // stopping, nothing left
     std::function<void()> task = std::move(tasks_.front());
     tasks_.pop_front();
     lock.unlock();
     task();
     lock.lock();
   }
+  --working_;
+  left_.notify_all();  // under the lock: the pool outlives this call
 }
 
 }  // namespace qm

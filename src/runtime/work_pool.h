@@ -20,13 +20,19 @@ namespace qm {
 /// processors this process may run on. `requested` > 0 overrides both.
 unsigned ThreadCount(unsigned requested = 0);
 
+/// Where a pool's workers come from: threads of its own, started and ended
+/// with it, or spare threads (RunOnSpareThread) that wait between pools,
+/// for work done folder by folder in code that is never unloaded.
+enum class Workers { kOwn, kSpare };
+
 class WorkPool {
  public:
   /// A pool of at most `threads` workers, started only as tasks arrive (so
   /// never more than there are tasks). With `threads` <= 1 there are none:
   /// every task runs on the caller's thread inside Run.
-  explicit WorkPool(unsigned threads);
-  /// Runs every task already queued, then stops the workers.
+  explicit WorkPool(unsigned threads, Workers workers = Workers::kOwn);
+  /// Runs every task already queued, then waits until no worker is left in
+  /// the pool.
   ~WorkPool();
   WorkPool(const WorkPool&) = delete;
   WorkPool& operator=(const WorkPool&) = delete;
@@ -48,13 +54,18 @@ class WorkPool {
 
  private:
   void Queue(std::function<void()> task);
+  bool StartWorker();
   void Work();
 
   unsigned limit_;
+  Workers kind_;
   std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable left_;  // a worker left the pool
   std::deque<std::function<void()>> tasks_;
-  std::vector<std::thread> workers_;
+  std::vector<std::thread> own_;  // the threads of a pool of Workers::kOwn
+  unsigned workers_ = 0;          // workers started
+  unsigned working_ = 0;          // workers not yet left
   unsigned idle_ = 0;
   bool stopping_ = false;
 };

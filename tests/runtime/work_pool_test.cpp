@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -29,13 +32,32 @@ TEST(WorkPool, ThreadCountFollowsTheEnvironment) {
   else ::unsetenv("QUILLMERE_THREADS");
 }
 
+// Squares 0..19 on a pool of `threads`; true when every result came back.
+bool SquaresCome(unsigned threads, qm::Workers workers) {
+  qm::WorkPool pool(threads, workers);
+  std::vector<std::future<int>> results;
+  for (int i = 0; i < 20; ++i) results.push_back(pool.Run([i] { return i * i; }));
+  for (int i = 0; i < 20; ++i)
+    if (results[i].get() != i * i) return false;
+  return true;
+}
+
+// Spare threads wait between pools; a forked child has none of them, and a
+// pool there must still get its work done rather than hand it to a thread
+// that exists only in the parent.
 TEST(WorkPool, RunsTasksBesideEachOtherAndInline) {
-  for (unsigned threads : {1u, 3u}) {
-    qm::WorkPool pool(threads);
-    std::vector<std::future<int>> results;
-    for (int i = 0; i < 20; ++i) results.push_back(pool.Run([i] { return i * i; }));
-    for (int i = 0; i < 20; ++i) EXPECT_EQ(results[i].get(), i * i);
+  for (qm::Workers workers : {qm::Workers::kOwn, qm::Workers::kSpare}) {
+    for (unsigned threads : {1u, 3u, 3u}) EXPECT_TRUE(SquaresCome(threads, workers));
   }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::alarm(20);  // a pool waiting for a thread that is not there ends here
+    ::_exit(SquaresCome(3, qm::Workers::kSpare) && SquaresCome(3, qm::Workers::kSpare) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace
