@@ -4,6 +4,9 @@
 #include "convert/batch_conversion.h"
 
 #include <algorithm>
+#include <atomic>
+#include <deque>
+#include <utility>
 
 #include "convert/file_steps.h"
 #include "convert/framed_page.h"
@@ -73,12 +76,26 @@ FileOutcome CopyConverted(FileSystem& fs, const Text& source, bool listed_as_lin
   return outcome;
 }
 
+// A folder of the walk, listed before any text is converted: its texts,
+// and the report lines that come before them.
+struct ListedFolder {
+  Text folder;
+  FileId id;
+  bool identified = false;
+  std::vector<DirectoryEntry> texts;         // the files with the old extension
+  std::vector<std::pair<Text, Text>> lines;  // reported once the walk gets here
+  std::atomic<bool> swapped{false};          // the folder was no longer the one listed
+};
+
 struct FolderWalk {
   Context& ctx;
   const Text& old_extension;
   const Text& new_extension;
   ConversionReport report;
-  std::vector<FileId> open_folders;      // the folders from the top down to the current one
+  // The folders in the walk's order, depth first; a deque, since none
+  // moves once made.
+  std::deque<ListedFolder> folders;
+  std::vector<FileId> open_folders;      // the folders from the top down to the one being listed
   long recoded = 0;                      // pages made from UTF-8 or UTF-16 texts
   long done = 0;                         // files looked at so far
   DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
@@ -128,11 +145,14 @@ FileOutcome ConvertFile(FileSystem& fs, const Text& new_extension, const Text& f
                        });
 }
 
-// Converts the texts of `folder` and of the folders in it. `parent`: the
-// identity of the folder it was listed in, when it was listed as a folder
-// (not a link) there.
-void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent = nullptr) {
+// Lists `folder` and the folders in it into the walk's folders, depth first.
+// `parent`: the identity of the folder it was listed in, when it was
+// listed as a folder (not a link) there.
+void ListFolder(FolderWalk& walk, const Text& folder, const FileId* parent = nullptr) {
   FileSystem& fs = walk.ctx.fs;
+  auto report_here = [&walk](const Text& name, const Text& why) {
+    walk.folders.emplace_back().lines.emplace_back(name, why);
+  };
   FileId id;
   // A folder listed as a folder is identified as the entry itself: one
   // swapped for a link meanwhile is never taken for the folder listed (its
@@ -140,14 +160,14 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent
   // find that place unchanged).
   bool identified = parent ? fs.IdentifyFolderNoLink(folder, &id) : fs.Identify(folder, &id);
   if (parent && !identified) {
-    walk.report.Add(folder, Gbk(kFolderSwapped));
+    report_here(folder, Gbk(kFolderSwapped));
     return;
   }
   // A folder found by its path is the one listed only while it still lies
   // in the folder it was listed in: one reached through a parent swapped
   // meanwhile (for a link leading elsewhere, say) is left alone.
   if (identified && parent && !IsFolderWithId(fs, JoinPath(folder, ".."), *parent)) {
-    walk.report.Add(folder, Gbk(kFolderSwapped));
+    report_here(folder, Gbk(kFolderSwapped));
     return;
   }
   if (identified) {
@@ -156,47 +176,108 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent
     }
     walk.open_folders.push_back(id);
   }
-  // One sync covers the texts waiting for deletion while the folders stay
-  // on one file system.
-  if (!identified || id.device != walk.deletions_device) FinishDeletions(walk);
-  walk.deletions_folder = folder;
-  walk.deletions_device = identified ? id.device : 0;
   // One listing answers every question asked of the folder.
   const std::vector<DirectoryEntry> listing = fs.ListKinds(folder);
   RemoveStaleTemporaryFiles(fs, folder, listing);
-  const std::vector<DirectoryEntry> texts = MatchingEntries(listing, "*" + walk.old_extension);
-  std::vector<char> outside(texts.size(), 0);
-  bool tile_checked = false, swapped = false;
+  ListedFolder& listed = walk.folders.emplace_back();
+  listed.folder = folder;
+  listed.id = id;
+  listed.identified = identified;
+  listed.texts = MatchingEntries(listing, "*" + walk.old_extension);
+  for (const DirectoryEntry& entry : MatchingEntries(listing, "*.*", kDirectory)) {
+    if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
+    Text sub = JoinPath(folder, entry.name);
+    // A linked folder is entered only when it leads back inside the dropped
+    // folder: texts elsewhere are not converted and deleted.
+    if (entry.link && (walk.open_folders.empty() || !InsideFolder(fs, sub, walk.open_folders.front()))) {
+      report_here(sub, Gbk("是指向文件夹之外的链接，未进入"));
+      continue;
+    }
+    ListFolder(walk, sub, identified && !entry.link ? &id : nullptr);
+  }
+  if (identified) walk.open_folders.pop_back();
+}
+
+// Converts every text the walk listed, in its order: the files of all its
+// folders make one sequence, so that small folders too are shared among
+// the cores. Report lines, deletions and the progress step follow the
+// listing's order, whatever thread converted a file.
+void ConvertListed(FolderWalk& walk) {
+  FileSystem& fs = walk.ctx.fs;
+  struct File {
+    std::size_t folder;
+    std::size_t text;
+  };
+  std::vector<File> files;
+  for (std::size_t k = 0; k < walk.folders.size(); ++k)
+    for (std::size_t t = 0; t < walk.folders[k].texts.size(); ++t) files.push_back({k, t});
+  // The dropped folder, which a linked text must lie in to be converted.
+  const ListedFolder* top = walk.folders.empty() || !walk.folders.front().identified ? nullptr : &walk.folders.front();
+  std::vector<char> outside(files.size(), 0);
+  std::vector<Text> tile_failure(files.size());    // reported with the file before whose page it came
+  std::size_t tiled_folder = walk.folders.size();  // the last folder given its background image
+  std::size_t reached = 0;                         // folders before this one have had their lines reported
+  std::size_t stopped_at = walk.folders.size();    // the folder of the file Stop came before
+  // Reports the lines of the folders before `end`, and finishes the texts
+  // waiting for deletion when a folder lies on another file system.
+  auto reach = [&](std::size_t end) {
+    for (; reached < end; ++reached) {
+      const ListedFolder& listed = walk.folders[reached];
+      for (const auto& [name, why] : listed.lines) walk.report.Add(name, why);
+      if (listed.texts.empty()) continue;
+      // One sync covers the texts waiting for deletion while the folders
+      // stay on one file system.
+      if (!listed.identified || listed.id.device != walk.deletions_device) FinishDeletions(walk);
+      walk.deletions_folder = listed.folder;
+      walk.deletions_device = listed.identified ? listed.id.device : 0;
+    }
+  };
   StepFilesInOrder(
-      fs, texts.size(),
+      fs, files.size(),
       [&](std::size_t i) {
-        const Text source = JoinPath(folder, texts[i].name);
-        if (!walk.ctx.progress.Step(walk.done++, 0, source)) return false;
-        outside[i] = static_cast<char>(
-            texts[i].link && (walk.open_folders.empty() || !InsideFolder(fs, source, walk.open_folders.front())));
+        const ListedFolder& listed = walk.folders[files[i].folder];
+        const DirectoryEntry& text = listed.texts[files[i].text];
+        const Text source = JoinPath(listed.folder, text.name);
+        if (!walk.ctx.progress.Step(walk.done++, 0, source)) {
+          stopped_at = files[i].folder;
+          return false;
+        }
+        outside[i] = static_cast<char>(text.link && (top == nullptr || !InsideFolder(fs, source, top->id)));
         // The pages' background goes in before the first page, so that a
         // run cut off after its last page still leaves it beside them.
-        if (outside[i] == 0 && !tile_checked) {
-          tile_checked = true;
-          Text tile = JoinPath(folder, kPaleTileImageName);
+        if (outside[i] == 0 && tiled_folder != files[i].folder) {
+          tiled_folder = files[i].folder;
+          Text tile = JoinPath(listed.folder, kPaleTileImageName);
           if (!CreateFileSafely(fs, tile, PaleTileImage().View())) {
             const FileError why = fs.LastError();
-            if (!FileExists(fs, tile)) walk.report.Add(tile, WithReason(Gbk("图片无法写入"), why));
+            if (!FileExists(fs, tile)) tile_failure[i] = WithReason(Gbk("图片无法写入"), why);
           }
         }
         return true;
       },
       [&](FileSystem& own, std::size_t i) {
-        return ConvertFile(own, walk.new_extension, folder, texts[i].name, texts[i].link, outside[i] != 0, identified,
-                           id);
+        ListedFolder& listed = walk.folders[files[i].folder];
+        if (listed.swapped) {
+          FileOutcome outcome;
+          outcome.folder_swapped = true;
+          return outcome;
+        }
+        const DirectoryEntry& text = listed.texts[files[i].text];
+        return ConvertFile(own, walk.new_extension, listed.folder, text.name, text.link, outside[i] != 0,
+                           listed.identified, listed.id);
       },
       [&](std::size_t i, const FileOutcome& outcome) {
-        if (swapped || outcome.folder_swapped) {
-          if (!swapped) walk.report.Add(folder, Gbk(kFolderSwapped));
-          swapped = true;
-          return false;
+        reach(files[i].folder + 1);
+        ListedFolder& listed = walk.folders[files[i].folder];
+        if (!tile_failure[i].empty()) walk.report.Add(JoinPath(listed.folder, kPaleTileImageName), tile_failure[i]);
+        // A folder found swapped gets no more pages and loses no texts; the
+        // walk goes on with the next.
+        if (listed.swapped || outcome.folder_swapped) {
+          if (!listed.swapped.exchange(true)) walk.report.Add(listed.folder, Gbk(kFolderSwapped));
+          return true;
         }
-        const Text source = JoinPath(folder, texts[i].name);
+        const Text& name = listed.texts[files[i].text].name;
+        const Text source = JoinPath(listed.folder, name);
         if (!outcome.refusal.empty()) {
           walk.report.Add(source, outcome.refusal);
           return true;
@@ -204,35 +285,30 @@ void ConvertOneFolder(FolderWalk& walk, const Text& folder, const FileId* parent
         // The texts go from the folder as listed, never from one swapped
         // in at its path meanwhile.
         DeleteOriginalLater(walk.deletions, source, outcome.read,
-                            JoinPath(folder, BaseName(texts[i].name) + walk.new_extension), outcome.copy_inode,
-                            identified ? &id : nullptr);
+                            JoinPath(listed.folder, BaseName(name) + walk.new_extension), outcome.copy_inode,
+                            listed.identified ? &listed.id : nullptr);
         if (outcome.recoded) ++walk.recoded;
         if (outcome.dropped_odd_byte) walk.report.Note(source, Gbk(kOddByteNote));
         if (walk.deletions.Full()) FinishDeletions(walk);
         return true;
       });
-  for (const DirectoryEntry& entry : MatchingEntries(listing, "*.*", kDirectory)) {
-    if (entry.name.empty() || entry.name[0] == '.' || walk.ctx.progress.Stopped()) continue;
-    Text sub = JoinPath(folder, entry.name);
-    // A linked folder is entered only when it leads back inside the dropped
-    // folder: texts elsewhere are not converted and deleted.
-    if (entry.link && (walk.open_folders.empty() || !InsideFolder(fs, sub, walk.open_folders.front()))) {
-      walk.report.Add(sub, Gbk("是指向文件夹之外的链接，未进入"));
-      continue;
-    }
-    ConvertOneFolder(walk, sub, identified && !entry.link ? &id : nullptr);
+  // The lines of the folders after the last file, unless Stop came first.
+  if (stopped_at < walk.folders.size()) {
+    reach(stopped_at);
+  } else {
+    while (reached < walk.folders.size() && !walk.ctx.progress.Stopped()) reach(reached + 1);
   }
-  if (identified) walk.open_folders.pop_back();
 }
 
 }  // namespace
 
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension, const Text& new_extension,
                                long* recoded) {
-  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, 0, 0, DeletionsAfterSync(ctx.fs), {}, 0};
+  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, {}, 0, 0, DeletionsAfterSync(ctx.fs), {}, 0};
   {
     DeferredSyncs deferred(ctx.fs);
-    ConvertOneFolder(walk, folder);
+    ListFolder(walk, folder);
+    ConvertListed(walk);
     FinishDeletions(walk);
   }
   if (recoded) *recoded = walk.recoded;

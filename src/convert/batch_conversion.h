@@ -18,13 +18,16 @@ void BatchPageConversion(Context& ctx);
 /// into framed pages named base name + `new_extension`, writes leftbg.gif
 /// into each folder that got a page and has none, then does the same for
 /// every sub-folder whose name does not begin with "." (depth first, never
-/// entering a folder that is already being walked). Each text is read in its
-/// own encoding (see DecodeTextFile) and its page is GBK. A text file is
-/// deleted only after its page is completely written; a file that cannot be
-/// read, whose page would replace an existing file (another text of this
-/// run included), that holds a 0 byte after decoding, or that is a link to
-/// a file outside `folder` gets no page and stays in place. Returns what could not be done, and stores in `recoded`
-/// (when given) how many pages came from UTF-8 or UTF-16 texts.
+/// entering a folder that is already being walked). The whole tree is
+/// listed first; its texts are then converted as one sequence in the walk's
+/// order (on every core: StepFilesInOrder), and the report follows that
+/// order. Each text is read in its own encoding (see DecodeTextFile) and its
+/// page is GBK. A text file is deleted only after its page is completely
+/// written; a file that cannot be read, whose page would replace an
+/// existing file (another text of this run included), that holds a 0 byte
+/// after decoding, or that is a link to a file outside `folder` gets no page
+/// and stays in place. Returns what could not be done, and stores in
+/// `recoded` (when given) how many pages came from UTF-8 or UTF-16 texts.
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension, const Text& new_extension,
                                long* recoded = nullptr);
 

@@ -217,8 +217,15 @@ TEST(DiskConversion, SeveralThreadsEndAsOneDoes) {
       Context converting{f.fs, f.ui, f.ui, f.ui, f.processes, f.tree, f.random, f.state, stop_converting};
       Context undoing{f.fs, f.ui, f.ui, f.ui, f.processes, f.tree, f.random, f.state, stop_undoing};
       const fs::path top = fs::path(f.dir.path()) / "w";
+      // Folders large and small, and a linked one that is not entered, so
+      // that one sequence of files crosses folders with report lines
+      // between them.
+      fs::create_directories(top / "a");
+      fs::create_symlink("/etc", top / "a" / "out");
       for (int i = 0; i < 60; ++i) {
-        const fs::path folder = top / (i % 3 == 0 ? "a" : "b");
+        const fs::path folder = i % 3 == 0   ? top / "a"
+                                : i % 3 == 1 ? top / "b"
+                                             : top / "b" / ("s" + std::to_string(i % 4));
         const std::string name = "t" + std::to_string(i);
         switch (i % 6) {
           case 0: Put(folder / (name + ".txt"), "\xC4\xE3\xBA\xC3\r\n" + name); break;       // GBK
