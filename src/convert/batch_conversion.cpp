@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <deque>
+#include <optional>
+#include <set>
 #include <utility>
 
 #include "convert/file_steps.h"
@@ -26,6 +28,7 @@ namespace {
 bool HoldsZeroByte(const std::string& data) { return data.find('\0') != std::string::npos; }
 
 constexpr const char* kFolderSwapped = "文件夹在转换中被换掉了，其余文本没有转换";
+constexpr const char* kFolderSwappedInUndo = "文件夹在还原中被换掉了，其余网页没有还原";
 
 // Why a file gets no counterpart. A file in the way is named between
 // `taken_head` and `taken_tail`.
@@ -95,7 +98,8 @@ struct FolderWalk {
   // The folders in the walk's order, depth first; a deque, since none
   // moves once made.
   std::deque<ListedFolder> folders;
-  std::vector<FileId> open_folders;      // the folders from the top down to the one being listed
+  std::optional<FileId> top;             // the dropped folder, when it could be identified
+  std::set<FileId> walked;               // every folder listed so far
   long recoded = 0;                      // pages made from UTF-8 or UTF-16 texts
   long done = 0;                         // files looked at so far
   DeletionsAfterSync deletions{ctx.fs};  // texts whose pages are written
@@ -170,12 +174,11 @@ void ListFolder(FolderWalk& walk, const Text& folder, const FileId* parent = nul
     report_here(folder, Gbk(kFolderSwapped));
     return;
   }
-  if (identified) {
-    if (std::find(walk.open_folders.begin(), walk.open_folders.end(), id) != walk.open_folders.end()) {
-      return;  // a link back to a folder being walked
-    }
-    walk.open_folders.push_back(id);
-  }
+  // A folder is walked once, however many paths lead to it: a link back
+  // to a folder being walked would never end, and one reached again through
+  // a link inside the tree would have its texts converted twice.
+  if (identified && !walk.walked.insert(id).second) return;
+  if (identified && walk.folders.empty()) walk.top = id;
   // One listing answers every question asked of the folder.
   const std::vector<DirectoryEntry> listing = fs.ListKinds(folder);
   RemoveStaleTemporaryFiles(fs, folder, listing);
@@ -189,13 +192,12 @@ void ListFolder(FolderWalk& walk, const Text& folder, const FileId* parent = nul
     Text sub = JoinPath(folder, entry.name);
     // A linked folder is entered only when it leads back inside the dropped
     // folder: texts elsewhere are not converted and deleted.
-    if (entry.link && (walk.open_folders.empty() || !InsideFolder(fs, sub, walk.open_folders.front()))) {
+    if (entry.link && (!walk.top || !InsideFolder(fs, sub, *walk.top))) {
       report_here(sub, Gbk("是指向文件夹之外的链接，未进入"));
       continue;
     }
     ListFolder(walk, sub, identified && !entry.link ? &id : nullptr);
   }
-  if (identified) walk.open_folders.pop_back();
 }
 
 // Converts every text the walk listed, in its order: the files of all its
@@ -211,8 +213,6 @@ void ConvertListed(FolderWalk& walk) {
   std::vector<File> files;
   for (std::size_t k = 0; k < walk.folders.size(); ++k)
     for (std::size_t t = 0; t < walk.folders[k].texts.size(); ++t) files.push_back({k, t});
-  // The dropped folder, which a linked text must lie in to be converted.
-  const ListedFolder* top = walk.folders.empty() || !walk.folders.front().identified ? nullptr : &walk.folders.front();
   std::vector<char> outside(files.size(), 0);
   std::vector<Text> tile_failure(files.size());    // reported with the file before whose page it came
   std::size_t tiled_folder = walk.folders.size();  // the last folder given its background image
@@ -242,10 +242,14 @@ void ConvertListed(FolderWalk& walk) {
           stopped_at = files[i].folder;
           return false;
         }
-        outside[i] = static_cast<char>(text.link && (top == nullptr || !InsideFolder(fs, source, top->id)));
+        // A linked text is converted only when it lies in the dropped folder.
+        outside[i] = static_cast<char>(text.link && (!walk.top || !InsideFolder(fs, source, *walk.top)));
         // The pages' background goes in before the first page, so that a
         // run cut off after its last page still leaves it beside them.
-        if (outside[i] == 0 && tiled_folder != files[i].folder) {
+        // Not into a folder swapped meanwhile for a link leading elsewhere:
+        // its texts are left alone, and so is the place it leads to.
+        if (outside[i] == 0 && tiled_folder != files[i].folder &&
+            (!listed.identified || IsFolderWithId(fs, listed.folder, listed.id))) {
           tiled_folder = files[i].folder;
           Text tile = JoinPath(listed.folder, kPaleTileImageName);
           if (!CreateFileSafely(fs, tile, PaleTileImage().View())) {
@@ -304,7 +308,7 @@ void ConvertListed(FolderWalk& walk) {
 
 ConversionReport ConvertFolder(Context& ctx, const Text& folder, const Text& old_extension, const Text& new_extension,
                                long* recoded) {
-  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, {}, 0, 0, DeletionsAfterSync(ctx.fs), {}, 0};
+  FolderWalk walk{ctx, old_extension, new_extension, {}, {}, {}, {}, 0, 0, DeletionsAfterSync(ctx.fs), {}, 0};
   {
     DeferredSyncs deferred(ctx.fs);
     ListFolder(walk, folder);
@@ -371,9 +375,15 @@ void UndoBatchConversion(Context& ctx) {
         return ctx.progress.Step(static_cast<long>(i), static_cast<long>(pages.size()), pages[i].name);
       },
       [&](FileSystem& fs, std::size_t i) {
+        FileOutcome outcome;
+        // The folder is the one listed: one swapped meanwhile (for a link
+        // leading elsewhere, say) gets no texts written into it.
+        if (identified && !IsFolderWithId(fs, folder, listed)) {
+          outcome.folder_swapped = true;
+          return outcome;
+        }
         const Text page = JoinPath(folder, pages[i].name);
         if (pages[i].link && !InsideFolder(fs, page, folder)) {  // its text would come from elsewhere
-          FileOutcome outcome;
           outcome.refusal = Gbk("是指向文件夹之外的链接，未还原");
           return outcome;
         }
@@ -385,6 +395,10 @@ void UndoBatchConversion(Context& ctx) {
                              });
       },
       [&](std::size_t i, const FileOutcome& outcome) {
+        if (outcome.folder_swapped) {
+          report.Add(folder, Gbk(kFolderSwappedInUndo));
+          return false;
+        }
         const Text page = JoinPath(folder, pages[i].name);
         if (!outcome.refusal.empty()) {
           report.Add(page, outcome.refusal);

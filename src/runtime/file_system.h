@@ -37,6 +37,7 @@ struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
   friend bool operator==(const FileId&, const FileId&) = default;
+  friend auto operator<=>(const FileId&, const FileId&) = default;
 };
 
 /// What a file was when it was read: a later look that finds anything

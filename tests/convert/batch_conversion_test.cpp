@@ -408,7 +408,9 @@ TEST(BatchConversionSwap, AFolderSwappedAtAnyStepLosesNoText) {
       if (calls <= at) break;  // the run ended before that step
       const bool swapped_back = back != 0 && calls > at + back;
       const Text ours = swapped_back ? "/w" : "/w-ours", other = swapped_back ? "/w-other" : "/w";
-      int converted_there = 0;
+      // Written there: the one text under way, or the background of the
+      // folder under way, never more.
+      int converted_there = g.fs.Exists(other + "/leftbg.gif") + g.fs.Exists(other + "/sub/leftbg.gif");
       for (const auto& [path, data] : original.fs.Files()) {
         const Text text = other + path.substr(2), page = text.substr(0, text.size() - 4) + ".htm";
         converted_there += !g.fs.Exists(text);
@@ -424,6 +426,35 @@ TEST(BatchConversionSwap, AFolderSwappedAtAnyStepLosesNoText) {
             << text << " swap at " << at << ", back " << back;
       }
     }
+  }
+  // The undo, its folder swapped after it was listed for one holding pages
+  // of the same names, writes at most the text under way there.
+  for (int at = 0;; ++at) {
+    MemoryFixture g;
+    AddMixedTexts(g);
+    BatchPageConversion(g.ctx);
+    const std::map<Text, std::string> converted = g.fs.Files();
+    int calls = 0;
+    bool listed = false, swapping = false;
+    g.fs.fail = [&](std::string_view call, const Text&) {
+      if (swapping || !(listed = listed || call == "list")) return false;
+      swapping = true;
+      if (calls++ == at) {
+        g.fs.Rename("/w", "/w-ours");
+        g.fs.AddDirectory("/w");
+        for (const auto& [path, data] : converted) g.fs.AddFile(path, "<p>elsewhere");
+      }
+      swapping = false;
+      return false;
+    };
+    UndoBatchConversion(g.ctx);
+    if (calls <= at) break;
+    int written_there = 0;
+    for (const auto& [path, data] : converted) {
+      if (path.size() > 4 && path.substr(path.size() - 4) == ".htm")
+        written_there += g.fs.Exists(path.substr(0, path.size() - 4) + ".txt");
+    }
+    EXPECT_LE(written_there, 1) << "swap at " << at;
   }
 }
 

@@ -74,12 +74,15 @@ TEST(DiskConversion, PagedBookGivesEntriesThatAreNoTextsNoPage) {
   EXPECT_FALSE(fs::exists(book / "002.htm"));
 }
 
-TEST(DiskConversion, BatchRoundTripAndALinkBackUpTheTree) {
+// A folder reached twice, through a link back up the tree or across it, is
+// converted once and the run ends "ok".
+TEST(DiskConversion, BatchRoundTripAndLinksBackUpAndAcrossTheTree) {
   DiskFixture f;
   fs::path top = fs::path(f.dir.path()) / "w";
   Put(top / "a.txt", "A\r\nB");
   Put(top / "s" / "c.txt", "C");
   fs::create_directory_symlink(top, top / "s" / "loop");
+  fs::create_directory_symlink("s", top / "r");
   f.ui.SetText(controls::kBatchFolderBox, top.string());
   f.ui.SetText(controls::kOldExtensionBox, ".txt");
   f.ui.SetText(controls::kNewExtensionBox, ".htm");
