@@ -369,6 +369,7 @@ void UndoBatchConversion(Context& ctx) {
   const std::vector<DirectoryEntry> pages = MatchingEntries(listing, "*.htm");
   // Only the name loses its ".htm": the text file stays in this folder.
   auto text_name = [&](std::size_t i) { return ReplaceSubtext(pages[i].name, ".htm") + ".txt"; };
+  bool swapped = false;
   StepFilesInOrder(
       ctx.fs, pages.size(),
       [&](std::size_t i) {
@@ -395,8 +396,10 @@ void UndoBatchConversion(Context& ctx) {
                              });
       },
       [&](std::size_t i, const FileOutcome& outcome) {
+        // Said once, though the files under way on other threads find it too.
         if (outcome.folder_swapped) {
-          report.Add(folder, Gbk(kFolderSwappedInUndo));
+          if (!swapped) report.Add(folder, Gbk(kFolderSwappedInUndo));
+          swapped = true;
           return false;
         }
         const Text page = JoinPath(folder, pages[i].name);
