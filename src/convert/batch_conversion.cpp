@@ -3,7 +3,6 @@
 
 #include "convert/batch_conversion.h"
 
-#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <optional>
