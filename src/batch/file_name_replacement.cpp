@@ -54,24 +54,45 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, co
                                           const Text& new_text, Progress& progress) {
   NameReplacementSummary summary;
   if (old_text.empty()) return summary;  // no name can change
+  // The folder's identity, taken before it is listed: the renames happen
+  // only in the folder listed, never in one put in its place since.
+  const Text listed = FolderOf(InToolFolder(folder, "*"));
+  FileId id;
+  if (!fs.Identify(listed.empty() ? Text(".") : listed, &id)) return summary;
   // The files' kinds are all the search needs: no look at each file.
   std::vector<Text> names;
-  for (DirectoryEntry& entry : MatchingEntries(fs.ListKinds(FolderOf(InToolFolder(folder, "*"))), "*")) {
-    names.push_back(std::move(entry.name));
+  for (DirectoryEntry& entry : MatchingEntries(fs.ListKinds(listed), "*")) {
+    if (entry.name != "." && entry.name != "..") names.push_back(std::move(entry.name));
   }
   // A file that only changes its name loses nothing in a power cut that it
   // would not lose under its old one: no sync is needed before each rename.
   DeferredSyncs deferred(fs);
-  long done = 0;
-  for (const Text& name : names) {
-    if (name == "." || name == "..") continue;
-    if (!progress.Step(done++, static_cast<long>(names.size()), name)) break;
-    Text new_name = ReplacedFileName(name, old_text, new_text);
-    if (new_name == name) continue;
-    const bool usable = !new_name.empty() && new_name.find(kPathSeparator) == Text::npos;
-    const bool ok = usable && fs.Rename(InToolFolder(folder, name), InToolFolder(folder, new_name));
-    if (usable && !ok && summary.why.code == 0) summary.why = fs.LastError();
-    ++(ok ? summary.renamed : summary.failed);
+  // The renames go to the file system a batch at a time, each file's
+  // progress step taken before its batch: a stop leaves the file it comes
+  // at, and every later one, untouched.
+  constexpr std::size_t kBatch = 64;
+  std::vector<FileSystem::NameChange> batch;
+  bool stopped = false;
+  for (std::size_t i = 0; i < names.size() && !stopped;) {
+    batch.clear();
+    for (; i < names.size() && batch.size() < kBatch; ++i) {
+      if (!progress.Step(static_cast<long>(i), static_cast<long>(names.size()), names[i])) {
+        stopped = true;
+        break;
+      }
+      Text new_name = ReplacedFileName(names[i], old_text, new_text);
+      if (new_name == names[i]) continue;
+      if (new_name.empty() || new_name.find(kPathSeparator) != Text::npos) {
+        ++summary.failed;  // no usable name: the file keeps its own
+        continue;
+      }
+      batch.push_back({names[i], std::move(new_name), {}});
+    }
+    fs.RenameIn(listed, id, batch);
+    for (const FileSystem::NameChange& change : batch) {
+      if (change.error.code != 0 && summary.why.code == 0) summary.why = change.error;
+      ++(change.error.code == 0 ? summary.renamed : summary.failed);
+    }
   }
   return summary;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "runtime/file_error.h"
+#include "runtime/paths.h"
 #include "runtime/text.h"
 
 namespace qm {
@@ -162,6 +163,36 @@ class FileSystem {
   /// Renames or moves a file or folder. Fails, changing nothing, when
   /// `to` already exists.
   virtual bool Rename(const Text& from, const Text& to) = 0;
+
+  /// One new name for RenameIn, and what came of it.
+  struct NameChange {
+    Text from;  // bare names, no folder part
+    Text to;
+    FileError error;  // code 0: renamed
+  };
+
+  /// Renames each of `changes` inside the folder `folder`, in order, as
+  /// Rename does (never onto a name in use), while that folder is the one
+  /// `id` names (else the error is ESTALE). A name that is empty, "." or
+  /// "..", or holds a separator, is refused (EINVAL). The folder is found
+  /// once; a file system that can hold it open (RealFileSystem) renames
+  /// inside the folder so found, so that nothing is renamed in one that
+  /// took its place afterwards (through a link leading elsewhere, say).
+  virtual void RenameIn(const Text& folder, const FileId& id, std::vector<NameChange>& changes) {
+    FileId now;
+    const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
+    for (NameChange& change : changes) {
+      if (!same) change.error = FileError{ESTALE};
+      else if (!PlainName(change.from) || !PlainName(change.to)) change.error = FileError{EINVAL};
+      else if (!Rename(JoinPath(folder, change.from), JoinPath(folder, change.to))) change.error = LastError();
+    }
+  }
+
+  /// True when `name` names an entry of a folder itself: not empty, "." or
+  /// "..", and without a separator.
+  static bool PlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find(kPathSeparator) == std::string_view::npos;
+  }
 
   /// Renames `from` onto `to`, replacing a file there in one step (a link
   /// there is replaced itself, never followed; a read-only file is not

@@ -87,12 +87,13 @@ int NotRegular(int fstat_result, const struct stat& st) {
   return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
 }
 
-// Puts the data of the regular file at `native` on the disk before it takes
-// another name: a power cut after the rename then finds the whole file
-// under the new name, never an empty one (with its original, which the
-// caller may delete next, gone). Folders and other kinds need nothing.
-void SyncBeforeRename(const std::string& native) {
-  int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+// Puts the data of the regular file at `native` (in the folder `dir`) on
+// the disk before it takes another name: a power cut after the rename then
+// finds the whole file under the new name, never an empty one (with its
+// original, which the caller may delete next, gone). Folders and other
+// kinds need nothing.
+void SyncBeforeRename(const std::string& native, int dir = AT_FDCWD) {
+  int fd = ::openat(dir, native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) return;
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ::fdatasync(fd);
@@ -397,6 +398,39 @@ bool RealFileSystem::Rename(const Text& from, const Text& to) {
   return RenameNoReplace(AT_FDCWD, a.c_str(), b.c_str()) || Fail(errno);
 }
 
+namespace {
+
+// The folder at `folder` (following a link, as Identify does), held open
+// for the *at calls, while it is the one `id` names; invalid otherwise.
+UniqueFd OpenFolderWithId(const Text& folder, const FileId& id) {
+  UniqueFd dir(::open(Native(folder.empty() ? Text(".") : folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  struct stat st;
+  if (dir.valid() && (::fstat(dir.get(), &st) != 0 || !(FileId{st.st_dev, st.st_ino} == id))) dir.reset();
+  return dir;
+}
+
+}  // namespace
+
+void RealFileSystem::RenameIn(const Text& folder, const FileId& id, std::vector<NameChange>& changes) {
+  // The folder held open is the one every rename happens in, wherever its
+  // path leads by then.
+  const UniqueFd dir = OpenFolderWithId(folder, id);
+  const bool same = dir.valid();
+  for (NameChange& change : changes) {
+    if (!same) {
+      change.error = FileError{ESTALE};
+      continue;
+    }
+    const std::string from = Native(change.from), to = Native(change.to);
+    if (!PlainName(from) || !PlainName(to)) {
+      change.error = FileError{EINVAL};
+      continue;
+    }
+    if (SyncsEachFile()) SyncBeforeRename(from, dir.get());
+    if (!RenameNoReplace(dir.get(), from.c_str(), to.c_str())) change.error = FileError{errno};
+  }
+}
+
 bool RealFileSystem::ReplaceWith(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return Fail(ENOENT);
   std::string target = Native(to);
@@ -429,12 +463,10 @@ bool RealFileSystem::DeleteUnchanged(const Text& path, const FileStamp& expected
 }
 
 void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
-  // The folder held open (following a link, as Identify does) is the one
-  // every deletion happens in, wherever its path leads by then.
-  const UniqueFd dir(::open(Native(folder.empty() ? Text(".") : folder).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  struct stat folder_st;
-  const bool same =
-      dir.valid() && ::fstat(dir.get(), &folder_st) == 0 && FileId{folder_st.st_dev, folder_st.st_ino} == id;
+  // The folder held open is the one every deletion happens in, wherever
+  // its path leads by then.
+  const UniqueFd dir = OpenFolderWithId(folder, id);
+  const bool same = dir.valid();
   // One hidden name drawn for the batch (".~.PID-RANDOM.quillmere-tmp"),
   // each file's made from it by its place in the batch.
   const std::string aside_tail = same ? Native(TemporaryName("", false)).substr(2) : std::string();

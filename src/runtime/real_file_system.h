@@ -32,6 +32,7 @@ class RealFileSystem : public FileSystem {
   std::vector<DirectoryEntry> List(const Text& folder) override;
   std::vector<DirectoryEntry> ListKinds(const Text& folder) override;
   bool Rename(const Text& from, const Text& to) override;
+  void RenameIn(const Text& folder, const FileId& id, std::vector<NameChange>& changes) override;
   bool ReplaceWith(const Text& from, const Text& to) override;
   bool Delete(const Text& path) override;
   bool DeleteUnchanged(const Text& path, const FileStamp& expected) override;

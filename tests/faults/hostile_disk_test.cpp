@@ -32,6 +32,10 @@ class RecordingFs : public RealFileSystem {
   bool CreateNew(const Text& p, std::string_view d) override { return Note(p), RealFileSystem::CreateNew(p, d); }
   Placed PutWhole(const Text& p, std::string_view d) override { return Note(p), RealFileSystem::PutWhole(p, d); }
   bool Rename(const Text& a, const Text& b) override { return Note(b), RealFileSystem::Rename(a, b); }
+  void RenameIn(const Text& folder, const FileId& id, std::vector<NameChange>& changes) override {
+    for (const NameChange& change : changes) Note(JoinPath(folder, change.to));
+    RealFileSystem::RenameIn(folder, id, changes);
+  }
   bool ReplaceWith(const Text& a, const Text& b) override { return Note(b), RealFileSystem::ReplaceWith(a, b); }
   bool CreateDirectory(const Text& p) override { return Note(p), RealFileSystem::CreateDirectory(p); }
 

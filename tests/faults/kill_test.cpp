@@ -58,6 +58,13 @@ class KillingFs : public RealFileSystem {
     return Cut(d, [&](auto b) { return RealFileSystem::Append(p, b); });
   }
   bool Rename(const Text& a, const Text& b) override { return Tick(), RealFileSystem::Rename(a, b); }
+  void RenameIn(const Text& folder, const FileId& id, std::vector<NameChange>& changes) override {
+    for (NameChange& change : changes) {
+      std::vector<NameChange> one{change};
+      Tick(), RealFileSystem::RenameIn(folder, id, one);
+      change.error = one[0].error;
+    }
+  }
   bool ReplaceWith(const Text& a, const Text& b) override { return Tick(), RealFileSystem::ReplaceWith(a, b); }
   bool Delete(const Text& p) override { return Tick(), RealFileSystem::Delete(p); }
   bool CreateDirectory(const Text& p) override { return Tick(), RealFileSystem::CreateDirectory(p); }

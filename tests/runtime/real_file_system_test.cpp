@@ -19,6 +19,7 @@
 #include "runtime/disks.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "support/virtual_file_system.h"
 
 namespace qm {
 namespace {
@@ -248,6 +249,49 @@ TEST_F(RealFileSystemTest, ManyDeletionsInOneFolderEachKeepTheirOwnOutcome) {
   EXPECT_EQ(NamesOnDisk(root + "/many"), left);
   if (before) ::setenv("QUILLMERE_THREADS", kept.c_str(), 1);
   else ::unsetenv("QUILLMERE_THREADS");
+}
+
+// Renames inside a folder end as one Rename at a time ends in memory, and
+// happen only while the folder is the one identified.
+TEST_F(RealFileSystemTest, RenamesInAFolderEndAsRenameDoesAndOnlyInTheFolderIdentified) {
+  VirtualFileSystem memory;
+  disk.Folder("r");
+  memory.AddDirectory("/r");
+  for (const char* name : {"a.txt", "b.txt", "c.htm", "d.txt"}) {
+    WriteRaw(root + "/r/" + name, name);
+    memory.AddFile(std::string("/r/") + name, name);
+  }
+  const std::vector<std::pair<Text, Text>> asked = {{"a.txt", "a.htm"}, {"b.txt", "c.htm"}, {"gone.txt", "g.htm"},
+                                                    {"d.txt", "x/y"},   {"..", "up"},       {"d.txt", ""},
+                                                    {"d.txt", "d.htm"}, {"a.htm", "b.txt"}};
+  std::vector<FileSystem::NameChange> real, virtual_;
+  for (const auto& [from, to] : asked) {
+    real.push_back({from, to, {}});
+    virtual_.push_back({from, to, {}});
+  }
+  FileId id, memory_id;
+  ASSERT_TRUE(fs.Identify(disk.Path("r"), &id));
+  ASSERT_TRUE(memory.Identify("/r", &memory_id));
+  fs.RenameIn(disk.Path("r"), id, real);
+  memory.RenameIn("/r", memory_id, virtual_);
+  std::set<std::string> in_memory;
+  for (const DirectoryEntry& e : memory.List("/r"))
+    if (e.name != "." && e.name != "..") in_memory.insert(e.name);
+  EXPECT_EQ(NamesOnDisk(root + "/r"), in_memory);
+  for (std::size_t i = 0; i < asked.size(); ++i) EXPECT_EQ(real[i].error.code, virtual_[i].error.code) << i;
+  EXPECT_EQ(NamesOnDisk(root + "/r"), (std::set<std::string>{"a.htm", "b.txt", "c.htm", "d.htm"}));
+
+  // The folder swapped for a link to another one with the same names:
+  // nothing is renamed in either.
+  ASSERT_EQ(::rename((root + "/r").c_str(), (root + "/r-old").c_str()), 0);
+  disk.Folder("other");
+  WriteRaw(root + "/other/b.txt", "other");
+  ASSERT_EQ(::symlink((root + "/other").c_str(), (root + "/r").c_str()), 0);
+  std::vector<FileSystem::NameChange> swapped = {{"b.txt", "b.htm", {}}};
+  fs.RenameIn(disk.Path("r"), id, swapped);
+  EXPECT_EQ(swapped[0].error.code, ESTALE);
+  EXPECT_EQ(NamesOnDisk(root + "/other"), std::set<std::string>{"b.txt"});
+  EXPECT_EQ(NamesOnDisk(root + "/r-old"), (std::set<std::string>{"a.htm", "b.txt", "c.htm", "d.htm"}));
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
