@@ -1,12 +1,17 @@
 #include "runtime/file_writer.h"
 
+#include "runtime/temporary_files.h"
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #ifndef RENAME_NOREPLACE
@@ -33,13 +38,36 @@ bool WriteAll(int fd, std::string_view data) {
 bool RenameNoReplace(int dir, const char* from, const char* to) {
   if (::syscall(SYS_renameat2, dir, from, dir, to, RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
+  return RenameByLink(dir, from, to);
+}
+
+bool RenameByLink(int dir, const char* from, const char* to) {
   if (::linkat(dir, from, dir, to, 0) != 0) return false;
-  if (::unlinkat(dir, from, 0) != 0) {
+  // The file now has both names. The old one goes by way of a hidden name
+  // of its own, so that what is removed is this file: one saved onto the
+  // old name meanwhile (an editor writing a copy and renaming it over) is
+  // found by its inode and gets that name back.
+  const std::string_view path(from);
+  const std::size_t slash = path.rfind('/');
+  const std::string aside =
+      std::string(path.substr(0, slash == std::string_view::npos ? 0 : slash + 1)) + TemporaryName("", false);
+  struct stat linked;
+  if (::fstatat(dir, to, &linked, AT_SYMLINK_NOFOLLOW) != 0 || ::renameat(dir, from, dir, aside.c_str()) != 0) {
+    if (errno == ENOENT) return true;  // the old name is gone already: the file keeps the new one
     const int code = errno;
     ::unlinkat(dir, to, 0);
     errno = code;
     return false;
   }
+  struct stat moved;
+  if (::fstatat(dir, aside.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 && moved.st_dev == linked.st_dev &&
+      moved.st_ino == linked.st_ino) {
+    ::unlinkat(dir, aside.c_str(), 0);
+    return true;
+  }
+  // Another file's: back to its name, unless yet another took it since (it
+  // then keeps the hidden name, which no run clears).
+  if (::linkat(dir, aside.c_str(), dir, from, 0) == 0) ::unlinkat(dir, aside.c_str(), 0);
   return true;
 }
 

@@ -22,10 +22,16 @@ bool WriteAll(int fd, std::string_view data);
 
 /// Renames `from` to `to`, both taken from the folder `dir` (a folder
 /// descriptor, or AT_FDCWD), only when nothing is at `to`. Where the file
-/// system cannot rename without replacing, the file is linked and then
-/// unlinked, which never replaces either. False, with errno saying why
-/// (EEXIST when `to` is taken) and nothing changed, on failure.
+/// system cannot rename without replacing, RenameByLink does it. False,
+/// with errno saying why (EEXIST when `to` is taken) and nothing changed,
+/// on failure.
 bool RenameNoReplace(int dir, const char* from, const char* to);
+
+/// RenameNoReplace for a file system whose rename always replaces: `to` is
+/// linked to the file, which never replaces, then the old name is removed
+/// only while it still names that file. One saved onto the old name
+/// meanwhile keeps it.
+bool RenameByLink(int dir, const char* from, const char* to);
 
 /// A file being written beside the name it is to take.
 class PendingWrite {

@@ -9,16 +9,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <set>
+#include <thread>
 
 #include "runtime/deletions_after_sync.h"
 #include "runtime/disks.h"
 #include "runtime/encoding.h"
 #include "runtime/file_ops.h"
+#include "runtime/file_writer.h"
 #include "support/virtual_file_system.h"
 
 namespace qm {
@@ -292,6 +295,41 @@ TEST_F(RealFileSystemTest, RenamesInAFolderEndAsRenameDoesAndOnlyInTheFolderIden
   EXPECT_EQ(swapped[0].error.code, ESTALE);
   EXPECT_EQ(NamesOnDisk(root + "/other"), std::set<std::string>{"b.txt"});
   EXPECT_EQ(NamesOnDisk(root + "/r-old"), (std::set<std::string>{"a.htm", "b.txt", "c.htm", "d.htm"}));
+}
+
+// Where rename always replaces, a file is linked to its new name and its
+// old name removed: a file saved onto the old name at any moment of that
+// (an editor writing a copy and renaming it over) is never lost.
+TEST_F(RealFileSystemTest, RenamingByLinkNeverLosesAFileSavedOntoTheOldName) {
+  const std::string from = root + "/f.old", to = root + "/f.new", saved = root + "/saved";
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::mt19937 rng(7);
+  for (int i = 0; i < 2000; ++i) {
+    WriteRaw(from, "text");
+    WriteRaw(saved, "saved");
+    std::atomic<bool> go{false};
+    const unsigned delay = rng() % 20000;
+    std::thread saver([&] {
+      while (!go) {
+      }
+      for (std::atomic<unsigned> spin{0}; spin < delay; ++spin) {
+      }
+      ::rename(saved.c_str(), from.c_str());
+    });
+    go = true;
+    RenameByLink(AT_FDCWD, from.c_str(), to.c_str());
+    saver.join();
+    // Saved before the link, it was renamed itself, its text replaced by
+    // the save; saved after, it keeps the old name.
+    const std::string renamed = read(to);
+    ASSERT_TRUE(renamed == "saved" ? !stdfs::exists(from) : renamed == "text" && read(from) == "saved") << i;
+    ::unlink(to.c_str());
+    ::unlink(from.c_str());
+  }
+  EXPECT_TRUE(NamesOnDisk(root).empty());
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
