@@ -58,10 +58,17 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, co
   // only in the folder listed, never in one put in its place since.
   const Text listed = FolderOf(InToolFolder(folder, "*"));
   FileId id;
-  if (!fs.Identify(listed.empty() ? Text(".") : listed, &id)) return summary;
-  // The files' kinds are all the search needs: no look at each file.
+  // The files' kinds are all the search needs: no look at each file. A
+  // folder that can be read lists "." at least.
+  std::vector<DirectoryEntry> entries;
+  if (fs.Identify(listed.empty() ? Text(".") : listed, &id)) entries = fs.ListKinds(listed);
+  if (entries.empty()) {
+    summary.unlisted = true;
+    summary.why = fs.LastError();
+    return summary;
+  }
   std::vector<Text> names;
-  for (DirectoryEntry& entry : MatchingEntries(fs.ListKinds(listed), "*")) {
+  for (DirectoryEntry& entry : MatchingEntries(entries, "*")) {
     if (entry.name != "." && entry.name != "..") names.push_back(std::move(entry.name));
   }
   // A file that only changes its name loses nothing in a power cut that it
@@ -108,7 +115,9 @@ void FileNameCharReplacement(Context& ctx) {
   NameReplacementSummary summary = ReplaceInFileNames(ctx.fs, folder, old_text, new_text, ctx.progress);
   // One closing message: "ok" only when every file got its new name.
   Text message = Gbk("批量更名 ok!");
-  if (summary.failed > 0) {
+  if (summary.unlisted) {
+    message = WithReason(Gbk("无法读取目录，没有文件更名"), summary.why) + Gbk("。");
+  } else if (summary.failed > 0) {
     message = WithReason(Gbk("有 ") + ToText(summary.failed) +
                              Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名"),
                          summary.why) +

@@ -16,9 +16,10 @@ void FileNameCharReplacement(Context& ctx);
 
 /// What one run of ReplaceInFileNames did.
 struct NameReplacementSummary {
-  int renamed = 0;  // files that got their new name
-  int failed = 0;   // files that kept their name although it should change
-  FileError why;    // the reason the first failed rename gave
+  int renamed = 0;        // files that got their new name
+  int failed = 0;         // files that kept their name although it should change
+  FileError why;          // the reason the first failed rename gave, or the listing
+  bool unlisted = false;  // the folder could not be read: nothing renamed
 };
 
 /// The name `name` gets: every occurrence of `old_text` replaced by

@@ -152,7 +152,7 @@ class FileSystem {
 
   /// Every entry of `folder` (empty: the current directory), "." and ".."
   /// first, then the rest in the order NTFS lists them. Empty when the folder
-  /// cannot be read.
+  /// cannot be read, with the reason recorded.
   virtual std::vector<DirectoryEntry> List(const Text& folder) = 0;
 
   /// As List, except that folders and regular files may come without the

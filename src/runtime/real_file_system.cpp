@@ -354,11 +354,14 @@ namespace {
 // the kind of an entry comes from the listing itself where the file system
 // gives it (folder or regular file), so a stat is needed only for the
 // read-only bit, for links (whose target decides) and for other kinds.
-std::vector<DirectoryEntry> ListFolder(const Text& folder, bool read_only_bits) {
+std::vector<DirectoryEntry> ListFolder(const Text& folder, bool read_only_bits, int* error) {
   std::vector<DirectoryEntry> entries;
   std::string native = folder.empty() ? std::string(".") : Native(folder);
   DIR* dir = ::opendir(native.c_str());
-  if (!dir) return entries;
+  if (!dir) {
+    *error = errno;
+    return entries;
+  }
   int dfd = ::dirfd(dir);
   while (struct dirent* e = ::readdir(dir)) {
     if (!read_only_bits && (e->d_type == DT_DIR || e->d_type == DT_REG)) {
@@ -387,9 +390,18 @@ std::vector<DirectoryEntry> ListFolder(const Text& folder, bool read_only_bits) 
 
 }  // namespace
 
-std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) { return ListFolder(folder, true); }
+std::vector<DirectoryEntry> RealFileSystem::ListRecordingFailure(const Text& folder, bool read_only_bits) {
+  int error = 0;
+  std::vector<DirectoryEntry> entries = ListFolder(folder, read_only_bits, &error);
+  if (error != 0) Fail(error);
+  return entries;
+}
 
-std::vector<DirectoryEntry> RealFileSystem::ListKinds(const Text& folder) { return ListFolder(folder, false); }
+std::vector<DirectoryEntry> RealFileSystem::List(const Text& folder) { return ListRecordingFailure(folder, true); }
+
+std::vector<DirectoryEntry> RealFileSystem::ListKinds(const Text& folder) {
+  return ListRecordingFailure(folder, false);
+}
 
 bool RealFileSystem::Rename(const Text& from, const Text& to) {
   if (from.empty() || to.empty()) return Fail(ENOENT);

@@ -56,6 +56,9 @@ class RealFileSystem : public FileSystem {
   bool ReadWhole(const Text& path, std::string* out, int flags);
   bool ReadPartOpened(const Text& path, std::uint64_t offset, std::size_t length, std::string* out, int open_flags);
   bool SyncsEachFile() const { return durable_ && deferred_ == 0; }
+  // List or ListKinds; a folder that cannot be opened gives no entries and
+  // records why, for LastError.
+  std::vector<DirectoryEntry> ListRecordingFailure(const Text& folder, bool read_only_bits);
 
   bool durable_;
   int deferred_ = 0;  // DeferSyncs(true) calls not yet ended

@@ -92,6 +92,12 @@ TEST_F(FileNameCharReplacementTest, FailedRenamesAreReportedAfterTheMessage) {
   // One closing message, and no "ok" before a failure.
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0].content.find(Gbk("有 1 个文件没能更名")), Text::npos);
+  // A folder that cannot be read is no folder without such files.
+  f.fs.SetUnreadable("/book");
+  f.ui.SetText(controls::kRenameFolderBox, "/book");
+  FileNameCharReplacement(f.ctx);
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_EQ(f.ui.messages[1].content, Gbk("无法读取目录，没有文件更名（没有权限）。"));
 }
 
 TEST_F(FileNameCharReplacementTest, EmptyAndUnsafeNewNamesAreNotUsed) {

@@ -225,7 +225,10 @@ std::vector<DirectoryEntry> VirtualFileSystem::List(const Text& folder) {
   if (Fails("list", folder)) return entries;
   Text abs = Absolute(folder.empty() ? cwd_ : folder);
   auto dir = nodes_.find(abs);
-  if (dir == nodes_.end() || !dir->second.directory || dir->second.unreadable) return entries;
+  if (dir == nodes_.end() || !dir->second.directory || dir->second.unreadable) {
+    SetLastError({dir == nodes_.end() ? ENOENT : !dir->second.directory ? ENOTDIR : EACCES});
+    return entries;
+  }
   entries.push_back({".", kDirectory});
   entries.push_back({"..", kDirectory});
   Text prefix = abs == "/" ? abs : abs + "/";
