@@ -13,6 +13,7 @@
 #include "../book_limit.h"
 #include "chm_book.h"
 #include "entry_name.h"
+#include "runtime/work_pool.h"
 #include "target_folder.h"
 
 namespace hh {
@@ -187,8 +188,7 @@ bool UnpackStretchSeparately(const std::string& chm_path, const BookIdentity& id
 unsigned ChooseWorkers(const ChmBook& book, const UnpackOptions& options) {
   unsigned workers = options.workers;
   if (workers == 0)
-    workers =
-        book.TotalBytes() < kParallelThreshold ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+    workers = book.TotalBytes() < kParallelThreshold ? 1 : std::clamp(qm::ThreadCount(), 1u, kMaxWorkers);
   return static_cast<unsigned>(std::clamp<std::size_t>(workers, 1, std::max<std::size_t>(1, book.files().size())));
 }
 

@@ -29,7 +29,8 @@ struct UnpackReport {
 
 struct UnpackOptions {
   /// Threads that decode parts of the book side by side; 0 picks one per
-  /// processor (at most 4) for big books and one for small ones.
+  /// processor, or QUILLMERE_THREADS (at most 4), for big books and one for
+  /// small ones.
   unsigned workers = 0;
   /// Asked before each file, from any worker thread, with the number of
   /// stored files and the file's stored name; false stops that worker there,
