@@ -27,9 +27,47 @@ Text ReplaceAll(std::string_view text, const Text& old_text, const Text& new_tex
   return ReplaceSubtext(text, old_text, new_text, 1, -1, /*case_sensitive=*/false);
 }
 
+// Width of the character at `i`: a whole escape, or one GBK character.
+std::size_t UnitWidth(const Text& text, std::size_t i) {
+  if (static_cast<unsigned char>(text[i]) == 0xFF) return std::min(EscapeLength(text, i), text.size() - i);
+  return CharWidthAt(text, i);
+}
+
+// True when `old_text` is in `name` at the character start `at`, character
+// for character, ASCII letters without regard to case.
+bool MatchesAt(const Text& name, std::size_t at, const Text& old_text) {
+  for (std::size_t k = 0; k < old_text.size();) {
+    const std::size_t width = UnitWidth(old_text, k);
+    if (at + k >= name.size() || UnitWidth(name, at + k) != width) return false;
+    if (width == 1 ? AsciiUpperByte(name[at + k]) != AsciiUpperByte(old_text[k])
+                   : name.compare(at + k, width, old_text, k, width) != 0)
+      return false;
+    k += width;
+  }
+  return true;
+}
+
+// ReplacedFileName for an old text holding characters without a GBK form:
+// their escapes are matched as whole characters, as the name holds them.
+Text ReplaceWithEscapes(const Text& name, const Text& old_text, const Text& new_text) {
+  Text out;
+  for (std::size_t i = 0; i < name.size();) {
+    if (MatchesAt(name, i, old_text)) {
+      out += new_text;
+      i += old_text.size();
+      continue;
+    }
+    const std::size_t width = UnitWidth(name, i);
+    out.append(name, i, width);
+    i += width;
+  }
+  return out;
+}
+
 }  // namespace
 
 Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_text) {
+  if (HasNameEscape(old_text)) return ReplaceWithEscapes(name, old_text, new_text);
   if (!HasNameEscape(name)) return ReplaceAll(name, old_text, new_text);
   // Replace within the runs of GBK characters between the escapes.
   Text out;
@@ -97,8 +135,16 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, co
     }
     fs.RenameIn(listed, id, batch);
     for (const FileSystem::NameChange& change : batch) {
-      if (change.error.code != 0 && summary.why.code == 0) summary.why = change.error;
-      ++(change.error.code == 0 ? summary.renamed : summary.failed);
+      if (change.error.code == 0) {
+        ++summary.renamed;
+        continue;
+      }
+      ++summary.failed;
+      if (summary.why.code == 0) summary.why = change.error;
+      auto same = std::find_if(summary.reasons.begin(), summary.reasons.end(),
+                               [&](const auto& reason) { return reason.first.code == change.error.code; });
+      if (same == summary.reasons.end()) summary.reasons.push_back({change.error, 1});
+      else ++same->second;
     }
   }
   return summary;
@@ -118,10 +164,17 @@ void FileNameCharReplacement(Context& ctx) {
   if (summary.unlisted) {
     message = WithReason(Gbk("无法读取目录，没有文件更名"), summary.why) + Gbk("。");
   } else if (summary.failed > 0) {
-    message = WithReason(Gbk("有 ") + ToText(summary.failed) +
-                             Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名"),
-                         summary.why) +
-              Gbk("。");
+    message = Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名");
+    if (summary.reasons.size() > 1) {
+      // Several reasons: each with the number of files it kept.
+      Text counted;
+      for (const auto& [why, files] : summary.reasons)
+        counted += (counted.empty() ? Text() : Gbk("；")) + why.Reason() + " " + ToText(files) + Gbk(" 个");
+      message += Gbk("（") + counted + Gbk("）");
+    } else {
+      message = WithReason(message, summary.why);
+    }
+    message += Gbk("。");
   }
   ctx.dialogs.MessageBox(ctx.progress.ClosingMessage(message, Gbk("批量更名 ok!")), 0, Gbk("提示"));
   ctx.controls.SetDisabled(controls::kRenameButton, true);

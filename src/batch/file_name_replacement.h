@@ -1,4 +1,7 @@
 #pragma once
+#include <utility>
+#include <vector>
+
 #include "core/context.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
@@ -20,6 +23,8 @@ struct NameReplacementSummary {
   int failed = 0;         // files that kept their name although it should change
   FileError why;          // the reason the first failed rename gave, or the listing
   bool unlisted = false;  // the folder could not be read: nothing renamed
+  /// Each reason renames failed for, with how many, in the order first met.
+  std::vector<std::pair<FileError, int>> reasons;
 };
 
 /// The name `name` gets: every occurrence of `old_text` replaced by

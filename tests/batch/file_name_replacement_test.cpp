@@ -39,6 +39,16 @@ TEST(ReplacedFileName, LeavesTheEscapesOfNamesWithoutAGbkFormIntact) {
   EXPECT_EQ(ReplacedFileName(name, Gbk("緛"), "Z"), name);
   EXPECT_EQ(NativeName(ReplacedFileName(name, "Q", "y")), "y\xE2\xBE\x81.txt");
   EXPECT_EQ(NativeName(ReplacedFileName(name, "txt", "htm")), "q\xE2\xBE\x81.htm");
+  // Typed into the old text, such a character matches itself, and ASCII
+  // beside it still matches without regard to case.
+  const Text typed = TextFromWindow("\xE2\xBE\x81.T");
+  EXPECT_EQ(NativeName(ReplacedFileName(name, typed, "_")), "q_xt");
+  EXPECT_EQ(NativeName(ReplacedFileName(TextFromNativeName("\xF0\x9F\x98\x80"
+                                                           "a.txt"),
+                                        TextFromWindow("\xF0\x9F\x98\x80"), Gbk("笑"))),
+            "\xE7\xAC\x91"
+            "a.txt");
+  EXPECT_EQ(ReplacedFileName(Gbk("啊.txt"), typed, "_"), Gbk("啊.txt"));
 }
 
 class FileNameCharReplacementTest : public ::testing::Test {
@@ -86,12 +96,19 @@ TEST_F(FileNameCharReplacementTest, TheFirstFileToClaimANameGetsItAndNothingIsLo
 TEST_F(FileNameCharReplacementTest, FailedRenamesAreReportedAfterTheMessage) {
   f.fs.AddFile("/book/a.txt", "old");
   f.fs.AddFile("/book/a.htm", "existing");
+  f.fs.AddFile("/book/b.txt", "old");
+  f.fs.AddFile("/book/c.txt", "old");
+  f.fs.fail = [](std::string_view call, const Text& path) { return call == "rename" && path == "/book/b.txt"; };
   FileNameCharReplacement(f.ctx);
   EXPECT_EQ(f.fs.Contents("/book/a.txt"), "old");
   EXPECT_EQ(f.fs.Contents("/book/a.htm"), "existing");
-  // One closing message, and no "ok" before a failure.
+  EXPECT_EQ(f.fs.Contents("/book/c.htm"), "old");
+  // One closing message, and no "ok" before a failure; each reason counted.
   ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_NE(f.ui.messages[0].content.find(Gbk("有 1 个文件没能更名")), Text::npos);
+  EXPECT_EQ(
+      f.ui.messages[0].content,
+      Gbk("有 2 个文件没能更名（新文件名已存在或不能用作文件名），保留原名（已存在同名文件 1 个；读写出错 1 个）。"));
+  f.fs.fail = nullptr;
   // A folder that cannot be read is no folder without such files.
   f.fs.SetUnreadable("/book");
   f.ui.SetText(controls::kRenameFolderBox, "/book");
