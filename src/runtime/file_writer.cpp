@@ -1,7 +1,5 @@
 #include "runtime/file_writer.h"
 
-#include "runtime/temporary_files.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -13,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "runtime/temporary_files.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -52,8 +52,9 @@ bool RenameByLink(int dir, const char* from, const char* to) {
   const std::string aside =
       std::string(path.substr(0, slash == std::string_view::npos ? 0 : slash + 1)) + TemporaryName("", false);
   struct stat linked;
-  if (::fstatat(dir, to, &linked, AT_SYMLINK_NOFOLLOW) != 0 || ::renameat(dir, from, dir, aside.c_str()) != 0) {
-    if (errno == ENOENT) return true;  // the old name is gone already: the file keeps the new one
+  const bool looked = ::fstatat(dir, to, &linked, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!looked || ::renameat(dir, from, dir, aside.c_str()) != 0) {
+    if (looked && errno == ENOENT) return true;  // the old name is gone already: the file keeps the new one
     const int code = errno;
     ::unlinkat(dir, to, 0);
     errno = code;

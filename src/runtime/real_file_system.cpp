@@ -580,7 +580,8 @@ Text RealFileSystem::CurrentDirectory() {
 
 bool RealFileSystem::Identify(const Text& path, FileId* id) {
   struct stat st;
-  if (path.empty() || ::stat(Native(path).c_str(), &st) != 0) return false;
+  if (path.empty()) return Fail(ENOENT);
+  if (::stat(Native(path).c_str(), &st) != 0) return Fail(errno);
   id->device = st.st_dev;
   id->inode = st.st_ino;
   return true;
