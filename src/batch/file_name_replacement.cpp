@@ -88,6 +88,14 @@ Text ReplacedFileName(const Text& name, const Text& old_text, const Text& new_te
   return out;
 }
 
+void NameReplacementSummary::Failed(FileError error) {
+  ++failed;
+  if (why.code == 0) why = error;
+  auto same = std::find_if(reasons.begin(), reasons.end(), [&](const auto& r) { return r.first.code == error.code; });
+  if (same == reasons.end()) reasons.push_back({error, 1});
+  else ++same->second;
+}
+
 NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, const Text& old_text,
                                           const Text& new_text, Progress& progress) {
   NameReplacementSummary summary;
@@ -127,24 +135,16 @@ NameReplacementSummary ReplaceInFileNames(FileSystem& fs, const Text& folder, co
       }
       Text new_name = ReplacedFileName(names[i], old_text, new_text);
       if (new_name == names[i]) continue;
-      if (new_name.empty() || new_name.find(kPathSeparator) != Text::npos) {
-        ++summary.failed;  // no usable name: the file keeps its own
+      if (!FileSystem::PlainName(new_name)) {
+        summary.Failed(FileError{kUnusableName});  // the file keeps its own name
         continue;
       }
       batch.push_back({names[i], std::move(new_name), {}});
     }
     fs.RenameIn(listed, id, batch);
     for (const FileSystem::NameChange& change : batch) {
-      if (change.error.code == 0) {
-        ++summary.renamed;
-        continue;
-      }
-      ++summary.failed;
-      if (summary.why.code == 0) summary.why = change.error;
-      auto same = std::find_if(summary.reasons.begin(), summary.reasons.end(),
-                               [&](const auto& reason) { return reason.first.code == change.error.code; });
-      if (same == summary.reasons.end()) summary.reasons.push_back({change.error, 1});
-      else ++same->second;
+      if (change.error.code == 0) ++summary.renamed;
+      else summary.Failed(change.error);
     }
   }
   return summary;
@@ -164,7 +164,7 @@ void FileNameCharReplacement(Context& ctx) {
   if (summary.unlisted) {
     message = WithReason(Gbk("无法读取目录，没有文件更名"), summary.why) + Gbk("。");
   } else if (summary.failed > 0) {
-    message = Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名（新文件名已存在或不能用作文件名），保留原名");
+    message = Gbk("有 ") + ToText(summary.failed) + Gbk(" 个文件没能更名，保留原名");
     if (summary.reasons.size() > 1) {
       // Several reasons: each with the number of files it kept.
       Text counted;

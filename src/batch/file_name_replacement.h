@@ -25,6 +25,9 @@ struct NameReplacementSummary {
   bool unlisted = false;  // the folder could not be read: nothing renamed
   /// Each reason renames failed for, with how many, in the order first met.
   std::vector<std::pair<FileError, int>> reasons;
+
+  /// Counts one file that kept its name for `error`.
+  void Failed(FileError error);
 };
 
 /// The name `name` gets: every occurrence of `old_text` replaced by

@@ -31,6 +31,7 @@ Text FileErrorText(int code) {
     case EDQUOT: return Gbk("超出磁盘配额");
     case ESTALE: return Gbk("文件夹在处理中被换掉了");
     case kChangedSinceRead: return Gbk("文件在处理中被改动了");
+    case kUnusableName: return Gbk("不能用作文件名");
     default: return Gbk("系统错误 ") + ToText(code);
   }
 }

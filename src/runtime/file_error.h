@@ -17,6 +17,10 @@ struct FileError {
 /// Not an errno: the file changed after it was read, so it was kept.
 inline constexpr int kChangedSinceRead = -1;
 
+/// Not an errno: a new name that cannot name a file of its folder (empty,
+/// "." or "..", or holding a separator).
+inline constexpr int kUnusableName = -2;
+
 /// The Chinese (GBK) text for the errno `code`: one text per reason a user
 /// can act on, and a general text with the number for the rest.
 Text FileErrorText(int code);

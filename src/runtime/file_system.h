@@ -174,7 +174,7 @@ class FileSystem {
   /// Renames each of `changes` inside the folder `folder`, in order, as
   /// Rename does (never onto a name in use), while that folder is the one
   /// `id` names (else the error is ESTALE). A name that is empty, "." or
-  /// "..", or holds a separator, is refused (EINVAL). The folder is found
+  /// "..", or holds a separator, is refused (kUnusableName). The folder is found
   /// once; a file system that can hold it open (RealFileSystem) renames
   /// inside the folder so found, so that nothing is renamed in one that
   /// took its place afterwards (through a link leading elsewhere, say).
@@ -183,7 +183,7 @@ class FileSystem {
     const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
     for (NameChange& change : changes) {
       if (!same) change.error = FileError{ESTALE};
-      else if (!PlainName(change.from) || !PlainName(change.to)) change.error = FileError{EINVAL};
+      else if (!PlainName(change.from) || !PlainName(change.to)) change.error = FileError{kUnusableName};
       else if (!Rename(JoinPath(folder, change.from), JoinPath(folder, change.to))) change.error = LastError();
     }
   }

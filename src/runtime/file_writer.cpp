@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -41,35 +42,50 @@ bool RenameNoReplace(int dir, const char* from, const char* to) {
   return RenameByLink(dir, from, to);
 }
 
-bool RenameByLink(int dir, const char* from, const char* to) {
+bool RenameByLink(int dir, const char* from, const char* to, const std::function<void(int step)>& meanwhile) {
+  struct stat renamed;
+  if (::fstatat(dir, from, &renamed, AT_SYMLINK_NOFOLLOW) != 0) return false;
   if (::linkat(dir, from, dir, to, 0) != 0) return false;
+  if (meanwhile) meanwhile(0);
   // The file now has both names. The old one goes by way of a hidden name
-  // of its own, so that what is removed is this file: one saved onto the
-  // old name meanwhile (an editor writing a copy and renaming it over) is
-  // found by its inode and gets that name back.
+  // of its own, so that what is removed is only a second name of the file
+  // at the new name: one saved onto either name meanwhile (an editor
+  // writing a copy and renaming it over) is found by its inode and kept.
   const std::string_view path(from);
   const std::size_t slash = path.rfind('/');
   const std::string aside =
       std::string(path.substr(0, slash == std::string_view::npos ? 0 : slash + 1)) + TemporaryName("", false);
-  struct stat linked;
-  const bool looked = ::fstatat(dir, to, &linked, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!looked || ::renameat(dir, from, dir, aside.c_str()) != 0) {
-    if (looked && errno == ENOENT) return true;  // the old name is gone already: the file keeps the new one
+  if (::renameat(dir, from, dir, aside.c_str()) != 0) {
+    if (errno == ENOENT) return true;  // the old name is gone already: the file keeps the new one
     const int code = errno;
     ::unlinkat(dir, to, 0);
     errno = code;
     return false;
   }
-  struct stat moved;
-  if (::fstatat(dir, aside.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 && moved.st_dev == linked.st_dev &&
-      moved.st_ino == linked.st_ino) {
+  if (meanwhile) meanwhile(1);
+  auto same = [](const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; };
+  struct stat moved, named;
+  const bool moved_known = ::fstatat(dir, aside.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0;
+  const bool named_known = ::fstatat(dir, to, &named, AT_SYMLINK_NOFOLLOW) == 0;
+  if (meanwhile) meanwhile(2);
+  if (moved_known && named_known && same(moved, named)) {
     ::unlinkat(dir, aside.c_str(), 0);
     return true;
   }
-  // Another file's: back to its name, unless yet another took it since (it
-  // then keeps the hidden name, which no run clears).
-  if (::linkat(dir, aside.c_str(), dir, from, 0) == 0) ::unlinkat(dir, aside.c_str(), 0);
-  return true;
+  // Another file than the one at the new name: saved onto the old name
+  // after the link (the file renamed is at the new name), or the file
+  // renamed itself, whose new name another file took meanwhile. Either
+  // way it goes back to the old name: a folder by rename, which never
+  // replaces a file or a folder holding anything, a file by link, which
+  // never replaces at all. When the old name is taken again by then, it
+  // keeps the hidden name, which no run clears.
+  const bool folder = moved_known && S_ISDIR(moved.st_mode);
+  if (folder ? ::renameat(dir, aside.c_str(), dir, from) == 0 : ::linkat(dir, aside.c_str(), dir, from, 0) == 0) {
+    if (!folder) ::unlinkat(dir, aside.c_str(), 0);
+  }
+  if (named_known && same(named, renamed)) return true;
+  errno = EEXIST;  // the new name holds another file: this one kept its old name
+  return false;
 }
 
 PendingWrite::PendingWrite(PendingWrite&& other) noexcept

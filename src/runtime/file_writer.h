@@ -29,9 +29,11 @@ bool RenameNoReplace(int dir, const char* from, const char* to);
 
 /// RenameNoReplace for a file system whose rename always replaces: `to` is
 /// linked to the file, which never replaces, then the old name is removed
-/// only while it still names that file. One saved onto the old name
-/// meanwhile keeps it.
-bool RenameByLink(int dir, const char* from, const char* to);
+/// only while it still names the file at `to`. A file saved onto the old
+/// name meanwhile keeps it; a file whose new name another file took
+/// meanwhile keeps its old name (false, EEXIST). `meanwhile`, when given,
+/// is called between the steps (0, 1, 2), where another program may act.
+bool RenameByLink(int dir, const char* from, const char* to, const std::function<void(int step)>& meanwhile = {});
 
 /// A file being written beside the name it is to take.
 class PendingWrite {

@@ -435,7 +435,7 @@ void RealFileSystem::RenameIn(const Text& folder, const FileId& id, std::vector<
     }
     const std::string from = Native(change.from), to = Native(change.to);
     if (!PlainName(from) || !PlainName(to)) {
-      change.error = FileError{EINVAL};
+      change.error = FileError{kUnusableName};
       continue;
     }
     if (SyncsEachFile()) SyncBeforeRename(from, dir.get());

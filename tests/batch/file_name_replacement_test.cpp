@@ -105,9 +105,7 @@ TEST_F(FileNameCharReplacementTest, FailedRenamesAreReportedAfterTheMessage) {
   EXPECT_EQ(f.fs.Contents("/book/c.htm"), "old");
   // One closing message, and no "ok" before a failure; each reason counted.
   ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_EQ(
-      f.ui.messages[0].content,
-      Gbk("有 2 个文件没能更名（新文件名已存在或不能用作文件名），保留原名（已存在同名文件 1 个；读写出错 1 个）。"));
+  EXPECT_EQ(f.ui.messages[0].content, Gbk("有 2 个文件没能更名，保留原名（已存在同名文件 1 个；读写出错 1 个）。"));
   f.fs.fail = nullptr;
   // A folder that cannot be read is no folder without such files.
   f.fs.SetUnreadable("/book");
@@ -127,6 +125,12 @@ TEST_F(FileNameCharReplacementTest, EmptyAndUnsafeNewNamesAreNotUsed) {
   EXPECT_EQ(ReplaceInFileNames(f.fs, "/book", ".txt", "/x").failed, 1);
   EXPECT_EQ(f.fs.Contents("/book/b.txt"), "stays");
   EXPECT_FALSE(f.fs.Exists("/book/b/x"));
+  // Nor can "..", and the reason says so.
+  f.fs.AddFile("/book/..OLD", "dots");
+  const NameReplacementSummary dots = ReplaceInFileNames(f.fs, "/book", "OLD", "");
+  EXPECT_EQ(dots.failed, 1);
+  EXPECT_EQ(dots.why.code, kUnusableName);
+  EXPECT_EQ(f.fs.Contents("/book/..OLD"), "dots");
 }
 
 TEST_F(FileNameCharReplacementTest, EmptyOldTextChangesNoName) {

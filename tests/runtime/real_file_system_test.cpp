@@ -298,38 +298,48 @@ TEST_F(RealFileSystemTest, RenamesInAFolderEndAsRenameDoesAndOnlyInTheFolderIden
 }
 
 // Where rename always replaces, a file is linked to its new name and its
-// old name removed: a file saved onto the old name at any moment of that
-// (an editor writing a copy and renaming it over) is never lost.
-TEST_F(RealFileSystemTest, RenamingByLinkNeverLosesAFileSavedOntoTheOldName) {
+// old name removed. Whatever another program saves onto either name between
+// those steps (an editor writing a copy and renaming it over, a folder put
+// in the file's place) is never lost or hidden, and a file whose new name
+// was taken keeps its old one and says so.
+TEST_F(RealFileSystemTest, RenamingByLinkNeverLosesWhatIsSavedOntoEitherName) {
   const std::string from = root + "/f.old", to = root + "/f.new", saved = root + "/saved";
   auto read = [](const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   };
-  std::mt19937 rng(7);
-  for (int i = 0; i < 2000; ++i) {
-    WriteRaw(from, "text");
-    WriteRaw(saved, "saved");
-    std::atomic<bool> go{false};
-    const unsigned delay = rng() % 20000;
-    std::thread saver([&] {
-      while (!go) {
+  for (int step = -1; step <= 2; ++step) {  // -1: nothing saved
+    for (int onto = 0; onto < 3; ++onto) {  // a file onto the old name, onto the new one, a folder for the old one
+      SCOPED_TRACE("step " + std::to_string(step) + ", onto " + std::to_string(onto));
+      WriteRaw(from, "text");
+      if (onto == 2) {
+        stdfs::create_directory(saved);
+        WriteRaw(saved + "/inner", "saved");
+      } else {
+        WriteRaw(saved, "saved");
       }
-      for (std::atomic<unsigned> spin{0}; spin < delay; ++spin) {
+      const bool renamed = RenameByLink(AT_FDCWD, from.c_str(), to.c_str(), [&](int now) {
+        if (now != step) return;
+        if (onto == 2) ::unlink(from.c_str());
+        ::rename(saved.c_str(), (onto == 1 ? to : from).c_str());
+      });
+      if (step < 0) {
+        EXPECT_TRUE(renamed && read(to) == "text" && !stdfs::exists(from));
+      } else if (onto == 0) {
+        EXPECT_TRUE(renamed && read(to) == "text" && read(from) == "saved");
+      } else if (onto == 1 && step == 2) {  // after the rename was done: the save replaces it
+        EXPECT_TRUE(renamed && read(to) == "saved" && !stdfs::exists(from));
+      } else if (onto == 1) {
+        EXPECT_TRUE(!renamed && errno == EEXIST && read(to) == "saved" && read(from) == "text");
+      } else {
+        EXPECT_TRUE(renamed && read(to) == "text" && read(from + "/inner") == "saved");
       }
-      ::rename(saved.c_str(), from.c_str());
-    });
-    go = true;
-    RenameByLink(AT_FDCWD, from.c_str(), to.c_str());
-    saver.join();
-    // Saved before the link, it was renamed itself, its text replaced by
-    // the save; saved after, it keeps the old name.
-    const std::string renamed = read(to);
-    ASSERT_TRUE(renamed == "saved" ? !stdfs::exists(from) : renamed == "text" && read(from) == "saved") << i;
-    ::unlink(to.c_str());
-    ::unlink(from.c_str());
+      stdfs::remove_all(to);
+      stdfs::remove_all(from);
+      stdfs::remove_all(saved);
+      EXPECT_TRUE(NamesOnDisk(root).empty());
+    }
   }
-  EXPECT_TRUE(NamesOnDisk(root).empty());
 }
 
 TEST_F(RealFileSystemTest, IdentifyFollowsLinksToFolders) {
