@@ -79,10 +79,8 @@ bool RenameByLink(int dir, const char* from, const char* to, const std::function
   // replaces a file or a folder holding anything, a file by link, which
   // never replaces at all. When the old name is taken again by then, it
   // keeps the hidden name, which no run clears.
-  const bool folder = moved_known && S_ISDIR(moved.st_mode);
-  if (folder ? ::renameat(dir, aside.c_str(), dir, from) == 0 : ::linkat(dir, aside.c_str(), dir, from, 0) == 0) {
-    if (!folder) ::unlinkat(dir, aside.c_str(), 0);
-  }
+  if (moved_known && S_ISDIR(moved.st_mode)) ::renameat(dir, aside.c_str(), dir, from);
+  else if (::linkat(dir, aside.c_str(), dir, from, 0) == 0) ::unlinkat(dir, aside.c_str(), 0);
   if (named_known && same(named, renamed)) return true;
   errno = EEXIST;  // the new name holds another file: this one kept its old name
   return false;
