@@ -22,7 +22,7 @@ Text TextFromPage(const ByteSet& page) {
   // with "<" and differ in the next character, and a line break is ASCII
   // without "<", so no replacement makes a place the others match at or
   // shifts the character grid after it.
-  return ReplaceEachSubtext(ToText(data), {"<br>", FramedPageTail(), kPlainPageTail}, "\r\n",
+  return ReplaceEachSubtext(TextView(data), {"<br>", FramedPageTail(), kPlainPageTail}, "\r\n",
                             /*case_sensitive=*/false);
 }
 
