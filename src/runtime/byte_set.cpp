@@ -1,5 +1,6 @@
 #include "runtime/byte_set.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qm {
@@ -24,11 +25,19 @@ ByteSet ReplaceSubByteSet(const ByteSet& data, std::string_view find, std::strin
   long done = 0;
   std::size_t copied = i;  // bytes [copied, i) are pending a copy
   while (i < in.size()) {
-    // One search for the whole pattern: a page's head begins with "<", as
-    // every tag does, and a look at each "<" cost more than the search.
-    const void* hit = ::memmem(in.data() + i, in.size() - i, find.data(), find.size());
+    // Candidates are the places of the pattern's first bytes, found in one
+    // search (a page's head begins with "<", as every tag does, and a look
+    // at each "<" cost more); the rest of a long pattern is compared there,
+    // which costs less than setting up a search for all of it.
+    const std::size_t lead = std::min<std::size_t>(find.size(), 32);
+    const void* hit = ::memmem(in.data() + i, in.size() - i, find.data(), lead);
     if (!hit) break;
     std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - in.data());
+    if (at + find.size() > in.size()) break;
+    if (std::memcmp(in.data() + at + lead, find.data() + lead, find.size() - lead) != 0) {
+      i = at + 1;
+      continue;
+    }
     out.append(in, copied, at - copied);
     out.append(replacement);
     i = copied = at + find.size();

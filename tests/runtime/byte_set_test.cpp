@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace qm {
 namespace {
 
@@ -30,6 +32,27 @@ TEST(ByteSet, ReplaceIsByteExactWithoutTheTwoByteRule) {
   EXPECT_EQ(ReplaceSubByteSet(data, "a", "b", 6), data);
   EXPECT_EQ(ReplaceSubByteSet(data, "", "b"), data);
   EXPECT_EQ(ReplaceSubByteSet(ByteSet("aaa"), "a", "aa").bytes, "aaaaaa");
+}
+
+// Every replacement, short or long pattern, matches a plain left-to-right
+// search: texts built of pieces of the pattern (its lead alone, the whole,
+// the whole less its last byte) meet every way a candidate can fail.
+TEST(ByteSet, ReplaceFindsWhatAPlainSearchFinds) {
+  std::mt19937 random(7);
+  const std::string long_find = std::string(40, '<') + "head" + std::string(30, 'x');
+  for (const std::string& find : {std::string("<br>"), std::string("\r\n"), long_find}) {
+    const std::string pieces[] = {find, find.substr(0, find.size() - 1), find.substr(0, 32), "\xB0\xA1", "<", "a"};
+    for (int example = 0; example < 300; ++example) {
+      std::string text;
+      for (int k = static_cast<int>(random() % 12); k > 0; --k) text += pieces[random() % std::size(pieces)];
+      std::string expected;
+      std::size_t from = 0;
+      for (std::size_t at; (at = text.find(find, from)) != std::string::npos; from = at + find.size())
+        expected += text.substr(from, at - from) + "#";
+      expected += text.substr(from);
+      ASSERT_EQ(ReplaceSubByteSet(ByteSet(text), find, "#").bytes, expected) << text;
+    }
+  }
 }
 
 }  // namespace
