@@ -1,9 +1,12 @@
 #include "runtime/deletions_after_sync.h"
 
+#include <atomic>
 #include <cerrno>
+#include <memory>
 
 #include "runtime/path_kind.h"
 #include "runtime/paths.h"
+#include "runtime/work_pool.h"
 
 namespace qm {
 
@@ -28,20 +31,41 @@ std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& f
     return failed;
   }
   // The deletions go folder by folder, each folder found once.
-  std::vector<FileSystem::UnchangedFile> in_folder;
+  struct Run {
+    Text folder;
+    FileId id;
+    std::vector<FileSystem::UnchangedFile> files;
+  };
+  std::vector<Run> runs;
   for (std::size_t first = 0; first < waiting_.size();) {
-    const Text in = FolderOf(waiting_[first].file.path);
-    in_folder.clear();
+    Run& run = runs.emplace_back(Run{FolderOf(waiting_[first].file.path), waiting_[first].folder, {}});
     std::size_t end = first;
-    for (; end < waiting_.size() && waiting_[end].folder == waiting_[first].folder &&
-           FolderOf(waiting_[end].file.path) == in;
+    for (; end < waiting_.size() && waiting_[end].folder == run.id && FolderOf(waiting_[end].file.path) == run.folder;
          ++end)
-      in_folder.push_back(std::move(waiting_[end].file));
-    fs_.DeleteUnchangedIn(in, waiting_[first].folder, in_folder);
-    for (FileSystem::UnchangedFile& file : in_folder)
-      if (file.error.code != 0) failed.push_back({std::move(file.path), file.error});
+      run.files.push_back(std::move(waiting_[end].file));
     first = end;
   }
+  // Folders take their own locks: many of them share out among the cores,
+  // each thread with its own handle on the files, while the failures are
+  // named in the order the files were added.
+  std::atomic<std::size_t> next{0};
+  auto delete_runs = [&](FileSystem& on) {
+    for (std::size_t k; (k = next.fetch_add(1)) < runs.size();)
+      on.DeleteUnchangedIn(runs[k].folder, runs[k].id, runs[k].files);
+  };
+  {
+    const bool shared = runs.size() >= kFoldersWorthThreads && fs_.ForAnotherThread() != nullptr;
+    WorkPool pool(shared ? ThreadCount() : 1, Workers::kSpare);  // its end waits for its helpers
+    for (unsigned k = 1; k < pool.threads(); ++k)
+      pool.Run([&] {
+        const std::unique_ptr<FileSystem> own = fs_.ForAnotherThread();
+        delete_runs(*own);
+      });
+    delete_runs(fs_);
+  }
+  for (Run& run : runs)
+    for (FileSystem::UnchangedFile& file : run.files)
+      if (file.error.code != 0) failed.push_back({std::move(file.path), file.error});
   waiting_.clear();
   last_folder_.clear();
   return failed;

@@ -53,6 +53,8 @@ class DeletionsAfterSync {
 
  private:
   static constexpr std::size_t kGroupSize = 1024;
+  // A group that spans at least this many folders deletes on every core.
+  static constexpr std::size_t kFoldersWorthThreads = 4;
   FileSystem& fs_;
   // Each path with the identity its folder had when it was added: a folder
   // swapped meanwhile (for a link leading elsewhere, say) loses nothing.
