@@ -190,7 +190,7 @@ class FileList {
       Warn(what + " \"" + shown + "\" not found; it is not in the book");
       return std::nullopt;
     }
-    if (!RealPathUnder(*disk, RealRoot())) {
+    if (!PathUnder(RealPathOfFile(*disk), RealRoot())) {
       Warn(what + " \"" + shown + "\" leads through a link out of the project's folder; it is not in the book");
       return std::nullopt;
     }
@@ -271,6 +271,23 @@ class FileList {
     return ToBookPath(gbk);
   }
 
+  // The real path of the file at `path`: that of its folder, resolved once
+  // per folder (thousands of pages share a few), and its name, unless the
+  // name is itself a link, which is resolved whole. Which file is read is
+  // checked again as it is opened.
+  std::string RealPathOfFile(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? std::string() : path.substr(slash + 1);
+    struct stat st {};
+    if (slash == 0 || name.empty() || name == "." || name == ".." || ::lstat(path.c_str(), &st) != 0 ||
+        S_ISLNK(st.st_mode))
+      return RealPathOf(path);
+    auto [folder, fresh] = real_folders_.try_emplace(path.substr(0, slash));
+    if (fresh) folder->second = RealPathOf(folder->first);
+    if (folder->second.empty()) return {};
+    return folder->second + (folder->second.back() == '/' ? "" : "/") + name;
+  }
+
   // True when `path` is the compiled file, as it was when first asked.
   bool IsOutput(const std::string& path) {
     if (!output_id_) {
@@ -296,11 +313,12 @@ class FileList {
   std::size_t& warnings_;
   std::vector<BookFile> files_;
   std::vector<std::string> left_out_;
-  std::unordered_map<std::string, std::size_t> index_;      // folded name -> files_ position
-  std::unordered_map<std::string, std::size_t> added_;      // name on disk, once added -> files_ position
-  std::optional<std::pair<dev_t, ino_t>> output_id_;        // the compiled file's device and inode, once asked
-  std::unordered_map<std::string, std::string> respelled_;  // project name -> stored name
-  std::unordered_map<std::string, bool> literal_file_;      // project name with "\\" -> names a file as it stands
+  std::unordered_map<std::string, std::size_t> index_;         // folded name -> files_ position
+  std::unordered_map<std::string, std::size_t> added_;         // name on disk, once added -> files_ position
+  std::optional<std::pair<dev_t, ino_t>> output_id_;           // the compiled file's device and inode, once asked
+  std::unordered_map<std::string, std::string> respelled_;     // project name -> stored name
+  std::unordered_map<std::string, bool> literal_file_;         // project name with "\\" -> names a file as it stands
+  std::unordered_map<std::string, std::string> real_folders_;  // a folder's path -> its real path
 };
 
 // Adds the local pages the sitemap file `stored` links to, and keeps the

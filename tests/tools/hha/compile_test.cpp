@@ -322,6 +322,34 @@ TEST(CompileBooks, NamesFoundWithoutRegardToCaseAndDuplicatesStoredOnce) {
   EXPECT_EQ(book["/b.htm"], hha_test::Stored("b"));
 }
 
+// Links are followed while they lead inside the project's folder: a page
+// or a folder linked from outside stays out of the book, with a warning,
+// however many pages share the folder.
+TEST(CompileBooks, OnlyLinksThatLeadInsideTheFolderBringTheirFiles) {
+  qm::TempDir dir;
+  const std::string book = dir.path() + "/book", outside = dir.path() + "/outside";
+  hha_test::WriteFile(outside + "/secret.htm", "secret");
+  hha_test::WriteFile(outside + "/away/far.htm", "far");
+  hha_test::WriteFile(book + "/in/a.htm", "a");
+  fs::create_symlink("a.htm", book + "/in/inner.htm");
+  fs::create_symlink("../../outside/secret.htm", book + "/in/secret.htm");
+  fs::create_symlink("in", book + "/alias");
+  fs::create_symlink("../outside/away", book + "/away");
+  hha_test::WriteFile(book + "/p.hhp",
+                      "[OPTIONS]\r\nCompiled file=p.chm\r\n[FILES]\r\nin\\a.htm\r\nin\\inner.htm\r\n"
+                      "in\\secret.htm\r\nalias\\a.htm\r\naway\\far.htm\r\n");
+  Compiled c = Compile(book + "/p.hhp");
+  ASSERT_TRUE(c.result.status.ok);
+  auto files = hha_test::ReadWithMspack(c.result.output_path);
+  ASSERT_TRUE(files.has_value());
+  FileMap stored = BookFiles(*files);
+  EXPECT_EQ(stored.count("/in/a.htm") + stored.count("/in/inner.htm") + stored.count("/alias/a.htm"), 3u);
+  EXPECT_EQ(stored.count("/in/secret.htm") + stored.count("/away/far.htm"), 0u);
+  for (const char* name : {"in\\secret.htm", "away\\far.htm"})
+    EXPECT_TRUE(AnyContains(c.warnings, std::string(name) + "\" leads through a link out of the project's folder"))
+        << name;
+}
+
 TEST(CompileBooks, FailuresAreReportedAndLeaveNoFiles) {
   qm::TempDir dir;
   Compiled missing = Compile(dir.path() + "/none.hhp");
