@@ -26,11 +26,18 @@ bool IsGb2312Text(std::string_view text) {
 void DeclareGbk(std::string& text) {
   std::string lower = qm::LowerPageHead(text);
   std::vector<qm::CharsetSpan> spans = qm::CharsetDeclarations(lower);
-  const std::string name = DeclaredName(text);
+  // The name takes a pass over the whole page: made only for a page whose
+  // declarations do not already name code page 936, or that has none.
+  std::string name;
+  auto declared_name = [&]() -> const std::string& {
+    if (name.empty()) name = DeclaredName(text);
+    return name;
+  };
   for (auto it = spans.rbegin(); it != spans.rend(); ++it)
-    if (!qm::NamesGbkCharset(lower.substr(it->at, it->size))) text.replace(it->at, it->size, name);
+    if (!qm::NamesGbkCharset(lower.substr(it->at, it->size))) text.replace(it->at, it->size, declared_name());
   if (!spans.empty()) return;
-  const std::string declaration = "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + name + "\">";
+  const std::string declaration =
+      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + declared_name() + "\">";
   std::size_t head = lower.find("<head");
   std::size_t at = head == std::string::npos ? std::string::npos : lower.find('>', head);
   if (at != std::string::npos) {
