@@ -46,11 +46,11 @@ constexpr Refusals kNoText{"无法读取，未还原", "含有0字节，未还�
 // What came of one file: worked out on any thread, then taken into the
 // report and the deletions on the operation's own, in the listing's order.
 struct FileOutcome {
-  bool folder_swapped = false;   // the folder was no longer the one listed: nothing done
-  Text refusal;                  // why the file got no counterpart; empty: it got one
-  FileStamp read;                // the file as read, for its deletion
-  std::uint64_t copy_inode = 0;  // the counterpart made
-  bool recoded = false;          // a UTF-8 or UTF-16 text
+  bool folder_swapped = false;  // the folder was no longer the one listed: nothing done
+  Text refusal;                 // why the file got no counterpart; empty: it got one
+  FileStamp read;               // the file as read, for its deletion
+  FileStamp copy;               // the counterpart made, as written
+  bool recoded = false;         // a UTF-8 or UTF-16 text
   bool dropped_odd_byte = false;
 };
 
@@ -74,7 +74,7 @@ FileOutcome CopyConverted(FileSystem& fs, const Text& source, bool listed_as_lin
   if (!ReadOriginal(fs, source, listed_as_link, &data, &outcome.read))
     return refuse(refusals.unreadable, fs.LastError());
   if (!convert(std::move(data), outcome, &converted)) return refuse(refusals.zero_byte);
-  if (!CreateCopy(fs, target, converted, &outcome.copy_inode)) return refuse(refusals.unwritable, fs.LastError());
+  if (!CreateCopy(fs, target, converted, &outcome.copy)) return refuse(refusals.unwritable, fs.LastError());
   return outcome;
 }
 
@@ -288,7 +288,7 @@ void ConvertListed(FolderWalk& walk) {
         // The texts go from the folder as listed, never from one swapped
         // in at its path meanwhile.
         DeleteOriginalLater(walk.deletions, source, outcome.read,
-                            JoinPath(listed.folder, BaseName(name) + walk.new_extension), outcome.copy_inode,
+                            JoinPath(listed.folder, BaseName(name) + walk.new_extension), outcome.copy,
                             listed.identified ? &listed.id : nullptr);
         if (outcome.recoded) ++walk.recoded;
         if (outcome.dropped_odd_byte) walk.report.Note(source, Gbk(kOddByteNote));
@@ -406,7 +406,7 @@ void UndoBatchConversion(Context& ctx) {
           report.Add(page, outcome.refusal);
           return true;
         }
-        DeleteOriginalLater(deletions, page, outcome.read, JoinPath(folder, text_name(i)), outcome.copy_inode,
+        DeleteOriginalLater(deletions, page, outcome.read, JoinPath(folder, text_name(i)), outcome.copy,
                             identified ? &listed : nullptr);
         if (deletions.Full()) finish_deletions();
         return true;

@@ -20,30 +20,34 @@ bool ReadOriginal(FileSystem& fs, const Text& source, bool listed_as_link, std::
   return fs.Read(source, data);
 }
 
-bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, std::uint64_t* copy_inode) {
-  bool copied = CreateFileSafely(fs, target, contents);
-  if (!copied) {
-    // A run cut off between the two steps left exactly this file: the step
-    // is finished now.
-    const FileError why = fs.LastError();
-    std::string there;
-    copied = !fs.IsLink(target) && fs.Read(target, &there) && there == contents;
-    if (!copied) fs.SetLastError(why);  // the write's reason, not the look's
+bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, FileStamp* copy_stamp) {
+  if (CreateFileSafely(fs, target, contents)) {
+    // The copy is known by its stamp, read from the file itself where it
+    // was placed whole (no look at the name, which could lead elsewhere by
+    // now).
+    const FileStamp placed = fs.LastPlacedStamp();
+    *copy_stamp = placed.inode != 0 ? placed : fs.Stamp(target);
+    return true;
   }
-  if (!copied) return false;
-  // The copy is known by its inode, read from the file itself where it was
-  // placed whole (no look at the name, which could lead elsewhere by now).
-  const std::uint64_t placed = fs.LastPlacedInode();
-  *copy_inode = placed != 0 ? placed : fs.Stamp(target).inode;
-  return true;
+  // A run cut off between the two steps left exactly this file: the step
+  // is finished now, with the file as it was read.
+  const FileError why = fs.LastError();
+  std::string there;
+  if (!fs.IsLink(target) && fs.Read(target, &there) && there == contents) {
+    *copy_stamp = fs.LastReadStamp();
+    return true;
+  }
+  fs.SetLastError(why);  // the write's reason, not the look's
+  return false;
 }
 
 void DeleteOriginalLater(DeletionsAfterSync& deletions, const Text& source, FileStamp source_read, const Text& target,
-                         std::uint64_t copy_inode, const FileId* folder) {
-  // The original goes only while its copy is beside it: a folder swapped
-  // for a moment as the copy was written has the copy, not this one.
+                         FileStamp copy_stamp, const FileId* folder) {
+  // The original goes only while its copy is beside it as written: a
+  // folder swapped for a moment as the copy was written has the copy, not
+  // this one, and a copy written over since no longer holds the original.
   const bool beside = FolderOf(target) == FolderOf(source);
-  deletions.Add(source, source_read, beside ? target : Text(), beside ? copy_inode : 0, folder);
+  deletions.Add(source, source_read, beside ? target : Text(), beside ? copy_stamp : FileStamp{}, folder);
 }
 
 void StepFilesOnThreads(FileSystem& fs, std::size_t count, unsigned threads,

@@ -27,21 +27,21 @@ namespace qm {
 bool ReadOriginal(FileSystem& fs, const Text& source, bool listed_as_link, std::string* data, FileStamp* stamp);
 
 /// Creates `target` holding `contents` (CreateFileSafely: never partial
-/// under its name); true when `target` holds `contents`, with the inode of
-/// that file in `copy_inode`. Nothing is replaced: when anything (a link
+/// under its name); true when `target` holds `contents`, with the stamp of
+/// that file as written in `copy_stamp`. Nothing is replaced: when anything (a link
 /// included) is at `target`, or the write fails, nothing is created there;
 /// except that a file at `target` that already holds exactly `contents`
 /// (left by a run cut off before it deleted its original) counts as the
 /// copy.
-bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, std::uint64_t* copy_inode);
+bool CreateCopy(FileSystem& fs, const Text& target, std::string_view contents, FileStamp* copy_stamp);
 
-/// Has `deletions` delete `source` once its copy `target` (the file
-/// `copy_inode`, as CreateCopy made it) is on the disk, if `source` is
+/// Has `deletions` delete `source` once its copy `target` (stamped
+/// `copy_stamp` as CreateCopy made it) is on the disk, if `source` is
 /// still as `source_read` stamps it and, where both lie in one folder, the
-/// copy is still beside it; with `folder`, while the folder is still the
+/// copy is still beside it as written; with `folder`, while the folder is still the
 /// one it identifies (as DeletionsAfterSync::Add).
 void DeleteOriginalLater(DeletionsAfterSync& deletions, const Text& source, FileStamp source_read, const Text& target,
-                         std::uint64_t copy_inode, const FileId* folder = nullptr);
+                         FileStamp copy_stamp, const FileId* folder = nullptr);
 
 /// Fewer files than this stay on one thread: starting the threads for
 /// them and handing them out costs more than sharing so little work saves

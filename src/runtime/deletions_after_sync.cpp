@@ -10,7 +10,7 @@
 
 namespace qm {
 
-void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, std::uint64_t copy_inode, const FileId* folder_id) {
+void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, FileStamp copy_stamp, const FileId* folder_id) {
   Text folder = FolderOf(path);
   if (folder_id) {
     last_id_ = *folder_id;
@@ -20,7 +20,7 @@ void DeletionsAfterSync::Add(Text path, FileStamp read, Text copy, std::uint64_t
     fs_.Identify(folder.empty() ? Text(".") : folder, &last_id_);
     last_folder_ = std::move(folder);
   }
-  waiting_.push_back({{std::move(path), read, std::move(copy), copy_inode, {}}, last_id_});
+  waiting_.push_back({{std::move(path), read, std::move(copy), copy_stamp, {}}, last_id_});
 }
 
 std::vector<DeletionsAfterSync::Failed> DeletionsAfterSync::Finish(const Text& folder) {

@@ -28,14 +28,15 @@ class DeletionsAfterSync {
   /// the file written since it was read: then it stays, failed with
   /// kChangedSinceRead), so that nothing is deleted that was not copied.
   /// With `copy` (the file that replaces it, in the same folder), `path`
-  /// goes only while the file `copy_inode` is there under that name:
-  /// a copy written into another folder that took this one's place for a
-  /// moment leaves the original where it is (failed with ESTALE). With
+  /// goes only while the file `copy_stamp` stamps as written is there
+  /// under that name: a copy changed, moved or deleted since, or written
+  /// into another folder that took this one's place for a moment, leaves
+  /// the original where it is (failed with kCopyChanged). With
   /// `folder`, the identity the caller found its folder to have when it
   /// listed it, that folder is the one kept to instead of the one found at
   /// the path now: a folder swapped for a link leading elsewhere just as
   /// its file is added makes nothing there go.
-  void Add(Text path, FileStamp read, Text copy = {}, std::uint64_t copy_inode = 0, const FileId* folder = nullptr);
+  void Add(Text path, FileStamp read, Text copy = {}, FileStamp copy_stamp = {}, const FileId* folder = nullptr);
 
   /// An original that stays, and why.
   struct Failed {

@@ -32,6 +32,7 @@ Text FileErrorText(int code) {
     case ESTALE: return Gbk("文件夹在处理中被换掉了");
     case kChangedSinceRead: return Gbk("文件在处理中被改动了");
     case kUnusableName: return Gbk("不能用作文件名");
+    case kCopyChanged: return Gbk("新写的文件在处理中被改动或移走了");
     default: return Gbk("系统错误 ") + ToText(code);
   }
 }

@@ -21,6 +21,10 @@ inline constexpr int kChangedSinceRead = -1;
 /// "." or "..", or holding a separator).
 inline constexpr int kUnusableName = -2;
 
+/// Not an errno: the new file that was to replace the original is no
+/// longer there as it was written, so the original was kept.
+inline constexpr int kCopyChanged = -3;
+
 /// The Chinese (GBK) text for the errno `code`: one text per reason a user
 /// can act on, and a general text with the number for the rest.
 Text FileErrorText(int code);

@@ -60,9 +60,10 @@ class FileSystem {
   /// The stamp the file had when the last successful Read opened it.
   FileStamp LastReadStamp() const { return last_read_stamp_; }
 
-  /// The inode of the file the last PutWhole gave its name to, read from
-  /// the file itself; 0 when that PutWhole placed none.
-  std::uint64_t LastPlacedInode() const { return last_placed_inode_; }
+  /// The stamp of the file the last PutWhole gave its name to, read from
+  /// the file itself once written (without the change time, which giving
+  /// it its name moves); inode 0 when that PutWhole placed none.
+  FileStamp LastPlacedStamp() const { return last_placed_stamp_; }
 
   /// Reads the whole file into `out`. False, with `out` empty, on any
   /// failure (missing, a directory, unreadable).
@@ -219,29 +220,36 @@ class FileSystem {
     Text path;
     FileStamp expected;
     /// The file in the same folder that replaces it, when there is one: it
-    /// goes only while that one is there too, as the file `copy_inode`.
+    /// goes only while that one is there too, as written (`copy_stamp`:
+    /// the same inode, size and modification time).
     Text copy;
-    std::uint64_t copy_inode = 0;
+    FileStamp copy_stamp;
     FileError error;  // code 0: deleted
   };
 
   /// Deletes each of `files`, which all lie in the folder `folder`, as
   /// DeleteUnchanged does, while that folder is the one `id` names (else
-  /// the error is ESTALE) and a file's copy is beside it (else ESTALE as
-  /// well: the copy went to another folder that took this one's place for a
-  /// moment). The folder is found once; a file system that can hold it open
-  /// (RealFileSystem) deletes inside the folder so found, so that one
-  /// swapped afterwards for another (a link leading elsewhere, say) loses
-  /// nothing, however late the swap. The files may go in any order, on
-  /// several threads where deleting waits for the disk (one when
-  /// QUILLMERE_THREADS is 1).
+  /// the error is ESTALE) and a file's copy is beside it as written (else
+  /// kCopyChanged: the copy was changed, moved or deleted, or went to
+  /// another folder that took this one's place for a moment). The folder is found once; a file system that can hold it
+  /// open (RealFileSystem) deletes inside the folder so found, so that one swapped afterwards for another (a link
+  /// leading elsewhere, say) loses nothing, however late the swap. The files may go in any order, on several threads
+  /// where deleting waits for the disk (one when QUILLMERE_THREADS is 1).
   virtual void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
     FileId now;
     const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
     for (UnchangedFile& file : files) {
-      if (!same || (!file.copy.empty() && Stamp(file.copy).inode != file.copy_inode)) file.error = FileError{ESTALE};
+      if (!same) file.error = FileError{ESTALE};
+      else if (!file.copy.empty() && !AsWritten(Stamp(file.copy), file.copy_stamp))
+        file.error = FileError{kCopyChanged};
       else if (!DeleteUnchanged(file.path, file.expected)) file.error = LastError();
     }
+  }
+
+  /// True when the file stamped `now` is still the one stamped `written`
+  /// once written: the same inode, size and modification time.
+  static bool AsWritten(const FileStamp& now, const FileStamp& written) {
+    return now.inode != 0 && now.inode == written.inode && now.size == written.size && now.modified == written.modified;
   }
 
   /// Creates one folder level. Fails when it exists or its parent is missing.
@@ -320,8 +328,8 @@ class FileSystem {
   FileError last_error_;
 
  protected:
-  FileStamp last_read_stamp_;            // set by each successful Read
-  std::uint64_t last_placed_inode_ = 0;  // set by each PutWhole
+  FileStamp last_read_stamp_;    // set by each successful Read
+  FileStamp last_placed_stamp_;  // set by each PutWhole
 };
 
 }  // namespace qm

@@ -302,7 +302,7 @@ bool RealFileSystem::CreateNew(const Text& path, std::string_view data) {
 }
 
 FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view data) {
-  last_placed_inode_ = 0;
+  last_placed_stamp_ = {};
   if (path.empty()) {
     Fail(ENOENT);
     return Placed::kFailed;
@@ -319,11 +319,13 @@ FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view d
     Fail(errno);
     return Placed::kFailed;
   }
-  // The file's own inode, whatever its name may lead to once it has one.
+  // The file's own stamp, whatever its name may lead to once it has one;
+  // taking the name moves the change time, which is left out.
   struct stat st;
-  const std::uint64_t inode = ::fstat(file.fd(), &st) == 0 ? st.st_ino : 0;
+  FileStamp written = ::fstat(file.fd(), &st) == 0 ? StampOf(st) : FileStamp{};
+  written.changed = -1;
   if (file.PlaceAs(native, PendingWrite::Replace::kNever)) {
-    last_placed_inode_ = inode;
+    last_placed_stamp_ = written;
     return Placed::kDone;
   }
   if (errno == ENOENT || errno == EPERM || errno == EOPNOTSUPP) return Placed::kUnsupported;  // no /proc
@@ -494,8 +496,8 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
       return;
     }
     if (!file.copy.empty() && (::fstatat(dir.get(), Native(NameOf(file.copy)).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-                               !S_ISREG(st.st_mode) || st.st_ino != file.copy_inode)) {
-      file.error = FileError{ESTALE};
+                               !S_ISREG(st.st_mode) || !AsWritten(StampOf(st), file.copy_stamp))) {
+      file.error = FileError{kCopyChanged};
       return;
     }
     const std::string name = Native(NameOf(file.path));

@@ -239,11 +239,14 @@ TYPED_TEST(FileOps, WriteFileSafelyReplacesAndLeavesNoTemporaryFile) {
   EXPECT_EQ(FindFiles(fs, this->P("*"), 0x37), (Names{".", "..", "fresh.htm", "page.htm"}));
   EXPECT_FALSE(WriteFileSafely(fs, this->P("missing/page.htm"), "x"));
   EXPECT_FALSE(WriteFileSafely(fs, "", "x"));
-  // A file placed whole names its own inode; one not placed names none.
+  // A file placed whole gives its own stamp as written; one not placed
+  // gives none.
   EXPECT_TRUE(CreateFileSafely(fs, this->P("made.htm"), "x"));
-  if (fs.LastPlacedInode() != 0) EXPECT_EQ(fs.LastPlacedInode(), fs.Stamp(this->P("made.htm")).inode);
+  if (fs.LastPlacedStamp().inode != 0) {
+    EXPECT_TRUE(FileSystem::AsWritten(fs.Stamp(this->P("made.htm")), fs.LastPlacedStamp()));
+  }
   EXPECT_FALSE(CreateFileSafely(fs, this->P("made.htm"), "y"));
-  EXPECT_EQ(fs.LastPlacedInode(), 0u);
+  EXPECT_EQ(fs.LastPlacedStamp().inode, 0u);
 }
 
 // A file written in pieces and read back in pieces of every awkward size

@@ -180,7 +180,7 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   FileId listed;
   ASSERT_TRUE(fs.Identify(disk.Path("sub-old"), &listed));
   WriteRaw(root + "/sub/x.txt", "text");
-  deletions.Add(disk.Path("sub/x.txt"), fs.Stamp(disk.Path("sub/x.txt")), {}, 0, &listed);
+  deletions.Add(disk.Path("sub/x.txt"), fs.Stamp(disk.Path("sub/x.txt")), {}, {}, &listed);
   const std::vector<DeletionsAfterSync::Failed> stale = deletions.Finish(disk.Path(""));
   ASSERT_EQ(stale.size(), 2u);
   EXPECT_EQ(stale[0].why.code, ESTALE);
@@ -196,12 +196,12 @@ TEST_F(RealFileSystemTest, DeletionsKeepOriginalsThatChangedSinceTheyWereRead) {
   WriteRaw(root + "/sub/b.htm", "page");
   WriteRaw(root + "/sub-old/c.htm", "page");
   deletions.Add(disk.Path("sub/a.txt"), fs.Stamp(disk.Path("sub/a.txt")), disk.Path("sub/a.htm"),
-                fs.Stamp(disk.Path("sub-old/c.htm")).inode);
+                fs.Stamp(disk.Path("sub-old/c.htm")));
   deletions.Add(disk.Path("sub/b.txt"), fs.Stamp(disk.Path("sub/b.txt")), disk.Path("sub/b.htm"),
-                fs.Stamp(disk.Path("sub/b.htm")).inode);
+                fs.Stamp(disk.Path("sub/b.htm")));
   const std::vector<DeletionsAfterSync::Failed> elsewhere = deletions.Finish(disk.Path(""));
   ASSERT_EQ(elsewhere.size(), 1u);
-  EXPECT_EQ(elsewhere[0].why.code, ESTALE);
+  EXPECT_EQ(elsewhere[0].why.code, kCopyChanged);
   EXPECT_EQ(NamesOnDisk(root + "/sub"), (std::set<std::string>{"a.txt", "b.htm"}));
 }
 
@@ -224,10 +224,10 @@ TEST_F(RealFileSystemTest, ManyDeletionsInOneFolderEachKeepTheirOwnOutcome) {
     files.push_back({disk.Path("many/" + name),
                      fs.LastReadStamp(),
                      disk.Path("many/" + page),
-                     fs.Stamp(disk.Path("many/" + page)).inode,
+                     fs.Stamp(disk.Path("many/" + page)),
                      {}});
     left.insert(page);
-    switch (i % 4) {
+    switch (i % 5) {
       case 0: expected.push_back(0); continue;
       case 1:  // written to since it was read
         std::ofstream(root + "/many/" + name, std::ios::app) << "more";
@@ -238,10 +238,14 @@ TEST_F(RealFileSystemTest, ManyDeletionsInOneFolderEachKeepTheirOwnOutcome) {
         files.back().expected = fs.Stamp(files.back().path);
         expected.push_back(EACCES);
         break;
-      default:  // its copy is not the one written
+      case 3:  // its copy is gone
         ::unlink((root + "/many/" + page).c_str());
         left.erase(page);
-        expected.push_back(ESTALE);
+        expected.push_back(kCopyChanged);
+        break;
+      default:  // its copy was written over in place: it no longer holds the text
+        std::ofstream(root + "/many/" + page, std::ios::trunc) << "replaced";
+        expected.push_back(kCopyChanged);
     }
     left.insert(name);
   }

@@ -185,7 +185,7 @@ bool VirtualFileSystem::CreateNew(const Text& path, std::string_view data) {
 }
 
 FileSystem::Placed VirtualFileSystem::PutWhole(const Text& path, std::string_view data) {
-  last_placed_inode_ = 0;
+  last_placed_stamp_ = {};
   if (!unnamed_files) return Placed::kUnsupported;
   if (path.empty() || Fails("write", path)) {
     if (path.empty()) Fail(ENOENT);
@@ -197,7 +197,7 @@ FileSystem::Placed VirtualFileSystem::PutWhole(const Text& path, std::string_vie
   }
   auto hook = std::exchange(fail, {});  // one call: giving the file its name is part of it
   const bool ok = CreateNew(path, data);
-  if (ok) last_placed_inode_ = Stamp(path).inode;
+  if (ok) last_placed_stamp_ = Stamp(path);
   fail = std::move(hook);
   return ok ? Placed::kDone : Placed::kFailed;
 }
@@ -334,8 +334,8 @@ void VirtualFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, 
                              [&](const auto& node) { return node.second.directory && node.second.inode == id.inode; });
     const Text abs = held == nodes_.end() ? Text() : JoinPath(held->first, NameOf(file.path));
     if (!file.copy.empty() &&
-        (abs.empty() || Stamp(JoinPath(held->first, NameOf(file.copy))).inode != file.copy_inode)) {
-      file.error = FileError{ESTALE};
+        (abs.empty() || !AsWritten(Stamp(JoinPath(held->first, NameOf(file.copy))), file.copy_stamp))) {
+      file.error = FileError{kCopyChanged};
       continue;
     }
     if (abs.empty() || Stamp(abs) != file.expected) {
