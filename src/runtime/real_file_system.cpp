@@ -5,6 +5,7 @@
 #include <locale.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <wctype.h>
 
@@ -44,6 +45,28 @@ FileStamp StampOf(const struct stat& st) {
   return {static_cast<std::uint64_t>(st.st_ino), static_cast<long long>(st.st_size),
           static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
           static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
+// The status of `name` in the folder `dir` (of `dir` itself with an empty
+// name and AT_EMPTY_PATH in `flags`), as fstatat gives it, but asked of the
+// file system itself: a FUSE file system (bindfs, sshfs) otherwise answers
+// for a while from the kernel's cache, whose change time the kernel sets by
+// its own clock when a link to the file comes or goes (as placing a file
+// there does), and one untouched file would show two change times. Only
+// the fields a stamp and the kind of file take are filled.
+int FreshStatus(int dir, const char* name, int flags, struct stat* st) {
+  struct statx sx {};
+  if (::statx(dir, name, flags | AT_STATX_FORCE_SYNC, STATX_BASIC_STATS, &sx) != 0)
+    return errno == ENOSYS ? ::fstatat(dir, name, st, flags) : -1;
+  *st = {};
+  st->st_dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+  st->st_ino = sx.stx_ino;
+  st->st_mode = sx.stx_mode;
+  st->st_nlink = sx.stx_nlink;
+  st->st_size = static_cast<off_t>(sx.stx_size);
+  st->st_mtim = {static_cast<time_t>(sx.stx_mtime.tv_sec), static_cast<long>(sx.stx_mtime.tv_nsec)};
+  st->st_ctim = {static_cast<time_t>(sx.stx_ctime.tv_sec), static_cast<long>(sx.stx_ctime.tv_nsec)};
+  return 0;
 }
 
 std::string Native(const Text& path) { return NativeName(path); }
@@ -186,7 +209,7 @@ bool RealFileSystem::ReadWhole(const Text& path, std::string* out, int flags) {
   int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | flags);
   if (fd < 0) return Fail(errno);
   struct stat st;
-  const int looked = ::fstat(fd, &st);
+  const int looked = FreshStatus(fd, "", AT_EMPTY_PATH, &st);  // the stamp a deletion compares
   if (looked != 0 || !S_ISREG(st.st_mode)) {
     const int code = NotRegular(looked, st);
     ::close(fd);
@@ -502,7 +525,7 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
     }
     const std::string name = Native(NameOf(file.path));
     // One look gives both the stamp and the read-only bit.
-    if (name.empty() || ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+    if (name.empty() || FreshStatus(dir.get(), name.c_str(), AT_SYMLINK_NOFOLLOW, &st) != 0 ||
         StampOf(st) != file.expected) {
       file.error = FileError{kChangedSinceRead};
       return;
