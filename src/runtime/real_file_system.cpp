@@ -345,7 +345,7 @@ FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view d
   // The file's own stamp, whatever its name may lead to once it has one;
   // taking the name moves the change time, which is left out.
   struct stat st;
-  FileStamp written = ::fstat(file.fd(), &st) == 0 ? StampOf(st) : FileStamp{};
+  FileStamp written = FreshStatus(file.fd(), "", AT_EMPTY_PATH, &st) == 0 ? StampOf(st) : FileStamp{};
   written.changed = -1;
   if (file.PlaceAs(native, PendingWrite::Replace::kNever)) {
     last_placed_stamp_ = written;
@@ -499,7 +499,8 @@ bool RealFileSystem::DeleteUnchanged(const Text& path, const FileStamp& expected
   std::string native = Native(path);
   // One look gives both the stamp and the read-only bit.
   struct stat st;
-  if (::lstat(native.c_str(), &st) != 0 || StampOf(st) != expected) return Fail(kChangedSinceRead);
+  if (FreshStatus(AT_FDCWD, native.c_str(), AT_SYMLINK_NOFOLLOW, &st) != 0 || StampOf(st) != expected)
+    return Fail(kChangedSinceRead);
   if (ReadOnlyFile(st)) return Fail(EACCES);
   return ::unlink(native.c_str()) == 0 || Fail(errno);
 }
@@ -518,8 +519,9 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
       file.error = FileError{ESTALE};
       return;
     }
-    if (!file.copy.empty() && (::fstatat(dir.get(), Native(NameOf(file.copy)).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-                               !S_ISREG(st.st_mode) || !AsWritten(StampOf(st), file.copy_stamp))) {
+    if (!file.copy.empty() &&
+        (FreshStatus(dir.get(), Native(NameOf(file.copy)).c_str(), AT_SYMLINK_NOFOLLOW, &st) != 0 ||
+         !S_ISREG(st.st_mode) || !AsWritten(StampOf(st), file.copy_stamp))) {
       file.error = FileError{kCopyChanged};
       return;
     }
@@ -544,7 +546,7 @@ void RealFileSystem::DeleteUnchangedIn(const Text& folder, const FileId& id, std
       return;
     }
     struct stat moved;
-    if (::fstatat(dir.get(), aside.c_str(), &moved, AT_SYMLINK_NOFOLLOW) == 0 && moved.st_ino == st.st_ino &&
+    if (FreshStatus(dir.get(), aside.c_str(), AT_SYMLINK_NOFOLLOW, &moved) == 0 && moved.st_ino == st.st_ino &&
         moved.st_size == st.st_size && moved.st_mtim.tv_sec == st.st_mtim.tv_sec &&
         moved.st_mtim.tv_nsec == st.st_mtim.tv_nsec) {
       if (::unlinkat(dir.get(), aside.c_str(), 0) == 0) return;
@@ -630,7 +632,7 @@ bool RealFileSystem::IdentifyFolderNoLink(const Text& path, FileId* id) {
 
 FileStamp RealFileSystem::Stamp(const Text& path) {
   struct stat st;
-  if (path.empty() || ::lstat(Native(path).c_str(), &st) != 0) return {};
+  if (path.empty() || FreshStatus(AT_FDCWD, Native(path).c_str(), AT_SYMLINK_NOFOLLOW, &st) != 0) return {};
   return StampOf(st);
 }
 
