@@ -61,8 +61,9 @@ class FileSystem {
   FileStamp LastReadStamp() const { return last_read_stamp_; }
 
   /// The stamp of the file the last PutWhole gave its name to, read from
-  /// the file itself once written (without the change time, which giving
-  /// it its name moves); inode 0 when that PutWhole placed none.
+  /// the file itself once written (its change time, which giving it its
+  /// name moves, from the name just after); inode 0 when that PutWhole
+  /// placed none.
   FileStamp LastPlacedStamp() const { return last_placed_stamp_; }
 
   /// Reads the whole file into `out`. False, with `out` empty, on any
@@ -220,8 +221,7 @@ class FileSystem {
     Text path;
     FileStamp expected;
     /// The file in the same folder that replaces it, when there is one: it
-    /// goes only while that one is there too, as written (`copy_stamp`:
-    /// the same inode, size and modification time).
+    /// goes only while that one is there too, as written (`copy_stamp`).
     Text copy;
     FileStamp copy_stamp;
     FileError error;  // code 0: deleted
@@ -247,10 +247,8 @@ class FileSystem {
   }
 
   /// True when the file stamped `now` is still the one stamped `written`
-  /// once written: the same inode, size and modification time.
-  static bool AsWritten(const FileStamp& now, const FileStamp& written) {
-    return now.inode != 0 && now.inode == written.inode && now.size == written.size && now.modified == written.modified;
-  }
+  /// once written: a file, with nothing about it changed since.
+  static bool AsWritten(const FileStamp& now, const FileStamp& written) { return now.inode != 0 && now == written; }
 
   /// Creates one folder level. Fails when it exists or its parent is missing.
   virtual bool CreateDirectory(const Text& path) = 0;

@@ -342,12 +342,18 @@ FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view d
     Fail(errno);
     return Placed::kFailed;
   }
-  // The file's own stamp, whatever its name may lead to once it has one;
-  // taking the name moves the change time, which is left out.
+  // The file's own stamp, whatever its name may lead to once it has one.
+  // Taking the name moves the change time: it is read from the name just
+  // after, while that is still this file as written; else the stamp can
+  // match nothing, and the file counts as changed.
   struct stat st;
   FileStamp written = FreshStatus(file.fd(), "", AT_EMPTY_PATH, &st) == 0 ? StampOf(st) : FileStamp{};
-  written.changed = -1;
   if (file.PlaceAs(native, PendingWrite::Replace::kNever)) {
+    struct stat named;
+    const bool same = FreshStatus(AT_FDCWD, native.c_str(), AT_SYMLINK_NOFOLLOW, &named) == 0 &&
+                      named.st_ino == st.st_ino && StampOf(named).size == written.size &&
+                      StampOf(named).modified == written.modified;
+    written.changed = same ? StampOf(named).changed : -2;
     last_placed_stamp_ = written;
     return Placed::kDone;
   }

@@ -243,9 +243,14 @@ TEST_F(RealFileSystemTest, ManyDeletionsInOneFolderEachKeepTheirOwnOutcome) {
         left.erase(page);
         expected.push_back(kCopyChanged);
         break;
-      default:  // its copy was written over in place: it no longer holds the text
-        std::ofstream(root + "/many/" + page, std::ios::trunc) << "replaced";
+      default: {  // its copy was written over in place, same size and time: it no longer holds the text
+        struct stat written {};
+        ::stat((root + "/many/" + page).c_str(), &written);
+        std::ofstream(root + "/many/" + page, std::ios::binary | std::ios::in) << "PAGE";
+        const struct timespec times[2] = {written.st_atim, written.st_mtim};
+        ::utimensat(AT_FDCWD, (root + "/many/" + page).c_str(), times, 0);
         expected.push_back(kCopyChanged);
+      }
     }
     left.insert(name);
   }
