@@ -231,10 +231,12 @@ class FileSystem {
   /// DeleteUnchanged does, while that folder is the one `id` names (else
   /// the error is ESTALE) and a file's copy is beside it as written (else
   /// kCopyChanged: the copy was changed, moved or deleted, or went to
-  /// another folder that took this one's place for a moment). The folder is found once; a file system that can hold it
-  /// open (RealFileSystem) deletes inside the folder so found, so that one swapped afterwards for another (a link
-  /// leading elsewhere, say) loses nothing, however late the swap. The files may go in any order, on several threads
-  /// where deleting waits for the disk (one when QUILLMERE_THREADS is 1).
+  /// another folder that took this one's place for a moment). The folder
+  /// is found once; a file system that can hold it open (RealFileSystem)
+  /// deletes inside the folder so found, so that one swapped afterwards for
+  /// another (a link leading elsewhere, say) loses nothing, however late
+  /// the swap. The files may go in any order, on several threads where
+  /// deleting waits for the disk (one when QUILLMERE_THREADS is 1).
   virtual void DeleteUnchangedIn(const Text& folder, const FileId& id, std::vector<UnchangedFile>& files) {
     FileId now;
     const bool same = Identify(folder.empty() ? Text(".") : folder, &now) && now == id;
