@@ -350,10 +350,11 @@ FileSystem::Placed RealFileSystem::PutWhole(const Text& path, std::string_view d
   FileStamp written = FreshStatus(file.fd(), "", AT_EMPTY_PATH, &st) == 0 ? StampOf(st) : FileStamp{};
   if (file.PlaceAs(native, PendingWrite::Replace::kNever)) {
     struct stat named;
-    const bool same = FreshStatus(AT_FDCWD, native.c_str(), AT_SYMLINK_NOFOLLOW, &named) == 0 &&
-                      named.st_ino == st.st_ino && StampOf(named).size == written.size &&
-                      StampOf(named).modified == written.modified;
-    written.changed = same ? StampOf(named).changed : -2;
+    const FileStamp now =
+        FreshStatus(AT_FDCWD, native.c_str(), AT_SYMLINK_NOFOLLOW, &named) == 0 ? StampOf(named) : FileStamp{};
+    const bool same = written.inode != 0 && now.inode == written.inode && now.size == written.size &&
+                      now.modified == written.modified;
+    written.changed = same ? now.changed : -2;
     last_placed_stamp_ = written;
     return Placed::kDone;
   }
